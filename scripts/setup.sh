@@ -1,0 +1,14 @@
+#!/bin/sh
+# Installs the Debian packages the build needs, only when one is missing.
+PACKAGES="cmake g++ make qt6-base-dev libgl-dev libgtest-dev libgmock-dev libtomlplusplus-dev locales-all"
+missing=""
+for p in $PACKAGES; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+echo "Installing:$missing"
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q >/dev/null || true
+$SUDO apt-get install -y -q $missing >/dev/null

@@ -1,0 +1,63 @@
+#pragma once
+// The technician at the bench, as the program's logic sees them. Every prompt, warning and
+// result message goes through ShowMessBox; the Qt window, the headless console, the tests'
+// scripted operator and the simulated bench's virtual technician each implement it.
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace veridane {
+
+// Button codes returned by ShowMessBox.
+enum : int16_t {
+  kOk = 1,
+  kCancel = 2,
+  kAbort = 3,
+  kRetry = 4,
+  kIgnore = 5,
+  kYes = 6,
+  kNo = 7,
+};
+
+// Style numbers: button set + icon + default button.
+enum : int16_t {
+  kOkOnly = 0,
+  kOkCancel = 1,
+  kAbortRetryIgnore = 2,
+  kYesNoCancel = 3,
+  kYesNo = 4,
+  kRetryCancel = 5,
+  kCritical = 16,
+  kQuestion = 32,
+  kExclamation = 48,
+  kInformation = 64,
+  kDefaultButton2 = 256,
+  kDefaultButton3 = 512,
+};
+
+// Thrown by EndProgram in the headless run and by the tests' operator, caught by main() or the
+// test; it unwinds the stack so that open files are closed and nothing already written is lost.
+class ProgramEnded : public std::runtime_error {
+ public:
+  ProgramEnded() : std::runtime_error("program ended") {}
+};
+
+class Operator {
+ public:
+  virtual ~Operator() = default;
+
+  // Texts are the program's 8-bit text; LF breaks lines. Returns the button code.
+  virtual int16_t ShowMessBox(std::string_view text, int16_t style, std::string_view caption) = 0;
+
+  // The modeless info window: empty text closes it, "+text" adds a line, other text replaces.
+  virtual void ShowInfo(std::string_view text) = 0;
+
+  // Hourglass pointer while the program is busy.
+  virtual void SetBusy(bool /*busy*/) {}
+
+  // Ends the program at once (fatal conditions). Never returns.
+  [[noreturn]] virtual void EndProgram() = 0;
+};
+
+}  // namespace veridane

@@ -1,0 +1,11 @@
+#!/bin/sh
+# Installs what is missing (Debian packages), configures, builds with both cores and runs the
+# test suites. Exits with ctest's result.
+set -e
+cd "$(dirname "$0")"
+./scripts/setup.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$(nproc)"
+cd build
+set +e
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"
