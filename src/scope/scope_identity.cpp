@@ -1,0 +1,108 @@
+#include "scope/scope_identity.h"
+
+#include "gpib/gpib_bus.h"
+#include "platform/numbers.h"
+#include "platform/operator.h"
+#include "platform/text8.h"
+
+namespace veridane {
+
+int16_t ModelCodeFor(std::string_view modelNumber) {
+  if (modelNumber == "310") return 1;
+  if (modelNumber == "320") return 2;
+  if (modelNumber == "340" || modelNumber == "340A") return 4;
+  if (modelNumber == "350") return 5;
+  if (modelNumber == "360") return 6;
+  if (modelNumber == "380") return 8;
+  return 0;
+}
+
+std::string FirmwareFromId(std::string_view reply) {
+  auto p = reply.find("FV");
+  if (p == std::string_view::npos || p + 4 > reply.size()) return {};
+  return std::string(reply.substr(p + 4, 5));
+}
+
+std::string ChannelName(int16_t channel) {
+  switch (channel) {
+    case 1:
+    case 2:
+      return "CH" + PlainText(static_cast<int>(channel));
+    case 3:
+      return "EXT";
+    case 4:
+      return "EXT/10";
+    default:
+      return {};
+  }
+}
+
+ScopeControl::ScopeControl(GpibBus& bus, ScopeIdentity& scope) : bus_(bus), scope_(scope) {}
+
+void ScopeControl::IdentifyScope() {
+  std::string reply = bus_.GpibQuery(scope_.ScopeDevice, "ID?");
+  auto p = reply.find("TDS");
+  auto q = p == std::string::npos ? std::string::npos : reply.find(',', p);
+  std::string model;
+  int16_t code = 0;
+  if (q != std::string::npos) {
+    model = reply.substr(p, q - p);
+    code = model.size() > 4 ? ModelCodeFor(std::string_view(model).substr(4)) : 0;
+  } else {
+    // Without "TDS ...," the model cannot be read; name what the scope said instead.
+    model = Trim(p == std::string::npos ? reply : reply.substr(p));
+    if (model.empty()) model = "This scope";
+  }
+  if (code == 0) {
+    bus_.op().ShowMessBox(model + " is currently NOT supported.", kCritical, "TDS");
+    bus_.op().EndProgram();
+  }
+  scope_.ScopeModel = model;
+  scope_.ScopeModelCode = code;
+  scope_.LogFolderName = "LOG" + model.substr(4);
+}
+
+void ScopeControl::ReadFirmware() {
+  scope_.ScopeFirmware = FirmwareFromId(bus_.GpibQuery(scope_.ScopeDevice, "ID?"));
+}
+
+void ScopeControl::InitScope() {
+  Operator& op = bus_.op();
+  op.ShowInfo("Initializing " + scope_.ScopeModel + ".");
+  op.ShowInfo("+Please Wait ...");
+  for (const char* command : {"FAC", "DESE 65", "*ESE 65", "*SRE 32"}) bus_.GpibWrite(scope_.ScopeDevice, command);
+  WaitOPC(15);  // the factory initialisation takes long
+  bus_.GpibWrite(scope_.ScopeDevice, "HEAD 0");
+  bus_.GpibWrite(scope_.ScopeDevice, "CH1:COUP GND");
+  bus_.Wait(2.0f);
+  op.ShowInfo("");
+}
+
+void ScopeControl::ScopeReset() {
+  Operator& op = bus_.op();
+  op.SetBusy(true);
+  bus_.GpibWrite(scope_.ScopeDevice, "*RST");
+  WaitOPC(13);
+  op.SetBusy(false);
+  bus_.GpibWrite(scope_.ScopeDevice, "*CLS");
+  bus_.GpibWrite(scope_.ScopeDevice, "CLEARM");
+}
+
+void ScopeControl::WaitOPC(int16_t timeoutCode) {
+  if (timeoutCode < 0 || timeoutCode > 17) {
+    bus_.op().ShowMessBox("Timeout code:" + PlainText(static_cast<int>(timeoutCode)) + "\n\nCorrect problem and restart.",
+                          kCritical, "WaitOPC Parameter mismatch");
+    bus_.op().EndProgram();
+  }
+  if (scope_.ScopeDevice == 0) bus_.DeviceNotConfigured();
+  int16_t previous = bus_.ibask(scope_.ScopeDevice, kIbaTmo);
+  bus_.ibtmo(scope_.ScopeDevice, timeoutCode);
+  bus_.GpibWrite(scope_.ScopeDevice, "*OPC?");
+  // The answer ("1" and its line end) only tells that the scope is done; it is not examined.
+  std::string answer(5, ' ');
+  bus_.ibrd(scope_.ScopeDevice, answer);
+  bus_.GpibErrorCheck();
+  bus_.ibtmo(scope_.ScopeDevice, previous);
+}
+
+}  // namespace veridane
