@@ -1,0 +1,63 @@
+#pragma once
+// The technician of a run without a display: every prompt is printed to the error stream and
+// answered by policy, either the box's affirmative answer (OK, Yes or Retry) or the first
+// matching line of an answers file. The file has lines "caption-regex<TAB>answer"; the answer
+// is OK, Cancel, Abort, Retry, Ignore, Yes, No or a button code 1 to 7; lines starting with '#'
+// and blank lines are skipped. The regex is searched for anywhere in the caption (anchor it
+// with ^ and $ for an exact caption).
+#include <cstdint>
+#include <iosfwd>
+#include <regex>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/operator.h"
+
+namespace veridane {
+
+// A missing, unreadable or malformed answers file; the message names the file and the line.
+class AnswersFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct AnswerRule {
+  std::string pattern;  // as written in the file, 8-bit
+  std::regex caption;
+  int16_t answer = 0;
+  int line = 0;
+};
+
+class ConsoleOperator : public Operator {
+ public:
+  // A prompt repeated this many times in a row with the same answer means the run is going in
+  // circles (e.g. Retry on a fault that stays); the run is ended instead of hanging.
+  static constexpr int kRepeatLimit = 50;
+
+  explicit ConsoleOperator(std::ostream& out);
+  ConsoleOperator(std::vector<AnswerRule> rules, std::ostream& out);
+
+  // Throws AnswersFileError.
+  static ConsoleOperator FromFile(const std::string& path, std::ostream& out);
+  static std::vector<AnswerRule> ParseAnswers(std::string_view content, const std::string& source);
+
+  int16_t ShowMessBox(std::string_view text, int16_t style, std::string_view caption) override;
+  void ShowInfo(std::string_view text) override;
+  [[noreturn]] void EndProgram() override;
+
+  // OK, Yes or Retry, whichever the button set has.
+  static int16_t AffirmativeAnswer(int buttonSet);
+
+ private:
+  int16_t Choose(int buttonSet, std::string_view caption);
+  void GuardAgainstRepeats(std::string_view text, int16_t style, std::string_view caption, int16_t answer);
+
+  std::vector<AnswerRule> rules_;
+  std::ostream& out_;
+  std::string lastPrompt_;
+  int repeats_ = 0;
+};
+
+}  // namespace veridane
