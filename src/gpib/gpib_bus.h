@@ -2,6 +2,9 @@
 // The program's bus layer: the driver wrappers with the program's copies of the driver status,
 // the operator report of driver errors, and the bus operations every instrument driver and
 // test uses (find a device by its identification answer, write, read, query, wait).
+//
+// Board 0 is the only board. A device handle of 0 means "instrument not present"; every bus
+// operation given 0 ends the program through DeviceNotConfigured.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -25,6 +28,9 @@ struct StatusVars {
   bool Err() const { return (ibsta & kErr) != 0; }
   bool Timo() const { return (ibsta & kTimo) != 0; }
   bool End() const { return (ibsta & kEnd) != 0; }
+
+  // Takes the driver's 32-bit values: low 16 bits as signed for the 16-bit copies.
+  void CopyFrom(const GpibStatus& driverStatus);
 };
 
 struct ListenerTable {
@@ -38,11 +44,16 @@ struct ProbeDevice {
   bool open = false;
 };
 
+// The operator text of a driver error code ("Unknown error." for codes the driver never uses).
+std::string GpibErrorText(int16_t iberr);
+
 class GpibBus {
  public:
   GpibBus(Gpib488& driver, Operator& op, EventLoop& loop);
 
   // --- driver wrappers: call, then copy the status ---
+  // The first call registers the status copies with the driver where the back end needs it;
+  // a failed registration skips the call and leaves ERR with iberr 0 in the status.
   void SendIFC(int16_t board);
   void ibsre(int16_t board, int16_t value);
   void FindLstn(int16_t board, const std::vector<int16_t>& addresses, std::vector<int16_t>& results, int16_t limit);
@@ -66,10 +77,17 @@ class GpibBus {
   void GpibErrorCheck();
   // mode 1: errors end the program; -1: an empty bus is silent; other: report and go on.
   void GpibInit(int16_t mode);
-  // Device handle of the first free listener whose answer to query matches expected (markers
-  // "!" and "?" as documented in the .cpp), or 0.
+  // Device handle of the first free listener whose answer to query matches expected, or 0.
+  // Markers: query "!..." = no device clear before the query, query "...!" = a failed search
+  // is reported but not fatal; expected "!..." = optional (no message), then "?..." = pause
+  // 0.1 s before the query, expected "...!" = exact, case-sensitive match (else the upper-cased
+  // answer must contain the upper-cased text). An empty query hands out one general handle
+  // pointed at the first listener without claiming any address.
   int16_t FindDevice(std::string query, std::string expected);
   void GpibWrite(int16_t handle, std::string_view text);
+  // The answer, read in 512-character chunks until END with a 10 s timeout, trailing line ends
+  // removed; empty after a failed read ("I/O Error" shown). Afterwards the status copies are
+  // those of the read, not of the timeout restore.
   std::string GpibRead(int16_t handle);
   std::string GpibQuery(int16_t handle, std::string_view text);
   void Wait(float seconds);
@@ -86,6 +104,7 @@ class GpibBus {
   EventLoop& loop() { return loop_; }
 
  private:
+  bool EnsureRegistered();
   void CopyStatus();
   Gpib488& driver_;
   Operator& op_;

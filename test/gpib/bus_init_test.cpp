@@ -1,0 +1,118 @@
+// Bus start-up: the listener tables and the initialisation messages of each mode.
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "fake_operator.h"
+#include "gpib/gpib_bus.h"
+#include "test/support/recording_gpib.h"
+
+namespace veridane {
+namespace {
+
+using gpibtest::FakeOperator;
+using testing::RecordingGpib;
+
+struct Bench {
+  RecordingGpib driver;
+  FakeOperator op;
+  VirtualClock clock;
+  GpibBus bus{driver, op, clock};
+};
+
+std::vector<int16_t> Addresses(int16_t first, int count) {
+  std::vector<int16_t> list(count);
+  std::iota(list.begin(), list.end(), first);
+  return list;
+}
+
+TEST(GpibInit, TakesControlAndListsTheListenersAfterTheBoard) {
+  Bench b;
+  b.driver.SetListeners({9, 2, 5});
+  b.bus.GpibInit(1);
+  EXPECT_EQ(b.driver.Log(),
+            (std::vector<std::string>{"RegisterGlobals() -> 0", "SendIFC(0)", "ibsre(0, 1)", "FindLstn(0, 15) -> 0 2 5 9 0"}));
+  std::vector<int> expectedList = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
+                                   16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, -1};
+  EXPECT_EQ(b.driver.CallsOf("FindLstn").at(0).list, expectedList);
+  std::array<int16_t, 15> table{3, 2, 5, 9};
+  EXPECT_EQ(b.bus.listeners.found, table);
+  EXPECT_EQ(b.bus.listeners.free, table);
+  EXPECT_TRUE(b.op.prompts.empty());
+}
+
+TEST(GpibInit, ExactlyFourteenInstrumentsAreAllUsable) {
+  Bench b;
+  b.driver.SetListeners(Addresses(1, 14));
+  b.bus.GpibInit(1);
+  EXPECT_EQ(b.bus.listeners.found[0], 14);
+  EXPECT_EQ(b.bus.listeners.free[0], 14);
+  for (int i = 1; i <= 14; ++i) EXPECT_EQ(b.bus.listeners.found[i], i);
+  EXPECT_TRUE(b.op.prompts.empty());
+}
+
+TEST(GpibInit, FifteenInstrumentsAreTooManyInEveryMode) {
+  for (int16_t mode : {1, 0, -1}) {
+    Bench b;
+    b.driver.SetListeners(Addresses(1, 15));
+    if (mode == 1) {
+      EXPECT_THROW(b.bus.GpibInit(mode), ProgramEnded);
+    } else {
+      b.bus.GpibInit(mode);
+      EXPECT_EQ(b.op.endCount, 0);
+    }
+    ASSERT_EQ(b.op.prompts.size(), 1u) << mode;
+    EXPECT_EQ(b.op.prompts[0].text, "Too many listeners found.\nMax 14 listeners allowed.\n\nCorrect problem and restart.");
+    EXPECT_EQ(b.op.prompts[0].caption, "Initialization Error 20");
+    EXPECT_EQ(b.op.prompts[0].style, 16);
+    EXPECT_EQ(b.bus.listeners.found[0], 0) << "nothing usable after a failed listing";
+  }
+}
+
+TEST(GpibInit, EmptyBusDependsOnTheMode) {
+  {
+    Bench b;
+    EXPECT_THROW(b.bus.GpibInit(1), ProgramEnded);
+    ASSERT_EQ(b.op.prompts.size(), 1u);
+    EXPECT_EQ(b.op.prompts[0].text, "No listeners found.\n\nCorrect problem and restart.");
+    EXPECT_EQ(b.op.prompts[0].caption, "Initialization Error 14");
+    EXPECT_EQ(b.op.prompts[0].style, 16);
+  }
+  {
+    Bench b;
+    b.bus.GpibInit(-1);
+    EXPECT_TRUE(b.op.prompts.empty());
+    EXPECT_EQ(b.bus.listeners.found[0], 0);
+  }
+  {
+    Bench b;
+    b.bus.GpibInit(0);
+    ASSERT_EQ(b.op.prompts.size(), 1u);
+    EXPECT_EQ(b.op.prompts[0].text, "No listeners found.");
+    EXPECT_EQ(b.op.endCount, 0);
+  }
+}
+
+TEST(GpibInit, OtherDriverErrorsCarryOnlyTheRestartAdvice) {
+  Bench b;
+  b.driver.FailNext("FindLstn", kEneb);
+  b.bus.GpibInit(-1);
+  ASSERT_EQ(b.op.prompts.size(), 1u);
+  EXPECT_EQ(b.op.prompts[0].text, "\n\nCorrect problem and restart.");
+  EXPECT_EQ(b.op.prompts[0].caption, "Initialization Error 7");
+  EXPECT_EQ(b.op.endCount, 0);
+}
+
+TEST(GpibInit, ASecondInitialisationForgetsTheFirst) {
+  Bench b;
+  b.driver.SetListeners({1, 2, 3, 4});
+  b.bus.GpibInit(1);
+  b.driver.SetListeners({7});
+  b.bus.GpibInit(1);
+  std::array<int16_t, 15> table{1, 7};
+  EXPECT_EQ(b.bus.listeners.found, table);
+  EXPECT_EQ(b.bus.listeners.free, table);
+}
+
+}  // namespace
+}  // namespace veridane
