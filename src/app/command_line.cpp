@@ -24,8 +24,7 @@ std::string UsageText(const std::string& programName) {
          "Performance verification of TDS 300-series oscilloscopes over GPIB.\n"
          "\n"
          "Options:\n"
-         "  -h, --help     show this help and exit\n"
-         "  ?              show the About box and exit (any argument containing '?')\n";
+         "  -h, --help     show this help and exit\n";
 }
 
 }  // namespace veridane

@@ -8,7 +8,7 @@ namespace veridane {
 
 struct CommandLine {
   bool help = false;           // --help / -h: print the usage and end
-  bool aboutRequested = false;  // any argument containing "?": only the About box is shown
+  bool aboutRequested = false;  // any argument containing "?": start-up shows only the About box
   bool demoMessBox = false;    // --demo-messbox (hidden): show a sample message box and end
   std::vector<std::string> ignored;  // arguments not known (yet); accepted and left alone
 };
