@@ -13,7 +13,12 @@ namespace veridane {
 
 namespace {
 
-const float kTwoRootTwo = static_cast<float>(2.0 * std::sqrt(2.0));
+// Conversions between p-p and RMS are worked in double and stored single, so that the level
+// sent reads the same as the one the technician asked for (0.6 V p-p is .212132 V rms).
+const double kTwoRootTwo = 2.0 * std::sqrt(2.0);
+
+float RmsFromPeakToPeak(float pp) { return static_cast<float>(pp / kTwoRootTwo); }
+float PeakToPeakFromRms(float rms) { return static_cast<float>(rms * kTwoRootTwo); }
 
 // A run-time failure inside SetSG: reported as a parameter mismatch.
 struct SetSGFailure {};
@@ -129,15 +134,15 @@ void SignalGenerator::SetSG(float F, float A) {
       // Between the ladder's levels the levelled output is scaled, undivided.
       if (!stepped) scale = level / compTable[0][0];
       pp = scale * compTable[row][index];
-      rms = pp / kTwoRootTwo;
+      rms = RmsFromPeakToPeak(pp);
     } else {
       if (!keepAmpl) {
         if (A >= 10) {
           rms = A - 10;
-          pp = kTwoRootTwo * rms;
+          pp = PeakToPeakFromRms(rms);
         } else {
           pp = A;
-          rms = A / kTwoRootTwo;
+          rms = RmsFromPeakToPeak(A);
         }
         state.lastAmplitude = pp;
       }
