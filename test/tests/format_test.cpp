@@ -66,6 +66,7 @@ TEST(FormatDigits, PlainTextAndRejectedCodes) {
   EXPECT_EQ(FormatDigits(1.2345678f, 0), " 1.234568");
   EXPECT_EQ(FormatDigits(3.5f, 101), "Error: IntFrac= 101 ");
   EXPECT_EQ(FormatDigits(3.5f, -201), "Error: IntFrac= 201 ");
+  EXPECT_EQ(FormatDigits(3.5f, 1e30f), "Error: IntFrac= 1E+30 ");
 }
 
 TEST(FormatDigits, OddInputsGiveTextNotACrash) {
