@@ -57,6 +57,7 @@ void InstrumentDetector::DetectAll() {
 }
 
 void InstrumentDetector::DetectAttenuator() {
+  roles_.PulseGenDevice = 0;
   roles_.AttenuatorDevice = bus_.FindDevice("ID?", "!AT5010");
   if (roles_.AttenuatorDevice == 0) return;
   roles_.AttenuatorName = "AT 5010";
@@ -121,6 +122,7 @@ void InstrumentDetector::DetectSignalGenerator() {
 
 void InstrumentDetector::DetectScanner() {
   roles_.ScannerConfig.clear();
+  roles_.ScannerDevice2 = 0;
   roles_.ScannerDevice1 = bus_.FindDevice("ID?", "!SI5020");
   if (roles_.ScannerDevice1 != 0) roles_.ScannerDevice2 = bus_.FindDevice("ID?", "!SI5020");
 

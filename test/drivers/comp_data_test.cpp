@@ -1,7 +1,5 @@
 // Compensation files: pair counts per model, tolerant separators, and what the technician is
 // told when a file cannot be used.
-#include <clocale>
-
 #include "drivers/comp_data.h"
 #include "drivers/signal_generator.h"
 #include "test/drivers/driver_bench.h"
@@ -88,19 +86,6 @@ TEST_F(CompDataTest, UnreadableFileIsAnUnknownError) {
             "SG Comp file error", kOk);
   sg->LoadCompData();
   EXPECT_EQ(autoMode, 1);
-}
-
-TEST_F(CompDataTest, NumbersIgnoreTheProcessLocale) {
-  const char* previous = std::setlocale(LC_ALL, nullptr);
-  std::string saved = previous ? previous : "C";
-  bool german = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
-  folder.Write("x.dat", "2.5,3.25\r\n");
-  CompTable table{};
-  CompFileError result = ReadCompFile(folder.path() / "x.dat", 1, table);
-  std::setlocale(LC_ALL, saved.c_str());
-  if (!german) GTEST_SKIP() << "German locale not installed";
-  EXPECT_EQ(result, CompFileError::None);
-  EXPECT_FLOAT_EQ(table[1][0], 3.25f);
 }
 
 }  // namespace

@@ -128,15 +128,6 @@ TEST_F(DetectionTest, TwoAttenuatorsGiveAttenuatorAndPulseGenerator) {
   EXPECT_EQ(roles.PulseGenName, "PG 509");
 }
 
-TEST_F(DetectionTest, OneAttenuatorLeavesThePulseGeneratorEmpty) {
-  Bus({3});
-  Answer(3, "ID?", "ID TEK/AT5010,V79.1\r\n");
-  Detect();
-  EXPECT_EQ(AddressOf(roles.AttenuatorDevice), 3);
-  EXPECT_EQ(roles.PulseGenDevice, 0);
-  EXPECT_EQ(roles.PulseGenName, "");
-}
-
 TEST_F(DetectionTest, TimeMarkGeneratorIsNamedFromTheFirstFiftyOfItsAnswer) {
   Bus({6});
   Answer(6, "ID?", "ID TEK/CG5011,V81.1\r\n");

@@ -243,15 +243,6 @@ TEST_F(SignalGeneratorTest, ResetTextsPerModel) {
   EXPECT_EQ(Traffic(), (std::vector<std::string>{"10:RO0", "10:CL", "10:AP10MV;FR1MZ;RO0", "11:INIT"}));
 }
 
-TEST_F(SignalGeneratorTest, OutputSwitchWaitsHalfASecond) {
-  Generator(3000, "R&S SME03");
-  double before = clock.Now();
-  sg().SGOutput(true);
-  sg().SGOutput(false);
-  EXPECT_EQ(Traffic(), (std::vector<std::string>{"10:OUTP ON", "10:OUTP OFF"}));
-  EXPECT_GE(clock.Now() - before, 1.0);
-}
-
 TEST_F(SignalGeneratorTest, AttenuatorAndModuleCommands) {
   int16_t att = Device(kAtt);
   sg().SetAttenuator(att, 500);
