@@ -102,6 +102,13 @@ bool SimBus::CheckBoard(int board) {
   return false;
 }
 
+bool SimBus::Listening(int address) {
+  if (Present(address)) return true;
+  Fail(kEnol);
+  Trace("NO LISTENER " + std::to_string(address));
+  return false;
+}
+
 void SimBus::Clear(int address) {
   Slot& slot = slots_[address];
   slot.output.reset();
@@ -165,12 +172,7 @@ void SimBus::DevClear(int board, int address) {
     Fail(kEarg);
     return;
   }
-  if (!Present(address)) {
-    Fail(kEnol);
-    Trace("NO LISTENER " + std::to_string(address));
-    return;
-  }
-  Clear(address);
+  if (Listening(address)) Clear(address);
 }
 
 // --- handles ---
@@ -239,12 +241,7 @@ void SimBus::ibwait(int ud, int mask) {
 void SimBus::ibclr(int ud) {
   Handle* handle = Find(ud);
   if (!handle) return;
-  if (!Present(handle->pad)) {
-    Fail(kEnol);
-    Trace("NO LISTENER " + std::to_string(handle->pad));
-    return;
-  }
-  Clear(handle->pad);
+  if (Listening(handle->pad)) Clear(handle->pad);
 }
 
 void SimBus::ibrsp(int ud, uint8_t& statusByte) {
@@ -262,11 +259,7 @@ void SimBus::ibrsp(int ud, uint8_t& statusByte) {
 void SimBus::ibloc(int ud) {
   Handle* handle = Find(ud);
   if (!handle) return;
-  if (!Present(handle->pad)) {
-    Fail(kEnol);
-    Trace("NO LISTENER " + std::to_string(handle->pad));
-    return;
-  }
+  if (!Listening(handle->pad)) return;
   slots_[handle->pad].device->GoToLocal();
   Ok();
   Trace("LOCAL " + std::to_string(handle->pad));

@@ -22,7 +22,7 @@
 //
 // Trace: an optional sink receives one line per bus event, e.g. "W 1 <- CH1:SCA .002",
 // "R 1 -> 4.0E-3", "TIMEOUT 1", "SPOLL 1 = 0", "CLEAR 1", "LOCAL 1", "IFC", "REN 1",
-// "FINDLSTN 0 1 5" (control characters escaped as \r, \n, \xHH).
+// "FINDLSTN 0 1 5", "NO LISTENER 3" (bus text escaped by EscapeControl).
 #include <array>
 #include <functional>
 #include <map>
@@ -33,6 +33,7 @@
 
 #include "platform/event_loop.h"
 #include "platform/gpib488.h"
+#include "sim/bus/escape_text.h"
 #include "sim/sim_device.h"
 
 namespace veridane::sim {
@@ -110,6 +111,8 @@ class SimBus : public Gpib488 {
   void Fail(int iberr, int32_t bits = 0);
   void TimeOut(int ud, const Handle& handle);
   void Trace(const std::string& line) const;
+  // True when a device listens at address; otherwise ENOL, as a command with nobody there.
+  bool Listening(int address);
   bool DeliverMessage(int address, std::string_view data, bool eoi);
   Answer PrepareAnswer(int address);
   // Waits for a slow answer within the handle's timeout; false when it timed out.
@@ -128,8 +131,5 @@ class SimBus : public Gpib488 {
 // A sink that appends each trace line to a text file (8-bit, LF line ends); the file is
 // created or emptied first. Returns an empty sink when the file cannot be opened.
 SimBus::TraceSink TraceToFile(const std::string& path);
-
-// Readable bus text for trace lines: control characters as \r, \n, \t, \xHH.
-std::string EscapeControl(std::string_view text);
 
 }  // namespace veridane::sim

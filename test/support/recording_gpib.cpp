@@ -4,6 +4,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "sim/bus/escape_text.h"
+
 namespace veridane::testing {
 
 namespace {
@@ -17,29 +19,7 @@ std::string Quoted(std::string_view text) { return "\"" + EscapeBusText(text) + 
 
 }  // namespace
 
-std::string EscapeBusText(std::string_view text) {
-  static const char* kHex = "0123456789ABCDEF";
-  std::string out;
-  for (char c : text) {
-    auto byte = static_cast<unsigned char>(c);
-    if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (c == '\\') {
-      out += "\\\\";
-    } else if (byte < 0x20 || byte == 0x7F) {
-      out += "\\x";
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0xF];
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
+std::string EscapeBusText(std::string_view text) { return sim::EscapeControl(text); }
 
 // --- set-up ---
 

@@ -140,7 +140,7 @@ class RecordingGpib : public Gpib488 {
   std::vector<Forced> forced_;
 };
 
-// Readable form of 8-bit bus text: control characters as \r, \n, \t, \xHH.
+// Readable form of 8-bit bus text: control characters as \r, \n, \t, \xHH, a backslash doubled.
 std::string EscapeBusText(std::string_view text);
 
 }  // namespace veridane::testing
