@@ -82,7 +82,7 @@ void Calibrator::SetCalibrator(float value, std::string_view function, float fre
   std::string unit = letter == "Z" ? "Ohm" : letter;
   std::string text = Trim(FormatValue(value, unit, 0)) + suffix;
   int16_t style = okOnly ? kExclamation : kOkCancel + kExclamation;
-  if (op_.ShowMessBox(text, style, "Set the " + roles_.CalibratorName) == kCancel) flags_.AbortFlag = -1;
+  if (op_.ShowMessBox(text, style, "Set the " + roles_.CalibratorName) == kCancel) flags_.AbortFlag = true;
 }
 
 void Calibrator::CalibratorReset() {

@@ -7,7 +7,7 @@ namespace veridane {
 
 struct RunFlags {
   int16_t& AutoMode;   // 0 manual, -1 full Auto, 1 Auto without compensation data
-  int16_t& AbortFlag;  // set by operator aborts; the running test stops at its next check
+  bool& AbortFlag;     // set by operator aborts; the running test stops at its next check
 };
 
 }  // namespace veridane

@@ -191,7 +191,7 @@ void SignalGenerator::PromptOperator(bool keepFreq, float fHz, bool keepAmpl, fl
     text += "Amplitude:  " + FormatWithPoint(pp, "V pp", 104) + " (" + Trim(FormatWithPoint(rms, "V rms", 104)) + ")";
   }
   int16_t style = okOnly ? kExclamation : kOkCancel + kExclamation;
-  if (op_.ShowMessBox(text, style, "Set the " + roles_.SGName) == kCancel) flags_.AbortFlag = -1;
+  if (op_.ShowMessBox(text, style, "Set the " + roles_.SGName) == kCancel) flags_.AbortFlag = true;
 }
 
 void SignalGenerator::SetSGOnScope(float F, float A) {
@@ -200,7 +200,7 @@ void SignalGenerator::SetSGOnScope(float F, float A) {
                               : std::string("Don't change the Frequency.\n");
     text += "Amplitude:  " + FormatValue(A, "V pp", 104) + " as seen on the scope.";
     if (op_.ShowMessBox(text, kOkCancel + kExclamation, "Set the " + roles_.SGName) == kCancel) {
-      flags_.AbortFlag = -1;
+      flags_.AbortFlag = true;
     }
     return;
   }

@@ -77,11 +77,11 @@ TEST_F(CalibratorTest, WithoutCalibratorTheTechnicianSetsTheSource) {
   cal().SetCalibrator(0.06f, "V", 0);
   op.Expect("-990 mV, DC", 49, "Set the Calibrator", kCancel);
   cal().SetCalibrator(-0.99f, "V", 0);
-  EXPECT_EQ(abortFlag, -1);
-  abortFlag = 0;
+  EXPECT_TRUE(abortFlag);
+  abortFlag = false;
   op.Expect("1  V, 1.0 kHz", 48, "Set the Calibrator", kCancel);
   cal().SetCalibrator(1, "v", 1000);
-  EXPECT_EQ(abortFlag, -1);
+  EXPECT_TRUE(abortFlag);
   op.Expect("100  Ohm", 49, "Set the Calibrator", kOk);
   cal().SetCalibrator(100, "4R", 0);
   EXPECT_TRUE(Traffic().empty());

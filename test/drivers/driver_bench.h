@@ -47,7 +47,7 @@ class DriverBench : public ::testing::Test {
   GpibBus bus{gpib, op, clock};
   InstrumentRoles roles;
   int16_t autoMode = 0;
-  int16_t abortFlag = 0;
+  bool abortFlag = false;
   RunFlags flags{autoMode, abortFlag};
 };
 

@@ -201,10 +201,10 @@ TEST_F(SignalGeneratorTest, WithoutGeneratorTheTechnicianIsAsked) {
   sg().SetSG(50, -0.6f);
   op.Expect("Frequency:  50.0 MHz\nAmplitude:   600.0 mV pp (212.1 mV rms)", 49, "Set the Signal Generator", kOk);
   sg().SetSG(50, 0.6f);
-  EXPECT_EQ(abortFlag, 0);
+  EXPECT_FALSE(abortFlag);
   op.Expect("Dont Change the Frequency.\nAmplitude:   1.200  V pp (424.3 mV rms)", 49, "Set the Signal Generator", kCancel);
   sg().SetSG(0, 1.2f);
-  EXPECT_EQ(abortFlag, -1);
+  EXPECT_TRUE(abortFlag);
   op.Expect("Frequency:  1.0 MHz\nDon't Change the Amplitude.", 49, "Set the Signal Generator", kOk);
   sg().SetSG(1, 0);
   EXPECT_TRUE(Traffic().empty());
@@ -219,7 +219,7 @@ TEST_F(SignalGeneratorTest, ResetWithoutGeneratorAsksForFiftyKilohertzWithOkOnly
 TEST_F(SignalGeneratorTest, OnScopePromptOnlyWithoutGenerator) {
   op.Expect("Frequency:  50.0 MHz\nAmplitude:   600.0 mV pp as seen on the scope.", 49, "Set the Signal Generator", kCancel);
   sg().SetSGOnScope(-50, 0.6f);
-  EXPECT_EQ(abortFlag, -1);
+  EXPECT_TRUE(abortFlag);
   op.Expect("Don't change the Frequency.\nAmplitude:   1.200  V pp as seen on the scope.", 49, "Set the Signal Generator", kOk);
   sg().SetSGOnScope(0, 1.2f);
 
