@@ -20,6 +20,15 @@ double Fluke5100::VoltageRange(double volts) {
   return kMaxVolts;
 }
 
+bool Fluke5100::SetDcVolts(double volts) {
+  if (!(std::fabs(volts) <= kMaxVolts)) return false;
+  function_ = Function::Volts;
+  value_ = volts;
+  frequencyHz_ = 0;
+  operate_ = true;
+  return true;
+}
+
 Signal Fluke5100::Output() const {
   Signal signal;
   if (!operate_) return signal;

@@ -33,6 +33,11 @@ class Fluke5100 : public InstrumentDevice, public SignalSource {
   // The voltage range (full scale) a voltage falls in: 2, 20, 200 or 1100 V.
   static double VoltageRange(double volts);
 
+  // Front panel: a DC voltage entered and operate pressed; false (nothing changed) above the
+  // calibrator's range.
+  bool SetDcVolts(double volts);
+  void Standby() { operate_ = false; }
+
   Signal Output() const override;
   bool FiftyOhmSource() const override { return false; }
 
