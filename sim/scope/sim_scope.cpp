@@ -7,7 +7,6 @@
 
 namespace veridane::sim {
 
-
 namespace {
 
 // Matches header mnemonics against the first nodes of an entry; fills their suffixes.
@@ -125,7 +124,7 @@ bool SimScope::Execute(const ScopeCommand& command, std::vector<std::string>& pa
 
 std::optional<std::string> SimScope::Query(const std::vector<std::string>& header, bool common) {
   queryCommandError_ = false;
-  if (!common && header.size() == 1 && (MatchMnemonic(header[0], "SET") || header[0] == "*LRN")) {
+  if (!common && header.size() == 1 && MatchMnemonic(header[0], "SET")) {
     // The whole set-up, with headers whatever HEADER says, so that it can be sent back.
     std::vector<CommandLeaf> leaves;
     for (const CommandEntry& entry : ScopeCommandTable())

@@ -133,6 +133,46 @@ TEST(ScopeCommands, ValuesAreKeptInsideTheInstrumentsRanges) {
   EXPECT_DOUBLE_EQ(fast.Number("HOR:MAI:SCA?"), 2.5e-9);
 }
 
+TEST(ScopeCommands, EveryCommandTheProgramSendsIsUnderstood) {
+  ScopeBench bench(HealthyScopeConfig("TDS 380"));  // the one model that takes 2.5 ns/div
+  bench.Apply(ScopeInput::Ch1, ScopeBench::Sine(0.5, 1e6));
+  const char* commands[] = {
+      "FAC", "DESE 65", "*ESE 65", "*SRE 32", "HEAD 0", "CH1:COUP GND", "*RST", "*CLS", "CLEARM", "HEAD ON",
+      "HEAD OFF", "MEASU:IMM:TYP FREQ;SOU CH1", "MEASU:METH MINM", "TRIG:MAI SETL", "ACQ:MODE AVE;NUMAV 16",
+      "MEASU:IMM:TYP PK2", "ACQ:MODE SAM", "MEASU:IMM:TYP FREQ", "MEASU:MEAS1:TYPE FREQ;SOU CH1;STATE ON",
+      "MEASU:MEAS2:STATE OFF", "ACQ:MODE AVE;NUMAV 2", "MEASU:IMM:TYP PK2PK", "MEASU:Meas1:TYPE PK2;SOU CH1;STATE ON",
+      "ACQ:MODE AVE;NUMAV 4", "DIS:GRA FRA", "MEASU:MEAS1:TYP MEAN;STATE ON", "ACQ:MOD AVE", "CH1:SCA .002",
+      "SEL:CH2 ON", "MEASU:MEAS1:SOU CH2;STATE ON", "CH2:SCA 10", "SEL:CH1 OFF", "HOR:MAI:SCA 50E-6",
+      "TRIG:MAI:EDGE:COUP HFR", "CH1:BAN TWE", "CH1:SCA .005;OFFS -1;POS  0", "CH1:SCA .01;OFFS  0;POS -5",
+      "CH1:SCA 1;OFFS  100;POS  5", "TRIG FORCE", "HOR:TRIG:POS 30", "TRIG:MAI:EDGE:COUP NOISE",
+      "MEASU:MEAS1:TYP PK2;STATE ON", "TRIG:MAI:EDGE:SOU CH2;COUP NOISE", "TRIG:MAI:LEV 0", "CH1:SCA 1",
+      "HOR:MAI:SCA 10E-6", "ACQ:MOD AVE;NUMAV 16", "ACQ:MOD SAM", "HOR:MAI:SEC 2.5E-9", "TRIG:MAI:EDGE:COUP DC",
+      "ACQ:MOD SAMP", "CH1:SCA .2;POS -2.5", "CH1:SCA .5;POS -1.5", "HOR:MAI:SCA 2.5E-3", "TRIG:MAI:LEV .5",
+      "HOR:MAI:SCA 1E-3", "HOR:TRIG:POS 25", "HOR:POS 25",
+      "CURS:FUNC PAI;VBA:POSITION1 0;POSITION2 0;SELECT CURSOR2", "HOR:MOD DELAYE;DEL:SCA 5E-7",
+      "HOR:DEL:TIM 1E-2", "ACQ:STATE OFF", "CURS:VBA:POSITION2 -2.0E-6", "CURS:VBA:POSITION2  0.4E-6",
+      "TRIG:MAI:MOD NORM", "ACQ:NUMAV 4", "CH1:SCA .1", "CH2:SCA .1", "HOR:MAI:SEC 25E-9",
+      "MEASU:MEAS1:TYP PK2;SOURCE1 CH1;STATE 1", "MEASU:MEAS2:TYP FREQ;SOURCE1 CH1;STATE 1",
+      "TRIG:MAI:EDGE:SLO RIS", "SEL:CH1 OFF;CH2 ON", "TRIG:MAI:EDGE:SOU CH2", "HOR:MAI:SEC 5E-6",
+      "TRIG:MAI:EDGE:SOU EXT10", "TRIG:MAI:LEV -300E-3", "TRIG:MAI:LEV  290E-3", "TRIG:MAI:EDGE:SLO FALL",
+      "CH2:SCA .5", "PASSWORD TANGELO", "ERRLOG CLEAR", "DESE 32", "*ESE 32", "*SRE 48"};
+  const char* queries[] = {"ID?", "*IDN?", "*OPC?", "SEL?", "MEASU:MEAS1?", "MEASU:MEAS2?", "MEASU:IMM?",
+                           "MEASU:METH?", "ACQ?", "MEASU:IMM:VAL?", "MEASU:MEAS1:VAL?", "MEASU:IMM:TYP HIGH;VAL?",
+                           "MEASU:IMM:TYP LOW;VAL?", "CURSOR:PAI:HPOS2?", "TRIG:STATE?", "*CAL?", "ERRLOG?",
+                           "ERRLOG:NEXT?", "SET?", "BUSY?", "*ESR?"};
+  bench.Ask("*ESR?");
+  for (const char* command : commands) {
+    bench.Write(command);
+    EXPECT_EQ(bench.Ask("*ESR?"), "0") << command;
+    bench.Write("DESE 255");
+  }
+  bench.Write("CURS:FUNC PAI");
+  for (const char* query : queries) {
+    EXPECT_FALSE(bench.Ask(query).empty()) << query;
+    EXPECT_EQ(bench.Ask("*ESR?"), "0") << query;
+  }
+}
+
 TEST(ScopeIdentity, IdAnswerCarriesModelAndFirmwareWhereTheProgramLooks) {
   ScopeConfig config = HealthyScopeConfig("TDS 340A");
   config.firmware = "2.03";
