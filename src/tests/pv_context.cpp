@@ -1,0 +1,21 @@
+#include "tests/pv_context.h"
+
+#include "platform/numbers.h"
+#include "tests/dc_voltage.h"
+#include "tests/offset_at_zero.h"
+
+namespace veridane {
+
+void ScopeWrite(PvContext& pv, std::string_view command) { pv.bus.GpibWrite(pv.scope.ScopeDevice, command); }
+
+double ReadMeasurement(PvContext& pv) {
+  return NumericValue(pv.bus.GpibQuery(pv.scope.ScopeDevice, "MEASU:MEAS1:VAL?"));
+}
+
+void RegisterPvTests(PvContext& pv) {
+  FrameHooks& hooks = pv.frame.Hooks();
+  hooks.Tests[kTestOffsetZero] = [&pv] { OffsetZero(pv); };
+  hooks.Tests[kTestGain] = [&pv] { Gain(pv); };
+}
+
+}  // namespace veridane
