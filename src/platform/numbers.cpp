@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <system_error>
 
 namespace veridane {
 
@@ -82,7 +83,14 @@ double NumericValue(std::string_view text) {
   if (number[0] == '+') number.erase(0, 1);
   double value = 0;
   // from_chars does not accept a leading '+' and ignores the locale.
-  std::from_chars(number.data(), number.data() + number.size(), value);
+  auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (result.ec == std::errc::result_out_of_range) {
+    // Too large for a double reads as infinite (never as a harmless 0); too small reads as 0.
+    auto e = number.find('E');
+    bool tooLarge = e != std::string::npos && number.compare(e + 1, 1, "-") != 0;
+    if (!tooLarge) return 0;
+    return number[0] == '-' ? -HUGE_VAL : HUGE_VAL;
+  }
   return value;
 }
 

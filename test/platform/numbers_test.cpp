@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
 
 namespace veridane {
 namespace {
@@ -53,6 +54,13 @@ TEST(NumericValue, LeadingNumberOfTheText) {
   EXPECT_DOUBLE_EQ(NumericValue("."), 0);
   EXPECT_DOUBLE_EQ(NumericValue("\t 42 17"), 42);
   EXPECT_DOUBLE_EQ(NumericValue("1,5"), 1);  // a comma never continues a number
+}
+
+// A reply beyond a double's range must not read as 0 V and pass a test.
+TEST(NumericValue, OutOfRangeIsInfiniteNotZero) {
+  EXPECT_EQ(NumericValue("1E400"), HUGE_VAL);
+  EXPECT_EQ(NumericValue("-1E400"), -HUGE_VAL);
+  EXPECT_DOUBLE_EQ(NumericValue("1E-400"), 0);
 }
 
 // A technician with a German desktop: Qt sets the C locale from the environment, and the
