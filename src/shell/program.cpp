@@ -1,0 +1,42 @@
+#include "shell/program.h"
+
+namespace veridane {
+
+namespace {
+
+Paths PathsFor(const ProgramSeams& seams) {
+  Paths paths = seams.paths;
+  paths.SetSimulated(seams.simulated);
+  return paths;
+}
+
+}  // namespace
+
+Program::Program(const ProgramSeams& seams)
+    : op(seams.op),
+      loop(seams.loop),
+      settings(seams.settings),
+      paths(PathsFor(seams)),
+      instrumentDataFolder(seams.instrumentDataFolder),
+      simulated(seams.simulated),
+      markedView(seams.view, std::string(kSimulatedCaptionMark)),
+      view(seams.simulated ? static_cast<MainView&>(markedView) : seams.view),
+      bus(seams.driver, seams.op, seams.loop),
+      scopeControl(bus, scope),
+      detector(bus, roles, instrumentDataFolder),
+      sg(bus, roles, RunFlags{run.AutoMode, run.AbortFlag}, instrumentDataFolder),
+      calibrator(bus, roles, RunFlags{run.AutoMode, run.AbortFlag}),
+      scanners(bus, roles),
+      display(view, run, op, loop),
+      frame(run, view, display, op, loop),
+      pv{bus, scope, scopeControl, roles, calibrator, scanners, sg, run, frame, display, op, loop} {
+  FrameHooks& hooks = frame.Hooks();
+  hooks.ScopeReset = [this] { scopeControl.ScopeReset(); };
+  hooks.ScannerReset = [this] { scanners.ScannerReset(); };
+  hooks.CalibratorReset = [this] { calibrator.CalibratorReset(); };
+  hooks.CGReset = [this] { CGReset(bus, roles); };
+  hooks.SGReset = [this] { sg.SGReset(); };
+  RegisterPvTests(pv);
+}
+
+}  // namespace veridane

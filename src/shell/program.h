@@ -1,0 +1,113 @@
+#pragma once
+// One run of the program: every piece of program-wide state and every subsystem, built once
+// from the seams the caller hands over (the window or console, the clock, the settings, the
+// folders and the GPIB driver). Subsystems get the parts they use by reference, so the order
+// of the members below is the order they are built in.
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "drivers/calibrator.h"
+#include "drivers/instrument_roles.h"
+#include "drivers/run_flags.h"
+#include "drivers/scanners.h"
+#include "drivers/signal_generator.h"
+#include "gpib/gpib_bus.h"
+#include "platform/event_loop.h"
+#include "platform/gpib488.h"
+#include "platform/operator.h"
+#include "platform/paths.h"
+#include "platform/settings.h"
+#include "scope/scope_identity.h"
+#include "tests/main_view.h"
+#include "tests/pv_context.h"
+#include "tests/result_display.h"
+#include "tests/run_state.h"
+#include "tests/test_frame.h"
+
+namespace veridane {
+
+// Appended to every window caption of a simulated run, so that no screen of a rehearsal can
+// be taken for a real verification.
+inline constexpr std::string_view kSimulatedCaptionMark = " [Simulated bench]";
+
+struct ProgramSeams {
+  Operator& op;
+  EventLoop& loop;
+  Settings& settings;
+  Paths paths;  // its Simulated() flag is set from `simulated`
+  Gpib488& driver;
+  MainView& view;
+  // Where the generator compensation files and the scanner configuration are read.
+  std::filesystem::path instrumentDataFolder;
+  bool simulated = false;
+};
+
+// Passes everything on to the real view; captions get the simulated-bench mark.
+class CaptionMarkingView : public MainView {
+ public:
+  CaptionMarkingView(MainView& inner, std::string mark) : inner_(inner), mark_(std::move(mark)) {}
+  void SetCaption(std::string_view caption) override { inner_.SetCaption(std::string(caption) + mark_); }
+  void SetDisplayText(std::string_view text) override { inner_.SetDisplayText(text); }
+  void AppendDisplayText(std::string_view text) override { inner_.AppendDisplayText(text); }
+  void ShowDisplayEnd() override { inner_.ShowDisplayEnd(); }
+  void SetStatusLines(const std::vector<std::string>& lines) override { inner_.SetStatusLines(lines); }
+  void SetCounter(int index, std::string_view text, bool alert) override { inner_.SetCounter(index, text, alert); }
+  void SetEnabled(std::string_view name, bool enabled) override { inner_.SetEnabled(name, enabled); }
+  void SetChecked(std::string_view name, bool checked) override { inner_.SetChecked(name, checked); }
+  void SetLogFileLabel(std::string_view name) override { inner_.SetLogFileLabel(name); }
+
+ private:
+  MainView& inner_;
+  std::string mark_;
+};
+
+class Program {
+ public:
+  explicit Program(const ProgramSeams& seams);
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  // The seams.
+  Operator& op;
+  EventLoop& loop;
+  Settings& settings;
+  const Paths paths;
+  const std::filesystem::path instrumentDataFolder;
+  const bool simulated;
+
+  // The window as every subsystem sees it: on a simulated bench through the caption marker.
+  CaptionMarkingView markedView;
+  MainView& view;
+
+  // GPIB access and the scope under test.
+  GpibBus bus;
+  ScopeIdentity scope;
+  ScopeControl scopeControl;
+
+  // Bench instruments.
+  InstrumentRoles roles;
+  InstrumentDetector detector;
+
+  // Verification run state; the drivers see only its two flags.
+  RunState run;
+  SignalGenerator sg;
+  Calibrator calibrator;
+  ScannerDriver scanners;
+
+  // Result display and the test frame, its hooks wired to the subsystems above.
+  ResultDisplay display;
+  TestFrame frame;
+
+  // What the verification procedures work with; they are registered in the frame from it.
+  PvContext pv;
+
+  // Closes the open files before an orderly exit (set by the log commands once they exist).
+  std::function<void()> CloseFiles;
+
+  // The program's folder for this run ("…/Veridane", or "…/Veridane/Simulated").
+  std::string DataFolder() const { return paths.DataFolder(); }
+};
+
+}  // namespace veridane

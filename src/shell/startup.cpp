@@ -1,0 +1,171 @@
+#include "shell/startup.h"
+
+#include "platform/numbers.h"
+#include "platform/text8.h"
+#include "tests/status_list.h"
+
+namespace veridane {
+
+namespace {
+
+constexpr std::string_view kTopMenus[] = {ui::kFileMenu, ui::kPvMenu, ui::kUtilitiesMenu, ui::kViewMenu,
+                                          ui::kAboutMenu};
+
+// The scope search: each model silently first, in this order; a TDS 340A answers "TDS 340".
+constexpr const char* kScopeIds[] = {"!TDS 310", "!TDS 320", "!TDS 340", "!TDS 350", "!TDS 360", "!TDS 380"};
+
+}  // namespace
+
+Startup::Startup(Program& program, ShellView& shellView, VersionTexts versions)
+    : program_(program), shellView_(shellView), versions_(std::move(versions)) {}
+
+void Startup::SetMenusEnabled(bool enabled) {
+  for (std::string_view menu : kTopMenus) program_.view.SetEnabled(menu, enabled);
+}
+
+bool Startup::Load(bool aboutRequested) {
+  RunState& run = program_.run;
+  run.MainTitle = versions_.mainTitle;
+  program_.view.SetCaption(run.MainTitle);
+
+  if (aboutRequested) {
+    shellView_.ShowAbout();
+    phase_ = StartupPhase::Ended;
+    return false;
+  }
+
+  CreateDataFolder();
+  SetMenusEnabled(false);
+  phase_ = StartupPhase::Loading;
+
+  program_.frame.NameTests();
+  program_.frame.TestStatusUpdate();
+
+  program_.bus.DeviceTimeout = 12;
+  program_.bus.GpibInit(1);
+  FindScope();
+  program_.detector.DetectAll();
+  program_.scopeControl.IdentifyScope();
+  program_.scopeControl.ReadFirmware();
+  shellView_.SetLabel1(program_.scope.ScopeModel + ", F/W: v" + program_.scope.ScopeFirmware);
+  return true;
+}
+
+void Startup::CreateDataFolder() {
+  // Only the last level is made, as on the bench PCs where the parent always exists; a
+  // simulated run keeps its own folder one level further down.
+  Paths real = program_.paths;
+  real.SetSimulated(false);
+  std::string folder = real.DataFolder();
+  bool made = MakeFolder(folder);
+  if (made && program_.simulated) {
+    folder = program_.paths.DataFolder();
+    made = MakeFolder(folder);
+  }
+  if (!made) {
+    // Nothing would stop the run here, but every log written later would be lost without a
+    // word; say so now, while the technician can still fix it.
+    program_.op.ShowMessBox("The data folder\n" + Text8FromUtf8(folder) +
+                                "\ncannot be created. Log files cannot be written in this run.",
+                            kOkOnly + kExclamation, "Data Folder");
+  }
+}
+
+void Startup::FindScope() {
+  ScopeIdentity& scope = program_.scope;
+  for (const char* id : kScopeIds) {
+    scope.ScopeDevice = program_.bus.FindDevice("ID?", id);
+    if (scope.ScopeDevice != 0) return;
+  }
+  // Not silent: a failure reports every answer received and ends the program.
+  scope.ScopeDevice = program_.bus.FindDevice("ID?", "TDS 3x0");
+  if (scope.ScopeDevice == 0) program_.op.EndProgram();
+}
+
+std::string Startup::AutoModeQuestion(std::string_view sgName) {
+  return "Do you wish to continue in Auto mode ?\n" + std::string(sgName) +
+         " will be used for SG.\n\nCancel terminates this application.";
+}
+
+std::string Startup::SetupText() {
+  return "Connect the System Channel cables (1 & 2) to CH 1 and CH 2.\n"
+         "Connect the System EXT TRIG (cable #2) to EXT TRIG.\n"
+         "Don't use any terminations.";
+}
+
+bool Startup::Activate() {
+  if (activated_) return phase_ != StartupPhase::Ended;
+  program_.loop.ProcessEvents();
+  activated_ = true;
+  phase_ = StartupPhase::Activated;
+
+  const std::string skip = program_.settings.Get("Veridane", "Settings", "SkipSplash", "0");
+  if (NumericValue(skip) == 0) Intro(3);
+
+  RunState& run = program_.run;
+  if (program_.roles.AllRolesFilled()) {
+    const int16_t answer = program_.op.ShowMessBox(AutoModeQuestion(program_.roles.SGName),
+                                                   kYesNoCancel + kQuestion, "Auto mode possible");
+    if (answer == kYes) {
+      run.AutoMode = -1;
+      program_.sg.LoadCompData();
+      run.MainTitle += "  (Auto)";
+      program_.view.SetCaption(run.MainTitle);
+      program_.view.SetEnabled(ui::kDisableAuto, true);
+    } else if (answer == kCancel) {
+      Unload();
+      return false;
+    }
+  }
+
+  program_.frame.ResetAll();
+  program_.scopeControl.InitScope();
+
+  if (run.AutoMode != 0) program_.op.ShowMessBox(SetupText(), kOkOnly + kInformation, "Setup");
+
+  SetMenusEnabled(true);
+  if (!FolderExists(program_.DataFolder() + "/" + program_.scope.LogFolderName))
+    program_.view.SetEnabled(ui::kAppendLogFile, false);
+  phase_ = StartupPhase::Ready;
+  return true;
+}
+
+void Startup::Unload() {
+  if (unloaded_) return;
+  unloaded_ = true;
+  if (program_.display.LogOpen() && program_.CloseFiles) program_.CloseFiles();
+  program_.op.ShowInfo("Please wait while the program shuts down.");
+  // Before the scope was found there is nothing on the bus to put back to its idle state.
+  if (program_.scope.ScopeDevice != 0) {
+    program_.frame.ResetAll();
+    program_.scopeControl.ScopeReset();
+  }
+  phase_ = StartupPhase::Ended;
+}
+
+void Startup::Intro(int16_t seconds) {
+  if (seconds < 1) return;
+  shellView_.Intro(seconds);
+}
+
+std::string Startup::ModuleVersionsText() const {
+  return "          Main Program: " + versions_.moduleVersionText + "\n" +
+         "Parlex: " + versions_.parlexVersion + "\n" +
+         "                  Error Log: " + versions_.faultbookVersion + "\n" +
+         "           TDSRoutines: 2025-02-21 - v1.1\n"
+         "           TestRoutines: 2025-02-14 - v1.15\n"
+         "                     Drivers: 2025-02-14 - v1.35\n"
+         "               VBIB32QZ: 2025-02-14 - v1.6\n"
+         "                         Print: 2003-01-31 - v1.1\n";
+}
+
+void Startup::ShowVersions() {
+  program_.op.ShowMessBox(ModuleVersionsText(), kOkOnly, "Current Module versions");
+}
+
+void Startup::ShowTestStatus() {
+  statusShown_ = !statusShown_;
+  program_.view.SetChecked("ShowTestStatus", statusShown_);
+}
+
+}  // namespace veridane
