@@ -1,14 +1,12 @@
 #include "app/about_form.h"
 
-#include <QApplication>
-#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "app/version.h"
+#include "test/app_view/widget_checks.h"
 
 namespace veridane {
 namespace {
@@ -28,13 +26,7 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-// The widget's own drawing on white, so that labels inside a window and alone compare alike.
-QImage Drawn(QWidget& widget) {
-  QImage image(widget.size(), QImage::Format_RGB32);
-  image.fill(Qt::white);
-  widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-  return image;
-}
+using testing::Drawn;
 
 TEST(AboutTexts, VersionLineAndDescription) {
   EXPECT_EQ(AboutVersionDate("1.15"), "Version: 1.15,   Date: Feb 2025");
@@ -76,27 +68,11 @@ TEST(frmAbout, DescriptionShowsOneAmpersand) {
 }
 
 TEST(frmAbout, ShowAboutIsModalAndReturnsWhenClosed) {
-  bool shown = false;
-  bool guardClosedIt = false;
-  QTimer::singleShot(0, [&] {
-    auto* about = qobject_cast<frmAbout*>(QApplication::activeModalWidget());
-    if (!about) return;
-    shown = true;
-    QTest::mouseClick(about->CommandClose(), Qt::LeftButton);
-  });
-  // Should the box not close, this takes it down so the run goes on (and says so).
-  QTimer guard;
-  guard.setSingleShot(true);
-  QObject::connect(&guard, &QTimer::timeout, [&] {
-    if (auto* about = qobject_cast<frmAbout*>(QApplication::activeModalWidget())) {
-      guardClosedIt = true;
-      about->reject();
-    }
-  });
-  guard.start(20000);
-  ShowAbout(nullptr);
-  EXPECT_TRUE(shown);
-  EXPECT_FALSE(guardClosedIt);
+  const testing::ModalRun run = testing::RunModal<frmAbout>(
+      [] { ShowAbout(nullptr); },
+      [](frmAbout& about) { QTest::mouseClick(about.CommandClose(), Qt::LeftButton); });
+  EXPECT_TRUE(run.shown);
+  EXPECT_FALSE(run.guardClosedIt);
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
 #include "app/intro_form.h"
 
 #include <QApplication>
-#include <QImage>
 #include <QLabel>
-#include <QPointer>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -11,52 +9,16 @@
 
 #include "app/twips.h"
 #include "app/version.h"
+#include "test/app_view/widget_checks.h"
 
 namespace veridane {
 namespace {
 
-// Should a splash not close, this takes it down after a while so the run goes on (and says so).
-constexpr int kHangGuardMs = 20000;
+using testing::Drawn;
+using testing::ModalRun;
 
-// Runs Intro(parent, seconds) while `whileShown` acts on the splash once it is up. Returns
-// whether the splash was ever shown and whether the hang guard had to close it.
-struct IntroRun {
-  bool shown = false;
-  bool guardClosedIt = false;
-};
-
-IntroRun RunIntro(QWidget* parent, int seconds, const std::function<void(IntroForm&)>& whileShown) {
-  IntroRun run;
-  QTimer act;
-  act.setSingleShot(true);
-  act.setInterval(0);
-  QObject::connect(&act, &QTimer::timeout, [&] {
-    auto* intro = qobject_cast<IntroForm*>(QApplication::activeModalWidget());
-    if (!intro) return;
-    run.shown = true;
-    if (whileShown) whileShown(*intro);
-  });
-  QTimer guard;
-  guard.setSingleShot(true);
-  guard.setInterval(kHangGuardMs);
-  QObject::connect(&guard, &QTimer::timeout, [&] {
-    if (auto* intro = qobject_cast<IntroForm*>(QApplication::activeModalWidget())) {
-      run.guardClosedIt = true;
-      intro->reject();
-    }
-  });
-  act.start();
-  guard.start();
-  Intro(parent, seconds);
-  return run;
-}
-
-// The widget's own drawing on white, so that labels inside a window and alone compare alike.
-QImage Drawn(QWidget& widget) {
-  QImage image(widget.size(), QImage::Format_RGB32);
-  image.fill(Qt::white);
-  widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-  return image;
+ModalRun RunIntro(QWidget* parent, int seconds, const std::function<void(IntroForm&)>& whileShown) {
+  return testing::RunModal<IntroForm>([&] { Intro(parent, seconds); }, whileShown);
 }
 
 TEST(IntroTitle, DoublesEveryAmpersandOfTheTitleOnly) {
@@ -127,7 +89,7 @@ TEST(IntroForm, ClickOnTheWindowOrTheLabelClosesItAndStopsTheTimer) {
 TEST(Intro, ModalSplashClosesByItsTimer) {
   QWidget mainWindow;
   mainWindow.show();
-  const IntroRun run = RunIntro(&mainWindow, 1, [&](IntroForm& intro) {
+  const ModalRun run = RunIntro(&mainWindow, 1, [&](IntroForm& intro) {
     EXPECT_EQ(intro.parentWidget(), &mainWindow);
     EXPECT_EQ(intro.Timer1()->interval(), 1000);
   });
@@ -137,7 +99,7 @@ TEST(Intro, ModalSplashClosesByItsTimer) {
 }
 
 TEST(Intro, ModalSplashClosesByAClickOnTheWindowOrTheLabel) {
-  IntroRun run = RunIntro(nullptr, 600, [](IntroForm& intro) {
+  ModalRun run = RunIntro(nullptr, 600, [](IntroForm& intro) {
     QTest::mouseClick(&intro, Qt::LeftButton, {}, QPoint(intro.width() - 3, intro.height() - 3));
   });
   EXPECT_TRUE(run.shown);
@@ -150,7 +112,7 @@ TEST(Intro, ModalSplashClosesByAClickOnTheWindowOrTheLabel) {
 
 TEST(Intro, BelowOneSecondShowsNothing) {
   for (int seconds : {0, -1, -32768}) {
-    const IntroRun run = RunIntro(nullptr, seconds, nullptr);
+    const ModalRun run = RunIntro(nullptr, seconds, nullptr);
     EXPECT_FALSE(run.shown) << seconds;
     EXPECT_FALSE(run.guardClosedIt);
   }
