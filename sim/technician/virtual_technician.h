@@ -1,0 +1,117 @@
+#pragma once
+// The virtual technician: an Operator that reads every prompt as a person at the bench would,
+// does what it says on the simulated bench (cables, terminations, the hand-set generator,
+// calibrator and time marks, the knob of the closed-loop setting), then answers. Questions of
+// a sequence the technician started get a Yes, information boxes an OK; the Auto-mode offer
+// and the log-file questions get configurable answers. Every prompt is kept in a transcript.
+//
+// A prompt it cannot understand, or cannot carry out on the bench, is a failure: by default it
+// throws UnknownPrompt (so a test guards the prompt texts); the GUI assistant may choose to
+// answer with the box's refusal instead.
+//
+// As an assistant it wraps the person's own Operator: the technician does the physical part,
+// then the person sees the prompt and their answer is returned.
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/operator.h"
+#include "sim/bench/bench.h"
+#include "sim/technician/bench_hands.h"
+
+namespace veridane::sim {
+
+class UnknownPrompt : public std::logic_error {
+ public:
+  UnknownPrompt(std::string caption, std::string text, std::string reason);
+  const std::string& Caption() const { return caption_; }
+  const std::string& Text() const { return text_; }
+  const std::string& Reason() const { return reason_; }
+
+ private:
+  std::string caption_;
+  std::string text_;
+  std::string reason_;
+};
+
+enum class UnknownPromptPolicy {
+  kThrow,         // throw UnknownPrompt
+  kAnswerRefusal  // answer Cancel (No for Yes/No, Abort for Abort/Retry/Ignore, OK for OK only)
+};
+
+struct TechnicianOptions {
+  int16_t autoModeAnswer = kYes;      // "Auto mode possible": kYes, kNo or kCancel
+  int16_t createLogAnswer = kNo;      // "Do you want to create a Log File ?"
+  int16_t overwriteLogAnswer = kNo;   // "The Log File ... already exists."
+  int16_t gpibErrorAnswer = kOk;      // "GPIB ERROR #": OK goes on, Cancel ends the program
+  double knobError = 0;               // fraction: 0.02 sets the generator knobs within ±2 %
+  uint32_t seed = 1;                  // for the knob errors
+  // The same correction question asked this many times in a row: the technician gives up
+  // (accepts the signal where the program allows it, otherwise stops the test).
+  int maxRepeats = 8;
+  UnknownPromptPolicy unknownPrompts = UnknownPromptPolicy::kThrow;
+};
+
+struct TranscriptEntry {
+  enum class Kind { Prompt, Info, EndProgram };
+  Kind kind = Kind::Prompt;
+  std::string caption;
+  std::string text;
+  int16_t style = 0;
+  int16_t answer = 0;
+  std::string action;       // what the technician did at the bench, empty for nothing
+  bool understood = true;   // false: the prompt was unknown or could not be carried out
+  bool error = false;       // the program reported an error or a fatal condition
+};
+
+class VirtualTechnician : public Operator {
+ public:
+  VirtualTechnician(Bench& bench, TechnicianOptions options = {});
+  // Assistant: `person` sees every prompt after the technician's physical part, and answers.
+  VirtualTechnician(Bench& bench, Operator& person, TechnicianOptions options = {});
+
+  int16_t ShowMessBox(std::string_view text, int16_t style, std::string_view caption) override;
+  void ShowInfo(std::string_view text) override;
+  void SetBusy(bool busy) override;
+  [[noreturn]] void EndProgram() override;
+
+  const std::vector<TranscriptEntry>& Transcript() const { return transcript_; }
+  // The transcript as readable lines (8-bit text): caption, text, answer and action.
+  std::string TranscriptText() const;
+  int ErrorCount() const;
+  int UnknownCount() const;
+  BenchHands& Hands() { return hands_; }
+
+ private:
+  struct Reading {
+    bool understood = false;
+    int16_t answer = kOk;
+    bool error = false;
+    bool repeatable = false;    // a correction question that may come back again and again
+    int16_t giveUpAnswer = kNo;
+    std::function<std::string()> act;  // the physical part; returns what was done
+    std::string reason;                // why it was not understood
+  };
+  Reading Read(std::string_view caption, std::string_view text, int16_t style);
+  bool ReadAction(std::string_view caption, std::string_view text, int16_t style, Reading& reading);
+  bool ReadQuestion(std::string_view caption, std::string_view text, int16_t style, Reading& reading);
+  bool ReadNotice(std::string_view caption, std::string_view text, int16_t style, Reading& reading);
+
+  Bench& bench_;
+  Operator* person_ = nullptr;
+  TechnicianOptions options_;
+  BenchHands hands_;
+  std::vector<TranscriptEntry> transcript_;
+  std::string lastPrompt_;  // caption and text of the previous prompt, for counting repeats
+  int repeats_ = 0;
+};
+
+// The affirmative button of a style (OK, Yes, Retry) and its refusal (Cancel, No, Abort; OK
+// for an OK-only box).
+int16_t AffirmativeAnswer(int16_t style);
+int16_t RefusalAnswer(int16_t style);
+
+}  // namespace veridane::sim
