@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/text8.h"
+#include "sim/technician/text_match.h"
 
 namespace veridane::sim {
 
@@ -11,11 +12,6 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool StartsWith(std::string_view text, std::string_view head) { return text.substr(0, head.size()) == head; }
-bool EndsWith(std::string_view text, std::string_view tail) {
-  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
-}
-bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
 std::optional<double> PrefixFactor(char c) {
   switch (c) {

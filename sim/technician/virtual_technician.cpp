@@ -2,16 +2,12 @@
 
 #include "platform/numbers.h"
 #include "sim/technician/prompt_reading.h"
+#include "sim/technician/text_match.h"
 
 namespace veridane::sim {
 
 namespace {
 
-bool StartsWith(std::string_view text, std::string_view head) { return text.substr(0, head.size()) == head; }
-bool EndsWith(std::string_view text, std::string_view tail) {
-  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
-}
-bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
 // The lines an end-of-test message is made of.
 bool IsEndOfTestText(std::string_view text) {

@@ -45,7 +45,15 @@ class DriverPromptsTest : public ::testing::Test {
     if (scope_ == 0) scope_ = bus_.ibdev(0, 1, 0, 12, 1, 0);
     return scope_;
   }
-  double ScopeReading(const std::string& query) { return NumericValue(bus_.GpibQuery(Scope(), query)); }
+  // The live peak-to-peak reading on CH1 that the closed-loop setting puts on the screen.
+  void ShowPeakToPeakOnCh1(const char* scale, const char* timebase) {
+    for (std::string command : {std::string("HEAD OFF"), std::string("CH1:SCA ") + scale,
+                                std::string("HOR:MAI:SCA ") + timebase,
+                                std::string("MEASU:MEAS1:TYP PK2;SOURCE1 CH1;STATE 1")}) {
+      bus_.GpibWrite(Scope(), command);
+    }
+  }
+  double ShownPeakToPeak() { return NumericValue(bus_.GpibQuery(Scope(), "MEASU:MEAS1:VAL?")); }
 
   VirtualClock clock_;
   std::unique_ptr<Bench> bench_;
@@ -117,16 +125,13 @@ TEST_F(DriverPromptsTest, TimeMarkPromptAndTheHandLoopInstruction) {
 
 TEST_F(DriverPromptsTest, LevelAsSeenOnTheScopeMakesUpForTheScopesRollOff) {
   Prompt("Connect the " + roles_.SGName + " through a 50 ohm termination to CH 1.", 5);
-  bus_.GpibWrite(Scope(), "HEAD OFF");
-  bus_.GpibWrite(Scope(), "CH1:SCA .1");
-  bus_.GpibWrite(Scope(), "HOR:MAI:SCA 10E-9");
-  bus_.GpibWrite(Scope(), "MEASU:MEAS1:TYP PK2;SOURCE1 CH1;STATE 1");
+  ShowPeakToPeakOnCh1(".1", "10E-9");
   generator_.SetSGOnScope(-100, 0.5f);
   EXPECT_FALSE(abortFlag_);
   EXPECT_DOUBLE_EQ(bench_->HandGenerator().FrequencyHz(), 100e6);
   // At its -3 dB frequency the scope shows less than the generator gives: the technician
   // turned the level up until the scope showed 0.5 V.
-  EXPECT_NEAR(ScopeReading("MEASU:MEAS1:VAL?"), 0.5, 0.5 * 0.03);
+  EXPECT_NEAR(ShownPeakToPeak(), 0.5, 0.5 * 0.03);
   EXPECT_GT(bench_->HandGenerator().Vpp(), 0.55);
 
   // The closed-loop instruction: turn until the scope shows the new level.
@@ -134,7 +139,7 @@ TEST_F(DriverPromptsTest, LevelAsSeenOnTheScopeMakesUpForTheScopesRollOff) {
   std::string text = "The amplitude is out of limit!\nIncrease the " + roles_.SGName + " output amplitude to" +
                      FormatValue(0.9f, "V", 103) + " P-P.";
   EXPECT_EQ(technician_.ShowMessBox(text, 17, "Amplitude Error"), kOk);
-  EXPECT_NEAR(ScopeReading("MEASU:MEAS1:VAL?"), 0.9, 0.9 * 0.03);
+  EXPECT_NEAR(ShownPeakToPeak(), 0.9, 0.9 * 0.03);
   EXPECT_EQ(technician_.UnknownCount(), 0);
 }
 
@@ -151,16 +156,13 @@ class DriverPromptsWithKnobErrorTest : public DriverPromptsTest {
 
 TEST_F(DriverPromptsWithKnobErrorTest, RepeatedKnobCorrectionsConvergeWithinTheError) {
   Prompt("Connect the " + roles_.SGName + " to CH 1 trough a 50 ohm termination.", 3);
-  bus_.GpibWrite(Scope(), "HEAD OFF");
-  bus_.GpibWrite(Scope(), "CH1:SCA .1");
-  bus_.GpibWrite(Scope(), "HOR:MAI:SCA 10E-6");
-  bus_.GpibWrite(Scope(), "MEASU:MEAS1:TYP PK2;SOURCE1 CH1;STATE 1");
+  ShowPeakToPeakOnCh1(".1", "10E-6");
   generator_.SetSG(0.05f, 0.6f);
   std::string text = "The amplitude is out of limit!\nIncrease the " + roles_.SGName + " output amplitude to" +
                      FormatValue(0.6f, "V", 103) + " P-P.";
   for (int i = 0; i < 5; ++i) {
     technician_.ShowMessBox(text, 17, "Amplitude Error");
-    EXPECT_NEAR(ScopeReading("MEASU:MEAS1:VAL?"), 0.6, 0.6 * 0.03) << i;
+    EXPECT_NEAR(ShownPeakToPeak(), 0.6, 0.6 * 0.03) << i;
   }
 }
 

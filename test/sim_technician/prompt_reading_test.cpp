@@ -135,36 +135,28 @@ TEST(ReadKnobInstruction, FrequencyAndAmplitudeWithAndWithoutTryAgain) {
 }
 
 TEST(ReadCablingInstruction, ConnectFormsOfTheTests) {
-  using Kind = CablingInstruction::Kind;
-  std::optional<CablingInstruction> c = ReadCablingInstruction("Connect the Calibrator to CH 1.");
-  ASSERT_TRUE(c);
-  EXPECT_EQ(c->kind, Kind::Connect);
-  EXPECT_EQ(c->source, "CALIB");
-  EXPECT_EQ(c->input, ScopeInput::Ch1);
-  EXPECT_FALSE(c->terminated);
-
-  c = ReadCablingInstruction("Connect the Fluke 5100A/B to CH 1.");
-  ASSERT_TRUE(c);
-  EXPECT_EQ(c->source, "CALIB");
-
-  c = ReadCablingInstruction("Connect the Signal Generator to CH 1 trough a 50 ohm termination.");
-  ASSERT_TRUE(c);
-  EXPECT_EQ(c->source, "SG");
-  EXPECT_TRUE(c->terminated);
-
-  c = ReadCablingInstruction("Connect the R&S SME03 through a 50 ohm termination to CH 1.");
-  ASSERT_TRUE(c);
-  EXPECT_EQ(c->source, "SG");
-  EXPECT_EQ(c->input, ScopeInput::Ch1);
-  EXPECT_TRUE(c->terminated);
-
-  c = ReadCablingInstruction(
-      "Connect the a Time Mark Generator to CH 1 through a 50 ohm termination.\r\nSet it to 10 ms.");
-  ASSERT_TRUE(c);
-  EXPECT_EQ(c->source, "CGTR");
-  EXPECT_TRUE(c->terminated);
-  ASSERT_TRUE(c->markerPeriodS);
-  EXPECT_DOUBLE_EQ(*c->markerPeriodS, 0.01);
+  struct Case {
+    const char* text;
+    const char* source;
+    bool terminated;
+  };
+  const Case cases[] = {
+      {"Connect the Calibrator to CH 1.", "CALIB", false},
+      {"Connect the Fluke 5100A/B to CH 1.", "CALIB", false},
+      {"Connect the Signal Generator to CH 1 trough a 50 ohm termination.", "SG", true},
+      {"Connect the R&S SME03 through a 50 ohm termination to CH 1.", "SG", true},
+      {"Connect the a Time Mark Generator to CH 1 through a 50 ohm termination.\r\nSet it to 10 ms.", "CGTR", true},
+  };
+  for (const Case& k : cases) {
+    std::optional<CablingInstruction> c = ReadCablingInstruction(k.text);
+    ASSERT_TRUE(c) << k.text;
+    EXPECT_EQ(c->kind, CablingInstruction::Kind::Connect) << k.text;
+    EXPECT_EQ(c->source, k.source) << k.text;
+    EXPECT_EQ(c->input, ScopeInput::Ch1) << k.text;
+    EXPECT_EQ(c->terminated, k.terminated) << k.text;
+    EXPECT_EQ(c->markerPeriodS.has_value(), std::string(k.source) == "CGTR") << k.text;
+  }
+  EXPECT_DOUBLE_EQ(*ReadCablingInstruction(cases[4].text)->markerPeriodS, 0.01);
 
   EXPECT_FALSE(ReadCablingInstruction("Connect the coffee machine to CH 1."));
   EXPECT_FALSE(ReadCablingInstruction("Connect the Calibrator to CH 3."));
