@@ -1,14 +1,179 @@
-// The window program. Options are read before Qt starts, so that --help works without a display.
+// The program: the window, or with --headless the console run. Options are read before Qt
+// starts, so that --help works without a display.
+#include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
 #include "app/entry_guard.h"
+#include "app/headless.h"
 #include "app/main_form.h"
+#include "app/qt_main_view.h"
 #include "app/qt_operator.h"
+#include "app/qt_shell_view.h"
 #include "app/version.h"
+#include "platform/settings.h"
+#include "shell/bench_choice.h"
+#include "shell/paced_clock.h"
+#include "shell/program.h"
+#include "shell/startup.h"
+
+namespace veridane {
+namespace {
+
+// On a simulated bench the window runs on virtual time at this fraction of real time: a full
+// rehearsal takes minutes instead of the bench's twenty, yet each wait still lasts long enough
+// to read the info window and to press Exit Test.
+constexpr double kSimulatedPace = 0.25;
+constexpr double kLongestSimulatedWait = 1.0;
+
+// Asks before the main window closes; a refused close is ignored.
+class CloseFilter : public QObject {
+ public:
+  explicit CloseFilter(std::function<bool()> mayClose) : mayClose_(std::move(mayClose)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Close && !mayClose_()) {
+      event->ignore();
+      return true;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<bool()> mayClose_;
+};
+
+// The program's folders under the per-user data folder. $APPDATA is taken as it is (as on the
+// bench PCs, where it always exists); the XDG data folder is made when missing, as every
+// program on Linux does on a fresh account.
+Paths PlatformPaths() {
+  Paths paths;
+  const char* appData = std::getenv("APPDATA");
+  if (appData == nullptr || *appData == '\0') {
+    std::error_code ignored;
+    std::filesystem::create_directories(paths.Root(), ignored);
+  }
+  return paths;
+}
+
+int RunWindow(const CommandLine& options) {
+  UserSettings settings;
+  const Paths paths = PlatformPaths();
+  MainForm form;
+  QtOperator technician(&form);
+  QtMainView mainView(form);
+  QtShellView shellView(form);
+  EntryGuard guard(kExitEnded);
+
+  RealEventLoop realLoop([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+  PacedClock pacedClock(realLoop, kSimulatedPace, kLongestSimulatedWait);
+  const BenchChoice choice = ChooseBench(options.bench, settings);
+  EventLoop& loop = choice.Simulated() ? static_cast<EventLoop&>(pacedClock) : realLoop;
+
+  std::unique_ptr<sim::Bench> bench;
+  if (!guard.Run([&] { bench = OpenBench(choice, loop, technician); })) return guard.ExitCode();
+  RememberBench(settings, choice);
+
+  Program program(ProgramSeams{technician, loop, settings, paths, bench->Bus(), mainView,
+                               InstrumentDataFolderFor(choice, bench.get(), settings, paths), choice.Simulated()});
+  VersionTexts versions;
+  versions.mainTitle = MainTitle();
+  versions.moduleVersionText = ModuleVersionText();
+  Startup startup(program, shellView, versions);
+  guard.SetShutdownHook([&] {
+    if (program.CloseFiles) program.CloseFiles();
+  });
+
+  bool ready = false;
+  if (!guard.Run([&] { ready = startup.Load(options.aboutRequested); })) return guard.ExitCode();
+  if (!ready) return kExitPassed;  // the About box was all that was asked for
+
+  // One command at a time: the menus are locked while a test runs, but a close or a second
+  // click can still arrive from inside a wait.
+  bool busy = false;
+  bool closeWanted = false;
+  std::function<void(const std::function<void()>&)> runCommand = [&](const std::function<void()>& work) {
+    if (busy || guard.Ended()) return;
+    busy = true;
+    guard.Run(work);
+    busy = false;
+    if (closeWanted && !guard.Ended()) {
+      closeWanted = false;
+      form.close();
+    }
+  };
+
+  auto connectItem = [&](std::string_view name, std::function<void()> work) {
+    QAction* item = form.Item(name);
+    if (item == nullptr) return;
+    if (!work) {
+      item->setEnabled(false);  // not part of this build yet
+      return;
+    }
+    QObject::connect(item, &QAction::triggered, &form, [&runCommand, work] { runCommand(work); });
+  };
+
+  FrameHooks& hooks = program.frame.Hooks();
+  const char* const testItems[] = {"", "OffsetZero", "Gain", "Bandwidth", "SampleRate", "Trigger"};
+  for (int n = 1; n <= kNumberOfTests; ++n) connectItem(testItems[n], hooks.Tests[static_cast<size_t>(n)]);
+  connectItem("FSeq", [&] { program.frame.FullSequence(program.scope.ScopeModel); });
+  connectItem("SPC", hooks.SelfCal ? std::function<void()>([&] { hooks.SelfCal(); }) : nullptr);
+  connectItem("CreateLogFile", hooks.CreateLogFile ? std::function<void()>([&] { hooks.CreateLogFile(); }) : nullptr);
+  connectItem("AppendLogFile", nullptr);
+  connectItem("FManual", nullptr);
+  connectItem("ViewErrorLog", nullptr);
+  connectItem("DisableAuto", [&] { program.frame.DisableAuto(); });
+  connectItem("ClearTests", [&] { program.display.ClearTests(); });
+  connectItem("ShowVersions", [&] { startup.ShowVersions(); });
+  connectItem("A", [&] { shellView.ShowAbout(); });
+  QObject::connect(form.ClearTests2(), &QPushButton::clicked, &form,
+                   [&] { runCommand([&] { program.display.ClearTests(); }); });
+  // Exit Test runs inside the running test's waits: it only sets the flag.
+  QObject::connect(form.ExitTestButton(), &QPushButton::clicked, &form,
+                   [&] { guard.Run([&] { program.frame.ExitTest(); }); });
+
+  CloseFilter closeFilter([&] {
+    if (guard.Ended() || startup.Phase() == StartupPhase::Ended) return true;
+    if (busy) {
+      // Stop the running test first; the window closes once it has ended.
+      program.run.AbortFlag = true;
+      closeWanted = true;
+      return false;
+    }
+    busy = true;
+    guard.Run([&] { startup.Unload(); });
+    busy = false;
+    // The info window of the shutdown is still open, so leave the event loop explicitly.
+    QCoreApplication::exit(guard.Ended() ? guard.ExitCode() : kExitPassed);
+    return true;
+  });
+  form.installEventFilter(&closeFilter);
+
+  form.show();
+  QTimer::singleShot(0, &form, [&] {
+    runCommand([&] {
+      if (!startup.Activate()) QCoreApplication::exit(kExitPassed);  // Cancel: the unload has run
+    });
+  });
+  if (guard.Ended()) return guard.ExitCode();
+  const int code = QApplication::exec();
+  form.removeEventFilter(&closeFilter);
+  return code;
+}
+
+}  // namespace
+}  // namespace veridane
 
 int main(int argc, char** argv) {
   using namespace veridane;
@@ -16,6 +181,18 @@ int main(int argc, char** argv) {
   if (options.help) {
     std::cout << UsageText("veridane");
     return 0;
+  }
+  if (!options.errors.empty()) {
+    for (const std::string& error : options.errors) std::cerr << error << "\n";
+    std::cerr << "See veridane --help.\n";
+    return kExitUsage;
+  }
+
+  if (options.headless) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(kShortAppName);
+    UserSettings settings;
+    return RunHeadless(options, settings, PlatformPaths(), std::cout, std::cerr);
   }
 
   QApplication app(argc, argv);
@@ -27,11 +204,5 @@ int main(int argc, char** argv) {
     std::cout << answer << "\n";
     return 0;
   }
-
-  MainForm mainForm;
-  QtOperator technician(&mainForm);
-  EntryGuard guard;
-  guard.Run([&] { mainForm.show(); });
-  if (guard.Ended()) return guard.ExitCode();
-  return app.exec();
+  return RunWindow(options);
 }

@@ -1,0 +1,23 @@
+#include "app/qt_shell_view.h"
+
+#include <QLabel>
+
+#include "app/about_form.h"
+#include "app/intro_form.h"
+#include "app/main_form.h"
+#include "platform/text8.h"
+
+namespace veridane {
+
+void QtShellView::SetLabel1(std::string_view text) {
+  if (QLabel* label = form_.Label(1)) label->setText(QString::fromStdString(Utf8FromText8(text)));
+}
+
+void QtShellView::Intro(int16_t seconds) { veridane::Intro(&form_, seconds); }
+
+void QtShellView::ShowAbout() {
+  // At start-up with "?" the main window is not on screen: the box stands alone then.
+  veridane::ShowAbout(form_.isVisible() ? &form_ : nullptr);
+}
+
+}  // namespace veridane
