@@ -12,6 +12,7 @@
 #include "shell/bench_choice.h"
 #include "shell/program.h"
 #include "shell/startup.h"
+#include "sim/technician/virtual_technician.h"
 
 namespace veridane {
 
@@ -105,8 +106,9 @@ int RunHeadless(const CommandLine& options, Settings& settings, const Paths& pat
     messages << plan.error << "\n";
     return kExitUsage;
   }
-  if (!options.technician.empty()) {
-    messages << "The technician \"" << options.technician << "\" is not available in this build.\n";
+  const bool virtualTechnician = options.technician == "virtual";
+  if (!options.technician.empty() && !virtualTechnician) {
+    messages << "Unknown technician \"" << options.technician << "\" (the only one is: virtual).\n";
     return kExitUsage;
   }
 
@@ -118,16 +120,27 @@ int RunHeadless(const CommandLine& options, Settings& settings, const Paths& pat
     return kExitUsage;
   }
   ConsoleOperator console(std::move(rules), messages);
-  Operator& op = console;
 
   VirtualClock clock;  // simulated benches only: every wait passes at once
+  std::unique_ptr<sim::Bench> bench;
+  std::unique_ptr<sim::VirtualTechnician> technician;
+  // What the virtual technician did, printed however the run ends.
+  auto printTranscript = [&] {
+    if (technician) messages << Utf8FromText8(technician->TranscriptText());
+  };
   try {
     const BenchChoice choice = ChooseBench(options.bench, settings);
-    std::unique_ptr<sim::Bench> bench = OpenBench(choice, clock, op);
+    bench = OpenBench(choice, clock, console);
     if (!options.traceFile.empty() && !bench->TraceToFile(options.traceFile)) {
       messages << "The trace file " << options.traceFile << " cannot be written.\n";
       return kExitUsage;
     }
+    if (virtualTechnician) {
+      sim::TechnicianOptions technicianOptions;
+      technicianOptions.autoModeAnswer = options.manual ? kNo : kYes;
+      technician = std::make_unique<sim::VirtualTechnician>(*bench, technicianOptions);
+    }
+    Operator& op = technician ? static_cast<Operator&>(*technician) : console;
 
     HeadlessView view(out, messages);
     Program program(ProgramSeams{op, clock, settings, paths, bench->Bus(), view,
@@ -147,7 +160,10 @@ int RunHeadless(const CommandLine& options, Settings& settings, const Paths& pat
     }
 
     if (!startup.Load(options.aboutRequested)) return kExitPassed;
-    if (!startup.Activate()) return kExitAborted;
+    if (!startup.Activate()) {
+      printTranscript();
+      return kExitAborted;
+    }
 
     std::vector<int> judged = plan.tests;
     if (plan.fullSequence) {
@@ -164,9 +180,16 @@ int RunHeadless(const CommandLine& options, Settings& settings, const Paths& pat
     const int code = Outcome(program.run, judged);
     for (const std::string& line : view.StatusLines()) messages << Utf8FromText8(line) << "\n";
     startup.Unload();
+    printTranscript();
     return code;
   } catch (const ProgramEnded&) {
+    printTranscript();
     messages << "The program ended.\n";
+    return kExitEnded;
+  } catch (const sim::UnknownPrompt& prompt) {
+    printTranscript();
+    messages << "The virtual technician could not follow the prompt \"" << Utf8FromText8(prompt.Caption())
+             << "\": " << prompt.Reason() << "\n";
     return kExitEnded;
   }
 }

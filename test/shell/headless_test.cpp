@@ -105,6 +105,22 @@ TEST(Headless, FullSequenceRunsWhatIsAvailable) {
   EXPECT_NE(r.out.find("\nDC Voltage Measurement"), std::string::npos);
 }
 
+TEST(Headless, VirtualTechnicianMakesTheHandSettings) {
+  ScratchFolder root("headless-virtual");
+  // The console cannot plug the calibrator into the inputs, so the DC test fails in manual mode...
+  HeadlessResult console = RunHeadlessWith({"--headless", "--manual", "--run", "dcv"}, root);
+  EXPECT_EQ(console.code, kExitFailed);
+  // ...the virtual technician plugs the cables as asked, and it passes.
+  HeadlessResult technician =
+      RunHeadlessWith({"--headless", "--manual", "--technician", "virtual", "--run", "offset,dcv"}, root);
+  EXPECT_EQ(technician.code, kExitPassed) << technician.messages;
+  EXPECT_NE(technician.messages.find("plugged CALIB into CH 1"), std::string::npos) << technician.messages;
+
+  HeadlessResult scopeOnly = RunHeadlessWith(
+      {"--headless", "--bench", "sim:scope-only", "--technician", "virtual", "--run", "full"}, root);
+  EXPECT_EQ(scopeOnly.code, kExitPassed) << scopeOnly.messages;
+}
+
 TEST(Headless, WrongRequestsAreRefusedBeforeTheBusIsTouched) {
   ScratchFolder root("headless-usage");
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
