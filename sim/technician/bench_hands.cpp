@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/numbers.h"
+#include "platform/text8.h"
 #include "sim/technician/scope_screen.h"
 
 namespace veridane::sim {
@@ -24,7 +25,8 @@ double NearestMarkerStep(double seconds) {
   return best * decade;
 }
 
-std::string Number(double value) { return PlainText(value); }
+// Always a blank before the number, also before a minus sign, so the transcript reads well.
+std::string Number(double value) { return " " + Trim(PlainText(value)); }
 
 int ChannelNumber(ScopeInput input) { return input == ScopeInput::Ch1 ? 1 : input == ScopeInput::Ch2 ? 2 : 0; }
 
