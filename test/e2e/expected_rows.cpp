@@ -105,39 +105,52 @@ std::vector<Predicted> DcReadings(const sim::ScopeChannelConfig& faults, const D
 
 }  // namespace
 
-AllowedVerdicts ExpectedOffsetVerdict(const sim::ScopeChannelConfig& faults, const OffsetRowSpec& row) {
+namespace {
+
+RowPrediction FromReadings(const std::vector<Predicted>& readings, double nominal, double limit) {
+  RowPrediction prediction;
+  for (const Predicted& reading : readings)
+    prediction.verdicts |= Judged(reading.value - nominal, reading.bound, limit);
+  if (readings.size() == 1) {
+    prediction.valueKnown = true;
+    prediction.value = readings[0].value;
+    prediction.bound = readings[0].bound;
+  }
+  return prediction;
+}
+
+}  // namespace
+
+RowPrediction PredictOffsetRow(const sim::ScopeChannelConfig& faults, const OffsetRowSpec& row) {
   // Nothing connected, offset and position at zero: the reading is the channel's offset error.
   const double reading = FaultyReading(faults, 0, 0);
   const double bound = HealthyErrorBound(0, 0, row.scale);
   const ScreenState screen = Screen(reading, bound, 0, row.scale, 0);
-  AllowedVerdicts verdicts;
-  if (screen.onScreen) verdicts |= Judged(reading, bound, row.limit);
+  std::vector<Predicted> readings;
+  if (screen.onScreen) readings.push_back({reading, bound});
   // No measurement is shown as ten divisions.
-  if (screen.offScreen) verdicts |= Judged(10 * row.scale, 0, row.limit);
-  return verdicts;
+  if (screen.offScreen) readings.push_back({10 * row.scale, 0});
+  return FromReadings(readings, 0, row.limit);
 }
 
-AllowedVerdicts ExpectedDcVerdict(const sim::ScopeChannelConfig& faults, size_t rowIndex) {
+RowPrediction PredictDcRow(const sim::ScopeChannelConfig& faults, size_t rowIndex) {
   const DcRowSpec& row = kDcRows[rowIndex];
-  AllowedVerdicts verdicts;
-  if (!row.difference) {
-    for (const Predicted& reading : DcReadings(faults, row))
-      verdicts |= Judged(reading.value - row.output, reading.bound, row.tolerance);
-    return verdicts;
-  }
+  if (!row.difference) return FromReadings(DcReadings(faults, row), row.output, row.tolerance);
+
   // The difference of the two rows before it, each of which may have read 0. Measured on the
   // same channel, scale and offset, the scope's own offsets cancel; its gain does not.
   const DcRowSpec& first = kDcRows[rowIndex - 2];
   const DcRowSpec& second = kDcRows[rowIndex - 1];
+  std::vector<Predicted> differences;
   for (const Predicted& a : DcReadings(faults, first)) {
     for (const Predicted& b : DcReadings(faults, second)) {
       const bool bothMeasured = a.bound > 0 && b.bound > 0;
       const double bound = bothMeasured ? 0.0045 * std::fabs(first.output - second.output) + 0.02 * row.scale
                                         : a.bound + b.bound;
-      verdicts |= Judged(std::fabs(a.value - b.value) - row.output, bound, row.tolerance);
+      differences.push_back({std::fabs(a.value - b.value), bound});
     }
   }
-  return verdicts;
+  return FromReadings(differences, row.output, row.tolerance);
 }
 
 }  // namespace veridane::testing

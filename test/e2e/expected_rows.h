@@ -56,8 +56,16 @@ struct AllowedVerdicts {
   std::string Describe() const;  // e.g. " PASS or >PASS"
 };
 
-// Rows of a channel with these faults (a healthy channel has none).
-AllowedVerdicts ExpectedOffsetVerdict(const sim::ScopeChannelConfig& faults, const OffsetRowSpec& row);
-AllowedVerdicts ExpectedDcVerdict(const sim::ScopeChannelConfig& faults, size_t rowIndex);
+// What a row of a channel with these faults (a healthy channel has none) must show.
+struct RowPrediction {
+  AllowedVerdicts verdicts;
+  // The measured column, when it is certain whether the trace stayed on screen: the value
+  // shown, within +/- bound.
+  bool valueKnown = false;
+  double value = 0;
+  double bound = 0;
+};
+RowPrediction PredictOffsetRow(const sim::ScopeChannelConfig& faults, const OffsetRowSpec& row);
+RowPrediction PredictDcRow(const sim::ScopeChannelConfig& faults, size_t rowIndex);
 
 }  // namespace veridane::testing

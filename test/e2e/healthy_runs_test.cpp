@@ -88,6 +88,8 @@ struct ManualCase {
   bool calibratorSetByHand;      // no calibrator on the bus
 };
 
+void PrintTo(const ManualCase& c, std::ostream* os) { *os << c.name; }
+
 class HealthyManual : public ::testing::TestWithParam<ManualCase> {};
 
 TEST_P(HealthyManual, TechnicianDoesTheHandWorkAndBothTestsPass) {

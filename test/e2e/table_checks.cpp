@@ -36,6 +36,16 @@ void ExpectShows(const std::string& row, std::string_view column, double expecte
       << "measured column \"" << Utf8FromText8(column) << "\" in\n" << Utf8FromText8(row);
 }
 
+// The verdict the fault calls for, and the measured value the fault leads to.
+void ExpectPredicted(const std::string& row, std::string_view measured, const RowPrediction& prediction) {
+  EXPECT_TRUE(prediction.verdicts.Allows(Verdict(row)))
+      << "expected " << prediction.verdicts.Describe() << ":\n" << Utf8FromText8(row);
+  if (prediction.valueKnown) {
+    EXPECT_NEAR(DisplayedVolts(measured), prediction.value, prediction.bound + 0.0051 * std::fabs(prediction.value))
+        << "measured column of\n" << Utf8FromText8(row);
+  }
+}
+
 }  // namespace
 
 void ExpectOffsetRowLayout(const std::string& row, int channel, size_t rowIndex) {
@@ -75,9 +85,8 @@ void ExpectOffsetTable(const ResultTable& table, const ChannelFaults& faults) {
     ASSERT_EQ(rows.size(), kOffsetRows.size()) << "channel " << channel;
     for (size_t i = 0; i < rows.size(); ++i) {
       ExpectOffsetRowLayout(rows[i], channel, i);
-      const AllowedVerdicts allowed = ExpectedOffsetVerdict(faults[static_cast<size_t>(channel - 1)], kOffsetRows[i]);
-      EXPECT_TRUE(allowed.Allows(Verdict(rows[i])))
-          << "expected " << allowed.Describe() << ":\n" << Utf8FromText8(rows[i]);
+      ExpectPredicted(rows[i], Column(rows[i], kOffsetLimitEnd, kOffsetMeasuredEnd),
+                      PredictOffsetRow(faults[static_cast<size_t>(channel - 1)], kOffsetRows[i]));
     }
   }
 }
@@ -90,9 +99,8 @@ void ExpectDcTable(const ResultTable& table, const ChannelFaults& faults) {
     ASSERT_EQ(rows.size(), kDcRows.size()) << "channel " << channel;
     for (size_t i = 0; i < rows.size(); ++i) {
       ExpectDcRowLayout(rows[i], channel, i);
-      const AllowedVerdicts allowed = ExpectedDcVerdict(faults[static_cast<size_t>(channel - 1)], i);
-      EXPECT_TRUE(allowed.Allows(Verdict(rows[i])))
-          << "expected " << allowed.Describe() << ":\n" << Utf8FromText8(rows[i]);
+      ExpectPredicted(rows[i], Column(rows[i], kDcFixedEnd, kDcMeasuredEnd),
+                      PredictDcRow(faults[static_cast<size_t>(channel - 1)], i));
     }
   }
 }
@@ -147,12 +155,13 @@ FailureOutlook Outlook(const ChannelFaults& faults, size_t rows, Expected expect
 
 FailureOutlook OffsetOutlook(const ChannelFaults& faults) {
   return Outlook(faults, kOffsetRows.size(), [](const sim::ScopeChannelConfig& channel, size_t i) {
-    return ExpectedOffsetVerdict(channel, kOffsetRows[i]);
+    return PredictOffsetRow(channel, kOffsetRows[i]).verdicts;
   });
 }
 
 FailureOutlook DcOutlook(const ChannelFaults& faults) {
-  return Outlook(faults, kDcRows.size(), ExpectedDcVerdict);
+  return Outlook(faults, kDcRows.size(),
+                 [](const sim::ScopeChannelConfig& channel, size_t i) { return PredictDcRow(channel, i).verdicts; });
 }
 
 }  // namespace veridane::testing
