@@ -107,8 +107,8 @@ int RunHeadless(const CommandLine& options, Settings& settings, const Paths& pat
     return kExitUsage;
   }
   const bool virtualTechnician = options.technician == "virtual";
-  if (!options.technician.empty() && !virtualTechnician) {
-    messages << "Unknown technician \"" << options.technician << "\" (the only one is: virtual).\n";
+  if (!options.technician.empty() && !virtualTechnician && options.technician != "none") {
+    messages << "Unknown technician \"" << options.technician << "\" (known: virtual, none).\n";
     return kExitUsage;
   }
 

@@ -26,6 +26,7 @@
 #include "shell/paced_clock.h"
 #include "shell/program.h"
 #include "shell/startup.h"
+#include "sim/technician/virtual_technician.h"
 
 namespace veridane {
 namespace {
@@ -85,7 +86,19 @@ int RunWindow(const CommandLine& options) {
   if (!guard.Run([&] { bench = OpenBench(choice, loop, technician); })) return guard.ExitCode();
   RememberBench(settings, choice);
 
-  Program program(ProgramSeams{technician, loop, settings, paths, bench->Bus(), mainView,
+  // On a simulated bench nobody can plug a real cable: the virtual technician does the physical
+  // part of every prompt (cables, hand-set instruments) before the person sees it and answers.
+  // A prompt it does not know simply goes to the person.
+  std::unique_ptr<sim::VirtualTechnician> assistant;
+  Operator* op = &technician;
+  if (bench && choice.Simulated() && options.technician != "none") {
+    sim::TechnicianOptions assistantOptions;
+    assistantOptions.unknownPrompts = sim::UnknownPromptPolicy::kAnswerRefusal;
+    assistant = std::make_unique<sim::VirtualTechnician>(*bench, technician, assistantOptions);
+    op = assistant.get();
+  }
+
+  Program program(ProgramSeams{*op, loop, settings, paths, bench->Bus(), mainView,
                                InstrumentDataFolderFor(choice, bench.get(), settings, paths), choice.Simulated()});
   VersionTexts versions;
   versions.mainTitle = MainTitle();
