@@ -14,10 +14,10 @@ InputSignals InputSignalsOf(const Wiring& wiring) {
   return [&wiring](ScopeInput input) { return wiring.SignalAt(input); };
 }
 
-Bench::Bench(const BenchSpec& spec, EventLoop& loop, BenchOptions options) : spec_(spec), bus_(loop) {
-  scope_ = std::make_unique<SimScope>(spec_.scope, InputSignalsOf(wiring_), &loop);
-  bus_.Attach(spec_.scopeAddress, *scope_);
-  bus_.SetFaults(spec_.scopeAddress, spec_.scopeFaults);
+Bench::Bench(const BenchDescription& desc, EventLoop& loop, BenchOptions options) : desc_(desc), bus_(loop) {
+  scope_ = std::make_unique<SimScope>(desc_.scope, InputSignalsOf(wiring_), &loop);
+  bus_.Attach(desc_.scopeAddress, *scope_);
+  bus_.SetFaults(desc_.scopeAddress, desc_.scopeFaults);
   BuildInstruments(loop);
   BuildWiring();
   WriteInstrumentData(options.dataFolder);
@@ -57,7 +57,7 @@ std::unique_ptr<Bench> Bench::Open(std::string_view nameOrPath, EventLoop& loop,
 }
 
 void Bench::BuildInstruments(EventLoop&) {
-  for (const InstrumentSpec& instrument : spec_.instruments) {
+  for (const InstrumentEntry& instrument : desc_.instruments) {
     if (!instrument.address) continue;  // hand-set: the manual sources stand in
     SimDevice* device = nullptr;
     switch (instrument.kind) {
@@ -96,11 +96,11 @@ void Bench::BuildWiring() {
   wiring_.SetSource("SG", generator_ ? static_cast<const SignalSource*>(generator_.get()) : &manualGenerator_);
   wiring_.SetSource("CALIB", calibrator_ ? static_cast<const SignalSource*>(calibrator_.get()) : &manualCalibrator_);
   wiring_.SetSource("CGTR", timeMarks_ ? static_cast<const SignalSource*>(timeMarks_.get()) : &manualTimeMarks_);
-  wiring_.SetAttenuator(Attenuator(), spec_.generatorThroughAttenuator);
+  wiring_.SetAttenuator(Attenuator(), desc_.generatorThroughAttenuator);
   wiring_.SetScanners(ScannerNumber(0), ScannerNumber(1));
-  wiring_.SetRelayPaths(spec_.relays);
-  for (ScopeInput input : spec_.terminated) wiring_.SetTermination(input, true);
-  for (const CableSpec& cable : spec_.cables) wiring_.ConnectCable(cable.source, cable.input, cable.ratio);
+  wiring_.SetRelayPaths(desc_.relays);
+  for (ScopeInput input : desc_.terminated) wiring_.SetTermination(input, true);
+  for (const CableEntry& cable : desc_.cables) wiring_.ConnectCable(cable.source, cable.input, cable.ratio);
 }
 
 Scanner* Bench::ScannerNumber(int index) {
@@ -180,7 +180,7 @@ void Bench::WriteInstrumentData(const std::string& requestedFolder) {
   if (requestedFolder.empty()) {
     std::string pattern = (fs::temp_directory_path(error) / "veridane-bench-XXXXXX").string();
     if (error || mkdtemp(pattern.data()) == nullptr) {
-      throw BenchFileError(spec_.file, 0, "cannot make a temporary folder for the bench's instrument data");
+      throw BenchFileError(desc_.file, 0, "cannot make a temporary folder for the bench's instrument data");
     }
     dataFolder_ = pattern;
     ownsDataFolder_ = true;
@@ -188,32 +188,32 @@ void Bench::WriteInstrumentData(const std::string& requestedFolder) {
     dataFolder_ = requestedFolder;
     fs::create_directories(dataFolder_, error);
     if (!fs::is_directory(dataFolder_)) {
-      throw BenchFileError(spec_.file, 0, "cannot make the instrument-data folder " + dataFolder_);
+      throw BenchFileError(desc_.file, 0, "cannot make the instrument-data folder " + dataFolder_);
     }
   }
 
   if (generator_) {
-    const InstrumentSpec* spec = spec_.Find(InstrumentKind::Generator);
-    int pairs = spec->compFile == InstrumentSpec::CompFile::Short ? CompensationPairs(generator_->Model()) - 1 : -1;
-    if (spec->compFile != InstrumentSpec::CompFile::Missing) {
+    const InstrumentEntry* entry = desc_.Find(InstrumentKind::Generator);
+    int pairs = entry->compFile == InstrumentEntry::CompFile::Short ? CompensationPairs(generator_->Model()) - 1 : -1;
+    if (entry->compFile != InstrumentEntry::CompFile::Missing) {
       WriteFile(GeneratorFileStem(*generator_) + ".dat", CompensationFileText(*generator_, pairs));
     }
   }
 
   std::string config;
-  if (spec_.scannerFileText) {
-    config = *spec_.scannerFileText;
+  if (desc_.scannerFileText) {
+    config = *desc_.scannerFileText;
   } else {
-    for (const auto& [name, codes] : spec_.relays) config += name + ":" + codes + "\r\n";
+    for (const auto& [name, codes] : desc_.relays) config += name + ":" + codes + "\r\n";
   }
-  switch (spec_.scannerFile) {
-    case BenchSpec::ScannerFile::Written:
+  switch (desc_.scannerFile) {
+    case BenchDescription::ScannerFile::Written:
       if (!config.empty()) WriteFile("SI5020.cfg", config);
       break;
-    case BenchSpec::ScannerFile::Empty:
+    case BenchDescription::ScannerFile::Empty:
       WriteFile("SI5020.cfg", "");
       break;
-    case BenchSpec::ScannerFile::Missing:
+    case BenchDescription::ScannerFile::Missing:
       break;
   }
 }
@@ -223,7 +223,7 @@ void Bench::WriteFile(const std::string& name, const std::string& content) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << content;
   out.close();
-  if (!out) throw BenchFileError(spec_.file, 0, "cannot write " + path);
+  if (!out) throw BenchFileError(desc_.file, 0, "cannot write " + path);
 }
 
 }  // namespace veridane::sim

@@ -36,7 +36,7 @@ struct BenchOptions {
 class Bench {
  public:
   // Throws BenchFileError when the folder for the instrument data cannot be made or written.
-  Bench(const BenchSpec& spec, EventLoop& loop, BenchOptions options = {});
+  Bench(const BenchDescription& desc, EventLoop& loop, BenchOptions options = {});
   ~Bench();
   Bench(const Bench&) = delete;
   Bench& operator=(const Bench&) = delete;
@@ -52,7 +52,7 @@ class Bench {
   // --- for the program ---
   Gpib488& Bus() { return bus_; }
   const std::string& InstrumentDataFolder() const { return dataFolder_; }
-  const BenchSpec& Spec() const { return spec_; }
+  const BenchDescription& Description() const { return desc_; }
 
   // --- trace of the bus traffic ---
   void SetTrace(SimBus::TraceSink sink) { bus_.SetTrace(std::move(sink)); }
@@ -99,7 +99,7 @@ class Bench {
   void WriteInstrumentData(const std::string& requestedFolder);
   void WriteFile(const std::string& name, const std::string& content);
 
-  BenchSpec spec_;
+  BenchDescription desc_;
   SimBus bus_;
   std::unique_ptr<SimScope> scope_;
   std::unique_ptr<LevelledGenerator> generator_;

@@ -18,8 +18,8 @@ BenchFileError::BenchFileError(std::string file, int line, const std::string& wh
       file_(std::move(file)),
       line_(line) {}
 
-const InstrumentSpec* BenchSpec::Find(InstrumentKind kind) const {
-  for (const InstrumentSpec& instrument : instruments) {
+const InstrumentEntry* BenchDescription::Find(InstrumentKind kind) const {
+  for (const InstrumentEntry& instrument : instruments) {
     if (instrument.kind == kind) return &instrument;
   }
   return nullptr;
@@ -134,7 +134,7 @@ int ReadAddress(const Reader& reader, const toml::table& table, const std::strin
   return static_cast<int>(*address);
 }
 
-void ReadScope(const Reader& reader, const toml::table& root, BenchSpec& spec) {
+void ReadScope(const Reader& reader, const toml::table& root, BenchDescription& desc) {
   const toml::table* scope = reader.Table(root, "scope", "scope");
   if (scope == nullptr) reader.Fail(1, "the bench has no [scope]");
   reader.CheckKeys(*scope, "scope",
@@ -148,10 +148,10 @@ void ReadScope(const Reader& reader, const toml::table& root, BenchSpec& spec) {
     reader.Fail(reader.Node(*scope, "model"), "scope.model: unknown model \"" + *model + "\" (known: " + known + ")");
   }
   uint64_t seed = static_cast<uint64_t>(reader.Integer(*scope, "seed", "scope.seed").value_or(1));
-  spec.scope = HealthyScopeConfig(*model, seed);
-  ScopeConfig& config = spec.scope;
+  desc.scope = HealthyScopeConfig(*model, seed);
+  ScopeConfig& config = desc.scope;
   if (auto firmware = reader.String(*scope, "firmware", "scope.firmware")) config.firmware = *firmware;
-  if (scope->get("address")) spec.scopeAddress = ReadAddress(reader, *scope, "scope.address");
+  if (scope->get("address")) desc.scopeAddress = ReadAddress(reader, *scope, "scope.address");
   if (auto ppm = reader.Number(*scope, "time_base_ppm", "scope.time_base_ppm")) config.timeBasePpm = *ppm;
   if (auto noise = reader.Number(*scope, "noise_divisions", "scope.noise_divisions")) {
     if (*noise < 0) reader.Fail(reader.Node(*scope, "noise_divisions"), "scope.noise_divisions: cannot be negative");
@@ -170,7 +170,7 @@ void ReadScope(const Reader& reader, const toml::table& root, BenchSpec& spec) {
     config.errorLog.clear();
     for (auto& [entry, node] : reader.Strings(*scope, "error_log", "scope.error_log")) config.errorLog.push_back(entry);
   }
-  spec.scopeFaults = ReadFaults(reader, *scope, "scope");
+  desc.scopeFaults = ReadFaults(reader, *scope, "scope");
   for (int ch = 0; ch < 2; ++ch) {
     std::string name = ch == 0 ? "ch1" : "ch2";
     const toml::table* channel = reader.Table(*scope, name, "scope." + name);
@@ -201,52 +201,52 @@ void ReadScope(const Reader& reader, const toml::table& root, BenchSpec& spec) {
 }
 
 // The instrument's kind and table name for a bench-file type; false if unknown.
-bool Classify(const std::string& type, InstrumentSpec& spec) {
+bool Classify(const std::string& type, InstrumentEntry& desc) {
   std::string squeezed;
   for (char c : UpperCase(type)) {
     if (c != ' ') squeezed += c;
   }
   if (const GeneratorModel* model = FindGeneratorModel(type)) {
-    spec.kind = InstrumentKind::Generator;
-    spec.type = model->name;
+    desc.kind = InstrumentKind::Generator;
+    desc.type = model->name;
   } else if (squeezed == "GENERATOR") {
-    spec.kind = InstrumentKind::Generator;
-    spec.type = "generator";
+    desc.kind = InstrumentKind::Generator;
+    desc.type = "generator";
   } else if (squeezed == "AT5010") {
-    spec.kind = InstrumentKind::Attenuator;
-    spec.type = "AT 5010";
+    desc.kind = InstrumentKind::Attenuator;
+    desc.type = "AT 5010";
   } else if (squeezed == "CG5010" || squeezed == "CG5011") {
-    spec.kind = InstrumentKind::TimeMarks;
-    spec.type = "CG " + squeezed.substr(2);
+    desc.kind = InstrumentKind::TimeMarks;
+    desc.type = "CG " + squeezed.substr(2);
   } else if (squeezed == "TIMEMARKS") {
-    spec.kind = InstrumentKind::TimeMarks;
-    spec.type = "time marks";
+    desc.kind = InstrumentKind::TimeMarks;
+    desc.type = "time marks";
   } else if (squeezed == "FLUKE5100A" || squeezed == "FLUKE5100B") {
-    spec.kind = InstrumentKind::Calibrator;
-    spec.type = "Fluke " + squeezed.substr(5);
+    desc.kind = InstrumentKind::Calibrator;
+    desc.type = "Fluke " + squeezed.substr(5);
   } else if (squeezed == "CALIBRATOR") {
-    spec.kind = InstrumentKind::Calibrator;
-    spec.type = "calibrator";
+    desc.kind = InstrumentKind::Calibrator;
+    desc.type = "calibrator";
   } else if (const ScannerModel* scanner = FindScannerModel(type)) {
-    spec.kind = InstrumentKind::Scanner;
-    spec.type = scanner->name;
+    desc.kind = InstrumentKind::Scanner;
+    desc.type = scanner->name;
   } else {
     return false;
   }
   return true;
 }
 
-void ReadInstruments(const Reader& reader, const toml::table& root, BenchSpec& spec) {
+void ReadInstruments(const Reader& reader, const toml::table& root, BenchDescription& desc) {
   const toml::node* node = root.get("instrument");
   if (node == nullptr) return;
   const toml::array* list = node->as_array();
   if (list == nullptr) reader.Fail(*node, "instrument: write each one as [[instrument]]");
-  std::map<int, int> addressLines{{spec.scopeAddress, 0}};
+  std::map<int, int> addressLines{{desc.scopeAddress, 0}};
   std::set<InstrumentKind> single;
   for (const toml::node& item : *list) {
     const toml::table* table = item.as_table();
     if (table == nullptr) reader.Fail(item, "instrument: write each one as [[instrument]]");
-    InstrumentSpec instrument;
+    InstrumentEntry instrument;
     instrument.line = Reader::LineOf(*table);
     std::optional<std::string> type = reader.String(*table, "type", "instrument.type");
     if (!type) reader.Fail(*table, "[[instrument]] needs a type, e.g. type = \"SG 5030\"");
@@ -303,18 +303,18 @@ void ReadInstruments(const Reader& reader, const toml::table& root, BenchSpec& s
       }
       if (auto comp = reader.String(*table, "comp_file", "instrument.comp_file")) {
         if (*comp == "written") {
-          instrument.compFile = InstrumentSpec::CompFile::Written;
+          instrument.compFile = InstrumentEntry::CompFile::Written;
         } else if (*comp == "missing") {
-          instrument.compFile = InstrumentSpec::CompFile::Missing;
+          instrument.compFile = InstrumentEntry::CompFile::Missing;
         } else if (*comp == "short") {
-          instrument.compFile = InstrumentSpec::CompFile::Short;
+          instrument.compFile = InstrumentEntry::CompFile::Short;
         } else {
           reader.Fail(reader.Node(*table, "comp_file"), "instrument.comp_file: expected \"written\", \"missing\" or \"short\"");
         }
       }
     }
     if (timeMarks) instrument.ppmError = reader.Number(*table, "ppm_error", "instrument.ppm_error").value_or(0);
-    spec.instruments.push_back(std::move(instrument));
+    desc.instruments.push_back(std::move(instrument));
   }
 }
 
@@ -326,33 +326,33 @@ bool ValidRelayCodes(const std::string& codes) {
   return true;
 }
 
-void ReadWiring(const Reader& reader, const toml::table& root, BenchSpec& spec) {
+void ReadWiring(const Reader& reader, const toml::table& root, BenchDescription& desc) {
   const toml::table* wiring = reader.Table(root, "wiring", "wiring");
   if (wiring == nullptr) return;
   reader.CheckKeys(*wiring, "wiring",
                    {"generator_through_attenuator", "terminated", "scanner_file", "scanner_file_text", "relays", "cable"});
-  spec.generatorThroughAttenuator =
+  desc.generatorThroughAttenuator =
       reader.Bool(*wiring, "generator_through_attenuator", "wiring.generator_through_attenuator").value_or(true);
   for (auto& [name, node] : reader.Strings(*wiring, "terminated", "wiring.terminated")) {
     std::optional<ScopeInput> input = ScopeInputFromName(name);
     if (!input) reader.Fail(*node, "wiring.terminated: unknown input \"" + name + "\" (CH1, CH2 or EXT)");
-    spec.terminated.push_back(*input);
+    desc.terminated.push_back(*input);
   }
   if (auto mode = reader.String(*wiring, "scanner_file", "wiring.scanner_file")) {
     if (*mode == "written") {
-      spec.scannerFile = BenchSpec::ScannerFile::Written;
+      desc.scannerFile = BenchDescription::ScannerFile::Written;
     } else if (*mode == "missing") {
-      spec.scannerFile = BenchSpec::ScannerFile::Missing;
+      desc.scannerFile = BenchDescription::ScannerFile::Missing;
     } else if (*mode == "empty") {
-      spec.scannerFile = BenchSpec::ScannerFile::Empty;
+      desc.scannerFile = BenchDescription::ScannerFile::Empty;
     } else {
       reader.Fail(reader.Node(*wiring, "scanner_file"), "wiring.scanner_file: expected \"written\", \"missing\" or \"empty\"");
     }
   }
-  spec.scannerFileText = reader.String(*wiring, "scanner_file_text", "wiring.scanner_file_text");
+  desc.scannerFileText = reader.String(*wiring, "scanner_file_text", "wiring.scanner_file_text");
 
   int scanners = 0;
-  for (const InstrumentSpec& instrument : spec.instruments) scanners += instrument.kind == InstrumentKind::Scanner;
+  for (const InstrumentEntry& instrument : desc.instruments) scanners += instrument.kind == InstrumentKind::Scanner;
   if (const toml::table* relays = reader.Table(*wiring, "relays", "wiring.relays")) {
     for (auto&& [key, node] : *relays) {
       std::string name = UpperCase(std::string(key.str()));
@@ -366,7 +366,7 @@ void ReadWiring(const Reader& reader, const toml::table& root, BenchSpec& spec) 
       if (scanners < 2 && codes.find_first_of("CD") != std::string::npos) {
         reader.Fail(node, "wiring.relays." + name + ": codes C and D need a second scanner");
       }
-      spec.relays[name] = codes;
+      desc.relays[name] = codes;
     }
   }
   if (const toml::node* cables = wiring->get("cable")) {
@@ -376,7 +376,7 @@ void ReadWiring(const Reader& reader, const toml::table& root, BenchSpec& spec) 
       const toml::table* table = item.as_table();
       if (table == nullptr) reader.Fail(item, "wiring.cable: write each one as [[wiring.cable]]");
       reader.CheckKeys(*table, "wiring.cable", {"source", "input", "ratio"});
-      CableSpec cable;
+      CableEntry cable;
       std::optional<std::string> source = reader.String(*table, "source", "wiring.cable.source");
       std::optional<std::string> input = reader.String(*table, "input", "wiring.cable.input");
       if (!source || !input) reader.Fail(*table, "[[wiring.cable]] needs a source and an input");
@@ -390,14 +390,14 @@ void ReadWiring(const Reader& reader, const toml::table& root, BenchSpec& spec) 
       cable.input = *scopeInput;
       cable.ratio = reader.Number(*table, "ratio", "wiring.cable.ratio").value_or(1);
       if (!(cable.ratio >= 1)) reader.Fail(reader.Node(*table, "ratio"), "wiring.cable.ratio: a divide ratio of 1 or more");
-      spec.cables.push_back(cable);
+      desc.cables.push_back(cable);
     }
   }
 }
 
 }  // namespace
 
-BenchSpec ParseBenchText(std::string_view text, const std::string& file) {
+BenchDescription ParseBenchText(std::string_view text, const std::string& file) {
   toml::table root;
   try {
     root = toml::parse(text, file);
@@ -407,16 +407,16 @@ BenchSpec ParseBenchText(std::string_view text, const std::string& file) {
   }
   Reader reader(file);
   reader.CheckKeys(root, "", {"description", "scope", "instrument", "wiring"});
-  BenchSpec spec;
-  spec.file = file;
-  spec.description = reader.String(root, "description", "description").value_or("");
-  ReadScope(reader, root, spec);
-  ReadInstruments(reader, root, spec);
-  ReadWiring(reader, root, spec);
-  return spec;
+  BenchDescription desc;
+  desc.file = file;
+  desc.description = reader.String(root, "description", "description").value_or("");
+  ReadScope(reader, root, desc);
+  ReadInstruments(reader, root, desc);
+  ReadWiring(reader, root, desc);
+  return desc;
 }
 
-BenchSpec LoadBenchFile(const std::string& path) {
+BenchDescription LoadBenchFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw BenchFileError(path, 0, "cannot open the bench file");
   std::ostringstream content;

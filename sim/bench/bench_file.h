@@ -48,7 +48,7 @@ class BenchFileError : public std::runtime_error {
 
 enum class InstrumentKind { Generator, Attenuator, TimeMarks, Calibrator, Scanner };
 
-struct InstrumentSpec {
+struct InstrumentEntry {
   InstrumentKind kind = InstrumentKind::Generator;
   std::string type;            // the model name as the tables know it ("SG 5030", "SI 5020")
   std::optional<int> address;  // none: on the bench, set by hand
@@ -62,32 +62,32 @@ struct InstrumentSpec {
   double ppmError = 0;
 };
 
-struct CableSpec {
+struct CableEntry {
   std::string source;
   ScopeInput input = ScopeInput::Ch1;
   double ratio = 1;
 };
 
-struct BenchSpec {
+struct BenchDescription {
   std::string file;  // where it came from, for messages
   std::string description;
   ScopeConfig scope;
   int scopeAddress = 1;
   DeviceFaults scopeFaults;
-  std::vector<InstrumentSpec> instruments;
+  std::vector<InstrumentEntry> instruments;
 
   bool generatorThroughAttenuator = true;
   std::vector<ScopeInput> terminated;
   std::map<std::string, std::string> relays;
   enum class ScannerFile { Written, Missing, Empty } scannerFile = ScannerFile::Written;
   std::optional<std::string> scannerFileText;
-  std::vector<CableSpec> cables;
+  std::vector<CableEntry> cables;
 
-  const InstrumentSpec* Find(InstrumentKind kind) const;
+  const InstrumentEntry* Find(InstrumentKind kind) const;
 };
 
 // `file` names the text in error messages.
-BenchSpec ParseBenchText(std::string_view text, const std::string& file);
-BenchSpec LoadBenchFile(const std::string& path);
+BenchDescription ParseBenchText(std::string_view text, const std::string& file);
+BenchDescription LoadBenchFile(const std::string& path);
 
 }  // namespace veridane::sim

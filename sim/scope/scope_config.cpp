@@ -10,7 +10,7 @@ constexpr double MHz = 1e6;
 
 // Healthy bandwidths sit 15 to 25 % above nominal: about -1.5 dB at the tested frequency, as on
 // a good instrument, so the 70 % criterion passes without being marginal.
-constexpr std::array<ScopeModelSpec, 7> kModels{{
+constexpr std::array<ScopeModelData, 7> kModels{{
     {"TDS 310", 50 * MHz, 63 * MHz, 63 * MHz, 90 * MHz, 5e-9},
     {"TDS 320", 100 * MHz, 125 * MHz, 125 * MHz, 180 * MHz, 5e-9},
     {"TDS 340", 100 * MHz, 125 * MHz, 125 * MHz, 180 * MHz, 5e-9},
@@ -22,26 +22,26 @@ constexpr std::array<ScopeModelSpec, 7> kModels{{
 
 }  // namespace
 
-const ScopeModelSpec& ScopeModelFor(std::string_view model) {
-  const ScopeModelSpec* best = nullptr;
-  for (const ScopeModelSpec& spec : kModels) {
-    if (spec.name == model) return spec;
-    if (model.substr(0, spec.name.size()) == spec.name &&
-        (!best || spec.name.size() > best->name.size()))
-      best = &spec;
+const ScopeModelData& ScopeModelFor(std::string_view model) {
+  const ScopeModelData* best = nullptr;
+  for (const ScopeModelData& desc : kModels) {
+    if (desc.name == model) return desc;
+    if (model.substr(0, desc.name.size()) == desc.name &&
+        (!best || desc.name.size() > best->name.size()))
+      best = &desc;
   }
   return best ? *best : kModels[2];
 }
 
 bool IsSupportedScopeModel(std::string_view model) {
-  for (const ScopeModelSpec& spec : kModels)
-    if (spec.name == model) return true;
+  for (const ScopeModelData& desc : kModels)
+    if (desc.name == model) return true;
   return false;
 }
 
 std::vector<std::string> SupportedScopeModels() {
   std::vector<std::string> names;
-  for (const ScopeModelSpec& spec : kModels) names.emplace_back(spec.name);
+  for (const ScopeModelData& desc : kModels) names.emplace_back(desc.name);
   return names;
 }
 

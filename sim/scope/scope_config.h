@@ -44,7 +44,7 @@ struct ScopeConfig {
 
 // Healthy analog behaviour per model: -3 dB points above the nominal bandwidths that the
 // verification checks (nominal at 2 mV/div is lower on the faster models).
-struct ScopeModelSpec {
+struct ScopeModelData {
   std::string_view name;
   double nominalBandwidthHz;
   double bandwidthHz;         // healthy -3 dB point, 5 mV/div and up
@@ -55,7 +55,7 @@ struct ScopeModelSpec {
 
 // The model row for a model text: exact name, else the longest name the text starts with
 // ("TDS 310A" uses TDS 310), else TDS 340.
-const ScopeModelSpec& ScopeModelFor(std::string_view model);
+const ScopeModelData& ScopeModelFor(std::string_view model);
 bool IsSupportedScopeModel(std::string_view model);
 std::vector<std::string> SupportedScopeModels();
 

@@ -61,7 +61,7 @@ class ScopePhysics {
   double TriggerSensitivity(const ScopeSettings& settings) const;
 
   const ScopeConfig& config_;
-  const ScopeModelSpec& model_;
+  const ScopeModelData& model_;
   InputSignals inputs_;
   std::array<ChannelErrors, 2> errors_{};
   uint64_t acquisition_ = 0;

@@ -171,8 +171,8 @@ std::string FormatDigits(float value, float code) {
   return PadLeft(label, FormatFinite(0, code).size());
 }
 
-std::string FormatValue(float value, std::string_view unitSpec, float code) {
-  std::string unit(unitSpec);
+std::string FormatValue(float value, std::string_view unitText, float code) {
+  std::string unit(unitText);
   bool stripLeading = false;
   bool stripTrailing = false;
   while (unit.find(';') != std::string::npos) {

@@ -62,7 +62,7 @@ std::vector<double> E2eRun::MeasurementReplies(int16_t n) const {
   std::vector<double> replies;
   const auto span = testTraces_.find(n);
   if (span == testTraces_.end()) return replies;
-  const std::string address = std::to_string(bench->Spec().scopeAddress);
+  const std::string address = std::to_string(bench->Description().scopeAddress);
   const std::string query = "W " + address + " <- MEASU:MEAS1:VAL?";
   const std::string reply = "R " + address + " -> ";
   for (size_t i = span->second.begin; i + 1 < span->second.end; ++i) {

@@ -47,9 +47,9 @@ class E2eRun {
 
   const std::string& DisplayText() const { return program->display.Text(); }
   int16_t Status(int16_t n) const { return program->run.TestStatus[static_cast<size_t>(n)]; }
-  const sim::BenchSpec& Spec() const { return bench->Spec(); }
+  const sim::BenchDescription& Description() const { return bench->Description(); }
   // The faults the bench file injects into the scope's two channels.
-  const std::array<sim::ScopeChannelConfig, 2>& ChannelFaults() const { return bench->Spec().scope.channels; }
+  const std::array<sim::ScopeChannelConfig, 2>& ChannelFaults() const { return bench->Description().scope.channels; }
 
   // Transcript entries with the caption, in order.
   std::vector<sim::TranscriptEntry> PromptsCaptioned(std::string_view caption) const;

@@ -73,7 +73,7 @@ TEST(ExitTest, DuringChannel2KeepsTheRowsAndLeavesTheStatusNotRun) {
   EXPECT_EQ(run.view.State("ExitTestButton"), "disabled");
   EXPECT_EQ(run.view.State("P"), "enabled");
   // The calibrator is put back to standby after the stop: it may have been at 98 V.
-  const sim::InstrumentSpec* calibrator = run.Spec().Find(sim::InstrumentKind::Calibrator);
+  const sim::InstrumentEntry* calibrator = run.Description().Find(sim::InstrumentKind::Calibrator);
   ASSERT_TRUE(calibrator && calibrator->address);
   const std::string toCalibrator = "W " + std::to_string(*calibrator->address) + " <- ";
   std::string lastToCalibrator;

@@ -6,7 +6,7 @@
 
 namespace veridane::testing {
 
-const std::array<OffsetRowSpec, 5> kOffsetRows{{
+const std::array<OffsetRowExpectation, 5> kOffsetRows{{
     {0.002, 0.0032, "2 mV/div", "\xB1" "3.20 mV"},
     {0.01, 0.004, "10 mV/div", "\xB1" "4.00 mV"},
     {0.1, 0.04, "100 mV/div", "\xB1" "40.0 mV"},
@@ -14,7 +14,7 @@ const std::array<OffsetRowSpec, 5> kOffsetRows{{
     {10, 1.3, "10  V/div", "\xB1" "1.30  V"},
 }};
 
-const std::array<DcRowSpec, 7> kDcRows{{
+const std::array<DcRowExpectation, 7> kDcRows{{
     {0.005, 0, -1, -0.99, 0.008, false, "   5 mV/div  0  div-1.00  V  -990 mV    -998 -  -982 mV"},
     {0.01, -5, 0, 0.06, 0.0054, false, "  10 mV/div -5  div 0.00  V  60.0 mV    54.6 -  65.4 mV"},
     {0.05, -5, -1, -0.9, 0.019, false, "  50 mV/div -5  div-1.00  V  -900 mV    -919 -  -881 mV"},
@@ -93,7 +93,7 @@ struct Predicted {
   double value;
   double bound;
 };
-std::vector<Predicted> DcReadings(const sim::ScopeChannelConfig& faults, const DcRowSpec& row) {
+std::vector<Predicted> DcReadings(const sim::ScopeChannelConfig& faults, const DcRowExpectation& row) {
   const double reading = FaultyReading(faults, row.output, row.offset);
   const double bound = HealthyErrorBound(row.output, row.offset, row.scale);
   const ScreenState screen = Screen(reading, bound, row.offset, row.scale, row.position);
@@ -121,7 +121,7 @@ RowPrediction FromReadings(const std::vector<Predicted>& readings, double nomina
 
 }  // namespace
 
-RowPrediction PredictOffsetRow(const sim::ScopeChannelConfig& faults, const OffsetRowSpec& row) {
+RowPrediction PredictOffsetRow(const sim::ScopeChannelConfig& faults, const OffsetRowExpectation& row) {
   // Nothing connected, offset and position at zero: the reading is the channel's offset error.
   const double reading = FaultyReading(faults, 0, 0);
   const double bound = HealthyErrorBound(0, 0, row.scale);
@@ -134,13 +134,13 @@ RowPrediction PredictOffsetRow(const sim::ScopeChannelConfig& faults, const Offs
 }
 
 RowPrediction PredictDcRow(const sim::ScopeChannelConfig& faults, size_t rowIndex) {
-  const DcRowSpec& row = kDcRows[rowIndex];
+  const DcRowExpectation& row = kDcRows[rowIndex];
   if (!row.difference) return FromReadings(DcReadings(faults, row), row.output, row.tolerance);
 
   // The difference of the two rows before it, each of which may have read 0. Measured on the
   // same channel, scale and offset, the scope's own offsets cancel; its gain does not.
-  const DcRowSpec& first = kDcRows[rowIndex - 2];
-  const DcRowSpec& second = kDcRows[rowIndex - 1];
+  const DcRowExpectation& first = kDcRows[rowIndex - 2];
+  const DcRowExpectation& second = kDcRows[rowIndex - 1];
   std::vector<Predicted> differences;
   for (const Predicted& a : DcReadings(faults, first)) {
     for (const Predicted& b : DcReadings(faults, second)) {

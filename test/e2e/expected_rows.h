@@ -13,15 +13,15 @@
 
 namespace veridane::testing {
 
-struct OffsetRowSpec {
+struct OffsetRowExpectation {
   double scale;           // V/div
   double limit;           // +/- V around 0
   std::string_view scaleColumn;  // right-aligned in columns 5..26, "/div" included
   std::string_view limitColumn;  // columns 37..45
 };
-extern const std::array<OffsetRowSpec, 5> kOffsetRows;
+extern const std::array<OffsetRowExpectation, 5> kOffsetRows;
 
-struct DcRowSpec {
+struct DcRowExpectation {
   double scale;  // V/div
   int position;  // div
   int offset;    // V
@@ -30,7 +30,7 @@ struct DcRowSpec {
   bool difference;   // judges |reading 3 - reading 4|
   std::string_view fixedColumns;  // columns 5..60: scale, position, offset, voltage, limits
 };
-extern const std::array<DcRowSpec, 7> kDcRows;
+extern const std::array<DcRowExpectation, 7> kDcRows;
 
 // Column boundaries of the 78-character rows.
 inline constexpr size_t kRowLength = 78;
@@ -65,7 +65,7 @@ struct RowPrediction {
   double value = 0;
   double bound = 0;
 };
-RowPrediction PredictOffsetRow(const sim::ScopeChannelConfig& faults, const OffsetRowSpec& row);
+RowPrediction PredictOffsetRow(const sim::ScopeChannelConfig& faults, const OffsetRowExpectation& row);
 RowPrediction PredictDcRow(const sim::ScopeChannelConfig& faults, size_t rowIndex);
 
 }  // namespace veridane::testing

@@ -155,7 +155,7 @@ class ModelBench : public ::testing::TestWithParam<std::string> {};
 TEST_P(ModelBench, PassesBothTestsInAutoMode) {
   E2eRun run(GetParam());
   ASSERT_TRUE(run.Start());
-  EXPECT_EQ(run.program->scope.ScopeModel, run.Spec().scope.model);
+  EXPECT_EQ(run.program->scope.ScopeModel, run.Description().scope.model);
   ASSERT_EQ(run.program->run.AutoMode, -1) << Utf8FromText8(run.Transcript());
   run.RunTest(1);
   run.RunTest(2);

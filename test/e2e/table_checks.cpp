@@ -50,12 +50,12 @@ void ExpectPredicted(const std::string& row, std::string_view measured, const Ro
 
 void ExpectOffsetRowLayout(const std::string& row, int channel, size_t rowIndex) {
   SCOPED_TRACE(Utf8FromText8(row));
-  const OffsetRowSpec& spec = kOffsetRows[rowIndex];
+  const OffsetRowExpectation& desc = kOffsetRows[rowIndex];
   ASSERT_EQ(row.size(), kRowLength);
   EXPECT_EQ(Column(row, 0, 5), ChannelColumn(channel));
-  EXPECT_EQ(Column(row, 5, kOffsetScaleEnd), RightAligned(spec.scaleColumn, kOffsetScaleEnd - 5));
+  EXPECT_EQ(Column(row, 5, kOffsetScaleEnd), RightAligned(desc.scaleColumn, kOffsetScaleEnd - 5));
   EXPECT_EQ(Column(row, kOffsetScaleEnd, kOffsetLimitBegin), std::string(11, ' '));
-  EXPECT_EQ(Column(row, kOffsetLimitBegin, kOffsetLimitEnd), spec.limitColumn);
+  EXPECT_EQ(Column(row, kOffsetLimitBegin, kOffsetLimitEnd), desc.limitColumn);
   // The reading: 14 characters of number, then a three-character unit.
   const std::string measured = Column(row, kOffsetLimitEnd, kOffsetMeasuredEnd);
   EXPECT_EQ(measured.substr(0, 5), std::string(5, ' '));

@@ -66,14 +66,14 @@ TEST(BenchChoice, OpensShippedAndFileBenches) {
   ScriptedOperator technician;
   auto bench = OpenBench(ParseBenchChoice("sim"), clock, technician);
   ASSERT_NE(bench, nullptr);
-  EXPECT_EQ(bench->Spec().scope.model, "TDS 340");
+  EXPECT_EQ(bench->Description().scope.model, "TDS 340");
 
   ScratchFolder folder("benchfile");
   const std::string path = (folder.Path() / "mine.toml").string();
   std::ofstream(path) << "[scope]\nmodel = \"TDS 380\"\n";
   auto fromFile = OpenBench(ParseBenchChoice(path), clock, technician);
   ASSERT_NE(fromFile, nullptr);
-  EXPECT_EQ(fromFile->Spec().scope.model, "TDS 380");
+  EXPECT_EQ(fromFile->Description().scope.model, "TDS 380");
   EXPECT_TRUE(technician.Prompts().empty());
 }
 

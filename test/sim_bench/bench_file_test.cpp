@@ -21,7 +21,7 @@ BenchFileError ErrorOf(const std::string& text) {
 }
 
 TEST(BenchFile, ReadsScopeFaultsInstrumentsAndWiring) {
-  BenchSpec spec = ParseBenchText(R"(
+  BenchDescription desc = ParseBenchText(R"(
 description = "everything"
 [scope]
 model = "TDS 350"
@@ -64,51 +64,51 @@ input = "ch2"
 ratio = 10
 )",
                                   "all.toml");
-  EXPECT_EQ(spec.description, "everything");
-  EXPECT_EQ(spec.scope.model, "TDS 350");
-  EXPECT_EQ(spec.scope.firmware, "2.01");
-  EXPECT_EQ(spec.scopeAddress, 3);
-  EXPECT_DOUBLE_EQ(spec.scope.timeBasePpm, 120);
-  EXPECT_EQ(spec.scope.selfCalResult, 1);
-  EXPECT_EQ(spec.scope.errorLog, (std::vector<std::string>{"first", "second"}));
-  EXPECT_DOUBLE_EQ(spec.scopeFaults.slowSeconds, 0.5);
-  EXPECT_DOUBLE_EQ(spec.scope.channels[1].offsetErrorVolts, -0.02);
-  EXPECT_DOUBLE_EQ(spec.scope.channels[1].gainError, 0.03);
-  EXPECT_DOUBLE_EQ(spec.scope.channels[1].bandwidthHz, 150e6);
-  EXPECT_DOUBLE_EQ(spec.scope.channels[0].offsetErrorVolts, 0);
-  EXPECT_DOUBLE_EQ(spec.scope.triggerSensitivity.ext, 0.2);
+  EXPECT_EQ(desc.description, "everything");
+  EXPECT_EQ(desc.scope.model, "TDS 350");
+  EXPECT_EQ(desc.scope.firmware, "2.01");
+  EXPECT_EQ(desc.scopeAddress, 3);
+  EXPECT_DOUBLE_EQ(desc.scope.timeBasePpm, 120);
+  EXPECT_EQ(desc.scope.selfCalResult, 1);
+  EXPECT_EQ(desc.scope.errorLog, (std::vector<std::string>{"first", "second"}));
+  EXPECT_DOUBLE_EQ(desc.scopeFaults.slowSeconds, 0.5);
+  EXPECT_DOUBLE_EQ(desc.scope.channels[1].offsetErrorVolts, -0.02);
+  EXPECT_DOUBLE_EQ(desc.scope.channels[1].gainError, 0.03);
+  EXPECT_DOUBLE_EQ(desc.scope.channels[1].bandwidthHz, 150e6);
+  EXPECT_DOUBLE_EQ(desc.scope.channels[0].offsetErrorVolts, 0);
+  EXPECT_DOUBLE_EQ(desc.scope.triggerSensitivity.ext, 0.2);
 
-  ASSERT_EQ(spec.instruments.size(), 4u);
-  const InstrumentSpec& sme = spec.instruments[0];
+  ASSERT_EQ(desc.instruments.size(), 4u);
+  const InstrumentEntry& sme = desc.instruments[0];
   EXPECT_EQ(sme.kind, InstrumentKind::Generator);
   EXPECT_EQ(sme.type, "SME03");
   EXPECT_EQ(sme.address, 9);
   EXPECT_EQ(sme.line, 17);
   EXPECT_DOUBLE_EQ(sme.flatness1.value(), 0.1);
-  EXPECT_EQ(sme.compFile, InstrumentSpec::CompFile::Short);
+  EXPECT_EQ(sme.compFile, InstrumentEntry::CompFile::Short);
   EXPECT_TRUE(sme.faults.silent);
   EXPECT_TRUE(sme.faults.garbage);
   EXPECT_EQ(sme.faults.vanishAfterMessages, 3);
-  EXPECT_EQ(spec.instruments[1].kind, InstrumentKind::Calibrator);
-  EXPECT_FALSE(spec.instruments[1].address.has_value());
-  EXPECT_EQ(spec.instruments[3].type, "SI 5020");
+  EXPECT_EQ(desc.instruments[1].kind, InstrumentKind::Calibrator);
+  EXPECT_FALSE(desc.instruments[1].address.has_value());
+  EXPECT_EQ(desc.instruments[3].type, "SI 5020");
 
-  EXPECT_FALSE(spec.generatorThroughAttenuator);
-  EXPECT_EQ(spec.terminated, std::vector<ScopeInput>{ScopeInput::ExtTrig});
-  EXPECT_EQ(spec.scannerFileText.value(), "SG:A1\r\n");
-  EXPECT_EQ(spec.relays, (std::map<std::string, std::string>{{"SG", "A1"}, {"CH1", "B1C1"}}));
-  ASSERT_EQ(spec.cables.size(), 1u);
-  EXPECT_EQ(spec.cables[0].source, "CALIB");
-  EXPECT_EQ(spec.cables[0].input, ScopeInput::Ch2);
-  EXPECT_DOUBLE_EQ(spec.cables[0].ratio, 10);
+  EXPECT_FALSE(desc.generatorThroughAttenuator);
+  EXPECT_EQ(desc.terminated, std::vector<ScopeInput>{ScopeInput::ExtTrig});
+  EXPECT_EQ(desc.scannerFileText.value(), "SG:A1\r\n");
+  EXPECT_EQ(desc.relays, (std::map<std::string, std::string>{{"SG", "A1"}, {"CH1", "B1C1"}}));
+  ASSERT_EQ(desc.cables.size(), 1u);
+  EXPECT_EQ(desc.cables[0].source, "CALIB");
+  EXPECT_EQ(desc.cables[0].input, ScopeInput::Ch2);
+  EXPECT_DOUBLE_EQ(desc.cables[0].ratio, 10);
 }
 
 TEST(BenchFile, MinimalFileIsAHealthyScopeAlone) {
-  BenchSpec spec = ParseBenchText("[scope]\nmodel = \"TDS 310\"\n", "min.toml");
-  EXPECT_EQ(spec.scopeAddress, 1);
-  EXPECT_TRUE(spec.instruments.empty());
-  EXPECT_EQ(spec.scope.model, "TDS 310");
-  EXPECT_EQ(spec.scope.selfCalResult, 0);
+  BenchDescription desc = ParseBenchText("[scope]\nmodel = \"TDS 310\"\n", "min.toml");
+  EXPECT_EQ(desc.scopeAddress, 1);
+  EXPECT_TRUE(desc.instruments.empty());
+  EXPECT_EQ(desc.scope.model, "TDS 310");
+  EXPECT_EQ(desc.scope.selfCalResult, 0);
 }
 
 TEST(BenchFile, SyntaxErrorNamesFileAndLine) {

@@ -228,9 +228,9 @@ TEST(Bench, EveryShippedBenchLoads) {
     std::unique_ptr<Bench> bench;
     ASSERT_NO_THROW(bench = Bench::Shipped(name, clock)) << name;
     BusUser bus(bench->Bus());
-    std::string id = bus.Query(bench->Spec().scopeAddress, "ID?");
-    EXPECT_NE(id.find(bench->Spec().scope.model), std::string::npos) << name << ": " << id;
-    EXPECT_FALSE(bench->Spec().description.empty()) << name;
+    std::string id = bus.Query(bench->Description().scopeAddress, "ID?");
+    EXPECT_NE(id.find(bench->Description().scope.model), std::string::npos) << name << ": " << id;
+    EXPECT_FALSE(bench->Description().description.empty()) << name;
   }
   // The model benches carry their model; the shipped texts are reachable with ".toml" too.
   EXPECT_EQ(ParseBenchText(*ShippedBenchText("tds380.toml"), "x").scope.model, "TDS 380");
@@ -249,7 +249,7 @@ TEST(Bench, OpenTakesAPathOrAShippedName) {
   std::string path = (std::filesystem::temp_directory_path() / "veridane-bench-open-test.toml").string();
   std::ofstream(path) << "[scope]\nmodel = \"TDS 320\"\n[[instrument]]\ntype = \"Fluke 5100A\"\naddress = 2\n";
   auto bench = Bench::Open(path, clock);
-  EXPECT_EQ(bench->Spec().scope.model, "TDS 320");
+  EXPECT_EQ(bench->Description().scope.model, "TDS 320");
   EXPECT_TRUE(bench->CalibratorOnBus());
   std::filesystem::remove(path);
   EXPECT_THROW(Bench::Open(path, clock), BenchFileError);

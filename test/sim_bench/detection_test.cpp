@@ -28,7 +28,7 @@ Detected Detect(const std::string& benchName) {
   GpibBus bus(bench->Bus(), technician, clock);
   Detected detected;
   bus.GpibInit(1);
-  detected.scope = bus.FindDevice("ID?", "!" + bench->Spec().scope.model);
+  detected.scope = bus.FindDevice("ID?", "!" + bench->Description().scope.model);
   InstrumentDetector(bus, detected.roles, bench->InstrumentDataFolder()).DetectAll();
   detected.prompts = static_cast<int>(technician.Prompts().size());
   return detected;

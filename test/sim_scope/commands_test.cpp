@@ -192,9 +192,9 @@ TEST(ScopeIdentity, ModelTableAndUnsupportedModels) {
   EXPECT_EQ(models, (std::vector<std::string>{"TDS 310", "TDS 320", "TDS 340", "TDS 340A", "TDS 350", "TDS 360",
                                               "TDS 380"}));
   for (const std::string& model : models) {
-    const ScopeModelSpec& spec = ScopeModelFor(model);
-    EXPECT_EQ(spec.name, model);
-    EXPECT_GT(spec.bandwidthHz, spec.nominalBandwidthHz * 1.1) << model;
+    const ScopeModelData& desc = ScopeModelFor(model);
+    EXPECT_EQ(desc.name, model);
+    EXPECT_GT(desc.bandwidthHz, desc.nominalBandwidthHz * 1.1) << model;
   }
   // A model the program does not support still answers, with the nearest model's physics.
   EXPECT_FALSE(IsSupportedScopeModel("TDS 310A"));
