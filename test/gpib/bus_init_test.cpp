@@ -13,12 +13,7 @@ namespace {
 using gpibtest::FakeOperator;
 using testing::RecordingGpib;
 
-struct Bench {
-  RecordingGpib driver;
-  FakeOperator op;
-  VirtualClock clock;
-  GpibBus bus{driver, op, clock};
-};
+using Bench = gpibtest::BusBench;
 
 std::vector<int16_t> Addresses(int16_t first, int count) {
   std::vector<int16_t> list(count);

@@ -1,11 +1,14 @@
 #pragma once
-// A minimal technician for the bus tests: remembers every message box, answers from a queue
+// A minimal technician for the bus tests (and the bus built around it): remembers every message box, answers from a queue
 // (OK when the queue is empty) and ends the program by throwing ProgramEnded.
 #include <deque>
 #include <string>
 #include <vector>
 
+#include "gpib/gpib_bus.h"
+#include "platform/event_loop.h"
 #include "platform/operator.h"
+#include "test/support/recording_gpib.h"
 
 namespace veridane::gpibtest {
 
@@ -33,6 +36,14 @@ class FakeOperator : public Operator {
   std::vector<Prompt> prompts;
   std::deque<int16_t> answers;
   int endCount = 0;
+};
+
+// The bus layer over the recording driver, answered by the fake technician.
+struct BusBench {
+  testing::RecordingGpib driver;
+  FakeOperator op;
+  VirtualClock clock;
+  GpibBus bus{driver, op, clock};
 };
 
 }  // namespace veridane::gpibtest

@@ -11,12 +11,7 @@ namespace {
 using gpibtest::FakeOperator;
 using testing::RecordingGpib;
 
-struct Bench {
-  RecordingGpib driver;
-  FakeOperator op;
-  VirtualClock clock;
-  GpibBus bus{driver, op, clock};
-};
+using Bench = gpibtest::BusBench;
 
 TEST(StatusVars, SixteenBitCopiesAreTheLowBitsTakenAsSigned) {
   StatusVars status;
