@@ -25,12 +25,14 @@ Command ParseCommand(std::string_view command);
 // it from `text`; leading blanks are skipped. Nothing read: nullopt and `text` unchanged.
 std::optional<double> TakeNumber(std::string_view& text);
 
-// A number followed by an optional unit suffix (blanks allowed between), e.g. "10 mV".
+// A number with its unit.
 struct Quantity {
   double value = 0;
-  std::string unit;  // upper case, empty when none
+  std::string unit;
 };
-// The whole text must be one quantity; anything else gives nullopt.
+// A number followed by an optional unit suffix (blanks allowed between), e.g. "10 mV"; the
+// unit comes upper-cased, empty when none. The whole text must be one quantity; anything else
+// gives nullopt.
 std::optional<Quantity> ParseQuantity(std::string_view text);
 
 // True when `header` is `keyword` or a short form of it at least `minLength` long

@@ -1,6 +1,5 @@
 #include "sim/technician/prompt_reading.h"
 
-#include <charconv>
 #include <cmath>
 
 #include "platform/text8.h"
@@ -10,7 +9,6 @@ namespace veridane::sim {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 std::optional<double> PrefixFactor(char c) {
@@ -28,36 +26,6 @@ std::optional<double> PrefixFactor(char c) {
   }
 }
 
-// The plain number at `i`: sign, digits, point, digits, an exponent only when digits follow.
-std::optional<double> ReadNumber(std::string_view text, size_t& i) {
-  size_t start = i;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
-  size_t digits = 0;
-  while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
-  if (i < text.size() && text[i] == '.') {
-    ++i;
-    while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
-  }
-  if (digits == 0) {
-    i = start;
-    return std::nullopt;
-  }
-  size_t end = i;
-  if (i < text.size() && (text[i] == 'E' || text[i] == 'e')) {
-    size_t j = i + 1;
-    if (j < text.size() && (text[j] == '-' || text[j] == '+')) ++j;
-    size_t expStart = j;
-    while (j < text.size() && IsDigit(text[j])) ++j;
-    if (j > expStart) end = i = j;
-  }
-  std::string number(text.substr(start, end - start));
-  if (number[0] == '+') number.erase(0, 1);
-  double value = 0;
-  auto result = std::from_chars(number.data(), number.data() + number.size(), value);
-  if (result.ec != std::errc()) return std::nullopt;
-  return value;
-}
-
 // What follows a line's fixed head, trimmed; nullopt when the line does not start with it.
 std::optional<std::string_view> After(std::string_view line, std::string_view head) {
   if (!StartsWith(line, head)) return std::nullopt;
@@ -67,10 +35,10 @@ std::optional<std::string_view> After(std::string_view line, std::string_view he
 }  // namespace
 
 std::optional<Quantity> ReadQuantity(std::string_view text, size_t* consumed) {
-  size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  std::optional<double> number = ReadNumber(text, i);
+  std::string_view rest = text;
+  std::optional<double> number = TakeNumber(rest);
   if (!number) return std::nullopt;
+  size_t i = text.size() - rest.size();
   while (i < text.size() && text[i] == ' ') ++i;
   double factor = 1;
   // A prefix letter counts only when a unit letter follows it ("ms", "MHz", "\xB5V").

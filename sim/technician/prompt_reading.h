@@ -9,20 +9,16 @@
 #include <string_view>
 #include <vector>
 
+#include "sim/instruments/command_text.h"
 #include "sim/signal.h"
 
 namespace veridane::sim {
 
-// A number with its unit: "-990 mV" gives -0.99 and "V"; "50.0 MHz" gives 5E+07 and "MHz"
-// read as unit "Hz". The unit keeps what follows the prefix up to the next blank-separated
-// word that is not part of it ("V pp", "V rms" and "V P-P" all give "V").
-struct Quantity {
-  double value = 0;
-  std::string unit;
-};
-
-// Reads a quantity at the start of the text (after blanks). `consumed` receives the number of
-// characters read. Nullopt when the text does not start with a number.
+// Reads a number with its unit at the start of the text (after blanks): "-990 mV" gives -0.99
+// and "V"; "50.0 MHz" gives 5E+07 and "Hz". The unit keeps its case and what follows the
+// prefix up to the next blank-separated word that is not part of it ("V pp", "V rms" and
+// "V P-P" all give "V"). `consumed` receives the number of characters read. Nullopt when the
+// text does not start with a number.
 std::optional<Quantity> ReadQuantity(std::string_view text, size_t* consumed = nullptr);
 
 // The text split into lines, CR LF and LF both ending a line, each line without its CR.
