@@ -1,5 +1,4 @@
 #include <cctype>
-#include <cmath>
 
 #include "platform/text8.h"
 #include "sim/instruments/command_text.h"
@@ -79,7 +78,7 @@ void Fluke606x::Execute(std::string_view message) {
       if (code == "FR") {
         if (!SetFrequencyChecked(*value * unit->scale)) return;
       } else {
-        double rms = unit->scale == 0 ? std::sqrt(50.0 * 1e-3 * std::pow(10.0, *value / 10.0)) : *value * unit->scale;
+        double rms = unit->scale == 0 ? RmsFromDbm(*value) : *value * unit->scale;
         if (!SetLevelChecked(VppFromRms(rms))) return;
       }
     } else {

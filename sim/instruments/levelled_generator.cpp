@@ -11,6 +11,8 @@ namespace veridane::sim {
 
 double RmsFromVpp(double vpp) { return vpp / (2.0 * std::sqrt(2.0)); }
 double VppFromRms(double rms) { return rms * 2.0 * std::sqrt(2.0); }
+double RmsFromDbm(double dbm) { return std::sqrt(50.0 * 1e-3 * std::pow(10.0, dbm / 10.0)); }
+double DbmFromRms(double rms) { return 10.0 * std::log10(rms * rms / 50.0 / 1e-3); }
 
 const std::vector<GeneratorModel>& GeneratorModels() {
   // Levels: SME -144 dBm to +16 dBm (with overrange), Fluke 606x up to 1 V rms, SG 5030

@@ -72,5 +72,8 @@ std::unique_ptr<LevelledGenerator> MakeGenerator(const GeneratorModel& model);
 // Peak-to-peak and RMS of a sine.
 double RmsFromVpp(double vpp);
 double VppFromRms(double rms);
+// RMS volts into 50 ohm and dBm.
+double RmsFromDbm(double dbm);
+double DbmFromRms(double rms);
 
 }  // namespace veridane::sim

@@ -6,10 +6,6 @@
 namespace veridane::sim {
 namespace {
 
-// RMS volts into 50 ohm and dBm.
-double RmsFromDbm(double dbm) { return std::sqrt(50.0 * 1e-3 * std::pow(10.0, dbm / 10.0)); }
-double DbmFromRms(double rms) { return 10.0 * std::log10(rms * rms / 50.0 / 1e-3); }
-
 // Drops an optional leading ":" and the optional SOURce node, and the short/long forms of the
 // optional nodes the SME accepts after POW and FREQ.
 std::string Canonical(std::string header) {
