@@ -26,7 +26,7 @@ std::optional<double> PrefixFactor(char c) {
   }
 }
 
-// What follows a line's fixed head, trimmed; nullopt when the line does not start with it.
+// What follows a line's fixed head, as it stands; nullopt when the line does not start with it.
 std::optional<std::string_view> After(std::string_view line, std::string_view head) {
   if (!StartsWith(line, head)) return std::nullopt;
   return line.substr(head.size());
