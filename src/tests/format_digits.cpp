@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/numbers.h"
+#include "platform/text8.h"
 #include "tests/format.h"
 
 namespace veridane {
@@ -200,8 +201,7 @@ std::string FormatValue(float value, std::string_view unitText, float code) {
 
   std::string suffix;
   if (index != kNoPrefix) {
-    std::string trimmed = StripTrailingBlanks(StripLeadingBlanks(unit));
-    suffix = std::string(" ") + kPrefixes[static_cast<size_t>(index)] + trimmed;
+    suffix = std::string(" ") + kPrefixes[static_cast<size_t>(index)] + Trim(unit);
   } else {
     suffix = unit.empty() ? " " : "  " + unit;
   }

@@ -105,6 +105,8 @@ TEST(FormatValue, EveryPrefixAndItsThreshold) {
   EXPECT_EQ(FormatValue(2.5e9f, "Hz", 104), " 2.500 GHz");
   EXPECT_EQ(FormatValue(3e12f, "Hz", 103), " 3.00 THz");
   EXPECT_EQ(FormatValue(-250e3f, "Hz", 303), "  -250 kHz");
+  // Blanks around a unit that takes a prefix go; the prefix sits right before it.
+  EXPECT_EQ(FormatValue(0.5f, " V ", 103), "  500 mV");
 }
 
 TEST(FormatValue, SemicolonsStripBlanksAndAreNotShown) {
