@@ -124,7 +124,7 @@ TEST_F(OffsetZeroTest, CancelAtTheOpeningPromptMeasuresNothing) {
   EXPECT_TRUE(display.Text().empty());
   EXPECT_EQ(state.TestStatus[kTestOffsetZero], kStatusNotRun);
   EXPECT_FALSE(state.AbortFlag);
-  EXPECT_EQ(view.captions.back(), "Veridane");
+  EXPECT_EQ(view.Caption(), "Veridane");
 }
 
 TEST_F(OffsetZeroTest, ExitTestDuringChannelTwoKeepsTheRowsShown) {

@@ -1,7 +1,7 @@
 #pragma once
 // A bench for the verification procedures: the recording driver (every write stamped with the
-// virtual time it went out at), the scripted technician, the virtual clock, a main window that
-// keeps what it was shown, and the real frame, display, scope control and instrument drivers
+// virtual time it went out at), the scripted technician, the virtual clock, the frame tests'
+// recording main window, and the real frame, display, scope control and instrument drivers
 // wired into one PvContext, as start-up wires them.
 #include <gtest/gtest.h>
 
@@ -13,6 +13,7 @@
 
 #include "test/support/recording_gpib.h"
 #include "test/support/scripted_operator.h"
+#include "test/tests/frame_fakes.h"
 #include "tests/pv_context.h"
 
 namespace veridane::testing {
@@ -48,23 +49,6 @@ class ClockedGpib : public RecordingGpib {
 
  private:
   EventLoop& clock_;
-};
-
-class RecordingView : public MainView {
- public:
-  void SetCaption(std::string_view caption) override { captions.emplace_back(caption); }
-  void SetDisplayText(std::string_view text) override { display = text; }
-  void AppendDisplayText(std::string_view text) override { display += text; }
-  void ShowDisplayEnd() override {}
-  void SetStatusLines(const std::vector<std::string>& lines) override { statusLines = lines; }
-  void SetCounter(int, std::string_view, bool) override {}
-  void SetEnabled(std::string_view, bool) override {}
-  void SetChecked(std::string_view, bool) override {}
-  void SetLogFileLabel(std::string_view) override {}
-
-  std::vector<std::string> captions;
-  std::string display;
-  std::vector<std::string> statusLines;
 };
 
 class PvBench : public ::testing::Test {
