@@ -103,10 +103,6 @@ std::vector<Predicted> DcReadings(const sim::ScopeChannelConfig& faults, const D
   return readings;
 }
 
-}  // namespace
-
-namespace {
-
 RowPrediction FromReadings(const std::vector<Predicted>& readings, double nominal, double limit) {
   RowPrediction prediction;
   for (const Predicted& reading : readings)
