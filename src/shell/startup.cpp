@@ -2,7 +2,6 @@
 
 #include "platform/numbers.h"
 #include "platform/text8.h"
-#include "tests/status_list.h"
 
 namespace veridane {
 
@@ -161,11 +160,6 @@ std::string Startup::ModuleVersionsText() const {
 
 void Startup::ShowVersions() {
   program_.op.ShowMessBox(ModuleVersionsText(), kOkOnly, "Current Module versions");
-}
-
-void Startup::ShowTestStatus() {
-  statusShown_ = !statusShown_;
-  program_.view.SetChecked("ShowTestStatus", statusShown_);
 }
 
 }  // namespace veridane

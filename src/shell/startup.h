@@ -1,7 +1,7 @@
 #pragma once
 // Start-up and exit of the main window: the load handler (before the window shows), the
 // activate handler (once it is on screen), the unload handler, and the few main-window
-// commands that belong to the shell (splash, module versions, status list toggle).
+// commands that belong to the shell (splash, module versions).
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -47,8 +47,6 @@ class Startup {
   void Intro(int16_t seconds);
   // View > Show Module Versions.
   void ShowVersions();
-  // View > Show Test Status and the Hide Status button: show or cover the status list.
-  void ShowTestStatus();
 
   StartupPhase Phase() const { return phase_; }
 
@@ -68,7 +66,6 @@ class Startup {
   StartupPhase phase_ = StartupPhase::Created;
   bool activated_ = false;
   bool unloaded_ = false;
-  bool statusShown_ = false;
 };
 
 }  // namespace veridane

@@ -22,11 +22,8 @@ class RecordingShellView : public MainView, public ShellView {
   void ShowDisplayEnd() override {}
   void SetStatusLines(const std::vector<std::string>& lines) override { statusLines = lines; }
   void SetCounter(int index, std::string_view text, bool) override { counters[index] = text; }
-  void SetEnabled(std::string_view name, bool enabled) override {
-    enabled_[std::string(name)] = enabled;
-    events.push_back(std::string(enabled ? "enable " : "disable ") + std::string(name));
-  }
-  void SetChecked(std::string_view name, bool checked) override { checked_[std::string(name)] = checked; }
+  void SetEnabled(std::string_view name, bool enabled) override { enabled_[std::string(name)] = enabled; }
+  void SetChecked(std::string_view, bool) override {}
   void SetLogFileLabel(std::string_view) override {}
 
   // ShellView
@@ -40,13 +37,8 @@ class RecordingShellView : public MainView, public ShellView {
     auto it = enabled_.find(std::string(name));
     return it == enabled_.end() ? "unset" : it->second ? "enabled" : "disabled";
   }
-  bool Checked(std::string_view name) const {
-    auto it = checked_.find(std::string(name));
-    return it != checked_.end() && it->second;
-  }
 
   std::vector<std::string> captions;
-  std::vector<std::string> events;
   std::string display;
   std::vector<std::string> statusLines;
   std::map<int, std::string> counters;
@@ -56,7 +48,6 @@ class RecordingShellView : public MainView, public ShellView {
 
  private:
   std::map<std::string, bool> enabled_;
-  std::map<std::string, bool> checked_;
 };
 
 // Answers each box by its caption (OK, Yes or Retry when none is set) and records it, for

@@ -261,7 +261,7 @@ TEST(StartupExit, UnloadShowsTheInfoResetsInstrumentsThenTheScope) {
   EXPECT_EQ(run.startup->Phase(), StartupPhase::Ended);
 }
 
-TEST(StartupCommands, ModuleVersionsAndStatusToggle) {
+TEST(StartupCommands, ModuleVersions) {
   ScriptedOperator technician;
   technician.Expect("          Main Program: 2025-02-21 - v1.0\n"
                     "Parlex: 2025-02-17 - v2.1\n"
@@ -275,11 +275,6 @@ TEST(StartupCommands, ModuleVersionsAndStatusToggle) {
   ShellRun run(technician, "default", "versions");
   run.startup->ShowVersions();
   technician.ExpectAllConsumed();
-
-  run.startup->ShowTestStatus();
-  EXPECT_TRUE(run.view.Checked("ShowTestStatus"));
-  run.startup->ShowTestStatus();
-  EXPECT_FALSE(run.view.Checked("ShowTestStatus"));
 }
 
 }  // namespace
