@@ -12,14 +12,6 @@ namespace {
 
 constexpr std::string_view kHardwareSchemes[] = {"ni:", "linux-gpib:", "prologix:", "prologix-tcp:", "ar488:"};
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
-
-bool EndsWith(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
 std::string ShippedList() {
   std::string list;
   for (const std::string& name : sim::ShippedBenchNames()) list += (list.empty() ? "" : ", ") + name;
@@ -46,13 +38,13 @@ BenchChoice ParseBenchChoice(std::string_view text) {
   if (text == "sim") {
     choice.kind = BenchKind::Simulated;
     choice.benchName = "default";
-  } else if (StartsWith(text, "sim:")) {
+  } else if (text.starts_with("sim:")) {
     choice.benchName = std::string(text.substr(4));
     choice.kind = choice.benchName.empty() ? BenchKind::Unknown : BenchKind::Simulated;
   } else if (std::any_of(std::begin(kHardwareSchemes), std::end(kHardwareSchemes),
-                         [&](std::string_view scheme) { return StartsWith(text, scheme); })) {
+                         [&](std::string_view scheme) { return text.starts_with(scheme); })) {
     choice.kind = BenchKind::Hardware;
-  } else if (EndsWith(text, ".toml") || text.find('/') != std::string_view::npos ||
+  } else if (text.ends_with(".toml") || text.find('/') != std::string_view::npos ||
              sim::ShippedBenchText(text).has_value()) {
     choice.kind = BenchKind::Simulated;
     choice.benchName = std::string(text);
