@@ -40,12 +40,12 @@ ConsoleOperator::ConsoleOperator(std::ostream& out) : out_(out) {}
 ConsoleOperator::ConsoleOperator(std::vector<AnswerRule> rules, std::ostream& out)
     : rules_(std::move(rules)), out_(out) {}
 
-ConsoleOperator ConsoleOperator::FromFile(const std::string& path, std::ostream& out) {
+std::vector<AnswerRule> ConsoleOperator::ReadAnswers(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   if (!file) throw AnswersFileError("Cannot read the answers file " + path);
   std::ostringstream content;
   content << file.rdbuf();
-  return ConsoleOperator(ParseAnswers(content.str(), path), out);
+  return ParseAnswers(content.str(), path);
 }
 
 std::vector<AnswerRule> ConsoleOperator::ParseAnswers(std::string_view content, const std::string& source) {

@@ -39,8 +39,8 @@ class ConsoleOperator : public Operator {
   explicit ConsoleOperator(std::ostream& out);
   ConsoleOperator(std::vector<AnswerRule> rules, std::ostream& out);
 
-  // Throws AnswersFileError.
-  static ConsoleOperator FromFile(const std::string& path, std::ostream& out);
+  // The rules of an answers file; throws AnswersFileError when it cannot be read or is malformed.
+  static std::vector<AnswerRule> ReadAnswers(const std::string& path);
   static std::vector<AnswerRule> ParseAnswers(std::string_view content, const std::string& source);
 
   int16_t ShowMessBox(std::string_view text, int16_t style, std::string_view caption) override;

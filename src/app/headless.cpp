@@ -1,9 +1,7 @@
 #include "app/headless.h"
 
-#include <fstream>
 #include <memory>
 #include <ostream>
-#include <sstream>
 
 #include "app/console_operator.h"
 #include "app/headless_view.h"
@@ -40,12 +38,7 @@ std::vector<AnswerRule> AnswerRules(const CommandLine& options) {
   std::vector<AnswerRule> rules;
   if (options.manual) rules.push_back(Rule("^Auto mode possible$", kNo));
   if (!options.answersFile.empty()) {
-    std::ifstream file(options.answersFile, std::ios::binary);
-    if (!file) throw AnswersFileError("Cannot read the answers file " + options.answersFile);
-    std::ostringstream content;
-    content << file.rdbuf();
-    for (AnswerRule& rule : ConsoleOperator::ParseAnswers(content.str(), options.answersFile))
-      rules.push_back(std::move(rule));
+    for (AnswerRule& rule : ConsoleOperator::ReadAnswers(options.answersFile)) rules.push_back(std::move(rule));
   }
   // Creating a log asks for a file name in a dialog no console can show.
   rules.push_back(Rule("^Log File$", kNo));

@@ -85,11 +85,11 @@ TEST(ConsoleOperator, MalformedFilesNameTheLine) {
   EXPECT_EQ(messageOf("# only comments\n   \n"), "no error");
 }
 
-TEST(ConsoleOperator, FromFileReadsTheFileOrSaysWhyNot) {
+TEST(ConsoleOperator, ReadAnswersReadsTheFileOrSaysWhyNot) {
   std::ostringstream out;
   const std::filesystem::path missing = std::filesystem::temp_directory_path() / "veridane-no-such-answers.txt";
   try {
-    ConsoleOperator::FromFile(missing.string(), out);
+    ConsoleOperator::ReadAnswers(missing.string());
     FAIL() << "a missing file must be an error";
   } catch (const AnswersFileError& error) {
     EXPECT_NE(std::string(error.what()).find(missing.string()), std::string::npos);
@@ -102,7 +102,7 @@ TEST(ConsoleOperator, FromFileReadsTheFileOrSaysWhyNot) {
     // UTF-8 in the file matches the 8-bit caption.
     file << "^5 \xC2\xB5s$\tNo\n";
   }
-  ConsoleOperator technician = ConsoleOperator::FromFile(path.string(), out);
+  ConsoleOperator technician(ConsoleOperator::ReadAnswers(path.string()), out);
   std::filesystem::remove(path);
   EXPECT_EQ(technician.ShowMessBox("x", kYesNo, "5 \xB5s"), kNo);
 }
