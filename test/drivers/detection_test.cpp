@@ -63,7 +63,6 @@ TEST_F(DetectionTest, SmeModelDigitsGiveModelCodeAndName) {
     fresh.SetListeners({kScope, 7});
     fresh.SetAnswer(kScope, "ID?", "ID TEK/TDS 340,CF:91.1CT,FV:v1.04\r\n");
     fresh.SetAnswer(7, "*IDN?", c.idn);
-    fresh.SetAnswer(7, "*IDN?", c.idn);
     freshBus.GpibInit(1);
     ASSERT_NE(freshBus.FindDevice("ID?", "!TDS 340"), 0);
     InstrumentDetector(freshBus, freshRoles, folder.path()).DetectAll();
@@ -131,7 +130,6 @@ TEST_F(DetectionTest, TwoAttenuatorsGiveAttenuatorAndPulseGenerator) {
 TEST_F(DetectionTest, TimeMarkGeneratorIsNamedFromTheFirstFiftyOfItsAnswer) {
   Bus({6});
   Answer(6, "ID?", "ID TEK/CG5011,V81.1\r\n");
-  Answer(6, "ID?", "ID TEK/CG5011,V81.1\r\n");
   Detect();
   EXPECT_EQ(AddressOf(roles.TimeMarkDevice), 6);
   EXPECT_EQ(roles.TimeMarkName, "CG 5011");
@@ -195,8 +193,6 @@ TEST_F(DetectionTest, FullBenchFillsEveryRoleInStartUpOrder) {
   Answer(3, "ID?", "ID TEK/AT5010,V79.1\r\n");
   Answer(5, "ID?", "0.\r\n");
   Answer(6, "ID?", "ID TEK/CG5011,V81.1\r\n");
-  Answer(6, "ID?", "ID TEK/CG5011,V81.1\r\n");
-  Answer(7, "*IDN?", "ROHDE&SCHWARZ,SME03,834567/012,5.03\r\n");
   Answer(7, "*IDN?", "ROHDE&SCHWARZ,SME03,834567/012,5.03\r\n");
   for (int address : {14, 15}) Answer(address, "ID?", "ID TEK/SI5020,V79.1\r\n");
   Detect();
