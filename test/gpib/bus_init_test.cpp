@@ -10,9 +10,6 @@
 namespace veridane {
 namespace {
 
-using gpibtest::FakeOperator;
-using testing::RecordingGpib;
-
 using Bench = gpibtest::BusBench;
 
 std::vector<int16_t> Addresses(int16_t first, int count) {

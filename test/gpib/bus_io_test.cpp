@@ -8,18 +8,12 @@
 namespace veridane {
 namespace {
 
-using gpibtest::FakeOperator;
-using testing::RecordingGpib;
-
-struct Bench {
+// The shared bench with one device handle at address 6, opened behind the bus's back.
+struct Bench : gpibtest::BusBench {
   Bench() {
     handle = static_cast<int16_t>(driver.ibdev(0, 6, 0, 12, 1, 0));
     driver.ClearLog();
   }
-  RecordingGpib driver;
-  FakeOperator op;
-  VirtualClock clock;
-  GpibBus bus{driver, op, clock};
   int16_t handle = 0;
 };
 

@@ -8,10 +8,7 @@
 namespace veridane {
 namespace {
 
-using gpibtest::FakeOperator;
-using testing::RecordingGpib;
-
-struct Bench {
+struct Bench : gpibtest::BusBench {
   // Each entry: address and its answer to "ID?" (empty = never answers).
   explicit Bench(std::vector<std::pair<int16_t, std::string>> devices) {
     std::vector<int16_t> addresses;
@@ -23,10 +20,6 @@ struct Bench {
     bus.GpibInit(1);
     driver.ClearLog();
   }
-  RecordingGpib driver;
-  FakeOperator op;
-  VirtualClock clock;
-  GpibBus bus{driver, op, clock};
 };
 
 TEST(FindDevice, ContainsMatchClaimsTheAddressAndHandsOverTheProbe) {

@@ -8,9 +8,6 @@
 namespace veridane {
 namespace {
 
-using gpibtest::FakeOperator;
-using testing::RecordingGpib;
-
 using Bench = gpibtest::BusBench;
 
 TEST(StatusVars, SixteenBitCopiesAreTheLowBitsTakenAsSigned) {
