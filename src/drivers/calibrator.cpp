@@ -1,5 +1,6 @@
 #include "drivers/calibrator.h"
 
+#include "drivers/prompt_value.h"
 #include "gpib/gpib_bus.h"
 #include "platform/numbers.h"
 #include "platform/operator.h"
@@ -74,9 +75,7 @@ void Calibrator::SetCalibrator(float value, std::string_view function, float fre
     if (frequency == 0) {
       suffix = ", DC";
     } else {
-      std::string hz = Trim(FormatValue(frequency, "Hz", 0));
-      if (hz.find('.') == std::string::npos) hz = Trim(FormatValue(frequency, "Hz", 1.1f));
-      suffix = ", " + hz;
+      suffix = ", " + Trim(FormatWithPoint(frequency, "Hz", 0));
     }
   }
   std::string unit = letter == "Z" ? "Ohm" : letter;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "drivers/prompt_value.h"
 #include "drivers/sg_models.h"
 #include "gpib/gpib_bus.h"
 #include "platform/numbers.h"
@@ -22,13 +23,6 @@ float PeakToPeakFromRms(float rms) { return static_cast<float>(rms * kTwoRootTwo
 
 // A run-time failure inside SetSG: reported as a parameter mismatch.
 struct SetSGFailure {};
-
-// Prompt texts want a decimal point; a whole number is formed again with the 1.1 code.
-std::string FormatWithPoint(float value, std::string_view unit, float code) {
-  std::string text = FormatValue(value, unit, code);
-  if (text.find('.') == std::string::npos) text = FormatValue(value, unit, 1.1f);
-  return text;
-}
 
 bool InWindow(float level, float nominal) {
   double l = level;
