@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/version.h"
-#include "platform/text8.h"
+#include "app/widget_text.h"
 
 namespace veridane {
 
@@ -49,7 +49,7 @@ constexpr const char* kDisclaimer =
     "stays the reference for every limit and every procedure.";
 
 QLabel* AddLabel(QWidget* parent, const char* name, const std::string& text8) {
-  auto* label = new QLabel(QString::fromStdString(Utf8FromText8(text8)), parent);
+  auto* label = new QLabel(WidgetText(text8), parent);
   label->setObjectName(name);
   label->setTextFormat(Qt::PlainText);
   return label;

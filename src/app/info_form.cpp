@@ -8,7 +8,7 @@
 #include "app/info_text.h"
 #include "app/twips.h"
 #include "app/version.h"
-#include "platform/text8.h"
+#include "app/widget_text.h"
 
 namespace veridane {
 
@@ -30,7 +30,7 @@ void InfoForm::ShowInfo(std::string_view text) {
     label_->clear();
     hide();
   } else {
-    label_->setText(QString::fromStdString(Utf8FromText8(text_)));
+    label_->setText(WidgetText(text_));
     Place();
     if (change.show || !isVisible()) show();
   }

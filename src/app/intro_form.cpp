@@ -13,7 +13,7 @@
 
 #include "app/twips.h"
 #include "app/version.h"
-#include "platform/text8.h"
+#include "app/widget_text.h"
 
 namespace veridane {
 
@@ -61,8 +61,7 @@ IntroForm::IntroForm(QWidget* parent)
   font.setPointSizeF(font.pointSizeF() * 1.6);
   font.setBold(true);
   label1_->setFont(font);
-  label1_->setText(QString::fromStdString(
-      Utf8FromText8(IntroTitle(kApplicationTitle, VersionString(), kVersionDate))));
+  label1_->setText(WidgetText(IntroTitle(kApplicationTitle, VersionString(), kVersionDate)));
   label1_->adjustSize();
   label1_->move(Px(kLabelLeft), Px(kLabelTop));
   label1_->installEventFilter(this);

@@ -12,7 +12,7 @@
 #include "app/main_menu.h"
 #include "app/twips.h"
 #include "app/version.h"
-#include "platform/text8.h"
+#include "app/widget_text.h"
 
 namespace veridane {
 
@@ -121,7 +121,7 @@ void MainForm::SetMenusEnabled(bool enabled) {
 }
 
 void MainForm::SetCaption(std::string_view text) {
-  setWindowTitle(QString::fromStdString(Utf8FromText8(text)));
+  setWindowTitle(WidgetText(text));
 }
 
 QLabel* MainForm::Label(int number) const {

@@ -7,13 +7,11 @@
 #include <QPushButton>
 
 #include "app/twips.h"
-#include "platform/text8.h"
+#include "app/widget_text.h"
 
 namespace veridane {
 
 namespace {
-
-QString Q(std::string_view text8) { return QString::fromStdString(Utf8FromText8(text8)); }
 
 QSize TextSize(const QFont& font, const QString& text) {
   const QFontMetrics metrics(font);
@@ -39,15 +37,15 @@ MessBox::MessBox(std::string_view text, int16_t style, std::string_view caption,
   lineMsg_->setObjectName("Line_Msg");
 
   // Plain text throughout: the markers ("< ? >") and callers' texts must never read as markup.
-  setWindowTitle(Q(MessBoxTitle(caption, style_.iconKind)));
+  setWindowTitle(WidgetText(MessBoxTitle(caption, style_.iconKind)));
   labelCaption_->setTextFormat(Qt::PlainText);
-  labelCaption_->setText(Q(MessBoxTitleLine(caption, style_.iconKind)));
+  labelCaption_->setText(WidgetText(MessBoxTitleLine(caption, style_.iconKind)));
   QFont bold = labelCaption_->font();
   bold.setBold(true);
   labelCaption_->setFont(bold);
 
   labelMsg_->setTextFormat(Qt::PlainText);
-  labelMsg_->setText(Q(MessageLines(text)));
+  labelMsg_->setText(WidgetText(MessageLines(text)));
   labelMsg_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
   frameMsg_->setFrameStyle(QFrame::Panel | QFrame::Sunken);

@@ -13,13 +13,12 @@
 #include <QtGlobal>
 
 #include "app/main_form.h"
+#include "app/widget_text.h"
 #include "platform/text8.h"
 
 namespace veridane {
 
 namespace {
-
-QString Widget8(std::string_view text8) { return QString::fromStdString(Utf8FromText8(text8)); }
 
 QString Name(std::string_view name) {
   return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
@@ -83,13 +82,13 @@ void QtMainView::ShowDisplayEnd() {
 void QtMainView::SetStatusLines(const std::vector<std::string>& lines) {
   QListWidget* list = form_.StatusList();
   list->clear();
-  for (const std::string& line : lines) list->addItem(Widget8(line));
+  for (const std::string& line : lines) list->addItem(WidgetText(line));
 }
 
 void QtMainView::SetCounter(int index, std::string_view text, bool alert) {
   if (index < 0 || index > 2) return;
   QLabel* counter = form_.Label2(index);
-  counter->setText(Widget8(text));
+  counter->setText(WidgetText(text));
   QPalette palette = counter->palette();
   palette.setColor(counter->foregroundRole(),
                    alert ? QColor(255, 0, 0) : form_.palette().color(QPalette::ButtonText));
@@ -123,6 +122,6 @@ void QtMainView::SetChecked(std::string_view name, bool checked) {
   }
 }
 
-void QtMainView::SetLogFileLabel(std::string_view name) { form_.Label(8)->setText(Widget8(name)); }
+void QtMainView::SetLogFileLabel(std::string_view name) { form_.Label(8)->setText(WidgetText(name)); }
 
 }  // namespace veridane

@@ -5,12 +5,12 @@
 #include "app/about_form.h"
 #include "app/intro_form.h"
 #include "app/main_form.h"
-#include "platform/text8.h"
+#include "app/widget_text.h"
 
 namespace veridane {
 
 void QtShellView::SetLabel1(std::string_view text) {
-  if (QLabel* label = form_.Label(1)) label->setText(QString::fromStdString(Utf8FromText8(text)));
+  if (QLabel* label = form_.Label(1)) label->setText(WidgetText(text));
 }
 
 void QtShellView::Intro(int16_t seconds) { veridane::Intro(&form_, seconds); }
