@@ -86,7 +86,7 @@ void SimBus::Ok(int32_t bits, int32_t count) {
 
 void SimBus::Fail(int iberr, int32_t bits) { status_ = {kErr | kCmpl | bits, iberr, 0}; }
 
-void SimBus::TimeOut(int /*ud*/, const Handle& handle) {
+void SimBus::TimeOut(const Handle& handle) {
   loop_.Block(TimeoutSeconds(handle.tmo));
   Fail(kEabo, kTimo);
   Trace("TIMEOUT " + std::to_string(handle.pad));
@@ -104,9 +104,13 @@ bool SimBus::CheckBoard(int board) {
 
 bool SimBus::Listening(int address) {
   if (Present(address)) return true;
+  NoListener(address);
+  return false;
+}
+
+void SimBus::NoListener(int address) {
   Fail(kEnol);
   Trace("NO LISTENER " + std::to_string(address));
-  return false;
 }
 
 void SimBus::Clear(int address) {
@@ -248,7 +252,7 @@ void SimBus::ibrsp(int ud, uint8_t& statusByte) {
   Handle* handle = Find(ud);
   if (!handle) return;
   if (!Present(handle->pad)) {
-    TimeOut(ud, *handle);
+    TimeOut(*handle);
     return;
   }
   statusByte = slots_[handle->pad].device->SerialPoll();

@@ -109,10 +109,11 @@ class SimBus : public Gpib488 {
   bool Present(int address) const;
   void Ok(int32_t bits = 0, int32_t count = 0);
   void Fail(int iberr, int32_t bits = 0);
-  void TimeOut(int ud, const Handle& handle);
+  void TimeOut(const Handle& handle);
   void Trace(const std::string& line) const;
   // True when a device listens at address; otherwise ENOL, as a command with nobody there.
   bool Listening(int address);
+  void NoListener(int address);
   bool DeliverMessage(int address, std::string_view data, bool eoi);
   Answer PrepareAnswer(int address);
   // Waits for a slow answer within the handle's timeout; false when it timed out.

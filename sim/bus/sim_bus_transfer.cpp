@@ -73,8 +73,7 @@ void SimBus::ibwrt(int ud, std::string_view data) {
   if (!handle) return;
   int address = handle->pad;
   if (!DeliverMessage(address, data, handle->eot)) {
-    Fail(kEnol);
-    Trace("NO LISTENER " + std::to_string(address));
+    NoListener(address);
     return;
   }
   Ok(0, static_cast<int32_t>(data.size()));
@@ -86,7 +85,7 @@ void SimBus::ibrd(int ud, std::string& buffer) {
   if (!handle) return;
   int address = handle->pad;
   if (!Present(address) || PrepareAnswer(address) == Answer::kNone || !AwaitAnswer(address, *handle)) {
-    TimeOut(ud, *handle);
+    TimeOut(*handle);
     return;
   }
   std::optional<std::string>& output = slots_[address].output;
@@ -127,7 +126,7 @@ void SimBus::ibrdf(int ud, const std::string& path) {
   }
   int address = handle->pad;
   if (!Present(address) || PrepareAnswer(address) == Answer::kNone || !AwaitAnswer(address, *handle)) {
-    TimeOut(ud, *handle);
+    TimeOut(*handle);
     return;
   }
   std::string answer = std::move(*slots_[address].output);
