@@ -11,20 +11,19 @@ namespace veridane {
 
 namespace {
 
-// The answer word (any case) or a button code; 0 when it is neither.
-int16_t AnswerFromText(const std::string& text) {
-  static constexpr const char* kWords[] = {"OK", "CANCEL", "ABORT", "RETRY", "IGNORE", "YES", "NO"};
-  const std::string upper = UpperCase(text);
-  for (int i = 0; i < 7; ++i)
-    if (upper == kWords[i]) return static_cast<int16_t>(i + 1);
-  if (text.size() == 1 && text[0] >= '1' && text[0] <= '7') return static_cast<int16_t>(text[0] - '0');
-  return 0;
-}
-
 std::string CaptionOfCode(int16_t code) {
   static constexpr const char* kCaptions[] = {"OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No"};
   if (code >= 1 && code <= 7) return kCaptions[code - 1];
   return std::to_string(code);
+}
+
+// The button's caption (any case) or its code; 0 when it is neither.
+int16_t AnswerFromText(const std::string& text) {
+  const std::string upper = UpperCase(text);
+  for (int16_t code = kOk; code <= kNo; ++code)
+    if (upper == UpperCase(CaptionOfCode(code))) return code;
+  if (text.size() == 1 && text[0] >= '1' && text[0] <= '7') return static_cast<int16_t>(text[0] - '0');
+  return 0;
 }
 
 bool SetHasCode(int buttonSet, int16_t code) {
