@@ -6,8 +6,8 @@
 #include <sstream>
 #include <string>
 
-#include "app/command_line.h"
-#include "app/headless.h"
+#include "shell/command_line.h"
+#include "ui/console/headless.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
 

@@ -13,14 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
-#include "app/entry_guard.h"
-#include "app/headless.h"
-#include "app/main_form.h"
-#include "app/qt_main_view.h"
-#include "app/qt_operator.h"
-#include "app/qt_shell_view.h"
-#include "app/version.h"
+#include "shell/command_line.h"
+#include "ui/qt/entry_guard.h"
+#include "ui/console/headless.h"
+#include "ui/qt/main_form.h"
+#include "ui/qt/qt_main_view.h"
+#include "ui/qt/qt_operator.h"
+#include "ui/qt/qt_shell_view.h"
+#include "shell/version.h"
 #include "platform/settings.h"
 #include "shell/bench_choice.h"
 #include "shell/paced_clock.h"

@@ -1,6 +1,6 @@
 #include "scope/scope_identity.h"
 
-#include "gpib/gpib_bus.h"
+#include "gpib/bus/gpib_bus.h"
 #include "platform/numbers.h"
 #include "platform/operator.h"
 #include "platform/text8.h"

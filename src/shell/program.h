@@ -8,23 +8,23 @@
 #include <string>
 #include <string_view>
 
-#include "drivers/calibrator.h"
-#include "drivers/instrument_roles.h"
-#include "drivers/run_flags.h"
-#include "drivers/scanners.h"
-#include "drivers/signal_generator.h"
-#include "gpib/gpib_bus.h"
+#include "instruments/calibrator.h"
+#include "instruments/instrument_roles.h"
+#include "instruments/run_flags.h"
+#include "instruments/scanners.h"
+#include "instruments/signal_generator.h"
+#include "gpib/bus/gpib_bus.h"
 #include "platform/event_loop.h"
 #include "platform/gpib488.h"
 #include "platform/operator.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
 #include "scope/scope_identity.h"
-#include "tests/main_view.h"
-#include "tests/pv_context.h"
-#include "tests/result_display.h"
-#include "tests/run_state.h"
-#include "tests/test_frame.h"
+#include "pv/frame/main_view.h"
+#include "pv/procedures/pv_context.h"
+#include "pv/frame/result_display.h"
+#include "pv/frame/run_state.h"
+#include "pv/frame/test_frame.h"
 
 namespace veridane {
 

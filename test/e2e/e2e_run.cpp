@@ -5,7 +5,7 @@
 #include "platform/numbers.h"
 #include "platform/paths.h"
 #include "sim/bench/shipped_benches.h"
-#include "test/shell/shell_run.h"
+#include "test/support/shell_run.h"
 
 namespace veridane::testing {
 

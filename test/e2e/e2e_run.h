@@ -20,7 +20,7 @@
 #include "shell/startup.h"
 #include "sim/bench/bench.h"
 #include "sim/technician/virtual_technician.h"
-#include "test/shell/shell_fakes.h"
+#include "test/support/shell_fakes.h"
 
 namespace veridane::testing {
 

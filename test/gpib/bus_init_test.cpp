@@ -3,8 +3,8 @@
 
 #include <numeric>
 
-#include "fake_operator.h"
-#include "gpib/gpib_bus.h"
+#include "test/support/fake_operator.h"
+#include "gpib/bus/gpib_bus.h"
 #include "test/support/recording_gpib.h"
 
 namespace veridane {

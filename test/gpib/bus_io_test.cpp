@@ -1,8 +1,8 @@
 // Write, read and query: chunking, timeouts, line ends and the messages around them.
 #include <gtest/gtest.h>
 
-#include "fake_operator.h"
-#include "gpib/gpib_bus.h"
+#include "test/support/fake_operator.h"
+#include "gpib/bus/gpib_bus.h"
 #include "test/support/recording_gpib.h"
 
 namespace veridane {

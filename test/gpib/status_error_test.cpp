@@ -1,8 +1,8 @@
 // Status copies, driver registration and the operator report of driver errors.
 #include <gtest/gtest.h>
 
-#include "fake_operator.h"
-#include "gpib/gpib_bus.h"
+#include "test/support/fake_operator.h"
+#include "gpib/bus/gpib_bus.h"
 #include "test/support/recording_gpib.h"
 
 namespace veridane {

@@ -2,7 +2,7 @@
 // operation-complete wait.
 #include <gtest/gtest.h>
 
-#include "gpib/gpib_bus.h"
+#include "gpib/bus/gpib_bus.h"
 #include "platform/event_loop.h"
 #include "scope/scope_identity.h"
 #include "test/support/recording_gpib.h"

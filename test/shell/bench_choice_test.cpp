@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "shell/bench_choice.h"
-#include "test/shell/shell_fakes.h"
+#include "test/support/shell_fakes.h"
 #include "test/support/scripted_operator.h"
 
 namespace veridane::testing {

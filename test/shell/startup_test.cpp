@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "sim/bench/shipped_benches.h"
-#include "test/shell/shell_run.h"
+#include "test/support/shell_run.h"
 #include "test/support/recording_gpib.h"
 #include "test/support/scripted_operator.h"
 

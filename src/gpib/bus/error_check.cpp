@@ -1,0 +1,44 @@
+// Driver errors as the technician sees them: one OK/Cancel box per error, OK carries on.
+#include "gpib/bus/gpib_bus.h"
+#include "platform/numbers.h"
+
+namespace veridane {
+
+std::string GpibErrorText(int16_t iberr) {
+  switch (iberr) {
+    case 0: return "Operating system error.";
+    case 1: return "Function requires GPIB board to be CIC.";
+    case 2: return "No listener on write function.";
+    case 3: return "GPIB board not addressed correctly.";
+    case 4: return "Invalid argument to function call.";
+    case 5: return "GPIB board not system controller as required.";
+    case 6: return "I/O operation aborted - timeout.";
+    case 7: return "Non-existent GPIB board.";
+    case 10: return "Asynchronous I/O in progress.";
+    case 11: return "No capability for operation.";
+    case 12: return "File system error.";
+    case 14: return "GPIB bus eror.";
+    case 15: return "Serial poll status queue owerflow.";
+    case 16: return "SRQ stuck in on position.";
+    case 20: return "Table problem.";
+    default: return "Unknown error.";
+  }
+}
+
+void GpibBus::GpibErrorCheck() {
+  if (!status.Err()) return;
+  std::string text = GpibErrorText(status.iberr) + "\nSelect OK to continue or Cancel to terminate program.";
+  int16_t answer = op_.ShowMessBox(text, kOkCancel + kExclamation, "GPIB ERROR #" + PlainText(int{status.iberr}));
+  if (answer == kCancel) op_.EndProgram();
+  GpibWriteFailed = true;
+}
+
+void GpibBus::DeviceNotConfigured() {
+  op_.ShowMessBox("Device not configured.\n\nCorrect problem and restart.", kCritical, "Device Error");
+  op_.EndProgram();
+  // Callers go on with handle 0 if this ever returned; an operator that fails to end the
+  // program must not let that happen.
+  throw ProgramEnded();
+}
+
+}  // namespace veridane

@@ -1,0 +1,131 @@
+// Finding instruments by what they answer, never by a fixed address: each free listener is
+// asked in turn with a spare "probe" handle, and the handle itself goes to the caller on a
+// match, so every address is handed out at most once.
+#include "gpib/bus/gpib_bus.h"
+#include "platform/numbers.h"
+#include "platform/text8.h"
+
+namespace veridane {
+
+namespace {
+
+constexpr int16_t kBoard = 0;
+constexpr int16_t kProbeTimeout = 11;  // 1 s per probed device
+constexpr size_t kIdBufferSize = 256;
+
+struct SearchOptions {
+  bool noClear = false;    // query "!...": the device must not be cleared first
+  bool nonFatal = false;   // query "...!": a failed search is reported, the program goes on
+  bool optional = false;   // expected "!...": a failed search is silent
+  bool delayed = false;    // expected "?...": the device needs a moment after the poll
+  bool exact = false;      // expected "...!": case-sensitive equality instead of containment
+};
+
+bool TakeLeading(std::string& text, char marker) {
+  if (text.empty() || text.front() != marker) return false;
+  text.erase(0, 1);
+  return true;
+}
+
+bool TakeTrailing(std::string& text, char marker) {
+  if (text.empty() || text.back() != marker) return false;
+  text.pop_back();
+  return true;
+}
+
+SearchOptions StripMarkers(std::string& query, std::string& expected) {
+  SearchOptions options;
+  options.optional = TakeLeading(expected, '!');
+  options.delayed = TakeLeading(expected, '?');
+  options.exact = TakeTrailing(expected, '!');
+  options.noClear = TakeLeading(query, '!');
+  options.nonFatal = TakeTrailing(query, '!');
+  return options;
+}
+
+std::string CleanIdResponse(const std::string& buffer) {
+  std::string response = Trim(buffer);
+  if (!response.empty() && response.back() == '\n') response.pop_back();
+  if (!response.empty() && response.back() == '\r') response.pop_back();
+  return response;
+}
+
+bool Matches(const std::string& response, const std::string& expected, bool exact) {
+  if (exact) return response == expected;
+  return UpperCase(response).find(UpperCase(expected)) != std::string::npos;
+}
+
+}  // namespace
+
+int16_t GpibBus::FindDevice(std::string query, std::string expected) {
+  if (!probe.open) {
+    int16_t handle = ibdev(kBoard, 1, 0, kProbeTimeout, 1, 0);
+    if (status.Err() || handle <= 0) {
+      // No handle to probe with: say why now rather than hand out an invalid handle later.
+      GpibErrorCheck();
+      return 0;
+    }
+    probe.handle = handle;
+    probe.open = true;
+  }
+  SearchOptions options = StripMarkers(query, expected);
+  auto& found = listeners.found;
+  auto& free = listeners.free;
+
+  if (query.empty()) {
+    for (int16_t i = 1; i <= found[0] && i < static_cast<int16_t>(found.size()); ++i) {
+      ibpad(probe.handle, found[i]);
+      ibrsp(probe.handle);
+    }
+    ibpad(probe.handle, found[1]);
+    listeners.handles[1] = probe.handle;
+    ibtmo(probe.handle, DeviceTimeout);
+    GpibErrorCheck();
+    probe.open = false;
+    return probe.handle;
+  }
+
+  if (free[0] == 0) {
+    if (options.optional) return 0;
+    op_.ShowMessBox("Can't find more than" + PlainText(int{found[0]}) + " device(s).\n\nCorrect problem and restart.",
+                    kCritical, "Not enough devices on the bus");
+    op_.EndProgram();
+  }
+
+  std::string responses;
+  for (int16_t index = 1; index <= found[0] && index < static_cast<int16_t>(found.size()); ++index) {
+    if (free[index] <= 0) continue;
+    ibpad(probe.handle, found[index]);
+    if (!options.noClear) ibclr(probe.handle);
+    ibrsp(probe.handle);
+    if (options.delayed) Wait(0.1f);
+    ibwrt(probe.handle, query);
+    std::string buffer(kIdBufferSize, ' ');
+    ibrd(probe.handle, buffer);
+    std::string response = CleanIdResponse(buffer);
+
+    if (Matches(response, expected, options.exact)) {
+      free[index] = 0;
+      --free[0];
+      int16_t handle = probe.handle;
+      listeners.handles[index] = handle;
+      ibtmo(handle, DeviceTimeout);
+      probe.open = false;
+      return handle;
+    }
+    // A device left mid-message would answer the next search with stale output.
+    if (status.Err()) ibclr(probe.handle);
+    responses = response + "\n" + responses;
+  }
+
+  // The spare handle stays open for the next search.
+  if (options.optional) return 0;
+  std::string text = "ID Query: " + query + "\n\nExpected Response: " + expected + "\n\nReceived Response(s):\n" +
+                     responses + "\nCorrect the problem and re" +
+                     (options.nonFatal ? "try. Program will continue." : "start. Program will end.");
+  op_.ShowMessBox(text, kCritical, "Expected Id-response from device not found" + std::string(40, ' '));
+  if (!options.nonFatal) op_.EndProgram();
+  return 0;
+}
+
+}  // namespace veridane

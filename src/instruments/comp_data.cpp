@@ -1,0 +1,53 @@
+#include "instruments/comp_data.h"
+
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace veridane {
+
+namespace {
+
+bool IsSeparator(char c) { return c == ',' || c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// One decimal number with '.' as the point, whatever the process locale.
+bool ParseNumber(const std::string& token, float& value) {
+  const char* first = token.data();
+  const char* last = first + token.size();
+  if (first != last && *first == '+') ++first;
+  auto result = std::from_chars(first, last, value, std::chars_format::general);
+  return result.ec == std::errc() && result.ptr == last && std::isfinite(value);
+}
+
+}  // namespace
+
+std::filesystem::path CompFilePath(const std::filesystem::path& instrumentDataFolder, const std::string& sgName) {
+  return instrumentDataFolder / (sgName + ".dat");
+}
+
+CompFileError ReadCompFile(const std::filesystem::path& path, int pairs, CompTable& table) {
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) return ec ? CompFileError::Other : CompFileError::NotFound;
+  if (std::filesystem::is_directory(path, ec)) return CompFileError::Other;
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return CompFileError::Other;
+  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  if (file.bad()) return CompFileError::Other;
+
+  size_t pos = 0;
+  int needed = pairs * 2;
+  for (int n = 0; n < needed; ++n) {
+    while (pos < bytes.size() && IsSeparator(bytes[pos])) ++pos;
+    if (pos >= bytes.size()) return CompFileError::Corrupt;  // read past the end
+    size_t start = pos;
+    while (pos < bytes.size() && !IsSeparator(bytes[pos])) ++pos;
+    float value = 0;
+    if (!ParseNumber(bytes.substr(start, pos - start), value)) return CompFileError::Corrupt;
+    table[n % 2][n / 2] = value;
+  }
+  return CompFileError::None;
+}
+
+}  // namespace veridane

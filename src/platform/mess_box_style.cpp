@@ -1,0 +1,136 @@
+#include "platform/mess_box_style.h"
+
+#include <algorithm>
+
+#include "platform/operator.h"
+#include "platform/text8.h"
+
+namespace veridane {
+
+MessBoxStyle DecodeStyle(int16_t style) {
+  // Read as the 16 bits the caller wrote, so a negative number cannot smuggle in a sign.
+  const unsigned bits = static_cast<uint16_t>(style) & 0x0FFFu;
+  MessBoxStyle decoded;
+  decoded.buttonSet = static_cast<int>(bits & 0x00Fu);
+  decoded.iconKind = static_cast<int>((bits >> 4) & 0x00Fu);
+  decoded.defaultButton = static_cast<int>((bits >> 8) & 0x00Fu);
+  return decoded;
+}
+
+std::string IconMarker(int iconKind) {
+  switch (iconKind) {
+    case 1: return "  <Critical>";
+    case 2: return "  < ? >";
+    case 3: return "  < ! >";
+    case 4: return "  <Info>";
+    default: return {};
+  }
+}
+
+std::string MessBoxTitle(std::string_view caption, int iconKind) {
+  return " " + Trim(caption) + IconMarker(iconKind);
+}
+
+std::string MessBoxTitleLine(std::string_view caption, int iconKind) {
+  return UpperCase(MessBoxTitle(caption, iconKind));
+}
+
+ButtonCaptions CaptionsForSet(int buttonSet) {
+  switch (buttonSet) {
+    case 1: return {"Cancel", "OK", ""};
+    case 2: return {"Ignore", "Retry", "Abort"};
+    case 3: return {"Cancel", "No", "Yes"};
+    case 4: return {"No", "Yes", ""};
+    case 5: return {"Cancel", "Retry", ""};
+    default: return {"OK", "", ""};
+  }
+}
+
+int VisibleButtonCount(int buttonSet) {
+  const ButtonCaptions captions = CaptionsForSet(buttonSet);
+  return static_cast<int>(std::count_if(captions.begin(), captions.end(),
+                                        [](const std::string& c) { return !c.empty(); }));
+}
+
+std::optional<int16_t> CodeFromCaption(std::string_view caption) {
+  if (caption == "OK") return kOk;
+  if (caption == "Cancel") return kCancel;
+  if (caption == "Abort") return kAbort;
+  if (caption == "Retry") return kRetry;
+  if (caption == "Ignore") return kIgnore;
+  if (caption == "Yes") return kYes;
+  if (caption == "No") return kNo;
+  return std::nullopt;
+}
+
+int16_t CloseBoxAnswer(int buttonSet) {
+  const ButtonCaptions captions = CaptionsForSet(buttonSet);
+  if (std::find(captions.begin(), captions.end(), "Cancel") != captions.end()) return kCancel;
+  return CodeFromCaption(captions[0]).value_or(kOk);
+}
+
+int InitialFocusIndex(const MessBoxStyle& style) {
+  // Focusing a hidden button would leave the box without a focused answer; keep Button(0) then.
+  if (style.defaultButton >= 1 && style.defaultButton <= 2 &&
+      !CaptionsForSet(style.buttonSet)[static_cast<size_t>(style.defaultButton)].empty())
+    return style.defaultButton;
+  return 0;
+}
+
+std::string MessageLines(std::string_view text) {
+  std::string lines;
+  lines.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    lines += text[i];
+  }
+  return lines;
+}
+
+std::string DecToBin(uint32_t value, int digits) {
+  std::string bin;
+  for (; value != 0; value >>= 1) bin.insert(bin.begin(), (value & 1u) ? '1' : '0');
+  if (static_cast<int>(bin.size()) < digits) bin.insert(0, static_cast<size_t>(digits) - bin.size(), '0');
+  return bin;
+}
+
+std::string BinToDec(std::string_view digits) {
+  uint64_t value = 0;
+  int significant = 0;
+  for (char c : digits) {
+    if (c == ' ') continue;
+    if (c != '0' && c != '1') return "0";
+    if (significant > 0 || c == '1') ++significant;
+    if (significant > 64) return "0";
+    value = (value << 1) | static_cast<uint64_t>(c == '1');
+  }
+  return std::to_string(value);
+}
+
+MessBoxGeometry LayOutMessBox(int labelWidth, int labelHeight, int titleWidth, int buttonCount) {
+  constexpr int kOneLine = 255;     // a single line of message text
+  constexpr int kSideMargins = 310;
+  constexpr int kButtonPitch = 1200;
+  MessBoxGeometry g;
+  const int textHeight = std::max(labelHeight, kOneLine);
+  const int minimum = buttonCount >= 3 ? 3515 : buttonCount == 2 ? 2315 : 1115;
+
+  g.labelWidth = std::max(labelWidth, minimum);
+  g.windowWidth = g.labelWidth + kSideMargins;
+  if (titleWidth > g.windowWidth - kSideMargins) g.windowWidth = titleWidth + kSideMargins;
+
+  g.captionTop = 90;
+  g.lineTop = 420;
+  g.frameTop = 480;
+  g.frameHeight = textHeight + 240;
+  g.labelLeft = kSideMargins / 2;
+  g.labelTop = g.frameTop + 120;
+  g.buttonTop = g.frameTop + textHeight + 345;
+  g.buttonWidth = 1095;
+  g.buttonHeight = 375;
+  g.windowHeight = g.buttonTop + g.buttonHeight + 150;
+  for (int i = 0; i < 3; ++i) g.buttonLeft[static_cast<size_t>(i)] = g.windowWidth - 1305 - i * kButtonPitch;
+  return g;
+}
+
+}  // namespace veridane

@@ -1,0 +1,44 @@
+#include "pv/frame/status_list.h"
+
+#include <array>
+#include <vector>
+
+namespace veridane {
+
+namespace {
+constexpr size_t kNameWidth = 34;
+constexpr int kPassCounter = 0;
+constexpr int kFailCounter = 1;
+constexpr int kNotRunCounter = 2;
+}  // namespace
+
+void NameTests(RunState& state) {
+  state.TestNames[kTestOffsetZero] = "Offset at Zero";
+  state.TestNames[kTestGain] = "DC Voltage Measurement";
+  state.TestNames[kTestBandwidth] = "Analog Bandwidth";
+  state.TestNames[kTestSampleRate] = "Long Term Sample Rate & Delay Time";
+  state.TestNames[kTestTrigger] = "Edge Trigger Sensitivity";
+}
+
+std::string StatusLine(std::string_view name, int16_t status) {
+  std::string line = name.size() > kNameWidth ? std::string(name.substr(name.size() - kNameWidth))
+                                              : std::string(kNameWidth - name.size(), ' ') + std::string(name);
+  line += " - ";
+  line += status == kStatusFail ? "FAIL" : status == kStatusPass ? "PASS" : "N/A";
+  return line;
+}
+
+void TestStatusUpdate(const RunState& state, MainView& view) {
+  std::array<int, 3> counts{};
+  std::vector<std::string> lines;
+  for (int n = 1; n <= kNumberOfTests; ++n) {
+    int16_t status = state.TestStatus[static_cast<size_t>(n)];
+    ++counts[status == kStatusFail ? kFailCounter : status == kStatusPass ? kPassCounter : kNotRunCounter];
+    lines.push_back(StatusLine(state.TestName(n), status));
+  }
+  view.SetStatusLines(lines);
+  for (int i = 0; i < 3; ++i)
+    view.SetCounter(i, std::to_string(counts[static_cast<size_t>(i)]), i == kFailCounter && counts[kFailCounter] > 0);
+}
+
+}  // namespace veridane

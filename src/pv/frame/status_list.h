@@ -1,0 +1,22 @@
+#pragma once
+// The table of test names and the status list with its PASS/FAIL/N/A counters.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "pv/frame/main_view.h"
+#include "pv/frame/run_state.h"
+
+namespace veridane {
+
+// Fills TestNames 1 to 5.
+void NameTests(RunState& state);
+
+// One status list line: the name right-aligned in 34 characters (a longer name keeps its last
+// 34), " - ", then "PASS", "FAIL" or "N/A".
+std::string StatusLine(std::string_view name, int16_t status);
+
+// Rebuilds the status list and the counters from TestStatus; a FAIL count above 0 shows red.
+void TestStatusUpdate(const RunState& state, MainView& view);
+
+}  // namespace veridane

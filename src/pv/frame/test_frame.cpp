@@ -1,0 +1,150 @@
+#include "pv/frame/test_frame.h"
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/text8.h"
+#include "pv/frame/status_list.h"
+#include "pv/frame/test_prompt.h"
+
+namespace veridane {
+
+TestFrame::TestFrame(RunState& state, MainView& view, ResultDisplay& display, Operator& op, EventLoop& loop)
+    : state_(state), view_(view), display_(display), op_(op), loop_(loop) {}
+
+void TestFrame::NameTests() { veridane::NameTests(state_); }
+
+void TestFrame::TestStatusUpdate() { veridane::TestStatusUpdate(state_, view_); }
+
+void TestFrame::SetMenusEnabled(bool enabled) {
+  for (auto menu : {ui::kFileMenu, ui::kPvMenu, ui::kUtilitiesMenu, ui::kViewMenu, ui::kAboutMenu})
+    view_.SetEnabled(menu, enabled);
+}
+
+void TestFrame::BeginTest(std::string_view subTitle) {
+  bool hasSubTitle = !Trim(subTitle).empty();
+  std::string caption = state_.CurrentTestName();
+  if (hasSubTitle) caption += " - " + std::string(subTitle);
+  if (state_.AutoMode != 0) caption += "  (Auto)";
+  view_.SetCaption(caption);
+  SetMenusEnabled(false);
+  view_.SetEnabled(ui::kExitTestButton, true);
+  state_.AbortFlag = false;
+  loop_.ProcessEvents();
+  if (hasSubTitle) Run(hooks_.ScopeReset);
+}
+
+void TestFrame::EndOfTest(int16_t testNumber, int16_t result) {
+  std::string reminder;
+  if (testNumber > 0 && state_.AutoMode != -1) reminder = "Disconnect all input signals.";
+  int n = std::abs(static_cast<int>(testNumber));
+
+  if (n != 0) {
+    Run(hooks_.ScopeReset);
+    Run(hooks_.ScannerReset);
+  }
+
+  std::string message;
+  if (state_.AbortFlag) {
+    if (result != 1 && n != 0) {
+      message = "Test Sequence Terminated by Operator.";
+      display_.PrintScreen("");
+      display_.PrintScreen(UpperCase(message));
+    }
+    if (state_.FullSeqRunning) message += message.empty() ? "Full Sequence Terminated." : "\nFull Sequence Terminated.";
+    op_.SetBusy(false);
+    state_.FullSeqRunning = false;
+    state_.AbortFlag = false;
+  } else if (result == 1) {
+    // Ended before a result without the technician stopping it: nothing was measured, so
+    // nothing is recorded and nothing is announced as passed.
+  } else {
+    bool failed = result == -1;
+    if (n >= 1 && n <= kNumberOfTests)
+      state_.TestStatus[static_cast<size_t>(n)] = failed ? kStatusFail : kStatusPass;
+    if (failed) state_.FullSeqFailed = true;
+    if (!state_.FullSeqRunning) message = failed ? "Test Failed.              " : "Test Passed.              ";
+    if (display_.LogOpen()) Run(hooks_.WriteStatusFile);
+    TestStatusUpdate();
+  }
+
+  if (message.empty())
+    message = reminder;
+  else if (!reminder.empty())
+    message += "\n\n" + reminder;
+  if (!message.empty())
+    op_.ShowMessBox(message, kOkOnly + kInformation, state_.CurrentTestName() + " / End of Test");
+
+  view_.SetCaption(state_.MainTitle);
+  SetMenusEnabled(true);
+  view_.SetEnabled(ui::kExitTestButton, false);
+  loop_.ProcessEvents();
+}
+
+void TestFrame::EndFullSeq() {
+  if (state_.FullSeqFailed)
+    op_.ShowMessBox("Full Sequence Failed.", kOkOnly + kExclamation, "End of Full Sequence");
+  else
+    op_.ShowMessBox("Full Sequence Passed.", kOkOnly + kInformation, "End of Full Sequence");
+  state_.FullSeqRunning = false;
+  state_.FullSeqFailed = false;
+}
+
+void TestFrame::ResetAll() {
+  op_.SetBusy(true);
+  Run(hooks_.CalibratorReset);
+  Run(hooks_.CGReset);
+  Run(hooks_.SGReset);
+  loop_.Wait(1.0);
+  Run(hooks_.ScannerReset);
+  op_.SetBusy(false);
+}
+
+void TestFrame::ExitTest() {
+  loop_.ProcessEvents();
+  state_.AbortFlag = true;
+  view_.SetEnabled(ui::kExitTestButton, false);
+}
+
+void TestFrame::FullSequence(std::string_view scopeModel) {
+  std::string question = "You have selected to do a Full Sequence PV of the " + std::string(scopeModel) +
+                         ".\nAre you sure you want to continue ?";
+  if (op_.ShowMessBox(question, kYesNo + kQuestion, "Adjust") == kNo) return;
+  state_.FullSeqRunning = true;
+
+  // Without a log command in this build the question could not be acted upon.
+  if (!display_.LogOpen() && hooks_.CreateLogFile) {
+    int16_t answer = op_.ShowMessBox("Logging has not been selected.\nDo you want to create a Log File ?",
+                                     kYesNo + kQuestion, "Log File");
+    if (answer == kYes) hooks_.CreateLogFile();
+  }
+
+  for (int n = 1; n <= kNumberOfTests; ++n) state_.TestStatus[static_cast<size_t>(n)] = kStatusNotRun;
+  TestStatusUpdate();
+  state_.FullSeqFailed = false;
+
+  if (hooks_.SelfCal) {
+    hooks_.SelfCal();
+  } else {
+    // No calibration ran in this sequence, so the offset test must not rely on an older one.
+    state_.SelfCalDone = false;
+  }
+  for (int n = 1; n <= kNumberOfTests; ++n) {
+    if (!state_.FullSeqRunning) return;
+    Run(hooks_.Tests[static_cast<size_t>(n)]);
+  }
+  if (state_.FullSeqRunning) EndFullSeq();
+}
+
+void TestFrame::DisableAuto() {
+  if (op_.ShowMessBox("Are you sure ?", kYesNo + kQuestion, "Disable Auto Mode") == kNo) return;
+  size_t auto_ = state_.MainTitle.find("(Auto)");
+  if (auto_ != std::string::npos) state_.MainTitle = Trim(state_.MainTitle.substr(0, auto_));
+  view_.SetCaption(state_.MainTitle);
+  state_.AutoMode = 0;
+  view_.SetEnabled(ui::kDisableAuto, false);
+}
+
+void TestFrame::TestPrompt(std::string_view text, int16_t style) { veridane::TestPrompt(text, style, op_, state_); }
+
+}  // namespace veridane

@@ -1,0 +1,80 @@
+#pragma once
+// The frame around the verification tests: start and end of a test (caption, menus, Exit
+// Test, scope reset, the end message), the status list, the operator's abort, the Full
+// Sequence, instrument resets and switching Auto mode off.
+//
+// Instruments, the scope, the log and the tests themselves belong to other parts of the
+// program; they plug in through FrameHooks. An empty hook means "not available here": an
+// empty reset is skipped, and an empty test is not chained into a Full Sequence.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "platform/event_loop.h"
+#include "platform/operator.h"
+#include "pv/frame/main_view.h"
+#include "pv/frame/result_display.h"
+#include "pv/frame/run_state.h"
+
+namespace veridane {
+
+struct FrameHooks {
+  std::function<void()> ScopeReset;
+  std::function<void()> ScannerReset;
+  std::function<void()> CalibratorReset;
+  std::function<void()> CGReset;
+  std::function<void()> SGReset;
+  // Rewrites the log's PASS/FAIL file from TestStatus (called only while a log is open).
+  std::function<void()> WriteStatusFile;
+  // The File menu's Create New File command.
+  std::function<void()> CreateLogFile;
+  // The Self Cal (SPC) menu command.
+  std::function<void()> SelfCal;
+  // The test procedures by test number (entry 0 unused).
+  std::array<std::function<void()>, kNumberOfTests + 1> Tests{};
+};
+
+class TestFrame {
+ public:
+  TestFrame(RunState& state, MainView& view, ResultDisplay& display, Operator& op, EventLoop& loop);
+
+  FrameHooks& Hooks() { return hooks_; }
+
+  void NameTests();
+  void TestStatusUpdate();
+
+  // Start of test CurrentTest: caption, menus locked, Exit Test enabled, AbortFlag cleared;
+  // a non-blank sub-title also resets the scope.
+  void BeginTest(std::string_view subTitle);
+  // End of test |testNumber|; a negative number suppresses the "Disconnect all input signals."
+  // reminder. result: -1 failed, 0 passed, 1 ended before a result.
+  void EndOfTest(int16_t testNumber, int16_t result);
+  void EndFullSeq();
+  void ResetAll();
+
+  // The "&Exit Test" button.
+  void ExitTest();
+  // The Full Sequence menu command, for the scope model named in its question.
+  void FullSequence(std::string_view scopeModel);
+  // The Disable Auto Mode menu command.
+  void DisableAuto();
+
+  // The running test's prompt (see test_prompt.h).
+  void TestPrompt(std::string_view text, int16_t style);
+
+ private:
+  void Run(const std::function<void()>& hook) {
+    if (hook) hook();
+  }
+  void SetMenusEnabled(bool enabled);
+
+  RunState& state_;
+  MainView& view_;
+  ResultDisplay& display_;
+  Operator& op_;
+  EventLoop& loop_;
+  FrameHooks hooks_;
+};
+
+}  // namespace veridane

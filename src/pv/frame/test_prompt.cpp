@@ -1,0 +1,10 @@
+#include "pv/frame/test_prompt.h"
+
+namespace veridane {
+
+void TestPrompt(std::string_view text, int16_t style, Operator& op, RunState& state) {
+  int16_t answer = op.ShowMessBox(text, static_cast<int16_t>(style + kInformation), state.CurrentTestName());
+  if (answer == kCancel || answer == kNo) state.AbortFlag = true;
+}
+
+}  // namespace veridane

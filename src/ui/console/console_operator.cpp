@@ -1,0 +1,147 @@
+#include "ui/console/console_operator.h"
+
+#include <fstream>
+#include <ostream>
+#include <sstream>
+
+#include "platform/mess_box_style.h"
+#include "platform/text8.h"
+
+namespace veridane {
+
+namespace {
+
+std::string CaptionOfCode(int16_t code) {
+  static constexpr const char* kCaptions[] = {"OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No"};
+  if (code >= 1 && code <= 7) return kCaptions[code - 1];
+  return std::to_string(code);
+}
+
+// The button's caption (any case) or its code; 0 when it is neither.
+int16_t AnswerFromText(const std::string& text) {
+  const std::string upper = UpperCase(text);
+  for (int16_t code = kOk; code <= kNo; ++code)
+    if (upper == UpperCase(CaptionOfCode(code))) return code;
+  if (text.size() == 1 && text[0] >= '1' && text[0] <= '7') return static_cast<int16_t>(text[0] - '0');
+  return 0;
+}
+
+bool SetHasCode(int buttonSet, int16_t code) {
+  for (const std::string& caption : CaptionsForSet(buttonSet))
+    if (!caption.empty() && CodeFromCaption(caption) == code) return true;
+  return false;
+}
+
+}  // namespace
+
+ConsoleOperator::ConsoleOperator(std::ostream& out) : out_(out) {}
+
+ConsoleOperator::ConsoleOperator(std::vector<AnswerRule> rules, std::ostream& out)
+    : rules_(std::move(rules)), out_(out) {}
+
+std::vector<AnswerRule> ConsoleOperator::ReadAnswers(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw AnswersFileError("Cannot read the answers file " + path);
+  std::ostringstream content;
+  content << file.rdbuf();
+  return ParseAnswers(content.str(), path);
+}
+
+std::vector<AnswerRule> ConsoleOperator::ParseAnswers(std::string_view content, const std::string& source) {
+  std::vector<AnswerRule> rules;
+  int lineNumber = 0;
+  size_t start = 0;
+  while (start < content.size()) {
+    size_t end = content.find('\n', start);
+    if (end == std::string_view::npos) end = content.size();
+    std::string line(content.substr(start, end - start));
+    start = end + 1;
+    ++lineNumber;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (Trim(line).empty() || Trim(line).front() == '#') continue;
+
+    const std::string where = source + ", line " + std::to_string(lineNumber) + ": ";
+    const size_t tab = line.find('\t');
+    if (tab == std::string::npos)
+      throw AnswersFileError(where + "expected a caption pattern, a tab and an answer");
+    AnswerRule rule;
+    rule.line = lineNumber;
+    // The file is edited as UTF-8; captions are the program's 8-bit text.
+    rule.pattern = Text8FromUtf8(line.substr(0, tab));
+    const std::string answerText = Trim(line.substr(tab + 1));
+    rule.answer = AnswerFromText(answerText);
+    if (rule.answer == 0)
+      throw AnswersFileError(where + "unknown answer \"" + answerText +
+                             "\" (use OK, Cancel, Abort, Retry, Ignore, Yes, No or a code 1 to 7)");
+    try {
+      rule.caption = std::regex(rule.pattern);
+    } catch (const std::regex_error& error) {
+      throw AnswersFileError(where + "bad caption pattern \"" + Utf8FromText8(rule.pattern) + "\": " + error.what());
+    }
+    rules.push_back(std::move(rule));
+  }
+  return rules;
+}
+
+int16_t ConsoleOperator::AffirmativeAnswer(int buttonSet) {
+  for (int16_t code : {kOk, kYes, kRetry})
+    if (SetHasCode(buttonSet, code)) return code;
+  return CloseBoxAnswer(buttonSet);
+}
+
+int16_t ConsoleOperator::Choose(int buttonSet, std::string_view caption) {
+  const std::string captionText(caption);
+  for (const AnswerRule& rule : rules_) {
+    if (!std::regex_search(captionText, rule.caption)) continue;
+    if (SetHasCode(buttonSet, rule.answer)) return rule.answer;
+    const int16_t fallback = AffirmativeAnswer(buttonSet);
+    out_ << "  (answers file line " << rule.line << ": the box has no " << CaptionOfCode(rule.answer)
+         << " button; answering " << CaptionOfCode(fallback) << ")\n";
+    return fallback;
+  }
+  return AffirmativeAnswer(buttonSet);
+}
+
+int16_t ConsoleOperator::ShowMessBox(std::string_view text, int16_t style, std::string_view caption) {
+  const MessBoxStyle decoded = DecodeStyle(style);
+  out_ << "\n" << Utf8FromText8(MessBoxTitleLine(caption, decoded.iconKind)) << "\n";
+  std::string lines = MessageLines(text);
+  if (!lines.empty() && lines.back() != '\n') lines += '\n';
+  out_ << Utf8FromText8(lines);
+
+  const int16_t answer = Choose(decoded.buttonSet, caption);
+  const ButtonCaptions captions = CaptionsForSet(decoded.buttonSet);
+  for (int i = 2; i >= 0; --i)
+    if (!captions[static_cast<size_t>(i)].empty()) out_ << "[" << captions[static_cast<size_t>(i)] << "] ";
+  out_ << "-> " << CaptionOfCode(answer) << std::endl;
+
+  GuardAgainstRepeats(text, style, caption, answer);
+  return answer;
+}
+
+void ConsoleOperator::GuardAgainstRepeats(std::string_view text, int16_t style, std::string_view caption,
+                                          int16_t answer) {
+  std::string prompt = std::to_string(style) + '\x1f' + std::string(caption) + '\x1f' + std::string(text) +
+                       '\x1f' + std::to_string(answer);
+  if (prompt == lastPrompt_) {
+    ++repeats_;
+  } else {
+    lastPrompt_ = std::move(prompt);
+    repeats_ = 1;
+  }
+  if (repeats_ >= kRepeatLimit) {
+    out_ << "The same prompt came " << repeats_ << " times in a row with the same answer; ending the run."
+         << std::endl;
+    EndProgram();
+  }
+}
+
+void ConsoleOperator::ShowInfo(std::string_view text) {
+  if (text.empty()) return;
+  const std::string_view line = text.front() == '+' ? text.substr(1) : text;
+  out_ << "(info) " << Utf8FromText8(MessageLines(line)) << std::endl;
+}
+
+void ConsoleOperator::EndProgram() { throw ProgramEnded(); }
+
+}  // namespace veridane

@@ -1,0 +1,40 @@
+#pragma once
+// A run without a display: start-up, the tests named on the command line, the orderly exit.
+// Prompts are answered on the console (or, on a simulated bench, by the virtual technician);
+// the exit code tells a script how the verification went.
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "shell/command_line.h"
+#include "platform/paths.h"
+#include "platform/settings.h"
+
+namespace veridane {
+
+enum HeadlessExit : int {
+  kExitPassed = 0,   // every test run passed
+  kExitFailed = 1,   // a test failed
+  kExitAborted = 2,  // the technician stopped the run before every test had a result
+  kExitEnded = 3,    // the program ended on a fatal message
+  kExitUsage = 4,    // the command line, or a file it names, is wrong
+};
+
+// What --run names: test numbers 1 to 5 in the given order, or the Full Sequence.
+struct RunPlan {
+  bool fullSequence = false;
+  std::vector<int> tests;
+  std::string error;  // empty when the text was understood
+};
+
+// "offset", "dcv", "bandwidth", "samplerate", "trigger" (any case, separated by commas), or
+// "full" alone.
+RunPlan ParseRunPlan(std::string_view text);
+
+// Runs the whole program headless; returns the exit code. Result rows go to out, prompts,
+// their answers and the program's messages to messages.
+int RunHeadless(const CommandLine& options, Settings& settings, const Paths& paths, std::ostream& out,
+                std::ostream& messages);
+
+}  // namespace veridane

@@ -1,0 +1,49 @@
+#pragma once
+// The main window of a run without a display: every row of the result display is printed to
+// the output stream the moment it appears (UTF-8, one line per row); the scope label goes to
+// the message stream; menus, captions and the status list have nothing to show.
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "shell/shell_view.h"
+#include "pv/frame/main_view.h"
+
+namespace veridane {
+
+class HeadlessView : public MainView, public ShellView {
+ public:
+  HeadlessView(std::ostream& out, std::ostream& messages) : out_(out), messages_(messages) {}
+
+  void SetCaption(std::string_view caption) override { caption_ = caption; }
+  void SetDisplayText(std::string_view text) override;
+  void AppendDisplayText(std::string_view text) override;
+  void ShowDisplayEnd() override {}
+  void SetStatusLines(const std::vector<std::string>& lines) override { statusLines_ = lines; }
+  void SetCounter(int, std::string_view, bool) override {}
+  void SetEnabled(std::string_view, bool) override {}
+  void SetChecked(std::string_view, bool) override {}
+  void SetLogFileLabel(std::string_view) override {}
+
+  void SetLabel1(std::string_view text) override;
+  void Intro(int16_t) override {}
+  void ShowAbout() override;
+
+  const std::string& Caption() const { return caption_; }
+  // The status list as last shown: one line per test with PASS, FAIL or N/A.
+  const std::vector<std::string>& StatusLines() const { return statusLines_; }
+
+ private:
+  // Prints the rows of the mirrored display that have not been printed yet.
+  void PrintNewRows();
+
+  std::ostream& out_;
+  std::ostream& messages_;
+  std::string caption_;
+  std::vector<std::string> statusLines_;
+  std::string display_;   // the display's text as the program keeps it (CR LF between rows)
+  size_t printedRows_ = 0;
+};
+
+}  // namespace veridane

@@ -1,0 +1,136 @@
+#include "ui/qt/about_form.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include "shell/version.h"
+#include "ui/qt/widget_text.h"
+
+namespace veridane {
+
+namespace {
+
+constexpr const char* kDescriptionLines[] = {
+    "This program runs a Performance Verification of any",
+    "scope of TDS300 Series. All steps are at least",
+    "acording to the Service Manual and some do more. ",
+    "The PC must have a properly installed NI GPIB card or",
+    "adapter and the scope must be connected to GPIB.",
+    "",
+    "Supported GPIB instruments to run the program",
+    "in semi automated mode are:",
+    "Tek SG5030 or R&&S SME03",
+    "FLUKE 5100 series",
+    "",
+    "If any of the supported test instruments isn't available",
+    "the user will be prompted for each setting.",
+    "",
+    "Minimum requirements are:",
+    "DC Calibrator (PG506 or CG5xxx are no good)",
+    "Levelled Sinewave generator at least matching the",
+    "     BW of the scope under test",
+    "Time Mark generator.",
+    "",
+    "Other features are:",
+    "Generating result data files with PASS or FAIL",
+    "Communicating with GPIB devices",
+    "Faultbook",
+};
+
+constexpr const char* kDisclaimer =
+    "Written for the technicians who verify TDS 300-series oscilloscopes.\n"
+    "Provided as is, without warranty of any kind: the scope's Service Manual\n"
+    "stays the reference for every limit and every procedure.";
+
+QLabel* AddLabel(QWidget* parent, const char* name, const std::string& text8) {
+  auto* label = new QLabel(WidgetText(text8), parent);
+  label->setObjectName(name);
+  label->setTextFormat(Qt::PlainText);
+  return label;
+}
+
+}  // namespace
+
+std::string AboutVersionDate(const std::string& versionString) {
+  return "Version: " + versionString + ",   Date: " + kVersionDate;
+}
+
+std::string AboutDescription() {
+  std::string text;
+  for (const char* line : kDescriptionLines) {
+    text += line;
+    text += '\n';
+  }
+  return text;
+}
+
+frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
+  setObjectName("frmAbout");
+  setModal(true);
+  setWindowTitle(QString("About ") + kApplicationTitle);
+
+  auto* picIcon = new QLabel(this);
+  picIcon->setObjectName("picIcon");
+  const QIcon icon = QApplication::windowIcon().isNull() ? style()->standardIcon(QStyle::SP_ComputerIcon)
+                                                         : QApplication::windowIcon();
+  picIcon->setPixmap(icon.pixmap(48, 48));
+  picIcon->setAlignment(Qt::AlignTop);
+
+  QLabel* title = AddLabel(this, "Label_Title", kApplicationTitle);
+  QFont titleFont = title->font();
+  titleFont.setPointSizeF(titleFont.pointSizeF() * 1.5);
+  titleFont.setBold(true);
+  title->setFont(titleFont);
+
+  labelVersionDate_ = AddLabel(this, "Label_VersionDate", AboutVersionDate(VersionString()));
+  labelDescription_ = AddLabel(this, "Label_Description", AboutDescription());
+  labelDisclaimer_ = AddLabel(this, "Label_Disclaimer", kDisclaimer);
+  labelDisclaimer_->setEnabled(false);  // the greyed small print
+
+  commandClose_ = new QPushButton("&Close", this);
+  commandClose_->setObjectName("Command_Close");
+  commandClose_->setDefault(true);
+  connect(commandClose_, &QPushButton::clicked, this, &QDialog::accept);
+  // The description writes "&&" for one "&", which a label shows that way only when it
+  // handles access keys; it has no single "&", so no access key arises.
+  labelDescription_->setBuddy(commandClose_);
+
+  auto* separator = new QFrame(this);
+  separator->setObjectName("Line1");
+  separator->setFrameShape(QFrame::HLine);
+  separator->setFrameShadow(QFrame::Sunken);
+
+  auto* texts = new QVBoxLayout;
+  texts->addWidget(title);
+  texts->addWidget(labelVersionDate_);
+  texts->addSpacing(8);
+  texts->addWidget(labelDescription_);
+
+  auto* top = new QHBoxLayout;
+  top->addWidget(picIcon);
+  top->addSpacing(12);
+  top->addLayout(texts, 1);
+
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(labelDisclaimer_, 1);
+  bottom->addWidget(commandClose_, 0, Qt::AlignBottom);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top);
+  layout->addWidget(separator);
+  layout->addLayout(bottom);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void ShowAbout(QWidget* parent) {
+  frmAbout about(parent);
+  about.exec();
+}
+
+}  // namespace veridane

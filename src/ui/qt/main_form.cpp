@@ -1,0 +1,143 @@
+#include "ui/qt/main_form.h"
+
+#include <QAction>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "ui/qt/main_menu.h"
+#include "ui/qt/twips.h"
+#include "shell/version.h"
+#include "ui/qt/widget_text.h"
+
+namespace veridane {
+
+namespace {
+
+// Geometry in twips. The display either fills the test frame (status list covered) or leaves
+// its top 1680 twips to the status list.
+constexpr int kFrameLeft = 120, kFrameTop = 120, kFrameWidth = 9840, kFrameHeight = 7680;
+constexpr int kStatusHeight = 1680;
+constexpr int kClientWidth = kFrameLeft * 2 + kFrameWidth;
+constexpr int kBottomTop = kFrameTop + kFrameHeight + 135;
+constexpr int kClientHeight = kBottomTop + 840;
+constexpr int kLineHeight = 255;
+constexpr int kButtonWidth = 1560, kButtonHeight = 375;
+
+QFont FixedPitch() {
+  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  font.setStyleHint(QFont::Monospace);
+  return font;
+}
+
+QPushButton* AddButton(QWidget* parent, const char* name, const char* caption, int left, int top) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(name);
+  button->setGeometry(Px(left), Px(top), Px(kButtonWidth), Px(kButtonHeight));
+  return button;
+}
+
+}  // namespace
+
+MainForm::MainForm(QWidget* parent) : QMainWindow(parent) {
+  setObjectName("MainForm");
+  SetCaption(MainTitle());
+  BuildMainMenu(*menuBar());
+  BuildControls();
+
+  connect(Item("ShowTestStatus"), &QAction::triggered, this, [this] { ToggleTestStatus(); });
+  connect(hideStatus_, &QPushButton::clicked, this, [this] { ToggleTestStatus(); });
+  connect(Item("FExit"), &QAction::triggered, this, &QWidget::close);
+}
+
+QLabel* MainForm::AddLabel(QWidget* parent, const char* name, const char* text, int left, int top, int width) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  label->setTextFormat(Qt::PlainText);
+  label->setGeometry(Px(left), Px(top), Px(width), Px(kLineHeight) + 2);
+  return label;
+}
+
+void MainForm::BuildControls() {
+  auto* central = new QWidget(this);
+  central->setObjectName("MainClient");
+  central->setFixedSize(Px(kClientWidth), Px(kClientHeight));
+  setCentralWidget(central);
+
+  testFrame_ = new QWidget(central);
+  testFrame_->setObjectName("TestFrame");
+  testFrame_->setGeometry(Px(kFrameLeft), Px(kFrameTop), Px(kFrameWidth), Px(kFrameHeight));
+
+  // The status area, in the top part of the test frame: list, counters, hide button.
+  statusList_ = new QListWidget(testFrame_);
+  statusList_->setObjectName("StatusList");
+  statusList_->setFont(FixedPitch());
+  statusList_->setGeometry(0, 0, Px(5760), Px(kStatusHeight - 120));
+  labels_[3] = AddLabel(testFrame_, "Label3", "Test Status: ", 6000, 0, 1800);
+  labels_[4] = AddLabel(testFrame_, "Label4", "Pass:", 6000, 300, 900);
+  labels_[5] = AddLabel(testFrame_, "Label5", "Fail:", 6000, 600, 900);
+  labels_[6] = AddLabel(testFrame_, "Label6", "N/A:", 6000, 900, 900);
+  for (int i = 0; i < 3; ++i) {
+    counts_[static_cast<size_t>(i)] = AddLabel(testFrame_, "Label2", "0", 6960, 300 + 300 * i, 900);
+    counts_[static_cast<size_t>(i)]->setProperty("index", i);
+  }
+  hideStatus_ = AddButton(testFrame_, "HideStatus", "&Hide Status", kFrameWidth - kButtonWidth, 1185);
+
+  display_ = new QPlainTextEdit(testFrame_);
+  display_->setObjectName("Display");
+  display_->setFont(FixedPitch());
+  display_->setReadOnly(true);
+  display_->setLineWrapMode(QPlainTextEdit::NoWrap);  // result tables are fixed-width columns
+  display_->setGeometry(0, 0, Px(kFrameWidth), Px(kFrameHeight));
+  display_->raise();
+
+  labels_[1] = AddLabel(central, "Label1", "", kFrameLeft, kBottomTop, 6000);
+  labels_[7] = AddLabel(central, "Label7", "Log File:", kFrameLeft, kBottomTop + 360, 900);
+  labels_[8] = AddLabel(central, "Label8", "N/A", kFrameLeft + 960, kBottomTop + 360, 5040);
+  clearTests2_ = AddButton(central, "ClearTests2", "&Clear Display", 6720, kBottomTop);
+  exitTest_ = AddButton(central, "ExitTestButton", "&Exit Test", kFrameLeft + kFrameWidth - kButtonWidth, kBottomTop);
+  // Both follow the run state: nothing to clear yet, no test running.
+  clearTests2_->setEnabled(false);
+  exitTest_->setEnabled(false);
+
+  setFixedSize(sizeHint());
+}
+
+QAction* MainForm::Item(std::string_view name) const {
+  return findChild<QAction*>(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+}
+
+QMenu* MainForm::Menu(std::string_view name) const {
+  return findChild<QMenu*>(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+}
+
+void MainForm::SetMenusEnabled(bool enabled) {
+  for (const char* name : {"F", "P", "U", "V", "A"})
+    if (QAction* item = Item(name)) item->setEnabled(enabled);
+}
+
+void MainForm::SetCaption(std::string_view text) {
+  setWindowTitle(WidgetText(text));
+}
+
+QLabel* MainForm::Label(int number) const {
+  if (number < 1 || number > 8 || number == 2) return nullptr;
+  return labels_[static_cast<size_t>(number)];
+}
+
+void MainForm::ToggleTestStatus() {
+  statusShown_ = !statusShown_;
+  if (statusShown_) {
+    display_->setGeometry(0, Px(kStatusHeight), Px(kFrameWidth), Px(kFrameHeight - kStatusHeight));
+  } else {
+    display_->setGeometry(0, 0, Px(kFrameWidth), Px(kFrameHeight));
+    display_->raise();
+  }
+  Item("ShowTestStatus")->setChecked(statusShown_);
+}
+
+}  // namespace veridane

@@ -1,0 +1,76 @@
+#include "ui/qt/main_menu.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace veridane {
+
+namespace {
+
+// One line of the tree: a name and a caption; "-" makes a separator.
+struct Entry {
+  const char* name;
+  const char* caption;
+  bool enabled = true;
+};
+
+QMenu* AddMenu(QWidget& parent, const char* name, const char* caption) {
+  auto* menu = new QMenu(QString::fromLatin1(caption), &parent);
+  menu->setObjectName(name);
+  menu->menuAction()->setObjectName(name);
+  return menu;
+}
+
+void AddEntries(QMenu& menu, std::initializer_list<Entry> entries) {
+  for (const Entry& entry : entries) {
+    QAction* action = QString(entry.caption) == "-" ? menu.addSeparator() : menu.addAction(entry.caption);
+    action->setObjectName(entry.name);
+    action->setEnabled(entry.enabled);
+  }
+}
+
+}  // namespace
+
+void BuildMainMenu(QMenuBar& bar) {
+  QMenu* file = AddMenu(bar, "F", "&File");
+  QMenu* log = AddMenu(*file, "LogF", "&Log File");
+  AddEntries(*log, {{"CreateLogFile", "Create &New File"},
+                    {"AppendLogFile", "&Import/Append to Existing File"},
+                    {"CloseLogFile", "&Close Log File", false}});
+  file->addMenu(log);
+  AddEntries(*file, {{"PrintStart", "&Print", false}, {"Fs1", "-"}, {"FExit", "E&xit"}});
+  bar.addMenu(file);
+
+  QMenu* pv = AddMenu(bar, "P", "&P/V");
+  AddEntries(*pv, {{"FSeq", "&Full Sequence"},
+                   {"Ps1", "-"},
+                   {"SPC", "Self &Cal (SPC)"},
+                   {"OffsetZero", "&Offset at Zero"},
+                   {"Gain", "&DC Voltage Measurement"},
+                   {"Bandwidth", "Analog &Bandwidth"},
+                   {"SampleRate", "Long Term &Sample Rate && Delay Time"},
+                   {"Trigger", "Edge &Trigger Sensitivity"}});
+  bar.addMenu(pv);
+
+  QMenu* utilities = AddMenu(bar, "U", "&Utilities");
+  AddEntries(*utilities, {{"ViewErrorLog", "&Scope Error Log"},
+                          {"FManual", "&Parlex"},
+                          {"Us1", "-"},
+                          {"DisableAuto", "Disable Auto Mode", false}});
+  bar.addMenu(utilities);
+
+  QMenu* view = AddMenu(bar, "V", "&View");
+  AddEntries(*view, {{"ShowTestStatus", "&Show Test Status"},
+                     {"ClearTests", "&Clear Display/Status", false},
+                     {"Vs1", "-"},
+                     {"ShowVersions", "&Show Module Versions"}});
+  view->findChild<QAction*>("ShowTestStatus")->setCheckable(true);
+  bar.addMenu(view);
+
+  // "&About" is a command on the menu bar itself, without items.
+  QAction* about = bar.addAction("&About");
+  about->setObjectName("A");
+}
+
+}  // namespace veridane

@@ -1,0 +1,127 @@
+#include "ui/qt/qt_main_view.h"
+
+#include <QAction>
+#include <QColor>
+#include <QLabel>
+#include <QListWidget>
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTimer>
+#include <QtGlobal>
+
+#include "ui/qt/main_form.h"
+#include "ui/qt/widget_text.h"
+#include "platform/text8.h"
+
+namespace veridane {
+
+namespace {
+
+QString Name(std::string_view name) {
+  return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+constexpr std::string_view kShowTestStatus = "ShowTestStatus";
+
+// The last row at the bottom of the view and its start at the left edge (Ctrl+End, Home).
+void ScrollToLastLineStart(QPlainTextEdit* display) {
+  display->ensureCursorVisible();
+  QScrollBar* vertical = display->verticalScrollBar();
+  vertical->setValue(vertical->maximum());
+  QScrollBar* horizontal = display->horizontalScrollBar();
+  horizontal->setValue(horizontal->minimum());
+}
+
+}  // namespace
+
+std::string DisplayUtf8(std::string_view text8) {
+  std::string lines;
+  lines.reserve(text8.size());
+  for (size_t i = 0; i < text8.size(); ++i) {
+    if (text8[i] != '\r') {
+      lines += text8[i];
+    } else if (i + 1 < text8.size() && text8[i + 1] == '\n') {
+      lines += '\n';
+      ++i;
+    }
+  }
+  return Utf8FromText8(lines);
+}
+
+QtMainView::QtMainView(MainForm& form) : form_(form) {}
+
+void QtMainView::SetCaption(std::string_view caption) { form_.SetCaption(caption); }
+
+void QtMainView::SetDisplayText(std::string_view text) {
+  form_.Display()->setPlainText(QString::fromStdString(DisplayUtf8(text)));
+}
+
+void QtMainView::AppendDisplayText(std::string_view text) {
+  // Inserting at the end keeps long transcripts cheap: the text box is not rebuilt per row.
+  QTextCursor end(form_.Display()->document());
+  end.movePosition(QTextCursor::End);
+  end.insertText(QString::fromStdString(DisplayUtf8(text)));
+}
+
+void QtMainView::ShowDisplayEnd() {
+  QPlainTextEdit* display = form_.Display();
+  display->setFocus(Qt::OtherFocusReason);
+  QTextCursor caret = display->textCursor();
+  caret.movePosition(QTextCursor::End);
+  caret.movePosition(QTextCursor::StartOfBlock);
+  display->setTextCursor(caret);
+  ScrollToLastLineStart(display);
+  // The text box lays rows out lazily: a row wider than the box brings the horizontal scroll
+  // bar only after this returns, shrinking the view by a line. Scroll once more when it has.
+  QTimer::singleShot(0, display, [display] { ScrollToLastLineStart(display); });
+}
+
+void QtMainView::SetStatusLines(const std::vector<std::string>& lines) {
+  QListWidget* list = form_.StatusList();
+  list->clear();
+  for (const std::string& line : lines) list->addItem(WidgetText(line));
+}
+
+void QtMainView::SetCounter(int index, std::string_view text, bool alert) {
+  if (index < 0 || index > 2) return;
+  QLabel* counter = form_.Label2(index);
+  counter->setText(WidgetText(text));
+  QPalette palette = counter->palette();
+  palette.setColor(counter->foregroundRole(),
+                   alert ? QColor(255, 0, 0) : form_.palette().color(QPalette::ButtonText));
+  counter->setPalette(palette);
+}
+
+QPushButton* QtMainView::Button(std::string_view name) const {
+  return form_.findChild<QPushButton*>(Name(name));
+}
+
+void QtMainView::SetEnabled(std::string_view name, bool enabled) {
+  if (QAction* item = form_.Item(name)) {
+    item->setEnabled(enabled);
+  } else if (QPushButton* button = Button(name)) {
+    button->setEnabled(enabled);
+  } else {
+    qWarning("Main window has no menu, item or button named %s", qPrintable(Name(name)));
+  }
+}
+
+void QtMainView::SetChecked(std::string_view name, bool checked) {
+  if (name == kShowTestStatus) {
+    if (form_.TestStatusShown() != checked) form_.ToggleTestStatus();
+    return;
+  }
+  if (QAction* item = form_.Item(name)) {
+    if (checked) item->setCheckable(true);
+    item->setChecked(checked);
+  } else {
+    qWarning("Main window has no menu item named %s", qPrintable(Name(name)));
+  }
+}
+
+void QtMainView::SetLogFileLabel(std::string_view name) { form_.Label(8)->setText(WidgetText(name)); }
+
+}  // namespace veridane

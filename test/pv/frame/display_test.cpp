@@ -1,0 +1,129 @@
+#include "pv/frame/result_display.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/event_loop.h"
+#include "test/support/scripted_operator.h"
+#include "test/support/frame_fakes.h"
+#include "report/format.h"
+#include "pv/frame/status_list.h"
+
+namespace veridane {
+namespace {
+
+using testing::RecordingLog;
+using testing::RecordingView;
+using testing::ScriptedOperator;
+
+const char* const kClearQuestion = "This will clear screen and (re)set all test status.\r\nDo you want to continue ?";
+
+class ResultDisplayTest : public ::testing::Test {
+ protected:
+  ResultDisplayTest() {
+    NameTests(state);
+    state.CurrentTest = kTestOffsetZero;
+  }
+  RunState state;
+  RecordingView view;
+  ScriptedOperator technician;
+  VirtualClock clock;
+  ResultDisplay display{view, state, technician, clock};
+};
+
+TEST_F(ResultDisplayTest, FirstLineEnablesPrintingAndClearing) {
+  EXPECT_TRUE(display.ClearScreenQuery());  // empty: no question
+  display.PrintScreen("first");
+  EXPECT_EQ(view.State(ui::kPrintStart), "enabled");
+  EXPECT_EQ(view.State(ui::kClearTests), "enabled");
+  EXPECT_EQ(view.State(ui::kClearTests2), "enabled");
+  display.PrintScreen("");
+  display.PrintScreen("third");
+  EXPECT_EQ(display.Text(), "first\r\n\r\nthird");
+  EXPECT_EQ(view.Display(), display.Text());
+  EXPECT_EQ(view.ShowEndCount(), 3);
+  EXPECT_EQ(clock.ProcessEventsCount(), 3);
+  EXPECT_TRUE(technician.ExpectAllConsumed());
+}
+
+TEST_F(ResultDisplayTest, PrintFirstWritesTheHeadingBlock) {
+  display.PrintScreen("earlier");
+  display.PrintFirst("Test ACQ / 1 of 3", "HEADER");
+  EXPECT_EQ(display.Text(), "earlier\r\n\r\nOffset at Zero - Test ACQ / 1 of 3\r\nHEADER\r\n");
+  display.ClearDisplay();
+  state.CurrentTest = kTestTrigger;
+  display.PrintScreen("x");
+  display.PrintFirst("", "");
+  EXPECT_EQ(display.Text(), "x\r\n\r\nEdge Trigger Sensitivity");
+}
+
+TEST_F(ResultDisplayTest, OpenLogGetsEveryLineCompactedAndKeepsClearingOff) {
+  RecordingLog log;
+  display.SetResultLog(&log);
+  const std::string row = " CH 1     2 mV/div      PASS";
+  display.PrintScreen(row);
+  display.PrintScreen("");
+  display.PrintScreen("Offset at Zero - Test ACQ / 1 of 3");
+  ASSERT_EQ(log.lines.size(), 3u);
+  EXPECT_EQ(log.lines[0], CompactLine(row));
+  EXPECT_EQ(log.lines[1], "");
+  EXPECT_EQ(ExpandLine(log.lines[0]), row);
+  EXPECT_EQ(view.State(ui::kPrintStart), "enabled");
+  EXPECT_EQ(view.State(ui::kClearTests), "unset");
+  EXPECT_EQ(view.State(ui::kClearTests2), "unset");
+
+  log.open = false;
+  display.PrintScreen("after close");
+  EXPECT_EQ(log.lines.size(), 3u);
+}
+
+TEST_F(ResultDisplayTest, ClearQuestionAnsweredNoChangesNothing) {
+  display.PrintScreen("row");
+  state.TestStatus[2] = kStatusFail;
+  technician.Expect(kClearQuestion, 36, "Create Log File", kNo);
+  display.ClearTests();
+  EXPECT_EQ(display.Text(), "row");
+  EXPECT_EQ(state.TestStatus[2], kStatusFail);
+  EXPECT_EQ(view.State(ui::kClearTests), "enabled");
+  EXPECT_TRUE(technician.ExpectAllConsumed());
+}
+
+TEST_F(ResultDisplayTest, ClearDisplayStatusClearsEverything) {
+  display.PrintScreen("row");
+  state.TestStatus = {0, 1, -1, 0, 0, 1};
+  technician.Expect(kClearQuestion, 36, "Create Log File", kYes);
+  display.ClearTests();
+  EXPECT_EQ(display.Text(), "");
+  EXPECT_EQ(view.Display(), "");
+  for (int n = 1; n <= 5; ++n) EXPECT_EQ(state.TestStatus[static_cast<size_t>(n)], 0);
+  EXPECT_EQ(view.Counter(2), "5");
+  EXPECT_EQ(view.State(ui::kPrintStart), "disabled");
+  EXPECT_EQ(view.State(ui::kClearTests), "disabled");
+  EXPECT_EQ(view.State(ui::kClearTests2), "disabled");
+  // The next line into the empty display enables them again.
+  display.PrintScreen("new");
+  EXPECT_EQ(view.State(ui::kClearTests2), "enabled");
+  EXPECT_TRUE(technician.ExpectAllConsumed());
+}
+
+TEST_F(ResultDisplayTest, AnswersOtherThanNoProceed) {
+  display.PrintScreen("row");
+  technician.Expect(kClearQuestion, 36, "Create Log File", kYes);
+  technician.Expect(kClearQuestion, 36, "Create Log File", kCancel);
+  technician.Expect(kClearQuestion, 36, "Create Log File", kNo);
+  EXPECT_TRUE(display.ClearScreenQuery());
+  EXPECT_TRUE(display.ClearScreenQuery());
+  EXPECT_FALSE(display.ClearScreenQuery());
+  EXPECT_TRUE(technician.ExpectAllConsumed());
+}
+
+TEST_F(ResultDisplayTest, SetTextReplacesTheTranscript) {
+  display.PrintScreen("old");
+  display.SetText("a\r\nb");
+  EXPECT_EQ(display.Text(), "a\r\nb");
+  EXPECT_EQ(view.Display(), "a\r\nb");
+  display.PrintScreen("c");
+  EXPECT_EQ(view.Display(), "a\r\nb\r\nc");
+}
+
+}  // namespace
+}  // namespace veridane

@@ -1,0 +1,358 @@
+#include "pv/frame/test_frame.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <vector>
+
+#include "platform/event_loop.h"
+#include "test/support/scripted_operator.h"
+#include "test/support/frame_fakes.h"
+#include "pv/frame/status_list.h"
+#include "pv/frame/test_prompt.h"
+
+namespace veridane {
+namespace {
+
+using testing::ActingOperator;
+using testing::RecordingLog;
+using testing::RecordingView;
+using testing::ScriptedOperator;
+
+const std::string kPassed = "Test Passed.              ";
+const std::string kFailed = "Test Failed.              ";
+const std::string kReminder = "Disconnect all input signals.";
+const std::string kTitle = "Veridane, v1 - Feb 2025 / QZ";
+const std::string kFullSeqQuestion =
+    "You have selected to do a Full Sequence PV of the TDS 340.\nAre you sure you want to continue ?";
+const std::string kLogQuestion = "Logging has not been selected.\nDo you want to create a Log File ?";
+
+class TestFrameTest : public ::testing::Test {
+ protected:
+  TestFrameTest() {
+    frame.NameTests();
+    state.MainTitle = kTitle;
+    FrameHooks& hooks = frame.Hooks();
+    hooks.ScopeReset = [this] { calls.push_back("ScopeReset"); };
+    hooks.ScannerReset = [this] { calls.push_back("ScannerReset"); };
+    hooks.CalibratorReset = [this] { calls.push_back("CalibratorReset@" + std::to_string(clock.Now())); };
+    hooks.CGReset = [this] { calls.push_back("CGReset"); };
+    hooks.SGReset = [this] { calls.push_back("SGReset"); };
+    hooks.WriteStatusFile = [this] { calls.push_back("WriteStatusFile"); };
+  }
+
+  // A test procedure that runs to the end with the given result (and, like the offset test,
+  // without the closing reminder).
+  std::function<void()> Procedure(int16_t n, int16_t result) {
+    return [this, n, result] {
+      state.CurrentTest = n;
+      frame.BeginTest("Test " + std::to_string(n));
+      calls.push_back("test " + std::to_string(n));
+      frame.EndOfTest(static_cast<int16_t>(-n), result);
+    };
+  }
+
+  RunState state;
+  RecordingView view;
+  ScriptedOperator technician;
+  ActingOperator op{technician};
+  VirtualClock clock;
+  ResultDisplay display{view, state, op, clock};
+  TestFrame frame{state, view, display, op, clock};
+  std::vector<std::string> calls;
+};
+
+TEST_F(TestFrameTest, StatusListAndCounters) {
+  state.TestStatus = {0, 1, -1, 0, 0, 1};
+  frame.TestStatusUpdate();
+  ASSERT_EQ(view.StatusLines().size(), 5u);
+  EXPECT_EQ(view.StatusLines()[0], std::string(20, ' ') + "Offset at Zero - PASS");
+  EXPECT_EQ(view.StatusLines()[1], std::string(12, ' ') + "DC Voltage Measurement - FAIL");
+  EXPECT_EQ(view.StatusLines()[3], "Long Term Sample Rate & Delay Time - N/A");
+  EXPECT_EQ(view.Counter(0), "2");
+  EXPECT_EQ(view.Counter(1), "1");
+  EXPECT_EQ(view.Counter(2), "2");
+  EXPECT_TRUE(view.CounterAlert(1));
+  EXPECT_FALSE(view.CounterAlert(0));
+
+  state.TestStatus = {0, 1, 1, 0, 0, 0};
+  frame.TestStatusUpdate();
+  EXPECT_EQ(view.Counter(1), "0");
+  EXPECT_FALSE(view.CounterAlert(1));
+  EXPECT_EQ(StatusLine("A name that is much longer than thirty-four", 0), "at is much longer than thirty-four - N/A");
+}
+
+TEST_F(TestFrameTest, BeginTestLocksTheMenusAndResetsTheScope) {
+  state.CurrentTest = kTestOffsetZero;
+  state.AbortFlag = true;
+  frame.BeginTest("Test ACQ / 1 of 3");
+  EXPECT_EQ(view.Caption(), "Offset at Zero - Test ACQ / 1 of 3");
+  for (auto menu : {"F", "P", "U", "V", "A"}) EXPECT_EQ(view.State(menu), "disabled") << menu;
+  EXPECT_EQ(view.State(ui::kExitTestButton), "enabled");
+  EXPECT_FALSE(state.AbortFlag);
+  EXPECT_EQ(calls, std::vector<std::string>{"ScopeReset"});
+  EXPECT_GE(clock.ProcessEventsCount(), 1);
+
+  calls.clear();
+  state.AutoMode = 1;
+  state.CurrentTest = kTestTrigger;
+  frame.BeginTest("   ");
+  EXPECT_EQ(view.Caption(), "Edge Trigger Sensitivity  (Auto)");
+  EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(TestFrameTest, PassedWithNegativeNumberShowsNoReminder) {
+  state.CurrentTest = kTestOffsetZero;
+  frame.BeginTest("Test ACQ / 1 of 3");
+  technician.Expect(kPassed, 64, "Offset at Zero / End of Test", kOk);
+  frame.EndOfTest(-1, 0);
+  EXPECT_EQ(state.TestStatus[1], kStatusPass);
+  EXPECT_EQ(view.Counter(0), "1");
+  EXPECT_EQ(view.Caption(), kTitle);
+  for (auto menu : {"F", "P", "U", "V", "A"}) EXPECT_EQ(view.State(menu), "enabled") << menu;
+  EXPECT_EQ(view.State(ui::kExitTestButton), "disabled");
+  EXPECT_EQ(calls, (std::vector<std::string>{"ScopeReset", "ScopeReset", "ScannerReset"}));
+  EXPECT_TRUE(technician.ExpectAllConsumed());
+}
+
+TEST_F(TestFrameTest, FailedTestWithReminderByAutoMode) {
+  state.CurrentTest = kTestBandwidth;
+  technician.Expect(kFailed + "\n\n" + kReminder, 64, "Analog Bandwidth / End of Test", kOk);
+  frame.EndOfTest(3, -1);
+  EXPECT_EQ(state.TestStatus[3], kStatusFail);
+  EXPECT_TRUE(state.FullSeqFailed);
+  EXPECT_TRUE(view.CounterAlert(1));
+
+  // Full Auto has the system cables connected: no reminder. Auto without compensation data has.
+  state.AutoMode = -1;
+  technician.Expect(kPassed, 64, "Analog Bandwidth / End of Test", kOk);
+  frame.EndOfTest(3, 0);
+  state.AutoMode = 1;
+  technician.Expect(kPassed + "\n\n" + kReminder, 64, "Analog Bandwidth / End of Test", kOk);
+  frame.EndOfTest(3, 0);
+  EXPECT_EQ(state.TestStatus[3], kStatusPass);
+  EXPECT_TRUE(technician.ExpectAllConsumed());
+}
+
+TEST_F(TestFrameTest, OperatorAbortKeepsTheStatusAndSaysSoInCapitals) {
+  state.CurrentTest = kTestGain;
+  state.TestStatus[2] = kStatusFail;
+  display.PrintScreen("row 1");
+  frame.BeginTest("Test ACQ / 2 of 3");
+  frame.ExitTest();
+  EXPECT_TRUE(state.AbortFlag);
+  EXPECT_EQ(view.State(ui::kExitTestButton), "disabled");
+  technician.Expect("Test Sequence Terminated by Operator.\n\n" + kReminder, 64,
+                    "DC Voltage Measurement / End of Test", kOk);
+  op.SetBusy(true);
+  frame.EndOfTest(2, 0);
+  EXPECT_EQ(display.Text(), "row 1\r\n\r\nTEST SEQUENCE TERMINATED BY OPERATOR.");
+  EXPECT_EQ(state.TestStatus[2], kStatusFail);
+  EXPECT_FALSE(state.AbortFlag);
+  EXPECT_FALSE(technician.Busy());
+  EXPECT_TRUE(technician.ExpectAllConsumed());
+}
+
+TEST_F(TestFrameTest, CancelledBeforeAnyResultEndsQuietly) {
+  state.CurrentTest = kTestOffsetZero;
+  state.AbortFlag = true;
+  frame.EndOfTest(-1, 1);  // no prompt expected at all
+  EXPECT_EQ(display.Text(), "");
+  EXPECT_EQ(state.TestStatus[1], kStatusNotRun);
+  EXPECT_TRUE(technician.ExpectAllConsumed());
+}
+
+TEST_F(TestFrameTest, EndedWithoutResultAndWithoutAbortIsNotAPass) {
+  state.CurrentTest = kTestSampleRate;
+  technician.Expect(kReminder, 64, "Long Term Sample Rate & Delay Time / End of Test", kOk);
+  frame.EndOfTest(4, 1);
+  EXPECT_EQ(state.TestStatus[4], kStatusNotRun);
+  EXPECT_TRUE(technician.ExpectAllConsumed());
+}
+
+TEST_F(TestFrameTest, StatusFileIsRewrittenOnlyForResultsUnderAnOpenLog) {
+  RecordingLog log;
+  display.SetResultLog(&log);
+  state.CurrentTest = kTestOffsetZero;
+  technician.Expect(kPassed, 64, "Offset at Zero / End of Test", kOk);
+  frame.EndOfTest(-1, 0);
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "WriteStatusFile"), 1);
+  state.AbortFlag = true;
+  frame.EndOfTest(-1, 1);
+  log.open = false;
+  technician.Expect(kPassed, 64, "Offset at Zero / End of Test", kOk);
+  frame.EndOfTest(-1, 0);
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "WriteStatusFile"), 1);
+  EXPECT_TRUE(technician.ExpectAllConsumed());
+}
+
+TEST_F(TestFrameTest, TestPromptAbortsOnCancelOrNo) {
+  state.CurrentTest = kTestOffsetZero;
+  technician.Expect(kReminder, 65, "Offset at Zero", kOk);
+  technician.Expect("Hint", 64, "Offset at Zero", kOk);
+  technician.Expect("Q", 68, "Offset at Zero", kNo);
+  technician.Expect(kReminder, 65, "Offset at Zero", kCancel);
+  frame.TestPrompt(kReminder, kOkCancel);
+  EXPECT_FALSE(state.AbortFlag);
+  TestPrompt("Hint", kOkOnly, op, state);
+  EXPECT_FALSE(state.AbortFlag);
+  TestPrompt("Q", kYesNo, op, state);
+  EXPECT_TRUE(state.AbortFlag);
+  state.AbortFlag = false;
+  frame.TestPrompt(kReminder, kOkCancel);
+  EXPECT_TRUE(state.AbortFlag);
+  EXPECT_TRUE(technician.ExpectAllConsumed());
+}
+
+TEST_F(TestFrameTest, FullSequenceRunsEveryTestAndReportsOnce) {
+  state.TestStatus = {0, -1, -1, -1, -1, -1};
+  bool logCreated = false;
+  frame.Hooks().CreateLogFile = [&] { logCreated = true; };
+  frame.Hooks().SelfCal = [this] {
+    calls.push_back("SelfCal");
+    state.SelfCalDone = true;
+  };
+  for (int16_t n = 1; n <= 5; ++n) frame.Hooks().Tests[static_cast<size_t>(n)] = Procedure(n, 0);
+  technician.Expect(kFullSeqQuestion, 36, "Adjust", kYes);
+  technician.Expect(kLogQuestion, 36, "Log File", kYes);
+  technician.Expect("Full Sequence Passed.", 64, "End of Full Sequence", kOk);
+  frame.FullSequence("TDS 340");
+  EXPECT_TRUE(logCreated);
+  std::vector<std::string> order;
+  for (const auto& c : calls)
+    if (c == "SelfCal" || c.starts_with("test ")) order.push_back(c);
+  EXPECT_EQ(order, (std::vector<std::string>{"SelfCal", "test 1", "test 2", "test 3", "test 4", "test 5"}));
+  for (int n = 1; n <= 5; ++n) EXPECT_EQ(state.TestStatus[static_cast<size_t>(n)], kStatusPass);
+  EXPECT_FALSE(state.FullSeqRunning);
+  EXPECT_TRUE(technician.ExpectAllConsumed());
+}
+
+TEST_F(TestFrameTest, FullSequenceWithAFailureGoesOnAndReportsFailed) {
+  for (int16_t n = 1; n <= 5; ++n) frame.Hooks().Tests[static_cast<size_t>(n)] = Procedure(n, 0);
+  frame.Hooks().Tests[2] = [this] {
+    state.CurrentTest = kTestGain;
+    frame.BeginTest("Test ACQ / 2 of 3");
+    frame.EndOfTest(2, -1);
+  };
+  technician.Expect(kFullSeqQuestion, 36, "Adjust", kYes);
+  // No "Test Failed." inside a sequence; the reminder still applies in manual mode.
+  technician.Expect(kReminder, 64, "DC Voltage Measurement / End of Test", kOk);
+  technician.Expect("Full Sequence Failed.", 48, "End of Full Sequence", kOk);
+  frame.FullSequence("TDS 340");
+  EXPECT_EQ(state.TestStatus[2], kStatusFail);
+  EXPECT_EQ(state.TestStatus[5], kStatusPass);
+  EXPECT_FALSE(state.FullSeqFailed);
+  EXPECT_TRUE(technician.ExpectAllConsumed());
+}
+
+TEST_F(TestFrameTest, FullSequenceDeclinedChangesNothing) {
+  state.TestStatus[1] = kStatusFail;
+  frame.Hooks().Tests[1] = Procedure(1, 0);
+  technician.Expect(kFullSeqQuestion, 36, "Adjust", kNo);
+  frame.FullSequence("TDS 340");
+  EXPECT_EQ(state.TestStatus[1], kStatusFail);
+  EXPECT_FALSE(state.FullSeqRunning);
+  EXPECT_TRUE(calls.empty());
+  EXPECT_TRUE(technician.ExpectAllConsumed());
+}
+
+TEST_F(TestFrameTest, ExitTestDuringAPromptStopsTheFullSequence) {
+  frame.Hooks().Tests[1] = Procedure(1, 0);
+  frame.Hooks().Tests[2] = [this] {
+    state.CurrentTest = kTestGain;
+    frame.BeginTest("Test ACQ / 2 of 3");
+    frame.TestPrompt("Connect the Calibrator to CH 1.", kOkCancel);
+    if (state.AbortFlag) return frame.EndOfTest(-2, 1);
+    calls.push_back("test 2 measured");
+    frame.EndOfTest(2, 0);
+  };
+  frame.Hooks().Tests[3] = Procedure(3, 0);
+  op.OnPrompt("DC Voltage Measurement", [this] { frame.ExitTest(); });
+  technician.Expect(kFullSeqQuestion, 36, "Adjust", kYes);
+  technician.Expect("Connect the Calibrator to CH 1.", 65, "DC Voltage Measurement", kOk);
+  technician.Expect("Full Sequence Terminated.", 64, "DC Voltage Measurement / End of Test", kOk);
+  frame.FullSequence("TDS 340");
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "test 1"), 1);
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "test 2 measured"), 0);
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "test 3"), 0);
+  EXPECT_EQ(state.TestStatus[1], kStatusPass);
+  EXPECT_EQ(state.TestStatus[2], kStatusNotRun);
+  EXPECT_FALSE(state.FullSeqRunning);
+  EXPECT_FALSE(state.AbortFlag);
+  EXPECT_EQ(view.Caption(), kTitle);
+  EXPECT_TRUE(technician.ExpectAllConsumed());  // and no "End of Full Sequence" box
+}
+
+TEST_F(TestFrameTest, ExitTestDuringAWaitAfterResults) {
+  frame.Hooks().Tests[1] = [this] {
+    state.CurrentTest = kTestOffsetZero;
+    frame.BeginTest("Test ACQ / 1 of 3");
+    for (int step = 1; step <= 5 && !state.AbortFlag; ++step) {
+      clock.Wait(4);
+      display.PrintScreen("row " + std::to_string(step));
+    }
+    frame.EndOfTest(-1, 0);
+  };
+  frame.Hooks().Tests[2] = Procedure(2, 0);
+  // The button is pressed 10 s into the sequence, during the third 4-second wait.
+  clock.ScheduleAt(10, [this] { frame.ExitTest(); });
+  technician.Expect(kFullSeqQuestion, 36, "Adjust", kYes);
+  technician.Expect("Test Sequence Terminated by Operator.\nFull Sequence Terminated.", 64,
+                    "Offset at Zero / End of Test", kOk);
+  frame.FullSequence("TDS 340");
+  EXPECT_EQ(display.Text(), "row 1\r\nrow 2\r\nrow 3\r\n\r\nTEST SEQUENCE TERMINATED BY OPERATOR.");
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "test 2"), 0);
+  EXPECT_EQ(state.TestStatus[1], kStatusNotRun);
+  EXPECT_TRUE(technician.ExpectAllConsumed());
+}
+
+TEST_F(TestFrameTest, UnavailableTestsAndSelfCalAreNotChained) {
+  state.SelfCalDone = true;  // from an earlier calibration outside this sequence
+  frame.Hooks().Tests[3] = Procedure(3, 0);
+  technician.Expect(kFullSeqQuestion, 36, "Adjust", kYes);
+  technician.Expect("Full Sequence Passed.", 64, "End of Full Sequence", kOk);
+  frame.FullSequence("TDS 340");
+  EXPECT_FALSE(state.SelfCalDone);
+  EXPECT_EQ(state.TestStatus, (std::array<int16_t, 6>{0, 0, 0, 1, 0, 0}));
+  EXPECT_EQ(view.Counter(2), "4");
+  EXPECT_TRUE(technician.ExpectAllConsumed());
+}
+
+TEST_F(TestFrameTest, FailedSelfCalStopsTheSequence) {
+  frame.Hooks().SelfCal = [this] { state.FullSeqRunning = false; };
+  frame.Hooks().Tests[1] = Procedure(1, 0);
+  technician.Expect(kFullSeqQuestion, 36, "Adjust", kYes);
+  frame.FullSequence("TDS 340");
+  EXPECT_TRUE(calls.empty());
+  EXPECT_TRUE(technician.ExpectAllConsumed());
+}
+
+TEST_F(TestFrameTest, ResetAllInOrderWithTheSettlingWait) {
+  frame.ResetAll();
+  EXPECT_EQ(calls, (std::vector<std::string>{"CalibratorReset@0.000000", "CGReset", "SGReset", "ScannerReset"}));
+  EXPECT_DOUBLE_EQ(clock.Now(), 1.0);
+  EXPECT_FALSE(technician.Busy());
+}
+
+TEST_F(TestFrameTest, DisableAutoMode) {
+  state.AutoMode = -1;
+  state.MainTitle = kTitle + "  (Auto)";
+  technician.Expect("Are you sure ?", 36, "Disable Auto Mode", kNo);
+  frame.DisableAuto();
+  EXPECT_EQ(state.AutoMode, -1);
+  EXPECT_EQ(state.MainTitle, kTitle + "  (Auto)");
+  EXPECT_EQ(view.State(ui::kDisableAuto), "unset");
+
+  technician.Expect("Are you sure ?", 36, "Disable Auto Mode", kYes);
+  frame.DisableAuto();
+  EXPECT_EQ(state.AutoMode, 0);
+  EXPECT_EQ(state.MainTitle, kTitle);
+  EXPECT_EQ(view.Caption(), kTitle);
+  EXPECT_EQ(view.State(ui::kDisableAuto), "disabled");
+  EXPECT_TRUE(technician.ExpectAllConsumed());
+}
+
+}  // namespace
+}  // namespace veridane

@@ -1,0 +1,192 @@
+// The run without a display, end to end on the simulated benches: what it prints, and the exit
+// code a script sees for a good scope, a faulty one, a stopped run and a fatal end.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "shell/command_line.h"
+#include "ui/console/headless.h"
+#include "test/support/shell_fakes.h"
+
+namespace veridane::testing {
+namespace {
+
+struct HeadlessResult {
+  int code = -1;
+  std::string out;
+  std::string messages;
+};
+
+HeadlessResult RunHeadlessWith(const std::vector<std::string>& args, const ScratchFolder& root,
+                               MemorySettings* settings = nullptr) {
+  MemorySettings own;
+  std::ostringstream out, messages;
+  HeadlessResult result;
+  CommandLine options = ParseCommandLine(args);
+  EXPECT_TRUE(options.errors.empty());
+  result.code = RunHeadless(options, settings ? *settings : own, Paths(root.String()), out, messages);
+  result.out = out.str();
+  result.messages = messages.str();
+  return result;
+}
+
+std::string WriteAnswers(const ScratchFolder& root, const std::string& content) {
+  const std::string path = (root.Path() / "answers.txt").string();
+  std::ofstream(path, std::ios::binary) << content;
+  return path;
+}
+
+TEST(Headless, HealthyBenchPassesAndPrintsTheTable) {
+  ScratchFolder root("headless-ok");
+  HeadlessResult r = RunHeadlessWith({"--headless", "--bench", "sim", "--run", "offset"}, root);
+  EXPECT_EQ(r.code, kExitPassed) << r.messages;
+  // The table, row by row, in UTF-8.
+  EXPECT_EQ(r.out.rfind("Offset at Zero - ", 0), 0u) << r.out;
+  EXPECT_NE(r.out.find("\xC2\xB1" "3.20 mV"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find('\r'), std::string::npos);
+  EXPECT_EQ(r.out.find("  FAIL\n"), std::string::npos);
+  // Start-up answered on the console: Auto mode, the set-up box, then the orderly exit.
+  EXPECT_NE(r.messages.find("[Yes] [No] [Cancel] -> Yes"), std::string::npos);
+  EXPECT_NE(r.messages.find(" SETUP  <INFO>"), std::string::npos);
+  EXPECT_NE(r.messages.find("Please wait while the program shuts down."), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_directory(root.Path() / "Veridane" / "Simulated"));
+}
+
+TEST(Headless, FaultyBenchFails) {
+  ScratchFolder root("headless-fault");
+  HeadlessResult r = RunHeadlessWith({"--headless", "--bench", "sim:offset-fault", "--run", "offset"}, root);
+  EXPECT_EQ(r.code, kExitFailed) << r.messages;
+  EXPECT_NE(r.out.find("FAIL"), std::string::npos);
+}
+
+TEST(Headless, CancelInATestPromptAbortsTheRun) {
+  ScratchFolder root("headless-cancel");
+  // In manual mode the offset test first asks to disconnect the inputs; Cancel stops it.
+  const std::string answers = WriteAnswers(root, "# stop at the first test prompt\n^Offset at Zero$\tCancel\n");
+  HeadlessResult r = RunHeadlessWith(
+      {"--headless", "--manual", "--answers", answers, "--run", "offset,dcv"}, root);
+  EXPECT_EQ(r.code, kExitAborted) << r.messages;
+  EXPECT_NE(r.messages.find("Offset at Zero - N/A"), std::string::npos) << r.messages;
+  // The second test is not started after the first was stopped.
+  EXPECT_EQ(r.out.find("DC Voltage"), std::string::npos);
+}
+
+TEST(Headless, CancelAtTheAutoOfferEndsThroughTheUnload) {
+  ScratchFolder root("headless-autocancel");
+  const std::string answers = WriteAnswers(root, "^Auto mode possible$\tCancel\n");
+  HeadlessResult r = RunHeadlessWith({"--headless", "--answers", answers, "--run", "offset"}, root);
+  EXPECT_EQ(r.code, kExitAborted);
+  EXPECT_NE(r.messages.find("Please wait while the program shuts down."), std::string::npos);
+  EXPECT_TRUE(r.out.empty()) << r.out;
+}
+
+TEST(Headless, FatalEndsGiveThree) {
+  ScratchFolder root("headless-fatal");
+  HeadlessResult hardware = RunHeadlessWith({"--headless", "--bench", "ni:0", "--run", "offset"}, root);
+  EXPECT_EQ(hardware.code, kExitEnded);
+  EXPECT_NE(hardware.messages.find("Real GPIB hardware is not available in this build."), std::string::npos);
+
+  // Ending at the compensation-file question is a fatal end as well.
+  const std::string answers = WriteAnswers(root, "^SG Comp file error$\tCancel\n");
+  HeadlessResult comp = RunHeadlessWith(
+      {"--headless", "--bench", "sim:missing-comp-file", "--answers", answers, "--run", "offset"}, root);
+  EXPECT_EQ(comp.code, kExitEnded) << comp.messages;
+  EXPECT_NE(comp.messages.find("The program ended."), std::string::npos);
+}
+
+TEST(Headless, FullSequenceRunsWhatIsAvailable) {
+  ScratchFolder root("headless-full");
+  HeadlessResult r = RunHeadlessWith({"--headless", "--run", "full"}, root);
+  EXPECT_EQ(r.code, kExitPassed) << r.messages;
+  EXPECT_NE(r.messages.find("Full Sequence Passed."), std::string::npos) << r.messages;
+  EXPECT_NE(r.messages.find("Offset at Zero - PASS"), std::string::npos);
+  EXPECT_NE(r.messages.find("DC Voltage Measurement - PASS"), std::string::npos);
+  EXPECT_NE(r.out.find("\nDC Voltage Measurement"), std::string::npos);
+}
+
+TEST(Headless, VirtualTechnicianMakesTheHandSettings) {
+  ScratchFolder root("headless-virtual");
+  // The console cannot plug the calibrator into the inputs, so the DC test fails in manual mode...
+  HeadlessResult console = RunHeadlessWith({"--headless", "--manual", "--run", "dcv"}, root);
+  EXPECT_EQ(console.code, kExitFailed);
+  // ...the virtual technician plugs the cables as asked, and it passes.
+  HeadlessResult technician =
+      RunHeadlessWith({"--headless", "--manual", "--technician", "virtual", "--run", "offset,dcv"}, root);
+  EXPECT_EQ(technician.code, kExitPassed) << technician.messages;
+  EXPECT_NE(technician.messages.find("plugged CALIB into CH 1"), std::string::npos) << technician.messages;
+
+  HeadlessResult scopeOnly = RunHeadlessWith(
+      {"--headless", "--bench", "sim:scope-only", "--technician", "virtual", "--run", "full"}, root);
+  EXPECT_EQ(scopeOnly.code, kExitPassed) << scopeOnly.messages;
+}
+
+TEST(Headless, WrongRequestsAreRefusedBeforeTheBusIsTouched) {
+  ScratchFolder root("headless-usage");
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--headless"},
+           {"--headless", "--run", "offset,voltmeter"},
+           {"--headless", "--run", "offset", "--answers", (root.Path() / "none.txt").string()},
+           {"--headless", "--run", "offset", "--technician", "robot"}}) {
+    HeadlessResult r = RunHeadlessWith(args, root);
+    EXPECT_EQ(r.code, kExitUsage) << args.back();
+    EXPECT_FALSE(r.messages.empty());
+    EXPECT_FALSE(std::filesystem::exists(root.Path() / "Veridane")) << args.back();
+  }
+}
+
+TEST(Headless, TraceFileHoldsTheBusTraffic) {
+  ScratchFolder root("headless-trace");
+  const std::string trace = (root.Path() / "bus.txt").string();
+  HeadlessResult r = RunHeadlessWith({"--headless", "--trace", trace, "--run", "offset"}, root);
+  EXPECT_EQ(r.code, kExitPassed);
+  std::ifstream file(trace);
+  std::stringstream content;
+  content << file.rdbuf();
+  EXPECT_NE(content.str().find("FAC"), std::string::npos);
+  EXPECT_NE(content.str().find("MEASU:MEAS1:VAL?"), std::string::npos);
+}
+
+TEST(Headless, QuestionMarkPrintsTheTitleAndRunsNothing) {
+  ScratchFolder root("headless-about");
+  HeadlessResult r = RunHeadlessWith({"--headless", "/?"}, root);
+  EXPECT_EQ(r.code, kExitPassed);
+  EXPECT_EQ(r.out.rfind("Veridane, v", 0), 0u) << r.out;
+  EXPECT_EQ(r.messages.find("(scope)"), std::string::npos);
+}
+
+TEST(HeadlessRunPlan, Names) {
+  EXPECT_TRUE(ParseRunPlan("full").fullSequence);
+  EXPECT_TRUE(ParseRunPlan(" FULL ").fullSequence);
+  EXPECT_EQ(ParseRunPlan("offset").tests, std::vector<int>{1});
+  EXPECT_EQ(ParseRunPlan("dcv, Offset,trigger").tests, (std::vector<int>{2, 1, 5}));
+  EXPECT_EQ(ParseRunPlan("bandwidth,samplerate").tests, (std::vector<int>{3, 4}));
+  EXPECT_FALSE(ParseRunPlan("offset,,dcv").error.empty());
+  EXPECT_FALSE(ParseRunPlan("full,offset").error.empty());
+  EXPECT_FALSE(ParseRunPlan("").error.empty());
+}
+
+TEST(HeadlessCommandLine, OptionsWithValues) {
+  const CommandLine line = ParseCommandLine({"--headless", "--bench", "sim:tds380", "--run=offset,dcv", "--manual",
+                                             "--answers", "a.txt", "--trace", "t.txt", "--technician", "virtual"});
+  EXPECT_TRUE(line.headless);
+  EXPECT_EQ(line.bench, std::optional<std::string>("sim:tds380"));
+  EXPECT_EQ(line.run, "offset,dcv");
+  EXPECT_TRUE(line.manual);
+  EXPECT_EQ(line.answersFile, "a.txt");
+  EXPECT_EQ(line.traceFile, "t.txt");
+  EXPECT_EQ(line.technician, "virtual");
+  EXPECT_TRUE(line.errors.empty());
+  EXPECT_TRUE(line.ignored.empty());
+  EXPECT_FALSE(line.aboutRequested);
+
+  EXPECT_FALSE(ParseCommandLine({}).bench.has_value());
+  EXPECT_EQ(ParseCommandLine({"--bench"}).errors, std::vector<std::string>{"--bench needs a value"});
+  EXPECT_EQ(ParseCommandLine({"--run="}).errors, std::vector<std::string>{"--run needs a value"});
+  // A "?" anywhere asks for the About box, even as an option's value.
+  EXPECT_TRUE(ParseCommandLine({"--bench", "?"}).aboutRequested);
+  EXPECT_TRUE(ParseCommandLine({"-?"}).aboutRequested);
+}
+
+}  // namespace
+}  // namespace veridane::testing

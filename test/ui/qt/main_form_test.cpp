@@ -1,0 +1,171 @@
+#include "ui/qt/main_form.h"
+
+#include <QAction>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include "shell/version.h"
+
+namespace veridane {
+namespace {
+
+// The items of a menu in order, separators included.
+std::vector<std::tuple<std::string, std::string, bool>> ItemsOf(const QMenu* menu) {
+  std::vector<std::tuple<std::string, std::string, bool>> items;
+  for (QAction* action : menu->actions())
+    items.emplace_back(action->objectName().toStdString(), action->isSeparator() ? "-" : action->text().toStdString(),
+                       action->isEnabled());
+  return items;
+}
+
+using Items = std::vector<std::tuple<std::string, std::string, bool>>;
+
+// Measured rather than asked: some monospaced fonts do not declare themselves fixed-pitch.
+bool FixedPitch(const QWidget* widget) {
+  const QFontMetrics metrics(widget->font());
+  return metrics.horizontalAdvance('i') == metrics.horizontalAdvance('W') &&
+         metrics.horizontalAdvance(' ') == metrics.horizontalAdvance('W');
+}
+
+TEST(MainForm, CaptionIsTheMainTitle) {
+  MainForm form;
+  EXPECT_EQ(form.windowTitle().toStdString(), MainTitle());
+  form.SetCaption(MainTitle() + "  (Auto)");
+  EXPECT_EQ(form.windowTitle().toStdString(), MainTitle() + "  (Auto)");
+}
+
+TEST(MainForm, MenuBarHasTheFiveMenusInOrder) {
+  MainForm form;
+  Items top;
+  for (QAction* action : form.menuBar()->actions())
+    top.emplace_back(action->objectName().toStdString(), action->text().toStdString(), action->isEnabled());
+  EXPECT_EQ(top, (Items{{"F", "&File", true},
+                        {"P", "&P/V", true},
+                        {"U", "&Utilities", true},
+                        {"V", "&View", true},
+                        {"A", "&About", true}}));
+  EXPECT_EQ(form.Item("A")->menu(), nullptr);  // About is a command, not a menu
+}
+
+TEST(MainForm, MenuItemsWithNamesCaptionsAndStates) {
+  MainForm form;
+  EXPECT_EQ(ItemsOf(form.Menu("F")), (Items{{"LogF", "&Log File", true},
+                                            {"PrintStart", "&Print", false},
+                                            {"Fs1", "-", true},
+                                            {"FExit", "E&xit", true}}));
+  EXPECT_EQ(ItemsOf(form.Menu("LogF")), (Items{{"CreateLogFile", "Create &New File", true},
+                                               {"AppendLogFile", "&Import/Append to Existing File", true},
+                                               {"CloseLogFile", "&Close Log File", false}}));
+  EXPECT_EQ(ItemsOf(form.Menu("P")), (Items{{"FSeq", "&Full Sequence", true},
+                                            {"Ps1", "-", true},
+                                            {"SPC", "Self &Cal (SPC)", true},
+                                            {"OffsetZero", "&Offset at Zero", true},
+                                            {"Gain", "&DC Voltage Measurement", true},
+                                            {"Bandwidth", "Analog &Bandwidth", true},
+                                            {"SampleRate", "Long Term &Sample Rate && Delay Time", true},
+                                            {"Trigger", "Edge &Trigger Sensitivity", true}}));
+  EXPECT_EQ(ItemsOf(form.Menu("U")), (Items{{"ViewErrorLog", "&Scope Error Log", true},
+                                            {"FManual", "&Parlex", true},
+                                            {"Us1", "-", true},
+                                            {"DisableAuto", "Disable Auto Mode", false}}));
+  EXPECT_EQ(ItemsOf(form.Menu("V")), (Items{{"ShowTestStatus", "&Show Test Status", true},
+                                            {"ClearTests", "&Clear Display/Status", false},
+                                            {"Vs1", "-", true},
+                                            {"ShowVersions", "&Show Module Versions", true}}));
+  EXPECT_TRUE(form.Item("ShowTestStatus")->isCheckable());
+  EXPECT_FALSE(form.Item("ShowTestStatus")->isChecked());
+  EXPECT_EQ(form.Item("NoSuchItem"), nullptr);
+}
+
+TEST(MainForm, MenusAreEnabledAndDisabledTogether) {
+  MainForm form;
+  form.SetMenusEnabled(false);
+  for (const char* name : {"F", "P", "U", "V", "A"}) EXPECT_FALSE(form.Item(name)->isEnabled()) << name;
+  // Items keep their own state underneath.
+  EXPECT_TRUE(form.Item("FSeq")->isEnabled());
+  form.SetMenusEnabled(true);
+  for (const char* name : {"F", "P", "U", "V", "A"}) EXPECT_TRUE(form.Item(name)->isEnabled()) << name;
+}
+
+TEST(MainForm, ControlsWithNamesCaptionsAndInitialState) {
+  MainForm form;
+  EXPECT_EQ(form.Display()->objectName(), "Display");
+  EXPECT_TRUE(form.Display()->isReadOnly());
+  EXPECT_TRUE(FixedPitch(form.Display()));
+  EXPECT_EQ(form.StatusList()->objectName(), "StatusList");
+  EXPECT_TRUE(FixedPitch(form.StatusList()));
+  EXPECT_EQ(form.TestFrame()->objectName(), "TestFrame");
+
+  EXPECT_EQ(form.ClearTests2()->text(), "&Clear Display");
+  EXPECT_FALSE(form.ClearTests2()->isEnabled());
+  EXPECT_EQ(form.HideStatus()->text(), "&Hide Status");
+  EXPECT_EQ(form.ExitTestButton()->text(), "&Exit Test");
+  EXPECT_EQ(form.ExitTestButton()->objectName(), "ExitTestButton");
+  EXPECT_FALSE(form.ExitTestButton()->isEnabled());
+
+  EXPECT_EQ(form.Label(3)->text(), "Test Status: ");
+  EXPECT_EQ(form.Label(4)->text(), "Pass:");
+  EXPECT_EQ(form.Label(5)->text(), "Fail:");
+  EXPECT_EQ(form.Label(6)->text(), "N/A:");
+  EXPECT_EQ(form.Label(7)->text(), "Log File:");
+  EXPECT_EQ(form.Label(8)->text(), "N/A");
+  EXPECT_EQ(form.Label(1)->objectName(), "Label1");
+  EXPECT_EQ(form.Label(2), nullptr);
+  EXPECT_EQ(form.Label(9), nullptr);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(form.Label2(i)->objectName(), "Label2");
+    EXPECT_EQ(form.Label2(i)->property("index").toInt(), i);
+  }
+  // Pass, Fail and N/A counts sit beside their labels.
+  EXPECT_EQ(form.Label2(0)->y(), form.Label(4)->y());
+  EXPECT_EQ(form.Label2(1)->y(), form.Label(5)->y());
+  EXPECT_EQ(form.Label2(2)->y(), form.Label(6)->y());
+}
+
+TEST(MainForm, ShowTestStatusTogglesBetweenCoveredAndVisibleList) {
+  MainForm form;
+  const QRect full = form.Display()->geometry();
+  EXPECT_EQ(full.top(), 0);
+  EXPECT_EQ(full.height(), 512);  // 7680 twips
+  EXPECT_TRUE(form.StatusList()->geometry().intersects(full));
+
+  form.Item("ShowTestStatus")->trigger();
+  EXPECT_TRUE(form.TestStatusShown());
+  EXPECT_TRUE(form.Item("ShowTestStatus")->isChecked());
+  EXPECT_EQ(form.Display()->y(), 112);       // 1680 twips
+  EXPECT_EQ(form.Display()->height(), 400);  // 6000 twips
+  EXPECT_FALSE(form.StatusList()->geometry().intersects(form.Display()->geometry()));
+  EXPECT_FALSE(form.HideStatus()->geometry().intersects(form.Display()->geometry()));
+
+  form.HideStatus()->click();
+  EXPECT_FALSE(form.TestStatusShown());
+  EXPECT_FALSE(form.Item("ShowTestStatus")->isChecked());
+  EXPECT_EQ(form.Display()->geometry(), full);
+
+  form.Item("ShowTestStatus")->trigger();
+  form.Item("ShowTestStatus")->trigger();
+  EXPECT_FALSE(form.TestStatusShown());
+  EXPECT_FALSE(form.Item("ShowTestStatus")->isChecked());
+}
+
+TEST(MainForm, ControlsFitInsideTheWindow) {
+  MainForm form;
+  form.show();
+  const QRect client = form.centralWidget()->rect();
+  for (QWidget* control : std::initializer_list<QWidget*>{form.TestFrame(), form.ClearTests2(),
+                                                          form.ExitTestButton(), form.Label(1), form.Label(8)})
+    EXPECT_TRUE(client.contains(control->geometry())) << control->objectName().toStdString();
+  const QRect frame = form.TestFrame()->rect();
+  for (QWidget* control : std::initializer_list<QWidget*>{form.Display(), form.StatusList(), form.HideStatus(),
+                                                          form.Label2(2)})
+    EXPECT_TRUE(frame.contains(control->geometry())) << control->objectName().toStdString();
+}
+
+}  // namespace
+}  // namespace veridane
