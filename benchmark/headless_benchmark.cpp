@@ -10,6 +10,7 @@
 #include "ui/console/headless.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
+#include "test/support/test_backends.h"
 
 namespace {
 
@@ -19,11 +20,12 @@ void RunOnce(benchmark::State& state, const std::vector<std::string>& args) {
   const std::filesystem::path root = std::filesystem::temp_directory_path() / "veridane_benchmark";
   std::filesystem::create_directories(root);
   const CommandLine options = ParseCommandLine(args);
+  const BackendRegistry registry = veridane::testing::TestBackends();
   for (auto _ : state) {
     MemorySettings settings;
     Paths paths(root.string());
     std::ostringstream out, messages;
-    int code = RunHeadless(options, settings, paths, out, messages);
+    int code = RunHeadless(registry, options, settings, paths, out, messages);
     if (code != kExitPassed) state.SkipWithError(("exit code " + std::to_string(code)).c_str());
     benchmark::DoNotOptimize(out.str().size());
   }

@@ -64,8 +64,7 @@ std::string OneLine(std::string_view text) {
 }  // namespace
 
 UnknownPrompt::UnknownPrompt(std::string caption, std::string text, std::string reason)
-    : std::logic_error("prompt not understood by the technician: [" + caption + "] " + OneLine(text) +
-                       (reason.empty() ? std::string() : " (" + reason + ")")),
+    : PromptNotFollowed("The virtual technician could not follow the prompt \"" + caption + "\": " + reason),
       caption_(std::move(caption)),
       text_(std::move(text)),
       reason_(std::move(reason)) {}

@@ -18,13 +18,14 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/bench_backend.h"
 #include "platform/operator.h"
 #include "sim/bench/bench.h"
 #include "sim/technician/bench_hands.h"
 
 namespace veridane::sim {
 
-class UnknownPrompt : public std::logic_error {
+class UnknownPrompt : public PromptNotFollowed {
  public:
   UnknownPrompt(std::string caption, std::string text, std::string reason);
   const std::string& Caption() const { return caption_; }

@@ -22,11 +22,13 @@
 #include "ui/qt/qt_shell_view.h"
 #include "shell/version.h"
 #include "platform/settings.h"
-#include "shell/bench_choice.h"
+#include "gpib/backends/backend_registry.h"
+#include "pv/catalogue.h"
+#include "shell/launcher.h"
 #include "shell/paced_clock.h"
 #include "shell/program.h"
 #include "shell/startup.h"
-#include "sim/technician/virtual_technician.h"
+#include "sim/backend/sim_backend.h"
 
 namespace veridane {
 namespace {
@@ -68,7 +70,16 @@ Paths PlatformPaths() {
   return paths;
 }
 
-int RunWindow(const CommandLine& options) {
+// Every back end this program links, by connection text. Real adapters come first: their
+// texts ("prologix:/dev/ttyUSB0") would otherwise look like a path to a bench file.
+BackendRegistry Backends() {
+  BackendRegistry registry;
+  RegisterHardwareSchemes(registry);
+  registry.Register(sim::SimulatedBenchScheme());
+  return registry;
+}
+
+int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   UserSettings settings;
   const Paths paths = PlatformPaths();
   MainForm form;
@@ -79,31 +90,28 @@ int RunWindow(const CommandLine& options) {
 
   RealEventLoop realLoop([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
   PacedClock pacedClock(realLoop, kSimulatedPace, kLongestSimulatedWait);
-  const BenchChoice choice = ChooseBench(options.bench, settings);
-  EventLoop& loop = choice.Simulated() ? static_cast<EventLoop&>(pacedClock) : realLoop;
-
-  std::unique_ptr<sim::Bench> bench;
-  if (!guard.Run([&] { bench = OpenBench(choice, loop, technician); })) return guard.ExitCode();
-  RememberBench(settings, choice);
-
-  // On a simulated bench nobody can plug a real cable: the virtual technician does the physical
-  // part of every prompt (cables, hand-set instruments) before the person sees it and answers.
-  // A prompt it does not know simply goes to the person.
-  std::unique_ptr<sim::VirtualTechnician> assistant;
-  Operator* op = &technician;
-  if (bench && choice.Simulated() && options.technician != "none") {
-    sim::TechnicianOptions assistantOptions;
-    assistantOptions.unknownPrompts = sim::UnknownPromptPolicy::kAnswerRefusal;
-    assistant = std::make_unique<sim::VirtualTechnician>(*bench, technician, assistantOptions);
-    op = assistant.get();
+  Launcher launcher(registry, settings, paths);
+  LaunchRequest request;
+  request.bench = options.bench;
+  request.traceFile = options.traceFile;
+  request.rememberBench = true;
+  // On a simulated bench nobody can plug a real cable: the virtual technician does the
+  // physical part of every prompt (cables, hand-set instruments) before the person sees it and
+  // answers. A prompt it does not know simply goes to the person.
+  request.help.help = options.technician == "none" ? BenchHelp::None : BenchHelp::Assistant;
+  launcher.Choose(request);
+  try {
+    launcher.Open(launcher.Simulated() ? static_cast<EventLoop&>(pacedClock) : realLoop);
+  } catch (const LaunchError& error) {
+    technician.ShowMessBox(error.what(), kOkOnly + kCritical, "Bench");
+    return kExitUsage;
   }
 
-  Program program(ProgramSeams{*op, loop, settings, paths, bench->Bus(), mainView,
-                               InstrumentDataFolderFor(choice, bench.get(), settings, paths), choice.Simulated()});
   VersionTexts versions;
   versions.mainTitle = MainTitle();
   versions.moduleVersionText = ModuleVersionText();
-  Startup startup(program, shellView, versions);
+  Program& program = launcher.Compose(technician, mainView, shellView, versions);
+  Startup& startup = launcher.startup();
   guard.SetShutdownHook([&] {
     if (program.CloseFiles) program.CloseFiles();
   });
@@ -137,19 +145,23 @@ int RunWindow(const CommandLine& options) {
     QObject::connect(item, &QAction::triggered, &form, [&runCommand, work] { runCommand(work); });
   };
 
+  // The menu: each item and what it runs; an item without work is not part of this build yet.
   FrameHooks& hooks = program.frame.Hooks();
-  const char* const testItems[] = {"", "OffsetZero", "Gain", "Bandwidth", "SampleRate", "Trigger"};
-  for (int n = 1; n <= kNumberOfTests; ++n) connectItem(testItems[n], hooks.Tests[static_cast<size_t>(n)]);
-  connectItem("FSeq", [&] { program.frame.FullSequence(program.scope.ScopeModel); });
-  connectItem("SPC", hooks.SelfCal ? std::function<void()>([&] { hooks.SelfCal(); }) : nullptr);
-  connectItem("CreateLogFile", hooks.CreateLogFile ? std::function<void()>([&] { hooks.CreateLogFile(); }) : nullptr);
-  connectItem("AppendLogFile", nullptr);
-  connectItem("FManual", nullptr);
-  connectItem("ViewErrorLog", nullptr);
-  connectItem("DisableAuto", [&] { program.frame.DisableAuto(); });
-  connectItem("ClearTests", [&] { program.display.ClearTests(); });
-  connectItem("ShowVersions", [&] { startup.ShowVersions(); });
-  connectItem("A", [&] { shellView.ShowAbout(); });
+  std::vector<std::pair<std::string_view, std::function<void()>>> menu = {
+      {"FSeq", [&] { program.frame.FullSequence(program.scope.ScopeModel); }},
+      {"SPC", hooks.SelfCal ? std::function<void()>([&] { hooks.SelfCal(); }) : nullptr},
+      {"CreateLogFile", hooks.CreateLogFile ? std::function<void()>([&] { hooks.CreateLogFile(); }) : nullptr},
+      {"AppendLogFile", nullptr},
+      {"FManual", nullptr},
+      {"ViewErrorLog", nullptr},
+      {"DisableAuto", [&] { program.frame.DisableAuto(); }},
+      {"ClearTests", [&] { program.display.ClearTests(); }},
+      {"ShowVersions", [&] { startup.ShowVersions(); }},
+      {"A", [&] { shellView.ShowAbout(); }},
+  };
+  for (const CatalogueEntry& test : TestCatalogue())
+    menu.emplace_back(test.menuItem, hooks.Tests[static_cast<size_t>(test.number)]);
+  for (auto& [name, work] : menu) connectItem(name, std::move(work));
   QObject::connect(form.ClearTests2(), &QPushButton::clicked, &form,
                    [&] { runCommand([&] { program.display.ClearTests(); }); });
   // Exit Test runs inside the running test's waits: it only sets the flag.
@@ -205,7 +217,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(kShortAppName);
     UserSettings settings;
-    return RunHeadless(options, settings, PlatformPaths(), std::cout, std::cerr);
+    return RunHeadless(Backends(), options, settings, PlatformPaths(), std::cout, std::cerr);
   }
 
   QApplication app(argc, argv);
@@ -217,5 +229,5 @@ int main(int argc, char** argv) {
     std::cout << answer << "\n";
     return 0;
   }
-  return RunWindow(options);
+  return RunWindow(Backends(), options);
 }

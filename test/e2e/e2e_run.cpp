@@ -5,6 +5,7 @@
 #include "platform/numbers.h"
 #include "platform/paths.h"
 #include "sim/bench/shipped_benches.h"
+#include "test/support/borrowed_bench.h"
 #include "test/support/shell_run.h"
 
 namespace veridane::testing {
@@ -32,9 +33,9 @@ E2eRun::E2eRun(const std::string& benchText, sim::TechnicianOptions options)
     : root(FolderNameForThisTest()), bench(OpenBench(benchText, clock)) {
   bench->SetTrace([this](const std::string& line) { OnTraceLine(line); });
   technician = std::make_unique<sim::VirtualTechnician>(*bench, options);
-  program = std::make_unique<Program>(ProgramSeams{*technician, clock, settings, Paths(root.String()), bench->Bus(),
-                                                   view, bench->InstrumentDataFolder(), true});
-  startup = std::make_unique<Startup>(*program, view, TestVersions());
+  launcher.Adopt(std::make_unique<BorrowedBench>(*bench), true, clock);
+  program = &launcher.Compose(*technician, view, view, TestVersions());
+  startup = &launcher.startup();
 }
 
 bool E2eRun::Start() {

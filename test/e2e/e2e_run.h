@@ -16,6 +16,7 @@
 
 #include "platform/event_loop.h"
 #include "platform/settings.h"
+#include "shell/launcher.h"
 #include "shell/program.h"
 #include "shell/startup.h"
 #include "sim/bench/bench.h"
@@ -63,8 +64,10 @@ class E2eRun {
   std::vector<std::string> trace;
   std::unique_ptr<sim::Bench> bench;
   std::unique_ptr<sim::VirtualTechnician> technician;
-  std::unique_ptr<Program> program;
-  std::unique_ptr<Startup> startup;
+  BackendRegistry noBackends;
+  Launcher launcher{noBackends, settings, Paths(root.String())};
+  Program* program = nullptr;
+  Startup* startup = nullptr;
 
  private:
   struct TraceAction {

@@ -6,43 +6,61 @@
 
 #include "shell/bench_choice.h"
 #include "test/support/shell_fakes.h"
-#include "test/support/scripted_operator.h"
+#include "test/support/test_backends.h"
 
 namespace veridane::testing {
 namespace {
 
-TEST(BenchChoice, ConnectionTexts) {
+// The text of the BenchOpenError that opening `text` throws, or "" when it opens.
+std::string OpenError(const BackendRegistry& registry, const BenchChoice& choice) {
+  VirtualClock clock;
+  try {
+    OpenBench(registry, choice, clock);
+  } catch (const BenchOpenError& error) {
+    return error.what();
+  }
+  return "";
+}
+
+BenchChoice Given(const BackendRegistry& registry, const std::string& text) {
+  MemorySettings settings;
+  return ChooseBench(registry, text, settings);
+}
+
+TEST(BenchChoice, ConnectionTextsFindTheirBackEnd) {
+  const BackendRegistry registry = TestBackends();
   struct Case {
     const char* text;
-    BenchKind kind;
-    const char* benchName;
+    const char* scheme;  // "" for none
   };
   const Case cases[] = {
-      {"sim", BenchKind::Simulated, "default"},
-      {"sim:gain-fault", BenchKind::Simulated, "gain-fault"},
-      {"sim:benches/x.toml", BenchKind::Simulated, "benches/x.toml"},
-      {"my-bench.toml", BenchKind::Simulated, "my-bench.toml"},
-      {"./benches/mine", BenchKind::Simulated, "./benches/mine"},
-      {"scope-only", BenchKind::Simulated, "scope-only"},
-      {"ni:0", BenchKind::Hardware, ""},
-      {"prologix:/dev/ttyUSB0", BenchKind::Hardware, ""},
-      {"prologix-tcp:bench:1234", BenchKind::Hardware, ""},
-      {"sim:", BenchKind::Unknown, ""},
-      {"simulated", BenchKind::Unknown, ""},
-      {"", BenchKind::Unknown, ""},
+      {"sim", "sim"},
+      {"sim:gain-fault", "sim"},
+      {"sim:benches/x.toml", "sim"},
+      {"my-bench.toml", "sim"},
+      {"./benches/mine", "sim"},
+      {"scope-only", "sim"},
+      {"gpib:0", "gpib"},
+      {"ni:0", "gpib"},
+      {"prologix:/dev/ttyUSB0", "prologix"},
+      {"prologix-tcp:bench:1234", "prologix-tcp"},
+      {"ar488:/dev/ttyACM0", "ar488"},
+      {"sim:", ""},
+      {"simulated", ""},
+      {"", ""},
   };
   for (const Case& c : cases) {
-    const BenchChoice choice = ParseBenchChoice(c.text);
-    EXPECT_EQ(choice.kind, c.kind) << c.text;
-    EXPECT_EQ(choice.benchName, c.benchName) << c.text;
-    EXPECT_EQ(choice.text, c.text);
+    const BenchChoice choice = Given(registry, c.text);
+    EXPECT_EQ(choice.scheme ? choice.scheme->name : "", c.scheme) << c.text;
+    EXPECT_EQ(choice.Simulated(), std::string(c.scheme) == "sim") << c.text;
     EXPECT_FALSE(choice.fromSetting);
   }
 }
 
 TEST(BenchChoice, CommandLineWinsThenTheRememberedChoiceThenSim) {
+  const BackendRegistry registry = TestBackends();
   MemorySettings settings;
-  BenchChoice choice = ChooseBench(std::nullopt, settings);
+  BenchChoice choice = ChooseBench(registry, std::nullopt, settings);
   EXPECT_EQ(choice.text, "sim");
   EXPECT_TRUE(choice.fromSetting);
   EXPECT_TRUE(choice.Simulated());
@@ -50,50 +68,48 @@ TEST(BenchChoice, CommandLineWinsThenTheRememberedChoiceThenSim) {
   RememberBench(settings, choice);  // the default is not a choice of the technician's
   EXPECT_EQ(settings.Get("Veridane", "Settings", "Bench", "(none)"), "(none)");
 
-  BenchChoice given = ChooseBench(std::string("sim:scope-only"), settings);
+  BenchChoice given = ChooseBench(registry, std::string("sim:scope-only"), settings);
   EXPECT_FALSE(given.fromSetting);
   RememberBench(settings, given);
   EXPECT_EQ(settings.Get("Veridane", "Settings", "Bench", ""), "sim:scope-only");
 
-  BenchChoice next = ChooseBench(std::nullopt, settings);
-  EXPECT_EQ(next.benchName, "scope-only");
+  BenchChoice next = ChooseBench(registry, std::nullopt, settings);
+  EXPECT_EQ(next.text, "sim:scope-only");
   EXPECT_TRUE(next.fromSetting);
-  EXPECT_EQ(ChooseBench(std::string("sim:tds380"), settings).benchName, "tds380");
 }
 
 TEST(BenchChoice, OpensShippedAndFileBenches) {
+  const BackendRegistry registry = TestBackends();
   VirtualClock clock;
-  ScriptedOperator technician;
-  auto bench = OpenBench(ParseBenchChoice("sim"), clock, technician);
+  auto bench = OpenBench(registry, Given(registry, "sim"), clock);
   ASSERT_NE(bench, nullptr);
-  EXPECT_EQ(bench->Description().scope.model, "TDS 340");
+  EXPECT_TRUE(std::filesystem::exists(bench->InstrumentDataFolder()));
 
   ScratchFolder folder("benchfile");
   const std::string path = (folder.Path() / "mine.toml").string();
   std::ofstream(path) << "[scope]\nmodel = \"TDS 380\"\n";
-  auto fromFile = OpenBench(ParseBenchChoice(path), clock, technician);
+  auto fromFile = OpenBench(registry, Given(registry, path), clock);
   ASSERT_NE(fromFile, nullptr);
-  EXPECT_EQ(fromFile->Description().scope.model, "TDS 380");
-  EXPECT_TRUE(technician.Prompts().empty());
+  // The scope answers on the bus the file describes.
+  std::vector<int16_t> listeners(31, 0);
+  fromFile->Driver().FindLstn(0, {1, 2, 3, kNoAddr}, listeners, 30);
+  EXPECT_GT(fromFile->Driver().Status().ibcntl, 0);
 }
 
-TEST(BenchChoice, RealHardwareIsRefusedClearly) {
-  VirtualClock clock;
+TEST(BenchChoice, BenchesThisBuildCannotOpenAreRefusedClearly) {
+  const BackendRegistry registry = TestBackends();
   for (bool remembered : {false, true}) {
-    ScriptedOperator technician;
-    technician.ExpectContaining("Real GPIB hardware is not available in this build.\nThe bench \"ni:0\" cannot be used",
-                                kCritical, "Bench", kOk);
-    BenchChoice choice = ParseBenchChoice("ni:0");
+    BenchChoice choice = Given(registry, "ni:0");
     choice.fromSetting = remembered;
-    EXPECT_THROW(OpenBench(choice, clock, technician), ProgramEnded);
-    technician.ExpectAllConsumed();
-    ASSERT_EQ(technician.Prompts().size(), 1u);
-    EXPECT_EQ(technician.Prompts()[0].text.find("remembered") != std::string::npos, remembered);
+    const std::string text = OpenError(registry, choice);
+    EXPECT_EQ(text.rfind("Real GPIB hardware is not available in this build.\nThe bench \"ni:0\" cannot be used", 0), 0u)
+        << text;
+    EXPECT_EQ(text.find("remembered") != std::string::npos, remembered);
   }
 }
 
 TEST(BenchChoice, BadBenchesNameTheFileAndTheProblem) {
-  VirtualClock clock;
+  const BackendRegistry registry = TestBackends();
   ScratchFolder folder("badbench");
   const std::string broken = (folder.Path() / "broken.toml").string();
   std::ofstream(broken) << "[scope]\nmodel = \"TDS 340\"\nfirmwre = \"1.04\"\n";
@@ -108,31 +124,29 @@ TEST(BenchChoice, BadBenchesNameTheFileAndTheProblem) {
       {missing, "missing.toml"},
       {"sim:no-such-bench", "no such bench"},
       {"nonsense", "Unknown bench \"nonsense\""},
+      {"nonsense", "Shipped benches: "},
   };
-  for (const Case& c : cases) {
-    ScriptedOperator technician;
-    technician.ExpectContaining(c.shows, kCritical, "Bench", kOk);
-    EXPECT_THROW(OpenBench(ParseBenchChoice(c.text), clock, technician), ProgramEnded) << c.text;
-    technician.ExpectAllConsumed();
-  }
+  for (const Case& c : cases) EXPECT_NE(OpenError(registry, Given(registry, c.text)).find(c.shows), std::string::npos) << c.text;
 }
 
 TEST(BenchChoice, InstrumentDataFolder) {
+  const BackendRegistry registry = TestBackends();
   VirtualClock clock;
-  ScriptedOperator technician;
   MemorySettings settings;
   const Paths paths("/data/root", /*simulated=*/true);
 
-  const BenchChoice sim = ParseBenchChoice("sim");
-  auto bench = OpenBench(sim, clock, technician);
-  EXPECT_EQ(InstrumentDataFolderFor(sim, bench.get(), settings, paths).string(), bench->InstrumentDataFolder());
+  auto bench = OpenBench(registry, Given(registry, "sim"), clock);
+  EXPECT_EQ(InstrumentDataFolderFor(*bench, settings, paths), bench->InstrumentDataFolder());
 
-  const BenchChoice real = ParseBenchChoice("ni:0");
-  EXPECT_EQ(InstrumentDataFolderFor(real, nullptr, settings, paths).string(), "/data/root/Veridane/Instruments");
+  // A real bench brings no folder of its own: the setting, else the real data folder.
+  struct RealBench : OpenedBench {
+    Gpib488& Driver() override { std::abort(); }
+  } real;
+  EXPECT_EQ(InstrumentDataFolderFor(real, settings, paths).string(), "/data/root/Veridane/Instruments");
   settings.Save("Veridane", "Settings", "InstrumentData", "/opt/bench");
-  EXPECT_EQ(InstrumentDataFolderFor(real, nullptr, settings, paths).string(), "/opt/bench");
+  EXPECT_EQ(InstrumentDataFolderFor(real, settings, paths).string(), "/opt/bench");
   // The setting is for real benches only: a simulated bench keeps its own files.
-  EXPECT_EQ(InstrumentDataFolderFor(sim, bench.get(), settings, paths).string(), bench->InstrumentDataFolder());
+  EXPECT_EQ(InstrumentDataFolderFor(*bench, settings, paths), bench->InstrumentDataFolder());
 }
 
 }  // namespace

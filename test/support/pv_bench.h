@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "test/support/recording_gpib.h"
+#include "pv/catalogue.h"
 #include "test/support/scripted_operator.h"
 #include "test/support/frame_fakes.h"
 #include "pv/procedures/pv_context.h"
@@ -54,6 +55,7 @@ class ClockedGpib : public RecordingGpib {
 class PvBench : public ::testing::Test {
  protected:
   PvBench() {
+    GiveTitles(frame.Hooks());
     frame.NameTests();
     state.MainTitle = "Veridane";
     frame.Hooks().ScopeReset = [this] { scopeControl.ScopeReset(); };

@@ -8,9 +8,11 @@
 #include "platform/event_loop.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
+#include "shell/launcher.h"
 #include "shell/program.h"
 #include "shell/startup.h"
 #include "sim/bench/bench.h"
+#include "test/support/borrowed_bench.h"
 #include "test/support/shell_fakes.h"
 
 namespace veridane::testing {
@@ -29,9 +31,9 @@ struct ShellRun {
         bench(benchText.find('\n') == std::string::npos ? sim::Bench::Shipped(benchText, clock)
                                                          : sim::Bench::FromText(benchText, "test.toml", clock)) {
     bench->SetTrace([this](const std::string& line) { trace.push_back(line); });
-    program = std::make_unique<Program>(ProgramSeams{op, clock, settings, Paths(root.String()), bench->Bus(),
-                                                     view, bench->InstrumentDataFolder(), simulated});
-    startup = std::make_unique<Startup>(*program, view, TestVersions());
+    launcher.Adopt(std::make_unique<BorrowedBench>(*bench), simulated, clock);
+    program = &launcher.Compose(op, view, view, TestVersions());
+    startup = &launcher.startup();
   }
 
   // Index of the first trace line containing text at or after `from`, or -1.
@@ -47,8 +49,10 @@ struct ShellRun {
   RecordingShellView view;
   std::vector<std::string> trace;
   std::unique_ptr<sim::Bench> bench;
-  std::unique_ptr<Program> program;
-  std::unique_ptr<Startup> startup;
+  BackendRegistry noBackends;
+  Launcher launcher{noBackends, settings, Paths(root.String())};
+  Program* program = nullptr;
+  Startup* startup = nullptr;
 };
 
 }  // namespace veridane::testing

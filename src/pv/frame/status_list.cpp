@@ -12,14 +12,6 @@ constexpr int kFailCounter = 1;
 constexpr int kNotRunCounter = 2;
 }  // namespace
 
-void NameTests(RunState& state) {
-  state.TestNames[kTestOffsetZero] = "Offset at Zero";
-  state.TestNames[kTestGain] = "DC Voltage Measurement";
-  state.TestNames[kTestBandwidth] = "Analog Bandwidth";
-  state.TestNames[kTestSampleRate] = "Long Term Sample Rate & Delay Time";
-  state.TestNames[kTestTrigger] = "Edge Trigger Sensitivity";
-}
-
 std::string StatusLine(std::string_view name, int16_t status) {
   std::string line = name.size() > kNameWidth ? std::string(name.substr(name.size() - kNameWidth))
                                               : std::string(kNameWidth - name.size(), ' ') + std::string(name);

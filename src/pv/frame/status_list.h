@@ -1,5 +1,5 @@
 #pragma once
-// The table of test names and the status list with its PASS/FAIL/N/A counters.
+// The status list with its PASS/FAIL/N/A counters.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -8,9 +8,6 @@
 #include "pv/frame/run_state.h"
 
 namespace veridane {
-
-// Fills TestNames 1 to 5.
-void NameTests(RunState& state);
 
 // One status list line: the name right-aligned in 34 characters (a longer name keeps its last
 // 34), " - ", then "PASS", "FAIL" or "N/A".

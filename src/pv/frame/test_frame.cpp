@@ -12,7 +12,7 @@ namespace veridane {
 TestFrame::TestFrame(RunState& state, MainView& view, ResultDisplay& display, Operator& op, EventLoop& loop)
     : state_(state), view_(view), display_(display), op_(op), loop_(loop) {}
 
-void TestFrame::NameTests() { veridane::NameTests(state_); }
+void TestFrame::NameTests() { state_.TestNames = hooks_.Titles; }
 
 void TestFrame::TestStatusUpdate() { veridane::TestStatusUpdate(state_, view_); }
 

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "platform/event_loop.h"
@@ -31,6 +32,8 @@ struct FrameHooks {
   std::function<void()> CreateLogFile;
   // The Self Cal (SPC) menu command.
   std::function<void()> SelfCal;
+  // The names of the tests by test number (entry 0 unused), given to RunState by NameTests.
+  std::array<std::string, kNumberOfTests + 1> Titles{};
   // The test procedures by test number (entry 0 unused).
   std::array<std::function<void()>, kNumberOfTests + 1> Tests{};
 };

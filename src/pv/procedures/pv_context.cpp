@@ -1,8 +1,7 @@
 #include "pv/procedures/pv_context.h"
 
 #include "platform/numbers.h"
-#include "pv/procedures/dc_voltage.h"
-#include "pv/procedures/offset_at_zero.h"
+#include "pv/catalogue.h"
 
 namespace veridane {
 
@@ -14,8 +13,9 @@ double ReadMeasurement(PvContext& pv) {
 
 void RegisterPvTests(PvContext& pv) {
   FrameHooks& hooks = pv.frame.Hooks();
-  hooks.Tests[kTestOffsetZero] = [&pv] { OffsetZero(pv); };
-  hooks.Tests[kTestGain] = [&pv] { Gain(pv); };
+  GiveTitles(hooks);
+  for (const CatalogueEntry& test : TestCatalogue())
+    if (test.entry != nullptr) hooks.Tests[static_cast<size_t>(test.number)] = [&pv, entry = test.entry] { entry(pv); };
 }
 
 }  // namespace veridane

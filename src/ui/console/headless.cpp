@@ -3,27 +3,16 @@
 #include <memory>
 #include <ostream>
 
+#include "platform/text8.h"
+#include "pv/catalogue.h"
+#include "shell/launcher.h"
+#include "shell/version.h"
 #include "ui/console/console_operator.h"
 #include "ui/console/headless_view.h"
-#include "shell/version.h"
-#include "platform/text8.h"
-#include "shell/bench_choice.h"
-#include "shell/program.h"
-#include "shell/startup.h"
-#include "sim/technician/virtual_technician.h"
 
 namespace veridane {
 
 namespace {
-
-struct TestName {
-  const char* name;
-  int number;
-};
-constexpr TestName kTestNames[] = {
-    {"offset", kTestOffsetZero}, {"dcv", kTestGain},       {"bandwidth", kTestBandwidth},
-    {"samplerate", kTestSampleRate}, {"trigger", kTestTrigger},
-};
 
 AnswerRule Rule(const std::string& pattern, int16_t answer) {
   AnswerRule rule;
@@ -76,23 +65,21 @@ RunPlan ParseRunPlan(std::string_view text) {
     if (comma == std::string::npos) comma = lower.size();
     const std::string name = Trim(lower.substr(start, comma - start));
     start = comma + 1;
-    int number = 0;
-    for (const TestName& known : kTestNames)
-      if (name == known.name) number = known.number;
-    if (number == 0) {
-      plan.error = "Unknown test \"" + name + "\" in --run (use full, or offset, dcv, bandwidth, samplerate, trigger)";
+    const CatalogueEntry* test = FindTestByRunName(name);
+    if (test == nullptr) {
+      plan.error = "Unknown test \"" + name + "\" in --run (use full, or " + RunNames() + ")";
       return plan;
     }
-    plan.tests.push_back(number);
+    plan.tests.push_back(test->number);
   }
   return plan;
 }
 
-int RunHeadless(const CommandLine& options, Settings& settings, const Paths& paths, std::ostream& out,
-                std::ostream& messages) {
+int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Settings& settings, const Paths& paths,
+                std::ostream& out, std::ostream& messages) {
   const RunPlan plan = ParseRunPlan(options.run);
   if (!options.aboutRequested && options.run.empty()) {
-    messages << "A headless run needs --run (offset, dcv, full, or test names separated by commas).\n";
+    messages << "A headless run needs --run (full, or test names separated by commas: " << RunNames() << ").\n";
     return kExitUsage;
   }
   if (!options.aboutRequested && !plan.error.empty()) {
@@ -114,34 +101,27 @@ int RunHeadless(const CommandLine& options, Settings& settings, const Paths& pat
   }
   ConsoleOperator console(std::move(rules), messages);
 
-  VirtualClock clock;  // simulated benches only: every wait passes at once
-  std::unique_ptr<sim::Bench> bench;
-  std::unique_ptr<sim::VirtualTechnician> technician;
+  // A simulated bench runs on virtual time: every wait passes at once. A real bench has no
+  // interface events to process between its waits.
+  VirtualClock virtualClock;
+  RealEventLoop realLoop([] {});
+  Launcher launcher(registry, settings, paths);
+  LaunchRequest request;
+  request.bench = options.bench;
+  request.traceFile = options.traceFile;
+  request.help.help = virtualTechnician ? BenchHelp::Alone : BenchHelp::None;
+  request.help.manual = options.manual;
   // What the virtual technician did, printed however the run ends.
-  auto printTranscript = [&] {
-    if (technician) messages << Utf8FromText8(technician->TranscriptText());
-  };
+  auto printTranscript = [&] { messages << Utf8FromText8(launcher.HelperTranscript()); };
   try {
-    const BenchChoice choice = ChooseBench(options.bench, settings);
-    bench = OpenBench(choice, clock, console);
-    if (!options.traceFile.empty() && !bench->TraceToFile(options.traceFile)) {
-      messages << "The trace file " << options.traceFile << " cannot be written.\n";
-      return kExitUsage;
-    }
-    if (virtualTechnician) {
-      sim::TechnicianOptions technicianOptions;
-      technicianOptions.autoModeAnswer = options.manual ? kNo : kYes;
-      technician = std::make_unique<sim::VirtualTechnician>(*bench, technicianOptions);
-    }
-    Operator& op = technician ? static_cast<Operator&>(*technician) : console;
-
+    launcher.Choose(request);
+    launcher.Open(launcher.Simulated() ? static_cast<EventLoop&>(virtualClock) : realLoop);
     HeadlessView view(out, messages);
-    Program program(ProgramSeams{op, clock, settings, paths, bench->Bus(), view,
-                                 InstrumentDataFolderFor(choice, bench.get(), settings, paths), choice.Simulated()});
     VersionTexts versions;
     versions.mainTitle = MainTitle();
     versions.moduleVersionText = ModuleVersionText();
-    Startup startup(program, view, versions);
+    Program& program = launcher.Compose(console, view, view, versions);
+    Startup& startup = launcher.startup();
 
     FrameHooks& hooks = program.frame.Hooks();
     program.frame.NameTests();
@@ -175,14 +155,16 @@ int RunHeadless(const CommandLine& options, Settings& settings, const Paths& pat
     startup.Unload();
     printTranscript();
     return code;
+  } catch (const LaunchError& error) {
+    messages << Utf8FromText8(error.what()) << "\n";
+    return kExitUsage;
   } catch (const ProgramEnded&) {
     printTranscript();
     messages << "The program ended.\n";
     return kExitEnded;
-  } catch (const sim::UnknownPrompt& prompt) {
+  } catch (const PromptNotFollowed& problem) {
     printTranscript();
-    messages << "The virtual technician could not follow the prompt \"" << Utf8FromText8(prompt.Caption())
-             << "\": " << prompt.Reason() << "\n";
+    messages << Utf8FromText8(problem.what()) << "\n";
     return kExitEnded;
   }
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "gpib/backends/backend_registry.h"
 #include "shell/command_line.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
@@ -28,13 +29,12 @@ struct RunPlan {
   std::string error;  // empty when the text was understood
 };
 
-// "offset", "dcv", "bandwidth", "samplerate", "trigger" (any case, separated by commas), or
-// "full" alone.
+// Run names of the test catalogue (any case, separated by commas), or "full" alone.
 RunPlan ParseRunPlan(std::string_view text);
 
 // Runs the whole program headless; returns the exit code. Result rows go to out, prompts,
 // their answers and the program's messages to messages.
-int RunHeadless(const CommandLine& options, Settings& settings, const Paths& paths, std::ostream& out,
-                std::ostream& messages);
+int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Settings& settings, const Paths& paths,
+                std::ostream& out, std::ostream& messages);
 
 }  // namespace veridane

@@ -4,6 +4,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "pv/catalogue.h"
+
 namespace veridane {
 
 namespace {
@@ -43,14 +45,11 @@ void BuildMainMenu(QMenuBar& bar) {
   bar.addMenu(file);
 
   QMenu* pv = AddMenu(bar, "P", "&P/V");
-  AddEntries(*pv, {{"FSeq", "&Full Sequence"},
-                   {"Ps1", "-"},
-                   {"SPC", "Self &Cal (SPC)"},
-                   {"OffsetZero", "&Offset at Zero"},
-                   {"Gain", "&DC Voltage Measurement"},
-                   {"Bandwidth", "Analog &Bandwidth"},
-                   {"SampleRate", "Long Term &Sample Rate && Delay Time"},
-                   {"Trigger", "Edge &Trigger Sensitivity"}});
+  AddEntries(*pv, {{"FSeq", "&Full Sequence"}, {"Ps1", "-"}, {"SPC", "Self &Cal (SPC)"}});
+  for (const CatalogueEntry& test : TestCatalogue()) {
+    QAction* action = pv->addAction(QString::fromLatin1(test.menuCaption.data(), static_cast<qsizetype>(test.menuCaption.size())));
+    action->setObjectName(QString::fromLatin1(test.menuItem.data(), static_cast<qsizetype>(test.menuItem.size())));
+  }
   bar.addMenu(pv);
 
   QMenu* utilities = AddMenu(bar, "U", "&Utilities");

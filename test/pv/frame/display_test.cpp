@@ -1,4 +1,5 @@
 #include "pv/frame/result_display.h"
+#include "pv/catalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,9 @@ const char* const kClearQuestion = "This will clear screen and (re)set all test 
 class ResultDisplayTest : public ::testing::Test {
  protected:
   ResultDisplayTest() {
-    NameTests(state);
+    FrameHooks hooks;
+    GiveTitles(hooks);
+    state.TestNames = hooks.Titles;
     state.CurrentTest = kTestOffsetZero;
   }
   RunState state;

@@ -1,4 +1,5 @@
 #include "pv/frame/test_frame.h"
+#include "pv/catalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,7 @@ const std::string kLogQuestion = "Logging has not been selected.\nDo you want to
 class TestFrameTest : public ::testing::Test {
  protected:
   TestFrameTest() {
+    GiveTitles(frame.Hooks());
     frame.NameTests();
     state.MainTitle = kTitle;
     FrameHooks& hooks = frame.Hooks();

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "shell/command_line.h"
 #include "ui/console/headless.h"
 #include "test/support/shell_fakes.h"
+#include "test/support/test_backends.h"
 
 namespace veridane::testing {
 namespace {
@@ -25,7 +27,7 @@ HeadlessResult RunHeadlessWith(const std::vector<std::string>& args, const Scrat
   HeadlessResult result;
   CommandLine options = ParseCommandLine(args);
   EXPECT_TRUE(options.errors.empty());
-  result.code = RunHeadless(options, settings ? *settings : own, Paths(root.String()), out, messages);
+  result.code = RunHeadless(TestBackends(), options, settings ? *settings : own, Paths(root.String()), out, messages);
   result.out = out.str();
   result.messages = messages.str();
   return result;
@@ -83,11 +85,7 @@ TEST(Headless, CancelAtTheAutoOfferEndsThroughTheUnload) {
 
 TEST(Headless, FatalEndsGiveThree) {
   ScratchFolder root("headless-fatal");
-  HeadlessResult hardware = RunHeadlessWith({"--headless", "--bench", "ni:0", "--run", "offset"}, root);
-  EXPECT_EQ(hardware.code, kExitEnded);
-  EXPECT_NE(hardware.messages.find("Real GPIB hardware is not available in this build."), std::string::npos);
-
-  // Ending at the compensation-file question is a fatal end as well.
+  // Ending at the compensation-file question is a fatal end.
   const std::string answers = WriteAnswers(root, "^SG Comp file error$\tCancel\n");
   HeadlessResult comp = RunHeadlessWith(
       {"--headless", "--bench", "sim:missing-comp-file", "--answers", answers, "--run", "offset"}, root);
@@ -127,12 +125,22 @@ TEST(Headless, WrongRequestsAreRefusedBeforeTheBusIsTouched) {
            {"--headless"},
            {"--headless", "--run", "offset,voltmeter"},
            {"--headless", "--run", "offset", "--answers", (root.Path() / "none.txt").string()},
-           {"--headless", "--run", "offset", "--technician", "robot"}}) {
+           {"--headless", "--run", "offset", "--technician", "robot"},
+           {"--headless", "--bench", "nonsense", "--run", "offset"},
+           {"--headless", "--run", "offset", "--trace", (root.Path() / "no-folder" / "t.txt").string()}}) {
     HeadlessResult r = RunHeadlessWith(args, root);
     EXPECT_EQ(r.code, kExitUsage) << args.back();
     EXPECT_FALSE(r.messages.empty());
     EXPECT_FALSE(std::filesystem::exists(root.Path() / "Veridane")) << args.back();
   }
+}
+
+TEST(Headless, BenchesThisBuildCannotOpenAreRefusedAsUsage) {
+  ScratchFolder root("headless-hardware");
+  HeadlessResult hardware = RunHeadlessWith({"--headless", "--bench", "ni:0", "--run", "offset"}, root);
+  EXPECT_EQ(hardware.code, kExitUsage);
+  EXPECT_NE(hardware.messages.find("Real GPIB hardware is not available in this build."), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(root.Path() / "Veridane"));
 }
 
 TEST(Headless, TraceFileHoldsTheBusTraffic) {
@@ -145,6 +153,19 @@ TEST(Headless, TraceFileHoldsTheBusTraffic) {
   content << file.rdbuf();
   EXPECT_NE(content.str().find("FAC"), std::string::npos);
   EXPECT_NE(content.str().find("MEASU:MEAS1:VAL?"), std::string::npos);
+  // Every line starts with the elapsed (virtual) time, so the waits can be read off the trace.
+  std::string line;
+  double previous = 0, last = 0;
+  int lines = 0;
+  while (std::getline(content, line)) {
+    ++lines;
+    ASSERT_TRUE(std::regex_search(line, std::regex(R"(^ *\d+\.\d{3} )"))) << line;
+    last = std::stod(line);
+    EXPECT_GE(last, previous) << line;
+    previous = last;
+  }
+  EXPECT_GT(lines, 50);
+  EXPECT_GT(last, 1.0) << "the test's waits pass on the virtual clock and show in the stamps";
 }
 
 TEST(Headless, QuestionMarkPrintsTheTitleAndRunsNothing) {

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "ui/qt/about_form.h"
+#include "pv/catalogue.h"
 #include "ui/qt/intro_form.h"
 #include "ui/qt/main_form.h"
 #include "ui/qt/qt_main_view.h"
@@ -52,6 +53,7 @@ int main(int argc, char** argv) {
   TestFrame frame(state, view, display, technician, clock);
 
   state.MainTitle = MainTitle();
+  GiveTitles(frame.Hooks());
   frame.NameTests();
   state.TestStatus = {0, kStatusPass, kStatusFail, kStatusNotRun, kStatusNotRun, kStatusNotRun};
   frame.TestStatusUpdate();

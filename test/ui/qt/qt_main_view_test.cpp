@@ -1,4 +1,5 @@
 #include "ui/qt/qt_main_view.h"
+#include "pv/catalogue.h"
 
 #include <QAction>
 #include <QApplication>
@@ -36,6 +37,7 @@ struct Bench {
   TestFrame frame{state, view, display, technician, clock};
 
   Bench() {
+    GiveTitles(frame.Hooks());
     frame.NameTests();
     state.MainTitle = "Veridane, v1.0 - Feb 2025 / QZ";
   }

@@ -1,0 +1,51 @@
+#include "pv/catalogue.h"
+
+#include <array>
+#include <string>
+
+#include "pv/procedures/dc_voltage.h"
+#include "pv/procedures/offset_at_zero.h"
+
+namespace veridane {
+
+namespace {
+
+constexpr std::array<CatalogueEntry, kNumberOfTests> kCatalogue = {{
+    {kTestOffsetZero, "Offset at Zero", "OffsetZero", "&Offset at Zero", "offset", &OffsetZero},
+    {kTestGain, "DC Voltage Measurement", "Gain", "&DC Voltage Measurement", "dcv", &Gain},
+    {kTestBandwidth, "Analog Bandwidth", "Bandwidth", "Analog &Bandwidth", "bandwidth", nullptr},
+    {kTestSampleRate, "Long Term Sample Rate & Delay Time", "SampleRate", "Long Term &Sample Rate && Delay Time",
+     "samplerate", nullptr},
+    {kTestTrigger, "Edge Trigger Sensitivity", "Trigger", "Edge &Trigger Sensitivity", "trigger", nullptr},
+}};
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::span<const CatalogueEntry> TestCatalogue() { return kCatalogue; }
+
+const CatalogueEntry* FindTestByRunName(std::string_view name) {
+  for (const CatalogueEntry& entry : kCatalogue)
+    if (SameIgnoringCase(entry.runName, name)) return &entry;
+  return nullptr;
+}
+
+void GiveTitles(FrameHooks& hooks) {
+  for (const CatalogueEntry& test : kCatalogue) hooks.Titles[static_cast<size_t>(test.number)] = std::string(test.title);
+}
+
+std::string RunNames() {
+  std::string names;
+  for (const CatalogueEntry& entry : kCatalogue) names += (names.empty() ? "" : ", ") + std::string(entry.runName);
+  return names;
+}
+
+}  // namespace veridane

@@ -1,0 +1,56 @@
+#include "shell/launcher.h"
+
+#include "gpib/backends/tracing_gpib.h"
+#include "platform/text8.h"
+
+namespace veridane {
+
+Launcher::Launcher(const BackendRegistry& registry, Settings& settings, Paths paths)
+    : registry_(registry), settings_(settings), paths_(std::move(paths)) {}
+
+// The program goes before the bench it talks to.
+Launcher::~Launcher() {
+  startup_.reset();
+  program_.reset();
+  tracing_.reset();
+}
+
+void Launcher::Choose(const LaunchRequest& request) {
+  request_ = request;
+  choice_ = ChooseBench(registry_, request.bench, settings_);
+}
+
+void Launcher::Open(EventLoop& loop) {
+  std::unique_ptr<OpenedBench> bench;
+  try {
+    bench = OpenBench(registry_, choice_, loop);
+  } catch (const BenchOpenError& error) {
+    throw LaunchError(error.what());
+  }
+  if (request_.rememberBench) RememberBench(settings_, choice_);
+  Adopt(std::move(bench), choice_.Simulated(), loop);
+}
+
+void Launcher::Adopt(std::unique_ptr<OpenedBench> bench, bool simulated, EventLoop& loop) {
+  bench_ = std::move(bench);
+  simulated_ = simulated;
+  loop_ = &loop;
+  if (request_.traceFile.empty()) return;
+  TracingGpib::Sink sink = TraceFileSink(request_.traceFile);
+  if (!sink) throw LaunchError("The trace file " + Text8FromUtf8(request_.traceFile) + " cannot be written.");
+  tracing_ = std::make_unique<TracingGpib>(bench_->Driver(), loop, std::move(sink));
+}
+
+Program& Launcher::Compose(Operator& person, MainView& view, ShellView& shellView, const VersionTexts& versions) {
+  Operator* helper = bench_->Helper(person, request_.help);
+  if (helper == nullptr && request_.help.help == BenchHelp::Alone)
+    throw LaunchError("The virtual technician works only on a simulated bench.");
+  Operator& op = helper != nullptr ? *helper : person;
+  Gpib488& driver = tracing_ ? *tracing_ : bench_->Driver();
+  program_ = std::make_unique<Program>(ProgramSeams{op, *loop_, settings_, paths_, driver, view,
+                                                    InstrumentDataFolderFor(*bench_, settings_, paths_), simulated_});
+  startup_ = std::make_unique<Startup>(*program_, shellView, versions);
+  return *program_;
+}
+
+}  // namespace veridane

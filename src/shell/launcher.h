@@ -1,0 +1,82 @@
+#pragma once
+// The one place a run is put together, for the window, the headless run and the end-to-end
+// tests alike: the bench chosen by its connection text and opened through the back-end
+// registry, the bus trace wrapped around its driver, the bench's help at the prompts, the
+// Program and its Startup.
+//
+//   Launcher launcher(registry, settings, paths);
+//   launcher.Choose(request);                        // simulated or not decides the clock
+//   launcher.Open(launcher.Simulated() ? virtualClock : realLoop);   // throws LaunchError
+//   Program& program = launcher.Compose(person, view, shellView, versions);
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "gpib/backends/backend_registry.h"
+#include "platform/bench_backend.h"
+#include "platform/event_loop.h"
+#include "platform/operator.h"
+#include "platform/paths.h"
+#include "platform/settings.h"
+#include "shell/bench_choice.h"
+#include "shell/program.h"
+#include "shell/shell_view.h"
+#include "shell/startup.h"
+
+namespace veridane {
+
+// A run that cannot start: the text says why (8-bit, LF line breaks).
+class LaunchError : public std::runtime_error {
+ public:
+  explicit LaunchError(const std::string& text) : std::runtime_error(text) {}
+};
+
+struct LaunchRequest {
+  std::optional<std::string> bench;  // connection text; none: the remembered bench, else "sim"
+  std::string traceFile;             // every driver call is written there; empty: no trace
+  BenchHelpOptions help;
+  bool rememberBench = false;  // keep a bench given on the command line for the next run
+};
+
+class Launcher {
+ public:
+  Launcher(const BackendRegistry& registry, Settings& settings, Paths paths);
+  ~Launcher();
+  Launcher(const Launcher&) = delete;
+  Launcher& operator=(const Launcher&) = delete;
+
+  void Choose(const LaunchRequest& request);
+  bool Simulated() const { return choice_.Simulated(); }
+  const BenchChoice& Choice() const { return choice_; }
+
+  // Opens the chosen bench on `loop` (the run's clock from then on) and starts the trace.
+  void Open(EventLoop& loop);
+  // Takes a bench opened elsewhere (the end-to-end tests keep their own hold on it).
+  void Adopt(std::unique_ptr<OpenedBench> bench, bool simulated, EventLoop& loop);
+
+  // Builds the Program and its Startup. `person` answers the prompts, through the bench's help
+  // when the request asked for it.
+  Program& Compose(Operator& person, MainView& view, ShellView& shellView, const VersionTexts& versions);
+
+  Program& program() { return *program_; }
+  Startup& startup() { return *startup_; }
+  OpenedBench& bench() { return *bench_; }
+  // What the bench's help did, empty without help.
+  std::string HelperTranscript() const { return bench_ ? bench_->HelperTranscript() : ""; }
+
+ private:
+  const BackendRegistry& registry_;
+  Settings& settings_;
+  Paths paths_;
+  LaunchRequest request_;
+  BenchChoice choice_;
+  bool simulated_ = false;
+  EventLoop* loop_ = nullptr;
+  std::unique_ptr<OpenedBench> bench_;
+  std::unique_ptr<Gpib488> tracing_;
+  std::unique_ptr<Program> program_;
+  std::unique_ptr<Startup> startup_;
+};
+
+}  // namespace veridane
