@@ -1,74 +1,22 @@
 // The program: the window, or with --headless the console run. Options are read before Qt
-// starts, so that --help works without a display.
-#include <QAction>
-#include <QApplication>
-#include <QCloseEvent>
-#include <QPushButton>
-#include <QTimer>
-#include <cstdlib>
-#include <filesystem>
-#include <functional>
+// starts, so that --help works without a display. This is the composition root: the only
+// place that knows every back end the program is built with.
+#include <QCoreApplication>
 #include <iostream>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "shell/command_line.h"
-#include "ui/qt/entry_guard.h"
-#include "ui/console/headless.h"
-#include "ui/qt/main_form.h"
-#include "ui/qt/qt_main_view.h"
-#include "ui/qt/qt_operator.h"
-#include "ui/qt/qt_shell_view.h"
-#include "shell/version.h"
-#include "platform/settings.h"
 #include "gpib/backends/backend_registry.h"
-#include "pv/catalogue.h"
+#include "platform/settings.h"
+#include "shell/command_line.h"
 #include "shell/launcher.h"
-#include "shell/paced_clock.h"
-#include "shell/program.h"
-#include "shell/startup.h"
+#include "shell/version.h"
 #include "sim/backend/sim_backend.h"
+#include "ui/console/headless.h"
+#include "ui/qt/window_run.h"
 
 namespace veridane {
 namespace {
-
-// On a simulated bench the window runs on virtual time at this fraction of real time: a full
-// rehearsal takes minutes instead of the bench's twenty, yet each wait still lasts long enough
-// to read the info window and to press Exit Test.
-constexpr double kSimulatedPace = 0.25;
-constexpr double kLongestSimulatedWait = 1.0;
-
-// Asks before the main window closes; a refused close is ignored.
-class CloseFilter : public QObject {
- public:
-  explicit CloseFilter(std::function<bool()> mayClose) : mayClose_(std::move(mayClose)) {}
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Close && !mayClose_()) {
-      event->ignore();
-      return true;
-    }
-    return QObject::eventFilter(watched, event);
-  }
-
- private:
-  std::function<bool()> mayClose_;
-};
-
-// The program's folders under the per-user data folder. $APPDATA is taken as it is (as on the
-// bench PCs, where it always exists); the XDG data folder is made when missing, as every
-// program on Linux does on a fresh account.
-Paths PlatformPaths() {
-  Paths paths;
-  const char* appData = std::getenv("APPDATA");
-  if (appData == nullptr || *appData == '\0') {
-    std::error_code ignored;
-    std::filesystem::create_directories(paths.Root(), ignored);
-  }
-  return paths;
-}
 
 // Every back end this program links, by connection text. Real adapters come first: their
 // texts ("prologix:/dev/ttyUSB0") would otherwise look like a path to a bench file.
@@ -77,124 +25,6 @@ BackendRegistry Backends() {
   RegisterHardwareSchemes(registry);
   registry.Register(sim::SimulatedBenchScheme());
   return registry;
-}
-
-int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
-  UserSettings settings;
-  const Paths paths = PlatformPaths();
-  MainForm form;
-  QtOperator technician(&form);
-  QtMainView mainView(form);
-  QtShellView shellView(form);
-  EntryGuard guard(kExitEnded);
-
-  RealEventLoop realLoop([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
-  PacedClock pacedClock(realLoop, kSimulatedPace, kLongestSimulatedWait);
-  Launcher launcher(registry, settings, paths);
-  LaunchRequest request;
-  request.bench = options.bench;
-  request.traceFile = options.traceFile;
-  request.rememberBench = true;
-  // On a simulated bench nobody can plug a real cable: the virtual technician does the
-  // physical part of every prompt (cables, hand-set instruments) before the person sees it and
-  // answers. A prompt it does not know simply goes to the person.
-  request.help.help = options.technician == "none" ? BenchHelp::None : BenchHelp::Assistant;
-  launcher.Choose(request);
-  try {
-    launcher.Open(launcher.Simulated() ? static_cast<EventLoop&>(pacedClock) : realLoop);
-  } catch (const LaunchError& error) {
-    technician.ShowMessBox(error.what(), kOkOnly + kCritical, "Bench");
-    return kExitUsage;
-  }
-
-  VersionTexts versions;
-  versions.mainTitle = MainTitle();
-  versions.moduleVersionText = ModuleVersionText();
-  Program& program = launcher.Compose(technician, mainView, shellView, versions);
-  Startup& startup = launcher.startup();
-  guard.SetShutdownHook([&] {
-    if (program.CloseFiles) program.CloseFiles();
-  });
-
-  bool ready = false;
-  if (!guard.Run([&] { ready = startup.Load(options.aboutRequested); })) return guard.ExitCode();
-  if (!ready) return kExitPassed;  // the About box was all that was asked for
-
-  // One command at a time: the menus are locked while a test runs, but a close or a second
-  // click can still arrive from inside a wait.
-  bool busy = false;
-  bool closeWanted = false;
-  std::function<void(const std::function<void()>&)> runCommand = [&](const std::function<void()>& work) {
-    if (busy || guard.Ended()) return;
-    busy = true;
-    guard.Run(work);
-    busy = false;
-    if (closeWanted && !guard.Ended()) {
-      closeWanted = false;
-      form.close();
-    }
-  };
-
-  auto connectItem = [&](std::string_view name, std::function<void()> work) {
-    QAction* item = form.Item(name);
-    if (item == nullptr) return;
-    if (!work) {
-      item->setEnabled(false);  // not part of this build yet
-      return;
-    }
-    QObject::connect(item, &QAction::triggered, &form, [&runCommand, work] { runCommand(work); });
-  };
-
-  // The menu: each item and what it runs; an item without work is not part of this build yet.
-  FrameHooks& hooks = program.frame.Hooks();
-  std::vector<std::pair<std::string_view, std::function<void()>>> menu = {
-      {"FSeq", [&] { program.frame.FullSequence(program.scope.ScopeModel); }},
-      {"SPC", hooks.SelfCal ? std::function<void()>([&] { hooks.SelfCal(); }) : nullptr},
-      {"CreateLogFile", hooks.CreateLogFile ? std::function<void()>([&] { hooks.CreateLogFile(); }) : nullptr},
-      {"AppendLogFile", nullptr},
-      {"FManual", nullptr},
-      {"ViewErrorLog", nullptr},
-      {"DisableAuto", [&] { program.frame.DisableAuto(); }},
-      {"ClearTests", [&] { program.display.ClearTests(); }},
-      {"ShowVersions", [&] { startup.ShowVersions(); }},
-      {"A", [&] { shellView.ShowAbout(); }},
-  };
-  for (const CatalogueEntry& test : TestCatalogue())
-    menu.emplace_back(test.menuItem, hooks.Tests[static_cast<size_t>(test.number)]);
-  for (auto& [name, work] : menu) connectItem(name, std::move(work));
-  QObject::connect(form.ClearTests2(), &QPushButton::clicked, &form,
-                   [&] { runCommand([&] { program.display.ClearTests(); }); });
-  // Exit Test runs inside the running test's waits: it only sets the flag.
-  QObject::connect(form.ExitTestButton(), &QPushButton::clicked, &form,
-                   [&] { guard.Run([&] { program.frame.ExitTest(); }); });
-
-  CloseFilter closeFilter([&] {
-    if (guard.Ended() || startup.Phase() == StartupPhase::Ended) return true;
-    if (busy) {
-      // Stop the running test first; the window closes once it has ended.
-      program.run.AbortFlag = true;
-      closeWanted = true;
-      return false;
-    }
-    busy = true;
-    guard.Run([&] { startup.Unload(); });
-    busy = false;
-    // The info window of the shutdown is still open, so leave the event loop explicitly.
-    QCoreApplication::exit(guard.Ended() ? guard.ExitCode() : kExitPassed);
-    return true;
-  });
-  form.installEventFilter(&closeFilter);
-
-  form.show();
-  QTimer::singleShot(0, &form, [&] {
-    runCommand([&] {
-      if (!startup.Activate()) QCoreApplication::exit(kExitPassed);  // Cancel: the unload has run
-    });
-  });
-  if (guard.Ended()) return guard.ExitCode();
-  const int code = QApplication::exec();
-  form.removeEventFilter(&closeFilter);
-  return code;
 }
 
 }  // namespace
@@ -220,14 +50,5 @@ int main(int argc, char** argv) {
     return RunHeadless(Backends(), options, settings, PlatformPaths(), std::cout, std::cerr);
   }
 
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(kShortAppName);
-
-  if (options.demoMessBox) {
-    QtOperator technician;
-    const int16_t answer = technician.ShowMessBox("Are you sure ?", kYesNo + kQuestion, "Disable Auto Mode");
-    std::cout << answer << "\n";
-    return 0;
-  }
-  return RunWindow(Backends(), options);
+  return RunWindowProgram(argc, argv, Backends(), options);
 }

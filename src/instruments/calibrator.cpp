@@ -15,8 +15,8 @@ enum class Wiring { None, TwoWire, FourWire };
 
 }  // namespace
 
-Calibrator::Calibrator(GpibBus& bus, const InstrumentRoles& roles, RunFlags flags)
-    : bus_(bus), op_(bus.op()), roles_(roles), flags_(flags) {}
+Calibrator::Calibrator(GpibBus& bus, Operator& op, const InstrumentRoles& roles, RunFlags flags)
+    : bus_(bus), op_(op), roles_(roles), flags_(flags) {}
 
 void Calibrator::SetCalibrator(float value, std::string_view function, float frequency) {
   std::string f = Trim(function);

@@ -13,7 +13,7 @@ class Operator;
 
 class Calibrator {
  public:
-  Calibrator(GpibBus& bus, const InstrumentRoles& roles, RunFlags flags);
+  Calibrator(GpibBus& bus, Operator& op, const InstrumentRoles& roles, RunFlags flags);
 
   // value in V, A or Ohm; function "[*][2|4]V", "A" or "[*][2|4]R" ("*": standby code "CC";
   // 2/4: two- or four-wire; lower-case "v", "a", "r": OK-only prompt); frequency in Hz, 0 = DC.

@@ -15,7 +15,7 @@ bool Listed(const std::string& list, const std::string& code) {
 
 }  // namespace
 
-ScannerDriver::ScannerDriver(GpibBus& bus, const InstrumentRoles& roles) : bus_(bus), roles_(roles) {}
+ScannerDriver::ScannerDriver(GpibBus& bus, Operator& op, const InstrumentRoles& roles) : bus_(bus), op_(op), roles_(roles) {}
 
 void ScannerDriver::SetRoute(std::string_view route) {
   if (roles_.ScannerDevice1 == 0) return;
@@ -31,7 +31,7 @@ void ScannerDriver::SetRoute(std::string_view route) {
   std::string name;
 
   auto unsupported = [&] {
-    bus_.op().ShowMessBox("SI 5020 Unsupported command: " + name, kCritical, "Command Error");
+    op_.ShowMessBox("SI 5020 Unsupported command: " + name, kCritical, "Command Error");
   };
 
   for (;;) {

@@ -10,10 +10,11 @@
 namespace veridane {
 
 class GpibBus;
+class Operator;
 
 class ScannerDriver {
  public:
-  ScannerDriver(GpibBus& bus, const InstrumentRoles& roles);
+  ScannerDriver(GpibBus& bus, Operator& op, const InstrumentRoles& roles);
 
   // route: comma-separated connection names from the scanner configuration, e.g. "SG,CH1";
   // a leading "-" on a name closes only its first relay. Opens every relay first, so routes
@@ -23,6 +24,7 @@ class ScannerDriver {
 
  private:
   GpibBus& bus_;
+  Operator& op_;
   const InstrumentRoles& roles_;
 };
 

@@ -32,9 +32,9 @@ bool InWindow(float level, float nominal) {
 
 }  // namespace
 
-SignalGenerator::SignalGenerator(GpibBus& bus, const InstrumentRoles& roles, RunFlags flags,
+SignalGenerator::SignalGenerator(GpibBus& bus, Operator& op, const InstrumentRoles& roles, RunFlags flags,
                                  std::filesystem::path instrumentDataFolder)
-    : bus_(bus), op_(bus.op()), roles_(roles), flags_(flags), folder_(std::move(instrumentDataFolder)) {}
+    : bus_(bus), op_(op), roles_(roles), flags_(flags), folder_(std::move(instrumentDataFolder)) {}
 
 const SGModelInfo* SignalGenerator::Model() const { return FindSGModel(roles_.SGModel); }
 

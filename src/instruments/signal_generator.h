@@ -23,7 +23,7 @@ struct SGState {
 
 class SignalGenerator {
  public:
-  SignalGenerator(GpibBus& bus, const InstrumentRoles& roles, RunFlags flags,
+  SignalGenerator(GpibBus& bus, Operator& op, const InstrumentRoles& roles, RunFlags flags,
                   std::filesystem::path instrumentDataFolder);
 
   // Fills the table from "<folder>/<SGName>.dat". On failure the technician chooses between

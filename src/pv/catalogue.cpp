@@ -42,6 +42,13 @@ void GiveTitles(FrameHooks& hooks) {
   for (const CatalogueEntry& test : kCatalogue) hooks.Titles[static_cast<size_t>(test.number)] = std::string(test.title);
 }
 
+void RegisterPvTests(PvContext& pv) {
+  FrameHooks& hooks = pv.frame.Hooks();
+  GiveTitles(hooks);
+  for (const CatalogueEntry& test : TestCatalogue())
+    if (test.entry != nullptr) hooks.Tests[static_cast<size_t>(test.number)] = [&pv, entry = test.entry] { entry(pv); };
+}
+
 std::string RunNames() {
   std::string names;
   for (const CatalogueEntry& entry : kCatalogue) names += (names.empty() ? "" : ", ") + std::string(entry.runName);

@@ -28,6 +28,10 @@ const CatalogueEntry* FindTestByRunName(std::string_view name);
 // Gives the frame the names of the tests (NameTests hands them to the run state).
 void GiveTitles(FrameHooks& hooks);
 
+// Puts the procedures into the frame's test hooks, by test number, so that the menu and the
+// Full Sequence run them. pv must live as long as the frame may run a test.
+void RegisterPvTests(PvContext& pv);
+
 // The run names of every row, separated by ", ", for messages.
 std::string RunNames();
 

@@ -37,7 +37,7 @@ std::string ChannelName(int16_t channel) {
   }
 }
 
-ScopeControl::ScopeControl(GpibBus& bus, ScopeIdentity& scope) : bus_(bus), scope_(scope) {}
+ScopeControl::ScopeControl(GpibBus& bus, Operator& op, ScopeIdentity& scope) : bus_(bus), op_(op), scope_(scope) {}
 
 void ScopeControl::IdentifyScope() {
   std::string reply = bus_.GpibQuery(scope_.ScopeDevice, "ID?");
@@ -54,8 +54,8 @@ void ScopeControl::IdentifyScope() {
     if (model.empty()) model = "This scope";
   }
   if (code == 0) {
-    bus_.op().ShowMessBox(model + " is currently NOT supported.", kCritical, "TDS");
-    bus_.op().EndProgram();
+    op_.ShowMessBox(model + " is currently NOT supported.", kCritical, "TDS");
+    op_.EndProgram();
   }
   scope_.ScopeModel = model;
   scope_.ScopeModelCode = code;
@@ -67,7 +67,7 @@ void ScopeControl::ReadFirmware() {
 }
 
 void ScopeControl::InitScope() {
-  Operator& op = bus_.op();
+  Operator& op = op_;
   op.ShowInfo("Initializing " + scope_.ScopeModel + ".");
   op.ShowInfo("+Please Wait ...");
   for (const char* command : {"FAC", "DESE 65", "*ESE 65", "*SRE 32"}) bus_.GpibWrite(scope_.ScopeDevice, command);
@@ -79,7 +79,7 @@ void ScopeControl::InitScope() {
 }
 
 void ScopeControl::ScopeReset() {
-  Operator& op = bus_.op();
+  Operator& op = op_;
   op.SetBusy(true);
   bus_.GpibWrite(scope_.ScopeDevice, "*RST");
   WaitOPC(13);
@@ -90,9 +90,9 @@ void ScopeControl::ScopeReset() {
 
 void ScopeControl::WaitOPC(int16_t timeoutCode) {
   if (timeoutCode < 0 || timeoutCode > 17) {
-    bus_.op().ShowMessBox("Timeout code:" + PlainText(static_cast<int>(timeoutCode)) + "\n\nCorrect problem and restart.",
+    op_.ShowMessBox("Timeout code:" + PlainText(static_cast<int>(timeoutCode)) + "\n\nCorrect problem and restart.",
                           kCritical, "WaitOPC Parameter mismatch");
-    bus_.op().EndProgram();
+    op_.EndProgram();
   }
   if (scope_.ScopeDevice == 0) bus_.DeviceNotConfigured();
   int16_t previous = bus_.ibask(scope_.ScopeDevice, kIbaTmo);

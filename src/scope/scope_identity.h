@@ -8,6 +8,7 @@
 namespace veridane {
 
 class GpibBus;
+class Operator;
 
 struct ScopeIdentity {
   int16_t ScopeDevice = 0;
@@ -29,7 +30,7 @@ std::string ChannelName(int16_t channel);
 
 class ScopeControl {
  public:
-  ScopeControl(GpibBus& bus, ScopeIdentity& scope);
+  ScopeControl(GpibBus& bus, Operator& op, ScopeIdentity& scope);
 
   // Reads the model from the "ID?" reply; an unsupported or unreadable model ends the program.
   void IdentifyScope();
@@ -42,6 +43,7 @@ class ScopeControl {
 
  private:
   GpibBus& bus_;
+  Operator& op_;
   ScopeIdentity& scope_;
 };
 

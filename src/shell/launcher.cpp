@@ -1,9 +1,22 @@
 #include "shell/launcher.h"
 
+#include <cstdlib>
+#include <filesystem>
+
 #include "gpib/backends/tracing_gpib.h"
 #include "platform/text8.h"
 
 namespace veridane {
+
+Paths PlatformPaths() {
+  Paths paths;
+  const char* appData = std::getenv("APPDATA");
+  if (appData == nullptr || *appData == '\0') {
+    std::error_code ignored;
+    std::filesystem::create_directories(paths.Root(), ignored);
+  }
+  return paths;
+}
 
 Launcher::Launcher(const BackendRegistry& registry, Settings& settings, Paths paths)
     : registry_(registry), settings_(settings), paths_(std::move(paths)) {}

@@ -32,6 +32,11 @@ class LaunchError : public std::runtime_error {
   explicit LaunchError(const std::string& text) : std::runtime_error(text) {}
 };
 
+// The program's folders under the per-user data folder: $APPDATA is taken as it is (as on the
+// bench PCs, where it always exists); the XDG data folder is made when missing, as every
+// program on Linux does on a fresh account.
+Paths PlatformPaths();
+
 struct LaunchRequest {
   std::optional<std::string> bench;  // connection text; none: the remembered bench, else "sim"
   std::string traceFile;             // every driver call is written there; empty: no trace

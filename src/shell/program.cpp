@@ -1,5 +1,7 @@
 #include "shell/program.h"
 
+#include "pv/catalogue.h"
+
 namespace veridane {
 
 namespace {
@@ -22,11 +24,11 @@ Program::Program(const ProgramSeams& seams)
       markedView(seams.view, std::string(kSimulatedCaptionMark)),
       view(seams.simulated ? static_cast<MainView&>(markedView) : seams.view),
       bus(seams.driver, seams.op, seams.loop),
-      scopeControl(bus, scope),
+      scopeControl(bus, op, scope),
       detector(bus, roles, instrumentDataFolder),
-      sg(bus, roles, RunFlags{run.AutoMode, run.AbortFlag}, instrumentDataFolder),
-      calibrator(bus, roles, RunFlags{run.AutoMode, run.AbortFlag}),
-      scanners(bus, roles),
+      sg(bus, op, roles, RunFlags{run.AutoMode, run.AbortFlag}, instrumentDataFolder),
+      calibrator(bus, op, roles, RunFlags{run.AutoMode, run.AbortFlag}),
+      scanners(bus, op, roles),
       display(view, run, op, loop),
       frame(run, view, display, op, loop),
       pv{bus, scope, scopeControl, roles, calibrator, scanners, sg, run, frame, display, op, loop} {

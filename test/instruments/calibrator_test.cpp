@@ -10,7 +10,7 @@ constexpr int kCal = 5;
 class CalibratorTest : public DriverBench {
  protected:
   Calibrator& cal() {
-    if (!cal_) cal_ = std::make_unique<Calibrator>(bus, roles, flags);
+    if (!cal_) cal_ = std::make_unique<Calibrator>(bus, op, roles, flags);
     return *cal_;
   }
   void Present() {

@@ -19,7 +19,7 @@ class CompDataTest : public DriverBench {
     roles.SGDevice = Device(10);
     roles.SGModel = model;
     roles.SGName = std::move(name);
-    sg = std::make_unique<SignalGenerator>(bus, roles, flags, folder.path());
+    sg = std::make_unique<SignalGenerator>(bus, op, roles, flags, folder.path());
     autoMode = -1;
   }
   TempFolder folder;

@@ -17,7 +17,7 @@ class ScannerTest : public DriverBench {
   }
   std::vector<std::string> Route(const char* route) {
     ClearTraffic();
-    ScannerDriver(bus, roles).SetRoute(route);
+    ScannerDriver(bus, op, roles).SetRoute(route);
     return Traffic();
   }
   using Lines = std::vector<std::string>;
@@ -77,7 +77,7 @@ TEST_F(ScannerTest, LoneSI5010TakesOnlyResets) {
   op.Expect("SI 5020 Unsupported command: SG", 16, "Command Error", kOk);
   EXPECT_TRUE(Route("SG,CH1").empty());
   ClearTraffic();
-  ScannerDriver(bus, roles).ScannerReset();
+  ScannerDriver(bus, op, roles).ScannerReset();
   EXPECT_EQ(Traffic(), (Lines{"16:INIT"}));
   EXPECT_EQ(LocalCalls(), (std::vector<int>{16}));
 }
@@ -86,7 +86,7 @@ TEST_F(ScannerTest, NoScannerNoTrafficNoMessage) {
   roles.ScannerConfig = "SG:A1;";
   EXPECT_TRUE(Route("SG,CH1").empty());
   EXPECT_TRUE(Route("").empty());
-  ScannerDriver(bus, roles).ScannerReset();
+  ScannerDriver(bus, op, roles).ScannerReset();
   EXPECT_TRUE(Traffic().empty());
   EXPECT_TRUE(op.Prompts().empty());
 }

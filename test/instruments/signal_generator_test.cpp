@@ -18,7 +18,7 @@ class SignalGeneratorTest : public DriverBench {
     roles.SGName = std::move(name);
   }
   SignalGenerator& sg() {
-    if (!sg_) sg_ = std::make_unique<SignalGenerator>(bus, roles, flags, folder.path());
+    if (!sg_) sg_ = std::make_unique<SignalGenerator>(bus, op, roles, flags, folder.path());
     return *sg_;
   }
 

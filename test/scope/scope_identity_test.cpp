@@ -33,7 +33,7 @@ class ScopeTest : public ::testing::Test {
   VirtualClock clock;
   GpibBus bus{gpib, op, clock};
   ScopeIdentity scope;
-  ScopeControl control{bus, scope};
+  ScopeControl control{bus, op, scope};
 };
 
 TEST_F(ScopeTest, TDS340AIsModelFourWithItsOwnLogFolder) {

@@ -124,12 +124,12 @@ class PvBench : public ::testing::Test {
   ResultDisplay display{view, state, technician, clock};
   TestFrame frame{state, view, display, technician, clock};
   ScopeIdentity scope;
-  ScopeControl scopeControl{bus, scope};
+  ScopeControl scopeControl{bus, technician, scope};
   InstrumentRoles roles;
   RunFlags flags{state.AutoMode, state.AbortFlag};
-  Calibrator calibrator{bus, roles, flags};
-  ScannerDriver scanners{bus, roles};
-  SignalGenerator generator{bus, roles, flags, ""};
+  Calibrator calibrator{bus, technician, roles, flags};
+  ScannerDriver scanners{bus, technician, roles};
+  SignalGenerator generator{bus, technician, roles, flags, ""};
   PvContext pv{bus, scope, scopeControl, roles, calibrator, scanners, generator,
                state, frame, display, technician, clock};
 };

@@ -1,6 +1,6 @@
 // One wrapper per driver call: make the call, then copy the driver's status, so that callers
 // test the program's copies and never a driver return value.
-#include "gpib/bus/gpib_bus.h"
+#include "gpib/driver/gpib_driver.h"
 
 namespace veridane {
 
@@ -20,9 +20,9 @@ void StatusVars::CopyFrom(const GpibStatus& driverStatus) {
   ibcnt = Low16(driverStatus.ibcntl);
 }
 
-GpibBus::GpibBus(Gpib488& driver, Operator& op, EventLoop& loop) : driver_(driver), op_(op), loop_(loop) {}
+GpibDriver::GpibDriver(Gpib488& driver) : driver_(driver) {}
 
-bool GpibBus::EnsureRegistered() {
+bool GpibDriver::EnsureRegistered() {
   if (registered_) return true;
   int result = driver_.RegisterGlobals();
   if (result == 1) {
@@ -44,21 +44,21 @@ bool GpibBus::EnsureRegistered() {
   return false;
 }
 
-void GpibBus::CopyStatus() { status.CopyFrom(driver_.Status()); }
+void GpibDriver::CopyStatus() { status.CopyFrom(driver_.Status()); }
 
-void GpibBus::SendIFC(int16_t board) {
+void GpibDriver::SendIFC(int16_t board) {
   if (!EnsureRegistered()) return;
   driver_.SendIFC(board);
   CopyStatus();
 }
 
-void GpibBus::ibsre(int16_t board, int16_t value) {
+void GpibDriver::ibsre(int16_t board, int16_t value) {
   if (!EnsureRegistered()) return;
   driver_.ibsre(board, value);
   CopyStatus();
 }
 
-void GpibBus::FindLstn(int16_t board, const std::vector<int16_t>& addresses, std::vector<int16_t>& results,
+void GpibDriver::FindLstn(int16_t board, const std::vector<int16_t>& addresses, std::vector<int16_t>& results,
                        int16_t limit) {
   if (!EnsureRegistered()) return;
   if (limit > 0 && results.size() < static_cast<size_t>(limit)) results.resize(limit, 0);
@@ -66,26 +66,26 @@ void GpibBus::FindLstn(int16_t board, const std::vector<int16_t>& addresses, std
   CopyStatus();
 }
 
-int16_t GpibBus::ibdev(int16_t board, int16_t pad, int16_t sad, int16_t tmo, int16_t eot, int16_t eos) {
+int16_t GpibDriver::ibdev(int16_t board, int16_t pad, int16_t sad, int16_t tmo, int16_t eot, int16_t eos) {
   if (!EnsureRegistered()) return -1;
   int handle = driver_.ibdev(board, pad, sad, tmo, eot, eos);
   CopyStatus();
   return Low16(handle);
 }
 
-void GpibBus::ibpad(int16_t handle, int16_t pad) {
+void GpibDriver::ibpad(int16_t handle, int16_t pad) {
   if (!EnsureRegistered()) return;
   driver_.ibpad(handle, pad);
   CopyStatus();
 }
 
-void GpibBus::ibclr(int16_t handle) {
+void GpibDriver::ibclr(int16_t handle) {
   if (!EnsureRegistered()) return;
   driver_.ibclr(handle);
   CopyStatus();
 }
 
-int16_t GpibBus::ibrsp(int16_t handle) {
+int16_t GpibDriver::ibrsp(int16_t handle) {
   if (!EnsureRegistered()) return 0;
   uint8_t statusByte = 0;
   driver_.ibrsp(handle, statusByte);
@@ -93,25 +93,25 @@ int16_t GpibBus::ibrsp(int16_t handle) {
   return statusByte;
 }
 
-void GpibBus::ibwrt(int16_t handle, std::string_view text) {
+void GpibDriver::ibwrt(int16_t handle, std::string_view text) {
   if (!EnsureRegistered()) return;
   driver_.ibwrt(handle, text);
   CopyStatus();
 }
 
-void GpibBus::ibrd(int16_t handle, std::string& buffer) {
+void GpibDriver::ibrd(int16_t handle, std::string& buffer) {
   if (!EnsureRegistered()) return;
   driver_.ibrd(handle, buffer);
   CopyStatus();
 }
 
-void GpibBus::ibtmo(int16_t handle, int16_t code) {
+void GpibDriver::ibtmo(int16_t handle, int16_t code) {
   if (!EnsureRegistered()) return;
   driver_.ibtmo(handle, code);
   CopyStatus();
 }
 
-int16_t GpibBus::ibask(int16_t handle, int16_t option) {
+int16_t GpibDriver::ibask(int16_t handle, int16_t option) {
   if (!EnsureRegistered()) return 0;
   int value = 0;
   driver_.ibask(handle, option, value);
@@ -119,31 +119,31 @@ int16_t GpibBus::ibask(int16_t handle, int16_t option) {
   return Low16(value);
 }
 
-void GpibBus::ibwait(int16_t handle, int16_t mask) {
+void GpibDriver::ibwait(int16_t handle, int16_t mask) {
   if (!EnsureRegistered()) return;
   driver_.ibwait(handle, static_cast<uint16_t>(mask));
   CopyStatus();
 }
 
-void GpibBus::ibloc(int16_t handle) {
+void GpibDriver::ibloc(int16_t handle) {
   if (!EnsureRegistered()) return;
   driver_.ibloc(handle);
   CopyStatus();
 }
 
-void GpibBus::ibwrtf(int16_t handle, const std::string& path) {
+void GpibDriver::ibwrtf(int16_t handle, const std::string& path) {
   if (!EnsureRegistered()) return;
   driver_.ibwrtf(handle, path);
   CopyStatus();
 }
 
-void GpibBus::ibrdf(int16_t handle, const std::string& path) {
+void GpibDriver::ibrdf(int16_t handle, const std::string& path) {
   if (!EnsureRegistered()) return;
   driver_.ibrdf(handle, path);
   CopyStatus();
 }
 
-void GpibBus::DevClear(int16_t board, int16_t address) {
+void GpibDriver::DevClear(int16_t board, int16_t address) {
   if (!EnsureRegistered()) return;
   driver_.DevClear(board, address);
   CopyStatus();

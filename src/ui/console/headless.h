@@ -9,18 +9,12 @@
 
 #include "gpib/backends/backend_registry.h"
 #include "shell/command_line.h"
+#include "shell/exit_codes.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
 
 namespace veridane {
 
-enum HeadlessExit : int {
-  kExitPassed = 0,   // every test run passed
-  kExitFailed = 1,   // a test failed
-  kExitAborted = 2,  // the technician stopped the run before every test had a result
-  kExitEnded = 3,    // the program ended on a fatal message
-  kExitUsage = 4,    // the command line, or a file it names, is wrong
-};
 
 // What --run names: test numbers 1 to 5 in the given order, or the Full Sequence.
 struct RunPlan {

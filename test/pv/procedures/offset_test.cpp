@@ -2,6 +2,8 @@
 // and the ways it ends.
 #include <gtest/gtest.h>
 
+#include "pv/catalogue.h"
+
 #include <algorithm>
 #include <string>
 #include <vector>

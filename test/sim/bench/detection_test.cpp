@@ -122,10 +122,10 @@ TEST(AutoPath, ProgramDriversDeliverCompensatedLevelsAtTheRoutedInput) {
   InstrumentDetector(bus, roles, bench->InstrumentDataFolder()).DetectAll();
   int16_t autoMode = -1;
   bool abort = false;
-  SignalGenerator generator(bus, roles, RunFlags{autoMode, abort}, bench->InstrumentDataFolder());
+  SignalGenerator generator(bus, technician, roles, RunFlags{autoMode, abort}, bench->InstrumentDataFolder());
   generator.LoadCompData();
   ASSERT_EQ(autoMode, -1);
-  ScannerDriver scanners(bus, roles);
+  ScannerDriver scanners(bus, technician, roles);
   generator.SGReset();
 
   scanners.SetRoute("SG,CH2");

@@ -29,8 +29,8 @@ class DriverPromptsTest : public ::testing::Test {
         technician_(*bench_, options),
         bus_(bench_->Bus(), technician_, clock_),
         flags_{autoMode_, abortFlag_},
-        calibrator_(bus_, roles_, flags_),
-        generator_(bus_, roles_, flags_, bench_->InstrumentDataFolder()) {
+        calibrator_(bus_, technician_, roles_, flags_),
+        generator_(bus_, technician_, roles_, flags_, bench_->InstrumentDataFolder()) {
     state_.TestNames = {"", "Offset at Zero", "DC Voltage Measurement", "Analog Bandwidth",
                         "Long Term Sample Rate & Delay Time", "Edge Trigger Sensitivity"};
   }
