@@ -223,7 +223,7 @@ void PrologixAdapter::ibloc(int ud) {
 
 void PrologixAdapter::ibrsp(int ud, uint8_t& statusByte) {
   Handle* handle = Find(ud);
-  if (!handle || !Settle()) return;
+  if (!handle) return;
   bool linkFailed = false;
   double seconds = TimeoutOf(*handle);
   int adapterMs = static_cast<int>(std::clamp(seconds * 1000, 1.0, 3000.0));

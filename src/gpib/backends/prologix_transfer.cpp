@@ -96,7 +96,7 @@ std::optional<std::string> PrologixAdapter::ReadLine(double seconds, bool& linkF
 }
 
 std::optional<int> PrologixAdapter::Poll(const Address& address, int timeoutMs, double hostSeconds, bool& linkFailed) {
-  if (!SelectReadTimeout(timeoutMs)) {
+  if (!Settle() || !SelectReadTimeout(timeoutMs)) {
     linkFailed = true;
     return std::nullopt;
   }
