@@ -7,6 +7,8 @@
 #include <fstream>
 
 #include "adapter_bench.h"
+#include "gpib/gpib_bus.h"
+#include "test/support/scripted_operator.h"
 
 namespace veridane::testing {
 namespace {
@@ -186,6 +188,29 @@ TEST(PrologixFiles, ReadToAndWriteFromFiles) {
   b.adapter->ibrdf(ud, (file / "no" / "folder").string());
   EXPECT_EQ(b.Err(), kEfso);
   EXPECT_EQ(b.Read(ud), "KEPT\n") << "a file error leaves the answer to be read";
+}
+
+}  // namespace
+}  // namespace veridane::testing
+
+namespace veridane::testing {
+namespace {
+
+TEST(PrologixBus, TheBusLayerFindsAndQueriesADeviceThroughTheAdapter) {
+  AdapterBench b;
+  b.link->At(7).answers.push_back(Part{"ID TEK/TDS 340,CF:91.1CT FV:v1.00\n"});
+  b.link->At(7).answers.push_back(Part{"4.0E-3\n"});
+  ScriptedOperator technician;
+  VirtualClock clock;
+  GpibBus bus(*b.adapter, technician, clock);
+  bus.GpibInit(1);
+  EXPECT_EQ(bus.listeners.found[0], 1);
+  EXPECT_EQ(bus.listeners.found[1], 7);
+  int16_t scope = bus.FindDevice("ID?", "TDS 340");
+  ASSERT_NE(scope, 0);
+  EXPECT_EQ(bus.GpibQuery(scope, "CH1:SCA?"), "4.0E-3");
+  EXPECT_TRUE(technician.Prompts().empty());
+  EXPECT_EQ(b.link->At(7).received, (Lines{"ID?", "CH1:SCA?"}));
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // Loading a board library: finding the file, its functions in either flavour, and the board's
 // device file, with a message that tells the technician what to do when one is missing.
 #include <dlfcn.h>
-#include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +8,7 @@
 #include <cstring>
 
 #include "gpib/backends/board_library.h"
+#include "gpib/backends/device_access.h"
 
 namespace veridane {
 
@@ -82,16 +82,14 @@ std::string Missing(const BoardFunctions& f) {
   return missing;
 }
 
-std::string GroupOf(const struct stat& info) {
-  const group* g = ::getgrgid(info.st_gid);
-  return g ? g->gr_name : std::string();
-}
-
 // Empty when linux-gpib can use its board's device file.
 std::string CheckDeviceFile(const std::string& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return BoardDeviceMessage(path, errno, {});
-  if (::access(path.c_str(), R_OK | W_OK) != 0) return BoardDeviceMessage(path, errno, GroupOf(info));
+  if (::access(path.c_str(), R_OK | W_OK) != 0) {
+    int code = errno;
+    return BoardDeviceMessage(path, code, GroupOwning(path));
+  }
   return {};
 }
 
@@ -110,11 +108,8 @@ std::string BoardDeviceMessage(const std::string& devicePath, int error, const s
              ". Load the linux-gpib kernel module for the board and configure it (gpib_config), or check the board "
              "number of the bench (gpib:N).";
     case EACCES:
-    case EPERM: {
-      std::string g = group.empty() ? "gpib" : group;
-      return "No permission to use the GPIB board " + devicePath + ". Add your user to the group \"" + g +
-             "\" (sudo usermod -aG " + g + " $USER), then log out and in again.";
-    }
+    case EPERM:
+      return PermissionMessage("GPIB board", devicePath, group, "gpib");
     default:
       return "The GPIB board " + devicePath + " cannot be used: " + std::strerror(error) + ".";
   }

@@ -28,7 +28,8 @@
 // - FindLstn probes every address in the list with a serial poll under a short timeout; an
 //   address that answers with a status byte has a device. The controller is address 0.
 // - The adapter cannot see a missing listener on a write (no ENOL) nor a missing device on a
-//   clear; those succeed as on a bus without handshake errors.
+//   clear; those succeed as on a bus without handshake errors. An end-of-string mode given to
+//   ibdev is not used: reads end at END (the program opens every handle without one).
 // - A broken link (port unplugged, connection closed) ends any call with ERR, iberr EDVR;
 //   LinkError() tells why.
 #include <map>

@@ -1,15 +1,14 @@
 #include "gpib/backends/serial_transport.h"
 
 #include <fcntl.h>
-#include <grp.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
+#include "gpib/backends/device_access.h"
 #include "gpib/backends/fd_transport.h"
 
 namespace veridane {
@@ -28,13 +27,6 @@ class SerialTransport : public FdTransport {
   int fd_;
 };
 
-std::string GroupOf(const std::string& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return {};
-  const group* g = ::getgrgid(info.st_gid);
-  return g ? g->gr_name : std::to_string(info.st_gid);
-}
-
 }  // namespace
 
 std::string SerialOpenMessage(const std::string& path, int error, const std::string& group) {
@@ -45,11 +37,8 @@ std::string SerialOpenMessage(const std::string& path, int error, const std::str
       return "There is no serial port " + path +
              ". Plug in the GPIB adapter and check its name (ls /dev/ttyUSB* /dev/ttyACM*).";
     case EACCES:
-    case EPERM: {
-      std::string g = group.empty() ? "dialout" : group;
-      return "No permission to use the serial port " + path + ". Add your user to the group \"" + g +
-             "\" (sudo usermod -aG " + g + " $USER), then log out and in again.";
-    }
+    case EPERM:
+      return PermissionMessage("serial port", path, group, "dialout");
     case EBUSY:
     case EWOULDBLOCK:
       return "The serial port " + path + " is in use by another program. Close it and try again.";
@@ -62,7 +51,7 @@ std::unique_ptr<ByteTransport> OpenSerialTransport(const std::string& path, std:
   int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     int code = errno;
-    error = SerialOpenMessage(path, code, GroupOf(path));
+    error = SerialOpenMessage(path, code, GroupOwning(path));
     return nullptr;
   }
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -81,7 +70,9 @@ std::unique_ptr<ByteTransport> OpenSerialTransport(const std::string& path, std:
   ::cfmakeraw(&tio);
   tio.c_cflag |= CLOCAL | CREAD;
   tio.c_cflag &= ~static_cast<tcflag_t>(CRTSCTS);
-  tio.c_cc[VMIN] = 0;
+  // VMIN 1: with O_NONBLOCK an empty port answers EAGAIN, so that a read of 0 bytes means
+  // only that the port hung up (adapter unplugged). VMIN 0 would make both look the same.
+  tio.c_cc[VMIN] = 1;
   tio.c_cc[VTIME] = 0;
   ::cfsetispeed(&tio, B115200);
   ::cfsetospeed(&tio, B115200);
