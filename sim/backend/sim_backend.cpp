@@ -72,7 +72,7 @@ BenchScheme SimulatedBenchScheme() {
   scheme.name = "sim";
   scheme.simulated = true;
   scheme.matches = [](std::string_view text) { return !BenchName(text).empty(); };
-  scheme.open = [](std::string_view text, EventLoop& loop) -> std::unique_ptr<OpenedBench> {
+  scheme.open = [](std::string_view text, EventLoop& loop, const Settings&) -> std::unique_ptr<OpenedBench> {
     const std::string shown = "\"" + Text8FromUtf8(text) + "\"";
     try {
       return std::make_unique<SimulatedBench>(Bench::Open(BenchName(text), loop));

@@ -14,6 +14,7 @@
 #include "platform/event_loop.h"
 #include "platform/gpib488.h"
 #include "platform/operator.h"
+#include "platform/settings.h"
 
 namespace veridane {
 
@@ -52,6 +53,9 @@ class OpenedBench {
   virtual Operator* Helper(Operator& /*person*/, const BenchHelpOptions& /*options*/) { return nullptr; }
   // What the helper did, for the end of a headless run (8-bit text, LF line ends).
   virtual std::string HelperTranscript() const { return {}; }
+  // A problem found while opening that the technician must read before start-up (e.g. what to
+  // install); start-up then meets the bench as it is and reports its own GPIB error.
+  virtual std::string Notice() const { return {}; }
 };
 
 struct BenchScheme {
@@ -60,7 +64,7 @@ struct BenchScheme {
   // True when a connection text belongs to this scheme.
   std::function<bool(std::string_view text)> matches;
   // Opens the bench; throws BenchOpenError. Empty: known, but not available in this build.
-  std::function<std::unique_ptr<OpenedBench>(std::string_view text, EventLoop& loop)> open;
+  std::function<std::unique_ptr<OpenedBench>(std::string_view text, EventLoop& loop, const Settings& settings)> open;
   // A line for the "Unknown bench" message, e.g. the names of the shipped benches.
   std::string hint;
 };

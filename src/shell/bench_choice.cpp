@@ -28,7 +28,8 @@ void RememberBench(Settings& settings, const BenchChoice& choice) {
   if (!choice.fromSetting) settings.Save("Veridane", "Settings", "Bench", choice.text);
 }
 
-std::unique_ptr<OpenedBench> OpenBench(const BackendRegistry& registry, const BenchChoice& choice, EventLoop& loop) {
+std::unique_ptr<OpenedBench> OpenBench(const BackendRegistry& registry, const BenchChoice& choice, EventLoop& loop,
+                                       const Settings& settings) {
   const std::string shown = "\"" + Text8FromUtf8(choice.text) + "\"";
   if (choice.scheme == nullptr) {
     const std::string hints = registry.Hints();
@@ -43,7 +44,7 @@ std::unique_ptr<OpenedBench> OpenBench(const BackendRegistry& registry, const Be
                          Remembered(choice));
   }
   try {
-    return choice.scheme->open(choice.text, loop);
+    return choice.scheme->open(choice.text, loop, settings);
   } catch (const BenchOpenError& error) {
     throw BenchOpenError(error.what() + Remembered(choice));
   }

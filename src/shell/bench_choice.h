@@ -36,7 +36,8 @@ void RememberBench(Settings& settings, const BenchChoice& choice);
 
 // Opens the chosen bench. A text no back end knows, a back end this build lacks, or a bench
 // that cannot be opened throws BenchOpenError with the whole text for the technician.
-std::unique_ptr<OpenedBench> OpenBench(const BackendRegistry& registry, const BenchChoice& choice, EventLoop& loop);
+std::unique_ptr<OpenedBench> OpenBench(const BackendRegistry& registry, const BenchChoice& choice, EventLoop& loop,
+                                       const Settings& settings);
 
 // Where "SI5020.cfg" and "<generator name>.dat" are read: the bench's own folder when it has
 // one (a simulated bench), else the "InstrumentData" setting (default: the real data folder +

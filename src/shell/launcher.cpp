@@ -36,7 +36,7 @@ void Launcher::Choose(const LaunchRequest& request) {
 void Launcher::Open(EventLoop& loop) {
   std::unique_ptr<OpenedBench> bench;
   try {
-    bench = OpenBench(registry_, choice_, loop);
+    bench = OpenBench(registry_, choice_, loop, settings_);
   } catch (const BenchOpenError& error) {
     throw LaunchError(error.what());
   }
@@ -59,6 +59,8 @@ Program& Launcher::Compose(Operator& person, MainView& view, ShellView& shellVie
   if (helper == nullptr && request_.help.help == BenchHelp::Alone)
     throw LaunchError("The virtual technician works only on a simulated bench.");
   Operator& op = helper != nullptr ? *helper : person;
+  const std::string notice = bench_->Notice();
+  if (!notice.empty()) op.ShowMessBox(notice, kOkOnly + kExclamation, "Bench");
   Gpib488& driver = tracing_ ? *tracing_ : bench_->Driver();
   program_ = std::make_unique<Program>(ProgramSeams{op, *loop_, settings_, paths_, driver, view,
                                                     InstrumentDataFolderFor(*bench_, settings_, paths_), simulated_});

@@ -14,8 +14,9 @@ namespace {
 // The text of the BenchOpenError that opening `text` throws, or "" when it opens.
 std::string OpenError(const BackendRegistry& registry, const BenchChoice& choice) {
   VirtualClock clock;
+  MemorySettings settings;
   try {
-    OpenBench(registry, choice, clock);
+    OpenBench(registry, choice, clock, settings);
   } catch (const BenchOpenError& error) {
     return error.what();
   }
@@ -81,14 +82,14 @@ TEST(BenchChoice, CommandLineWinsThenTheRememberedChoiceThenSim) {
 TEST(BenchChoice, OpensShippedAndFileBenches) {
   const BackendRegistry registry = TestBackends();
   VirtualClock clock;
-  auto bench = OpenBench(registry, Given(registry, "sim"), clock);
+  auto bench = OpenBench(registry, Given(registry, "sim"), clock, MemorySettings());
   ASSERT_NE(bench, nullptr);
   EXPECT_TRUE(std::filesystem::exists(bench->InstrumentDataFolder()));
 
   ScratchFolder folder("benchfile");
   const std::string path = (folder.Path() / "mine.toml").string();
   std::ofstream(path) << "[scope]\nmodel = \"TDS 380\"\n";
-  auto fromFile = OpenBench(registry, Given(registry, path), clock);
+  auto fromFile = OpenBench(registry, Given(registry, path), clock, MemorySettings());
   ASSERT_NE(fromFile, nullptr);
   // The scope answers on the bus the file describes.
   std::vector<int16_t> listeners(31, 0);
@@ -97,7 +98,11 @@ TEST(BenchChoice, OpensShippedAndFileBenches) {
 }
 
 TEST(BenchChoice, BenchesThisBuildCannotOpenAreRefusedClearly) {
-  const BackendRegistry registry = TestBackends();
+  BackendRegistry registry;
+  BenchScheme known;
+  known.name = "gpib";
+  known.matches = [](std::string_view text) { return text.starts_with("ni:"); };
+  registry.Register(known);
   for (bool remembered : {false, true}) {
     BenchChoice choice = Given(registry, "ni:0");
     choice.fromSetting = remembered;
@@ -125,6 +130,8 @@ TEST(BenchChoice, BadBenchesNameTheFileAndTheProblem) {
       {"sim:no-such-bench", "no such bench"},
       {"nonsense", "Unknown bench \"nonsense\""},
       {"nonsense", "Shipped benches: "},
+      {"gpib:99", "gpib:99"},
+      {"prologix-tcp:", "names no adapter"},
   };
   for (const Case& c : cases) EXPECT_NE(OpenError(registry, Given(registry, c.text)).find(c.shows), std::string::npos) << c.text;
 }
@@ -135,7 +142,7 @@ TEST(BenchChoice, InstrumentDataFolder) {
   MemorySettings settings;
   const Paths paths("/data/root", /*simulated=*/true);
 
-  auto bench = OpenBench(registry, Given(registry, "sim"), clock);
+  auto bench = OpenBench(registry, Given(registry, "sim"), clock, settings);
   EXPECT_EQ(InstrumentDataFolderFor(*bench, settings, paths), bench->InstrumentDataFolder());
 
   // A real bench brings no folder of its own: the setting, else the real data folder.

@@ -23,9 +23,9 @@ class BackendRegistry {
   std::vector<BenchScheme> schemes_;
 };
 
-// The real GPIB adapters by connection text: "gpib:N" (board N; "ni:N" and "linux-gpib:N" are
-// the same), "prologix:DEVICE", "prologix-tcp:HOST[:PORT]", "ar488:DEVICE". Until a back end
-// for one is linked it is known but not available.
+// The real GPIB adapters by connection text: "gpib:N" (board N through the linux-gpib or
+// NI-488.2 library, or the one named by the setting "GpibLibrary"; "ni:N" is the same),
+// "prologix:DEVICE", "prologix-tcp:HOST[:PORT]", "ar488:DEVICE".
 void RegisterHardwareSchemes(BackendRegistry& registry);
 
 }  // namespace veridane

@@ -135,12 +135,18 @@ TEST(Headless, WrongRequestsAreRefusedBeforeTheBusIsTouched) {
   }
 }
 
-TEST(Headless, BenchesThisBuildCannotOpenAreRefusedAsUsage) {
+TEST(Headless, RealBoardWithoutItsLibrarySaysWhatIsMissingThenFailsAsTheProgramDoes) {
   ScratchFolder root("headless-hardware");
-  HeadlessResult hardware = RunHeadlessWith({"--headless", "--bench", "ni:0", "--run", "offset"}, root);
-  EXPECT_EQ(hardware.code, kExitUsage);
-  EXPECT_NE(hardware.messages.find("Real GPIB hardware is not available in this build."), std::string::npos);
-  EXPECT_FALSE(std::filesystem::exists(root.Path() / "Veridane"));
+  MemorySettings settings;
+  settings.Save("Veridane", "Settings", "GpibLibrary", (root.Path() / "no-libgpib.so").string());
+  HeadlessResult board = RunHeadlessWith({"--headless", "--bench", "gpib:0", "--run", "offset"}, root, &settings);
+  EXPECT_EQ(board.code, kExitEnded) << board.messages;
+  EXPECT_NE(board.messages.find("no-libgpib.so"), std::string::npos) << board.messages;
+  EXPECT_NE(board.messages.find("INITIALIZATION ERROR 7"), std::string::npos) << board.messages;
+
+  // A connection text that names nothing usable is a usage error.
+  HeadlessResult bad = RunHeadlessWith({"--headless", "--bench", "prologix-tcp:", "--run", "offset"}, root);
+  EXPECT_EQ(bad.code, kExitUsage) << bad.messages;
 }
 
 TEST(Headless, TraceFileHoldsTheBusTraffic) {

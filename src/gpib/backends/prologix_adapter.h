@@ -1,0 +1,156 @@
+#pragma once
+// A GPIB controller reached through a Prologix-compatible adapter (Prologix GPIB-USB and
+// GPIB-ETHERNET, the AR488 family), presented with the driver semantics of a board: handles,
+// ibsta/iberr/ibcntl, TIMO when nobody answers in time.
+//
+// How the "++" protocol is used:
+// - Start(): "++ver" must answer (asked twice: an AR488 on an Arduino restarts when its port
+//   opens and misses the first one); then "++mode 1" (controller), "++auto 0" (we read only
+//   when the program reads), "++eoi 1", "++eos 3" (the program's bytes go out as they are,
+//   nothing appended), "++eot_enable 1" and "++eot_char 4".
+// - Writes: "++addr PAD [SAD]" when the address changes, then the data with CR, LF, ESC and
+//   "+" escaped by ESC, ended by an unescaped LF; EOI goes with the last byte as the handle's
+//   EOI mode says ("++eoi 0" only for a handle opened without it).
+// - Reads: "++read eoi". The adapter appends the end character (4) only when the device
+//   asserted EOI, so a message ending in it is a message with END. An end character that is
+//   followed by more bytes was data. The adapter's own read timeout ("++read_tmo_ms") tops out
+//   at 3 s and only bounds the silence between two bytes, so the host keeps the handle's
+//   overall timeout: when the adapter gives up early it is asked again until that timeout is
+//   spent, then the read ends with ERR|TIMO, iberr EABO. After a read the host gave up on, the
+//   adapter may still be talking: the next command waits until it must have finished and
+//   drops what it said.
+// - A message is read completely; a read with a shorter buffer takes what fits, without END,
+//   and the rest is kept for the next reads from that address. A write or a clear to that
+//   address drops what was left, as the device itself would.
+// - ibclr "++clr", ibloc "++loc", SendIFC "++ifc", ibrsp "++spoll PAD [SAD]" (decimal status
+//   byte on a line); ibsre "++ren" on an AR488, nothing on a Prologix, which holds REN itself
+//   in controller mode.
+// - FindLstn probes every address in the list with a serial poll under a short timeout; an
+//   address that answers with a status byte has a device. The controller is address 0.
+// - The adapter cannot see a missing listener on a write (no ENOL) nor a missing device on a
+//   clear; those succeed as on a bus without handshake errors. An end-of-string mode given to
+//   ibdev is not used: reads end at END (the program opens every handle without one).
+// - A broken link (port unplugged, connection closed) ends any call with ERR, iberr EDVR;
+//   LinkError() tells why.
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "gpib/backends/byte_transport.h"
+#include "platform/gpib488.h"
+
+namespace veridane {
+
+enum class AdapterDialect { kPrologix, kAr488 };
+
+struct PrologixOptions {
+  AdapterDialect dialect = AdapterDialect::kPrologix;
+  // Extra time granted to the link before silence is taken for the adapter having given up.
+  double linkMarginSeconds = 0.2;
+  // How long each address may take to answer the serial poll of FindLstn.
+  int probeTimeoutMs = 100;
+  // How long Start() waits for each "++ver" answer.
+  double startSeconds = 2.5;
+};
+
+// The ESC-escaping of data bytes for the adapter (CR, LF, ESC and '+' get an ESC before them).
+std::string EscapeForAdapter(std::string_view data);
+
+class PrologixAdapter : public Gpib488 {
+ public:
+  static constexpr char kEndChar = 4;
+
+  explicit PrologixAdapter(std::unique_ptr<ByteTransport> transport, PrologixOptions options = {});
+
+  // Brings the adapter into the mode every call relies on. False, with a message for the
+  // technician in `error`, when it does not answer as a Prologix-compatible adapter.
+  bool Start(std::string& error);
+  // The adapter's answer to "++ver".
+  const std::string& Version() const { return version_; }
+  const std::string& LinkError() const { return linkError_; }
+
+  // --- Gpib488 ---
+  GpibStatus Status() const override { return status_; }
+  void SendIFC(int board) override;
+  void ibsre(int board, int value) override;
+  void FindLstn(int board, const std::vector<int16_t>& addresses, std::vector<int16_t>& results, int limit) override;
+  int ibdev(int board, int pad, int sad, int tmo, int eot, int eos) override;
+  void ibpad(int ud, int pad) override;
+  void ibclr(int ud) override;
+  void ibrsp(int ud, uint8_t& statusByte) override;
+  void ibwrt(int ud, std::string_view data) override;
+  void ibrd(int ud, std::string& buffer) override;
+  void ibtmo(int ud, int code) override;
+  void ibask(int ud, int option, int& value) override;
+  void ibwait(int ud, int mask) override;
+  void ibloc(int ud) override;
+  void ibwrtf(int ud, const std::string& path) override;
+  void ibrdf(int ud, const std::string& path) override;
+  void DevClear(int board, int address) override;
+
+ private:
+  struct Handle {
+    int pad = 1;
+    int sad = 0;  // 0 none, else 0x60..0x7E
+    int tmo = 11;
+    bool eot = true;
+  };
+  struct Address {
+    int pad = -1;
+    int sad = 0;
+    bool operator==(const Address&) const = default;
+    int Key() const { return pad * 256 + sad; }
+  };
+  // One message as the adapter delivered it.
+  struct Message {
+    std::string data;
+    bool end = false;
+    bool timedOut = false;
+    bool linkFailed = false;
+  };
+
+  Handle* Find(int ud);
+  bool CheckBoard(int board);
+  void Ok(int32_t bits = 0, int32_t count = 0);
+  void Fail(int iberr, int32_t bits = 0);
+  void LinkFailed();
+  double Now() { return transport_->Now(); }
+
+  // Protocol steps; false when the link failed (status already set).
+  bool Send(std::string_view bytes);
+  bool Command(const std::string& command);
+  bool SelectAddress(const Address& address);
+  bool SelectEoi(bool eoi);
+  bool SelectReadTimeout(int milliseconds);
+  // Lets an adapter that may still be talking from an abandoned read finish, and drops
+  // whatever arrived unasked.
+  bool Settle();
+  // The next line (CR/LF removed) within `seconds`; nullopt on silence or a broken link.
+  std::optional<std::string> ReadLine(double seconds, bool& linkFailed);
+  // One message by "++read eoi", asked again while the adapter gives up before the timeout.
+  Message ReadMessage(double timeoutSeconds);
+  // The message of the handle's device.
+  Message Fetch(const Handle& handle);
+  // Serial poll; nullopt when the device did not answer within the timeout.
+  std::optional<int> Poll(const Address& address, int timeoutMs, double hostSeconds, bool& linkFailed);
+  double TimeoutOf(const Handle& handle) const;
+
+  std::unique_ptr<ByteTransport> transport_;
+  PrologixOptions options_;
+  GpibStatus status_;
+  std::map<int, Handle> handles_;
+  int nextHandle_ = 1;
+  std::map<int, std::string> unread_;  // rest of a message read completely, by Address::Key()
+  std::string inbox_;             // bytes received and not yet consumed
+  Address address_;               // what the adapter is addressed to; pad -1 unknown
+  int eoi_ = -1;                  // last "++eoi" sent; -1 unknown
+  int readTmoMs_ = -1;            // last "++read_tmo_ms" sent; -1 unknown
+  double settleUntil_ = 0;
+  std::string version_;
+  std::string linkError_;
+};
+
+}  // namespace veridane

@@ -1,0 +1,115 @@
+#include "test/support/scripted_adapter.h"
+
+#include <algorithm>
+#include <sstream>
+
+namespace veridane::testing {
+
+namespace {
+constexpr char kEsc = 27;
+}
+
+int ScriptedAdapter::Count(const std::string& line) const {
+  return static_cast<int>(std::count(lines_.begin(), lines_.end(), line));
+}
+
+bool ScriptedAdapter::Write(std::string_view bytes) {
+  if (broken_) return false;
+  partial_.append(bytes);
+  // Split at unescaped line ends; an ESC takes the next byte as data.
+  std::string line;
+  bool command = partial_.rfind("++", 0) == 0;
+  size_t consumed = 0;
+  for (size_t i = 0; i < partial_.size(); ++i) {
+    char c = partial_[i];
+    if (c == kEsc && i + 1 < partial_.size()) {
+      line += partial_[++i];
+    } else if (c == '\n' || c == '\r') {
+      if (!line.empty() || !command) Line(line, command);
+      line.clear();
+      consumed = i + 1;
+      command = partial_.compare(consumed, 2, "++") == 0;
+    } else {
+      line += c;
+    }
+  }
+  partial_.erase(0, consumed);
+  return true;
+}
+
+void ScriptedAdapter::Line(const std::string& line, bool command) {
+  lines_.push_back(line);
+  if (command) {
+    Command(line.substr(2));
+    return;
+  }
+  ScriptedDevice& device = devices_[addr_];
+  device.received.push_back(line);
+  lastMessageAt_[addr_] = now_;
+}
+
+void ScriptedAdapter::Command(const std::string& command) {
+  std::istringstream in(command);
+  std::string name;
+  in >> name;
+  if (name == "ver") {
+    if (ignoreVersion_ > 0) {
+      --ignoreVersion_;
+      return;
+    }
+    Emit(now_ + 0.01, "Prologix GPIB-USB Controller version 6.101\r\n");
+  } else if (name == "addr") {
+    in >> addr_;
+  } else if (name == "read_tmo_ms") {
+    in >> readTmoMs_;
+  } else if (name == "eot_char") {
+    int c = 0;
+    in >> c;
+    endChar_ = static_cast<char>(c);
+  } else if (name == "eot_enable") {
+    int on = 0;
+    in >> on;
+    endEnabled_ = on != 0;
+  } else if (name == "spoll") {
+    int pad = addr_;
+    in >> pad;
+    auto it = devices_.find(pad);
+    if (it != devices_.end() && it->second.pollByte) Emit(now_ + 0.002, std::to_string(*it->second.pollByte) + "\r\n");
+  } else if (name == "read") {
+    auto it = devices_.find(addr_);
+    if (it == devices_.end() || it->second.answers.empty()) return;
+    ScriptedDevice::Part& part = it->second.answers.front();
+    double readyAt = lastMessageAt_[addr_] + part.delay;
+    double start = std::max(now_, readyAt);
+    if (start - now_ > readTmoMs_ / 1000.0) return;  // the adapter gives up in silence
+    std::string bytes = part.bytes;
+    if (part.eoi && endEnabled_) bytes += endChar_;
+    // The next part's delay counts from the moment this one went out.
+    lastMessageAt_[addr_] = start;
+    it->second.answers.pop_front();
+    Emit(start + 0.001, bytes);
+  }
+}
+
+bool ScriptedAdapter::Read(std::string& into, double seconds) {
+  if (broken_) return false;
+  std::sort(output_.begin(), output_.end(), [](const Output& a, const Output& b) { return a.time < b.time; });
+  if (!output_.empty() && output_.front().time > now_ && output_.front().time <= now_ + seconds) {
+    now_ = output_.front().time;
+  }
+  // One chunk per read, as a read of the port returns what one transfer brought.
+  if (!output_.empty() && output_.front().time <= now_) {
+    into += output_.front().bytes;
+    output_.erase(output_.begin());
+    return true;
+  }
+  now_ += std::max(seconds, 0.0);
+  return true;
+}
+
+void ScriptedAdapter::Discard() {
+  output_.erase(std::remove_if(output_.begin(), output_.end(), [this](const Output& o) { return o.time <= now_; }),
+                output_.end());
+}
+
+}  // namespace veridane::testing
