@@ -11,6 +11,7 @@ widgets_dir=$(find /usr/include -maxdepth 3 -type d -path '*qt6/QtWidgets' 2>/de
 # The layer of a folder under src/ (first path element, pv/procedures and pv/frame apart).
 layer() {
   case "$1" in
+    platform_qt*) echo 1 ;;
     platform*) echo 0 ;;
     report*|gpib/driver*) echo 1 ;;
     gpib*) echo 2 ;;

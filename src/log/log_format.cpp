@@ -1,0 +1,91 @@
+#include "log/log_format.h"
+
+#include <charconv>
+
+#include "platform/numbers.h"
+#include "platform/text8.h"
+#include "platform/text8_file.h"
+#include "report/format.h"
+
+namespace veridane {
+
+namespace {
+constexpr size_t kFirstLineLength = 72;
+constexpr size_t kBlankFieldLength = 62;
+
+std::string OrBlankField(const std::string& text) { return text.empty() ? std::string(kBlankFieldLength, '_') : text; }
+}  // namespace
+
+std::vector<std::string> LogHeaderLines(std::string_view scopeModel, const CreateLogEntries& entries,
+                                        const LogStamp& stamp) {
+  std::string first = "Performance Verification of " + std::string(scopeModel) + ", " +
+                      (entries.idMode ? "ID: " : "S/N: ");
+  if (!entries.serial.empty())
+    first += UpperCase1252(entries.serial);
+  else if (first.size() < kFirstLineLength)
+    first.append(kFirstLineLength - first.size(), '_');
+  return {first,
+          "",
+          "Date & Time: " + Trim(stamp.date) + ", " + stamp.time.substr(0, 5),
+          "",
+          "Operator: " + OrBlankField(entries.operatorName),
+          "",
+          "Comments: " + OrBlankField(entries.comments),
+          ""};
+}
+
+std::string StatusFileText(const std::array<int16_t, kNumberOfTests + 1>& testStatus) {
+  std::string text;
+  for (int n = 1; n <= kNumberOfTests; ++n) text += PlainText(static_cast<int>(testStatus[static_cast<size_t>(n)])) + " ";
+  return text;
+}
+
+bool ParseStatusFile(std::string_view text, std::array<int16_t, kNumberOfTests + 1>& testStatus) {
+  std::array<int16_t, kNumberOfTests + 1> read{};
+  size_t pos = 0;
+  for (int n = 1; n <= kNumberOfTests; ++n) {
+    pos = text.find_first_not_of(" ,\t\r\n", pos);
+    if (pos == std::string_view::npos) return false;
+    size_t end = text.find_first_of(" ,\t\r\n", pos);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view word = text.substr(pos, end - pos);
+    int value = 0;
+    auto [ptr, ec] = std::from_chars(word.data(), word.data() + word.size(), value);
+    // A damaged file must not put a status into the list that no test can have.
+    if (ec != std::errc() || ptr != word.data() + word.size() || value < -1 || value > 1) return false;
+    read[static_cast<size_t>(n)] = static_cast<int16_t>(value);
+    pos = end;
+  }
+  for (int n = 1; n <= kNumberOfTests; ++n) testStatus[static_cast<size_t>(n)] = read[static_cast<size_t>(n)];
+  return true;
+}
+
+std::string TranscriptFromLog(std::string_view content) {
+  std::string text;
+  bool first = true;
+  for (const std::string& line : SplitText8Lines(content)) {
+    if (!first) text += "\r\n";
+    first = false;
+    text += ExpandLine(line);
+  }
+  return text;
+}
+
+std::string UpperCase1252(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) {
+    auto b = static_cast<unsigned char>(c);
+    if (b >= 'a' && b <= 'z')
+      b = static_cast<unsigned char>(b - 0x20);
+    else if (b >= 0xE0 && b <= 0xFE && b != 0xF7)
+      b = static_cast<unsigned char>(b - 0x20);
+    else if (b == 0x9A || b == 0x9C || b == 0x9E)
+      b = static_cast<unsigned char>(b - 0x10);
+    else if (b == 0xFF)
+      b = 0x9F;
+    c = static_cast<char>(b);
+  }
+  return upper;
+}
+
+}  // namespace veridane

@@ -1,0 +1,182 @@
+#include "platform/text8_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <utility>
+
+namespace veridane {
+
+namespace {
+
+std::string SystemError(const std::string& path, int error) { return path + ": " + std::strerror(error); }
+
+// write() may take fewer bytes than asked (a signal, a nearly full disk); keep going until all
+// are written or the system says why not.
+bool WriteAll(int fd, std::string_view bytes, int& error) {
+  while (!bytes.empty()) {
+    ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      error = errno;
+      return false;
+    }
+    if (written == 0) {
+      error = ENOSPC;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<size_t>(written));
+  }
+  return true;
+}
+
+int CloseDescriptor(int fd) {
+  // After a failed close the descriptor is gone all the same; retrying could close another's.
+  return ::close(fd) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
+Text8File::~Text8File() { Close(); }
+
+Text8File::Text8File(Text8File&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)), error_(std::move(other.error_)) {}
+
+Text8File& Text8File::operator=(Text8File&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = std::exchange(other.fd_, -1);
+    path_ = std::move(other.path_);
+    error_ = std::move(other.error_);
+  }
+  return *this;
+}
+
+bool Text8File::Fail(const std::string& what) {
+  error_ = what;
+  return false;
+}
+
+bool Text8File::Open(const std::string& path, Mode mode) {
+  Close();
+  path_ = path;
+  error_.clear();
+  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == Mode::Create ? O_TRUNC : O_APPEND);
+  int fd;
+  do {
+    fd = ::open(path.c_str(), flags, 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return Fail(SystemError(path, errno));
+  fd_ = fd;
+  return true;
+}
+
+bool Text8File::Write(std::string_view text) {
+  if (fd_ < 0) return Fail(path_.empty() ? "no file is open" : path_ + ": the file is not open");
+  int error = 0;
+  if (!WriteAll(fd_, text, error)) return Fail(SystemError(path_, error));
+  error_.clear();
+  return true;
+}
+
+bool Text8File::WriteLine(std::string_view text) {
+  // One write for text and line end, so a killed program never leaves a line without its end
+  // followed by the next line's text.
+  std::string line;
+  line.reserve(text.size() + 2);
+  line.append(text);
+  line.append("\r\n");
+  return Write(line);
+}
+
+bool Text8File::Close() {
+  if (fd_ < 0) return error_.empty();
+  int fd = std::exchange(fd_, -1);
+  int syncError = ::fsync(fd) == 0 ? 0 : errno;
+  int closeError = CloseDescriptor(fd);
+  // Devices and pipes cannot be synced; what matters is that files on a disk are.
+  if (syncError == EINVAL || syncError == EROFS) syncError = 0;
+  if (syncError != 0) return Fail(SystemError(path_, syncError));
+  if (closeError != 0) return Fail(SystemError(path_, closeError));
+  return true;
+}
+
+bool ReadText8File(const std::string& path, std::string& content, std::string& error, size_t maxBytes) {
+  content.clear();
+  error.clear();
+  FILE* file = std::fopen(path.c_str(), "rbe");
+  if (file == nullptr) {
+    error = SystemError(path, errno);
+    return false;
+  }
+  char buffer[65536];
+  bool ok = true;
+  for (;;) {
+    size_t got = std::fread(buffer, 1, sizeof buffer, file);
+    if (got > 0) {
+      if (content.size() + got > maxBytes) {
+        error = path + ": the file is too large";
+        ok = false;
+        break;
+      }
+      content.append(buffer, got);
+    }
+    if (got < sizeof buffer) {
+      if (std::ferror(file)) {
+        error = SystemError(path, errno != 0 ? errno : EIO);
+        ok = false;
+      }
+      break;
+    }
+  }
+  std::fclose(file);
+  if (!ok) content.clear();
+  return ok;
+}
+
+std::vector<std::string> SplitText8Lines(std::string_view content) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < content.size()) {
+    size_t end = content.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) {
+      lines.emplace_back(content.substr(start));
+      break;
+    }
+    lines.emplace_back(content.substr(start, end - start));
+    start = end + (content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n' ? 2 : 1);
+  }
+  return lines;
+}
+
+bool ReplaceText8File(const std::string& path, std::string_view content, std::string& error) {
+  error.clear();
+  std::string temporary = path + ".new";
+  Text8File file;
+  if (!file.Open(temporary, Text8File::Mode::Create) || !file.Write(content) || !file.Close()) {
+    error = file.Error();
+    ::unlink(temporary.c_str());
+    return false;
+  }
+  if (::rename(temporary.c_str(), path.c_str()) != 0) {
+    error = SystemError(path, errno);
+    ::unlink(temporary.c_str());
+    return false;
+  }
+  // The rename itself is on the disk only once the folder is synced.
+  std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  if (folder.empty()) folder = ".";
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+  return true;
+}
+
+}  // namespace veridane

@@ -1,0 +1,140 @@
+#include "platform_qt/qt_printer.h"
+
+#include <QColor>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QString>
+
+#include "platform/text8.h"
+
+namespace veridane {
+
+namespace {
+
+QString Q(std::string_view text8) { return QString::fromStdString(Utf8FromText8(text8)); }
+std::string Text8(const QString& text) { return Text8FromUtf8(text.toStdString()); }
+
+QFont FontOf(const PrinterFont& font) {
+  QFont qfont(QString::fromStdString(Utf8FromText8(font.name)));
+  // "Courier New" is rarely installed on Linux; the hint keeps the substitute fixed-pitch, so
+  // the result tables keep their columns.
+  qfont.setStyleHint(QFont::TypeWriter);
+  qfont.setFixedPitch(true);
+  qfont.setPointSizeF(font.size > 0 ? font.size : 10);
+  qfont.setBold(font.bold);
+  qfont.setItalic(font.italic);
+  qfont.setUnderline(font.underline);
+  return qfont;
+}
+
+}  // namespace
+
+QtPrinter::QtPrinter() = default;
+
+QtPrinter::~QtPrinter() { Abandon(); }
+
+bool QtPrinter::Fail(std::string what) {
+  error_ = std::move(what);
+  return false;
+}
+
+void QtPrinter::Abandon() {
+  if (painter_ && painter_->isActive()) {
+    printer_->abort();
+    painter_->end();
+  }
+  painter_.reset();
+  printer_.reset();
+}
+
+bool QtPrinter::SetTarget(const PrintTarget& target) {
+  error_.clear();
+  if (target.pdfFile.empty() && !target.printerName.empty() &&
+      !QPrinterInfo::availablePrinterNames().contains(Q(target.printerName)))
+    return Fail("There is no printer " + target.printerName + ".");
+  target_ = target;
+  return true;
+}
+
+bool QtPrinter::BeginDocument() {
+  if (painter_) return true;
+  error_.clear();
+  printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  printer_->setFullPage(true);
+  if (!target_.pdfFile.empty()) {
+    printer_->setOutputFormat(QPrinter::PdfFormat);
+    printer_->setOutputFileName(QString::fromStdString(target_.pdfFile));
+  } else {
+    std::string name = target_.printerName.empty() ? DefaultPrinterName() : target_.printerName;
+    if (name.empty()) {
+      printer_.reset();
+      return Fail("No printer is installed.");
+    }
+    printer_->setOutputFormat(QPrinter::NativeFormat);
+    printer_->setPrinterName(Q(name));
+  }
+  painter_ = std::make_unique<QPainter>();
+  if (!painter_->begin(printer_.get())) {
+    std::string device = DeviceName();
+    painter_.reset();
+    printer_.reset();
+    return Fail("Printing to " + device + " could not start.");
+  }
+  return true;
+}
+
+bool QtPrinter::Print(std::string_view text) {
+  if (!BeginDocument()) return false;
+  QFont font = FontOf(font_);
+  painter_->setFont(font);
+  painter_->setPen(QColor::fromRgb(static_cast<QRgb>(color_ | 0xFF000000u)));
+  QFontMetricsF metrics(font, printer_.get());
+  double pixelsPerMm = printer_->resolution() / 25.4;
+  QString qtext = Q(text);
+  // The position is the text's top-left corner, while Qt draws from the baseline.
+  painter_->drawText(QPointF(x_ * pixelsPerMm, y_ * pixelsPerMm + metrics.ascent()), qtext);
+  x_ += metrics.horizontalAdvance(qtext) / pixelsPerMm;
+  if (printer_->printerState() == QPrinter::Error) {
+    Abandon();
+    return Fail("Printing to " + DeviceName() + " failed.");
+  }
+  return true;
+}
+
+bool QtPrinter::NewPage() {
+  if (!BeginDocument()) return false;
+  if (!printer_->newPage()) {
+    Abandon();
+    return Fail("Printing to " + DeviceName() + " failed at a new page.");
+  }
+  return true;
+}
+
+bool QtPrinter::EndDoc() {
+  if (!painter_) return true;  // no document was started
+  std::string device = DeviceName();
+  bool ended = painter_->end();
+  bool failed = !ended || printer_->printerState() == QPrinter::Error;
+  painter_.reset();
+  printer_.reset();
+  if (failed) return Fail("The document could not be sent to " + device + ".");
+  return true;
+}
+
+std::string QtPrinter::DeviceName() const {
+  if (!target_.pdfFile.empty()) return Text8FromUtf8(target_.pdfFile);
+  return target_.printerName.empty() ? DefaultPrinterName() : target_.printerName;
+}
+
+std::string QtPrinter::DefaultPrinterName() const { return Text8(QPrinterInfo::defaultPrinterName()); }
+
+std::vector<std::string> QtPrinter::PrinterNames() const {
+  std::vector<std::string> names;
+  for (const QString& name : QPrinterInfo::availablePrinterNames()) names.push_back(Text8(name));
+  return names;
+}
+
+}  // namespace veridane

@@ -1,0 +1,39 @@
+#pragma once
+// The platform's file, folder and print dialogs as Qt windows, and the desktop's "open with".
+#include <optional>
+#include <string>
+
+#include "platform/file_dialogs.h"
+#include "platform/printer.h"
+
+class QWidget;
+
+namespace veridane {
+
+// "Log Files (*.log)|*.log|All Files (*.*)|*.*" in Qt's form: "Log Files (*.log);;All Files (*)".
+std::string QtFilterText(std::string_view filter);
+
+class QtFileDialogs : public FileDialogs {
+ public:
+  explicit QtFileDialogs(QWidget* parent = nullptr) : parent_(parent) {}
+  std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
+  std::optional<std::string> SaveFile(const FileDialogRequest& request) override;
+  std::optional<std::string> ChooseFolder(const FileDialogRequest& request) override;
+  bool OpenWithDesktop(const std::string& fileOrUrl) override;
+
+ private:
+  QWidget* parent_;
+};
+
+// The print dialog: printer (or PDF file) and copies. The chosen printer is used for this
+// print only; the system's default printer is never changed.
+class QtPrintDialog : public PrintDialog {
+ public:
+  explicit QtPrintDialog(QWidget* parent = nullptr) : parent_(parent) {}
+  std::optional<PrintChoice> ChoosePrinter(Printer& printer) override;
+
+ private:
+  QWidget* parent_;
+};
+
+}  // namespace veridane
