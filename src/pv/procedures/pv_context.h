@@ -42,7 +42,7 @@ void ScopeWrite(PvContext& pv, std::string_view command);
 // larger, can be recognised before the value is narrowed to single precision.
 double ReadMeasurement(PvContext& pv);
 
-// Puts the procedures into the frame's test hooks, by test number, so that the menu and the
+// Puts the procedures and the self calibration into the frame's hooks, so that the menu and the
 // Full Sequence run them. pv must live as long as the frame may run a test.
 void RegisterPvTests(PvContext& pv);
 

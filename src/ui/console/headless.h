@@ -21,14 +21,17 @@ enum HeadlessExit : int {
   kExitUsage = 4,    // the command line, or a file it names, is wrong
 };
 
-// What --run names: test numbers 1 to 5 in the given order, or the Full Sequence.
+// In a run plan: the self calibration (SPC), which is no numbered test.
+inline constexpr int kRunSelfCal = 0;
+
+// What --run names: test numbers 1 to 5 (or kRunSelfCal) in the given order, or the Full Sequence.
 struct RunPlan {
   bool fullSequence = false;
   std::vector<int> tests;
   std::string error;  // empty when the text was understood
 };
 
-// "offset", "dcv", "bandwidth", "samplerate", "trigger" (any case, separated by commas), or
+// "selfcal", "offset", "dcv", "bandwidth", "samplerate", "trigger" (any case, separated by commas), or
 // "full" alone.
 RunPlan ParseRunPlan(std::string_view text);
 
