@@ -132,6 +132,33 @@ TEST(BandwidthByHand, TheTechniciansKnobIsCorrectedUntilTheScopeAgrees) {
   ExpectCleanTranscript(run);
 }
 
+// Exit Test while the closed loop settles on channel 2: the loop lets go, channel 1's rows stay,
+// the stop is announced and nothing is recorded.
+TEST(BandwidthExitTest, DuringTheClosedLoopOnChannel2) {
+  E2eRun run("default");
+  ASSERT_TRUE(run.Start());
+  bool pressed = false;
+  run.OnTrace("<- CH2:SCA .01", [&] {
+    run.OnTrace("<- TRIG:MAI SETL", [&] {
+      run.clock.ScheduleAfter(1, [&] {
+        run.PressExitTest();
+        pressed = true;
+      });
+    });
+  });
+  run.RunTest(3);
+
+  ASSERT_TRUE(pressed);
+  const ResultTable table = FindResultTable(run.DisplayText(), kBandwidthTitle);
+  EXPECT_EQ(table.channel1.size(), 9u);
+  EXPECT_EQ(table.channel2.size(), 2u);
+  EXPECT_EQ(table.after, (std::vector<std::string>{"", "TEST SEQUENCE TERMINATED BY OPERATOR."}));
+  EXPECT_EQ(run.Status(3), 0);
+  const std::vector<sim::TranscriptEntry> end = run.PromptsCaptioned("Analog Bandwidth / End of Test");
+  ASSERT_EQ(end.size(), 1u);
+  EXPECT_EQ(end[0].text, "Test Sequence Terminated by Operator.");
+}
+
 TEST(SelfCalFirst, FullSequenceOpensWithTheSelfCalibration) {
   E2eRun run("default");
   ASSERT_TRUE(run.Start());
