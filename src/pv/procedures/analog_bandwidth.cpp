@@ -62,6 +62,16 @@ constexpr double kNoMeasurement = 1000;
 
 float Amplitude(double raw) { return std::isfinite(raw) && std::fabs(raw) <= kNoMeasurement ? static_cast<float>(raw) : 0.0f; }
 
+// Sixteen acquisitions averaged for the reading, then back to sampling.
+float AveragedAmplitude(PvContext& pv, float settleSeconds, std::string_view sampleCommand) {
+  ScopeWrite(pv, "ACQ:MOD AVE;NUMAV 16");
+  pv.bus.Wait(settleSeconds);
+  const float amplitude = Amplitude(ReadMeasurement(pv));
+  ScopeWrite(pv, sampleCommand);
+  pv.bus.Wait(1);
+  return amplitude;
+}
+
 // The dB column; without a positive pair of amplitudes there is no ratio to show.
 std::string DecibelText(float measured, float reference) {
   if (!(measured > 0 && reference > 0)) return "  ---";
@@ -171,11 +181,7 @@ void Bandwidth(PvContext& pv) {
         SetSignal(pv, pv.scope.ScopeDevice, kReferenceMHz, 10, amplitude, 3);
       if (state.AbortFlag) break;
 
-      ScopeWrite(pv, "ACQ:MOD AVE;NUMAV 16");
-      pv.bus.Wait(3);
-      const float reference = Amplitude(ReadMeasurement(pv));
-      ScopeWrite(pv, "ACQ:MOD SAM");
-      pv.bus.Wait(1);
+      const float reference = AveragedAmplitude(pv, 3, "ACQ:MOD SAM");
 
       ScopeWrite(pv, "HOR:MAI:SEC " + std::string(model->timebase));
       if (lowest) {
@@ -190,11 +196,7 @@ void Bandwidth(PvContext& pv) {
       SetSignal(pv, pv.scope.ScopeDevice, frequency, 3, 0, 0);
       if (state.AbortFlag) break;
 
-      ScopeWrite(pv, "ACQ:MOD AVE;NUMAV 16");
-      pv.bus.Wait(2);
-      const float measured = Amplitude(ReadMeasurement(pv));
-      ScopeWrite(pv, "ACQ:MOD SAMP");
-      pv.bus.Wait(1);
+      const float measured = AveragedAmplitude(pv, 2, "ACQ:MOD SAMP");
 
       int16_t stepFailed = 0;
       std::string row = BandwidthRow(n, scale, reference, measured, frequency, stepFailed);

@@ -1,7 +1,9 @@
 #include "pv/procedures/set_signal.h"
 
 #include <cmath>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/numbers.h"
 #include "report/format.h"
@@ -12,6 +14,8 @@ namespace {
 
 // The scope answers 9.9E37 for a reading it could not make; anything this large is no reading.
 constexpr double kNoReading = 1E15;
+
+struct Quantity;
 
 // A pass number past the "Unable set" question: the next pass measures before correcting.
 constexpr int kPassAfterLargeError = 7;
@@ -37,9 +41,7 @@ class SignalLoop {
   void Abort() { pv_.state.AbortFlag = true; }
   void EndLiveReading();
   std::string Subject() const { return hand_ ? std::string("signal") : pv_.roles.SGName + " output"; }
-  int16_t AdjustStyle() const { return hand_ ? kYesNoCancel + kCritical : kOkCancel + kCritical; }
-  std::string TryAgain() const { return hand_ ? "\n\nTry again ?" : ""; }
-  int16_t UnableQuestion(std::string_view quantity, float tolerance);
+  void Regulate(const Quantity& q, float& measured);
 
   PvContext& pv_;
   const int16_t handle_;
@@ -108,33 +110,40 @@ void SignalLoop::EndLiveReading() {
   live_ = false;
 }
 
-int16_t SignalLoop::UnableQuestion(std::string_view quantity, float tolerance) {
-  return pv_.op.ShowMessBox("Unable set the " + pv_.roles.SGName + " " + std::string(quantity) + " to within" +
-                                FormatDigits(tolerance, 103) + "%.\n\nDo you wish to try again ?",
-                            kYesNo + kCritical, std::string(quantity == "frequency" ? "Frequency" : "Amplitude") + " Error");
-}
+// What differs between the frequency and the amplitude loop.
+struct Quantity {
+  std::string_view name;           // "frequency", "amplitude"
+  std::string_view caption;        // of the knob and "Unable set" prompts
+  std::string_view immediateType;  // the scope's immediate measurement
+  float wanted = 0;
+  float tolerance = 0;  // %
+  std::function<float()> read;
+  std::function<bool(float error)> asksLarge;
+  std::string_view largeCaption;
+  std::string_view largeText;
+  std::function<std::string()> knobText;
+  std::vector<std::string> liveCommands;  // the reading the technician watches on the display
+  std::function<void(float setting)> setGenerator;
+};
 
-void SignalLoop::RegulateFrequency(float FT) {
-  Write("MEASU:IMM:TYP FREQ");
-  float setting = F_;
+void SignalLoop::Regulate(const Quantity& q, float& measured) {
+  Write("MEASU:IMM:TYP " + std::string(q.immediateType));
+  float setting = q.wanted;
   int pass = 0;
   // Exit Test pressed during a settling wait also ends the loop.
   while (!pv_.state.AbortFlag) {
     ++pass;
     if (pass >= 2) {
       Settle();
-      frequency_ = ReadFrequency();
+      measured = q.read();
       Write("ACQ:MODE SAM");
       pv_.bus.Wait(1);
     }
-    const float error = ErrorPercent(frequency_, F_);
-    if (error <= FT) break;
+    const float error = ErrorPercent(measured, q.wanted);
+    if (error <= q.tolerance) break;
 
-    if (error > 25 && !hand_) {
-      int16_t answer = pv_.op.ShowMessBox(
-          "The frequency error is greater than 25% !\nThe cause is probably an incorrect setup. \n\nDo you wish to continue ?",
-          kYesNo + kCritical, "Large Frequency Error");
-      if (answer == kNo) {
+    if (q.asksLarge(error)) {
+      if (pv_.op.ShowMessBox(q.largeText, kYesNo + kCritical, q.largeCaption) == kNo) {
         Abort();
         break;
       }
@@ -142,15 +151,13 @@ void SignalLoop::RegulateFrequency(float FT) {
     }
 
     if (hand_ || !generator_) {
-      std::string text = "The frequency is out of limit!\n" + std::string(F_ > frequency_ ? "In" : "De") + "crease the " +
-                         Subject() + " frequency to " + FormatValue(F_ * 1000000.0f, ";Hz", 103) + "." + TryAgain();
+      const std::string text = q.knobText() + (hand_ ? "\n\nTry again ?" : "");
       if (!live_) {
-        Write("MEASU:MEAS1:TYPE FREQ;SOU " + source_ + ";STATE ON");
-        Write("MEASU:MEAS2:STATE OFF");
-        Write("ACQ:MODE AVE;NUMAV 2");
+        for (const std::string& command : q.liveCommands) Write(command);
         live_ = true;
       }
-      int16_t answer = pv_.op.ShowMessBox(text, AdjustStyle(), "Frequency Error");
+      const int16_t answer =
+          pv_.op.ShowMessBox(text, hand_ ? kYesNoCancel + kCritical : kOkCancel + kCritical, q.caption);
       if (answer == kCancel) {
         Abort();
         break;
@@ -161,7 +168,9 @@ void SignalLoop::RegulateFrequency(float FT) {
     }
 
     if (pass == kQuestionPass) {
-      if (UnableQuestion("frequency", FT) == kNo) {
+      const std::string question = "Unable set the " + pv_.roles.SGName + " " + std::string(q.name) + " to within" +
+                                   FormatDigits(q.tolerance, 103) + "%.\n\nDo you wish to try again ?";
+      if (pv_.op.ShowMessBox(question, kYesNo + kCritical, q.caption) == kNo) {
         Abort();
         break;
       }
@@ -170,78 +179,57 @@ void SignalLoop::RegulateFrequency(float FT) {
       pass = 1;  // measure again before correcting
       continue;
     }
-    if (frequency_ > 0) {
-      setting = F_ * setting / frequency_;
-      pv_.generator.SetSG(setting, 0);
+    if (measured > 0) {
+      setting = q.wanted * setting / measured;
+      q.setGenerator(setting);
     }
   }
   EndLiveReading();
 }
 
+void SignalLoop::RegulateFrequency(float FT) {
+  Quantity q;
+  q.name = "frequency";
+  q.caption = "Frequency Error";
+  q.immediateType = "FREQ";
+  q.wanted = F_;
+  q.tolerance = FT;
+  q.read = [this] { return ReadFrequency(); };
+  q.asksLarge = [this](float error) { return error > 25 && !hand_; };
+  q.largeCaption = "Large Frequency Error";
+  q.largeText =
+      "The frequency error is greater than 25% !\nThe cause is probably an incorrect setup. \n\nDo you wish to continue ?";
+  q.knobText = [this] {
+    return "The frequency is out of limit!\n" + std::string(F_ > frequency_ ? "In" : "De") + "crease the " + Subject() +
+           " frequency to " + FormatValue(F_ * 1000000.0f, ";Hz", 103) + ".";
+  };
+  q.liveCommands = {"MEASU:MEAS1:TYPE FREQ;SOU " + source_ + ";STATE ON", "MEASU:MEAS2:STATE OFF", "ACQ:MODE AVE;NUMAV 2"};
+  q.setGenerator = [this](float setting) { pv_.generator.SetSG(setting, 0); };
+  Regulate(q, frequency_);
+}
+
 void SignalLoop::RegulateAmplitude(float A, float AT) {
-  Write("MEASU:IMM:TYP PK2PK");
-  float setting = A;
-  int pass = 0;
-  while (!pv_.state.AbortFlag) {
-    ++pass;
-    if (pass >= 2) {
-      Settle();
-      amplitude_ = ReadAmplitude();
-      Write("ACQ:MODE SAM");
-      pv_.bus.Wait(1);
-    }
-    const float error = ErrorPercent(amplitude_, A);
-    if (error <= AT) break;
-
-    // No signal at all (or a reading below it) always asks, whoever is adjusting: no
-    // correction may divide by it.
-    const bool noSignal = !(amplitude_ > 0);
-    if (noSignal || (error > 35 && !hand_ && !quiet_)) {
-      int16_t answer = pv_.op.ShowMessBox(
-          "The amplitude error is greater than 35% !\nThe cause is probably a bad or not connected 50 ohm terminator "
-          "or an incorrect setup. \n\nDo you wish to continue ?",
-          kYesNo + kCritical, "Large Amplitude Error");
-      if (answer == kNo) {
-        Abort();
-        break;
-      }
-      if (generator_) pass = kPassAfterLargeError;
-    }
-
-    if (hand_ || !generator_) {
-      std::string text = "The amplitude is out of limit!\n" + std::string(amplitude_ >= A ? "De" : "In") + "crease the " +
-                         Subject() + " amplitude to" + FormatValue(A, "V", 103) + " P-P." + TryAgain();
-      if (!live_) {
-        Write("MEASU:Meas1:TYPE PK2;SOU " + source_ + ";STATE ON");
-        Write("ACQ:MODE AVE;NUMAV 4");
-        live_ = true;
-      }
-      int16_t answer = pv_.op.ShowMessBox(text, AdjustStyle(), "Amplitude Error");
-      if (answer == kCancel) {
-        Abort();
-        break;
-      }
-      if (answer == kNo) break;
-      pass = 1;
-      continue;
-    }
-
-    if (pass == kQuestionPass) {
-      if (UnableQuestion("amplitude", AT) == kNo) {
-        Abort();
-        break;
-      }
-      pass = 1;
-    } else if (pass > kQuestionPass) {
-      pass = 1;
-      continue;
-    }
-    if (amplitude_ > 0) {
-      setting = A * setting / amplitude_;
-      pv_.generator.SetSG(0, setting);
-    }
-  }
-  EndLiveReading();
+  Quantity q;
+  q.name = "amplitude";
+  q.caption = "Amplitude Error";
+  q.immediateType = "PK2PK";
+  q.wanted = A;
+  q.tolerance = AT;
+  q.read = [this] { return ReadAmplitude(); };
+  // No signal at all (or a reading below it) always asks, whoever is adjusting: no correction
+  // may divide by it.
+  q.asksLarge = [this](float error) { return !(amplitude_ > 0) || (error > 35 && !hand_ && !quiet_); };
+  q.largeCaption = "Large Amplitude Error";
+  q.largeText =
+      "The amplitude error is greater than 35% !\nThe cause is probably a bad or not connected 50 ohm terminator or an "
+      "incorrect setup. \n\nDo you wish to continue ?";
+  q.knobText = [this, A] {
+    return "The amplitude is out of limit!\n" + std::string(amplitude_ >= A ? "De" : "In") + "crease the " + Subject() +
+           " amplitude to" + FormatValue(A, "V", 103) + " P-P.";
+  };
+  q.liveCommands = {"MEASU:Meas1:TYPE PK2;SOU " + source_ + ";STATE ON", "ACQ:MODE AVE;NUMAV 4"};
+  q.setGenerator = [this](float setting) { pv_.generator.SetSG(0, setting); };
+  Regulate(q, amplitude_);
 }
 
 void SignalLoop::Restore() {
