@@ -20,6 +20,10 @@ class SimDevice {
   // nothing, in which case the read times out after the handle's timeout.
   virtual std::optional<std::string> Respond() = 0;
 
+  // Seconds until the device can answer a read (a long operation such as a calibration still
+  // running); 0 when it can answer now. A read whose timeout is shorter times out.
+  virtual double SecondsUntilReady() const { return 0; }
+
   // Serial poll: the status byte (reading it clears RQS).
   virtual uint8_t SerialPoll() { return 0; }
 

@@ -13,6 +13,9 @@ namespace veridane::sim {
 
 namespace {
 
+// The technician sets a knob within this fraction of where it should be.
+constexpr double kKnobError = 0.04;
+
 // The bench name a connection text gives: "sim" is the default bench, "sim:NAME" names a
 // shipped bench or a file; empty when the text is not a simulated bench.
 std::string BenchName(std::string_view text) {
@@ -45,6 +48,8 @@ class SimulatedBench : public OpenedBench {
       case BenchHelp::Alone: {
         TechnicianOptions alone;
         alone.autoModeAnswer = options.manual ? kNo : kYes;
+        // Hands are not exact: the closed-loop setting has something to correct.
+        alone.knobError = kKnobError;
         technician_ = std::make_unique<VirtualTechnician>(*bench_, alone);
         break;
       }

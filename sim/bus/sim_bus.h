@@ -115,7 +115,7 @@ class SimBus : public Gpib488 {
   bool Listening(int address);
   void NoListener(int address);
   bool DeliverMessage(int address, std::string_view data, bool eoi);
-  Answer PrepareAnswer(int address);
+  Answer PrepareAnswer(int address, const Handle& handle);
   // Waits for a slow answer within the handle's timeout; false when it timed out.
   bool AwaitAnswer(int address, const Handle& handle);
   void Clear(int address);

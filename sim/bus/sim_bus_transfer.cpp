@@ -44,10 +44,12 @@ bool SimBus::DeliverMessage(int address, std::string_view data, bool eoi) {
   return true;
 }
 
-SimBus::Answer SimBus::PrepareAnswer(int address) {
+SimBus::Answer SimBus::PrepareAnswer(int address, const Handle& handle) {
   Slot& slot = slots_[address];
   if (slot.output) return Answer::kData;
   if (slot.faults.silent) return Answer::kNone;
+  // Still busy past the read's timeout: nothing comes now; the answer waits for a later read.
+  if (handle.tmo != 0 && slot.device->SecondsUntilReady() > TimeoutSeconds(handle.tmo)) return Answer::kNone;
   std::optional<std::string> answer = slot.device->Respond();
   if (!answer) return Answer::kNone;
   slot.output = slot.faults.garbage ? Garble(*answer) : std::move(*answer);
@@ -84,7 +86,7 @@ void SimBus::ibrd(int ud, std::string& buffer) {
   Handle* handle = Find(ud);
   if (!handle) return;
   int address = handle->pad;
-  if (!Present(address) || PrepareAnswer(address) == Answer::kNone || !AwaitAnswer(address, *handle)) {
+  if (!Present(address) || PrepareAnswer(address, *handle) == Answer::kNone || !AwaitAnswer(address, *handle)) {
     TimeOut(*handle);
     return;
   }
@@ -125,7 +127,7 @@ void SimBus::ibrdf(int ud, const std::string& path) {
     return;
   }
   int address = handle->pad;
-  if (!Present(address) || PrepareAnswer(address) == Answer::kNone || !AwaitAnswer(address, *handle)) {
+  if (!Present(address) || PrepareAnswer(address, *handle) == Answer::kNone || !AwaitAnswer(address, *handle)) {
     TimeOut(*handle);
     return;
   }

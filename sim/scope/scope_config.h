@@ -36,8 +36,9 @@ struct ScopeConfig {
   std::vector<std::string> errorLog;
   double noiseDivisions = 0.03;  // rms trace noise in sample mode, in screen divisions
   uint64_t seed = 1;
-  // How long the scope stays busy (on the clock handed to SimScope, if any).
-  double selfCalSeconds = 5;
+  // How long the scope stays busy (on the clock handed to SimScope, if any). The signal path
+  // compensation takes minutes, as on the real scope: far beyond a read's usual timeout.
+  double selfCalSeconds = 150;
   double factorySeconds = 2;
   double resetSeconds = 0.5;
 };

@@ -26,6 +26,9 @@ class SimScope : public SimDevice {
 
   void Receive(std::string_view message) override;
   std::optional<std::string> Respond() override;
+  double SecondsUntilReady() const override {
+    return core_.IsBusy() ? core_.busyUntil - core_.clock->Now() : 0;
+  }
   uint8_t SerialPoll() override;
   void DeviceClear() override;
   void GoToLocal() override { remote_ = false; }

@@ -110,6 +110,10 @@ void SignalGenerator::SetSG(float F, float A) {
       float band = FM <= 0.1f ? -1 : std::nearbyint(FM / 49.99999f);
       if (!(band <= 20)) throw SetSGFailure{};  // beyond the table
       int index = static_cast<int>(band) + 1;
+      // A shorter file (the SG 5030's ends at 500 MHz) holds its last pair above its end: an
+      // entry it never filled would set the generator to nothing.
+      if (const SGModelInfo* model = Model(); model != nullptr && index >= model->compPairs)
+        index = model->compPairs - 1;
       if (!keepAmpl) state.lastAmplitude = A;
       float level = state.lastAmplitude;
       int row = 0;

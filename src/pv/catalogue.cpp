@@ -3,17 +3,20 @@
 #include <array>
 #include <string>
 
+#include "pv/procedures/analog_bandwidth.h"
 #include "pv/procedures/dc_voltage.h"
 #include "pv/procedures/offset_at_zero.h"
+#include "pv/procedures/self_cal.h"
 
 namespace veridane {
 
 namespace {
 
-constexpr std::array<CatalogueEntry, kNumberOfTests> kCatalogue = {{
+constexpr std::array<CatalogueEntry, kNumberOfTests + 1> kCatalogue = {{
+    {kSelfCalEntry, "Self Cal", "SPC", "Self &Cal (SPC)", "selfcal", &SelfCalMenu},
     {kTestOffsetZero, "Offset at Zero", "OffsetZero", "&Offset at Zero", "offset", &OffsetZero},
     {kTestGain, "DC Voltage Measurement", "Gain", "&DC Voltage Measurement", "dcv", &Gain},
-    {kTestBandwidth, "Analog Bandwidth", "Bandwidth", "Analog &Bandwidth", "bandwidth", nullptr},
+    {kTestBandwidth, "Analog Bandwidth", "Bandwidth", "Analog &Bandwidth", "bandwidth", &Bandwidth},
     {kTestSampleRate, "Long Term Sample Rate & Delay Time", "SampleRate", "Long Term &Sample Rate && Delay Time",
      "samplerate", nullptr},
     {kTestTrigger, "Edge Trigger Sensitivity", "Trigger", "Edge &Trigger Sensitivity", "trigger", nullptr},
@@ -39,14 +42,19 @@ const CatalogueEntry* FindTestByRunName(std::string_view name) {
 }
 
 void GiveTitles(FrameHooks& hooks) {
-  for (const CatalogueEntry& test : kCatalogue) hooks.Titles[static_cast<size_t>(test.number)] = std::string(test.title);
+  for (const CatalogueEntry& test : kCatalogue)
+    if (test.number != kSelfCalEntry) hooks.Titles[static_cast<size_t>(test.number)] = std::string(test.title);
 }
 
 void RegisterPvTests(PvContext& pv) {
   FrameHooks& hooks = pv.frame.Hooks();
   GiveTitles(hooks);
-  for (const CatalogueEntry& test : TestCatalogue())
-    if (test.entry != nullptr) hooks.Tests[static_cast<size_t>(test.number)] = [&pv, entry = test.entry] { entry(pv); };
+  for (const CatalogueEntry& test : TestCatalogue()) {
+    if (test.entry == nullptr) continue;
+    std::function<void()> run = [&pv, entry = test.entry] { entry(pv); };
+    if (test.number == kSelfCalEntry) hooks.SelfCal = std::move(run);
+    else hooks.Tests[static_cast<size_t>(test.number)] = std::move(run);
+  }
 }
 
 std::string RunNames() {

@@ -3,6 +3,7 @@
 // status list shows them, the P/V menu runs them, the headless run finds them by name and the
 // Full Sequence runs them in order. A new test is one row here plus its procedure file.
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -11,8 +12,11 @@
 
 namespace veridane {
 
+// The self calibration's row: it runs first in the Full Sequence and has no status entry.
+inline constexpr int16_t kSelfCalEntry = 0;
+
 struct CatalogueEntry {
-  int16_t number;                // CurrentTest, TestStatus index, Full Sequence order
+  int16_t number;                // CurrentTest, TestStatus index, Full Sequence order; 0 Self Cal
   std::string_view title;        // TestNames: captions, status list, end messages
   std::string_view menuItem;     // object name of its P/V menu item
   std::string_view menuCaption;  // caption of that item ("&" marks the access key)

@@ -188,6 +188,18 @@ TEST_F(SignalGeneratorTest, FrequencyBeyondTheTableEndsTheProgram) {
   EXPECT_TRUE(Traffic().empty());
 }
 
+TEST_F(SignalGeneratorTest, SG5030AboveItsLastEntryHoldsTheLastPair) {
+  Generator(5030, "SG 5030");
+  autoMode = -1;
+  sg().compTable[0][0] = 3.0f;
+  sg().compTable[0][11] = 3.2f;  // 500 MHz, the file's last pair
+  sg().compTable[1][11] = 5.3f;
+  sg().SetSG(550, 3);
+  EXPECT_EQ(Traffic().back(), "10:AMPL 3.2;FRE 5.5E+08;OUT ON");
+  sg().SetSG(600, 5);
+  EXPECT_EQ(Traffic().back(), "10:AMPL 5.3;FRE 6E+08;OUT ON");
+}
+
 TEST_F(SignalGeneratorTest, EmptyTableInAutoNeverSendsAnUnusableLevel) {
   Generator(3000, "R&S SME03");
   autoMode = -1;

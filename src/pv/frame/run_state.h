@@ -40,6 +40,8 @@ struct RunState {
   bool FullSeqFailed = false;
   // A self calibration succeeded; within a Full Sequence the offset test then needs no prompt.
   bool SelfCalDone = false;
+  // The last self calibration: -1 not performed, 0 passed, any other value failed.
+  int16_t SelfCalResult = -1;
   // The main window's caption between tests ("...  (Auto)" while in Auto mode).
   std::string MainTitle;
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gpib/backends/backend_registry.h"
+#include "pv/catalogue.h"
 #include "shell/command_line.h"
 #include "shell/exit_codes.h"
 #include "platform/paths.h"
@@ -16,14 +17,18 @@
 namespace veridane {
 
 
-// What --run names: test numbers 1 to 5 in the given order, or the Full Sequence.
+// In a run plan: the self calibration (SPC), which is no numbered test.
+inline constexpr int kRunSelfCal = kSelfCalEntry;
+
+// What --run names: test numbers 1 to 5 (or kRunSelfCal) in the given order, or the Full Sequence.
 struct RunPlan {
   bool fullSequence = false;
   std::vector<int> tests;
   std::string error;  // empty when the text was understood
 };
 
-// Run names of the test catalogue (any case, separated by commas), or "full" alone.
+// Run names of the test catalogue ("selfcal", "offset", ...; any case, separated by commas), or
+// "full" alone.
 RunPlan ParseRunPlan(std::string_view text);
 
 // Runs the whole program headless; returns the exit code. Result rows go to out, prompts,

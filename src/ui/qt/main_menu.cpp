@@ -45,7 +45,7 @@ void BuildMainMenu(QMenuBar& bar) {
   bar.addMenu(file);
 
   QMenu* pv = AddMenu(bar, "P", "&P/V");
-  AddEntries(*pv, {{"FSeq", "&Full Sequence"}, {"Ps1", "-"}, {"SPC", "Self &Cal (SPC)"}});
+  AddEntries(*pv, {{"FSeq", "&Full Sequence"}, {"Ps1", "-"}});
   for (const CatalogueEntry& test : TestCatalogue()) {
     QAction* action = pv->addAction(QString::fromLatin1(test.menuCaption.data(), static_cast<qsizetype>(test.menuCaption.size())));
     action->setObjectName(QString::fromLatin1(test.menuItem.data(), static_cast<qsizetype>(test.menuItem.size())));

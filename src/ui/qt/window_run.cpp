@@ -121,7 +121,6 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   FrameHooks& hooks = program.frame.Hooks();
   std::vector<std::pair<std::string_view, std::function<void()>>> menu = {
       {"FSeq", [&] { program.frame.FullSequence(program.scope.ScopeModel); }},
-      {"SPC", hooks.SelfCal ? std::function<void()>([&] { hooks.SelfCal(); }) : nullptr},
       {"CreateLogFile", hooks.CreateLogFile ? std::function<void()>([&] { hooks.CreateLogFile(); }) : nullptr},
       {"AppendLogFile", nullptr},
       {"FManual", nullptr},
@@ -132,7 +131,8 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
       {"A", [&] { shellView.ShowAbout(); }},
   };
   for (const CatalogueEntry& test : TestCatalogue())
-    menu.emplace_back(test.menuItem, hooks.Tests[static_cast<size_t>(test.number)]);
+    menu.emplace_back(test.menuItem,
+                      test.number == kSelfCalEntry ? hooks.SelfCal : hooks.Tests[static_cast<size_t>(test.number)]);
   for (auto& [name, work] : menu) connectItem(name, std::move(work));
   QObject::connect(form.ClearTests2(), &QPushButton::clicked, &form,
                    [&] { runCommand([&] { program.display.ClearTests(); }); });

@@ -191,6 +191,39 @@ TEST(HeadlessRunPlan, Names) {
   EXPECT_FALSE(ParseRunPlan("offset,,dcv").error.empty());
   EXPECT_FALSE(ParseRunPlan("full,offset").error.empty());
   EXPECT_FALSE(ParseRunPlan("").error.empty());
+  EXPECT_EQ(ParseRunPlan("SelfCal,bandwidth").tests, (std::vector<int>{kRunSelfCal, 3}));
+}
+
+TEST(Headless, SelfCalibrationByNameAndItsExitCode) {
+  ScratchFolder root("headless-selfcal");
+  HeadlessResult good = RunHeadlessWith({"--headless", "--bench", "sim", "--run", "selfcal"}, root);
+  EXPECT_EQ(good.code, kExitPassed) << good.messages;
+  EXPECT_NE(good.messages.find("Self Calibration has been succesfully performed."), std::string::npos);
+
+  // A scope that did not calibrate is not verified further.
+  HeadlessResult bad = RunHeadlessWith({"--headless", "--bench", "sim:selfcal-fault", "--run", "selfcal,offset"}, root);
+  EXPECT_EQ(bad.code, kExitFailed) << bad.messages;
+  EXPECT_NE(bad.messages.find("Self Calibration Failed - Restart to try again."), std::string::npos);
+  EXPECT_EQ(bad.out.find("Offset at Zero - "), std::string::npos) << bad.out;
+}
+
+TEST(Headless, BandwidthOnTheTds380AndByHand) {
+  ScratchFolder root("headless-bandwidth");
+  HeadlessResult r = RunHeadlessWith({"--headless", "--bench", "sim:tds380", "--run", "bandwidth"}, root);
+  EXPECT_EQ(r.code, kExitPassed) << r.messages;
+  size_t low = 0, high = 0;
+  for (size_t at = 0; (at = r.out.find(" MHz   PASS\n", at)) != std::string::npos; ++at) {
+    low += r.out.compare(at - 4, 4, " 250") == 0;
+    high += r.out.compare(at - 4, 4, " 400") == 0;
+  }
+  EXPECT_EQ(low, 2u) << r.out;
+  EXPECT_EQ(high, 16u) << r.out;
+
+  HeadlessResult hand = RunHeadlessWith(
+      {"--headless", "--bench", "sim:scope-only", "--manual", "--technician", "virtual", "--run", "bandwidth"}, root);
+  EXPECT_EQ(hand.code, kExitPassed) << hand.messages;
+  // The technician's hand is not exact: the loop asked for corrections.
+  EXPECT_NE(hand.messages.find("[Amplitude Error] The amplitude is out of limit!"), std::string::npos) << hand.messages;
 }
 
 TEST(HeadlessCommandLine, OptionsWithValues) {

@@ -1,0 +1,223 @@
+#include "pv/procedures/analog_bandwidth.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <string>
+#include <string_view>
+
+#include "instruments/sg_models.h"
+#include "platform/numbers.h"
+#include "pv/procedures/set_signal.h"
+#include "report/format.h"
+
+namespace veridane {
+
+namespace {
+
+constexpr std::string_view kLabel = "Test ACQ / 3 of 3";
+constexpr std::string_view kHeader =
+    "CHANNEL  VERT SCALE  REF @ 50 kHz  -3 dB        MEASURED         FREQ  PASS/FAIL";
+constexpr std::string_view kAttenuatorHint =
+    "A hint as you are doing this test manually is to start with two X10 attenuators and one X2.5 attenutor\n"
+    "connected between the SG 503/SG 504 output and the scope input. For next step remove the X2.5.\n"
+    "Next remove one X10 and insert both the X2.5 and a X2. Next remove the X2 and so on for each step.\n"
+    "\n"
+    "If done like this, you only have to set the generator amplitude twice per channel. First at 2 mV/div\n"
+    "and then at 1 V/div.";
+
+constexpr float kReferenceMHz = 0.05f;
+
+struct BandwidthModel {
+  int16_t code;          // ScopeModelCode
+  float bandwidth;       // MHz
+  std::string_view timebase;
+  float reductionAt2mV;  // MHz taken off the bandwidth at 2 mV/div
+};
+
+constexpr std::array<BandwidthModel, 6> kModels{{
+    {1, 50, "25E-9", 0},
+    {2, 100, "10E-9", 0},
+    {4, 100, "10E-9", 0},
+    {5, 200, "5E-9", 20},
+    {6, 200, "5E-9", 20},
+    {8, 400, "2.5E-9", 150},
+}};
+
+const BandwidthModel* ModelFor(int16_t code) {
+  for (const BandwidthModel& model : kModels)
+    if (model.code == code) return &model;
+  return nullptr;
+}
+
+// 2 mV, 5 mV, 10 mV ... 1 V per division.
+constexpr std::array<float, 9> kScales{0.002f, 0.005f, 0.01f, 0.02f, 0.05f, 0.1f, 0.2f, 0.5f, 1.0f};
+
+// Six divisions, five above 0.5 V/div.
+float StepAmplitude(float scale) { return (scale > 0.5f ? 5 : 6) * scale; }
+
+// The scope answers 9.9E37 for a reading it could not make; such a reading, or a reply that is
+// not a number, counts as no signal.
+constexpr double kNoMeasurement = 1000;
+
+float Amplitude(double raw) { return std::isfinite(raw) && std::fabs(raw) <= kNoMeasurement ? static_cast<float>(raw) : 0.0f; }
+
+// Sixteen acquisitions averaged for the reading, then back to sampling.
+float AveragedAmplitude(PvContext& pv, float settleSeconds, std::string_view sampleCommand) {
+  ScopeWrite(pv, "ACQ:MOD AVE;NUMAV 16");
+  pv.bus.Wait(settleSeconds);
+  const float amplitude = Amplitude(ReadMeasurement(pv));
+  ScopeWrite(pv, sampleCommand);
+  pv.bus.Wait(1);
+  return amplitude;
+}
+
+// The dB column; without a positive pair of amplitudes there is no ratio to show.
+std::string DecibelText(float measured, float reference) {
+  if (!(measured > 0 && reference > 0)) return "  ---";
+  return FormatDigits(static_cast<float>(20 * std::log10(static_cast<double>(measured) / reference)), 1.2f);
+}
+
+// How far the compensation may lift a level above the one asked for at 50 kHz.
+float CompensationRise(const PvContext& pv, const SGModelInfo& model) {
+  if (pv.state.AutoMode != -1) return 1;
+  const float base = pv.generator.compTable[0][0];
+  if (!(base > 0)) return 1;
+  float rise = 1;
+  for (int k = 1; k < model.compPairs && k < static_cast<int>(pv.generator.compTable[0].size()); ++k)
+    rise = std::max(rise, pv.generator.compTable[0][static_cast<size_t>(k)] / base);
+  return rise;
+}
+
+}  // namespace
+
+float DeliverableLevel(const PvContext& pv, float wanted) {
+  if (pv.roles.SGDevice == 0) return wanted;  // the technician's own generator
+  const SGModelInfo* model = FindSGModel(pv.roles.SGModel);
+  if (model == nullptr) return wanted;
+  const float rise = CompensationRise(pv, *model);
+  auto fits = [&](float pp) {
+    const float level = pp * rise;
+    return (model->limitIsRms ? level / std::sqrt(8.0f) : level) <= model->levelLimit;
+  };
+  if (fits(wanted)) return wanted;
+  float best = 0;
+  for (const AttenuationStep& step : model->ladder)
+    if (step.nominal < wanted && fits(step.nominal)) best = std::max(best, step.nominal);
+  return best > 0 ? best : wanted;
+}
+
+std::string BandwidthRow(int16_t channel, float scale, float reference, float measured, float frequencyMHz,
+                         int16_t& stepFailed) {
+  std::string verdict = JudgeResult(reference, 30, -1, measured, stepFailed);
+  // Without a reference there was no signal at 50 kHz: nothing was shown to pass.
+  if (!(reference > 0)) {
+    verdict = " FAIL";
+    stepFailed = -1;
+  }
+  return " " + ChannelName(channel) + FormatValue(scale, "V", 7) + "/div" + FormatValue(reference, "V", 504) +
+         FormatValue(0.708f * reference, "V", 404) + FormatValue(measured, "V", 404) + "/" +
+         DecibelText(measured, reference) + " dB" + FormatValue(frequencyMHz * 1000000.0f, "Hz", 5) + "  " + verdict;
+}
+
+void Bandwidth(PvContext& pv) {
+  RunState& state = pv.state;
+  // Start-up accepts only the models of the table.
+  const BandwidthModel* model = ModelFor(pv.scope.ScopeModelCode);
+  if (model == nullptr) return;
+  state.CurrentTest = kTestBandwidth;
+  pv.generator.SGReset();
+  pv.frame.BeginTest(kLabel);
+
+  for (std::string_view command :
+       {"DIS:GRA FRA", "HOR:TRIG:POS 30", "TRIG:MAI:EDGE:COUP NOISE", "MEASU:MEAS1:TYP PK2;STATE ON", "MEASU:METH MINM"})
+    ScopeWrite(pv, command);
+  pv.scopeControl.WaitOPC(13);
+
+  const bool autoMode = state.AutoMode != 0;
+  if (autoMode) {
+    pv.frame.TestPrompt("Insert a 50 ohm termination in the path to all scope inputs (including EXT TRIG).", kOkCancel);
+    if (!state.AbortFlag) pv.scanners.SetRoute("SG,CH1");
+  } else {
+    pv.frame.TestPrompt("Connect the " + pv.roles.SGName + " to CH 1 trough a 50 ohm termination.", kOkCancel);
+  }
+  if (state.AbortFlag) {
+    pv.frame.EndOfTest(-kTestBandwidth, 1);
+    return;
+  }
+
+  int16_t testStatus = 0;
+  bool stoppedAtFirstStep = false;
+  float reduction = 0;
+  for (int16_t n = 1; n <= 2; ++n) {
+    const std::string channel = "CH" + std::to_string(n);
+    if (n == 1) {
+      if (pv.roles.SGDevice == 0) pv.frame.TestPrompt(kAttenuatorHint, kOkOnly);
+    } else {
+      for (std::string_view command :
+           {"SEL:CH2 ON", "TRIG:MAI:EDGE:SOU CH2;COUP NOISE", "TRIG:MAI:LEV 0", "MEASU:MEAS1:SOU CH2;STATE ON"})
+        ScopeWrite(pv, command);
+      pv.scopeControl.WaitOPC(13);
+      if (autoMode)
+        pv.scanners.SetRoute("SG,CH2");
+      else
+        pv.frame.TestPrompt("Move the signal (including the 50 ohm termination) to CH 2.", kOkCancel);
+      if (state.AbortFlag) break;
+    }
+
+    for (size_t i = 0; i < kScales.size(); ++i) {
+      const float scale = kScales[i];
+      const bool lowest = i == 0;
+      stoppedAtFirstStep = n == 1 && lowest;
+      const float amplitude = DeliverableLevel(pv, StepAmplitude(scale));
+      ScopeWrite(pv, channel + ":SCA" + PlainText(scale));
+      ScopeWrite(pv, "HOR:MAI:SCA 10E-6");
+      pv.generator.SetSG(kReferenceMHz, amplitude);
+      if (state.AbortFlag) break;
+      // Auto mode trusts the compensated generator for the level; by hand the scope checks it.
+      if (autoMode)
+        SetSignal(pv, pv.scope.ScopeDevice, kReferenceMHz, 10, 0, 0);
+      else
+        SetSignal(pv, pv.scope.ScopeDevice, kReferenceMHz, 10, amplitude, 3);
+      if (state.AbortFlag) break;
+
+      const float reference = AveragedAmplitude(pv, 3, "ACQ:MOD SAM");
+
+      ScopeWrite(pv, "HOR:MAI:SEC " + std::string(model->timebase));
+      if (lowest) {
+        ScopeWrite(pv, "TRIG:MAI:EDGE:COUP DC");
+        reduction = model->reductionAt2mV;
+      } else if (i == 1) {
+        reduction = 0;
+      }
+      const float frequency = model->bandwidth - reduction;
+      pv.generator.SetSG(frequency, 0);
+      if (state.AbortFlag) break;
+      SetSignal(pv, pv.scope.ScopeDevice, frequency, 3, 0, 0);
+      if (state.AbortFlag) break;
+
+      const float measured = AveragedAmplitude(pv, 2, "ACQ:MOD SAMP");
+
+      int16_t stepFailed = 0;
+      std::string row = BandwidthRow(n, scale, reference, measured, frequency, stepFailed);
+      if (lowest) {
+        if (n == 1)
+          pv.display.PrintFirst(kLabel, kHeader);
+        else
+          pv.display.PrintScreen("");
+      }
+      pv.display.PrintScreen(row);
+      if (stepFailed != 0) testStatus = -1;
+      if (state.AbortFlag) break;
+    }
+
+    pv.generator.SGReset();
+    if (state.AbortFlag) break;
+    if (n == 1) ScopeWrite(pv, "SEL:CH1 OFF");
+  }
+
+  if (state.AbortFlag && stoppedAtFirstStep) testStatus = 1;
+  pv.frame.EndOfTest(kTestBandwidth, testStatus);
+}
+
+}  // namespace veridane

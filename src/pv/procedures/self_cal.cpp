@@ -1,0 +1,113 @@
+#include "pv/procedures/self_cal.h"
+
+#include <string>
+
+#include "platform/numbers.h"
+#include "platform/text8.h"
+
+namespace veridane {
+
+namespace {
+
+constexpr std::string_view kCaption = "SPC";
+constexpr int16_t kThreeHundredSeconds = 16;  // the driver's timeout code
+
+struct Announcement {
+  bool ask = false;
+  std::string duration;  // empty: no duration shown
+};
+
+Announcement Decode(std::string_view minutes) {
+  const std::string text = Trim(minutes);
+  if (text.empty()) return {};
+  const double value = NumericValue(text);
+  if (value > 0) return {true, text};
+  if (value < 0) return {false, text.substr(1)};
+  return {true, ""};
+}
+
+// The scope answers with a number; blanks left in the buffer by a read that never got an
+// answer, or a garbled reply, read as 0 but are no success.
+bool ReadsAsNumber(std::string_view reply) {
+  std::string text = Trim(reply);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  size_t digit = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+  return digit < text.size() && text[digit] >= '0' && text[digit] <= '9';
+}
+
+int16_t Calibrate(PvContext& pv) {
+  GpibBus& bus = pv.bus;
+  const int16_t scope = pv.scope.ScopeDevice;
+  const int16_t previous = bus.ibask(scope, kIbaTmo);
+  bus.ibtmo(scope, kThreeHundredSeconds);
+  bus.GpibWrite(scope, "*CAL?");
+  std::string reply(2, ' ');
+  bus.ibrd(scope, reply);
+  const bool answered = !bus.status.Err();
+  bus.GpibErrorCheck();
+  bus.ibtmo(scope, previous);
+  if (!answered || !ReadsAsNumber(reply)) return kSelfCalFailed;
+  return static_cast<int16_t>(NumericValue(reply));
+}
+
+}  // namespace
+
+int16_t SelfCal(PvContext& pv, std::string_view minutes) {
+  RunState& state = pv.state;
+  state.SelfCalDone = false;
+  int16_t result = kSelfCalNotPerformed;
+  const Announcement announcement = Decode(minutes);
+
+  bool go = true;
+  if (announcement.ask) {
+    std::string question = "Do you wish to perform a Self Cal ?";
+    if (!announcement.duration.empty())
+      question += "\nThis will take approximately " + announcement.duration + " minutes.";
+    if (pv.op.ShowMessBox(question, kYesNo + kQuestion, kCaption) == kNo) go = false;
+  }
+  if (go) {
+    if (state.AutoMode != 0) {
+      pv.scanners.ScannerReset();  // all relays open: nothing reaches the inputs
+    } else if (pv.op.ShowMessBox("Remove all input signals.", announcement.ask ? kOkCancel : kOkOnly, kCaption) ==
+               kCancel) {
+      go = false;
+    }
+  }
+  if (go) {
+    const std::string duration =
+        announcement.duration.empty() ? "." : " - Will take approximately " + announcement.duration + " minutes.";
+    pv.op.ShowInfo("Please Wait ...");
+    pv.op.ShowInfo("+Self Cal in progress" + duration);
+    result = Calibrate(pv);
+  } else {
+    state.AbortFlag = true;
+  }
+
+  std::string outcome;
+  if (result == kSelfCalNotPerformed) {
+    outcome = "Self Calibration NOT performed.";
+  } else if (result == kSelfCalPassed) {
+    outcome = "Self Calibration has been succesfully performed.";
+    state.SelfCalDone = true;
+  } else {
+    outcome = "Self Calibration Failed - Restart to try again.";
+  }
+  pv.op.ShowInfo("");
+  state.SelfCalResult = result;
+
+  if (result == kSelfCalFailed && state.FullSeqRunning) {
+    outcome += "\nFull Sequence disabled.";
+    state.FullSeqRunning = false;
+  } else if (state.AutoMode != 0 && state.FullSeqRunning) {
+    return result;  // an Auto sequence goes on without a word
+  }
+  pv.op.ShowMessBox(outcome, kOkOnly + kInformation, kCaption);
+  return result;
+}
+
+void SelfCalMenu(PvContext& pv) {
+  pv.state.AbortFlag = false;
+  SelfCal(pv, "4");
+}
+
+}  // namespace veridane

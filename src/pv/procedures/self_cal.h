@@ -1,0 +1,28 @@
+#pragma once
+// The scope's own signal path compensation ("*CAL?"), from the P/V menu's Self Cal (SPC) entry
+// and as the first step of a Full Sequence. A failed calibration stops the sequence; a passed
+// one lets the offset test within the sequence skip its "Disconnect all input signals." prompt.
+#include <cstdint>
+#include <string_view>
+
+#include "pv/procedures/pv_context.h"
+
+namespace veridane {
+
+// Outcomes of a self calibration (also kept in RunState::SelfCalResult).
+enum : int16_t {
+  kSelfCalNotPerformed = -1,
+  kSelfCalPassed = 0,
+  kSelfCalFailed = 1,  // the scope's failure answer; also a calibration that never answered
+};
+
+// minutes: the expected duration. A positive number asks first and names the duration; a
+// negative one does not ask but shows the duration (the text without its minus sign); a
+// zero-valued text asks without a duration; an empty text neither asks nor shows one.
+// Returns the outcome; a declined or cancelled calibration also sets AbortFlag.
+int16_t SelfCal(PvContext& pv, std::string_view minutes);
+
+// The SPC menu entry: a fresh start, then the calibration announced as taking 4 minutes.
+void SelfCalMenu(PvContext& pv);
+
+}  // namespace veridane
