@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
     else
       benchName = arg;
   }
-  RealEventLoop loop;
+  VirtualClock loop;  // the bus waits pass at once
   ConsoleYes op;
   auto bench = sim::Bench::Open(benchName, loop);
   GpibBus bus(bench->Bus(), op, loop);

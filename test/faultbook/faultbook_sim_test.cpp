@@ -68,5 +68,21 @@ TEST(FaultbookOnTheSimulator, AnEmptyLogAndAVeryLongOneWithOddBytes) {
   EXPECT_EQ(longLog.book.Label1(), " 400 logged errors found.");
 }
 
+TEST(FaultbookOnTheSimulator, TheShippedLongLogBench) {
+  VirtualClock clock;
+  auto bench = sim::Bench::Shipped("long-error-log", clock);
+  ScriptedOperator op;
+  GpibBus bus(bench->Bus(), op, clock);
+  bus.GpibInit(1);
+  ScopeIdentity scope{bus.FindDevice("ID?", "TDS"), "TDS 380"};
+  Faultbook book(bus, scope);
+  book.Refresh();
+  ASSERT_EQ(book.List1().size(), 250u);
+  EXPECT_EQ(book.List1()[1], "SPC: CH1 gain \xB1 0.8% beyond the cal constant (power-on hours 1207)");
+  // A double quote would end the entry for any reader; the scope gives it as a single quote.
+  EXPECT_EQ(book.List1()[4], "Front panel: key 'MENU' stuck (power-on hours 1228)");
+  EXPECT_EQ(book.List1()[249], "NVRAM: checksum, defaults loaded (power-on hours 2943)");
+}
+
 }  // namespace
 }  // namespace veridane::testing
