@@ -189,6 +189,26 @@ TEST_F(ErrorLogWindow, AboutBoxIsModalWithItsCreditAndMailNote) {
   EXPECT_FALSE(run.guardClosedIt);
 }
 
+TEST_F(ErrorLogWindow, OneCommandAtATimeAndAProgramEndClosesTheWindow) {
+  // A click on Refresh while the first reading waits on the bus is not taken.
+  gpib.AddReply(kScopeAddress, "\"A\",\"\"\n");
+  auto form = std::make_unique<ErrorLogForm>(seams, dialogs);
+  clock.ScheduleAfter(0.05, [&] { form->RefreshButton()->click(); });
+  form->show();
+  EXPECT_TRUE(QTest::qWaitFor([this] { return gpib.Count("ibrd") > 0; }, 5000));
+  EXPECT_EQ(gpib.WrittenTo(kScopeAddress), (Texts{"HEAD 0", "PASSWORD TANGELO", "ERRLOG?"}));
+  EXPECT_EQ(form->List1()->count(), 1);
+
+  // A bus error answered with Cancel ends the program: the window closes and the end reaches
+  // the opener, not Qt's event handling.
+  gpib.FailNext("ibwrt", 6);
+  op.ExpectContaining("Cancel to terminate program.", kOkCancel + kExclamation, "GPIB ERROR # 6", kCancel);
+  form->RefreshButton()->click();
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_THROW(form->RethrowIfEnded(), ProgramEnded);
+  EXPECT_FALSE(op.Busy());
+}
+
 TEST(QtErrorLogPrinter, ALongLogFillsMorePagesOfAPdf) {
   const fs::path pdf = fs::temp_directory_path() / ("faultbook_" + std::to_string(::getpid()) + ".pdf");
   auto pagesFor = [&](size_t entries) {

@@ -35,6 +35,11 @@ TEST(FaultbookOnTheSimulator, ReadsTheBenchFilesLogAndClearsIt) {
                    "\"Fan stalled\", \"Front panel key stuck\", \"Power fail\"");
   EXPECT_EQ(sim.book.ConnectedCaption("Embedded Faultbook"),
             "Embedded Faultbook   -   Connected to TDS 340 @ GPIB Addr: 4");
+  // Parlex's general handle takes the first listener's place in the table; the scope's address
+  // still comes from its own handle.
+  ASSERT_NE(sim.bus.FindDevice("", ""), 0);
+  EXPECT_EQ(sim.book.ConnectedCaption("Embedded Faultbook"),
+            "Embedded Faultbook   -   Connected to TDS 340 @ GPIB Addr: 4");
   sim.book.Refresh();
   EXPECT_EQ(sim.book.List1(), (Texts{"SPC: CH2 gain out of range", "Acq: trigger lost", "Cal: constants lost",
                                      "Fan stalled", "Front panel key stuck", "Power fail"}));

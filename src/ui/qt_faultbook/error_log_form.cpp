@@ -131,14 +131,41 @@ void ErrorLogForm::showEvent(QShowEvent* event) {
   QTimer::singleShot(0, this, &ErrorLogForm::Activate);
 }
 
+void ErrorLogForm::Run(const std::function<void()>& command) {
+  if (running_ || ended_) return;
+  running_ = true;
+  try {
+    command();
+  } catch (...) {
+    seams_.op.SetBusy(false);
+    // Nothing may leave through Qt's event handling: keep it for the opener and close.
+    ended_ = std::current_exception();
+    reject();
+  }
+  running_ = false;
+}
+
+void ErrorLogForm::RethrowIfEnded() const {
+  if (ended_) std::rethrow_exception(ended_);
+}
+
 void ErrorLogForm::Activate() {
-  setWindowTitle(ToQString(logic_.ConnectedCaption(kCaption) + seams_.captionMark));
-  logic_.Unlock();
-  ReadErrorLog();
+  Run([this] {
+    setWindowTitle(ToQString(logic_.ConnectedCaption(kCaption) + seams_.captionMark));
+    logic_.Unlock();
+    ReadAndShow();
+  });
 }
 
 void ErrorLogForm::ReadErrorLog() {
+  Run([this] { ReadAndShow(); });
+}
+
+void ErrorLogForm::ReadAndShow() {
+  // A long log takes a while: a tenth of a second per entry after the first few.
+  seams_.op.SetBusy(true);
   logic_.ReadErrorLog();
+  seams_.op.SetBusy(false);
   ShowList();
 }
 
@@ -156,28 +183,39 @@ void ErrorLogForm::ShowList() {
 }
 
 void ErrorLogForm::RefreshList() {
-  logic_.Unlock();
-  list1_->clear();
-  ReadErrorLog();
+  Run([this] {
+    logic_.Unlock();
+    list1_->clear();
+    ReadAndShow();
+  });
 }
 
 void ErrorLogForm::ClearErrorLog() {
-  if (!ConfirmClear(seams_.op)) return;
-  logic_.ClearInScope();
-  ShowList();
+  Run([this] {
+    if (!ConfirmClear(seams_.op)) return;
+    seams_.op.SetBusy(true);
+    logic_.ClearInScope();
+    seams_.op.SetBusy(false);
+    ShowList();
+  });
 }
 
 std::string ErrorLogForm::Header() const { return ErrorLogHeader(seams_.scope.ScopeModel, ShortDateToday()); }
 
 void ErrorLogForm::PrintErrorLog() {
   if (!dialogs_.print || logic_.List1().empty()) return;
-  if (!dialogs_.print(this, seams_.op, Header(), logic_.List1())) {
-    seams_.op.ShowMessBox("The error log could not be printed.", kOkOnly + kExclamation, "Print");
-  }
+  Run([this] {
+    if (!dialogs_.print(this, seams_.op, Header(), logic_.List1()))
+      seams_.op.ShowMessBox("The error log could not be printed.", kOkOnly + kExclamation, "Print");
+  });
 }
 
 void ErrorLogForm::SendErrorLogToFile() {
   if (!dialogs_.chooseSaveFile || logic_.List1().empty()) return;
+  Run([this] { SaveToFile(); });
+}
+
+void ErrorLogForm::SaveToFile() {
   const std::string folder = PrepareErrorLogFolder(seams_.paths);
   const std::string path = dialogs_.chooseSaveFile(this, (folder.empty() ? std::string(".") : folder) + "/ErrorLog1");
   if (path.empty()) return;
@@ -192,6 +230,7 @@ void ErrorLogForm::SendErrorLogToFile() {
 void ShowErrorLog(QWidget* parent, const FaultbookSeams& seams) {
   ErrorLogForm form(seams, DesktopFaultbookDialogs(), parent);
   form.exec();
+  form.RethrowIfEnded();
 }
 
 }  // namespace veridane

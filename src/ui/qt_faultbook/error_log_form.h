@@ -2,6 +2,7 @@
 // Faultbook's window: the scope's error log as a list, with Refresh, Clear, Print and Copy to
 // File. Opened modally from the main window; it reads the log when it first comes up.
 #include <QDialog>
+#include <exception>
 #include <functional>
 #include <string>
 #include <vector>
@@ -61,13 +62,21 @@ class ErrorLogForm : public QDialog {
   QPushButton* CloseButton() const { return close_; }
   QAction* Action(const QString& name) const;
   bool Activated() const { return activated_; }
+  // The program was ended from inside a command (a bus error answered with Cancel): the window
+  // closed itself, and this passes the end on to whoever opened it.
+  void RethrowIfEnded() const;
 
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
   void Activate();
+  // Runs one command at a time: the bus waits let events through, so a second click could
+  // otherwise start another command in the middle of a reading.
+  void Run(const std::function<void()>& command);
+  void ReadAndShow();
   void ShowList();
+  void SaveToFile();
   std::string Header() const;
 
   FaultbookSeams seams_;
@@ -80,9 +89,12 @@ class ErrorLogForm : public QDialog {
   QPushButton* close_;
   std::vector<QAction*> logCommands_;
   bool activated_ = false;
+  bool running_ = false;
+  std::exception_ptr ended_;
 };
 
-// Opens Faultbook modally and returns when it is closed.
+// Opens Faultbook modally and returns when it is closed; a program end inside it goes on from
+// here.
 void ShowErrorLog(QWidget* parent, const FaultbookSeams& seams);
 
 }  // namespace veridane
