@@ -9,8 +9,13 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "platform/settings.h"
 #include "shell/version.h"
+#include "ui/qt/about_update.h"
+#include "ui/qt/click_label.h"
+#include "ui/qt/qt_operator.h"
 #include "ui/qt/widget_text.h"
+#include "update/update_site.h"
 
 namespace veridane {
 
@@ -70,7 +75,7 @@ std::string AboutDescription() {
   return text;
 }
 
-frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
+frmAbout::frmAbout(QWidget* parent, const AboutUpdateSeams* update) : QDialog(parent) {
   setObjectName("frmAbout");
   setModal(true);
   setWindowTitle(QString("About ") + kApplicationTitle);
@@ -101,6 +106,10 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
   // handles access keys; it has no single "&", so no access key arises.
   labelDescription_->setBuddy(commandClose_);
 
+  commandCheckUpdate_ = MakeCheckUpdateButton(this);
+  lblEmail_ = MakeEmailLabel(this);
+  if (update) updateCheck_ = new AboutUpdateCheck(*commandCheckUpdate_, *lblEmail_, *update, kApplicationTitle, VersionString(), this);
+
   auto* separator = new QFrame(this);
   separator->setObjectName("Line1");
   separator->setFrameShape(QFrame::HLine);
@@ -117,9 +126,16 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
   top->addSpacing(12);
   top->addLayout(texts, 1);
 
+  auto* credit = new QVBoxLayout;
+  credit->addWidget(labelDisclaimer_);
+  credit->addWidget(lblEmail_);
+  auto* commands = new QVBoxLayout;
+  commands->addStretch(1);
+  commands->addWidget(commandCheckUpdate_);
+  commands->addWidget(commandClose_);
   auto* bottom = new QHBoxLayout;
-  bottom->addWidget(labelDisclaimer_, 1);
-  bottom->addWidget(commandClose_, 0, Qt::AlignBottom);
+  bottom->addLayout(credit, 1);
+  bottom->addLayout(commands);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
@@ -128,8 +144,17 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
   layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
+void ShowAbout(QWidget* parent, const AboutUpdateSeams& update) {
+  frmAbout about(parent, &update);
+  about.exec();
+}
+
 void ShowAbout(QWidget* parent) {
-  frmAbout about(parent);
+  QtOperator op(parent);
+  UserSettings settings;
+  const AboutUpdateSeams update{op, settings, UpdateCacheFolder(), OpenWithDesktop};
+  frmAbout about(parent, &update);
+  op.SetMainWindow(&about);  // the check's answers stand over the box
   about.exec();
 }
 
