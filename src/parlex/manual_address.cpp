@@ -1,5 +1,5 @@
 // Choosing the device, identifying every listener, and the syntax check after each write.
-#include "parlex/manual_form.h"
+#include "parlex/manual_presenter.h"
 #include "parlex/message_text.h"
 #include "platform/text8.h"
 
@@ -24,7 +24,7 @@ std::string SyntaxFrameCaption(int address) {
   return " Syntax Checking for device at address " + std::to_string(address) + " ";
 }
 
-void ManualForm::AddressClick(int index) {
+void ManualPresenter::AddressClick(int index) {
   if (index < 0 || index >= ListenerCount()) return;
   s_.SelectedIndex = static_cast<int16_t>(index + 1);
   s_.SelectedAddress = seams_.listeners[static_cast<size_t>(index)];
@@ -45,19 +45,19 @@ void ManualForm::AddressClick(int index) {
   Focus(control::kSendMessageList);
 }
 
-void ManualForm::AddressDoubleClick(int index) {
+void ManualPresenter::AddressDoubleClick(int index) {
   AddressClick(index);
   EnableSyntaxCheck();
 }
 
-void ManualForm::EnableSyntaxCheck() {
+void ManualPresenter::EnableSyntaxCheck() {
   if (s_.SelectedIndex <= 0) return;
   std::optional<int> method = view_.RunSyntaxCheckForm(SyntaxFrameCaption(s_.SelectedAddress), CurrentMethod());
   if (method) SyntaxCheckClose(*method);
   Focus(control::kSendMessageList);
 }
 
-void ManualForm::SyntaxCheckClose(int method) {
+void ManualPresenter::SyntaxCheckClose(int method) {
   if (s_.SelectedIndex <= 0 || s_.SelectedIndex > ListenerCount()) return;
   if (method == kStatusRegistersMethod) {
     // Only a command error may raise the event summary, and it or a waiting answer requests
@@ -73,7 +73,7 @@ void ManualForm::SyntaxCheckClose(int method) {
   ShowAddress(s_.SelectedIndex - 1);
 }
 
-void ManualForm::CheckSyntax() {
+void ManualPresenter::CheckSyntax() {
   const int16_t method = CurrentMethod();
   int16_t noted = port_.ibask(kIbaTmo);
   bool changed = noted != kTimeout300ms;
@@ -89,9 +89,9 @@ void ManualForm::CheckSyntax() {
   }
 }
 
-void ManualForm::ShowSyntaxErrorMessage() { SetTimer(true); }
+void ManualPresenter::ShowSyntaxErrorMessage() { SetTimer(true); }
 
-void ManualForm::Timer1Tick() {
+void ManualPresenter::Timer1Tick() {
   if (!c_.timerEnabled) return;
   ++s_.BlinkCount;
   ShowSyntaxError(!c_.syntaxErrorVisible);
@@ -102,7 +102,7 @@ void ManualForm::Timer1Tick() {
   }
 }
 
-void ManualForm::IdAll() {
+void ManualPresenter::IdAll() {
   const bool askId = c_.Checked(control::kID);
   const bool askIdn = c_.Checked(control::kIDN);
   if (!askId && !askIdn) return;
@@ -145,12 +145,12 @@ void ManualForm::IdAll() {
   FocusOutgoingIfEnabled();
 }
 
-void ManualForm::SelectDevice() {
+void ManualPresenter::SelectDevice() {
   Ask("Select a device with the buttons under Device Address.", kOkOnly, "Select Device");
   FocusOutgoingIfEnabled();
 }
 
-void ManualForm::About() {
+void ManualPresenter::About() {
   view_.ShowAbout();
   FocusOutgoingIfEnabled();
 }

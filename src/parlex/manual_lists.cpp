@@ -1,5 +1,5 @@
 // The Outgoing Message list: its files, the Message Lists menu and the X and Restore buttons.
-#include "parlex/manual_form.h"
+#include "parlex/manual_presenter.h"
 #include "parlex/message_text.h"
 
 namespace veridane::parlex {
@@ -18,7 +18,7 @@ std::string CantWrite(const std::string& file) {
 
 }  // namespace
 
-bool ManualForm::LoadListFile(const std::string& file) {
+bool ManualPresenter::LoadListFile(const std::string& file) {
   std::optional<std::vector<std::string>> lines = seams_.files.ReadLines(file);
   if (!lines) return false;
   SetList(EntriesFromLines(*lines));
@@ -30,7 +30,7 @@ bool ManualForm::LoadListFile(const std::string& file) {
   return true;
 }
 
-void ManualForm::LoadMessageList(const std::string& file) {
+void ManualPresenter::LoadMessageList(const std::string& file) {
   if (LoadListFile(file)) return;
   if (file == startupListFile_) {
     // First run, or the start-up file was removed: it is made with the default messages.
@@ -47,11 +47,11 @@ void ManualForm::LoadMessageList(const std::string& file) {
   ReportUnreadable(file);
 }
 
-void ManualForm::ReportUnreadable(const std::string& file) {
+void ManualPresenter::ReportUnreadable(const std::string& file) {
   Ask("Can't read the file " + file + ".", kOkOnly + kExclamation, "File Read error");
 }
 
-void ManualForm::WriteMessageList(std::string& file) {
+void ManualPresenter::WriteMessageList(std::string& file) {
   if (!seams_.files.WriteLines(file, LinesFromEntries(c_.list))) {
     Ask(CantWrite(file), kOkOnly + kExclamation, "File Write error");
     file.clear();
@@ -60,13 +60,13 @@ void ManualForm::WriteMessageList(std::string& file) {
   SetLabel(control::kOutGoingFile, file);
 }
 
-void ManualForm::SaveDefaultMessageList(bool& failed) {
+void ManualPresenter::SaveDefaultMessageList(bool& failed) {
   if (seams_.files.WriteLines(startupListFile_, DefaultMessages())) return;
   Ask(CantWrite(startupListFile_), kOkOnly + kExclamation, "File Write error");
   failed = true;
 }
 
-void ManualForm::SortMessageList() {
+void ManualPresenter::SortMessageList() {
   int16_t answer = Ask(
       "This will sort the entries in the current Outgoing Message List. \nIt can't be undone but nothing will be "
       "saved.\n\nDo wish to continue ?",
@@ -78,7 +78,7 @@ void ManualForm::SortMessageList() {
   Focus(control::kSendMessageList);
 }
 
-void ManualForm::ClrMessageList() {
+void ManualPresenter::ClrMessageList() {
   std::string text = "This will clear ALL entries in the current Outgoing Message List.\n";
   if (!c_.outgoing.empty())
     text += "Select the Clear Messages button [X] if you want to clear only the currently shown Outgoing Message.\n";
@@ -93,7 +93,7 @@ void ManualForm::ClrMessageList() {
   Focus(control::kSendMessageList);
 }
 
-void ManualForm::SaveMessageList() {
+void ManualPresenter::SaveMessageList() {
   int16_t answer = Ask(
       "This will save the current Outgoing Message List to the file which is loaded at start up.\n\nDo wish to "
       "continue ?",
@@ -110,7 +110,7 @@ void ManualForm::SaveMessageList() {
   Focus(control::kSendMessageList);
 }
 
-void ManualForm::LoadStartupMessageList() {
+void ManualPresenter::LoadStartupMessageList() {
   std::string text = "This will reload the start up Outgoing Message List.\n\n";
   if (listChanged_) text += kKeepOrSave;
   text += kContinue;
@@ -121,7 +121,7 @@ void ManualForm::LoadStartupMessageList() {
   Focus(control::kSendMessageList);
 }
 
-void ManualForm::RestoreMessageList() {
+void ManualPresenter::RestoreMessageList() {
   std::string text =
       "This will restore the Outgoing Message List with default values and save it to the start up file.\n\n";
   text += kKeepOrSave;
@@ -137,7 +137,7 @@ void ManualForm::RestoreMessageList() {
   Focus(control::kSendMessageList);
 }
 
-void ManualForm::ImportAlternateMessageList() {
+void ManualPresenter::ImportAlternateMessageList() {
   if (listChanged_) {
     std::string text =
         "This will load an alternate Outgoing Message List. The current Outgoing Message List will be "
@@ -162,7 +162,7 @@ void ManualForm::ImportAlternateMessageList() {
   Focus(control::kSendMessageList);
 }
 
-void ManualForm::SaveAlternateMessageList() {
+void ManualPresenter::SaveAlternateMessageList() {
   std::string file =
       seams_.dialogs.SaveFile({"Save Alternate Outgoing Message List", toolFolder_, "Message", std::string(kListFilter)});
   if (!file.empty()) {
@@ -173,7 +173,7 @@ void ManualForm::SaveAlternateMessageList() {
   Focus(control::kSendMessageList);
 }
 
-void ManualForm::DeleteOutgoingMessageEntry() {
+void ManualPresenter::DeleteOutgoingMessageEntry() {
   const int k = c_.selected;
   if (k <= 0) {
     c_.selected = -1;

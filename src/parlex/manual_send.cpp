@@ -1,5 +1,5 @@
 // Sending a message, the answer in the Incoming Message box, the help text and the history.
-#include "parlex/manual_form.h"
+#include "parlex/manual_presenter.h"
 #include "parlex/message_text.h"
 #include "platform/text8.h"
 
@@ -10,12 +10,12 @@ constexpr int kPollLimit = 25;
 constexpr std::string_view kTooLargeCaption = "Too large string - 30k list limit exceeded";
 }  // namespace
 
-int16_t ManualForm::CurrentMethod() const {
+int16_t ManualPresenter::CurrentMethod() const {
   if (s_.SelectedIndex < 0 || s_.SelectedIndex >= static_cast<int16_t>(s_.SyntaxMethod.size())) return 0;
   return s_.SyntaxMethod[static_cast<size_t>(s_.SelectedIndex)];
 }
 
-void ManualForm::PrepareSyntaxCheck() {
+void ManualPresenter::PrepareSyntaxCheck() {
   // Pending service requests from earlier messages would read as an error of this one.
   int16_t method = CurrentMethod();
   if (method == kNoSyntaxCheck) return;
@@ -26,7 +26,7 @@ void ManualForm::PrepareSyntaxCheck() {
   }
 }
 
-void ManualForm::WriteWithOptions(const std::string& message) {
+void ManualPresenter::WriteWithOptions(const std::string& message) {
   std::string text = message;
   if (c_.Checked(control::kAddCR)) text += '\r';
   if (c_.Checked(control::kAddLF)) text += '\n';
@@ -34,7 +34,7 @@ void ManualForm::WriteWithOptions(const std::string& message) {
   if (CurrentMethod() != kNoSyntaxCheck) CheckSyntax();
 }
 
-void ManualForm::SendMessage() {
+void ManualPresenter::SendMessage() {
   const std::string text = c_.outgoing;
   if (Trim(text).empty()) {
     Focus(control::kSendMessageList);
@@ -80,7 +80,7 @@ void ManualForm::SendMessage() {
   FinishSend(completed);
 }
 
-void ManualForm::FinishSend(bool historyUpdate) {
+void ManualPresenter::FinishSend(bool historyUpdate) {
   if (historyUpdate && !c_.outgoing.empty() && c_.selected < 0) {
     std::optional<size_t> found;
     if (!c_.Checked(control::kAllowMultiple)) found = FindEntry(c_.list, c_.outgoing);
@@ -105,7 +105,7 @@ void ManualForm::FinishSend(bool historyUpdate) {
   Focus(control::kSendMessageList);
 }
 
-void ManualForm::PrintMessageList(std::string_view text) {
+void ManualPresenter::PrintMessageList(std::string_view text) {
   const size_t n = text.size();
   const size_t estimate = IncomingEstimate(n);
   if (estimate > kIncomingLimit) {
@@ -130,14 +130,14 @@ void ManualForm::PrintMessageList(std::string_view text) {
   Busy(false);
 }
 
-void ManualForm::HelpMenu() {
+void ManualPresenter::HelpMenu() {
   Select(0);
   SendMessage();
   Enable(control::kSendMessageList, false);
   Enable(control::kSendMessage, false);
 }
 
-void ManualForm::ClearIncoming() {
+void ManualPresenter::ClearIncoming() {
   SetIncoming("");
   if (c_.selected == 0) {
     c_.selected = -1;

@@ -2,7 +2,7 @@
 // device as one message, and a data file shown with the desktop's own program.
 #include <fstream>
 
-#include "parlex/manual_form.h"
+#include "parlex/manual_presenter.h"
 
 namespace veridane::parlex {
 
@@ -15,7 +15,7 @@ constexpr std::string_view kTimeoutCaption = "Timeout Has Occured";
 
 }  // namespace
 
-void ManualForm::SendToFileClick() {
+void ManualPresenter::SendToFileClick() {
   if (c_.Checked(control::kSendToFile)) {
     Check(control::kSendToFile, false);
     Enable(control::kAutoClear, true);
@@ -28,7 +28,7 @@ void ManualForm::SendToFileClick() {
   FocusOutgoingIfEnabled();
 }
 
-void ManualForm::SendtoFileOnceClick() {
+void ManualPresenter::SendtoFileOnceClick() {
   if (c_.Checked(control::kSendtoFileOnce)) {
     Check(control::kSendtoFileOnce, false);
     Enable(control::kAutoClear, true);
@@ -40,7 +40,7 @@ void ManualForm::SendtoFileOnceClick() {
   FocusOutgoingIfEnabled();
 }
 
-bool ManualForm::CaptureToFile(const std::string& message) {
+bool ManualPresenter::CaptureToFile(const std::string& message) {
   if (!s_.IncomingFileWarned) {
     int16_t answer = Ask(
         "NOTE!  For incoming data transfer to a file the timeout will be set to 100 secs which means that\nin case "
@@ -62,7 +62,7 @@ bool ManualForm::CaptureToFile(const std::string& message) {
   return true;
 }
 
-void ManualForm::ReadAnswerToFile(const std::string& path) {
+void ManualPresenter::ReadAnswerToFile(const std::string& path) {
   Busy(true);
   seams_.loop.ProcessEvents();
   int16_t noted = port_.ibask(kIbaTmo);
@@ -124,7 +124,7 @@ void ManualForm::ReadAnswerToFile(const std::string& path) {
   Busy(false);
 }
 
-void ManualForm::SendToDevice() {
+void ManualPresenter::SendToDevice() {
   if (s_.SelectedIndex <= 0) return;
   if (!s_.OutgoingFileWarned) {
     int16_t answer = Ask(
@@ -166,7 +166,7 @@ void ManualForm::SendToDevice() {
   Busy(false);
 }
 
-void ManualForm::DisplayFile() {
+void ManualPresenter::DisplayFile() {
   std::string path =
       seams_.dialogs.OpenFile({"Show Data File", selectedDataFolder_, "", std::string(kDataOrAllFilter)});
   if (path.empty()) return;

@@ -19,7 +19,7 @@ ParlexRig::ParlexRig(Gpib488& driver, EventLoop& loop, std::vector<int16_t> list
     : seams{driver, technician, loop, settings, dialogs, files, folder.Path() + "/Parlex", std::move(listeners), 12, ""} {}
 
 void ParlexRig::Open() {
-  form = std::make_unique<ManualForm>(seams, state, view);
+  form = std::make_unique<ManualPresenter>(seams, state, view);
   form->Load();
   form->Activate();
 }

@@ -1,5 +1,5 @@
 #pragma once
-// What a Parlex test needs around ManualForm: a view that records what it was told, file
+// What a Parlex test needs around ManualPresenter: a view that records what it was told, file
 // dialogs answered from a script, a scripted technician, settings in memory and a fresh
 // folder on disk.
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "parlex/manual_form.h"
+#include "parlex/manual_presenter.h"
 #include "platform/event_loop.h"
 #include "platform/settings.h"
 #include "test/support/scripted_operator.h"
@@ -108,7 +108,7 @@ class TempFolder {
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 
-// A ManualForm on the given driver, loaded and activated, with the listeners given.
+// A ManualPresenter on the given driver, loaded and activated, with the listeners given.
 struct ParlexRig {
   ParlexRig(Gpib488& driver, EventLoop& loop, std::vector<int16_t> listeners);
 
@@ -128,7 +128,7 @@ struct ParlexRig {
   RecordingView view;
   ParlexRunState state;
   ParlexSeams seams;
-  std::unique_ptr<ManualForm> form;
+  std::unique_ptr<ManualPresenter> form;
 };
 
 }  // namespace veridane::parlex::testing

@@ -1,6 +1,6 @@
-// ManualForm: the window's state, its lifecycle, the persisted options and the keys of the
+// ManualPresenter: the window's state, its lifecycle, the persisted options and the keys of the
 // Outgoing Message box.
-#include "parlex/manual_form.h"
+#include "parlex/manual_presenter.h"
 
 #include <cmath>
 #include <filesystem>
@@ -88,41 +88,41 @@ std::string ManualControls::Label(std::string_view name) const {
   return it == labels.end() ? std::string() : it->second;
 }
 
-ManualForm::ManualForm(ParlexSeams& seams, ParlexRunState& state, ManualView& view)
+ManualPresenter::ManualPresenter(ParlexSeams& seams, ParlexRunState& state, ManualView& view)
     : seams_(seams), s_(state), view_(view), port_(seams.driver, seams.op, seams.loop) {
   port_.Attach(s_.PxDevice);
 }
 
 // --- control state ---
 
-void ManualForm::Enable(std::string_view name, bool enabled) {
+void ManualPresenter::Enable(std::string_view name, bool enabled) {
   c_.enabled[std::string(name)] = enabled;
   view_.SetEnabled(name, enabled);
 }
 
-void ManualForm::Check(std::string_view name, bool checked) {
+void ManualPresenter::Check(std::string_view name, bool checked) {
   c_.checked[std::string(name)] = checked;
   view_.SetChecked(name, checked);
 }
 
-void ManualForm::SetLabel(std::string_view name, std::string_view text) {
+void ManualPresenter::SetLabel(std::string_view name, std::string_view text) {
   c_.labels[std::string(name)] = std::string(text);
   view_.SetLabel(name, text);
 }
 
-void ManualForm::ShowSyntaxError(bool visible) {
+void ManualPresenter::ShowSyntaxError(bool visible) {
   c_.syntaxErrorVisible = visible;
   view_.SetSyntaxErrorVisible(visible);
 }
 
-void ManualForm::SetList(std::vector<std::string> entries) {
+void ManualPresenter::SetList(std::vector<std::string> entries) {
   c_.list = std::move(entries);
   view_.SetMessageList(c_.list);
   c_.selected = -1;
   SetOutgoingText("");
 }
 
-void ManualForm::SetOutgoingText(std::string text) {
+void ManualPresenter::SetOutgoingText(std::string text) {
   c_.outgoing = std::move(text);
   view_.SetOutgoing(c_.outgoing);
   const bool any = !c_.outgoing.empty();
@@ -130,54 +130,54 @@ void ManualForm::SetOutgoingText(std::string text) {
   Enable(control::kDelete, any);
 }
 
-void ManualForm::Select(int index) {
+void ManualPresenter::Select(int index) {
   if (index < 0 || index >= static_cast<int>(c_.list.size())) return;
   c_.selected = index;
   SetOutgoingText(c_.list[static_cast<size_t>(index)]);
 }
 
-void ManualForm::SetIncoming(std::string text) {
+void ManualPresenter::SetIncoming(std::string text) {
   c_.incoming = std::move(text);
   view_.SetIncoming(c_.incoming);
 }
 
-void ManualForm::Focus(std::string_view name) {
+void ManualPresenter::Focus(std::string_view name) {
   c_.focus = std::string(name);
   view_.SetFocus(name);
 }
 
-void ManualForm::FocusOutgoingIfEnabled() {
+void ManualPresenter::FocusOutgoingIfEnabled() {
   if (c_.Enabled(control::kSendMessageList)) Focus(control::kSendMessageList);
 }
 
-void ManualForm::EnableClearIncoming() {
+void ManualPresenter::EnableClearIncoming() {
   if (c_.Enabled(control::kClearIncoming)) return;
   Enable(control::kClearIncoming, true);
   Enable(control::kClrIncoming, true);
 }
 
-void ManualForm::MarkListChanged() {
+void ManualPresenter::MarkListChanged() {
   listChanged_ = true;
   Enable(control::kClearHistory, true);
   Enable(control::kLoadStartup, true);
 }
 
-void ManualForm::SetTimer(bool enabled) {
+void ManualPresenter::SetTimer(bool enabled) {
   c_.timerEnabled = enabled;
   view_.SetTimerEnabled(enabled);
 }
 
-void ManualForm::ShowAddress(int index) { view_.SetAddressButton(index, c_.address[static_cast<size_t>(index)]); }
+void ManualPresenter::ShowAddress(int index) { view_.SetAddressButton(index, c_.address[static_cast<size_t>(index)]); }
 
-int16_t ManualForm::Ask(std::string_view text, int16_t style, std::string_view caption) {
+int16_t ManualPresenter::Ask(std::string_view text, int16_t style, std::string_view caption) {
   return seams_.op.ShowMessBox(text, style, caption);
 }
 
-void ManualForm::Busy(bool busy) { seams_.op.SetBusy(busy); }
+void ManualPresenter::Busy(bool busy) { seams_.op.SetBusy(busy); }
 
 // --- lifecycle ---
 
-void ManualForm::Load() {
+void ManualPresenter::Load() {
   c_.caption = "Embedded Parlex" + seams_.captionMark;
   view_.SetCaption(c_.caption);
   for (const auto& [name, enabled] : DesignEnables()) Enable(name, enabled);
@@ -227,7 +227,7 @@ void ManualForm::Load() {
   }
 }
 
-void ManualForm::Activate() {
+void ManualPresenter::Activate() {
   if (activated_) return;
   activated_ = true;
   seams_.loop.ProcessEvents();
@@ -245,21 +245,21 @@ void ManualForm::Activate() {
   Enable(control::kIdAll, c_.Checked(control::kID) || c_.Checked(control::kIDN));
 }
 
-void ManualForm::ReadOptions() {
+void ManualPresenter::ReadOptions() {
   for (const Option& option : kOptions) {
     double value = NumericValue(seams_.settings.Get(kApp, kSection, option.key, option.fallback));
     Check(option.control, option.menuCheck ? value != 0 : std::lround(value) != 0);
   }
 }
 
-void ManualForm::WriteOptions() {
+void ManualPresenter::WriteOptions() {
   for (size_t i = 0; i < kOptions.size(); ++i) {
     if (!s_.OptionChanged[i]) continue;
     seams_.settings.Save(kApp, kSection, kOptions[i].key, c_.Checked(kOptions[i].control) ? "1" : "0");
   }
 }
 
-bool ManualForm::QueryUnload() {
+bool ManualPresenter::QueryUnload() {
   if (transferRunning_) {
     // Closing in the middle of a capture stops the capture; the window stays.
     CancelTransfer();
@@ -286,7 +286,7 @@ bool ManualForm::QueryUnload() {
   return true;
 }
 
-void ManualForm::Unload() {
+void ManualPresenter::Unload() {
   if (selectedDataFolder_ != toolFolder_ && !selectedDataFolder_.empty())
     seams_.settings.Save(kApp, kSection, kSelectedDataFolderKey, selectedDataFolder_);
   WriteOptions();
@@ -296,7 +296,7 @@ void ManualForm::Unload() {
 
 // --- options and keys ---
 
-void ManualForm::OptionClicked(std::string_view name, bool checked) {
+void ManualPresenter::OptionClicked(std::string_view name, bool checked) {
   Check(name, checked);
   int index = OptionIndex(name);
   if (name == control::kCaps) {
@@ -312,13 +312,13 @@ void ManualForm::OptionClicked(std::string_view name, bool checked) {
     Enable(control::kIdAll, c_.Checked(control::kID) || c_.Checked(control::kIDN));
 }
 
-void ManualForm::AutoClearClicked() {
+void ManualPresenter::AutoClearClicked() {
   Check(control::kAutoClear, !c_.Checked(control::kAutoClear));
   s_.OptionChanged[static_cast<size_t>(OptionIndex(control::kAutoClear))] = true;
   FocusOutgoingIfEnabled();
 }
 
-void ManualForm::OutgoingEdited(std::string_view text) {
+void ManualPresenter::OutgoingEdited(std::string_view text) {
   c_.selected = -1;
   c_.outgoing = std::string(text);
   const bool any = !c_.outgoing.empty();
@@ -326,21 +326,21 @@ void ManualForm::OutgoingEdited(std::string_view text) {
   Enable(control::kDelete, any);
 }
 
-void ManualForm::EntryPicked(int index) {
+void ManualPresenter::EntryPicked(int index) {
   Select(index);
   Focus(control::kSendMessageList);
 }
 
-void ManualForm::OutgoingFocusReceived() { view_.SetOutgoing(c_.outgoing); }
+void ManualPresenter::OutgoingFocusReceived() { view_.SetOutgoing(c_.outgoing); }
 
-void ManualForm::OutgoingFocusLost() {
+void ManualPresenter::OutgoingFocusLost() {
   std::string trimmed = Trim(c_.outgoing);
   if (trimmed == c_.outgoing) return;
   c_.selected = -1;
   SetOutgoingText(std::move(trimmed));
 }
 
-char ManualForm::KeyTyped(char key) {
+char ManualPresenter::KeyTyped(char key) {
   if (key == kEnter) {
     if (c_.Enabled(control::kSendMessage)) SendMessage();
     return 0;
@@ -349,7 +349,7 @@ char ManualForm::KeyTyped(char key) {
   return key;
 }
 
-void ManualForm::KeyReleased(int keyCode) {
+void ManualPresenter::KeyReleased(int keyCode) {
   if (keyCode == kKeyDown) {
     if (c_.outgoing == kHelpEntry) {
       if (c_.list.size() <= 1) {
@@ -369,7 +369,7 @@ void ManualForm::KeyReleased(int keyCode) {
   view_.SelectOutgoingPart(typed.size(), c_.outgoing.size() - typed.size());
 }
 
-void ManualForm::IncomingKeyTyped(int key) {
+void ManualPresenter::IncomingKeyTyped(int key) {
   if (!c_.Enabled(control::kSendMessage) && (key == kEnter || key == kTab)) Focus(control::kAddressButton0);
 }
 

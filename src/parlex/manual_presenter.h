@@ -54,9 +54,9 @@ struct ParlexSeams {
   std::string captionMark;         // appended to the caption (the simulated-bench mark)
 };
 
-class ManualForm {
+class ManualPresenter {
  public:
-  ManualForm(ParlexSeams& seams, ParlexRunState& state, ManualView& view);
+  ManualPresenter(ParlexSeams& seams, ParlexRunState& state, ManualView& view);
 
   // --- lifecycle ---
   void Load();
