@@ -2,6 +2,8 @@
 // methods against the simulated scope's status registers and an older serial-poll instrument.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "sim/bench/bench.h"
 #include "sim/sim_device.h"
 #include "test/parlex/parlex_fixture.h"
