@@ -39,8 +39,10 @@ void ManualForm::AddCheckBox(QWidget* parent, std::string_view name, const char*
   box->setObjectName(QString::fromUtf8(name.data(), static_cast<int>(name.size())));
   controls_[std::string(name)] = box;
   const std::string key(name);
-  connect(box, &QCheckBox::clicked, this, [this, key](bool checked) {
+  connect(box, &QCheckBox::clicked, this, [this, box, key](bool checked) {
     Command([this, key, checked] { presenter_->OptionClicked(key, checked); });
+    // A click while another command runs is ignored: the box shows the logic's state again.
+    box->setChecked(presenter_->Controls().Checked(key));
   });
 }
 
@@ -50,7 +52,11 @@ QAction* ManualForm::AddItem(QMenu* menu, std::string_view name, const char* cap
   item->setObjectName(QString::fromUtf8(name.data(), static_cast<int>(name.size())));
   item->setCheckable(checkable);
   items_[std::string(name)] = item;
-  connect(item, &QAction::triggered, this, [this, work] { Command(work); });
+  const std::string key(name);
+  connect(item, &QAction::triggered, this, [this, item, key, work, checkable] {
+    Command(work);
+    if (checkable) item->setChecked(presenter_->Controls().Checked(key));
+  });
   return item;
 }
 
