@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/text8.h"
 #include "sim/bench/bench.h"
@@ -70,6 +71,24 @@ std::string ShippedList() {
   return list;
 }
 
+// Every shipped bench under the text that opens it, with the description line of its file. A
+// shipped file that does not read says so in place of its description rather than hiding it.
+std::vector<BenchListing> ShippedListings() {
+  std::vector<BenchListing> listings;
+  for (const std::string& name : ShippedBenchNames()) {
+    BenchListing listing;
+    listing.text = "sim:" + name;
+    try {
+      listing.description =
+          Text8FromUtf8(ParseBenchText(*ShippedBenchText(name), ShippedBenchFileName(name)).description);
+    } catch (const std::exception& error) {
+      listing.description = "(cannot be read: " + Text8FromUtf8(error.what()) + ")";
+    }
+    listings.push_back(std::move(listing));
+  }
+  return listings;
+}
+
 }  // namespace
 
 BenchScheme SimulatedBenchScheme() {
@@ -88,6 +107,7 @@ BenchScheme SimulatedBenchScheme() {
     }
   };
   scheme.hint = "Shipped benches: " + ShippedList();
+  scheme.list = ShippedListings;
   return scheme;
 }
 

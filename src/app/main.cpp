@@ -2,13 +2,17 @@
 // starts, so that --help works without a display. This is the composition root: the only
 // place that knows every back end the program is built with.
 #include <QCoreApplication>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "gpib/backends/backend_registry.h"
 #include "platform/settings.h"
+#include "platform/text8.h"
+#include "shell/bench_list.h"
 #include "shell/command_line.h"
+#include "shell/display_check.h"
 #include "shell/launcher.h"
 #include "shell/version.h"
 #include "sim/backend/sim_backend.h"
@@ -37,10 +41,17 @@ int main(int argc, char** argv) {
     std::cout << UsageText("veridane");
     return 0;
   }
-  if (!options.errors.empty()) {
-    for (const std::string& error : options.errors) std::cerr << error << "\n";
-    std::cerr << "See veridane --help.\n";
+  // "?" asks only for the About box, and nothing else on the line can go wrong then.
+  if (!options.errors.empty() && !options.aboutRequested) {
+    for (const std::string& error : options.errors) std::cerr << error << "; see --help\n";
     return kExitUsage;
+  }
+  if (options.listBenches) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(kShortAppName);
+    const UserSettings settings;
+    std::cout << Utf8FromText8(BenchListText(Backends(), settings));
+    return 0;
   }
 
   if (options.headless) {
@@ -50,5 +61,9 @@ int main(int argc, char** argv) {
     return RunHeadless(Backends(), options, settings, PlatformPaths(), std::cout, std::cerr);
   }
 
+  if (!DisplayExpected([](const char* name) { return std::getenv(name); })) {
+    std::cerr << kNoDisplayLine << "\n";
+    return kExitUsage;
+  }
   return RunWindowProgram(argc, argv, Backends(), options);
 }

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/event_loop.h"
 #include "platform/gpib488.h"
@@ -58,6 +59,12 @@ class OpenedBench {
   virtual std::string Notice() const { return {}; }
 };
 
+// One bench a scheme ships, for `--list-benches`.
+struct BenchListing {
+  std::string text;         // the connection text that opens it ("sim:scope-only")
+  std::string description;  // one line (8-bit); empty when the bench has none
+};
+
 struct BenchScheme {
   std::string name;       // "sim", "gpib", "prologix", ...
   bool simulated = false;  // results go to the "Simulated" folders, captions get the mark
@@ -67,6 +74,8 @@ struct BenchScheme {
   std::function<std::unique_ptr<OpenedBench>(std::string_view text, EventLoop& loop, const Settings& settings)> open;
   // A line for the "Unknown bench" message, e.g. the names of the shipped benches.
   std::string hint;
+  // The benches this scheme ships, in the order to show them. Empty: it ships none.
+  std::function<std::vector<BenchListing>()> list;
 };
 
 }  // namespace veridane

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "pv/catalogue.h"
+
 namespace veridane {
 
 namespace {
@@ -20,6 +22,16 @@ std::string* ValueField(CommandLine& line, const std::string& name, std::optiona
   return nullptr;
 }
 
+// Options without a value.
+bool* FlagField(CommandLine& line, const std::string& name) {
+  if (name == "--help" || name == "-h") return &line.help;
+  if (name == "--demo-messbox") return &line.demoMessBox;
+  if (name == "--headless") return &line.headless;
+  if (name == "--manual") return &line.manual;
+  if (name == "--list-benches") return &line.listBenches;
+  return nullptr;
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
@@ -27,22 +39,25 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     // Any argument with a "?" asks for the About box, whatever else it is.
-    if (arg.find('?') != std::string::npos) line.aboutRequested = true;
+    if (arg.find('?') != std::string::npos) {
+      line.aboutRequested = true;
+      continue;
+    }
 
+    const bool dashed = arg.rfind("--", 0) == 0;
     const size_t equals = arg.find('=');
-    const std::string name = arg.rfind("--", 0) == 0 && equals != std::string::npos ? arg.substr(0, equals) : arg;
+    const std::string name = dashed && equals != std::string::npos ? arg.substr(0, equals) : arg;
+    const bool inlineValue = name != arg;
     std::optional<std::string>* optionalField = nullptr;
     std::string* field = ValueField(line, name, optionalField);
     if (field != nullptr || optionalField != nullptr) {
       std::string value;
-      if (equals != std::string::npos && name != arg) {
+      if (inlineValue) {
         value = arg.substr(equals + 1);
-      } else if (i + 1 < args.size()) {
+      } else if (i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0) {
+        // The next option is never taken as a value: "--trace --headless" lacks the file.
         value = args[++i];
         if (value.find('?') != std::string::npos) line.aboutRequested = true;
-      } else {
-        line.errors.push_back(name + " needs a value");
-        continue;
       }
       if (value.empty()) {
         line.errors.push_back(name + " needs a value");
@@ -51,15 +66,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       } else {
         *optionalField = std::move(value);
       }
-    } else if (arg == "--help" || arg == "-h") {
-      line.help = true;
-    } else if (arg == "--demo-messbox") {
-      line.demoMessBox = true;
-    } else if (arg == "--headless") {
-      line.headless = true;
-    } else if (arg == "--manual") {
-      line.manual = true;
-    } else if (arg.find('?') == std::string::npos) {
+    } else if (bool* flag = FlagField(line, name)) {
+      if (inlineValue) {
+        line.errors.push_back(name + " takes no value");
+      } else {
+        *flag = true;
+      }
+    } else if (dashed) {
+      // A mistyped option ("--headles") must not quietly start the window program.
+      line.errors.push_back("unknown option " + arg);
+    } else {
       line.ignored.push_back(arg);
     }
   }
@@ -74,11 +90,14 @@ std::string UsageText(const std::string& programName) {
          "Options:\n"
          "  -h, --help            show this help and exit\n"
          "  --bench TEXT          the bench: sim (built-in simulated bench, the default), sim:NAME\n"
-         "                        (a shipped bench), FILE.toml (a bench file); remembered for the\n"
-         "                        next start\n"
+         "                        (a shipped bench), FILE.toml (a bench file), or a GPIB adapter:\n"
+         "                        gpib:0, prologix:/dev/ttyUSB0, prologix-tcp:HOST, ar488:DEVICE;\n"
+         "                        remembered for the next start\n"
+         "  --list-benches        list the shipped benches and the remembered one, and exit\n"
          "  --headless            run without a window; result rows go to standard output,\n"
          "                        prompts and their answers to standard error\n"
-         "  --run WHAT            headless: offset, dcv, full, or test names separated by commas\n"
+         "  --run WHAT            headless: full (the Full Sequence), or test names separated by\n"
+         "                        commas: " + RunNames() + "\n"
          "  --answers FILE        headless: answers by caption (lines: caption-regex<TAB>answer);\n"
          "                        unlisted prompts get OK, Yes or Retry\n"
          "  --manual              headless: answer No to the Auto-mode offer\n"
@@ -87,8 +106,11 @@ std::string UsageText(const std::string& programName) {
          "  --technician none     window, simulated bench: no help at the bench (by default the\n"
          "                        virtual technician plugs cables and sets hand-set instruments\n"
          "                        before each prompt; you still answer it)\n"
-         "  --trace FILE          simulated bench: write the bus traffic to FILE\n"
+         "  --trace FILE          write every GPIB driver call to FILE, on any bench\n"
          "  ?                     show the About box and exit\n"
+         "\n"
+         "Words without \"--\" are ignored; an unknown \"--\" option ends the program (exit code 4).\n"
+         "The window needs a display; without one, use --headless.\n"
          "\n"
          "Headless exit codes: 0 every test run passed, 1 a test failed, 2 the run was aborted,\n"
          "3 the program ended on a fatal message, 4 the command line or a file it names is wrong.\n";

@@ -11,6 +11,7 @@ struct CommandLine {
   bool help = false;           // --help / -h: print the usage and end
   bool aboutRequested = false;  // any argument containing "?": start-up shows only the About box
   bool demoMessBox = false;    // --demo-messbox (hidden): show a sample message box and end
+  bool listBenches = false;    // --list-benches: print the shipped benches and the remembered one
 
   std::optional<std::string> bench;  // --bench TEXT: sim, sim:NAME, FILE.toml, ni:0, ...
   bool headless = false;             // --headless: no window; prompts answered on the console
@@ -20,12 +21,14 @@ struct CommandLine {
   bool manual = false;               // --manual: answer No to the Auto-mode offer
   std::string traceFile;             // --trace FILE: the simulated bus traffic, one line per event
 
-  std::vector<std::string> errors;   // options given wrongly (a missing value); shown, then the end
-  std::vector<std::string> ignored;  // arguments not known; accepted and left alone
+  // Options given wrongly: an unknown "--" option, a missing value, a value given to a flag.
+  // Each is one line; the program shows them and ends.
+  std::vector<std::string> errors;
+  std::vector<std::string> ignored;  // words without "--" (and not "-h"); accepted and left alone
 };
 
 // args excludes the program name. Options with a value take it as the next argument or after
-// "=" (--bench=sim).
+// "=" (--bench=sim); a next argument starting with "--" is an option, not the value.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
 std::string UsageText(const std::string& programName);

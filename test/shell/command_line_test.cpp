@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "pv/catalogue.h"
+
 namespace veridane {
 namespace {
 
@@ -22,17 +24,64 @@ TEST(CommandLine, AnyArgumentWithAQuestionMarkAsksForTheAboutBox) {
   EXPECT_FALSE(ParseCommandLine({"--bench", "sim"}).aboutRequested);
 }
 
-TEST(CommandLine, UnknownArgumentsAreKeptInOrderAndIgnored) {
-  const CommandLine line = ParseCommandLine({"--colour", "--headless", "blue", "--help"});
+TEST(CommandLine, PlainWordsAreKeptInOrderAndIgnored) {
+  const CommandLine line = ParseCommandLine({"blue", "--headless", "-x", "green", "--help"});
   EXPECT_TRUE(line.help);
   EXPECT_TRUE(line.headless);
-  EXPECT_EQ(line.ignored, (std::vector<std::string>{"--colour", "blue"}));
+  EXPECT_TRUE(line.errors.empty());
+  EXPECT_EQ(line.ignored, (std::vector<std::string>{"blue", "-x", "green"}));
+}
+
+TEST(CommandLine, MistypedOptionsAreRefusedByName) {
+  const CommandLine line = ParseCommandLine({"--headles", "--run", "full", "--prallex", "--"});
+  EXPECT_EQ(line.errors, (std::vector<std::string>{"unknown option --headles", "unknown option --prallex",
+                                                   "unknown option --"}));
+  EXPECT_FALSE(line.headless);
+  EXPECT_EQ(line.run, "full");
+  // "--rnu full": the option is refused, its would-be value is only a word.
+  const CommandLine swapped = ParseCommandLine({"--rnu", "full"});
+  EXPECT_EQ(swapped.errors, std::vector<std::string>{"unknown option --rnu"});
+  EXPECT_TRUE(swapped.run.empty());
+  // The value part is shown as typed, so the technician recognises the argument.
+  EXPECT_EQ(ParseCommandLine({"--bench-file=a.toml"}).errors,
+            std::vector<std::string>{"unknown option --bench-file=a.toml"});
+}
+
+TEST(CommandLine, OptionsWithoutTheirValueAreRefused) {
+  EXPECT_EQ(ParseCommandLine({"--bench"}).errors, std::vector<std::string>{"--bench needs a value"});
+  EXPECT_EQ(ParseCommandLine({"--answers="}).errors, std::vector<std::string>{"--answers needs a value"});
+  // The next option is not swallowed as the file name, and still counts.
+  const CommandLine line = ParseCommandLine({"--trace", "--headless", "--run", "offset"});
+  EXPECT_EQ(line.errors, std::vector<std::string>{"--trace needs a value"});
+  EXPECT_TRUE(line.traceFile.empty());
+  EXPECT_TRUE(line.headless);
+  EXPECT_EQ(line.run, "offset");
+  // Given with "=", a value may start with dashes.
+  EXPECT_EQ(ParseCommandLine({"--trace=--odd-name"}).traceFile, "--odd-name");
+  // A flag given a value is a mistake too, not a flag quietly set or dropped.
+  EXPECT_EQ(ParseCommandLine({"--headless=yes"}).errors, std::vector<std::string>{"--headless takes no value"});
+}
+
+TEST(CommandLine, AQuestionMarkWinsOverEveryOtherRule) {
+  const CommandLine line = ParseCommandLine({"--headles?", "/?"});
+  EXPECT_TRUE(line.aboutRequested);
+  EXPECT_TRUE(line.errors.empty());
+  EXPECT_TRUE(line.ignored.empty());
+}
+
+TEST(CommandLine, ListBenches) {
+  EXPECT_TRUE(ParseCommandLine({"--list-benches"}).listBenches);
+  EXPECT_FALSE(ParseCommandLine({"--headless"}).listBenches);
 }
 
 TEST(CommandLine, UsageNamesTheProgramAndHelp) {
   const std::string usage = UsageText("veridane");
   EXPECT_EQ(usage.rfind("Usage: veridane [options]\n", 0), 0u);
-  EXPECT_NE(usage.find("--help"), std::string::npos);
+  // Every option the parser takes is explained, with the test names --run knows today.
+  for (const char* option : {"--help", "--bench", "--list-benches", "--headless", "--run", "--answers", "--manual",
+                             "--technician", "--trace"})
+    EXPECT_NE(usage.find(std::string(" ") + option + " "), std::string::npos) << option;
+  EXPECT_NE(usage.find(RunNames()), std::string::npos);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <functional>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "shell/version.h"
 #include "ui/qt/entry_guard.h"
 #include "ui/qt/main_form.h"
+#include "ui/qt/platform_start_guard.h"
 #include "ui/qt/qt_main_view.h"
 #include "ui/qt/qt_operator.h"
 #include "ui/qt/qt_shell_view.h"
@@ -172,7 +174,9 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
 }  // namespace
 
 int RunWindowProgram(int argc, char** argv, const BackendRegistry& registry, const CommandLine& options) {
+  auto startGuard = std::make_unique<PlatformStartGuard>();
   QApplication app(argc, argv);
+  startGuard.reset();
   QApplication::setApplicationName(kShortAppName);
 
   if (options.demoMessBox) {
