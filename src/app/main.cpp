@@ -2,6 +2,8 @@
 // starts, so that --help works without a display. This is the composition root: the only
 // place that knows every back end the program is built with.
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <memory>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -55,7 +57,15 @@ int main(int argc, char** argv) {
   }
 
   if (options.headless) {
-    QCoreApplication app(argc, argv);
+    // Printing to a PDF file needs Qt's painting, which needs a GUI application; without a
+    // window it renders off screen.
+    std::unique_ptr<QCoreApplication> app;
+    if (options.printFile.empty()) {
+      app = std::make_unique<QCoreApplication>(argc, argv);
+    } else {
+      if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+      app = std::make_unique<QGuiApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(kShortAppName);
     UserSettings settings;
     return RunHeadless(Backends(), options, settings, PlatformPaths(), std::cout, std::cerr);

@@ -15,7 +15,8 @@ _veridane() {
   fi
   prev="${COMP_WORDS[i-1]}"
 
-  local options="--help --bench --list-benches --headless --run --answers --manual --technician --trace"
+  local options="--help --bench --list-benches --headless --run --answers --manual --technician --trace --log --append
+    --serial --id --operator --comments --print"
   local tests="selfcal offset dcv bandwidth samplerate trigger"
   local benches="bandwidth-fault default fluke-generator gain-fault garbled-calibrator missing-comp-file
     long-error-log missing-scanner-file offset-fault scope-only selfcal-fault silent-generator sme-generator tds310 tds320

@@ -19,6 +19,11 @@ std::string* ValueField(CommandLine& line, const std::string& name, std::optiona
   if (name == "--answers") return &line.answersFile;
   if (name == "--technician") return &line.technician;
   if (name == "--trace") return &line.traceFile;
+  if (name == "--log") return &line.logName;
+  if (name == "--serial") return &line.serial;
+  if (name == "--operator") return &line.operatorName;
+  if (name == "--comments") return &line.comments;
+  if (name == "--print") return &line.printFile;
   return nullptr;
 }
 
@@ -29,6 +34,8 @@ bool* FlagField(CommandLine& line, const std::string& name) {
   if (name == "--headless") return &line.headless;
   if (name == "--manual") return &line.manual;
   if (name == "--list-benches") return &line.listBenches;
+  if (name == "--append") return &line.appendLog;
+  if (name == "--id") return &line.idMode;
   return nullptr;
 }
 
@@ -107,6 +114,15 @@ std::string UsageText(const std::string& programName) {
          "                        virtual technician plugs cables and sets hand-set instruments\n"
          "                        before each prompt; you still answer it)\n"
          "  --trace FILE          write every GPIB driver call to FILE, on any bench\n"
+         "  --log NAME            headless: keep the results in the log LOG<model>/NAME.log (and its\n"
+         "                        NAME.tst status file) in the data folder; an existing log is\n"
+         "                        refused unless --append is given\n"
+         "  --append              headless: add to the log of --log when it exists\n"
+         "  --serial TEXT         headless: the scope's serial number for the log header\n"
+         "  --id                  headless: the header says \"ID:\" instead of \"S/N:\"\n"
+         "  --operator TEXT       headless: the operator's name for the log header\n"
+         "  --comments TEXT       headless: comments for the log header\n"
+         "  --print FILE.pdf      headless: print the result display to a PDF file at the end\n"
          "  ?                     show the About box and exit\n"
          "\n"
          "Words without \"--\" are ignored; an unknown \"--\" option ends the program (exit code 4).\n"

@@ -19,7 +19,17 @@ struct CommandLine {
   std::string answersFile;           // --answers FILE: caption-regex<TAB>answer lines
   std::string technician;            // --technician virtual: the simulated bench's own technician
   bool manual = false;               // --manual: answer No to the Auto-mode offer
-  std::string traceFile;             // --trace FILE: the simulated bus traffic, one line per event
+  std::string traceFile;             // --trace FILE: every driver call, one line each
+
+  // Headless result log: --log NAME creates LOG<model>/NAME.log before the tests (--append:
+  // adds to it when it exists); the header takes --serial, --operator, --comments, --id.
+  std::string logName;
+  bool appendLog = false;
+  std::string serial;
+  std::string operatorName;
+  std::string comments;
+  bool idMode = false;
+  std::string printFile;  // --print FILE.pdf: the display printed to a PDF file at the end
 
   // Options given wrongly: an unknown "--" option, a missing value, a value given to a flag.
   // Each is one line; the program shows them and ends.

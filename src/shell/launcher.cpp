@@ -54,7 +54,8 @@ void Launcher::Adopt(std::unique_ptr<OpenedBench> bench, bool simulated, EventLo
   tracing_ = std::make_unique<TracingGpib>(bench_->Driver(), loop, std::move(sink));
 }
 
-Program& Launcher::Compose(Operator& person, MainView& view, ShellView& shellView, const VersionTexts& versions) {
+Program& Launcher::Compose(Operator& person, MainView& view, ShellView& shellView, LogDialogs& logDialogs,
+                           const VersionTexts& versions) {
   Operator* helper = bench_->Helper(person, request_.help);
   if (helper == nullptr && request_.help.help == BenchHelp::Alone)
     throw LaunchError("The virtual technician works only on a simulated bench.");
@@ -62,7 +63,7 @@ Program& Launcher::Compose(Operator& person, MainView& view, ShellView& shellVie
   const std::string notice = bench_->Notice();
   if (!notice.empty()) op.ShowMessBox(notice, kOkOnly + kExclamation, "Bench");
   Gpib488& driver = tracing_ ? *tracing_ : bench_->Driver();
-  program_ = std::make_unique<Program>(ProgramSeams{op, *loop_, settings_, paths_, driver, view,
+  program_ = std::make_unique<Program>(ProgramSeams{op, *loop_, settings_, paths_, driver, view, logDialogs,
                                                     InstrumentDataFolderFor(*bench_, settings_, paths_), simulated_});
   startup_ = std::make_unique<Startup>(*program_, shellView, versions);
   return *program_;

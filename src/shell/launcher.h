@@ -62,13 +62,21 @@ class Launcher {
 
   // Builds the Program and its Startup. `person` answers the prompts, through the bench's help
   // when the request asked for it.
-  Program& Compose(Operator& person, MainView& view, ShellView& shellView, const VersionTexts& versions);
+  Program& Compose(Operator& person, MainView& view, ShellView& shellView, LogDialogs& logDialogs,
+                   const VersionTexts& versions);
 
   Program& program() { return *program_; }
   Startup& startup() { return *startup_; }
   OpenedBench& bench() { return *bench_; }
+  // The driver the program talks through (the trace's, when there is one): for the tools that
+  // talk to the bus directly.
+  Gpib488& Driver() { return tracing_ ? *tracing_ : bench_->Driver(); }
   // What the bench's help did, empty without help.
   std::string HelperTranscript() const { return bench_ ? bench_->HelperTranscript() : ""; }
+  // The program ends at once: its open files are closed, nothing already shown is lost.
+  void CloseFiles() {
+    if (program_ && program_->CloseFiles) program_->CloseFiles();
+  }
 
  private:
   const BackendRegistry& registry_;

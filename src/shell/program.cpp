@@ -1,5 +1,6 @@
 #include "shell/program.h"
 
+#include "log/log_stamp.h"
 #include "pv/catalogue.h"
 
 namespace veridane {
@@ -31,13 +32,19 @@ Program::Program(const ProgramSeams& seams)
       scanners(bus, op, roles),
       display(view, run, op, loop),
       frame(run, view, display, op, loop),
-      pv{bus, scope, scopeControl, roles, calibrator, scanners, sg, run, frame, display, op, loop} {
+      pv{bus, scope, scopeControl, roles, calibrator, scanners, sg, run, frame, display, op, loop},
+      log(LogPlace{[this] { return DataFolder(); }, scope.ScopeModel, scope.LogFolderName}, display, view, run, op,
+          seams.logDialogs, SystemLogStamp) {
   FrameHooks& hooks = frame.Hooks();
   hooks.ScopeReset = [this] { scopeControl.ScopeReset(); };
   hooks.ScannerReset = [this] { scanners.ScannerReset(); };
   hooks.CalibratorReset = [this] { calibrator.CalibratorReset(); };
   hooks.CGReset = [this] { CGReset(bus, roles); };
   hooks.SGReset = [this] { sg.SGReset(); };
+  display.SetResultLog(&log);
+  hooks.WriteStatusFile = [this] { log.WriteStatusFile(); };
+  hooks.CreateLogFile = [this] { log.CreateLogFile(); };
+  CloseFiles = [this] { log.CloseFiles(); };
   RegisterPvTests(pv);
 }
 

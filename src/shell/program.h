@@ -9,6 +9,8 @@
 #include <string_view>
 
 #include "instruments/calibrator.h"
+#include "log/log_book.h"
+#include "log/log_dialogs.h"
 #include "instruments/instrument_roles.h"
 #include "instruments/run_flags.h"
 #include "instruments/scanners.h"
@@ -39,6 +41,8 @@ struct ProgramSeams {
   Paths paths;  // its Simulated() flag is set from `simulated`
   Gpib488& driver;
   MainView& view;
+  // The create and open dialogs of the result log (windows, or preset answers headless).
+  LogDialogs& logDialogs;
   // Where the generator compensation files and the scanner configuration are read.
   std::filesystem::path instrumentDataFolder;
   bool simulated = false;
@@ -103,7 +107,10 @@ class Program {
   // What the verification procedures work with; they are registered in the frame from it.
   PvContext pv;
 
-  // Closes the open files before an orderly exit (set by the log commands once they exist).
+  // The result log: every shown row, and the PASS/FAIL file after each test.
+  LogBook log;
+
+  // Closes the open files before an orderly exit, or when the program ends at once.
   std::function<void()> CloseFiles;
 
   // The program's folder for this run ("…/Veridane", or "…/Veridane/Simulated").

@@ -33,8 +33,9 @@ E2eRun::E2eRun(const std::string& benchText, sim::TechnicianOptions options)
     : root(FolderNameForThisTest()), bench(OpenBench(benchText, clock)) {
   bench->SetTrace([this](const std::string& line) { OnTraceLine(line); });
   technician = std::make_unique<sim::VirtualTechnician>(*bench, options);
+  logDialogs = std::make_unique<PresetLogDialogs>(*technician);
   launcher.Adopt(std::make_unique<BorrowedBench>(*bench), true, clock);
-  program = &launcher.Compose(*technician, view, view, TestVersions());
+  program = &launcher.Compose(*technician, view, view, *logDialogs, TestVersions());
   startup = &launcher.startup();
 }
 

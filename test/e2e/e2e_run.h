@@ -64,6 +64,7 @@ class E2eRun {
   std::vector<std::string> trace;
   std::unique_ptr<sim::Bench> bench;
   std::unique_ptr<sim::VirtualTechnician> technician;
+  std::unique_ptr<PresetLogDialogs> logDialogs;  // cancelled unless a test presets them
   BackendRegistry noBackends;
   Launcher launcher{noBackends, settings, Paths(root.String())};
   Program* program = nullptr;

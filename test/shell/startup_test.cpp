@@ -72,7 +72,9 @@ TEST(StartupLoad, UnsupportedModelEndsTheProgramBeforeAnyReset) {
   MemorySettings settings;
   ScratchFolder root("unsupported");
   RecordingShellView view;
-  Program program(ProgramSeams{technician, clock, settings, Paths(root.String()), bus, view, root.Path(), false});
+  PresetLogDialogs logDialogs(technician);
+  Program program(
+      ProgramSeams{technician, clock, settings, Paths(root.String()), bus, view, logDialogs, root.Path(), false});
   Startup startup(program, view, TestVersions());
   EXPECT_THROW(startup.Load(false), ProgramEnded);
   technician.ExpectAllConsumed();
@@ -103,7 +105,7 @@ TEST(StartupLoad, OnlyTheLastFolderLevelIsCreatedAndAFailureIsSaid) {
   // A data root that does not exist: the program folder cannot be made one level down.
   const fs::path missingRoot = run.root.Path() / "no" / "such";
   Program program(ProgramSeams{technician, run.clock, run.settings, Paths(missingRoot.string()), run.bench->Bus(),
-                               run.view, run.bench->InstrumentDataFolder(), true});
+                               run.view, run.logDialogs, run.bench->InstrumentDataFolder(), true});
   Startup startup(program, run.view, TestVersions());
   technician.ExpectContaining("cannot be created. Log files cannot be written in this run.",
                               kOkOnly + kExclamation, "Data Folder", kOk);

@@ -27,12 +27,13 @@ inline VersionTexts TestVersions() {
 struct ShellRun {
   // benchText: a shipped bench name, or the TOML text of a bench when it contains a newline.
   ShellRun(Operator& op, const std::string& benchText, const std::string& folderName, bool simulated = true)
-      : root(folderName),
+      : logDialogs(op),
+        root(folderName),
         bench(benchText.find('\n') == std::string::npos ? sim::Bench::Shipped(benchText, clock)
                                                          : sim::Bench::FromText(benchText, "test.toml", clock)) {
     bench->SetTrace([this](const std::string& line) { trace.push_back(line); });
     launcher.Adopt(std::make_unique<BorrowedBench>(*bench), simulated, clock);
-    program = &launcher.Compose(op, view, view, TestVersions());
+    program = &launcher.Compose(op, view, view, logDialogs, TestVersions());
     startup = &launcher.startup();
   }
 
@@ -43,6 +44,7 @@ struct ShellRun {
     return -1;
   }
 
+  PresetLogDialogs logDialogs;  // every log dialog is cancelled unless a test presets it
   VirtualClock clock;
   ScratchFolder root;
   MemorySettings settings;

@@ -3,7 +3,14 @@
 #include <memory>
 #include <ostream>
 
+#include <algorithm>
+#include <filesystem>
+
+#include "log/log_dialogs.h"
+#include "log/print_report.h"
+#include "platform/printer.h"
 #include "platform/text8.h"
+#include "platform_qt/qt_printer.h"
 #include "pv/catalogue.h"
 #include "shell/launcher.h"
 #include "shell/version.h"
@@ -52,6 +59,40 @@ int Outcome(const RunState& run, const std::vector<int>& tests) {
   if (failed) return kExitFailed;
   if (unfinished) return kExitAborted;
   return kExitPassed;
+}
+
+// The log of --log, made (or, with --append, continued) before the tests. An existing log is
+// never overwritten from the command line: a script that runs twice must not lose the first
+// scope's results.
+int OpenRequestedLog(Program& program, PresetLogDialogs& dialogs, const CommandLine& options, std::ostream& messages) {
+  const std::string name = Text8FromUtf8(options.logName);
+  const bool exists = std::filesystem::exists(program.log.LogFolder() + "/" + name + ".log");
+  if (exists && !options.appendLog) {
+    messages << "The log " << options.logName << " already exists; give --append to add to it.\n";
+    return kExitUsage;
+  }
+  if (exists) {
+    dialogs.SetOpenAnswer(name);
+    program.log.AppendLogFile();
+  } else {
+    dialogs.SetCreateAnswer(CreateLogEntries{Text8FromUtf8(options.serial), name, Text8FromUtf8(options.operatorName),
+                                             Text8FromUtf8(options.comments), options.idMode});
+    program.log.CreateLogFile();
+  }
+  if (!program.log.LogOpen()) {
+    messages << "The log " << options.logName << " could not be " << (exists ? "opened" : "created") << ".\n";
+    return kExitUsage;
+  }
+  return kExitPassed;
+}
+
+// --print: the display as the Print command prints it, into a PDF file.
+bool PrintDisplay(Program& program, const std::string& pdfFile, std::ostream& messages) {
+  QtPrinter printer;
+  PresetPrintDialog dialog(PrintChoice{PrintTarget{"", pdfFile}, 1});
+  if (PrintStart(printer, dialog, program.op, program.display.Text())) return true;
+  messages << "The display could not be printed to " << pdfFile << ".\n";
+  return false;
 }
 
 }  // namespace
@@ -125,7 +166,8 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
     VersionTexts versions;
     versions.mainTitle = MainTitle();
     versions.moduleVersionText = ModuleVersionText();
-    Program& program = launcher.Compose(console, view, view, versions);
+    PresetLogDialogs logDialogs(console);
+    Program& program = launcher.Compose(console, view, view, logDialogs, versions);
     Startup& startup = launcher.startup();
 
     FrameHooks& hooks = program.frame.Hooks();
@@ -141,6 +183,14 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
     if (!startup.Activate()) {
       printTranscript();
       return kExitAborted;
+    }
+
+    if (!options.logName.empty()) {
+      const int problem = OpenRequestedLog(program, logDialogs, options, messages);
+      if (problem != kExitPassed) {
+        startup.Unload();
+        return problem;
+      }
     }
 
     std::vector<int> judged = plan.tests;
@@ -160,7 +210,8 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
         if (program.run.TestStatus[static_cast<size_t>(n)] == kStatusNotRun) break;  // stopped: no more
       }
     }
-    const int code = Outcome(program.run, judged);
+    int code = Outcome(program.run, judged);
+    if (!options.printFile.empty() && !PrintDisplay(program, options.printFile, messages)) code = std::max(code, 3);
     for (const std::string& line : view.StatusLines()) messages << Utf8FromText8(line) << "\n";
     startup.Unload();
     printTranscript();
@@ -169,10 +220,12 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
     messages << Utf8FromText8(error.what()) << "\n";
     return kExitUsage;
   } catch (const ProgramEnded&) {
+    launcher.CloseFiles();
     printTranscript();
     messages << "The program ended.\n";
     return kExitEnded;
   } catch (const PromptNotFollowed& problem) {
+    launcher.CloseFiles();
     printTranscript();
     messages << Utf8FromText8(problem.what()) << "\n";
     return kExitEnded;

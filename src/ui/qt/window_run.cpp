@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -19,7 +20,17 @@
 #include "shell/exit_codes.h"
 #include "shell/startup.h"
 #include "shell/version.h"
+#include "faultbook/faultbook.h"
+#include "log/log_dialogs.h"
+#include "log/print_report.h"
+#include "parlex/manual_presenter.h"
+#include "parlex/parlex_files.h"
+#include "platform_qt/qt_printer.h"
 #include "ui/qt/entry_guard.h"
+#include "ui/qt/error_log_form.h"
+#include "ui/qt/manual_form.h"
+#include "ui/qt/qt_file_dialogs.h"
+#include "ui/qt/qt_parlex_dialogs.h"
 #include "ui/qt/main_form.h"
 #include "ui/qt/platform_start_guard.h"
 #include "ui/qt/qt_main_view.h"
@@ -84,7 +95,11 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   VersionTexts versions;
   versions.mainTitle = MainTitle();
   versions.moduleVersionText = ModuleVersionText();
-  Program& program = launcher.Compose(technician, mainView, shellView, versions);
+  versions.parlexVersion = parlex::VerPX();
+  versions.faultbookVersion = VerErr();
+  // Until the log windows exist the log dialogs answer Cancel.
+  PresetLogDialogs logDialogs(technician);
+  Program& program = launcher.Compose(technician, mainView, shellView, logDialogs, versions);
   Startup& startup = launcher.startup();
   guard.SetShutdownHook([&] {
     if (program.CloseFiles) program.CloseFiles();
@@ -119,14 +134,28 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
     QObject::connect(item, &QAction::triggered, &form, [&runCommand, work] { runCommand(work); });
   };
 
+  // What the File menu's Print and the two tools work with.
+  QtPrinter printer;
+  QtPrintDialog printDialog(&form);
+  const std::string mark = program.simulated ? std::string(kSimulatedCaptionMark) : std::string();
+  parlex::ParlexRunState parlexState;
+  QtParlexFileDialogs parlexDialogs(&form);
+  parlex::DiskTextFiles parlexFiles;
+  const auto& found = program.bus.listeners.found;
+  parlex::ParlexSeams parlexSeams{launcher.Driver(), program.op, program.loop, settings, parlexDialogs, parlexFiles,
+                                  program.paths.ParlexFolder(), {}, program.bus.DeviceTimeout, mark};
+  parlexSeams.listeners.assign(found.begin() + 1, found.begin() + 1 + std::clamp<int>(found[0], 0, 14));
+
   // The menu: each item and what it runs; an item without work is not part of this build yet.
   FrameHooks& hooks = program.frame.Hooks();
   std::vector<std::pair<std::string_view, std::function<void()>>> menu = {
       {"FSeq", [&] { program.frame.FullSequence(program.scope.ScopeModel); }},
-      {"CreateLogFile", hooks.CreateLogFile ? std::function<void()>([&] { hooks.CreateLogFile(); }) : nullptr},
-      {"AppendLogFile", nullptr},
-      {"FManual", nullptr},
-      {"ViewErrorLog", nullptr},
+      {"CreateLogFile", [&] { program.log.CreateLogFile(); }},
+      {"AppendLogFile", [&] { program.log.AppendLogFile(); }},
+      {"CloseLogFile", [&] { program.log.CloseLogFile(); }},
+      {"PrintStart", [&] { PrintStart(printer, printDialog, program.op, program.display.Text()); }},
+      {"FManual", [&] { RunParlex(parlexSeams, parlexState, &form); }},
+      {"ViewErrorLog", [&] { ShowErrorLog(&form, FaultbookSeams{program.bus, program.scope, program.op, program.paths, mark}); }},
       {"DisableAuto", [&] { program.frame.DisableAuto(); }},
       {"ClearTests", [&] { program.display.ClearTests(); }},
       {"ShowVersions", [&] { startup.ShowVersions(); }},
