@@ -1,5 +1,6 @@
 #include "instruments/comp_data.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <system_error>
@@ -35,10 +36,13 @@ CompFileError ReadCompFile(const std::filesystem::path& path, int pairs, CompTab
     if (problem != nullptr) *problem = "The Comp data file " + Text8FromUtf8(path.string()) + " " + read.problem + ".";
     return CompFileError::Other;
   }
-  const std::string& bytes = read.bytes;
+  return ParseCompData(read.bytes, pairs, table);
+}
 
+CompFileError ParseCompData(const std::string& bytes, int pairs, CompTable& table) {
   size_t pos = 0;
-  int needed = pairs * 2;
+  // The table has room for 22 pairs whatever a caller asks for.
+  int needed = std::min(pairs, static_cast<int>(table[0].size())) * 2;
   for (int n = 0; n < needed; ++n) {
     while (pos < bytes.size() && IsSeparator(bytes[pos])) ++pos;
     if (pos >= bytes.size()) return CompFileError::Corrupt;  // read past the end

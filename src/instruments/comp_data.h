@@ -29,6 +29,9 @@ std::filesystem::path CompFilePath(const std::filesystem::path& instrumentDataFo
 CompFileError ReadCompFile(const std::filesystem::path& path, int pairs, CompTable& table,
                            std::string* problem = nullptr);
 
+// The same from the file's bytes: None or Corrupt.
+CompFileError ParseCompData(const std::string& bytes, int pairs, CompTable& table);
+
 // Two rows of 22 numbers fit in a few hundred bytes; a larger file is not a compensation file.
 inline constexpr std::size_t kCompFileLimit = 64 * 1024;
 
