@@ -73,7 +73,9 @@ std::vector<AnswerRule> ConsoleOperator::ParseAnswers(std::string_view content, 
     try {
       rule.caption = CaptionPattern(rule.pattern);
     } catch (const BadCaptionPattern& error) {
-      throw AnswersFileError(where + "bad caption pattern \"" + Utf8FromText8(rule.pattern) + "\": " + error.what());
+      // A runaway pattern is shown by its start: the message has to fit a terminal.
+      const std::string shown = rule.pattern.size() > 80 ? rule.pattern.substr(0, 80) + "..." : rule.pattern;
+      throw AnswersFileError(where + "bad caption pattern \"" + Utf8FromText8(shown) + "\": " + error.what());
     }
     rules.push_back(std::move(rule));
   }
