@@ -16,8 +16,10 @@ InputSignals InputSignalsOf(const Wiring& wiring) {
 
 Bench::Bench(const BenchDescription& desc, EventLoop& loop, BenchOptions options) : desc_(desc), bus_(loop) {
   scope_ = std::make_unique<SimScope>(desc_.scope, InputSignalsOf(wiring_), &loop);
-  bus_.Attach(desc_.scopeAddress, *scope_);
-  bus_.SetFaults(desc_.scopeAddress, desc_.scopeFaults);
+  if (desc_.hasScope) {
+    bus_.Attach(desc_.scopeAddress, *scope_);
+    bus_.SetFaults(desc_.scopeAddress, desc_.scopeFaults);
+  }
   BuildInstruments(loop);
   BuildWiring();
   WriteInstrumentData(options.dataFolder);

@@ -1,11 +1,12 @@
 #include "sim/bench/bench_file.h"
 
-#include <fstream>
+#include <climits>
+#include <cmath>
 #include <initializer_list>
 #include <set>
-#include <sstream>
 #include <toml++/toml.h>
 
+#include "platform/file_checks.h"
 #include "platform/text8.h"
 #include "sim/bench/wiring.h"
 #include "sim/instruments/levelled_generator.h"
@@ -63,8 +64,22 @@ class Reader {
     const toml::node* node = table.get(key);
     if (node == nullptr) return std::nullopt;
     if (const auto* i = node->as_integer()) return static_cast<double>(i->get());
-    if (const auto* f = node->as_floating_point()) return f->get();
+    if (const auto* f = node->as_floating_point()) {
+      // nan and inf are valid TOML but slip through every range check (a NaN compares false).
+      if (!std::isfinite(f->get())) Fail(*node, name + ": expected a finite number");
+      return f->get();
+    }
     Fail(*node, name + ": expected a number");
+  }
+
+  // A whole number that must fit where it goes; a larger one is not silently cut to its low bits.
+  std::optional<int> IntegerIn(const toml::table& table, std::string_view key, const std::string& name, int64_t low,
+                               int64_t high) const {
+    std::optional<int64_t> value = Integer(table, key, name);
+    if (!value) return std::nullopt;
+    if (*value < low || *value > high)
+      Fail(*table.get(key), name + ": must be " + std::to_string(low) + " to " + std::to_string(high));
+    return static_cast<int>(*value);
   }
 
   std::optional<int64_t> Integer(const toml::table& table, std::string_view key, const std::string& name) const {
@@ -121,10 +136,8 @@ DeviceFaults ReadFaults(const Reader& reader, const toml::table& owner, const st
     if (*slow < 0) reader.Fail(reader.Node(*table, "slow"), name + ".slow: seconds cannot be negative");
     faults.slowSeconds = *slow;
   }
-  if (auto vanish = reader.Integer(*table, "vanish_after", name + ".vanish_after")) {
-    if (*vanish < 0) reader.Fail(reader.Node(*table, "vanish_after"), name + ".vanish_after: cannot be negative");
-    faults.vanishAfterMessages = static_cast<int>(*vanish);
-  }
+  if (auto vanish = reader.IntegerIn(*table, "vanish_after", name + ".vanish_after", 0, INT_MAX))
+    faults.vanishAfterMessages = *vanish;
   return faults;
 }
 
@@ -136,7 +149,13 @@ int ReadAddress(const Reader& reader, const toml::table& table, const std::strin
 
 void ReadScope(const Reader& reader, const toml::table& root, BenchDescription& desc) {
   const toml::table* scope = reader.Table(root, "scope", "scope");
-  if (scope == nullptr) reader.Fail(1, "the bench has no [scope]");
+  if (scope == nullptr) {
+    // A bench without a scope is how start-up's "no scope" and "no listener" paths are
+    // rehearsed. The cables still end in a scope's inputs, one that is not on the bus.
+    desc.hasScope = false;
+    desc.scope = HealthyScopeConfig("TDS 340", 1);
+    return;
+  }
   reader.CheckKeys(*scope, "scope",
                    {"model", "firmware", "address", "seed", "time_base_ppm", "self_cal", "error_log",
                     "noise_divisions", "faults", "ch1", "ch2", "trigger"});
@@ -163,7 +182,7 @@ void ReadScope(const Reader& reader, const toml::table& root, BenchDescription& 
       if (word != "PASS" && word != "FAIL") reader.Fail(*selfCal, "scope.self_cal: expected \"pass\", \"fail\" or a number");
       config.selfCalResult = word == "PASS" ? 0 : 1;
     } else {
-      config.selfCalResult = static_cast<int>(*reader.Integer(*scope, "self_cal", "scope.self_cal"));
+      config.selfCalResult = *reader.IntegerIn(*scope, "self_cal", "scope.self_cal", INT_MIN, INT_MAX);
     }
   }
   if (scope->get("error_log")) {
@@ -241,7 +260,8 @@ void ReadInstruments(const Reader& reader, const toml::table& root, BenchDescrip
   if (node == nullptr) return;
   const toml::array* list = node->as_array();
   if (list == nullptr) reader.Fail(*node, "instrument: write each one as [[instrument]]");
-  std::map<int, int> addressLines{{desc.scopeAddress, 0}};
+  std::map<int, int> addressLines;
+  if (desc.hasScope) addressLines[desc.scopeAddress] = 0;
   std::set<InstrumentKind> single;
   for (const toml::node& item : *list) {
     const toml::table* table = item.as_table();
@@ -300,6 +320,8 @@ void ReadInstruments(const Reader& reader, const toml::table& root, BenchDescrip
         }
         instrument.flatness1 = (*pair)[0].value<double>();
         instrument.flatness2 = (*pair)[1].value<double>();
+        if (!std::isfinite(instrument.flatness1.value_or(0)) || !std::isfinite(instrument.flatness2.value_or(0)))
+          reader.Fail(*flatness, "instrument.flatness: expected two finite numbers");
       }
       if (auto comp = reader.String(*table, "comp_file", "instrument.comp_file")) {
         if (*comp == "written") {
@@ -417,11 +439,9 @@ BenchDescription ParseBenchText(std::string_view text, const std::string& file) 
 }
 
 BenchDescription LoadBenchFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw BenchFileError(path, 0, "cannot open the bench file");
-  std::ostringstream content;
-  content << in.rdbuf();
-  return ParseBenchText(content.str(), path);
+  const FileRead read = ReadRegularFile(path, kBenchFileLimit);
+  if (!read.Ok()) throw BenchFileError(path, 0, "the bench file " + read.problem);
+  return ParseBenchText(read.bytes, path);
 }
 
 }  // namespace veridane::sim

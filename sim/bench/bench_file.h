@@ -5,7 +5,8 @@
 //
 //   description = "..."
 //   [scope]            model, firmware, address (1), seed, time_base_ppm, self_cal (0/1 or
-//                      "pass"/"fail"), error_log = [...], noise_divisions, faults = {...}
+//                      "pass"/"fail"), error_log = [...], noise_divisions, faults = {...};
+//                      without [scope] no scope answers on the bus
 //   [scope.ch1] [scope.ch2]   offset_error (V), gain_error (fraction), bandwidth_mhz
 //   [scope.trigger]    ch1, ch2, ext: trigger sensitivity in volts at the connector
 //   [[instrument]]     type ("SG 5030", "SME03", "Fluke 6061", "AT 5010", "CG 5011",
@@ -21,6 +22,7 @@
 //
 // Every mistake is reported as "<file>:<line>: <what>" through BenchFileError; unknown keys
 // are mistakes too, so a misspelt fault is never silently ignored.
+#include <cstddef>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -71,6 +73,7 @@ struct CableEntry {
 struct BenchDescription {
   std::string file;  // where it came from, for messages
   std::string description;
+  bool hasScope = true;  // false: no [scope], nothing answers at the scope's address
   ScopeConfig scope;
   int scopeAddress = 1;
   DeviceFaults scopeFaults;
@@ -85,6 +88,9 @@ struct BenchDescription {
 
   const InstrumentEntry* Find(InstrumentKind kind) const;
 };
+
+// A bench is a page or two of text; a bigger file is the wrong file and is not read at all.
+inline constexpr std::size_t kBenchFileLimit = 1 << 20;
 
 // `file` names the text in error messages.
 BenchDescription ParseBenchText(std::string_view text, const std::string& file);

@@ -64,7 +64,8 @@ std::string OneLine(std::string_view text) {
 }  // namespace
 
 UnknownPrompt::UnknownPrompt(std::string caption, std::string text, std::string reason)
-    : PromptNotFollowed("The virtual technician could not follow the prompt \"" + caption + "\": " + reason),
+    : PromptNotFollowed("The virtual technician could not follow the prompt \"" + caption + "\" (\"" + OneLine(text) +
+                        "\"): " + (reason.empty() ? "it does not know this prompt" : reason)),
       caption_(std::move(caption)),
       text_(std::move(text)),
       reason_(std::move(reason)) {}
@@ -191,6 +192,12 @@ bool VirtualTechnician::ReadNotice(std::string_view caption, std::string_view te
   if (caption == "SPC" && StartsWith(text, "Self Calibration ")) return true;
   if (caption == "End of Full Sequence" && (text == "Full Sequence Passed." || text == "Full Sequence Failed.")) return true;
   if (caption == "Current Module versions") return true;
+  if (caption == "Bench") return true;  // what the bench file says about itself
+  // The run goes on without logs: acknowledged, and counted as trouble at the bench.
+  if (caption == "Data Folder" && StartsWith(text, "The data folder\n")) {
+    r.error = true;
+    return true;
+  }
   if (StartsWith(caption, "GPIB ERROR #")) {
     r.error = true;
     r.answer = options_.gpibErrorAnswer;

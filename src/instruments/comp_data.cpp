@@ -1,10 +1,12 @@
 #include "instruments/comp_data.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <system_error>
+
+#include "platform/file_checks.h"
+#include "platform/text8.h"
 
 namespace veridane {
 
@@ -27,17 +29,20 @@ std::filesystem::path CompFilePath(const std::filesystem::path& instrumentDataFo
   return instrumentDataFolder / (sgName + ".dat");
 }
 
-CompFileError ReadCompFile(const std::filesystem::path& path, int pairs, CompTable& table) {
-  std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) return ec ? CompFileError::Other : CompFileError::NotFound;
-  if (std::filesystem::is_directory(path, ec)) return CompFileError::Other;
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return CompFileError::Other;
-  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) return CompFileError::Other;
+CompFileError ReadCompFile(const std::filesystem::path& path, int pairs, CompTable& table, std::string* problem) {
+  const FileRead read = ReadRegularFile(path, kCompFileLimit);
+  if (read.status == FileReadStatus::Missing) return CompFileError::NotFound;
+  if (!read.Ok()) {
+    if (problem != nullptr) *problem = "The Comp data file " + Text8FromUtf8(path.string()) + " " + read.problem + ".";
+    return CompFileError::Other;
+  }
+  return ParseCompData(read.bytes, pairs, table);
+}
 
+CompFileError ParseCompData(const std::string& bytes, int pairs, CompTable& table) {
   size_t pos = 0;
-  int needed = pairs * 2;
+  // The table has room for 22 pairs whatever a caller asks for.
+  int needed = std::min(pairs, static_cast<int>(table[0].size())) * 2;
   for (int n = 0; n < needed; ++n) {
     while (pos < bytes.size() && IsSeparator(bytes[pos])) ++pos;
     if (pos >= bytes.size()) return CompFileError::Corrupt;  // read past the end

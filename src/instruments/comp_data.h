@@ -2,6 +2,7 @@
 // The generator compensation file: generator levels (V p-p) per frequency band that flatten
 // the path from the generator through the attenuator to the scope input.
 #include <array>
+#include <cstddef>
 #include <filesystem>
 #include <string>
 
@@ -24,6 +25,14 @@ std::filesystem::path CompFilePath(const std::filesystem::path& instrumentDataFo
 // Reads `pairs` pairs (row 0 value, row 1 value) of decimal numbers separated by commas, blanks,
 // tabs or line ends into entries 0.. of both rows. Values read before a failure stay in the
 // table; anything after the last pair needed is ignored.
-CompFileError ReadCompFile(const std::filesystem::path& path, int pairs, CompTable& table);
+// `problem`, when given, receives a sentence naming the file for CompFileError::Other.
+CompFileError ReadCompFile(const std::filesystem::path& path, int pairs, CompTable& table,
+                           std::string* problem = nullptr);
+
+// The same from the file's bytes: None or Corrupt.
+CompFileError ParseCompData(const std::string& bytes, int pairs, CompTable& table);
+
+// Two rows of 22 numbers fit in a few hundred bytes; a larger file is not a compensation file.
+inline constexpr std::size_t kCompFileLimit = 64 * 1024;
 
 }  // namespace veridane

@@ -1,10 +1,9 @@
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "instruments/instrument_roles.h"
 #include "gpib/bus/gpib_bus.h"
+#include "platform/file_checks.h"
 #include "platform/numbers.h"
 #include "platform/text8.h"
 
@@ -152,21 +151,25 @@ void InstrumentDetector::DetectScanner() {
   }
 }
 
-bool InstrumentDetector::ReadScannerConfig() {
-  std::ifstream file(ScannerConfigPath(folder_), std::ios::binary);
-  if (!file) return false;
-  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) return false;
-  auto lines = SplitLines(bytes);
-  if (lines.empty()) return false;  // an empty file is as good as a missing one
+std::string ScannerConfigFromText(const std::string& bytes) {
   std::string config;
-  for (auto& line : lines) {
+  for (auto& line : SplitLines(bytes)) {
     // Blanks around a line are typing slips, not part of a name or a relay code.
     std::string text = Trim(line);
     if (text.empty() || text.back() != ';') text += ';';
     config += text;
   }
-  roles_.ScannerConfig = config;
+  return config;  // an empty file is as good as a missing one
+}
+
+bool InstrumentDetector::ReadScannerConfig() {
+  // A folder, FIFO or device in the file's place counts as no file: the run goes on without
+  // the scanner instead of waiting on a read that never ends.
+  const FileRead read = ReadRegularFile(ScannerConfigPath(folder_), kScannerConfigLimit);
+  if (!read.Ok()) return false;
+  std::string config = ScannerConfigFromText(read.bytes);
+  if (config.empty()) return false;
+  roles_.ScannerConfig = std::move(config);
   return true;
 }
 

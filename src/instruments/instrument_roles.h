@@ -2,6 +2,7 @@
 // Which optional bench instrument fills which role, as found on the bus at start-up, and the
 // five detections that fill them. A handle of 0 means the role is empty and its driver asks
 // the technician to make the setting by hand.
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -43,6 +44,12 @@ struct InstrumentRoles {
 
 // The scanner configuration file inside the instrument-data folder.
 std::filesystem::path ScannerConfigPath(const std::filesystem::path& instrumentDataFolder);
+
+// A scanner file is a few dozen routes; anything larger is not one and is treated as missing.
+inline constexpr std::size_t kScannerConfigLimit = 64 * 1024;
+
+// The routes of a scanner file, each ending in ';' and joined; empty when the file has no line.
+std::string ScannerConfigFromText(const std::string& bytes);
 
 // Runs the detections against the bus. Start-up calls them once each, in the order declared:
 // every address is handed out once, so an earlier detection claims its instrument first.

@@ -41,7 +41,8 @@ const SGModelInfo* SignalGenerator::Model() const { return FindSGModel(roles_.SG
 void SignalGenerator::LoadCompData() {
   const SGModelInfo* model = Model();
   int pairs = model != nullptr ? model->compPairs : 22;
-  switch (ReadCompFile(CompFilePath(folder_, roles_.SGName), pairs, compTable)) {
+  std::string problem;
+  switch (ReadCompFile(CompFilePath(folder_, roles_.SGName), pairs, compTable, &problem)) {
     case CompFileError::None:
       state.compError.clear();
       return;
@@ -52,7 +53,7 @@ void SignalGenerator::LoadCompData() {
       state.compError = "Corrupt or faulty Comp data file for " + roles_.SGName + ".";
       break;
     case CompFileError::Other:
-      state.compError = "Unknown error";
+      state.compError = problem.empty() ? "Unknown error" : problem;
       break;
   }
   std::string text = state.compError + "\nAuto mode for Bandwidth test disabled.\n\nCancel terminates this application.";

@@ -101,13 +101,15 @@ std::string FormatFinite(float value, float code) {
   bool roundHalfUp = code > 0;
   double magnitudeCode = std::fabs(static_cast<double>(code));
 
+  // A code beyond any field width is a slip of the caller and prints as an error in the row.
+  // It is caught before any conversion to an integer, which a huge code would overflow.
+  if (magnitudeCode > 99999) return "Error: IntFrac=" + PlainText(static_cast<float>(magnitudeCode)) + " ";
   if (magnitudeCode > 100) {
     auto whole = static_cast<int64_t>(std::llround(magnitudeCode));
     auto significant = static_cast<int>(whole % 10);
     auto widen = static_cast<int>(std::floor(magnitudeCode / 100));
-    // A code ending in 1 asks for one significant digit, which the layout cannot show; a code
-    // beyond any field width is a slip of the caller. Both print as an error in the row.
-    if (significant == 1 || magnitudeCode > 99999) return "Error: IntFrac=" + PlainText(static_cast<float>(magnitudeCode)) + " ";
+    // A code ending in 1 asks for one significant digit, which the layout cannot show.
+    if (significant == 1) return "Error: IntFrac=" + PlainText(static_cast<float>(magnitudeCode)) + " ";
     int integerDigits = a.mantissa == 0 ? 1 : std::max(LeadingExponent(a) + 1, 1);
     int decimals = std::max(significant - integerDigits, 0);
     if (decimals > 0 &&

@@ -7,40 +7,46 @@ namespace veridane {
 
 namespace {
 
-// Limits are decimal quantities (0.7 x 1.3 V is 0.91 V). Rounded to single precision straight
-// from binary arithmetic they can land one step beside the reading of the same decimal value,
-// and a reading of exactly 0.91 V would be judged outside 0.91 V. Seven significant digits,
-// as readings and printed limits carry, and then the nearest single remove that step.
-float DecimalSingle(double value) {
-  if (!std::isfinite(value) || value == 0) return static_cast<float>(value);
+// Limits are decimal quantities (0.7 x 1.3 V is 0.91 V), but nominal and tolerance arrive as
+// singles that are only near their decimal values. Each is taken back to the decimal it was
+// written as (the shortest text that reads back the same single), the limit is worked out in
+// double and rounded once to single precision. A reading of exactly 0.91 V then lies on the
+// limit of 0.91 V, and a small absolute tolerance on a large nominal (1000000 +- 0.4) keeps
+// what resolution a single has instead of vanishing in a rounding to seven digits.
+double Decimal(float value) {
+  if (!std::isfinite(value)) return value;
   char buffer[64];
-  auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 6).ptr;
-  float single = 0;
-  std::from_chars(buffer, end, single);
-  return single;
+  auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+  double decimal = 0;
+  std::from_chars(buffer, end, decimal);
+  return decimal;
+}
+
+double Upper(double n, double t) {
+  if (t > 0) {
+    // A negative nominal flips the percent so that the upper limit stays above the lower one.
+    if (n < 0) t = -t;
+    return n * (1 + t / 100);
+  }
+  return n + std::fabs(t);
+}
+
+double Lower(double n, double t) {
+  if (t > 0) {
+    if (n < 0) t = -t;
+    return n * (1 - t / 100);
+  }
+  return n - std::fabs(t);
 }
 
 }  // namespace
 
 float UpperLimit(float nominal, float tolerance) {
-  double n = nominal;
-  double t = tolerance;
-  if (t > 0) {
-    // A negative nominal flips the percent so that the upper limit stays above the lower one.
-    if (n < 0) t = -t;
-    return DecimalSingle(n * (1 + t / 100));
-  }
-  return DecimalSingle(n + std::fabs(t));
+  return static_cast<float>(Upper(Decimal(nominal), Decimal(tolerance)));
 }
 
 float LowerLimit(float nominal, float tolerance) {
-  double n = nominal;
-  double t = tolerance;
-  if (t > 0) {
-    if (n < 0) t = -t;
-    return DecimalSingle(n * (1 - t / 100));
-  }
-  return DecimalSingle(n - std::fabs(t));
+  return static_cast<float>(Lower(Decimal(nominal), Decimal(tolerance)));
 }
 
 std::string JudgeResult(float nominal, float tolerance, int16_t mode, float measured, int16_t& stepFailed) {
@@ -50,9 +56,9 @@ std::string JudgeResult(float nominal, float tolerance, int16_t mode, float meas
 
   if (mode == 0) {
     if (tolerance == 0) return "Parameter Error";
-    float innerTolerance = DecimalSingle(0.7 * static_cast<double>(tolerance));
-    float lower70 = LowerLimit(nominal, innerTolerance);
-    float upper70 = UpperLimit(nominal, innerTolerance);
+    const double innerTolerance = 0.7 * Decimal(tolerance);
+    const auto lower70 = static_cast<float>(Lower(Decimal(nominal), innerTolerance));
+    const auto upper70 = static_cast<float>(Upper(Decimal(nominal), innerTolerance));
     if (!(lower70 <= measured && measured <= upper70)) {
       bool inside = LowerLimit(nominal, tolerance) <= measured && measured <= UpperLimit(nominal, tolerance);
       verdict = inside ? Verdict::Marginal : Verdict::Fail;

@@ -1,5 +1,7 @@
 // Compensation files: pair counts per model, tolerant separators, and what the technician is
 // told when a file cannot be used.
+#include <sys/stat.h>
+
 #include "instruments/comp_data.h"
 #include "instruments/signal_generator.h"
 #include "test/support/driver_bench.h"
@@ -79,11 +81,21 @@ TEST_F(CompDataTest, TextWhereANumberBelongsIsCorrupt) {
   EXPECT_FLOAT_EQ(sg->compTable[0][1], 3);
 }
 
-TEST_F(CompDataTest, UnreadableFileIsAnUnknownError) {
-  std::filesystem::create_directory(folder.path() / "SG 5030.dat");
+TEST_F(CompDataTest, AFolderOrFifoInPlaceOfTheFileIsNamedWithoutWaiting) {
+  const std::filesystem::path path = folder.path() / "SG 5030.dat";
+  std::filesystem::create_directory(path);
   Generator(5030, "SG 5030");
-  op.Expect("Unknown error\nAuto mode for Bandwidth test disabled.\n\nCancel terminates this application.", 17,
-            "SG Comp file error", kOk);
+  op.Expect("The Comp data file " + path.string() + " is a folder, not a file.\nAuto mode for Bandwidth test disabled.\n\n"
+            "Cancel terminates this application.",
+            17, "SG Comp file error", kOk);
+  sg->LoadCompData();
+  EXPECT_EQ(autoMode, 1);
+
+  // Nobody writes to the FIFO: a blocking read would hold start-up for ever.
+  std::filesystem::remove(path);
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  Generator(5030, "SG 5030");
+  op.ExpectContaining("is not a regular file", 17, "SG Comp file error", kOk);
   sg->LoadCompData();
   EXPECT_EQ(autoMode, 1);
 }

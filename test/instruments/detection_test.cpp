@@ -1,4 +1,6 @@
 // Detection of the optional bench instruments by their identification answers.
+#include <sys/stat.h>
+
 #include "instruments/instrument_roles.h"
 #include "test/support/driver_bench.h"
 
@@ -158,9 +160,14 @@ TEST_F(DetectionTest, ConfigurationLinesWithoutFinalLineEndOrWithBlanksAreKept) 
 }
 
 TEST_F(DetectionTest, TwoSI5020WithoutUsableConfigurationMeanNoScanner) {
-  for (bool emptyFile : {false, true}) {
-    SCOPED_TRACE(emptyFile ? "empty file" : "no file");
-    if (emptyFile) folder.Write("SI5020.cfg", "");
+  // A folder or a FIFO (nobody writes to it: a blocking read would never end) is no file.
+  const std::filesystem::path path = folder.path() / "SI5020.cfg";
+  for (std::string kind : {"no file", "empty file", "folder", "fifo"}) {
+    SCOPED_TRACE(kind);
+    std::filesystem::remove(path);
+    if (kind == "empty file") folder.Write("SI5020.cfg", "");
+    if (kind == "folder") std::filesystem::create_directory(path);
+    if (kind == "fifo") ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
     RecordingGpib fresh;
     VirtualClock freshClock;
     GpibBus freshBus(fresh, op, freshClock);

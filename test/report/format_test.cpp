@@ -67,6 +67,9 @@ TEST(FormatDigits, PlainTextAndRejectedCodes) {
   EXPECT_EQ(FormatDigits(3.5f, 101), "Error: IntFrac= 101 ");
   EXPECT_EQ(FormatDigits(3.5f, -201), "Error: IntFrac= 201 ");
   EXPECT_EQ(FormatDigits(3.5f, 1e30f), "Error: IntFrac= 1E+30 ");
+  // Past the range of an int once divided by 100: refused before any conversion.
+  EXPECT_EQ(FormatDigits(3.5f, 2.5e11f), "Error: IntFrac= 2.5E+11 ");
+  EXPECT_EQ(FormatDigits(3.5f, -3e12f), "Error: IntFrac= 3E+12 ");
 }
 
 TEST(FormatDigits, OddInputsGiveTextNotACrash) {

@@ -59,6 +59,16 @@ TEST(JudgeResult, OffsetLimitsAtTheirEdges) {
   EXPECT_EQ(Judge(0, -0.0032f, 0, 0.02f), Verdict(" FAIL", -1));
 }
 
+TEST(JudgeResult, ASmallAbsoluteToleranceOnALargeNominalIsKept) {
+  // Rounded to seven digits, 1000000 + 0.4 was exactly 1000000 and 1000000.1 failed.
+  EXPECT_GT(UpperLimit(1000000, -0.4f), 1000000.0f);
+  EXPECT_LT(LowerLimit(1000000, -0.4f), 1000000.0f);
+  EXPECT_EQ(Judge(1000000, -0.4f, 1, 1000000.1f), Verdict(" PASS", 0));
+  EXPECT_EQ(Judge(1000000, -0.4f, -1, 999999.9f), Verdict(" PASS", 0));
+  EXPECT_EQ(Judge(1000000, -0.4f, 0, 1000000.1f), Verdict(" PASS", 0));
+  EXPECT_EQ(Judge(1000000, -0.4f, 0, 1000000.5f), Verdict(" FAIL", -1));
+}
+
 TEST(JudgeResult, OneSidedLimits) {
   EXPECT_EQ(Judge(2, 0, 1, 1), Verdict(" FAIL", -1));
   EXPECT_EQ(Judge(2, 0, 1, 2), Verdict(" PASS", 0));

@@ -319,7 +319,9 @@ void RecordingGpib::ibrd(int ud, std::string& buffer) {
   call.data = pending.substr(0, n);
   pending.erase(0, n);
   Succeed(pending.empty() ? kEnd : 0, static_cast<int32_t>(n));
-  Finish(std::move(call), Quoted(call.data) + (pending.empty() ? " END" : ""));
+  // The result text is taken before the record moves: argument order is the compiler's choice.
+  std::string result = Quoted(call.data) + (pending.empty() ? " END" : "");
+  Finish(std::move(call), std::move(result));
 }
 
 void RecordingGpib::ibtmo(int ud, int code) {

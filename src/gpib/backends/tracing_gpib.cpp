@@ -151,12 +151,18 @@ void TracingGpib::DevClear(int board, int address) {
   Line("DevClear" + Join({board, address}));
 }
 
-TracingGpib::Sink TraceFileSink(const std::string& path) {
+TracingGpib::Sink TraceFileSink(const std::string& path, std::ostream& complaints) {
   auto file = std::make_shared<std::ofstream>(path, std::ios::binary | std::ios::trunc);
   if (!*file) return {};
-  return [file](const std::string& line) {
+  auto told = std::make_shared<bool>(false);
+  return [file, told, path, &complaints](const std::string& line) {
+    if (*told) return;
     *file << line << '\n';
     file->flush();
+    if (!*file) {
+      *told = true;
+      complaints << "The trace file " << path << " could not be written (disk full?); the trace ends here.\n";
+    }
   };
 }
 

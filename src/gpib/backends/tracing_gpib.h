@@ -8,6 +8,7 @@
 //      0.004 W 32 <- ID?
 //      0.011 R 32 -> ID TEK/TDS 340,CF:91.1CT FV:v1.04
 #include <functional>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -55,7 +56,8 @@ class TracingGpib : public Gpib488 {
 std::string EscapedBusText(std::string_view data);
 
 // A sink appending each line to a file (8-bit, LF), flushed per line so that a trace survives
-// a run that ends abruptly. Empty when the file cannot be written.
-TracingGpib::Sink TraceFileSink(const std::string& path);
+// a run that ends abruptly. Empty when the file cannot be opened. A write that fails later (a
+// full disk) is told once on `complaints`; the run goes on, its result is not the trace's.
+TracingGpib::Sink TraceFileSink(const std::string& path, std::ostream& complaints = std::cerr);
 
 }  // namespace veridane

@@ -1,9 +1,8 @@
 #include "ui/console/console_operator.h"
 
-#include <fstream>
 #include <ostream>
-#include <sstream>
 
+#include "platform/file_checks.h"
 #include "platform/mess_box_style.h"
 #include "platform/text8.h"
 
@@ -40,11 +39,9 @@ ConsoleOperator::ConsoleOperator(std::vector<AnswerRule> rules, std::ostream& ou
     : rules_(std::move(rules)), out_(out) {}
 
 std::vector<AnswerRule> ConsoleOperator::ReadAnswers(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw AnswersFileError("Cannot read the answers file " + path);
-  std::ostringstream content;
-  content << file.rdbuf();
-  return ParseAnswers(content.str(), path);
+  const FileRead read = ReadRegularFile(path, kAnswersFileLimit);
+  if (!read.Ok()) throw AnswersFileError("The answers file " + path + " " + read.problem + ".");
+  return ParseAnswers(read.bytes, path);
 }
 
 std::vector<AnswerRule> ConsoleOperator::ParseAnswers(std::string_view content, const std::string& source) {
@@ -74,9 +71,11 @@ std::vector<AnswerRule> ConsoleOperator::ParseAnswers(std::string_view content, 
       throw AnswersFileError(where + "unknown answer \"" + answerText +
                              "\" (use OK, Cancel, Abort, Retry, Ignore, Yes, No or a code 1 to 7)");
     try {
-      rule.caption = std::regex(rule.pattern);
-    } catch (const std::regex_error& error) {
-      throw AnswersFileError(where + "bad caption pattern \"" + Utf8FromText8(rule.pattern) + "\": " + error.what());
+      rule.caption = CaptionPattern(rule.pattern);
+    } catch (const BadCaptionPattern& error) {
+      // A runaway pattern is shown by its start: the message has to fit a terminal.
+      const std::string shown = rule.pattern.size() > 80 ? rule.pattern.substr(0, 80) + "..." : rule.pattern;
+      throw AnswersFileError(where + "bad caption pattern \"" + Utf8FromText8(shown) + "\": " + error.what());
     }
     rules.push_back(std::move(rule));
   }
@@ -90,9 +89,8 @@ int16_t ConsoleOperator::AffirmativeAnswer(int buttonSet) {
 }
 
 int16_t ConsoleOperator::Choose(int buttonSet, std::string_view caption) {
-  const std::string captionText(caption);
   for (const AnswerRule& rule : rules_) {
-    if (!std::regex_search(captionText, rule.caption)) continue;
+    if (!rule.caption.FoundIn(caption)) continue;
     if (SetHasCode(buttonSet, rule.answer)) return rule.answer;
     const int16_t fallback = AffirmativeAnswer(buttonSet);
     out_ << "  (answers file line " << rule.line << ": the box has no " << CaptionOfCode(rule.answer)

@@ -3,17 +3,17 @@
 // answered by policy, either the box's affirmative answer (OK, Yes or Retry) or the first
 // matching line of an answers file. The file has lines "caption-regex<TAB>answer"; the answer
 // is OK, Cancel, Abort, Retry, Ignore, Yes, No or a button code 1 to 7; lines starting with '#'
-// and blank lines are skipped. The regex is searched for anywhere in the caption (anchor it
-// with ^ and $ for an exact caption).
+// and blank lines are skipped. The pattern is searched for anywhere in the caption (anchor it
+// with ^ and $ for an exact caption); see caption_pattern.h for what a pattern may hold.
 #include <cstdint>
 #include <iosfwd>
-#include <regex>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/operator.h"
+#include "ui/console/caption_pattern.h"
 
 namespace veridane {
 
@@ -25,7 +25,7 @@ class AnswersFileError : public std::runtime_error {
 
 struct AnswerRule {
   std::string pattern;  // as written in the file, 8-bit
-  std::regex caption;
+  CaptionPattern caption;
   int16_t answer = 0;
   int line = 0;
 };
@@ -35,6 +35,8 @@ class ConsoleOperator : public Operator {
   // A prompt repeated this many times in a row with the same answer means the run is going in
   // circles (e.g. Retry on a fault that stays); the run is ended instead of hanging.
   static constexpr int kRepeatLimit = 50;
+  // An answers file is a page of rules; anything bigger is a wrong file.
+  static constexpr std::size_t kAnswersFileLimit = 1 << 20;
 
   explicit ConsoleOperator(std::ostream& out);
   ConsoleOperator(std::vector<AnswerRule> rules, std::ostream& out);

@@ -24,7 +24,7 @@ namespace {
 AnswerRule Rule(const std::string& pattern, int16_t answer) {
   AnswerRule rule;
   rule.pattern = pattern;
-  rule.caption = std::regex(pattern);
+  rule.caption = CaptionPattern(pattern);
   rule.answer = answer;
   return rule;
 }

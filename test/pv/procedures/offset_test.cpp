@@ -94,6 +94,26 @@ TEST_F(OffsetZeroTest, ImpossibleOrGarbledReadings) {
   EXPECT_EQ(lines[7].substr(37), "\xB1" "1.30  V          3.00 mV            PASS");
 }
 
+TEST_F(OffsetZeroTest, AReadingWhoseQueryFailedOnTheBusIsNoMeasurement) {
+  // A scope that drops off the bus answers nothing; an empty answer used to read as 0 V: PASS.
+  state.AutoMode = -1;
+  gpib.onWrite["CH1:SCA 1"] = [this] { gpib.TimeoutNext("ibrd"); };
+  gpib.onWrite["CH1:SCA 10"] = [this] { gpib.FailNext("ibwrt", 2); };
+  technician.Expect("Read cycle failed\nOperation aborted.", 48, "I/O Error", kOk);
+  technician.ExpectContaining("", 49, "GPIB ERROR # 2", kOk);
+  technician.Expect("Test Failed.              ", 64, kEndCaption, kOk);
+  Readings(kTenZeros);
+
+  OffsetZero(pv);
+
+  std::vector<std::string> lines = DisplayLines();
+  ASSERT_EQ(lines.size(), 14u);
+  EXPECT_EQ(lines[5].substr(37), "\xB1" "40.0 mV          0.00  V            PASS");
+  EXPECT_EQ(lines[6].substr(37), " \xB1" "400 mV          10.0  V            FAIL");  // the read failed
+  EXPECT_EQ(lines[7].substr(37), "\xB1" "1.30  V           100  V            FAIL");  // the query's write failed
+  EXPECT_EQ(state.TestStatus[kTestOffsetZero], kStatusFail);
+}
+
 TEST_F(OffsetZeroTest, NoOpeningPromptInAutoModeOrAfterASelfCalOfThisSequence) {
   state.AutoMode = 1;
   technician.Expect("Test Passed.              ", 64, kEndCaption, kOk);

@@ -175,6 +175,17 @@ TEST_F(TechnicianTest, ErrorReportsAreReadAndCounted) {
   EXPECT_EQ(technician_->Transcript().back().kind, TranscriptEntry::Kind::EndProgram);
 }
 
+TEST_F(TechnicianTest, EveryInformationBoxOfStartUpIsAcknowledged) {
+  Open("scope-only");
+  // A read-only data folder: the run goes on without logs, and the warning counts as trouble.
+  EXPECT_EQ(Show("The data folder\n/ro/Veridane\ncannot be created. Log files cannot be written in this run.", 48,
+                 "Data Folder"),
+            kOk);
+  EXPECT_EQ(technician_->ErrorCount(), 1);
+  EXPECT_EQ(Show("This bench is simulated.", 48, "Bench"), kOk);
+  EXPECT_EQ(technician_->UnknownCount(), 0);
+}
+
 TEST_F(TechnicianTest, UnknownPromptThrowsAndIsRecorded) {
   Open("scope-only");
   try {
@@ -183,6 +194,10 @@ TEST_F(TechnicianTest, UnknownPromptThrowsAndIsRecorded) {
   } catch (const UnknownPrompt& unknown) {
     EXPECT_EQ(unknown.Caption(), "Offset at Zero");
     EXPECT_EQ(unknown.Text(), "Please calibrate the flux capacitor.");
+    // What a script's log shows: the prompt, its text, and that it was not known.
+    EXPECT_EQ(std::string(unknown.what()),
+              "The virtual technician could not follow the prompt \"Offset at Zero\" "
+              "(\"Please calibrate the flux capacitor.\"): it does not know this prompt");
   }
   ASSERT_EQ(technician_->Transcript().size(), 1u);
   EXPECT_FALSE(technician_->Transcript()[0].understood);
