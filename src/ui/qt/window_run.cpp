@@ -23,6 +23,7 @@
 #include "ui/qt/qt_main_view.h"
 #include "ui/qt/qt_operator.h"
 #include "ui/qt/qt_shell_view.h"
+#include "ui/qt/window_geometry.h"
 
 namespace veridane {
 namespace {
@@ -55,6 +56,7 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   UserSettings settings;
   const Paths paths = PlatformPaths();
   MainForm form;
+  RestoreWindowGeometry(form, settings);
   QtOperator technician(&form);
   QtMainView mainView(form);
   QtShellView shellView(form);
@@ -148,6 +150,7 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
       closeWanted = true;
       return false;
     }
+    SaveWindowGeometry(form, settings);
     busy = true;
     guard.Run([&] { startup.Unload(); });
     busy = false;
