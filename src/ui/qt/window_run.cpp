@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QCloseEvent>
 #include <QPushButton>
 #include <QTimer>
@@ -12,6 +13,8 @@
 
 #include "platform/settings.h"
 #include "pv/catalogue.h"
+#include "pv/frame/progress_view.h"
+#include "pv/progress_plan.h"
 #include "shell/launcher.h"
 #include "shell/paced_clock.h"
 #include "shell/program.h"
@@ -23,6 +26,7 @@
 #include "ui/qt/qt_main_view.h"
 #include "ui/qt/qt_operator.h"
 #include "ui/qt/qt_shell_view.h"
+#include "ui/qt/widget_text.h"
 #include "ui/qt/window_geometry.h"
 
 namespace veridane {
@@ -81,10 +85,21 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
     return kExitUsage;
   }
 
+  // The status bar follows the running test; its clock ticks once a second between rows.
+  EventLoop& runClock = launcher.Simulated() ? static_cast<EventLoop&>(pacedClock) : realLoop;
+  ProgressView progressView(mainView, runClock, PlannedProgress,
+                            [&form](std::string_view text) { form.Progress()->setText(WidgetText(text)); });
+  QTimer progressTick;
+  QObject::connect(&progressTick, &QTimer::timeout, &form, [&progressView] {
+    if (progressView.Tracker().Running()) progressView.Refresh();
+  });
+  progressTick.start(1000);
+
   VersionTexts versions;
   versions.mainTitle = MainTitle();
   versions.moduleVersionText = ModuleVersionText();
-  Program& program = launcher.Compose(technician, mainView, shellView, versions);
+  Program& program = launcher.Compose(technician, progressView, shellView, versions);
+  progressView.Attach(program.run);
   Startup& startup = launcher.startup();
   guard.SetShutdownHook([&] {
     if (program.CloseFiles) program.CloseFiles();
