@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(kShortAppName);
     UserSettings settings;
-    return RunHeadless(Backends(), options, settings, PlatformPaths(), std::cout, std::cerr);
+    return RunHeadless(Backends(), options, settings, PlatformPaths(), std::cout, std::cerr, ConsoleLooksOfThisProcess());
   }
 
   return RunWindowProgram(argc, argv, Backends(), options);

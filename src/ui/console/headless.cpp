@@ -5,6 +5,8 @@
 
 #include "platform/text8.h"
 #include "pv/catalogue.h"
+#include "pv/frame/progress_view.h"
+#include "pv/progress_plan.h"
 #include "shell/launcher.h"
 #include "shell/version.h"
 #include "ui/console/console_operator.h"
@@ -76,7 +78,7 @@ RunPlan ParseRunPlan(std::string_view text) {
 }
 
 int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Settings& settings, const Paths& paths,
-                std::ostream& out, std::ostream& messages) {
+                std::ostream& out, std::ostream& messages, const ConsoleLooks& looks) {
   const RunPlan plan = ParseRunPlan(options.run);
   if (!options.aboutRequested && options.run.empty()) {
     messages << "A headless run needs --run (full, or test names separated by commas: " << RunNames() << ").\n";
@@ -117,10 +119,18 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
     launcher.Choose(request);
     launcher.Open(launcher.Simulated() ? static_cast<EventLoop&>(virtualClock) : realLoop);
     HeadlessView view(out, messages);
+    view.SetColourRows(looks.colourRows);
+    // Progress as whole lines between the prompts, one per result row: a terminal shows it,
+    // a log file of the messages does not fill up with it.
+    ProgressView progress(view, launcher.Simulated() ? static_cast<EventLoop&>(virtualClock) : realLoop,
+                          PlannedProgress, [&](std::string_view text) {
+                            if (looks.progress && !text.empty()) messages << "  .. " << Utf8FromText8(text) << std::endl;
+                          });
     VersionTexts versions;
     versions.mainTitle = MainTitle();
     versions.moduleVersionText = ModuleVersionText();
-    Program& program = launcher.Compose(console, view, view, versions);
+    Program& program = launcher.Compose(console, progress, view, versions);
+    progress.Attach(program.run);
     Startup& startup = launcher.startup();
 
     FrameHooks& hooks = program.frame.Hooks();
