@@ -37,6 +37,10 @@ int main(int argc, char** argv) {
     std::cout << UsageText("veridane");
     return 0;
   }
+  if (options.version) {
+    std::cout << MainTitle() << "\n";
+    return 0;
+  }
   if (!options.errors.empty()) {
     for (const std::string& error : options.errors) std::cerr << error << "\n";
     std::cerr << "See veridane --help.\n";

@@ -53,6 +53,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       }
     } else if (arg == "--help" || arg == "-h") {
       line.help = true;
+    } else if (arg == "--version") {
+      line.version = true;
     } else if (arg == "--demo-messbox") {
       line.demoMessBox = true;
     } else if (arg == "--headless") {
@@ -73,13 +75,15 @@ std::string UsageText(const std::string& programName) {
          "\n"
          "Options:\n"
          "  -h, --help            show this help and exit\n"
+         "  --version             show the program's version and exit\n"
          "  --bench TEXT          the bench: sim (built-in simulated bench, the default), sim:NAME\n"
          "                        (a shipped bench), FILE.toml (a bench file); remembered for the\n"
          "                        next start\n"
          "  --headless            run without a window; result rows go to standard output,\n"
          "                        prompts and their answers to standard error\n"
          "  --run WHAT            headless: offset, dcv, full, or test names separated by commas\n"
-         "  --answers FILE        headless: answers by caption (lines: caption-regex<TAB>answer);\n"
+         "  --answers FILE        headless: answers to the prompts, one rule a line:\n"
+         "                        caption-regex<TAB>answer or caption-regex<TAB>text-regex<TAB>answer;\n"
          "                        unlisted prompts get OK, Yes or Retry\n"
          "  --manual              headless: answer No to the Auto-mode offer\n"
          "  --technician virtual  headless, simulated bench: the virtual technician sets the bench\n"

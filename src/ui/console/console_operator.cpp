@@ -3,6 +3,7 @@
 #include <fstream>
 #include <ostream>
 #include <sstream>
+#include <vector>
 
 #include "platform/mess_box_style.h"
 #include "platform/text8.h"
@@ -61,14 +62,22 @@ std::vector<AnswerRule> ConsoleOperator::ParseAnswers(std::string_view content, 
     if (Trim(line).empty() || Trim(line).front() == '#') continue;
 
     const std::string where = source + ", line " + std::to_string(lineNumber) + ": ";
-    const size_t tab = line.find('\t');
-    if (tab == std::string::npos)
-      throw AnswersFileError(where + "expected a caption pattern, a tab and an answer");
+    std::vector<std::string> fields;
+    for (size_t from = 0;;) {
+      const size_t tab = line.find('\t', from);
+      fields.push_back(line.substr(from, tab == std::string::npos ? std::string::npos : tab - from));
+      if (tab == std::string::npos) break;
+      from = tab + 1;
+    }
+    if (fields.size() < 2 || fields.size() > 3)
+      throw AnswersFileError(where +
+                             "expected a caption pattern, a tab and an answer (or caption pattern, tab, text "
+                             "pattern, tab, answer)");
     AnswerRule rule;
     rule.line = lineNumber;
-    // The file is edited as UTF-8; captions are the program's 8-bit text.
-    rule.pattern = Text8FromUtf8(line.substr(0, tab));
-    const std::string answerText = Trim(line.substr(tab + 1));
+    // The file is edited as UTF-8; captions and texts are the program's 8-bit text.
+    rule.pattern = Text8FromUtf8(fields.front());
+    const std::string answerText = Trim(fields.back());
     rule.answer = AnswerFromText(answerText);
     if (rule.answer == 0)
       throw AnswersFileError(where + "unknown answer \"" + answerText +
@@ -77,6 +86,15 @@ std::vector<AnswerRule> ConsoleOperator::ParseAnswers(std::string_view content, 
       rule.caption = std::regex(rule.pattern);
     } catch (const std::regex_error& error) {
       throw AnswersFileError(where + "bad caption pattern \"" + Utf8FromText8(rule.pattern) + "\": " + error.what());
+    }
+    if (fields.size() == 3) {
+      const std::string textPattern = Text8FromUtf8(fields[1]);
+      try {
+        rule.text = std::regex(textPattern);
+      } catch (const std::regex_error& error) {
+        throw AnswersFileError(where + "bad text pattern \"" + fields[1] + "\": " + error.what());
+      }
+      rule.matchText = true;
     }
     rules.push_back(std::move(rule));
   }
@@ -89,10 +107,12 @@ int16_t ConsoleOperator::AffirmativeAnswer(int buttonSet) {
   return CloseBoxAnswer(buttonSet);
 }
 
-int16_t ConsoleOperator::Choose(int buttonSet, std::string_view caption) {
+int16_t ConsoleOperator::Choose(int buttonSet, std::string_view caption, std::string_view text) {
   const std::string captionText(caption);
+  const std::string promptText = MessageLines(text);
   for (const AnswerRule& rule : rules_) {
     if (!std::regex_search(captionText, rule.caption)) continue;
+    if (rule.matchText && !std::regex_search(promptText, rule.text)) continue;
     if (SetHasCode(buttonSet, rule.answer)) return rule.answer;
     const int16_t fallback = AffirmativeAnswer(buttonSet);
     out_ << "  (answers file line " << rule.line << ": the box has no " << CaptionOfCode(rule.answer)
@@ -109,7 +129,7 @@ int16_t ConsoleOperator::ShowMessBox(std::string_view text, int16_t style, std::
   if (!lines.empty() && lines.back() != '\n') lines += '\n';
   out_ << Utf8FromText8(lines);
 
-  const int16_t answer = Choose(decoded.buttonSet, caption);
+  const int16_t answer = Choose(decoded.buttonSet, caption, text);
   const ButtonCaptions captions = CaptionsForSet(decoded.buttonSet);
   for (int i = 2; i >= 0; --i)
     if (!captions[static_cast<size_t>(i)].empty()) out_ << "[" << captions[static_cast<size_t>(i)] << "] ";

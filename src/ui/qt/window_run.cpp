@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QCloseEvent>
 #include <QPushButton>
@@ -192,6 +193,9 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
 int RunWindowProgram(int argc, char** argv, const BackendRegistry& registry, const CommandLine& options) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(kShortAppName);
+  // The installed desktop entry and icon (veridane.desktop, veridane.svg) name the window.
+  QGuiApplication::setDesktopFileName("veridane");
+  QApplication::setWindowIcon(QIcon::fromTheme("veridane"));
 
   if (options.demoMessBox) {
     QtOperator technician;
