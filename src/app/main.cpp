@@ -43,6 +43,10 @@ int main(int argc, char** argv) {
     std::cout << UsageText("veridane");
     return 0;
   }
+  if (options.version) {
+    std::cout << MainTitle() << "\n";
+    return 0;
+  }
   // "?" asks only for the About box, and nothing else on the line can go wrong then.
   if (!options.errors.empty() && !options.aboutRequested) {
     for (const std::string& error : options.errors) std::cerr << error << "; see --help\n";
@@ -68,7 +72,7 @@ int main(int argc, char** argv) {
     }
     QCoreApplication::setApplicationName(kShortAppName);
     UserSettings settings;
-    return RunHeadless(Backends(), options, settings, PlatformPaths(), std::cout, std::cerr);
+    return RunHeadless(Backends(), options, settings, PlatformPaths(), std::cout, std::cerr, ConsoleLooksOfThisProcess());
   }
 
   if (!DisplayExpected([](const char* name) { return std::getenv(name); })) {

@@ -16,7 +16,7 @@ _veridane() {
   prev="${COMP_WORDS[i-1]}"
 
   local options="--help --bench --list-benches --headless --run --answers --manual --technician --trace --log --append
-    --serial --id --operator --comments --print"
+    --serial --id --operator --comments --print --version"
   local tests="selfcal offset dcv bandwidth samplerate trigger"
   local benches="bandwidth-fault default fluke-generator gain-fault garbled-calibrator missing-comp-file
     long-error-log missing-scanner-file offset-fault scope-only selfcal-fault silent-generator sme-generator tds310 tds320

@@ -70,10 +70,15 @@ int16_t CloseBoxAnswer(int buttonSet) {
 }
 
 int InitialFocusIndex(const MessBoxStyle& style) {
-  // Focusing a hidden button would leave the box without a focused answer; keep Button(0) then.
+  const ButtonCaptions captions = CaptionsForSet(style.buttonSet);
   if (style.defaultButton >= 1 && style.defaultButton <= 2 &&
-      !CaptionsForSet(style.buttonSet)[static_cast<size_t>(style.defaultButton)].empty())
+      !captions[static_cast<size_t>(style.defaultButton)].empty())
     return style.defaultButton;
+  // As in the platform boxes the style numbers come from: the first button as read, left to
+  // right, answers Enter. That is OK, Yes, Retry or Abort, never the Cancel or No that ends a
+  // run or the program, so a technician who presses Enter out of habit loses nothing.
+  for (int i = 2; i > 0; --i)
+    if (!captions[static_cast<size_t>(i)].empty()) return i;
   return 0;
 }
 

@@ -40,7 +40,7 @@ std::optional<int16_t> CodeFromCaption(std::string_view caption);
 int16_t CloseBoxAnswer(int buttonSet);
 
 // The button that has the focus when the box opens: the style's default button when it is shown,
-// otherwise Button(0).
+// otherwise the leftmost shown button.
 int InitialFocusIndex(const MessBoxStyle& style);
 
 // Line breaks as the callers write them (LF, sometimes CR LF) made into plain LF.

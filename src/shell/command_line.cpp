@@ -31,6 +31,7 @@ std::string* ValueField(CommandLine& line, const std::string& name, std::optiona
 bool* FlagField(CommandLine& line, const std::string& name) {
   if (name == "--help" || name == "-h") return &line.help;
   if (name == "--demo-messbox") return &line.demoMessBox;
+  if (name == "--version") return &line.version;
   if (name == "--headless") return &line.headless;
   if (name == "--manual") return &line.manual;
   if (name == "--list-benches") return &line.listBenches;
@@ -96,6 +97,7 @@ std::string UsageText(const std::string& programName) {
          "\n"
          "Options:\n"
          "  -h, --help            show this help and exit\n"
+         "  --version             show the program's version and exit\n"
          "  --bench TEXT          the bench: sim (built-in simulated bench, the default), sim:NAME\n"
          "                        (a shipped bench), FILE.toml (a bench file), or a GPIB adapter:\n"
          "                        gpib:0, prologix:/dev/ttyUSB0, prologix-tcp:HOST, ar488:DEVICE;\n"
@@ -105,7 +107,8 @@ std::string UsageText(const std::string& programName) {
          "                        prompts and their answers to standard error\n"
          "  --run WHAT            headless: full (the Full Sequence), or test names separated by\n"
          "                        commas: " + RunNames() + "\n"
-         "  --answers FILE        headless: answers by caption (lines: caption-regex<TAB>answer);\n"
+         "  --answers FILE        headless: answers to the prompts, one rule a line:\n"
+         "                        caption-regex<TAB>answer or caption-regex<TAB>text-regex<TAB>answer;\n"
          "                        unlisted prompts get OK, Yes or Retry\n"
          "  --manual              headless: answer No to the Auto-mode offer\n"
          "  --technician virtual  headless, simulated bench: the virtual technician sets the bench\n"

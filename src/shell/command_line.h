@@ -9,6 +9,7 @@ namespace veridane {
 
 struct CommandLine {
   bool help = false;           // --help / -h: print the usage and end
+  bool version = false;        // --version: print the program's title and version and end
   bool aboutRequested = false;  // any argument containing "?": start-up shows only the About box
   bool demoMessBox = false;    // --demo-messbox (hidden): show a sample message box and end
   bool listBenches = false;    // --list-benches: print the shipped benches and the remembered one

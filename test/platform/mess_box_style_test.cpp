@@ -1,5 +1,6 @@
 #include "platform/mess_box_style.h"
 
+#include <array>
 #include <gtest/gtest.h>
 
 #include "platform/operator.h"
@@ -84,14 +85,29 @@ TEST(MessBoxStyle, CloseBoxGivesCancelOrTheRightmostButton) {
   EXPECT_EQ(CloseBoxAnswer(12), kOk);
 }
 
-TEST(MessBoxStyle, InitialFocusFollowsTheDefaultButtonWhenShown) {
-  EXPECT_EQ(InitialFocusIndex(DecodeStyle(36)), 0);
-  EXPECT_EQ(InitialFocusIndex(DecodeStyle(4 + 256)), 1);
-  EXPECT_EQ(InitialFocusIndex(DecodeStyle(3 + 512)), 2);
-  // Button(2) is hidden in a Yes/No box; Button(1) in an OK box: focus stays on Button(0).
-  EXPECT_EQ(InitialFocusIndex(DecodeStyle(4 + 512)), 0);
-  EXPECT_EQ(InitialFocusIndex(DecodeStyle(0 + 256)), 0);
-  EXPECT_EQ(InitialFocusIndex(DecodeStyle(2 + 768)), 0);
+TEST(MessBoxStyle, InitialFocusIsTheLeftmostButtonUnlessTheDefaultFieldNamesAShownOne) {
+  // Expected caption with the focus, per button set, for default fields 0, 1 (256) and 2 (512).
+  struct Case {
+    int set;
+    std::array<const char*, 3> focused;
+  };
+  const Case cases[] = {
+      {0, {"OK", "OK", "OK"}},
+      {1, {"OK", "OK", "OK"}},
+      {2, {"Abort", "Retry", "Abort"}},
+      {3, {"Yes", "No", "Yes"}},
+      {4, {"Yes", "Yes", "Yes"}},
+      {5, {"Retry", "Retry", "Retry"}},
+  };
+  for (const Case& c : cases) {
+    for (int field = 0; field < 3; ++field) {
+      const MessBoxStyle style = DecodeStyle(static_cast<int16_t>(c.set + 48 + field * 256));
+      EXPECT_EQ(CaptionsForSet(c.set)[static_cast<size_t>(InitialFocusIndex(style))], c.focused[static_cast<size_t>(field)])
+          << "set " << c.set << " default field " << field;
+    }
+  }
+  // A field beyond the three buttons names none: the leftmost keeps the focus.
+  EXPECT_EQ(InitialFocusIndex(DecodeStyle(3 + 768)), 2);
 }
 
 TEST(MessBoxStyle, CrLfBecomesLf) {

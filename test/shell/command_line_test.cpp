@@ -10,6 +10,8 @@ namespace {
 TEST(CommandLine, KnownOptions) {
   EXPECT_TRUE(ParseCommandLine({"--help"}).help);
   EXPECT_TRUE(ParseCommandLine({"-h"}).help);
+  EXPECT_TRUE(ParseCommandLine({"--version"}).version);
+  EXPECT_FALSE(ParseCommandLine({"--help"}).version);
   EXPECT_TRUE(ParseCommandLine({"--demo-messbox"}).demoMessBox);
   const CommandLine none = ParseCommandLine({});
   EXPECT_FALSE(none.help);

@@ -1,6 +1,8 @@
 #include "ui/console/console_operator.h"
 
 #include <ostream>
+#include <sstream>
+#include <vector>
 
 #include "platform/file_checks.h"
 #include "platform/mess_box_style.h"
@@ -58,14 +60,22 @@ std::vector<AnswerRule> ConsoleOperator::ParseAnswers(std::string_view content, 
     if (Trim(line).empty() || Trim(line).front() == '#') continue;
 
     const std::string where = source + ", line " + std::to_string(lineNumber) + ": ";
-    const size_t tab = line.find('\t');
-    if (tab == std::string::npos)
-      throw AnswersFileError(where + "expected a caption pattern, a tab and an answer");
+    std::vector<std::string> fields;
+    for (size_t from = 0;;) {
+      const size_t tab = line.find('\t', from);
+      fields.push_back(line.substr(from, tab == std::string::npos ? std::string::npos : tab - from));
+      if (tab == std::string::npos) break;
+      from = tab + 1;
+    }
+    if (fields.size() < 2 || fields.size() > 3)
+      throw AnswersFileError(where +
+                             "expected a caption pattern, a tab and an answer (or caption pattern, tab, text "
+                             "pattern, tab, answer)");
     AnswerRule rule;
     rule.line = lineNumber;
-    // The file is edited as UTF-8; captions are the program's 8-bit text.
-    rule.pattern = Text8FromUtf8(line.substr(0, tab));
-    const std::string answerText = Trim(line.substr(tab + 1));
+    // The file is edited as UTF-8; captions and texts are the program's 8-bit text.
+    rule.pattern = Text8FromUtf8(fields.front());
+    const std::string answerText = Trim(fields.back());
     rule.answer = AnswerFromText(answerText);
     if (rule.answer == 0)
       throw AnswersFileError(where + "unknown answer \"" + answerText +
@@ -76,6 +86,16 @@ std::vector<AnswerRule> ConsoleOperator::ParseAnswers(std::string_view content, 
       // A runaway pattern is shown by its start: the message has to fit a terminal.
       const std::string shown = rule.pattern.size() > 80 ? rule.pattern.substr(0, 80) + "..." : rule.pattern;
       throw AnswersFileError(where + "bad caption pattern \"" + Utf8FromText8(shown) + "\": " + error.what());
+    }
+    if (fields.size() == 3) {
+      const std::string textPattern = Text8FromUtf8(fields[1]);
+      try {
+        rule.text = CaptionPattern(textPattern);
+      } catch (const BadCaptionPattern& error) {
+        const std::string shown = textPattern.size() > 80 ? textPattern.substr(0, 80) + "..." : textPattern;
+        throw AnswersFileError(where + "bad text pattern \"" + Utf8FromText8(shown) + "\": " + error.what());
+      }
+      rule.matchText = true;
     }
     rules.push_back(std::move(rule));
   }
@@ -88,9 +108,11 @@ int16_t ConsoleOperator::AffirmativeAnswer(int buttonSet) {
   return CloseBoxAnswer(buttonSet);
 }
 
-int16_t ConsoleOperator::Choose(int buttonSet, std::string_view caption) {
+int16_t ConsoleOperator::Choose(int buttonSet, std::string_view caption, std::string_view text) {
+  const std::string promptText = MessageLines(text);
   for (const AnswerRule& rule : rules_) {
     if (!rule.caption.FoundIn(caption)) continue;
+    if (rule.matchText && !rule.text.FoundIn(promptText)) continue;
     if (SetHasCode(buttonSet, rule.answer)) return rule.answer;
     const int16_t fallback = AffirmativeAnswer(buttonSet);
     out_ << "  (answers file line " << rule.line << ": the box has no " << CaptionOfCode(rule.answer)
@@ -107,7 +129,7 @@ int16_t ConsoleOperator::ShowMessBox(std::string_view text, int16_t style, std::
   if (!lines.empty() && lines.back() != '\n') lines += '\n';
   out_ << Utf8FromText8(lines);
 
-  const int16_t answer = Choose(decoded.buttonSet, caption);
+  const int16_t answer = Choose(decoded.buttonSet, caption, text);
   const ButtonCaptions captions = CaptionsForSet(decoded.buttonSet);
   for (int i = 2; i >= 0; --i)
     if (!captions[static_cast<size_t>(i)].empty()) out_ << "[" << captions[static_cast<size_t>(i)] << "] ";

@@ -1,10 +1,12 @@
 #pragma once
 // The technician of a run without a display: every prompt is printed to the error stream and
 // answered by policy, either the box's affirmative answer (OK, Yes or Retry) or the first
-// matching line of an answers file. The file has lines "caption-regex<TAB>answer"; the answer
+// matching line of an answers file. The file has lines "caption-regex<TAB>answer" or
+// "caption-regex<TAB>text-regex<TAB>answer" (for two prompts that share a caption); the answer
 // is OK, Cancel, Abort, Retry, Ignore, Yes, No or a button code 1 to 7; lines starting with '#'
-// and blank lines are skipped. The pattern is searched for anywhere in the caption (anchor it
-// with ^ and $ for an exact caption); see caption_pattern.h for what a pattern may hold.
+// and blank lines are skipped. Each pattern is searched for anywhere in the caption or in the
+// prompt's text (anchor it with ^ and $ for an exact caption); the text's lines are joined by
+// LF. See caption_pattern.h for what a pattern may hold.
 #include <cstdint>
 #include <iosfwd>
 #include <stdexcept>
@@ -26,6 +28,8 @@ class AnswersFileError : public std::runtime_error {
 struct AnswerRule {
   std::string pattern;  // as written in the file, 8-bit
   CaptionPattern caption;
+  bool matchText = false;  // a three-field rule: the prompt's text must match too
+  CaptionPattern text;
   int16_t answer = 0;
   int line = 0;
 };
@@ -53,7 +57,7 @@ class ConsoleOperator : public Operator {
   static int16_t AffirmativeAnswer(int buttonSet);
 
  private:
-  int16_t Choose(int buttonSet, std::string_view caption);
+  int16_t Choose(int buttonSet, std::string_view caption, std::string_view text);
   void GuardAgainstRepeats(std::string_view text, int16_t style, std::string_view caption, int16_t answer);
 
   std::vector<AnswerRule> rules_;

@@ -12,6 +12,8 @@
 #include "platform/text8.h"
 #include "platform_qt/qt_printer.h"
 #include "pv/catalogue.h"
+#include "pv/frame/progress_view.h"
+#include "pv/progress_plan.h"
 #include "shell/launcher.h"
 #include "shell/version.h"
 #include "ui/console/console_operator.h"
@@ -122,7 +124,7 @@ RunPlan ParseRunPlan(std::string_view text) {
 }
 
 int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Settings& settings, const Paths& paths,
-                std::ostream& out, std::ostream& messages) {
+                std::ostream& out, std::ostream& messages, const ConsoleLooks& looks) {
   const RunPlan plan = ParseRunPlan(options.run);
   if (!options.aboutRequested && options.run.empty()) {
     messages << "A headless run needs --run (full, or test names separated by commas: " << RunNames() << ").\n";
@@ -163,11 +165,19 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
     launcher.Choose(request);
     launcher.Open(launcher.Simulated() ? static_cast<EventLoop&>(virtualClock) : realLoop);
     HeadlessView view(out, messages);
+    view.SetColourRows(looks.colourRows);
+    // Progress as whole lines between the prompts, one per result row: a terminal shows it,
+    // a log file of the messages does not fill up with it.
+    ProgressView progress(view, launcher.Simulated() ? static_cast<EventLoop&>(virtualClock) : realLoop,
+                          PlannedProgress, [&](std::string_view text) {
+                            if (looks.progress && !text.empty()) messages << "  .. " << Utf8FromText8(text) << std::endl;
+                          });
     VersionTexts versions;
     versions.mainTitle = MainTitle();
     versions.moduleVersionText = ModuleVersionText();
     PresetLogDialogs logDialogs(console);
-    Program& program = launcher.Compose(console, view, view, logDialogs, versions);
+    Program& program = launcher.Compose(console, progress, view, logDialogs, versions);
+    progress.Attach(program.run);
     Startup& startup = launcher.startup();
 
     FrameHooks& hooks = program.frame.Hooks();

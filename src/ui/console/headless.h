@@ -11,6 +11,7 @@
 #include "pv/catalogue.h"
 #include "shell/command_line.h"
 #include "shell/exit_codes.h"
+#include "ui/console/console_looks.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
 
@@ -32,8 +33,9 @@ struct RunPlan {
 RunPlan ParseRunPlan(std::string_view text);
 
 // Runs the whole program headless; returns the exit code. Result rows go to out, prompts,
-// their answers and the program's messages to messages.
+// their answers and the program's messages to messages; looks says whether a person watches
+// them on a terminal (colours on out, progress lines on messages).
 int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Settings& settings, const Paths& paths,
-                std::ostream& out, std::ostream& messages);
+                std::ostream& out, std::ostream& messages, const ConsoleLooks& looks = {});
 
 }  // namespace veridane

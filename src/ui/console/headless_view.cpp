@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "platform/text8.h"
+#include "ui/console/console_looks.h"
 
 namespace veridane {
 
@@ -27,7 +28,7 @@ void HeadlessView::PrintNewRows() {
     const size_t end = display_.find("\r\n", start);
     if (row >= printedRows_) {
       const std::string_view line = std::string_view(display_).substr(start, end == std::string::npos ? std::string::npos : end - start);
-      out_ << Utf8FromText8(line) << '\n';
+      out_ << (colourRows_ ? ColouredRow(Utf8FromText8(line)) : Utf8FromText8(line)) << '\n';
     }
     ++row;
     if (end == std::string::npos) break;

@@ -30,6 +30,9 @@ class HeadlessView : public MainView, public ShellView {
   void Intro(int16_t) override {}
   void ShowAbout() override;
 
+  // Rows with a FAIL or marginal PASS verdict in terminal colours (only for a terminal).
+  void SetColourRows(bool colour) { colourRows_ = colour; }
+
   const std::string& Caption() const { return caption_; }
   // The status list as last shown: one line per test with PASS, FAIL or N/A.
   const std::vector<std::string>& StatusLines() const { return statusLines_; }
@@ -44,6 +47,7 @@ class HeadlessView : public MainView, public ShellView {
   std::vector<std::string> statusLines_;
   std::string display_;   // the display's text as the program keeps it (CR LF between rows)
   size_t printedRows_ = 0;
+  bool colourRows_ = false;
 };
 
 }  // namespace veridane

@@ -1,6 +1,7 @@
 #include "ui/qt/main_form.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QListWidget>
@@ -8,6 +9,8 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
+#include <algorithm>
 
 #include "ui/qt/main_menu.h"
 #include "ui/qt/twips.h"
@@ -18,8 +21,9 @@ namespace veridane {
 
 namespace {
 
-// Geometry in twips. The display either fills the test frame (status list covered) or leaves
-// its top 1680 twips to the status list.
+// Geometry in twips, at the window's smallest size. The display either fills the test frame
+// (status list covered) or leaves its top 1680 twips to the status list. A larger window gives
+// all its extra room to the test frame, so longer tables show; the row below follows the frame.
 constexpr int kFrameLeft = 120, kFrameTop = 120, kFrameWidth = 9840, kFrameHeight = 7680;
 constexpr int kStatusHeight = 1680;
 constexpr int kClientWidth = kFrameLeft * 2 + kFrameWidth;
@@ -54,6 +58,37 @@ MainForm::MainForm(QWidget* parent) : QMainWindow(parent) {
   connect(Item("FExit"), &QAction::triggered, this, &QWidget::close);
 }
 
+bool MainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == centralWidget() && event->type() == QEvent::Resize) LayOutControls();
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void MainForm::LayOutControls() {
+  const QSize client = centralWidget()->size();
+  const int dx = std::max(0, client.width() - Px(kClientWidth));
+  const int dy = std::max(0, client.height() - Px(kClientHeight));
+  frameSize_ = QSize(Px(kFrameWidth) + dx, Px(kFrameHeight) + dy);
+  testFrame_->setGeometry(Px(kFrameLeft), Px(kFrameTop), frameSize_.width(), frameSize_.height());
+  hideStatus_->move(frameSize_.width() - Px(kButtonWidth), Px(1185));
+  PlaceDisplay();
+
+  const int bottom = Px(kBottomTop) + dy;
+  labels_[1]->setGeometry(Px(kFrameLeft), bottom, Px(6000) + dx, labels_[1]->height());
+  labels_[7]->move(Px(kFrameLeft), bottom + Px(360));
+  labels_[8]->setGeometry(Px(kFrameLeft + 960), bottom + Px(360), Px(5040) + dx, labels_[8]->height());
+  clearTests2_->move(Px(6720) + dx, bottom);
+  exitTest_->move(Px(kFrameLeft + kFrameWidth - kButtonWidth) + dx, bottom);
+}
+
+void MainForm::PlaceDisplay() {
+  if (statusShown_) {
+    display_->setGeometry(0, Px(kStatusHeight), frameSize_.width(), frameSize_.height() - Px(kStatusHeight));
+  } else {
+    display_->setGeometry(0, 0, frameSize_.width(), frameSize_.height());
+    display_->raise();
+  }
+}
+
 QLabel* MainForm::AddLabel(QWidget* parent, const char* name, const char* text, int left, int top, int width) {
   auto* label = new QLabel(text, parent);
   label->setObjectName(name);
@@ -65,8 +100,9 @@ QLabel* MainForm::AddLabel(QWidget* parent, const char* name, const char* text, 
 void MainForm::BuildControls() {
   auto* central = new QWidget(this);
   central->setObjectName("MainClient");
-  central->setFixedSize(Px(kClientWidth), Px(kClientHeight));
+  central->setMinimumSize(Px(kClientWidth), Px(kClientHeight));
   setCentralWidget(central);
+  frameSize_ = QSize(Px(kFrameWidth), Px(kFrameHeight));
 
   testFrame_ = new QWidget(central);
   testFrame_->setObjectName("TestFrame");
@@ -104,7 +140,15 @@ void MainForm::BuildControls() {
   clearTests2_->setEnabled(false);
   exitTest_->setEnabled(false);
 
-  setFixedSize(sizeHint());
+  progress_ = new QLabel(statusBar());
+  progress_->setObjectName("Progress");
+  progress_->setTextFormat(Qt::PlainText);
+  statusBar()->addWidget(progress_, 1);
+  statusBar()->setSizeGripEnabled(true);
+
+  central->installEventFilter(this);
+  LayOutControls();
+  resize(minimumSizeHint().expandedTo(sizeHint()));
 }
 
 QAction* MainForm::Item(std::string_view name) const {
@@ -131,12 +175,7 @@ QLabel* MainForm::Label(int number) const {
 
 void MainForm::ToggleTestStatus() {
   statusShown_ = !statusShown_;
-  if (statusShown_) {
-    display_->setGeometry(0, Px(kStatusHeight), Px(kFrameWidth), Px(kFrameHeight - kStatusHeight));
-  } else {
-    display_->setGeometry(0, 0, Px(kFrameWidth), Px(kFrameHeight));
-    display_->raise();
-  }
+  PlaceDisplay();
   Item("ShowTestStatus")->setChecked(statusShown_);
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 // The main window: menus, the result display, the test status list and its counters, the log
-// file name and the Exit Test button. The shell owns the controls and their layout; start-up,
+// file name, the Exit Test button and a status bar with the running test's progress. The
+// designed layout is the smallest size; the display grows with the window. The shell owns the controls and their layout; start-up,
 // the tests and the log commands reach them through the accessors and connect to the menu
 // items by name.
 #include <QMainWindow>
+#include <QSize>
 #include <array>
 #include <string_view>
 
@@ -47,8 +49,17 @@ class MainForm : public QMainWindow {
   void ToggleTestStatus();
   bool TestStatusShown() const { return statusShown_; }
 
+  // The status bar's text: the running test's progress.
+  QLabel* Progress() const { return progress_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void BuildControls();
+  // Places every control for the client area's present size (at least the designed one).
+  void LayOutControls();
+  void PlaceDisplay();
   QLabel* AddLabel(QWidget* parent, const char* name, const char* text, int left, int top, int width);
 
   QWidget* testFrame_ = nullptr;
@@ -59,6 +70,8 @@ class MainForm : public QMainWindow {
   QPushButton* exitTest_ = nullptr;
   std::array<QLabel*, 9> labels_{};  // index = label number; [0] and [2] unused
   std::array<QLabel*, 3> counts_{};
+  QLabel* progress_ = nullptr;
+  QSize frameSize_;
   bool statusShown_ = false;
 };
 

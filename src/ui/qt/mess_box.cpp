@@ -2,9 +2,15 @@
 
 #include <QFontMetrics>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
+#include <algorithm>
 
 #include "ui/qt/twips.h"
 #include "ui/qt/widget_text.h"
@@ -13,10 +19,23 @@ namespace veridane {
 
 namespace {
 
-QSize TextSize(const QFont& font, const QString& text) {
+// Room the window manager's border and title bar take around the client area.
+constexpr int kFrameAllowanceWidth = 16;
+constexpr int kFrameAllowanceHeight = 48;
+constexpr int kSideMargins = 310;  // twips, as LayOutMessBox
+constexpr int kUnbounded = 100000;
+
+// The size of the text unbroken, or broken at blanks to `wrapWidth` when it is given.
+QSize TextSize(const QFont& font, const QString& text, int wrapWidth = 0) {
   const QFontMetrics metrics(font);
-  return metrics.boundingRect(QRect(0, 0, 100000, 100000), Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs, text)
-      .size();
+  int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs;
+  if (wrapWidth > 0) flags |= Qt::TextWordWrap;
+  return metrics.boundingRect(QRect(0, 0, wrapWidth > 0 ? wrapWidth : kUnbounded, kUnbounded), flags, text).size();
+}
+
+QRect AvailableArea(const QWidget* parent) {
+  QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
+  return screen != nullptr ? screen->availableGeometry() : QRect();
 }
 
 }  // namespace
@@ -28,7 +47,8 @@ MessBox::MessBox(std::string_view text, int16_t style, std::string_view caption,
       labelCaption_(new QLabel(this)),
       labelMsg_(new QLabel(this)),
       frameMsg_(new QFrame(this)),
-      lineMsg_(new QFrame(this)) {
+      lineMsg_(new QFrame(this)),
+      messageArea_(new QScrollArea(this)) {
   setObjectName("MessBox");
   setModal(true);
   labelCaption_->setObjectName("Label_Caption");
@@ -47,6 +67,16 @@ MessBox::MessBox(std::string_view text, int16_t style, std::string_view caption,
   labelMsg_->setTextFormat(Qt::PlainText);
   labelMsg_->setText(WidgetText(MessageLines(text)));
   labelMsg_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  labelMsg_->setAutoFillBackground(false);
+
+  // The message looks like a plain label; the area only shows scroll bars when it must. It takes
+  // no focus, so Tab, Enter and Escape stay with the buttons (Page Up/Down scroll it).
+  messageArea_->setObjectName("MessageArea");
+  messageArea_->setFrameShape(QFrame::NoFrame);
+  messageArea_->setFocusPolicy(Qt::NoFocus);
+  messageArea_->setWidgetResizable(false);
+  messageArea_->setWidget(labelMsg_);
+  messageArea_->viewport()->setAutoFillBackground(false);
 
   frameMsg_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   lineMsg_->setFrameStyle(QFrame::HLine | QFrame::Sunken);
@@ -66,20 +96,51 @@ MessBox::MessBox(std::string_view text, int16_t style, std::string_view caption,
   // Tab order left to right, as the buttons are seen.
   setTabOrder(buttons_[2], buttons_[1]);
   setTabOrder(buttons_[1], buttons_[0]);
-  LayOut();
+  titleLine_ = labelCaption_->text();
+  LayOut(AvailableArea(parent));
 }
 
-void MessBox::LayOut() {
-  const QSize text = TextSize(labelMsg_->font(), labelMsg_->text());
-  const QSize title = TextSize(labelCaption_->font(), labelCaption_->text());
-  const MessBoxGeometry g = LayOutMessBox(Twips(text.width()), Twips(text.height()), Twips(title.width()),
-                                          VisibleButtonCount(style_.buttonSet));
+void MessBox::FitInto(const QRect& area) { LayOut(area); }
+
+void MessBox::LayOut(const QRect& area) {
+  const int buttonCount = VisibleButtonCount(style_.buttonSet);
+  const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, messageArea_) + 2;
+  const int maxClientWidth = area.isValid() ? area.width() - kFrameAllowanceWidth : kUnbounded;
+  const int maxClientHeight = area.isValid() ? area.height() - kFrameAllowanceHeight : kUnbounded;
+  const int maxTextWidth = std::max(Px(1115), maxClientWidth - Px(kSideMargins));
+
+  // A line wider than the screen is broken at its blanks, leaving room for a scroll bar should
+  // the broken text be too tall as well. A single word still too wide scrolls sideways.
+  const QString message = labelMsg_->text();
+  QSize text = TextSize(labelMsg_->font(), message);
+  const bool wrap = text.width() > maxTextWidth;
+  labelMsg_->setWordWrap(wrap);
+  if (wrap) text = TextSize(labelMsg_->font(), message, maxTextWidth - scrollBar);
+  text.setHeight(std::max(text.height(), Px(255)));
+  const bool sideways = text.width() > maxTextWidth;
+
+  QSize view(std::min(text.width(), maxTextWidth), text.height() + (sideways ? scrollBar : 0));
+  const QSize title = TextSize(labelCaption_->font(), titleLine_);
+  const int titleWidth = std::min(title.width(), maxClientWidth - Px(kSideMargins));
+  const int excess =
+      Px(LayOutMessBox(Twips(view.width()), Twips(view.height()), Twips(titleWidth), buttonCount).windowHeight) -
+      maxClientHeight;
+  const bool tall = excess > 0;
+  if (tall) {
+    view.setHeight(std::max(3 * labelMsg_->fontMetrics().lineSpacing(), view.height() - excess));
+    view.setWidth(std::min(text.width() + scrollBar, maxTextWidth));
+  }
+
+  const MessBoxGeometry g = LayOutMessBox(Twips(view.width()), Twips(view.height()), Twips(titleWidth), buttonCount);
   setFixedSize(Px(g.windowWidth), Px(g.windowHeight));
-  labelCaption_->setGeometry(Px(g.labelLeft), Px(g.captionTop), std::max(title.width(), Px(g.labelWidth)),
-                             title.height());
+  labelCaption_->setText(
+      labelCaption_->fontMetrics().elidedText(titleLine_, Qt::ElideRight, Px(g.windowWidth) - Px(kSideMargins)));
+  labelCaption_->setGeometry(Px(g.labelLeft), Px(g.captionTop), Px(g.windowWidth) - Px(kSideMargins), title.height());
   lineMsg_->setGeometry(0, Px(g.lineTop), Px(g.windowWidth), 2);
   frameMsg_->setGeometry(0, Px(g.frameTop), Px(g.windowWidth), Px(g.frameHeight));
-  labelMsg_->setGeometry(Px(g.labelLeft), Px(g.labelTop), Px(g.labelWidth), std::max(text.height(), Px(255)));
+  messageArea_->setGeometry(Px(g.labelLeft), Px(g.labelTop), Px(g.labelWidth), view.height());
+  const int viewportWidth = Px(g.labelWidth) - (tall ? scrollBar : 0);
+  labelMsg_->resize(std::max(text.width(), viewportWidth), text.height());
   for (size_t i = 0; i < 3; ++i)
     buttons_[i]->setGeometry(Px(g.buttonLeft[i]), Px(g.buttonTop), Px(g.buttonWidth), Px(g.buttonHeight));
 }
@@ -108,6 +169,12 @@ void MessBox::showEvent(QShowEvent* event) {
 }
 
 void MessBox::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown) {
+    QScrollBar* bar = messageArea_->verticalScrollBar();
+    bar->triggerAction(event->key() == Qt::Key_PageUp ? QAbstractSlider::SliderPageStepSub
+                                                      : QAbstractSlider::SliderPageStepAdd);
+    return;
+  }
   if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
     for (QPushButton* button : buttons_) {
       // The dialog's focus widget, not the application's: the box answers the button it shows as

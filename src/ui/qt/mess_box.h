@@ -1,8 +1,11 @@
 #pragma once
 // The program's own modal message box: a title line in capitals with the icon marker, the
 // message in a frame, and up to three buttons right-aligned (Button(0) is the rightmost).
+// The box never grows past the screen: a long line wraps and a tall message scrolls, so the
+// buttons always stay in reach.
 // Escape presses the focused button, as Enter does, rather than meaning Cancel.
 #include <QDialog>
+#include <QString>
 #include <array>
 #include <cstdint>
 #include <string_view>
@@ -12,6 +15,7 @@
 class QFrame;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 
 namespace veridane {
 
@@ -32,6 +36,12 @@ class MessBox : public QDialog {
   QFrame* FrameMsg() const { return frameMsg_; }
   QFrame* LineMsg() const { return lineMsg_; }
   QPushButton* Button(int index) const { return buttons_.at(static_cast<size_t>(index)); }
+  // The view onto the message: it scrolls when the message does not fit the screen.
+  QScrollArea* MessageArea() const { return messageArea_; }
+
+  // Lays the box out again to fit inside `area` (pixels, frame included). The box fits the
+  // available area of its screen from the start; this is for a screen that changed or a test.
+  void FitInto(const QRect& area);
 
   // Closing through the window frame (or reject() by any other way) gives Cancel where the box
   // has a Cancel button, otherwise the code of Button(0).
@@ -43,7 +53,7 @@ class MessBox : public QDialog {
 
  private:
   void ButtonClicked(int index);
-  void LayOut();
+  void LayOut(const QRect& area);
 
   MessBoxStyle style_;
   int16_t answer_;
@@ -51,6 +61,8 @@ class MessBox : public QDialog {
   QLabel* labelMsg_;
   QFrame* frameMsg_;
   QFrame* lineMsg_;
+  QScrollArea* messageArea_;
+  QString titleLine_;  // before any shortening to the screen
   std::array<QPushButton*, 3> buttons_{};
 };
 

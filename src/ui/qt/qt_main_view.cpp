@@ -8,11 +8,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextCharFormat>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 #include <QtGlobal>
 
 #include "ui/qt/main_form.h"
+#include "ui/qt/verdict_colours.h"
 #include "ui/qt/widget_text.h"
 #include "platform/text8.h"
 
@@ -57,13 +60,18 @@ void QtMainView::SetCaption(std::string_view caption) { form_.SetCaption(caption
 
 void QtMainView::SetDisplayText(std::string_view text) {
   form_.Display()->setPlainText(QString::fromStdString(DisplayUtf8(text)));
+  ColourVerdicts(*form_.Display()->document(), 0);
 }
 
 void QtMainView::AppendDisplayText(std::string_view text) {
   // Inserting at the end keeps long transcripts cheap: the text box is not rebuilt per row.
-  QTextCursor end(form_.Display()->document());
+  QTextDocument* document = form_.Display()->document();
+  QTextCursor end(document);
   end.movePosition(QTextCursor::End);
+  const int firstBlock = end.blockNumber();  // the row the text may complete
+  end.setCharFormat(QTextCharFormat());      // not the colour of the row before
   end.insertText(QString::fromStdString(DisplayUtf8(text)));
+  ColourVerdicts(*document, firstBlock);
 }
 
 void QtMainView::ShowDisplayEnd() {

@@ -16,12 +16,24 @@ void QtOperator::SetMainWindow(QWidget* mainWindow) {
   info_->SetAnchor(mainWindow);
 }
 
+void QtOperator::ShowMainWindowFirst() {
+  // A prompt during start-up would otherwise float over nothing: the main window comes up
+  // with it (menus still locked), and the box's own event loop draws both.
+  if (mainWindow_ && !mainWindow_->isVisible()) mainWindow_->show();
+}
+
 int16_t QtOperator::ShowMessBox(std::string_view text, int16_t style, std::string_view caption) {
+  ShowMainWindowFirst();
   // The hourglass would hide that the program is waiting for an answer.
   const bool wasBusy = busy_;
   SetBusy(false);
+  // The info window is a progress note; it must not cover the question (e.g. a reset prompt
+  // during "Please wait while the program shuts down."). It comes back after the answer.
+  const bool infoShown = info_->isVisible();
+  if (infoShown) info_->hide();
   MessBox box(text, style, caption, mainWindow_.data());
   const int16_t answer = box.Run();
+  if (infoShown && !info_->Text().empty()) info_->show();
   SetBusy(wasBusy);
   return answer;
 }

@@ -16,6 +16,7 @@ class QtOperator : public Operator {
 
   void SetMainWindow(QWidget* mainWindow);
 
+  // The box opens over the main window, shown first if it is not yet on screen.
   int16_t ShowMessBox(std::string_view text, int16_t style, std::string_view caption) override;
   void ShowInfo(std::string_view text) override;
   void SetBusy(bool busy) override;
@@ -26,6 +27,8 @@ class QtOperator : public Operator {
   bool Busy() const { return busy_; }
 
  private:
+  void ShowMainWindowFirst();
+
   QPointer<QWidget> mainWindow_;
   std::unique_ptr<InfoForm> info_;
   bool busy_ = false;

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QIcon>
+#include <QLabel>
 #include <QCloseEvent>
 #include <QPushButton>
 #include <QTimer>
@@ -14,6 +16,8 @@
 
 #include "platform/settings.h"
 #include "pv/catalogue.h"
+#include "pv/frame/progress_view.h"
+#include "pv/progress_plan.h"
 #include "shell/launcher.h"
 #include "shell/paced_clock.h"
 #include "shell/program.h"
@@ -36,6 +40,8 @@
 #include "ui/qt/qt_main_view.h"
 #include "ui/qt/qt_operator.h"
 #include "ui/qt/qt_shell_view.h"
+#include "ui/qt/widget_text.h"
+#include "ui/qt/window_geometry.h"
 
 namespace veridane {
 namespace {
@@ -68,6 +74,7 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   UserSettings settings;
   const Paths paths = PlatformPaths();
   MainForm form;
+  RestoreWindowGeometry(form, settings);
   QtOperator technician(&form);
   QtMainView mainView(form);
   QtShellView shellView(form);
@@ -92,6 +99,16 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
     return kExitUsage;
   }
 
+  // The status bar follows the running test; its clock ticks once a second between rows.
+  EventLoop& runClock = launcher.Simulated() ? static_cast<EventLoop&>(pacedClock) : realLoop;
+  ProgressView progressView(mainView, runClock, PlannedProgress,
+                            [&form](std::string_view text) { form.Progress()->setText(WidgetText(text)); });
+  QTimer progressTick;
+  QObject::connect(&progressTick, &QTimer::timeout, &form, [&progressView] {
+    if (progressView.Tracker().Running()) progressView.Refresh();
+  });
+  progressTick.start(1000);
+
   VersionTexts versions;
   versions.mainTitle = MainTitle();
   versions.moduleVersionText = ModuleVersionText();
@@ -99,7 +116,8 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   versions.faultbookVersion = VerErr();
   // Until the log windows exist the log dialogs answer Cancel.
   PresetLogDialogs logDialogs(technician);
-  Program& program = launcher.Compose(technician, mainView, shellView, logDialogs, versions);
+  Program& program = launcher.Compose(technician, progressView, shellView, logDialogs, versions);
+  progressView.Attach(program.run);
   Startup& startup = launcher.startup();
   guard.SetShutdownHook([&] {
     if (program.CloseFiles) program.CloseFiles();
@@ -179,6 +197,7 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
       closeWanted = true;
       return false;
     }
+    SaveWindowGeometry(form, settings);
     busy = true;
     guard.Run([&] { startup.Unload(); });
     busy = false;
@@ -207,6 +226,9 @@ int RunWindowProgram(int argc, char** argv, const BackendRegistry& registry, con
   QApplication app(argc, argv);
   startGuard.reset();
   QApplication::setApplicationName(kShortAppName);
+  // The installed desktop entry and icon (veridane.desktop, veridane.svg) name the window.
+  QGuiApplication::setDesktopFileName("veridane");
+  QApplication::setWindowIcon(QIcon::fromTheme("veridane"));
 
   if (options.demoMessBox) {
     QtOperator technician;

@@ -53,6 +53,36 @@ TEST(ConsoleOperator, FirstMatchingLineWins) {
   EXPECT_EQ(technician.ShowMessBox("x", kYesNo, "Other"), kYes);
 }
 
+TEST(ConsoleOperator, ThreeFieldRulesTellPromptsWithOneCaptionApartByTheirText) {
+  std::ostringstream out;
+  ConsoleOperator technician = WithAnswers(
+      "^Offset at Zero$\tDisconnect\tCancel\n"
+      "^DC Voltage\tCH ?2\tNo\n"
+      "^DC Voltage\tYes\n"
+      "Bench\t\xC2\xB5s$\tNo\n",  // a UTF-8 pattern matches the 8-bit text
+      out);
+  EXPECT_EQ(technician.ShowMessBox("Disconnect all input signals.", kOkCancel + kInformation, "Offset at Zero"),
+            kCancel);
+  // Same caption, other text: no rule, so the affirmative answer.
+  EXPECT_EQ(technician.ShowMessBox("Connect the cable.", kOkCancel, "Offset at Zero"), kOk);
+  // The text rule first, the caption-only rule for the rest; CR LF in the text is one line break.
+  EXPECT_EQ(technician.ShowMessBox("Set the calibrator\r\nto CH 2", kYesNo, "DC Voltage Measurement"), kNo);
+  EXPECT_EQ(technician.ShowMessBox("Set the calibrator\r\nto CH 1", kYesNo, "DC Voltage Measurement"), kYes);
+  EXPECT_EQ(technician.ShowMessBox("Set 5 \xB5s", kYesNo, "Bench"), kNo);
+
+  auto messageOf = [](const std::string& content) {
+    try {
+      ConsoleOperator::ParseAnswers(content, "run.answers");
+    } catch (const AnswersFileError& error) {
+      return std::string(error.what());
+    }
+    return std::string("no error");
+  };
+  EXPECT_NE(messageOf("A\tb\tc\tOK\n").find("line 1: expected a caption pattern"), std::string::npos);
+  EXPECT_NE(messageOf("A\t(x\tOK\n").find("line 1: bad text pattern \"(x\""), std::string::npos);
+  EXPECT_NE(messageOf("A\tx\tSure\n").find("unknown answer \"Sure\""), std::string::npos);
+}
+
 TEST(ConsoleOperator, AnswerTheBoxLacksIsReportedAndAffirmativeUsed) {
   std::ostringstream out;
   ConsoleOperator technician = WithAnswers("Setup\tCancel\n", out);

@@ -21,13 +21,14 @@ struct HeadlessResult {
 };
 
 HeadlessResult RunHeadlessWith(const std::vector<std::string>& args, const ScratchFolder& root,
-                               MemorySettings* settings = nullptr) {
+                               MemorySettings* settings = nullptr, const ConsoleLooks& looks = {}) {
   MemorySettings own;
   std::ostringstream out, messages;
   HeadlessResult result;
   CommandLine options = ParseCommandLine(args);
   EXPECT_TRUE(options.errors.empty());
-  result.code = RunHeadless(TestBackends(), options, settings ? *settings : own, Paths(root.String()), out, messages);
+  result.code =
+      RunHeadless(TestBackends(), options, settings ? *settings : own, Paths(root.String()), out, messages, looks);
   result.out = out.str();
   result.messages = messages.str();
   return result;
@@ -53,6 +54,42 @@ TEST(Headless, HealthyBenchPassesAndPrintsTheTable) {
   EXPECT_NE(r.messages.find(" SETUP  <INFO>"), std::string::npos);
   EXPECT_NE(r.messages.find("Please wait while the program shuts down."), std::string::npos);
   EXPECT_TRUE(std::filesystem::is_directory(root.Path() / "Veridane" / "Simulated"));
+}
+
+TEST(Headless, OnATerminalFailRowsAreColouredAndProgressIsShown) {
+  ScratchFolder root("headless-terminal");
+  const std::vector<std::string> args = {"--headless", "--bench", "sim:offset-fault", "--run", "offset"};
+  HeadlessResult plain = RunHeadlessWith(args, root);
+  HeadlessResult terminal = RunHeadlessWith(args, root, nullptr, ConsoleLooks{true, true});
+  EXPECT_EQ(plain.out.find('\x1b'), std::string::npos);
+  EXPECT_EQ(plain.messages.find("step "), std::string::npos);
+
+  // Without the colour codes the terminal's table is the file's, row for row; only FAIL rows
+  // are coloured.
+  std::string stripped = std::regex_replace(terminal.out, std::regex("\x1b\\[[0-9;]*m"), "");
+  EXPECT_EQ(stripped, plain.out);
+  std::istringstream rows(terminal.out);
+  int red = 0;
+  for (std::string row; std::getline(rows, row);) {
+    const bool fail = row.find("FAIL") != std::string::npos && row.find("PASS/FAIL") == std::string::npos;
+    EXPECT_EQ(row.rfind("\x1b[1;31m", 0) == 0, fail) << row;
+    red += fail;
+  }
+  EXPECT_GT(red, 0);
+
+  // One progress line as the test starts, one per row, one at its end.
+  EXPECT_NE(terminal.messages.find("Offset at Zero: step 1 of 10"), std::string::npos) << terminal.messages;
+  EXPECT_NE(terminal.messages.find("Offset at Zero: step 10 of 10"), std::string::npos);
+  EXPECT_NE(terminal.messages.find("Offset at Zero: 10 of 10 steps in "), std::string::npos);
+}
+
+TEST(ConsoleLooks, ColourOnlyOnATerminalWithoutNoColor) {
+  EXPECT_TRUE(ChooseConsoleLooks(true, false, nullptr).colourRows);
+  EXPECT_FALSE(ChooseConsoleLooks(true, false, "1").colourRows);
+  EXPECT_FALSE(ChooseConsoleLooks(true, false, "").colourRows);
+  EXPECT_FALSE(ChooseConsoleLooks(false, true, nullptr).colourRows);
+  EXPECT_TRUE(ChooseConsoleLooks(false, true, "1").progress);
+  EXPECT_FALSE(ChooseConsoleLooks(true, false, nullptr).progress);
 }
 
 TEST(Headless, FaultyBenchFails) {

@@ -1,6 +1,7 @@
 #include "ui/qt/main_form.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QListWidget>
@@ -10,7 +11,9 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
+#include "platform/settings.h"
 #include "shell/version.h"
+#include "ui/qt/window_geometry.h"
 
 namespace veridane {
 namespace {
@@ -165,6 +168,62 @@ TEST(MainForm, ControlsFitInsideTheWindow) {
   for (QWidget* control : std::initializer_list<QWidget*>{form.Display(), form.StatusList(), form.HideStatus(),
                                                           form.Label2(2)})
     EXPECT_TRUE(frame.contains(control->geometry())) << control->objectName().toStdString();
+}
+
+TEST(MainForm, TheDisplayGrowsWithTheWindowAndTheDesignIsTheSmallestSize) {
+  MainForm form;
+  form.show();
+  const QSize designed = form.size();
+  const QRect display = form.Display()->geometry();
+  EXPECT_NE(form.minimumSize(), form.maximumSize());
+
+  form.resize(designed + QSize(300, 200));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(form.Display()->width(), display.width() + 300);
+  EXPECT_EQ(form.Display()->height(), display.height() + 200);
+  // The bottom row moves down with the frame and stays in the window; Exit Test stays right.
+  const QRect client = form.centralWidget()->rect();
+  for (QWidget* control : std::initializer_list<QWidget*>{form.ClearTests2(), form.ExitTestButton(), form.Label(1),
+                                                          form.Label(8)}) {
+    EXPECT_TRUE(client.contains(control->geometry())) << control->objectName().toStdString();
+    EXPECT_GT(control->y(), form.TestFrame()->geometry().bottom()) << control->objectName().toStdString();
+  }
+  EXPECT_EQ(client.right() - form.ExitTestButton()->geometry().right(), form.TestFrame()->x());
+
+  // The status list shown on a grown window: the display keeps the extra room below the list.
+  form.ToggleTestStatus();
+  EXPECT_EQ(form.Display()->width(), display.width() + 300);
+  EXPECT_EQ(form.Display()->geometry().bottom(), form.TestFrame()->height() - 1);
+  EXPECT_FALSE(form.StatusList()->geometry().intersects(form.Display()->geometry()));
+  EXPECT_FALSE(form.HideStatus()->geometry().intersects(form.Display()->geometry()));
+
+  // Smaller than designed is not possible.
+  form.resize(designed - QSize(200, 200));
+  QCoreApplication::processEvents();
+  EXPECT_GE(form.width(), designed.width());
+  EXPECT_GE(form.height(), designed.height());
+}
+
+TEST(MainForm, GeometryIsRememberedInTheSettings) {
+  MemorySettings settings;
+  {
+    MainForm form;
+    form.show();
+    form.setGeometry(QRect(form.geometry().topLeft(), form.size() + QSize(120, 80)));
+    QCoreApplication::processEvents();
+    SaveWindowGeometry(form, settings);
+  }
+  EXPECT_FALSE(settings.Get("Veridane", "Settings", "WindowGeometry", "").empty());
+  MainForm again;
+  const QSize designed = again.size();
+  RestoreWindowGeometry(again, settings);
+  EXPECT_EQ(again.size(), designed + QSize(120, 80));
+
+  // A record that is not one changes nothing.
+  settings.Save("Veridane", "Settings", "WindowGeometry", "not base64 !!");
+  MainForm fresh;
+  RestoreWindowGeometry(fresh, settings);
+  EXPECT_EQ(fresh.size(), designed);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -119,14 +121,97 @@ TEST(MessBox, DefaultButtonHasTheFocusAndEnterPressesIt) {
   MessBox left("x", 3 + 512, "c");
   EXPECT_EQ(RunWith(left, [](MessBox& b) { QTest::keyClick(b.focusWidget(), Qt::Key_Escape); }), kYes);
 
-  // Without a default button, or with one that is hidden, Button(0) has the focus.
+  // A default field naming a hidden button leaves the focus on the leftmost: Yes.
   MessBox plain("x", 4 + 512, "c");
   EXPECT_EQ(RunWith(plain,
                     [](MessBox& b) {
-                      EXPECT_EQ(b.focusWidget(), b.Button(0));
+                      EXPECT_EQ(b.focusWidget(), b.Button(1));
                       QTest::keyClick(b.focusWidget(), Qt::Key_Escape);
                     }),
-            kNo);
+            kYes);
+}
+
+TEST(MessBox, WithoutADefaultTheLeftmostButtonAnswersEnterAndEscape) {
+  // Set: the answer of the leftmost button. Enter and Escape are sent to whatever has the
+  // focus, as the keyboard would.
+  const std::pair<int, int16_t> sets[] = {{0, kOk}, {1, kOk}, {2, kAbort}, {3, kYes}, {4, kYes}, {5, kRetry}};
+  for (const auto& [set, leftmost] : sets) {
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+      MessBox box("Do you wish to continue in Auto mode ?", static_cast<int16_t>(set + 32), "Auto mode possible");
+      const int16_t answer = RunWith(box, [key](MessBox& b) {
+        QWidget* focused = b.focusWidget();
+        ASSERT_NE(focused, nullptr);
+        QTest::keyClick(focused, key);
+      });
+      EXPECT_EQ(answer, leftmost) << "set " << set << " key " << key;
+    }
+  }
+}
+
+QRect Screen1024() { return QRect(0, 0, 1024, 768); }
+
+// The box with its buttons inside the area (frame allowance aside) and the text not cut off.
+void ExpectFits(MessBox& box, const QRect& area) {
+  EXPECT_LE(box.width(), area.width());
+  EXPECT_LE(box.height(), area.height());
+  for (int i = 0; i < 3; ++i) {
+    if (box.Button(i)->isHidden()) continue;
+    EXPECT_GE(box.Button(i)->x(), 0);
+    EXPECT_LE(box.Button(i)->geometry().right(), box.width());
+    EXPECT_LE(box.Button(i)->geometry().bottom(), box.height());
+  }
+  EXPECT_LE(box.MessageArea()->geometry().right(), box.width());
+  EXPECT_LT(box.MessageArea()->geometry().bottom(), box.Button(0)->y());
+}
+
+TEST(MessBox, ALongLineWrapsInsideTheScreen) {
+  std::string words;
+  while (words.size() < 500) words += "sim:bench-name-unknown ";
+  MessBox box(words, 16, "Bench");
+  box.FitInto(Screen1024());
+  ExpectFits(box, Screen1024());
+  EXPECT_TRUE(box.LabelMsg()->wordWrap());
+  // Broken into lines, all of it readable without scrolling sideways.
+  EXPECT_GT(box.LabelMsg()->height(), 2 * box.LabelMsg()->fontMetrics().lineSpacing());
+  EXPECT_LE(box.LabelMsg()->width(), box.MessageArea()->width());
+
+  // One unbroken 500-character word still leaves the box on the screen; it scrolls sideways.
+  MessBox word(std::string(500, 'W'), 0, "c");
+  word.FitInto(Screen1024());
+  ExpectFits(word, Screen1024());
+  EXPECT_GT(word.LabelMsg()->width(), word.MessageArea()->width());
+
+  // A short text is not wrapped.
+  MessBox small("Are you sure ?", 36, "c");
+  small.FitInto(Screen1024());
+  EXPECT_FALSE(small.LabelMsg()->wordWrap());
+}
+
+TEST(MessBox, ATallMessageScrollsInsideTheScreen) {
+  std::string lines;
+  for (int i = 1; i <= 80; ++i) lines += "Line " + std::to_string(i) + " of the listener report\n";
+  MessBox box(lines, 3, "Listeners");
+  box.FitInto(Screen1024());
+  ExpectFits(box, Screen1024());
+  EXPECT_GT(box.LabelMsg()->height(), box.MessageArea()->height());
+  // The last line can be scrolled into view, and Page Down does it from the keyboard.
+  const int start = box.MessageArea()->verticalScrollBar()->value();
+  box.show();
+  QTest::keyClick(box.Button(2), Qt::Key_PageDown);
+  EXPECT_GT(box.MessageArea()->verticalScrollBar()->value(), start);
+  box.hide();
+
+  // The same box on a larger screen shows more of the text.
+  MessBox roomy(lines, 3, "Listeners");
+  roomy.FitInto(QRect(0, 0, 1600, 1200));
+  EXPECT_GT(roomy.MessageArea()->height(), box.MessageArea()->height());
+}
+
+TEST(MessBox, ALongCaptionIsShortenedToTheScreen) {
+  MessBox box("x", 0, std::string(300, 'C'));
+  box.FitInto(Screen1024());
+  ExpectFits(box, Screen1024());
+  EXPECT_LE(box.LabelCaption()->fontMetrics().horizontalAdvance(box.LabelCaption()->text()), box.width());
 }
 
 TEST(MessBox, CloseBoxGivesCancelOrTheRightmostButton) {

@@ -10,9 +10,11 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextLayout>
 #include <gtest/gtest.h>
 
 #include "ui/qt/main_form.h"
+#include "ui/qt/verdict_colours.h"
 #include "platform/event_loop.h"
 #include "test/support/scripted_operator.h"
 #include "pv/frame/result_display.h"
@@ -95,6 +97,54 @@ TEST(QtMainView, DisplayMirrorsTheResultDisplayRowByRow) {
   EXPECT_EQ(Shown(display->toPlainText()), "first\nsecond");
   bench.display.PrintScreen("third");
   EXPECT_EQ(Shown(display->toPlainText()), "first\nsecond\nthird");
+}
+
+// Foreground of every character of a display row, as (colour, bold) runs by position.
+QColor ColourAt(const QPlainTextEdit* display, int row, int column) {
+  const QTextBlock block = display->document()->findBlockByNumber(row);
+  for (const QTextLayout::FormatRange& range : block.textFormats())
+    if (column >= range.start && column < range.start + range.length)
+      return range.format.hasProperty(QTextFormat::ForegroundBrush) ? range.format.foreground().color() : QColor();
+  return QColor();
+}
+
+bool BoldAt(const QPlainTextEdit* display, int row, int column) {
+  const QTextBlock block = display->document()->findBlockByNumber(row);
+  for (const QTextLayout::FormatRange& range : block.textFormats())
+    if (column >= range.start && column < range.start + range.length) return range.format.fontWeight() == QFont::Bold;
+  return false;
+}
+
+TEST(QtMainView, FailRowsAreRedAndMarginalPassesAmberByTheVerdictColumnOnly) {
+  Bench bench;
+  const std::string header = "CHANNEL   MEASURED        PASS/FAIL";
+  bench.display.PrintScreen(header);
+  bench.display.PrintScreen(" CH 1     -10.4 mV            PASS");
+  bench.display.PrintScreen(" CH 2      20.0 \xB5V           FAIL");
+  bench.display.PrintScreen(" CH 2      3.90 mV           >PASS");
+  bench.display.PrintScreen(" FAIL noted by hand, CH 2    PASS");
+  const QPlainTextEdit* display = bench.form.Display();
+  // The text is untouched.
+  EXPECT_EQ(display->toPlainText().toStdString(),
+            header + "\n CH 1     -10.4 mV            PASS\n CH 2      20.0 \xC2\xB5V           FAIL\n"
+                     " CH 2      3.90 mV           >PASS\n FAIL noted by hand, CH 2    PASS");
+  EXPECT_FALSE(ColourAt(display, 0, 30).isValid());  // "PASS/FAIL" in the header
+  EXPECT_FALSE(ColourAt(display, 1, 30).isValid());
+  EXPECT_EQ(ColourAt(display, 2, 1), FailColour());
+  EXPECT_EQ(ColourAt(display, 2, 31), FailColour());
+  EXPECT_TRUE(BoldAt(display, 2, 29));   // F of FAIL (the row has one 2-byte character before it)
+  EXPECT_FALSE(BoldAt(display, 2, 28));
+  EXPECT_FALSE(BoldAt(display, 2, 1));
+  EXPECT_EQ(ColourAt(display, 3, 1), MarginalColour());
+  EXPECT_FALSE(ColourAt(display, 4, 1).isValid());   // FAIL at the start is not the verdict
+  // A row appended after a red one is not red.
+  bench.display.PrintScreen(" CH 1      1.00 mV            PASS");
+  EXPECT_FALSE(ColourAt(display, 5, 1).isValid());
+
+  // A display replaced as a whole (a log appended to) is coloured as well.
+  bench.view.SetDisplayText("a    PASS\r\nb    FAIL");
+  EXPECT_FALSE(ColourAt(display, 0, 0).isValid());
+  EXPECT_EQ(ColourAt(display, 1, 0), FailColour());
 }
 
 TEST(QtMainView, FirstRowEnablesPrintAndClearAndClearingDisablesThem) {

@@ -40,6 +40,32 @@ TEST(QtOperator, ShowMessBoxReturnsTheClickedCode) {
   EXPECT_EQ(technician.ShowMessBox("x", 5, "\xB5 caption"), kRetry);
 }
 
+TEST(QtOperator, APromptOpensOverAShownMainWindowWithTheInfoWindowOutOfTheWay) {
+  QWidget mainWindow;
+  QtOperator technician(&mainWindow);
+  technician.ShowInfo("Please wait while the program shuts down.");
+  ASSERT_TRUE(technician.Info().isVisible());
+  bool mainShown = false;
+  bool infoShown = true;
+  QTimer::singleShot(0, [&] {
+    mainShown = mainWindow.isVisible();
+    infoShown = technician.Info().isVisible();
+    QApplication::activeModalWidget()->close();
+  });
+  technician.ShowMessBox("Set the calibrator to Standby.", kOkOnly, "Calibrator");
+  EXPECT_TRUE(mainShown);
+  EXPECT_FALSE(infoShown);
+  // The note is back once the question is answered, with its text.
+  EXPECT_TRUE(technician.Info().isVisible());
+  EXPECT_EQ(technician.Info().Text(), "Please wait while the program shuts down.");
+
+  // Without an info text, none appears after the box.
+  technician.ShowInfo("");
+  QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+  technician.ShowMessBox("x", kOkOnly, "c");
+  EXPECT_FALSE(technician.Info().isVisible());
+}
+
 TEST(QtOperator, BusyPointerIsSetOnceAndLiftedForPrompts) {
   QtOperator technician;
   technician.SetBusy(true);

@@ -1,0 +1,127 @@
+#include "pv/frame/progress_view.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/event_loop.h"
+#include "pv/catalogue.h"
+#include "pv/frame/result_display.h"
+#include "pv/frame/test_frame.h"
+#include "pv/progress_plan.h"
+#include "test/support/frame_fakes.h"
+
+namespace veridane {
+namespace {
+
+using testing::RecordingView;
+
+// Answers every box with OK (the end-of-test messages, the clear question).
+class OkOperator : public Operator {
+ public:
+  int16_t ShowMessBox(std::string_view, int16_t, std::string_view) override { return kOk; }
+  void ShowInfo(std::string_view) override {}
+  [[noreturn]] void EndProgram() override { throw ProgramEnded(); }
+};
+
+TEST(ClockText, MinutesSecondsAndHours) {
+  EXPECT_EQ(ClockText(0), "0:00");
+  EXPECT_EQ(ClockText(7.4), "0:07");
+  EXPECT_EQ(ClockText(59.6), "1:00");
+  EXPECT_EQ(ClockText(750), "12:30");
+  EXPECT_EQ(ClockText(3723), "1:02:03");
+  EXPECT_EQ(ClockText(-5), "0:00");
+}
+
+TEST(ProgressTracker, PlanFirstThenTheMeasuredPace) {
+  ProgressTracker tracker;
+  EXPECT_EQ(tracker.Text(0), "");
+  tracker.Begin("Offset at Zero", {10, 4.0}, 100);
+  EXPECT_EQ(tracker.Text(100), "Offset at Zero: step 1 of 10, 0:00 elapsed, about 0:40 left");
+  EXPECT_DOUBLE_EQ(tracker.SecondsLeft(103), 37);  // no row yet: the plan less the time gone
+  for (int i = 0; i < 4; ++i) tracker.Step();
+  // Four rows in 40 s: the measured 10 s a row, not the planned 4 s, for the six left.
+  EXPECT_EQ(tracker.Text(140), "Offset at Zero: step 5 of 10, 0:40 elapsed, about 1:00 left");
+  for (int i = 0; i < 6; ++i) tracker.Step();
+  EXPECT_EQ(tracker.Text(150), "Offset at Zero: step 10 of 10, 0:50 elapsed, about 0:00 left");
+  tracker.Step();  // more rows than planned: the count grows rather than passing the total
+  EXPECT_EQ(tracker.Total(), 11);
+  tracker.End(160);
+  EXPECT_EQ(tracker.Text(999), "Offset at Zero: 11 of 11 steps in 1:00");
+
+  // Without a plan, rows are still counted, with no total and no estimate.
+  tracker.Begin("Self Cal", {}, 0);
+  tracker.Step();
+  EXPECT_EQ(tracker.Text(5), "Self Cal: step 2, 0:05 elapsed");
+}
+
+// The real frame and display driving the progress view on the virtual clock.
+class ProgressViewTest : public ::testing::Test {
+ protected:
+  ProgressViewTest() {
+    GiveTitles(frame.Hooks());
+    frame.NameTests();
+    progress.Attach(state);
+  }
+
+  // A test with n result rows, one every `pace` seconds, each judged by `verdicts`.
+  void RunRows(int16_t test, const std::vector<std::string>& verdicts, double pace) {
+    state.CurrentTest = test;
+    frame.BeginTest(" ");
+    display.PrintFirst("", "CHANNEL    MEASURED    PASS/FAIL");
+    for (const std::string& verdict : verdicts) {
+      clock.Wait(pace);
+      display.PrintScreen(" CH 1      1.0 mV        " + verdict);
+      texts.push_back(progress.Tracker().Text(clock.Now()));
+      clearDuringTest.push_back(inner.State(ui::kClearTests2));
+    }
+    frame.EndOfTest(static_cast<int16_t>(-test), 0);
+  }
+
+  RunState state;
+  RecordingView inner;
+  VirtualClock clock;
+  std::vector<std::string> shown;
+  ProgressView progress{inner, clock, [](int n) { return PlannedProgress(n); },
+                        [this](std::string_view text) { shown.emplace_back(text); }};
+  OkOperator technician;
+  ResultDisplay display{progress, state, technician, clock};
+  TestFrame frame{state, progress, display, technician, clock};
+  std::vector<std::string> texts;
+  std::vector<std::string> clearDuringTest;
+};
+
+TEST_F(ProgressViewTest, CountsTheVerdictRowsOfTheRunningTestAgainstItsPlan) {
+  RunRows(kTestOffsetZero, {" PASS", ">PASS", " FAIL"}, 5);
+  ASSERT_EQ(texts.size(), 3u);
+  EXPECT_EQ(texts[0], "Offset at Zero: step 2 of 10, 0:05 elapsed, about 0:45 left");
+  EXPECT_EQ(texts[2], "Offset at Zero: step 4 of 10, 0:15 elapsed, about 0:35 left");
+  // Heading, header and empty rows are no steps; the end is reported once the test has ended.
+  EXPECT_EQ(progress.Tracker().Done(), 3);
+  EXPECT_FALSE(progress.Tracker().Running());
+  EXPECT_EQ(shown.front(), "Offset at Zero: step 1 of 10, 0:00 elapsed, about 0:45 left");
+  EXPECT_EQ(shown.back(), "Offset at Zero: 3 of 10 steps in 0:15");
+
+  // Rows shown between tests are not counted.
+  display.PrintScreen(" stray        FAIL");
+  EXPECT_EQ(progress.Tracker().Done(), 3);
+}
+
+TEST_F(ProgressViewTest, ClearDisplayStaysDisabledWhileATestRunsAndFollowsTheDisplayAfter) {
+  RunRows(kTestGain, {" PASS", " PASS"}, 1);
+  // The display's first row asked for Clear Display; the running test kept it off.
+  for (const std::string& state : clearDuringTest) EXPECT_EQ(state, "disabled");
+  EXPECT_EQ(inner.State(ui::kClearTests2), "enabled");
+
+  // A display cleared before the test keeps it off after the test too.
+  display.ClearTests();
+  EXPECT_EQ(inner.State(ui::kClearTests2), "disabled");
+  state.CurrentTest = kTestOffsetZero;
+  frame.BeginTest(" ");
+  frame.EndOfTest(-kTestOffsetZero, 1);
+  EXPECT_EQ(inner.State(ui::kClearTests2), "disabled");
+}
+
+}  // namespace
+}  // namespace veridane
