@@ -49,7 +49,7 @@ void ExpectEveryTestPassed(const E2eRun& run) {
   for (int16_t n = 1; n <= kNumberOfTests; ++n) EXPECT_EQ(run.Status(n), kStatusPass) << "test " << n;
   ASSERT_EQ(run.view.statusLines.size(), 5u);
   for (const std::string& line : run.view.statusLines) EXPECT_EQ(line.substr(line.size() - 4), "PASS") << line;
-  EXPECT_EQ(run.view.counters[0], "5");
+  EXPECT_EQ(run.view.counters.at(0), "5");
 }
 
 // The scope's time base error in the measured column: the next marker lands that many ns late

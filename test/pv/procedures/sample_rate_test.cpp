@@ -103,7 +103,7 @@ TEST(CursorScan, NoCrossingInsideTheWindowIsNotMeasurable) {
   // Beyond 2.0 µs: found by no scan.
   MarkerEdge late(2.05);
   EXPECT_GT(ScanForMidLevel(late, 0.5f), 2.0f);
-  EXPECT_EQ(late.sent.back(), " 2.00");
+  EXPECT_EQ(late.sent.back(), " 2.0");  // the coarse scan ends there; the fine one would start beyond
 
   // Exactly at 2.0 µs: measured, and a FAIL.
   MarkerEdge last(2.0);
@@ -123,8 +123,6 @@ class SampleRateTest : public PvBench {
       gpib.SetAnswer(kScopeAddress, query, ":MEASUREMENT:METHOD MINMAX\n");
     gpib.SetAnswer(kScopeAddress, "MEASU:IMM:TYP HIGH;VAL?", "1.02\n");
     gpib.SetAnswer(kScopeAddress, "MEASU:IMM:TYP LOW;VAL?", "0.01\n");
-    // The marker is high wherever the cursor stands: the crossing lies before the window.
-    gpib.SetAnswer(kScopeAddress, "CURSOR:PAI:HPOS2?", "1.0\n");
   }
   void AutoBench() {
     AddScanners();
@@ -132,6 +130,8 @@ class SampleRateTest : public PvBench {
     roles.TimeMarkDevice = Device(kTimeMarkAddress);
     state.AutoMode = -1;
   }
+  // The marker is high wherever the cursor stands: the crossing lies before the window.
+  void MarkerAlwaysHigh() { gpib.SetAnswer(kScopeAddress, "CURSOR:PAI:HPOS2?", "1.0\n"); }
   std::vector<std::string> ScopeWrites() const { return WrittenTo(kScopeAddress); }
   bool Wrote(const std::string& text) const {
     std::vector<std::string> w = ScopeWrites();
@@ -141,6 +141,7 @@ class SampleRateTest : public PvBench {
 
 TEST_F(SampleRateTest, AutoRunSetsTheMarkersScansAndResetsTheGenerator) {
   AutoBench();
+  MarkerAlwaysHigh();
   Readings({"100", "1.0"});  // the marker rate and height the closed loop reads
   technician.Expect("Insert a 50 ohm termination in the path to CH1 input.", 65, "Long Term Sample Rate & Delay Time",
                     kOk);
@@ -172,6 +173,7 @@ TEST_F(SampleRateTest, AutoRunSetsTheMarkersScansAndResetsTheGenerator) {
 TEST_F(SampleRateTest, WithinAnAutoFullSequenceNoTerminationPrompt) {
   AutoBench();
   state.FullSeqRunning = true;
+  MarkerAlwaysHigh();
   Readings({"100", "1.0"});
   SampleRate(pv);
   EXPECT_TRUE(technician.Prompts().empty());
@@ -195,7 +197,7 @@ TEST_F(SampleRateTest, ManualStopWhileSettingTheRateEndsWithTheReminder) {
   Readings({"50", "1.0"});
   technician.Expect("Connect the a Time Mark Generator to CH 1 through a 50 ohm termination.\r\nSet it to 10 ms.", 65,
                     "Long Term Sample Rate & Delay Time", kOk);
-  technician.Expect("The frequency is out of limit!\nIncrease the signal frequency to 100 Hz.\n\nTry again ?", 19,
+  technician.Expect("The frequency is out of limit!\nIncrease the signal frequency to 100  Hz.\n\nTry again ?", 19,
                     "Frequency Error", kCancel);
   technician.Expect("Disconnect all input signals.", 64, kEndCaption, kOk);
   SampleRate(pv);
@@ -214,7 +216,7 @@ TEST_F(SampleRateTest, ExitTestDuringTheScansTakesEffectAtTheEnd) {
                     kOk);
   technician.Expect("Test Sequence Terminated by Operator.", 64, kEndCaption, kOk);
   SampleRate(pv);
-  EXPECT_TRUE(Wrote("CURS:VBA:POSITION2  2.00E-6"));
+  EXPECT_TRUE(Wrote("CURS:VBA:POSITION2  2.0E-6"));
   const std::vector<std::string> lines = DisplayLines();
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines.back(), "TEST SEQUENCE TERMINATED BY OPERATOR.");

@@ -108,8 +108,9 @@ TEST(SweepSide, FromAboveMirrorsTheSweep) {
   EXPECT_EQ(scope.Levels().front(), "300");
   EXPECT_EQ(scope.Levels()[1], "290");
   const std::vector<std::string> levels = scope.Levels();
-  EXPECT_NE(std::find(levels.begin(), levels.end(), "160"), levels.end());  // 120 + 40
-  EXPECT_EQ(std::find(levels.begin(), levels.end(), "170"), levels.end());
+  const auto first = std::find(levels.begin(), levels.end(), "120");
+  ASSERT_NE(first, levels.end());
+  EXPECT_EQ(std::vector<std::string>(first, levels.end()), (std::vector<std::string>{"120", "160", "150", "140", "130", "120"}));
 }
 
 TEST(SweepSide, ExtTenStartsAtExactlyNineHundredMillivolts) {
@@ -206,7 +207,6 @@ TEST_F(TriggerTest, CancelAtTheOpeningPromptEndsWithoutLinesOrReminder) {
   technician.Expect("Frequency:  50.0 kHz\nAmplitude:   10.00 mV pp (3.536 mV rms)", 48, "Set the Signal Generator", kOk);
   technician.Expect("Connect the Signal Generator through a 50 ohm termination to CH 1.", 65, "Edge Trigger Sensitivity",
                     kCancel);
-  technician.Expect("Frequency:  50.0 kHz\nAmplitude:   10.00 mV pp (3.536 mV rms)", 48, "Set the Signal Generator", kOk);
   Trigger(pv);
   EXPECT_TRUE(DisplayLines().empty());
   EXPECT_EQ(Count("MEASU:MEAS1:TYP PK2;SOURCE1 CH1;STATE 1"), 0);
