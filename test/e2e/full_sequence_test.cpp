@@ -33,11 +33,13 @@ std::vector<std::string> RowsUnder(const E2eRun& run, const std::string& title) 
   return rows;
 }
 
-// The measured column of the sample-rate row, in ns: the number before " ns/".
+// The measured column of the sample-rate row, in ns: the number between the fixed step
+// description and " ns/".
 double MeasuredNanoseconds(const std::string& row) {
-  const size_t unit = row.find(" ns/", 60);
+  constexpr size_t kMeasured = 53;
+  const size_t unit = row.find(" ns/", kMeasured);
   if (unit == std::string::npos) return 1e9;
-  return std::stod(row.substr(unit - 6, 6));
+  return std::stod(row.substr(kMeasured, unit - kMeasured));
 }
 
 void ExpectCleanTranscript(const E2eRun& run) {
@@ -159,7 +161,8 @@ TEST(TriggerFault, TheChannelOneRowsAreNotTriggered) {
 }
 
 // Found levels lie inside each source's swing by its sensitivity: the sweep's 10 mV steps put
-// them within one step of (half the swing - sensitivity).
+// them within one step of (half the swing - sensitivity). The external input's own bandwidth
+// takes a little off its swing at the test frequency, so there the levels lie a little inside.
 TEST(TriggerLevels, FoundWhereTheScopeStartsToTrigger) {
   E2eRun run("default");
   ASSERT_TRUE(run.Start());
@@ -170,11 +173,16 @@ TEST(TriggerLevels, FoundWhereTheScopeStartsToTrigger) {
   const double channelEdge = 250 - 1000 * s.ch1;   // mV, 0.5 V p-p
   const double extEdge = 750 - 10000 * s.ext;      // mV, 1.5 V p-p through the divider
   for (size_t i = 0; i < rows.size(); ++i) {
-    const double edge = i < 4 ? channelEdge : extEdge;
     const double below = std::stod(rows[i].substr(43, 11));
     const double above = std::stod(rows[i].substr(60, 4));
-    EXPECT_NEAR(below, -edge, 25) << rows[i];
-    EXPECT_NEAR(above, edge, 25) << rows[i];
+    if (i < 4) {
+      EXPECT_NEAR(below, -channelEdge, 25) << rows[i];
+      EXPECT_NEAR(above, channelEdge, 25) << rows[i];
+    } else {
+      EXPECT_LE(-below, extEdge + 10) << rows[i];
+      EXPECT_GE(-below, extEdge - 60) << rows[i];
+      EXPECT_NEAR(above, -below, 20) << rows[i];
+    }
   }
 }
 
