@@ -6,7 +6,9 @@
 #include "pv/procedures/analog_bandwidth.h"
 #include "pv/procedures/dc_voltage.h"
 #include "pv/procedures/offset_at_zero.h"
+#include "pv/procedures/sample_rate.h"
 #include "pv/procedures/self_cal.h"
+#include "pv/procedures/trigger_sensitivity.h"
 
 namespace veridane {
 
@@ -18,8 +20,8 @@ constexpr std::array<CatalogueEntry, kNumberOfTests + 1> kCatalogue = {{
     {kTestGain, "DC Voltage Measurement", "Gain", "&DC Voltage Measurement", "dcv", &Gain},
     {kTestBandwidth, "Analog Bandwidth", "Bandwidth", "Analog &Bandwidth", "bandwidth", &Bandwidth},
     {kTestSampleRate, "Long Term Sample Rate & Delay Time", "SampleRate", "Long Term &Sample Rate && Delay Time",
-     "samplerate", nullptr},
-    {kTestTrigger, "Edge Trigger Sensitivity", "Trigger", "Edge &Trigger Sensitivity", "trigger", nullptr},
+     "samplerate", &SampleRate},
+    {kTestTrigger, "Edge Trigger Sensitivity", "Trigger", "Edge &Trigger Sensitivity", "trigger", &Trigger},
 }};
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {

@@ -82,7 +82,12 @@ void TestFrame::EndOfTest(int16_t testNumber, int16_t result) {
 }
 
 void TestFrame::EndFullSeq() {
-  if (state_.FullSeqFailed)
+  // A test that gave no result (not available, or ended before measuring without the
+  // technician stopping the sequence) has shown nothing to pass.
+  bool everyTestPassed = true;
+  for (int n = 1; n <= kNumberOfTests; ++n)
+    everyTestPassed = everyTestPassed && state_.TestStatus[static_cast<size_t>(n)] == kStatusPass;
+  if (state_.FullSeqFailed || !everyTestPassed)
     op_.ShowMessBox("Full Sequence Failed.", kOkOnly + kExclamation, "End of Full Sequence");
   else
     op_.ShowMessBox("Full Sequence Passed.", kOkOnly + kInformation, "End of Full Sequence");

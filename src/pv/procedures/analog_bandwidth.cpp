@@ -8,6 +8,7 @@
 
 #include "instruments/sg_models.h"
 #include "platform/numbers.h"
+#include "pv/procedures/model_bandwidths.h"
 #include "pv/procedures/set_signal.h"
 #include "report/format.h"
 
@@ -27,28 +28,6 @@ constexpr std::string_view kAttenuatorHint =
     "and then at 1 V/div.";
 
 constexpr float kReferenceMHz = 0.05f;
-
-struct BandwidthModel {
-  int16_t code;          // ScopeModelCode
-  float bandwidth;       // MHz
-  std::string_view timebase;
-  float reductionAt2mV;  // MHz taken off the bandwidth at 2 mV/div
-};
-
-constexpr std::array<BandwidthModel, 6> kModels{{
-    {1, 50, "25E-9", 0},
-    {2, 100, "10E-9", 0},
-    {4, 100, "10E-9", 0},
-    {5, 200, "5E-9", 20},
-    {6, 200, "5E-9", 20},
-    {8, 400, "2.5E-9", 150},
-}};
-
-const BandwidthModel* ModelFor(int16_t code) {
-  for (const BandwidthModel& model : kModels)
-    if (model.code == code) return &model;
-  return nullptr;
-}
 
 // 2 mV, 5 mV, 10 mV ... 1 V per division.
 constexpr std::array<float, 9> kScales{0.002f, 0.005f, 0.01f, 0.02f, 0.05f, 0.1f, 0.2f, 0.5f, 1.0f};
@@ -123,7 +102,7 @@ std::string BandwidthRow(int16_t channel, float scale, float reference, float me
 void Bandwidth(PvContext& pv) {
   RunState& state = pv.state;
   // Start-up accepts only the models of the table.
-  const BandwidthModel* model = ModelFor(pv.scope.ScopeModelCode);
+  const ModelBandwidth* model = FindModelBandwidth(pv.scope.ScopeModelCode);
   if (model == nullptr) return;
   state.CurrentTest = kTestBandwidth;
   pv.generator.SGReset();

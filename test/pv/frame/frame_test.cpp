@@ -314,11 +314,25 @@ TEST_F(TestFrameTest, UnavailableTestsAndSelfCalAreNotChained) {
   state.SelfCalDone = true;  // from an earlier calibration outside this sequence
   frame.Hooks().Tests[3] = Procedure(3, 0);
   technician.Expect(kFullSeqQuestion, 36, "Adjust", kYes);
-  technician.Expect("Full Sequence Passed.", 64, "End of Full Sequence", kOk);
+  // Four tests gave no result: the sequence is not reported as passed.
+  technician.Expect("Full Sequence Failed.", 48, "End of Full Sequence", kOk);
   frame.FullSequence("TDS 340");
   EXPECT_FALSE(state.SelfCalDone);
   EXPECT_EQ(state.TestStatus, (std::array<int16_t, 6>{0, 0, 0, 1, 0, 0}));
   EXPECT_EQ(view.Counter(2), "4");
+  EXPECT_TRUE(technician.ExpectAllConsumed());
+}
+
+// A test that ends before a result without the technician stopping it leaves N/A behind: the
+// sequence goes on, but is not reported as passed.
+TEST_F(TestFrameTest, ATestWithoutAResultKeepsTheSequenceFromPassing) {
+  for (int16_t n = 1; n <= 5; ++n) frame.Hooks().Tests[static_cast<size_t>(n)] = Procedure(n, 0);
+  frame.Hooks().Tests[4] = Procedure(4, 1);
+  technician.Expect(kFullSeqQuestion, 36, "Adjust", kYes);
+  technician.Expect("Full Sequence Failed.", 48, "End of Full Sequence", kOk);
+  frame.FullSequence("TDS 340");
+  EXPECT_EQ(state.TestStatus, (std::array<int16_t, 6>{0, 1, 1, 1, 0, 1}));
+  EXPECT_EQ(view.Counter(2), "1");
   EXPECT_TRUE(technician.ExpectAllConsumed());
 }
 

@@ -176,8 +176,8 @@ TEST_F(OffsetZeroTest, ExitTestDuringChannelTwoKeepsTheRowsShown) {
 
 TEST_F(OffsetZeroTest, RegisteredInTheFrameForTheFullSequence) {
   RegisterPvTests(pv);
-  // This bench has no generator for the bandwidth test; the sequence is about the first two.
-  frame.Hooks().Tests[kTestBandwidth] = nullptr;
+  // This bench has no generator or time-mark generator; the sequence is about the first two.
+  for (int16_t n : {kTestBandwidth, kTestSampleRate, kTestTrigger}) frame.Hooks().Tests[static_cast<size_t>(n)] = nullptr;
   state.AutoMode = -1;
   AddCalibrator();
   AddScanners();

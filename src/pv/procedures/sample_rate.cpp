@@ -1,0 +1,135 @@
+#include "pv/procedures/sample_rate.h"
+
+#include <cmath>
+#include <string>
+#include <string_view>
+
+#include "instruments/scanners.h"
+#include "platform/numbers.h"
+#include "pv/procedures/set_signal.h"
+#include "report/format.h"
+
+namespace veridane {
+
+namespace {
+
+constexpr std::string_view kLabel = "TEST T/B / 1 of 1";
+constexpr std::string_view kHeader =
+    "MAIN SCALE DLY'D SCALE    DELAY           LIMIT            MEASURED    PASS/FAIL";
+constexpr std::string_view kStep = " 1 ms/div  500 ns/div  10.00000 ms  \xB1" "1000 ns/\xB1" "100 ppm";
+constexpr std::string_view kNotMeasurable = "    NOT MEASURABLE         FAIL";
+
+// The marker rate, 100 Hz, in MHz; the technician adjusts it by hand within 10 %.
+constexpr float kMarkerRateMHz = 0.0001f;
+constexpr float kWindowMicroseconds = 2.0f;
+
+class ScopeCursor : public CursorProbe {
+ public:
+  explicit ScopeCursor(PvContext& pv) : pv_(pv) {}
+  float LevelAt(const std::string& positionText) override {
+    ScopeWrite(pv_, "CURS:VBA:POSITION2 " + positionText + "E-6");
+    pv_.bus.Wait(0.5);
+    return static_cast<float>(NumericValue(pv_.bus.GpibQuery(pv_.scope.ScopeDevice, "CURSOR:PAI:HPOS2?")));
+  }
+
+ private:
+  PvContext& pv_;
+};
+
+float Query(PvContext& pv, std::string_view query) {
+  return static_cast<float>(NumericValue(pv.bus.GpibQuery(pv.scope.ScopeDevice, query)));
+}
+
+// The position the cursor was given: the step as its command text rounds it. Single-precision
+// steps drift a few millionths off the 0.01 µs grid, which must not turn a reading shown as
+// 1000 ns into a FAIL.
+float SentPosition(float y) { return static_cast<float>(std::lround(static_cast<double>(y) * 100)) / 100.0f; }
+
+}  // namespace
+
+std::string SampleRateRow(float y, int16_t& testStatus) {
+  std::string row(kStep);
+  if (std::fabs(y) > kWindowMicroseconds) {
+    testStatus = -1;
+    return row + std::string(kNotMeasurable);
+  }
+  int16_t stepFailed = 0;
+  row += FormatValue(y * 1E-6f, "s", 303) + "/" + FormatDigits(100 * y, 103) + " ppm " +
+         JudgeResult(0, -1, 0, y, stepFailed);
+  if (stepFailed != 0) testStatus = -1;
+  return row;
+}
+
+float ScanForMidLevel(CursorProbe& probe, float mid) {
+  float x = -2.0f;
+  for (; x <= 2.2f; x += 0.2f)
+    if (probe.LevelAt(FormatDigits(x, 1.1f)) >= mid) break;
+  float y = x - 0.2f;
+  for (; y <= kWindowMicroseconds; y += 0.01f)
+    if (probe.LevelAt(FormatDigits(y, 1.2f)) >= mid) return SentPosition(y);
+  // Nothing inside the window: y has run past its end (or started past it).
+  return y;
+}
+
+void SampleRate(PvContext& pv) {
+  RunState& state = pv.state;
+  state.CurrentTest = kTestSampleRate;
+  pv.frame.BeginTest(kLabel);
+
+  const bool autoMode = state.AutoMode != 0;
+  ScopeWrite(pv, "DIS:GRA FRA");
+  ScopeWrite(pv, autoMode ? "CH1:SCA .2;POS -2.5" : "CH1:SCA .5;POS -1.5");
+  ScopeWrite(pv, "HOR:MAI:SCA 2.5E-3");
+  ScopeWrite(pv, "TRIG:MAI:LEV .5");
+  pv.scopeControl.WaitOPC(13);
+
+  if (autoMode) {
+    if (!state.FullSeqRunning) pv.frame.TestPrompt("Insert a 50 ohm termination in the path to CH1 input.", kOkCancel);
+    if (!state.AbortFlag) {
+      pv.scanners.SetRoute("CGTR,CH1");
+      pv.bus.GpibWrite(pv.roles.TimeMarkDevice, "MODE MKRS;U/D 10E-3");
+      pv.bus.Wait(1);
+    }
+  } else {
+    pv.frame.TestPrompt("Connect the a Time Mark Generator to CH 1 through a 50 ohm termination.\r\nSet it to 10 ms.",
+                        kOkCancel);
+  }
+  if (state.AbortFlag) {
+    pv.frame.EndOfTest(-kTestSampleRate, 1);
+    return;
+  }
+
+  SetSignal(pv, pv.scope.ScopeDevice, kMarkerRateMHz, -10, 0, 0);
+  if (state.AbortFlag) {
+    pv.frame.EndOfTest(kTestSampleRate, 1);
+    return;
+  }
+
+  for (std::string_view command :
+       {"HOR:MAI:SCA 1E-3", "HOR:TRIG:POS 25", "HOR:POS 25", "CURS:FUNC PAI;VBA:POSITION1 0;POSITION2 0;SELECT CURSOR2",
+        "HOR:MOD DELAYE;DEL:SCA 5E-7", "HOR:DEL:TIM 1E-2"})
+    ScopeWrite(pv, command);
+  pv.scopeControl.WaitOPC(13);
+  ScopeWrite(pv, "ACQ:MOD AVE;NUMAV 16");
+  pv.bus.Wait(2);
+  ScopeWrite(pv, "ACQ:STATE OFF");  // the averaged record stays put while the cursor walks it
+
+  const float high = Query(pv, "MEASU:IMM:TYP HIGH;VAL?");
+  const float low = Query(pv, "MEASU:IMM:TYP LOW;VAL?");
+  const float mid = (high + low) * 0.5f;
+
+  // Exit Test is not looked at during the scans: the row is finished and the frame's end of
+  // the test reports the stop. The waits let the window respond meanwhile.
+  ScopeCursor cursor(pv);
+  const float y = ScanForMidLevel(cursor, mid);
+
+  int16_t testStatus = 0;
+  const std::string row = SampleRateRow(y, testStatus);
+  pv.display.PrintFirst(kLabel, kHeader);
+  pv.display.PrintScreen(row);
+
+  if (autoMode) CGReset(pv.bus, pv.roles);
+  pv.frame.EndOfTest(kTestSampleRate, testStatus);
+}
+
+}  // namespace veridane
