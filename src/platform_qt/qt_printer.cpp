@@ -34,6 +34,8 @@ QFont FontOf(const PrinterFont& font) {
 
 QtPrinter::QtPrinter() = default;
 
+QtPrinter::QtPrinter(QPrinter& device) : borrowed_(&device) {}
+
 QtPrinter::~QtPrinter() { Abandon(); }
 
 bool QtPrinter::Fail(std::string what) {
@@ -47,7 +49,8 @@ void QtPrinter::Abandon() {
     painter_->end();
   }
   painter_.reset();
-  printer_.reset();
+  owned_.reset();
+  printer_ = nullptr;
 }
 
 bool QtPrinter::SetTarget(const PrintTarget& target) {
@@ -62,25 +65,34 @@ bool QtPrinter::SetTarget(const PrintTarget& target) {
 bool QtPrinter::BeginDocument() {
   if (painter_) return true;
   error_.clear();
-  printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  if (borrowed_ != nullptr) {
+    printer_ = borrowed_;
+  } else {
+    owned_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer_ = owned_.get();
+  }
   printer_->setFullPage(true);
-  if (!target_.pdfFile.empty()) {
+  if (borrowed_ != nullptr) {
+    // The owner has chosen the device already.
+  } else if (!target_.pdfFile.empty()) {
     printer_->setOutputFormat(QPrinter::PdfFormat);
     printer_->setOutputFileName(QString::fromStdString(target_.pdfFile));
   } else {
     std::string name = target_.printerName.empty() ? DefaultPrinterName() : target_.printerName;
     if (name.empty()) {
-      printer_.reset();
+      owned_.reset();
+      printer_ = nullptr;
       return Fail("No printer is installed.");
     }
     printer_->setOutputFormat(QPrinter::NativeFormat);
     printer_->setPrinterName(Q(name));
   }
   painter_ = std::make_unique<QPainter>();
-  if (!painter_->begin(printer_.get())) {
+  if (!painter_->begin(printer_)) {
     std::string device = DeviceName();
     painter_.reset();
-    printer_.reset();
+    owned_.reset();
+    printer_ = nullptr;
     return Fail("Printing to " + device + " could not start.");
   }
   return true;
@@ -91,7 +103,7 @@ bool QtPrinter::Print(std::string_view text) {
   QFont font = FontOf(font_);
   painter_->setFont(font);
   painter_->setPen(QColor::fromRgb(static_cast<QRgb>(color_ | 0xFF000000u)));
-  QFontMetricsF metrics(font, printer_.get());
+  QFontMetricsF metrics(font, printer_);
   double pixelsPerMm = printer_->resolution() / 25.4;
   QString qtext = Q(text);
   // The position is the text's top-left corner, while Qt draws from the baseline.
@@ -119,12 +131,16 @@ bool QtPrinter::EndDoc() {
   bool ended = painter_->end();
   bool failed = !ended || printer_->printerState() == QPrinter::Error;
   painter_.reset();
-  printer_.reset();
+  owned_.reset();
+  printer_ = nullptr;
   if (failed) return Fail("The document could not be sent to " + device + ".");
   return true;
 }
 
 std::string QtPrinter::DeviceName() const {
+  if (borrowed_ != nullptr)
+    return borrowed_->outputFormat() == QPrinter::PdfFormat ? Text8FromUtf8(borrowed_->outputFileName().toStdString())
+                                                            : Text8(borrowed_->printerName());
   if (!target_.pdfFile.empty()) return Text8FromUtf8(target_.pdfFile);
   return target_.printerName.empty() ? DefaultPrinterName() : target_.printerName;
 }

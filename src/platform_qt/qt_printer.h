@@ -16,6 +16,9 @@ namespace veridane {
 class QtPrinter : public Printer {
  public:
   QtPrinter();
+  // Draws every document on the given printer, which the caller owns and has set up (a print
+  // preview's pages); SetTarget then only names the device.
+  explicit QtPrinter(QPrinter& device);
   ~QtPrinter() override;
 
   bool SetTarget(const PrintTarget& target) override;
@@ -48,7 +51,9 @@ class QtPrinter : public Printer {
   double x_ = 0;
   double y_ = 0;
   std::string error_;
-  std::unique_ptr<QPrinter> printer_;
+  QPrinter* borrowed_ = nullptr;
+  std::unique_ptr<QPrinter> owned_;
+  QPrinter* printer_ = nullptr;  // the one the document is drawn on
   std::unique_ptr<QPainter> painter_;
 };
 

@@ -123,8 +123,9 @@ bool Startup::Activate() {
   if (run.AutoMode != 0) program_.op.ShowMessBox(SetupText(), kOkOnly + kInformation, "Setup");
 
   SetMenusEnabled(true);
-  if (!FolderExists(program_.DataFolder() + "/" + program_.scope.LogFolderName))
-    program_.view.SetEnabled(ui::kAppendLogFile, false);
+  // The log commands start from the same rule every log command ends with, now that the model
+  // (and with it the log folder) is known.
+  ApplyLogMenus(program_.view, program_.log.Menus());
   phase_ = StartupPhase::Ready;
   return true;
 }

@@ -240,6 +240,9 @@ TEST(StartupActivate, RunsOnceAndKeepsAppendWhenTheLogFolderExists) {
   EXPECT_EQ(run.view.intros.size(), 1u);
   technician.ExpectAllConsumed();
   EXPECT_NE(run.view.State("AppendLogFile"), "disabled");
+  // Start-up leaves the log commands as the log rule has them: no log, nothing shown yet.
+  EXPECT_EQ(run.view.State("CloseLogFile"), "disabled");
+  EXPECT_EQ(run.view.State("PrintStart"), "disabled");
 }
 
 TEST(StartupExit, UnloadShowsTheInfoResetsInstrumentsThenTheScope) {

@@ -9,6 +9,9 @@ ResultDisplay::ResultDisplay(MainView& view, RunState& state, Operator& op, Even
     : view_(view), state_(state), op_(op), loop_(loop) {}
 
 void ResultDisplay::PrintScreen(std::string_view line) {
+  // On disk before on screen: a line the technician has seen is in the log even when the
+  // program is killed the moment after.
+  if (LogOpen()) log_->WriteLogLine(CompactLine(line));
   if (!text_.empty()) {
     std::string added = "\r\n" + std::string(line);
     text_ += added;
@@ -23,7 +26,6 @@ void ResultDisplay::PrintScreen(std::string_view line) {
       view_.SetEnabled(ui::kClearTests2, true);
     }
   }
-  if (LogOpen()) log_->WriteLogLine(CompactLine(line));
   loop_.ProcessEvents();
   view_.ShowDisplayEnd();
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "log/create_log_form.h"
 #include "log/log_dialogs.h"
 #include "log/print_report.h"
 #include "platform/printer.h"
@@ -68,6 +69,12 @@ int Outcome(const RunState& run, const std::vector<int>& tests) {
 // scope's results.
 int OpenRequestedLog(Program& program, PresetLogDialogs& dialogs, const CommandLine& options, std::ostream& messages) {
   const std::string name = Text8FromUtf8(options.logName);
+  // The dialog's box takes no more; cutting the name short would log under another name.
+  if (name.size() > CreateLogForm::kMaxNameLength) {
+    messages << "The log name " << options.logName << " is longer than " << CreateLogForm::kMaxNameLength
+             << " characters.\n";
+    return kExitUsage;
+  }
   const bool exists = std::filesystem::exists(program.log.LogFolder() + "/" + name + ".log");
   if (exists && !options.appendLog) {
     messages << "The log " << options.logName << " already exists; give --append to add to it.\n";

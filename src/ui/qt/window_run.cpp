@@ -25,7 +25,6 @@
 #include "shell/startup.h"
 #include "shell/version.h"
 #include "faultbook/faultbook.h"
-#include "log/log_dialogs.h"
 #include "log/print_report.h"
 #include "parlex/manual_presenter.h"
 #include "parlex/parlex_files.h"
@@ -34,6 +33,8 @@
 #include "ui/qt/error_log_form.h"
 #include "ui/qt/manual_form.h"
 #include "ui/qt/qt_file_dialogs.h"
+#include "ui/qt/qt_log_dialogs.h"
+#include "ui/qt/print_preview.h"
 #include "ui/qt/qt_parlex_dialogs.h"
 #include "ui/qt/main_form.h"
 #include "ui/qt/platform_start_guard.h"
@@ -114,8 +115,7 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   versions.moduleVersionText = ModuleVersionText();
   versions.parlexVersion = parlex::VerPX();
   versions.faultbookVersion = VerErr();
-  // Until the log windows exist the log dialogs answer Cancel.
-  PresetLogDialogs logDialogs(technician);
+  QtLogDialogs logDialogs(technician, &form);
   Program& program = launcher.Compose(technician, progressView, shellView, logDialogs, versions);
   progressView.Attach(program.run);
   Startup& startup = launcher.startup();
@@ -172,6 +172,7 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
       {"AppendLogFile", [&] { program.log.AppendLogFile(); }},
       {"CloseLogFile", [&] { program.log.CloseLogFile(); }},
       {"PrintStart", [&] { PrintStart(printer, printDialog, program.op, program.display.Text()); }},
+      {"PrintPreview", [&] { ShowPrintPreview(program.op, program.display.Text(), &form); }},
       {"FManual", [&] { RunParlex(parlexSeams, parlexState, &form); }},
       {"ViewErrorLog", [&] { ShowErrorLog(&form, FaultbookSeams{program.bus, program.scope, program.op, program.paths, mark}); }},
       {"DisableAuto", [&] { program.frame.DisableAuto(); }},
@@ -183,6 +184,7 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
     menu.emplace_back(test.menuItem,
                       test.number == kSelfCalEntry ? hooks.SelfCal : hooks.Tests[static_cast<size_t>(test.number)]);
   for (auto& [name, work] : menu) connectItem(name, std::move(work));
+  FollowEnabled(*form.Item("PrintPreview"), *form.Item(ui::kPrintStart));
   QObject::connect(form.ClearTests2(), &QPushButton::clicked, &form,
                    [&] { runCommand([&] { program.display.ClearTests(); }); });
   // Exit Test runs inside the running test's waits: it only sets the flag.

@@ -2,6 +2,7 @@
 // code a script sees for a good scope, a faulty one, a stopped run and a fatal end.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -209,6 +210,44 @@ TEST(Headless, TraceFileHoldsTheBusTraffic) {
   }
   EXPECT_GT(lines, 50);
   EXPECT_GT(last, 1.0) << "the test's waits pass on the virtual clock and show in the stamps";
+}
+
+std::string FileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+TEST(Headless, LogIsWrittenAsShownNeverOverwrittenAndContinuedOnAppend) {
+  ScratchFolder root("headless-log");
+  const std::filesystem::path folder = root.Path() / "Veridane" / "Simulated" / "LOG340";
+  HeadlessResult first =
+      RunHeadlessWith({"--headless", "--run", "offset", "--log", "unit7", "--serial", "b123", "--operator", "Jo"}, root);
+  EXPECT_EQ(first.code, kExitPassed) << first.messages;
+  const std::string log = FileBytes(folder / "unit7.log");
+  EXPECT_EQ(log.rfind("Performance Verification of TDS 340, S/N: B123\r\n\r\nDate & Time: ", 0), 0u) << log;
+  EXPECT_NE(log.find("\r\nOperator: Jo\r\n"), std::string::npos);
+  EXPECT_NE(log.find("\r\nOffset at Zero"), std::string::npos);  // compacted as written
+  EXPECT_EQ(FileBytes(folder / "unit7.tst"), " 1  0  0  0  0 ");
+
+  HeadlessResult again = RunHeadlessWith({"--headless", "--run", "offset", "--log", "unit7"}, root);
+  EXPECT_EQ(again.code, kExitUsage);
+  EXPECT_NE(again.messages.find("already exists; give --append"), std::string::npos) << again.messages;
+  EXPECT_EQ(FileBytes(folder / "unit7.log"), log);
+
+  HeadlessResult appended = RunHeadlessWith({"--headless", "--run", "offset", "--log", "unit7", "--append"}, root);
+  EXPECT_EQ(appended.code, kExitPassed) << appended.messages;
+  const std::string longer = FileBytes(folder / "unit7.log");
+  EXPECT_EQ(longer.substr(0, log.size()), log);
+  EXPECT_GT(longer.size(), log.size() + 100);
+
+  HeadlessResult overlong = RunHeadlessWith({"--headless", "--run", "offset", "--log", "a-name-of-19-chars-"}, root);
+  EXPECT_EQ(overlong.code, kExitUsage);
+  EXPECT_NE(overlong.messages.find("longer than 18 characters"), std::string::npos) << overlong.messages;
+  HeadlessResult escaping = RunHeadlessWith({"--headless", "--run", "offset", "--log", "../unit7"}, root);
+  EXPECT_EQ(escaping.code, kExitUsage);
+  EXPECT_FALSE(std::filesystem::exists(root.Path() / "Veridane" / "Simulated" / "unit7.log"));
 }
 
 TEST(Headless, QuestionMarkPrintsTheTitleAndRunsNothing) {

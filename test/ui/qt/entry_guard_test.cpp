@@ -1,11 +1,21 @@
 #include "ui/qt/entry_guard.h"
 
+#include <QCoreApplication>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "platform/operator.h"
 
 namespace veridane {
 namespace {
+
+// An ended program asks the application to quit, and Qt keeps that request: every later
+// modal window of the test run would close at once. One short run of the application's own
+// loop takes it back.
+void ForgetTheQuit() {
+  QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+  QCoreApplication::exec();
+}
 
 TEST(EntryGuard, CompletedActionLeavesTheProgramRunning) {
   EntryGuard guard;
@@ -31,6 +41,7 @@ TEST(EntryGuard, ProgramEndedRunsTheHookOnceAndStopsLaterEntries) {
   EXPECT_FALSE(guard.Run([&] { ranAfterEnd = true; }));
   EXPECT_FALSE(ranAfterEnd);
   EXPECT_EQ(hookRuns, 1);
+  ForgetTheQuit();
 }
 
 TEST(EntryGuard, HookEndingTheProgramAgainDoesNotEscape) {
@@ -42,6 +53,7 @@ TEST(EntryGuard, HookEndingTheProgramAgainDoesNotEscape) {
   });
   EXPECT_FALSE(guard.Run([] { throw ProgramEnded(); }));
   EXPECT_EQ(hookRuns, 1);
+  ForgetTheQuit();
 }
 
 TEST(EntryGuard, OtherExceptionsAreNotSwallowed) {

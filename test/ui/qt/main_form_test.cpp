@@ -60,6 +60,7 @@ TEST(MainForm, MenuItemsWithNamesCaptionsAndStates) {
   MainForm form;
   EXPECT_EQ(ItemsOf(form.Menu("F")), (Items{{"LogF", "&Log File", true},
                                             {"PrintStart", "&Print", false},
+                                            {"PrintPreview", "Print Pre&view", false},
                                             {"Fs1", "-", true},
                                             {"FExit", "E&xit", true}}));
   EXPECT_EQ(ItemsOf(form.Menu("LogF")), (Items{{"CreateLogFile", "Create &New File", true},

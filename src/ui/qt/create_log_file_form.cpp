@@ -1,0 +1,168 @@
+#include "ui/qt/create_log_file_form.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ui/qt/twips.h"
+#include "ui/qt/widget_text.h"
+
+namespace veridane {
+
+namespace {
+
+QLineEdit* AddBox(QWidget* parent, const char* name) {
+  auto* box = new QLineEdit(parent);
+  box->setObjectName(name);
+  return box;
+}
+
+QLabel* AddLabel(QWidget* parent, const char* name, const char* caption) {
+  auto* label = new QLabel(caption, parent);
+  label->setObjectName(name);
+  label->setTextFormat(Qt::PlainText);
+  return label;
+}
+
+}  // namespace
+
+CreateLogFileForm::CreateLogFileForm(Operator& op, QWidget* parent) : QDialog(parent), form_(op) {
+  setObjectName("CreateLogFileForm");
+  setWindowTitle("Create a Logfile");
+  setModal(true);
+
+  label1_ = AddLabel(this, "Label1", form_.SerialLabel());
+  textSN_ = AddBox(this, "Text_SN");
+  auto* label2 = AddLabel(this, "Label2", "Logfile Name: ");
+  textLogFileName_ = AddBox(this, "Text_LogFileName");
+  textLogFileName_->setMaxLength(static_cast<int>(CreateLogForm::kMaxNameLength));
+  auto* label3 = AddLabel(this, "Label3", "Operator: ");
+  textOperatorName_ = AddBox(this, "Text_OperatorName");
+  auto* label4 = AddLabel(this, "Label4", "Comments: ");
+  textComments_ = AddBox(this, "Text_Comments");
+  buttonOK_ = new QPushButton("OK", this);
+  buttonOK_->setObjectName("Button_OK");
+  buttonCancel_ = new QPushButton("Cancel", this);
+  buttonCancel_->setObjectName("Button_Cancel");
+  checkID_ = new QCheckBox("ID instead of S/N", this);
+  checkID_->setObjectName("Check_ID");
+
+  // Only the technician's own edits are events of the form: the texts the form sets back
+  // (upper case, the name following the serial) must not come round again.
+  connect(textSN_, &QLineEdit::textEdited, this, [this](const QString& text) {
+    form_.SerialChanged(TextFromWidget(text));
+    ShowForm();
+  });
+  connect(textLogFileName_, &QLineEdit::textEdited, this, [this](const QString& text) {
+    form_.NameChanged(TextFromWidget(text));
+    ShowForm();
+  });
+  connect(textOperatorName_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { form_.OperatorChanged(TextFromWidget(text)); });
+  connect(textComments_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { form_.CommentsChanged(TextFromWidget(text)); });
+  connect(checkID_, &QCheckBox::clicked, this, [this](bool ticked) {
+    form_.CheckIdClicked(ticked);
+    ShowForm();
+  });
+  connect(buttonOK_, &QPushButton::clicked, this, [this] {
+    if (!form_.Ok()) return;  // the reason was shown; the entries stay for correcting
+    accepted_ = true;
+    accept();
+  });
+  connect(buttonCancel_, &QPushButton::clicked, this, &QDialog::reject);
+  connect(this, &QDialog::rejected, this, [this] {
+    accepted_ = false;
+    form_.Cancel();
+  });
+
+  auto* serialRow = new QHBoxLayout;
+  serialRow->addWidget(textSN_);
+  serialRow->addStretch(1);
+  serialRow->addWidget(checkID_);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(buttonOK_);
+  buttons->addWidget(buttonCancel_);
+  auto* grid = new QGridLayout(this);
+  grid->addWidget(label1_, 0, 0);
+  grid->addLayout(serialRow, 0, 1);
+  grid->addWidget(label2, 1, 0);
+  grid->addWidget(textLogFileName_, 1, 1);
+  grid->addWidget(label3, 2, 0);
+  grid->addWidget(textOperatorName_, 2, 1);
+  grid->addWidget(label4, 3, 0);
+  grid->addWidget(textComments_, 3, 1);
+  grid->addLayout(buttons, 4, 0, 1, 2);
+  grid->setColumnStretch(1, 1);
+  setMinimumWidth(Px(6000));
+
+  setTabOrder(textSN_, textLogFileName_);
+  setTabOrder(textLogFileName_, textOperatorName_);
+  setTabOrder(textOperatorName_, textComments_);
+  setTabOrder(textComments_, buttonOK_);
+  setTabOrder(buttonOK_, buttonCancel_);
+  setTabOrder(buttonCancel_, checkID_);
+
+  ShowForm();
+  textSN_->setFocus();
+}
+
+std::optional<CreateLogEntries> CreateLogFileForm::Result() const {
+  if (!accepted_) return std::nullopt;
+  return form_.Result();
+}
+
+void CreateLogFileForm::ShowForm() {
+  label1_->setText(form_.SerialLabel());
+  textSN_->setFixedWidth(Px(form_.SerialWidthTwips()));
+  const QString serial = WidgetText(form_.Serial());
+  // Upper-casing puts the caret at the end, as the bench PCs always did; in ID mode the text
+  // is the technician's own and the caret stays where it is.
+  if (!form_.IdTicked() || textSN_->text() != serial) {
+    textSN_->setText(serial);
+    textSN_->setCursorPosition(static_cast<int>(serial.size()));
+  }
+  const QString name = WidgetText(form_.Name());
+  if (textLogFileName_->text() != name) textLogFileName_->setText(name);
+  buttonOK_->setEnabled(form_.OkEnabled());
+  if (auto focus = form_.TakeFocusRequest()) WidgetOf(*focus)->setFocus();
+}
+
+QWidget* CreateLogFileForm::WidgetOf(CreateLogForm::Control control) const {
+  using C = CreateLogForm::Control;
+  switch (control) {
+    case C::SerialNumber: return textSN_;
+    case C::LogFileName: return textLogFileName_;
+    case C::OperatorName: return textOperatorName_;
+    case C::Comments: return textComments_;
+    case C::OkButton: return buttonOK_;
+    case C::CancelButton: return buttonCancel_;
+    case C::CheckId: return checkID_;
+  }
+  return textSN_;
+}
+
+std::optional<CreateLogForm::Control> CreateLogFileForm::ControlOf(const QWidget* widget) const {
+  using C = CreateLogForm::Control;
+  for (C control : {C::SerialNumber, C::LogFileName, C::OperatorName, C::Comments})
+    if (WidgetOf(control) == widget) return control;
+  return std::nullopt;
+}
+
+void CreateLogFileForm::keyPressEvent(QKeyEvent* event) {
+  // Enter walks the boxes instead of pressing a default button: a half-filled log header
+  // must not be accepted by a stray Enter. On a button, the button handles Enter itself.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    if (auto control = ControlOf(focusWidget())) WidgetOf(form_.EnterPressed(*control))->setFocus();
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+}  // namespace veridane

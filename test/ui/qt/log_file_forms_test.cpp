@@ -1,0 +1,224 @@
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "test/support/scripted_operator.h"
+#include "test/support/widget_checks.h"
+#include "ui/qt/create_log_file_form.h"
+#include "ui/qt/open_log_file_form.h"
+#include "ui/qt/print_preview.h"
+#include "ui/qt/qt_log_dialogs.h"
+#include "ui/qt/twips.h"
+
+namespace veridane {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ScriptedOperator;
+
+std::string Text(const QLineEdit* box) { return box->text().toStdString(); }
+
+void Enter(QWidget& dialog) { QTest::keyClick(dialog.focusWidget(), Qt::Key_Return); }
+
+// Shown and active, so that the focus moves as it does on the bench.
+void ShowActive(QWidget& dialog) {
+  dialog.show();
+  dialog.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+}
+
+TEST(CreateLogFileForm, SerialIsUpperCasedAndNamesTheLogEnterWalksTheBoxes) {
+  ScriptedOperator technician;
+  CreateLogFileForm form(technician);
+  ShowActive(form);
+  EXPECT_EQ(form.windowTitle().toStdString(), "Create a Logfile");
+  EXPECT_FALSE(form.ButtonOK()->isEnabled());
+  EXPECT_EQ(form.focusWidget(), form.TextSN());
+
+  QTest::keyClicks(form.TextSN(), "a1-b");
+  EXPECT_EQ(Text(form.TextSN()), "A1-B");
+  EXPECT_EQ(Text(form.TextLogFileName()), "A1-B");
+  EXPECT_EQ(form.TextSN()->cursorPosition(), 4);
+  EXPECT_TRUE(form.ButtonOK()->isEnabled());
+
+  Enter(form);
+  EXPECT_EQ(form.focusWidget(), form.TextLogFileName());
+  QTest::keyClicks(form.TextLogFileName(), "-0123456789abcdefgh");
+  EXPECT_EQ(Text(form.TextLogFileName()), "A1-B-0123456789abc");  // the 19th character is refused
+  Enter(form);
+  EXPECT_EQ(form.focusWidget(), form.TextOperatorName());
+  QTest::keyClicks(form.TextOperatorName(), "J. Doe");
+  Enter(form);
+  EXPECT_EQ(form.focusWidget(), form.TextComments());
+  QTest::keyClicks(form.TextComments(), "after repair");
+  Enter(form);
+  EXPECT_EQ(form.focusWidget(), form.ButtonOK());
+  Enter(form);  // on OK, Enter presses it
+
+  EXPECT_FALSE(form.isVisible());
+  ASSERT_TRUE(form.Result());
+  EXPECT_EQ(form.Result()->serial, "A1-B");
+  EXPECT_EQ(form.Result()->name, "A1-B-0123456789abc");
+  EXPECT_EQ(form.Result()->operatorName, "J. Doe");
+  EXPECT_EQ(form.Result()->comments, "after repair");
+  EXPECT_FALSE(form.Result()->idMode);
+}
+
+TEST(CreateLogFileForm, WithoutANameOkIsOffAndEnterGoesToCancel) {
+  ScriptedOperator technician;
+  CreateLogFileForm form(technician);
+  ShowActive(form);
+  QTest::keyClicks(form.TextSN(), "x");
+  form.TextLogFileName()->setFocus();
+  QTest::keyClick(form.TextLogFileName(), Qt::Key_Backspace);
+  EXPECT_FALSE(form.ButtonOK()->isEnabled());
+  form.TextComments()->setFocus();
+  Enter(form);
+  EXPECT_EQ(form.focusWidget(), form.ButtonCancel());
+  Enter(form);
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_FALSE(form.Result());
+}
+
+TEST(CreateLogFileForm, IdModeEmptiesTheSerialWidensItAndKeepsItsCase) {
+  ScriptedOperator technician;
+  CreateLogFileForm form(technician);
+  ShowActive(form);
+  EXPECT_EQ(form.Label1()->text().toStdString(), "Serial Number: ");
+  EXPECT_EQ(form.TextSN()->width(), Px(795));
+  QTest::keyClicks(form.TextSN(), "abc");
+  QTest::mouseClick(form.CheckID(), Qt::LeftButton);
+  EXPECT_EQ(form.Label1()->text().toStdString(), "ID: ");
+  EXPECT_EQ(form.TextSN()->width(), Px(1935));
+  EXPECT_EQ(Text(form.TextSN()), "");
+  EXPECT_EQ(Text(form.TextLogFileName()), "");
+  EXPECT_EQ(form.focusWidget(), form.TextSN());
+
+  QTest::keyClicks(form.TextSN(), "Rack 4b");
+  EXPECT_EQ(Text(form.TextSN()), "Rack 4b");
+  QTest::mouseClick(form.ButtonOK(), Qt::LeftButton);
+  ASSERT_TRUE(form.Result());
+  EXPECT_TRUE(form.Result()->idMode);
+  EXPECT_EQ(form.Result()->name, "Rack 4b");
+}
+
+TEST(CreateLogFileForm, ABadNameIsReportedAndCanBeCorrectedInPlace) {
+  ScriptedOperator technician;
+  technician.Expect("Logfile Name must be without extension.", 16, "Filename Error", kOk)
+      .Expect("Logfile Name contains illegal character: /.", 16, "Filename Error", kOk);
+  CreateLogFileForm form(technician);
+  ShowActive(form);
+  QTest::keyClicks(form.TextLogFileName(), "test.log*");
+  QTest::mouseClick(form.ButtonOK(), Qt::LeftButton);
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_EQ(Text(form.TextLogFileName()), "test.log*");
+
+  form.TextLogFileName()->clear();
+  QTest::keyClicks(form.TextLogFileName(), "a/b");
+  QTest::mouseClick(form.ButtonOK(), Qt::LeftButton);
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_FALSE(form.Result());
+
+  form.TextLogFileName()->clear();
+  QTest::keyClicks(form.TextLogFileName(), "unit7");
+  QTest::mouseClick(form.ButtonOK(), Qt::LeftButton);
+  EXPECT_FALSE(form.isVisible());
+  ASSERT_TRUE(form.Result());
+  EXPECT_EQ(form.Result()->name, "unit7");
+  EXPECT_TRUE(technician.ExpectAllConsumed());
+}
+
+class LogFolder : public ::testing::Test {
+ protected:
+  LogFolder() : folder(fs::temp_directory_path() / ("logforms_" + std::to_string(::getpid()))) {
+    fs::create_directories(folder);
+    for (const char* name : {"unit9.log", "unit7.log", "unit7.tst", "notes.txt"}) std::ofstream(folder / name) << "x";
+  }
+  ~LogFolder() override { fs::remove_all(folder); }
+  fs::path folder;
+};
+
+TEST_F(LogFolder, OpenIsOfferedOnlyOnceALogIsPicked) {
+  OpenLogFileForm form(folder.string());
+  ShowActive(form);
+  EXPECT_EQ(form.windowTitle().toStdString(), "Open Log File");
+  QListWidget* list = form.LogFileList();
+  ASSERT_EQ(list->count(), 2);
+  EXPECT_EQ(list->item(0)->text().toStdString(), "unit7.log");
+  EXPECT_EQ(list->item(1)->text().toStdString(), "unit9.log");
+  list->setFocus();  // takes the focus, and with it a current row, but nothing is picked
+  EXPECT_FALSE(form.OpenFileButton()->isEnabled());
+
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+  EXPECT_TRUE(form.OpenFileButton()->isEnabled());
+  QTest::mouseClick(form.OpenFileButton(), Qt::LeftButton);
+  EXPECT_EQ(form.Result(), std::optional<std::string>("unit9"));
+}
+
+TEST_F(LogFolder, TheDialogsAreModalDoubleClickOpensCancelAnswersNone) {
+  ScriptedOperator technician;
+  QtLogDialogs dialogs(technician);
+  std::optional<std::string> opened;
+  auto run = testing::RunModal<OpenLogFileForm>([&] { opened = dialogs.OpenLogFileForm(folder.string()); },
+                                                [](OpenLogFileForm& form) {
+                                                  QListWidget* list = form.LogFileList();
+                                                  const QPoint at = list->visualItemRect(list->item(0)).center();
+                                                  // A double click as the mouse sends it.
+                                                  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+                                                  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+                                                });
+  EXPECT_TRUE(run.shown);
+  EXPECT_FALSE(run.guardClosedIt);
+  EXPECT_EQ(opened, std::optional<std::string>("unit7"));
+
+  run = testing::RunModal<OpenLogFileForm>([&] { opened = dialogs.OpenLogFileForm(folder.string()); },
+                                           [](OpenLogFileForm& form) { form.CancelButton()->click(); });
+  EXPECT_TRUE(run.shown);
+  EXPECT_FALSE(opened);
+
+  std::optional<CreateLogEntries> created;
+  run = testing::RunModal<CreateLogFileForm>([&] { created = dialogs.CreateLogFileForm(); },
+                                             [](CreateLogFileForm& form) {
+                                               QTest::keyClicks(form.TextSN(), "b123");
+                                               QTest::keyClick(form.TextSN(), Qt::Key_Escape);
+                                             });
+  EXPECT_TRUE(run.shown);
+  EXPECT_FALSE(run.guardClosedIt);
+  EXPECT_FALSE(created);  // Escape, like the title bar's close, is a Cancel
+}
+
+TEST(PrintPreview, ShowsThePagesPrintWouldPrintAndIsOfferedWithPrint) {
+  ScriptedOperator technician;
+  std::string text;
+  for (int line = 1; line <= 49; ++line) text += "row " + std::to_string(line) + "\r\n";
+  int pages = -1;
+  auto run = testing::RunModal<QPrintPreviewDialog>([&] { EXPECT_TRUE(ShowPrintPreview(technician, text)); },
+                                                    [&](QPrintPreviewDialog& dialog) {
+                                                      auto* preview = dialog.findChild<QPrintPreviewWidget*>();
+                                                      if (preview != nullptr) pages = preview->pageCount();
+                                                      dialog.reject();
+                                                    });
+  EXPECT_TRUE(run.shown);
+  EXPECT_EQ(pages, 2);  // 48 lines a page
+
+  QAction print;
+  QAction preview;
+  print.setEnabled(false);
+  FollowEnabled(preview, print);
+  EXPECT_FALSE(preview.isEnabled());
+  print.setEnabled(true);
+  EXPECT_TRUE(preview.isEnabled());
+}
+
+}  // namespace
+}  // namespace veridane
