@@ -24,13 +24,11 @@
 #include "log/log_dialogs.h"
 #include "log/print_report.h"
 #include "parlex/manual_presenter.h"
-#include "parlex/parlex_files.h"
 #include "platform_qt/qt_printer.h"
 #include "ui/qt/entry_guard.h"
 #include "ui/qt/error_log_form.h"
 #include "ui/qt/manual_form.h"
 #include "ui/qt/qt_file_dialogs.h"
-#include "ui/qt/qt_parlex_dialogs.h"
 #include "ui/qt/main_form.h"
 #include "ui/qt/platform_start_guard.h"
 #include "ui/qt/qt_main_view.h"
@@ -70,7 +68,7 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   MainForm form;
   QtOperator technician(&form);
   QtMainView mainView(form);
-  QtShellView shellView(form);
+  QtShellView shellView(form, settings);
   EntryGuard guard(kExitEnded);
 
   RealEventLoop realLoop([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
@@ -139,10 +137,9 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   QtPrintDialog printDialog(&form);
   const std::string mark = program.simulated ? std::string(kSimulatedCaptionMark) : std::string();
   parlex::ParlexRunState parlexState;
-  QtParlexFileDialogs parlexDialogs(&form);
-  parlex::DiskTextFiles parlexFiles;
+  QtFileDialogs fileDialogs(&form);
   const auto& found = program.bus.listeners.found;
-  parlex::ParlexSeams parlexSeams{launcher.Driver(), program.op, program.loop, settings, parlexDialogs, parlexFiles,
+  parlex::ParlexSeams parlexSeams{launcher.Driver(), program.op, program.loop, settings, fileDialogs,
                                   program.paths.ParlexFolder(), {}, program.bus.DeviceTimeout, mark};
   parlexSeams.listeners.assign(found.begin() + 1, found.begin() + 1 + std::clamp<int>(found[0], 0, 14));
 

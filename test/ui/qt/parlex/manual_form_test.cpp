@@ -19,7 +19,6 @@
 #include "test/parlex/parlex_fixture.h"
 #include "ui/qt/manual_form.h"
 #include "ui/qt/px_about_form.h"
-#include "ui/qt/qt_parlex_dialogs.h"
 #include "ui/qt/syntax_check_form.h"
 
 namespace veridane {
@@ -144,11 +143,6 @@ TEST(ParlexBoxes, AboutBoxHasNoUpdateButton) {
   EXPECT_FALSE(about.CommandCheckUpdate()->isVisibleTo(&about));
   EXPECT_EQ(about.CommandOK()->text(), "Close");
   EXPECT_TRUE(about.LabelAbout()->text().endsWith("\n\n"));
-}
-
-TEST(ParlexBoxes, FileFiltersBecomeQtFilters) {
-  EXPECT_EQ(QtFileFilter("Data Files (*.dat)|*.dat|All Files (*.*)|*.*"), "Data Files (*.dat);;All Files (*)");
-  EXPECT_EQ(QtFileFilter("GPIB Message Files (*.gmg)|*.gmg"), "GPIB Message Files (*.gmg)");
 }
 
 }  // namespace
