@@ -3,6 +3,7 @@
 // place that knows every back end the program is built with.
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <unistd.h>
 #include <memory>
 #include <cstdlib>
 #include <iostream>
@@ -19,6 +20,7 @@
 #include "shell/version.h"
 #include "sim/backend/sim_backend.h"
 #include "ui/console/headless.h"
+#include "ui/console/parlex_terminal.h"
 #include "ui/qt/window_run.h"
 
 namespace veridane {
@@ -58,6 +60,14 @@ int main(int argc, char** argv) {
     const UserSettings settings;
     std::cout << Utf8FromText8(BenchListText(Backends(), settings));
     return 0;
+  }
+
+  if (options.parlex) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(kShortAppName);
+    UserSettings settings;
+    return RunParlexTerminal(Backends(), options, settings, PlatformPaths(), std::cin, isatty(STDIN_FILENO) != 0,
+                             std::cout, std::cerr);
   }
 
   if (options.headless) {

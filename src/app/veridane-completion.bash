@@ -16,7 +16,7 @@ _veridane() {
   prev="${COMP_WORDS[i-1]}"
 
   local options="--help --bench --list-benches --headless --run --answers --manual --technician --trace --log --append
-    --serial --id --operator --comments --print --version"
+    --serial --id --operator --comments --print --version --parlex --script"
   local tests="selfcal offset dcv bandwidth samplerate trigger"
   local benches="bandwidth-fault default fluke-generator gain-fault garbled-calibrator missing-comp-file
     long-error-log missing-scanner-file offset-fault scope-only selfcal-fault silent-generator sme-generator tds310 tds320
@@ -42,7 +42,7 @@ _veridane() {
         last="${cur##*,}"
       fi
       local words="$tests"
-      [[ -z "$done" ]] && words="full $tests"
+      [[ -z "$done" ]] && words="full errorlog $tests"
       COMPREPLY=($(compgen -P "$done" -W "$words" -- "$last"))
       return
       ;;
@@ -50,7 +50,7 @@ _veridane() {
       COMPREPLY=($(compgen -W "virtual none" -- "$cur"))
       return
       ;;
-    --answers | --trace)
+    --answers | --trace | --script)
       COMPREPLY=($(compgen -f -- "$cur"))
       return
       ;;

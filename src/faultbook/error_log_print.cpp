@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/printer.h"
+
 namespace veridane {
 
 namespace {
@@ -12,6 +14,28 @@ constexpr double kLinePitchMm = 5;
 constexpr double kBottomMarginMm = 15;
 
 }  // namespace
+
+void ErrorLogOnPrinter::SetFont(std::string_view name, double size) {
+  PrinterFont font;
+  font.name = std::string(name);
+  font.size = size;
+  printer_.SetFont(font);
+}
+
+void ErrorLogOnPrinter::PrintAt(double leftMm, double topMm, std::string_view text) {
+  if (failed_) return;
+  printer_.SetCurrentX(leftMm);
+  printer_.SetCurrentY(topMm);
+  if (!printer_.Print(text)) failed_ = true;
+}
+
+void ErrorLogOnPrinter::NewPage() {
+  if (!failed_ && !printer_.NewPage()) failed_ = true;
+}
+
+void ErrorLogOnPrinter::EndDoc() {
+  if (!failed_ && !printer_.EndDoc()) failed_ = true;
+}
 
 void PrintErrorLog(ErrorLogPrinter& printer, const std::string& header, const std::vector<std::string>& entries,
                    int copies) {

@@ -2,13 +2,15 @@
 // The error log on paper: the header line at the top, then one entry per 5 mm line, all at
 // 8 mm from the left edge, in Arial Narrow 10.
 //
-// ErrorLogPrinter is all the printout needs from a printer, so any printer of the program can
-// stand behind it through a thin adapter.
+// ErrorLogPrinter is all the printout needs from a printer; ErrorLogOnPrinter puts it on the
+// program's Printer (a printer or a PDF file).
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace veridane {
+
+class Printer;
 
 class ErrorLogPrinter {
  public:
@@ -22,6 +24,27 @@ class ErrorLogPrinter {
   virtual void EndDoc() = 0;
   // Printable height of a page in millimetres, from its top edge.
   virtual double PageHeightMm() const = 0;
+};
+
+// The printout on the program's Printer. The Printer does not say how tall its paper is, so a
+// page is taken as the shorter of A4 and Letter: no entry falls off either paper. The first
+// failed output abandons the document and ends the printout.
+class ErrorLogOnPrinter : public ErrorLogPrinter {
+ public:
+  static constexpr double kPageHeightMm = 279.4;
+
+  explicit ErrorLogOnPrinter(Printer& printer) : printer_(printer) {}
+  void SetFont(std::string_view name, double size) override;
+  void PrintAt(double leftMm, double topMm, std::string_view text) override;
+  void NewPage() override;
+  void EndDoc() override;
+  double PageHeightMm() const override { return kPageHeightMm; }
+
+  bool Failed() const { return failed_; }
+
+ private:
+  Printer& printer_;
+  bool failed_ = false;
 };
 
 // Prints the given number of copies (at least one); each copy starts on a new page with the

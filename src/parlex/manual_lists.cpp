@@ -19,7 +19,7 @@ std::string CantWrite(const std::string& file) {
 }  // namespace
 
 bool ManualPresenter::LoadListFile(const std::string& file) {
-  std::optional<std::vector<std::string>> lines = seams_.files.ReadLines(file);
+  std::optional<std::vector<std::string>> lines = ReadListFile(file);
   if (!lines) return false;
   SetList(EntriesFromLines(*lines));
   SetLabel(control::kOutGoingFile, file);
@@ -52,7 +52,7 @@ void ManualPresenter::ReportUnreadable(const std::string& file) {
 }
 
 void ManualPresenter::WriteMessageList(std::string& file) {
-  if (!seams_.files.WriteLines(file, LinesFromEntries(c_.list))) {
+  if (!WriteListFile(file, LinesFromEntries(c_.list))) {
     Ask(CantWrite(file), kOkOnly + kExclamation, "File Write error");
     file.clear();
     return;
@@ -61,7 +61,7 @@ void ManualPresenter::WriteMessageList(std::string& file) {
 }
 
 void ManualPresenter::SaveDefaultMessageList(bool& failed) {
-  if (seams_.files.WriteLines(startupListFile_, DefaultMessages())) return;
+  if (WriteListFile(startupListFile_, DefaultMessages())) return;
   Ask(CantWrite(startupListFile_), kOkOnly + kExclamation, "File Write error");
   failed = true;
 }
@@ -149,8 +149,9 @@ void ManualPresenter::ImportAlternateMessageList() {
       return;
     }
   }
-  std::string file = seams_.dialogs.OpenFile(
-      {"Load Alternative Outgoing Message List", toolFolder_, "", std::string(kListFilter)});
+  std::string file = seams_.dialogs
+                         .OpenFile({"Load Alternative Outgoing Message List", toolFolder_, "", std::string(kListFilter)})
+                         .value_or("");
   if (!file.empty()) {
     // A file that cannot be read leaves the list as it was; never the start-up file's defaults.
     if (LoadListFile(file)) {
@@ -164,7 +165,9 @@ void ManualPresenter::ImportAlternateMessageList() {
 
 void ManualPresenter::SaveAlternateMessageList() {
   std::string file =
-      seams_.dialogs.SaveFile({"Save Alternate Outgoing Message List", toolFolder_, "Message", std::string(kListFilter)});
+      seams_.dialogs
+          .SaveFile({"Save Alternate Outgoing Message List", toolFolder_, "Message", std::string(kListFilter)})
+          .value_or("");
   if (!file.empty()) {
     selectedDataFolder_ = FolderOf(file);
     WriteMessageList(file);

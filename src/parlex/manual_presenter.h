@@ -13,6 +13,7 @@
 #include "parlex/parlex_files.h"
 #include "parlex/parlex_port.h"
 #include "platform/event_loop.h"
+#include "platform/file_dialogs.h"
 #include "platform/gpib488.h"
 #include "platform/operator.h"
 #include "platform/settings.h"
@@ -46,8 +47,7 @@ struct ParlexSeams {
   Operator& op;
   EventLoop& loop;
   Settings& settings;
-  ParlexFileDialogs& dialogs;
-  ParlexTextFiles& files;
+  FileDialogs& dialogs;
   std::string toolFolder;          // the Parlex folder (its "Simulated" subfolder on a simulated bench)
   std::vector<int16_t> listeners;  // primary addresses found at start-up, at most 14
   int16_t deviceTimeout = 12;

@@ -51,8 +51,9 @@ bool ManualPresenter::CaptureToFile(const std::string& message) {
     if (answer != kYes) return false;
     s_.IncomingFileWarned = true;
   }
-  std::string path = seams_.dialogs.SaveFile(
-      {"Save Incoming Message to File", selectedDataFolder_, "Data", std::string(kDataFilter)});
+  std::string path = seams_.dialogs
+                         .SaveFile({"Save Incoming Message to File", selectedDataFolder_, "Data", std::string(kDataFilter)})
+                         .value_or("");
   if (path.empty()) return false;
   selectedDataFolder_ = FolderOf(path);
 
@@ -138,8 +139,10 @@ void ManualPresenter::SendToDevice() {
   const std::string address = " " + std::to_string(s_.SelectedAddress);
   std::string path;
   for (;;) {
-    path = seams_.dialogs.OpenFile({"Send Data from File to the Device at Address" + address, selectedDataFolder_,
-                                    "", std::string(kDataOrAllFilter)});
+    path = seams_.dialogs
+               .OpenFile({"Send Data from File to the Device at Address" + address, selectedDataFolder_, "",
+                          std::string(kDataOrAllFilter)})
+               .value_or("");
     if (path.empty()) return;
     selectedDataFolder_ = FolderOf(path);
     int16_t answer = Ask("Are you sure you want to send the content of the file: " + FileNameOf(path) +
@@ -168,7 +171,7 @@ void ManualPresenter::SendToDevice() {
 
 void ManualPresenter::DisplayFile() {
   std::string path =
-      seams_.dialogs.OpenFile({"Show Data File", selectedDataFolder_, "", std::string(kDataOrAllFilter)});
+      seams_.dialogs.OpenFile({"Show Data File", selectedDataFolder_, "", std::string(kDataOrAllFilter)}).value_or("");
   if (path.empty()) return;
   selectedDataFolder_ = FolderOf(path);
   seams_.dialogs.OpenWithDesktop(path);

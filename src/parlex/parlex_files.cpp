@@ -1,44 +1,39 @@
 #include "parlex/parlex_files.h"
 
-#include <fstream>
-#include <iterator>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/text8_file.h"
 
 namespace veridane::parlex {
 
-std::optional<std::vector<std::string>> DiskTextFiles::ReadLines(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return std::nullopt;
-  std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) return std::nullopt;
-
-  std::vector<std::string> lines;
-  std::string line;
-  for (size_t i = 0; i < content.size(); ++i) {
-    char c = content[i];
-    if (c == '\n' || c == '\r') {
-      // CR LF is one line end; a lone CR or LF is one as well.
-      if (c == '\r' && i + 1 < content.size() && content[i + 1] == '\n') ++i;
-      lines.push_back(std::move(line));
-      line.clear();
-    } else {
-      line += c;
-    }
-  }
-  if (!line.empty()) lines.push_back(std::move(line));
-  return lines;
-}
-
-bool DiskTextFiles::WriteLines(const std::string& path, const std::vector<std::string>& lines) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  if (!file) return false;
-  for (const std::string& line : lines) file << line << "\r\n";
-  file.flush();
-  return static_cast<bool>(file);
-}
-
 namespace {
+
+constexpr size_t kListFileLimit = 16u << 20;
+
 size_t LastSeparator(const std::string& path) { return path.find_last_of("/\\"); }
+
 }  // namespace
+
+std::optional<std::vector<std::string>> ReadListFile(const std::string& path) {
+  std::string content, error;
+  if (!ReadText8File(path, content, error, kListFileLimit)) return std::nullopt;
+  return SplitText8Lines(content);
+}
+
+bool WriteListFile(const std::string& path, const std::vector<std::string>& lines) {
+  // The file is replaced by renaming, which a read-only file would not stop: a list the
+  // technician protected keeps its content, as "probably write protected" promises.
+  if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) return false;
+  std::string content;
+  for (const std::string& line : lines) {
+    content += line;
+    content += "\r\n";
+  }
+  std::string error;
+  return ReplaceText8File(path, content, error);
+}
 
 std::string FolderOf(const std::string& path) {
   size_t at = LastSeparator(path);

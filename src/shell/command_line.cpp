@@ -24,6 +24,7 @@ std::string* ValueField(CommandLine& line, const std::string& name, std::optiona
   if (name == "--operator") return &line.operatorName;
   if (name == "--comments") return &line.comments;
   if (name == "--print") return &line.printFile;
+  if (name == "--script") return &line.parlexScript;
   return nullptr;
 }
 
@@ -37,6 +38,7 @@ bool* FlagField(CommandLine& line, const std::string& name) {
   if (name == "--list-benches") return &line.listBenches;
   if (name == "--append") return &line.appendLog;
   if (name == "--id") return &line.idMode;
+  if (name == "--parlex") return &line.parlex;
   return nullptr;
 }
 
@@ -87,6 +89,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       line.ignored.push_back(arg);
     }
   }
+  // A script nobody reads would look as if it had run.
+  if (!line.parlexScript.empty() && !line.parlex) line.errors.push_back("--script needs --parlex");
+  if (line.parlex && line.headless) line.errors.push_back("--parlex and --headless are two different runs");
   return line;
 }
 
@@ -105,8 +110,9 @@ std::string UsageText(const std::string& programName) {
          "  --list-benches        list the shipped benches and the remembered one, and exit\n"
          "  --headless            run without a window; result rows go to standard output,\n"
          "                        prompts and their answers to standard error\n"
-         "  --run WHAT            headless: full (the Full Sequence), or test names separated by\n"
-         "                        commas: " + RunNames() + "\n"
+         "  --run WHAT            headless: full (the Full Sequence), errorlog (print the scope's\n"
+         "                        error log), or test names separated by commas:\n"
+         "                        " + RunNames() + "\n"
          "  --answers FILE        headless: answers to the prompts, one rule a line:\n"
          "                        caption-regex<TAB>answer or caption-regex<TAB>text-regex<TAB>answer;\n"
          "                        unlisted prompts get OK, Yes or Retry\n"
@@ -126,13 +132,19 @@ std::string UsageText(const std::string& programName) {
          "  --operator TEXT       headless: the operator's name for the log header\n"
          "  --comments TEXT       headless: comments for the log header\n"
          "  --print FILE.pdf      headless: print the result display to a PDF file at the end\n"
+         "  --parlex              the GPIB message tool at the terminal, no window: one message per\n"
+         "                        line to the selected device (its answer is printed with its\n"
+         "                        address), lines starting with ':' are commands (:help lists them)\n"
+         "  --script FILE         with --parlex: read the lines from FILE instead of standard input\n"
          "  ?                     show the About box and exit\n"
          "\n"
          "Words without \"--\" are ignored; an unknown \"--\" option ends the program (exit code 4).\n"
          "The window needs a display; without one, use --headless.\n"
          "\n"
          "Headless exit codes: 0 every test run passed, 1 a test failed, 2 the run was aborted,\n"
-         "3 the program ended on a fatal message, 4 the command line or a file it names is wrong.\n";
+         "3 the program ended on a fatal message, 4 the command line or a file it names is wrong.\n"
+         "With --parlex: 0 every message went through, 1 a message failed, 3 no listeners on the\n"
+         "bus, 4 the command line or the script is wrong.\n";
 }
 
 }  // namespace veridane

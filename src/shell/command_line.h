@@ -32,6 +32,9 @@ struct CommandLine {
   bool idMode = false;
   std::string printFile;  // --print FILE.pdf: the display printed to a PDF file at the end
 
+  bool parlex = false;       // --parlex: the message tool at the terminal, no window
+  std::string parlexScript;  // --script FILE: its lines instead of standard input
+
   // Options given wrongly: an unknown "--" option, a missing value, a value given to a flag.
   // Each is one line; the program shows them and ends.
   std::vector<std::string> errors;

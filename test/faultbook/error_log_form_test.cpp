@@ -25,7 +25,7 @@
 #include "ui/qt/err_about_form.h"
 #include "ui/qt/click_label.h"
 #include "ui/qt/error_log_form.h"
-#include "ui/qt/qt_error_log_printer.h"
+#include "platform_qt/qt_printer.h"
 
 namespace veridane::testing {
 namespace {
@@ -209,14 +209,12 @@ TEST_F(ErrorLogWindow, OneCommandAtATimeAndAProgramEndClosesTheWindow) {
   EXPECT_FALSE(op.Busy());
 }
 
-TEST(QtErrorLogPrinter, ALongLogFillsMorePagesOfAPdf) {
+TEST(ErrorLogOnPrinter, ALongLogFillsMorePagesOfAPdf) {
   const fs::path pdf = fs::temp_directory_path() / ("faultbook_" + std::to_string(::getpid()) + ".pdf");
   auto pagesFor = [&](size_t entries) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QString::fromStdString(pdf.string()));
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    QtErrorLogPrinter out(printer);
+    QtPrinter printer;
+    EXPECT_TRUE(printer.SetTarget(PrintTarget{"", pdf.string()}));
+    ErrorLogOnPrinter out(printer);
     PrintErrorLog(out, "Error Log from TDS 340", Texts(entries, "Entry \xB5"), 1);
     EXPECT_FALSE(out.Failed());
     const std::string bytes = ReadBytes(pdf);
@@ -226,7 +224,7 @@ TEST(QtErrorLogPrinter, ALongLogFillsMorePagesOfAPdf) {
     return pages;
   };
   EXPECT_EQ(pagesFor(3), 1);
-  // A4 takes 51 entries a page below the header: 120 entries need three pages.
+  // A page takes 47 entries below the header: 120 entries need three pages.
   EXPECT_EQ(pagesFor(120), 3);
   fs::remove(pdf);
 }

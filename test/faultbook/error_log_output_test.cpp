@@ -8,6 +8,7 @@
 
 #include "faultbook/error_log_file.h"
 #include "faultbook/error_log_print.h"
+#include "test/support/recording_printer.h"
 #include "platform/paths.h"
 
 namespace veridane::testing {
@@ -117,6 +118,32 @@ TEST(ErrorLogPrint, EveryCopyIsAWholeJobAndLongLogsGoOnNextPages) {
   PrintErrorLog(tiny, "H", {"1", "2"}, 0);
   EXPECT_EQ(std::count(tiny.log.begin(), tiny.log.end(), "8,25 1") + std::count(tiny.log.begin(), tiny.log.end(), "8,25 2"),
             2);
+}
+
+TEST(ErrorLogPrint, OnTheProgramsPrinterPagesFitTheShorterPaperAndAFailureStopsIt) {
+  testing::RecordingPrinter printer;
+  std::vector<std::string> entries;
+  for (int i = 1; i <= 50; ++i) entries.push_back("E" + std::to_string(i) + " \xB5");
+  ErrorLogOnPrinter out(printer);
+  PrintErrorLog(out, "Header", entries, 2);
+  EXPECT_FALSE(out.Failed());
+  ASSERT_EQ(printer.Documents().size(), 2u);  // each copy its own job
+  const PrintedDocument& first = printer.Documents()[0];
+  ASSERT_EQ(first.pages.size(), 2u);
+  // Letter paper: entries from 25 mm to 255 mm, the 48th under a repeated header.
+  EXPECT_EQ(first.pages[0].size(), 48u);  // the header and 47 entries
+  EXPECT_EQ(first.pages[0].back().text, "E47 \xB5");
+  EXPECT_DOUBLE_EQ(first.pages[0].back().y, 255);
+  EXPECT_EQ(first.pages[1][0].text, "Header");
+  EXPECT_DOUBLE_EQ(first.pages[1][1].x, 8);
+  EXPECT_EQ(first.pages[1][1].font, "Arial Narrow");
+
+  testing::RecordingPrinter outOfPaper;
+  outOfPaper.FailAtPrint(3);
+  ErrorLogOnPrinter failing(outOfPaper);
+  PrintErrorLog(failing, "Header", entries, 1);
+  EXPECT_TRUE(failing.Failed());
+  EXPECT_FALSE(outOfPaper.DocumentOpen());
 }
 
 }  // namespace

@@ -51,6 +51,16 @@ TEST_F(ConsoleTest, SyntaxErrorsAndTimeoutsMakeTheRunFail) {
   EXPECT_TRUE(technician.ExpectAllConsumed());
 }
 
+TEST_F(ConsoleTest, MessagesForAMissingListenerReachNoOtherDevice) {
+  EXPECT_EQ(Run(":addr 3\nID?\n:addr 1\nID?\n"), kParlexExitFailed);
+  EXPECT_NE(err.str().find("No listener at address 3.\nNo device selected: use :addr N.\n"), std::string::npos)
+      << err.str();
+  // Only the second ID? was sent, to the scope once it was chosen again.
+  const std::string text = out.str();
+  EXPECT_EQ(text.find("01: ID TEK"), text.rfind("01: ID TEK")) << text;
+  EXPECT_NE(text.find("Address 1\n01: ID TEK"), std::string::npos) << text;
+}
+
 TEST_F(ConsoleTest, AnswerToAFileAndAFileToTheDevice) {
   const std::string answer = folder.Path() + "/id file.dat";
   parlex::testing::WriteBytes(folder.Path() + "/cmd.dat", "CH1:SCA .2");

@@ -88,7 +88,7 @@ TEST_F(ListsTest, AlternateListSavedAndReloadedThenTheClosingQuestion) {
   rig.form->SaveAlternateMessageList();
   EXPECT_FALSE(rig.form->ListChanged());
   EXPECT_EQ(rig.dialogs.requests[0].title, "Save Alternate Outgoing Message List");
-  EXPECT_EQ(rig.dialogs.requests[0].name, "Message");
+  EXPECT_EQ(rig.dialogs.requests[0].initialName, "Message");
   EXPECT_EQ(rig.form->SelectedDataFolder(), rig.folder.Path());
   EXPECT_EQ(testing::ReadBytes(alternate), std::string(kDefaultFile) + "CH1:SCA .5\r\n");
 

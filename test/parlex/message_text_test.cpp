@@ -1,5 +1,8 @@
 // The Incoming Message box's lines and limit, query messages, and the list files.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "parlex/message_text.h"
 #include "parlex/parlex_files.h"
@@ -52,17 +55,27 @@ TEST(MessageListFile, RoundTripTrimsPadsKeepsEmptyLinesAndNeverWritesHelp) {
   TempFolder folder;
   const std::string file = folder.Path() + "/list.gmg";
   WriteBytes(file, "  ID?  \r\n\r\nCH1:SCA \xB5\r\nlast line without end");
-  DiskTextFiles files;
-  auto lines = files.ReadLines(file);
+  auto lines = ReadListFile(file);
   ASSERT_TRUE(lines.has_value());
   std::vector<std::string> entries = EntriesFromLines(*lines);
   EXPECT_EQ(entries, (std::vector<std::string>{"<Help>", "ID?", "", "CH1:SCA \xB5", "last line without end"}));
 
-  ASSERT_TRUE(files.WriteLines(file, LinesFromEntries(entries)));
+  ASSERT_TRUE(WriteListFile(file, LinesFromEntries(entries)));
   EXPECT_EQ(ReadBytes(file), "ID?\r\n\r\nCH1:SCA \xB5\r\nlast line without end\r\n");
 
-  ASSERT_TRUE(files.WriteLines(file, LinesFromEntries({"<Help>"})));
+  ASSERT_TRUE(WriteListFile(file, LinesFromEntries({"<Help>"})));
   EXPECT_EQ(ReadBytes(file), "");
+  EXPECT_FALSE(std::filesystem::exists(file + ".new"));
+}
+
+TEST(MessageListFile, AWriteProtectedListKeepsItsContent) {
+  TempFolder folder;
+  const std::string file = folder.Path() + "/kept.gmg";
+  WriteBytes(file, "ID?\r\n");
+  std::filesystem::permissions(file, std::filesystem::perms::owner_read, std::filesystem::perm_options::replace);
+  if (::access(file.c_str(), W_OK) == 0) GTEST_SKIP() << "running as a user who may write anything";
+  EXPECT_FALSE(WriteListFile(file, {"INIT"}));
+  EXPECT_EQ(ReadBytes(file), "ID?\r\n");
 }
 
 TEST(MessageListFile, BinaryBytesAndLoneLineEndsAreReadWithoutLoss) {
@@ -70,13 +83,13 @@ TEST(MessageListFile, BinaryBytesAndLoneLineEndsAreReadWithoutLoss) {
   const std::string file = folder.Path() + "/odd.gmg";
   std::string bytes = std::string("A\0B", 3) + "\rC\n" + std::string(100000, 'z');
   WriteBytes(file, bytes);
-  auto lines = DiskTextFiles().ReadLines(file);
+  auto lines = ReadListFile(file);
   ASSERT_TRUE(lines.has_value());
   ASSERT_EQ(lines->size(), 3u);
   EXPECT_EQ((*lines)[0], std::string("A\0B", 3));
   EXPECT_EQ((*lines)[2].size(), 100000u);
-  EXPECT_FALSE(DiskTextFiles().ReadLines(folder.Path() + "/missing.gmg").has_value());
-  EXPECT_FALSE(DiskTextFiles().WriteLines(folder.Path() + "/no/such/folder.gmg", {"x"}));
+  EXPECT_FALSE(ReadListFile(folder.Path() + "/missing.gmg").has_value());
+  EXPECT_FALSE(WriteListFile(folder.Path() + "/no/such/folder.gmg", {"x"}));
 }
 
 TEST(FileNames, FolderIsUpToTheLastSeparator) {

@@ -59,10 +59,11 @@ class RecordingView : public ManualView {
   int abouts = 0;
 };
 
-class ScriptedDialogs : public ParlexFileDialogs {
+class ScriptedDialogs : public FileDialogs {
  public:
-  std::string OpenFile(const FileDialogRequest& request) override { return Next(request); }
-  std::string SaveFile(const FileDialogRequest& request) override { return Next(request); }
+  std::optional<std::string> OpenFile(const FileDialogRequest& request) override { return Next(request); }
+  std::optional<std::string> SaveFile(const FileDialogRequest& request) override { return Next(request); }
+  std::optional<std::string> ChooseFolder(const FileDialogRequest& request) override { return Next(request); }
   bool OpenWithDesktop(const std::string& path) override {
     opened.push_back(path);
     return true;
@@ -73,14 +74,15 @@ class ScriptedDialogs : public ParlexFileDialogs {
   std::vector<std::string> opened;
 
  private:
-  std::string Next(const FileDialogRequest& request) {
+  std::optional<std::string> Next(const FileDialogRequest& request) {
     requests.push_back(request);
     if (answers.empty()) {
       ADD_FAILURE() << "unexpected file dialog: " << request.title;
-      return {};
+      return std::nullopt;
     }
     std::string answer = answers.front();
     answers.pop_front();
+    if (answer.empty()) return std::nullopt;
     return answer;
   }
 };
@@ -123,7 +125,6 @@ struct ParlexRig {
   TempFolder folder;
   veridane::testing::ScriptedOperator technician;
   MemorySettings settings;
-  DiskTextFiles files;
   ScriptedDialogs dialogs;
   RecordingView view;
   ParlexRunState state;

@@ -53,8 +53,8 @@ TEST_F(SimTransferTest, AnswerToFileOnceThenBackToTheBox) {
   EXPECT_FALSE(c().Checked(control::kSendtoFileOnce));
   EXPECT_TRUE(c().Enabled(control::kAutoClear));
   EXPECT_EQ(rig->dialogs.requests[0].title, "Save Incoming Message to File");
-  EXPECT_EQ(rig->dialogs.requests[0].name, "Data");
-  EXPECT_EQ(rig->dialogs.requests[0].folder, rig->seams.toolFolder);
+  EXPECT_EQ(rig->dialogs.requests[0].initialName, "Data");
+  EXPECT_EQ(rig->dialogs.requests[0].initialFolder, rig->seams.toolFolder);
   EXPECT_EQ(rig->form->SelectedDataFolder(), rig->folder.Path());
 
   rig->Send("ID?");
@@ -114,7 +114,7 @@ TEST_F(SimTransferTest, SendingAFileAsksUntilYesAndSendsItAsOneMessage) {
   rig->dialogs.answers = {File("setup.dat"), File("setup.dat")};
   rig->form->SendToDevice();
   EXPECT_EQ(rig->dialogs.requests[0].title, "Send Data from File to the Device at Address 1");
-  EXPECT_EQ(rig->dialogs.requests[1].folder, rig->folder.Path());
+  EXPECT_EQ(rig->dialogs.requests[1].initialFolder, rig->folder.Path());
   EXPECT_EQ(std::count(trace.begin(), trace.end(), "W 1 <- CH1:SCA .5;CH2:SCA .2"), 1);
 
   // The warning only once; a file that cannot be read is reported, not ignored.

@@ -71,6 +71,16 @@ TEST(CommandLine, AQuestionMarkWinsOverEveryOtherRule) {
   EXPECT_TRUE(line.ignored.empty());
 }
 
+TEST(CommandLine, ParlexAtTheTerminal) {
+  const CommandLine line = ParseCommandLine({"--parlex", "--bench", "sim", "--script", "msgs.txt"});
+  EXPECT_TRUE(line.parlex);
+  EXPECT_EQ(line.parlexScript, "msgs.txt");
+  EXPECT_TRUE(line.errors.empty());
+  // A script without the tool, or the tool in a headless run, would silently do something else.
+  EXPECT_EQ(ParseCommandLine({"--script", "msgs.txt"}).errors, std::vector<std::string>{"--script needs --parlex"});
+  EXPECT_EQ(ParseCommandLine({"--parlex", "--headless"}).errors.size(), 1u);
+}
+
 TEST(CommandLine, ListBenches) {
   EXPECT_TRUE(ParseCommandLine({"--list-benches"}).listBenches);
   EXPECT_FALSE(ParseCommandLine({"--headless"}).listBenches);

@@ -4,6 +4,7 @@
 #include <istream>
 #include <ostream>
 #include <sstream>
+#include <optional>
 #include <utility>
 
 #include "parlex/parlex_files.h"
@@ -41,15 +42,20 @@ class ConsoleView : public parlex::ManualView {
 };
 
 // The file a command named stands in for the dialog; without one the dialog is cancelled.
-class NamedFileDialogs : public parlex::ParlexFileDialogs {
+class NamedFileDialogs : public FileDialogs {
  public:
-  std::string OpenFile(const parlex::FileDialogRequest&) override { return Take(); }
-  std::string SaveFile(const parlex::FileDialogRequest&) override { return Take(); }
+  std::optional<std::string> OpenFile(const FileDialogRequest&) override { return Take(); }
+  std::optional<std::string> SaveFile(const FileDialogRequest&) override { return Take(); }
+  std::optional<std::string> ChooseFolder(const FileDialogRequest&) override { return Take(); }
   bool OpenWithDesktop(const std::string&) override { return false; }
   std::string next;
 
  private:
-  std::string Take() { return std::exchange(next, {}); }
+  std::optional<std::string> Take() {
+    std::string name = std::exchange(next, {});
+    if (name.empty()) return std::nullopt;
+    return name;
+  }
 };
 
 // Passes every box on and notes those that mean a message failed.
@@ -64,7 +70,10 @@ class FailureNotingOperator : public Operator {
   }
   void ShowInfo(std::string_view text) override { inner_.ShowInfo(text); }
   void SetBusy(bool busy) override { inner_.SetBusy(busy); }
-  [[noreturn]] void EndProgram() override { inner_.EndProgram(); }
+  [[noreturn]] void EndProgram() override {
+    inner_.EndProgram();
+    throw ProgramEnded();  // an operator whose end returned all the same
+  }
   bool failed = false;
 
  private:
@@ -90,7 +99,7 @@ class Session {
         out_(out),
         err_(err),
         op_(seams.op),
-        parlexSeams_{seams.driver, op_, seams.loop, seams.settings, dialogs_, files_, seams.toolFolder,
+        parlexSeams_{seams.driver, op_, seams.loop, seams.settings, dialogs_, seams.toolFolder,
                      seams.listeners, seams.deviceTimeout, ""},
         presenter_(parlexSeams_, state_, view_) {}
 
@@ -117,7 +126,7 @@ class Session {
 
  private:
   void Send(const std::string& message) {
-    if (state_.SelectedIndex <= 0) {
+    if (state_.SelectedIndex <= 0 || selectionRefused_) {
       err_ << "No device selected: use :addr N.\n";
       failed_ = true;
       return;
@@ -152,10 +161,15 @@ class Session {
     for (size_t i = 0; i < seams_.listeners.size(); ++i) {
       if (seams_.listeners[i] == address) {
         presenter_.AddressClick(static_cast<int>(i));
+        selectionRefused_ = false;
         return true;
       }
     }
+    // The messages that follow were meant for that address: they must not reach the device
+    // selected before.
     err_ << "No listener at address " << address << ".\n";
+    selectionRefused_ = true;
+    failed_ = true;
     return false;
   }
 
@@ -178,6 +192,7 @@ class Session {
       const int value = method == "STATUS" ? 1 : method == "POLL" ? -1 : method == "OFF" ? 0 : 2;
       if (value == 2) {
         err_ << "Syntax method is status, poll or off.\n";
+        failed_ = true;
       } else if (Select(static_cast<int>(NumericValue(arg1)))) {
         presenter_.SyntaxCheckClose(value);
       }
@@ -195,6 +210,7 @@ class Session {
       presenter_.OptionClicked(upperName == "CR" ? c::kAddCR : c::kAddLF, UpperCase(arg1) == "ON");
     } else {
       err_ << "Unknown command: " << Utf8FromText8(line) << " (see :help)\n";
+      failed_ = true;
     }
     return true;
   }
@@ -216,12 +232,12 @@ class Session {
   std::ostream& err_;
   FailureNotingOperator op_;
   NamedFileDialogs dialogs_;
-  parlex::DiskTextFiles files_;
   ConsoleView view_;
   parlex::ParlexRunState state_;
   parlex::ParlexSeams parlexSeams_;
   parlex::ManualPresenter presenter_;
   bool failed_ = false;
+  bool selectionRefused_ = false;  // the last :addr named no listener
 };
 
 }  // namespace

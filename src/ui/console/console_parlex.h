@@ -35,7 +35,9 @@ struct ParlexConsoleSeams {
 };
 
 // Reads lines from in until its end or ":quit"; answers and messages go to out, mistakes in
-// commands to err. Returns kParlexExitOk, or kParlexExitFailed when any message failed.
+// commands to err. Returns kParlexExitOk, or kParlexExitFailed when any message failed or a
+// command was wrong. After an address without a listener no message is sent until another
+// address is selected: what follows was meant for that device, not the one selected before.
 int RunParlexConsole(ParlexConsoleSeams& seams, std::istream& in, std::ostream& out, std::ostream& err);
 
 }  // namespace veridane

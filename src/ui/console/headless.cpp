@@ -7,6 +7,8 @@
 #include <filesystem>
 
 #include "log/create_log_form.h"
+#include "faultbook/error_log_file.h"
+#include "faultbook/faultbook.h"
 #include "log/log_dialogs.h"
 #include "log/print_report.h"
 #include "platform/printer.h"
@@ -104,6 +106,18 @@ bool PrintDisplay(Program& program, const std::string& pdfFile, std::ostream& me
   return false;
 }
 
+// --run errorlog: the header line, then one entry per line, as the saved file has them.
+int PrintErrorLog(Program& program, std::ostream& out, std::ostream& messages) {
+  Faultbook faultbook(program.bus, program.scope);
+  faultbook.Unlock();
+  faultbook.ReadErrorLog();
+  out << Utf8FromText8(ErrorLogHeader(program.scope.ScopeModel, ShortDateToday())) << "\n";
+  for (const std::string& entry : faultbook.List1()) out << Utf8FromText8(entry) << "\n";
+  messages << Utf8FromText8(faultbook.Label1()) << "\n";
+  if (faultbook.Truncated()) messages << "The log was read up to its safety limit only; it may go on in the scope.\n";
+  return kExitPassed;
+}
+
 }  // namespace
 
 RunPlan ParseRunPlan(std::string_view text) {
@@ -114,6 +128,10 @@ RunPlan ParseRunPlan(std::string_view text) {
     plan.fullSequence = true;
     return plan;
   }
+  if (Trim(lower) == kErrorLogRunName) {
+    plan.errorLog = true;
+    return plan;
+  }
   size_t start = 0;
   while (start <= lower.size()) {
     size_t comma = lower.find(',', start);
@@ -122,7 +140,7 @@ RunPlan ParseRunPlan(std::string_view text) {
     start = comma + 1;
     const CatalogueEntry* test = FindTestByRunName(name);
     if (test == nullptr) {
-      plan.error = "Unknown test \"" + name + "\" in --run (use full, or " + RunNames() + ")";
+      plan.error = "Unknown test \"" + name + "\" in --run (use full, " + kErrorLogRunName + ", or " + RunNames() + ")";
       return plan;
     }
     plan.tests.push_back(test->number);
@@ -134,7 +152,8 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
                 std::ostream& out, std::ostream& messages, const ConsoleLooks& looks) {
   const RunPlan plan = ParseRunPlan(options.run);
   if (!options.aboutRequested && options.run.empty()) {
-    messages << "A headless run needs --run (full, or test names separated by commas: " << RunNames() << ").\n";
+    messages << "A headless run needs --run (full, " << kErrorLogRunName << ", or test names separated by commas: "
+             << RunNames() << ").\n";
     return kExitUsage;
   }
   if (!options.aboutRequested && !plan.error.empty()) {
@@ -208,6 +227,13 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
         startup.Unload();
         return problem;
       }
+    }
+
+    if (plan.errorLog) {
+      const int code = PrintErrorLog(program, out, messages);
+      startup.Unload();
+      printTranscript();
+      return code;
     }
 
     std::vector<int> judged = plan.tests;

@@ -21,15 +21,20 @@ namespace veridane {
 // In a run plan: the self calibration (SPC), which is no numbered test.
 inline constexpr int kRunSelfCal = kSelfCalEntry;
 
-// What --run names: test numbers 1 to 5 (or kRunSelfCal) in the given order, or the Full Sequence.
+// The --run name that reads the scope's error log instead of running tests.
+inline constexpr const char* kErrorLogRunName = "errorlog";
+
+// What --run names: test numbers 1 to 5 (or kRunSelfCal) in the given order, the Full
+// Sequence, or the scope's error log printed to out.
 struct RunPlan {
   bool fullSequence = false;
+  bool errorLog = false;
   std::vector<int> tests;
   std::string error;  // empty when the text was understood
 };
 
 // Run names of the test catalogue ("selfcal", "offset", ...; any case, separated by commas), or
-// "full" alone.
+// "full" or "errorlog" alone.
 RunPlan ParseRunPlan(std::string_view text);
 
 // Runs the whole program headless; returns the exit code. Result rows go to out, prompts,

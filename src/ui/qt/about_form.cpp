@@ -150,8 +150,12 @@ void ShowAbout(QWidget* parent, const AboutUpdateSeams& update) {
 }
 
 void ShowAbout(QWidget* parent) {
+  const UserSettings settings;
+  ShowAbout(parent, settings);
+}
+
+void ShowAbout(QWidget* parent, const Settings& settings) {
   QtOperator op(parent);
-  UserSettings settings;
   const AboutUpdateSeams update{op, settings, UpdateCacheFolder(), OpenWithDesktop};
   frmAbout about(parent, &update);
   op.SetMainWindow(&about);  // the check's answers stand over the box

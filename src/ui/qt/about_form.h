@@ -11,6 +11,7 @@ class QPushButton;
 namespace veridane {
 
 class AboutUpdateCheck;
+class Settings;
 class ClickLabel;
 struct AboutUpdateSeams;
 
@@ -46,6 +47,8 @@ class frmAbout : public QDialog {
 // Opens the About box modally and returns when it is closed. The first form asks its own
 // questions in message boxes over the About box and reads the user's settings.
 void ShowAbout(QWidget* parent);
+// With the program's own settings (where the update site is set).
+void ShowAbout(QWidget* parent, const Settings& settings);
 void ShowAbout(QWidget* parent, const AboutUpdateSeams& update);
 
 }  // namespace veridane

@@ -7,11 +7,10 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "faultbook/error_log_file.h"
 #include "faultbook/error_log_print.h"
@@ -20,7 +19,8 @@
 #include "platform/paths.h"
 #include "scope/scope_identity.h"
 #include "ui/qt/err_about_form.h"
-#include "ui/qt/qt_error_log_printer.h"
+#include "platform_qt/qt_printer.h"
+#include "ui/qt/qt_file_dialogs.h"
 #include "ui/qt/widget_text.h"
 
 namespace veridane {
@@ -42,15 +42,14 @@ std::string ChooseSaveFile(QWidget* parent, const std::string& initialPath) {
 }
 
 bool PrintWithDialog(QWidget* parent, Operator& op, const std::string& header, const std::vector<std::string>& entries) {
-  QPrinter printer(QPrinter::HighResolution);
-  QPrintDialog dialog(&printer, parent);
-  dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
-  dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-  if (dialog.exec() != QDialog::Accepted) return true;
+  QtPrinter printer;
+  QtPrintDialog dialog(parent);
+  const std::optional<PrintChoice> choice = dialog.ChoosePrinter(printer);
+  if (!choice) return true;
+  if (!printer.SetTarget(choice->target)) return false;
   op.SetBusy(true);
-  QtErrorLogPrinter out(printer);
-  // The print system makes the copies the dialog asked for.
-  veridane::PrintErrorLog(out, header, entries, 1);
+  ErrorLogOnPrinter out(printer);
+  veridane::PrintErrorLog(out, header, entries, choice->copies);
   op.SetBusy(false);
   return !out.Failed();
 }

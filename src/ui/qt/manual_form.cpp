@@ -300,7 +300,7 @@ bool ManualForm::OutgoingKey(QEvent* event) {
 
 bool ManualForm::eventFilter(QObject* watched, QEvent* event) {
   QLineEdit* edit = sendMessageList_->lineEdit();
-  if (watched == edit) {
+  if (watched == edit || watched == sendMessageList_) {
     switch (event->type()) {
       case QEvent::KeyPress:
         if (OutgoingKey(event)) return true;

@@ -109,6 +109,9 @@ QWidget* ManualForm::BuildOutgoingFrame() {
   sendMessageList_->setMaxVisibleItems(20);
   sendMessageList_->setMinimumContentsLength(40);
   sendMessageList_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  // Keys and focus reach the combo box, which passes them straight to its line edit, past
+  // any filter there; the line edit's own are what tests and programs send it directly.
+  sendMessageList_->installEventFilter(this);
   sendMessageList_->lineEdit()->installEventFilter(this);
   controls_["SendMessageList"] = sendMessageList_;
 

@@ -47,14 +47,31 @@ std::string QtFilterText(std::string_view filter) {
   return entries.join(";;").toStdString();
 }
 
+std::string QtDefaultSuffix(std::string_view filter) {
+  const std::vector<FileFilter> filters = ParseFileFilter(filter);
+  if (filters.empty() || filters.front().patterns.empty()) return {};
+  const std::string& pattern = filters.front().patterns.front();
+  if (pattern.rfind("*.", 0) != 0) return {};
+  const std::string suffix = pattern.substr(2);
+  if (suffix.empty() || suffix.find_first_of("*?") != std::string::npos) return {};
+  return suffix;
+}
+
 std::optional<std::string> QtFileDialogs::OpenFile(const FileDialogRequest& request) {
   return Answer(QFileDialog::getOpenFileName(parent_, Q8(request.title), StartPath(request),
                                              QString::fromStdString(QtFilterText(request.filter))));
 }
 
 std::optional<std::string> QtFileDialogs::SaveFile(const FileDialogRequest& request) {
-  return Answer(QFileDialog::getSaveFileName(parent_, Q8(request.title), StartPath(request),
-                                             QString::fromStdString(QtFilterText(request.filter))));
+  // A file saved as "bench" instead of "bench.gmg" would not show in the next open dialog.
+  QFileDialog dialog(parent_, Q8(request.title), QPath(request.initialFolder),
+                     QString::fromStdString(QtFilterText(request.filter)));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setDefaultSuffix(QString::fromStdString(QtDefaultSuffix(request.filter)));
+  if (!request.initialName.empty()) dialog.selectFile(StartPath(request));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return Answer(dialog.selectedFiles().front());
 }
 
 std::optional<std::string> QtFileDialogs::ChooseFolder(const FileDialogRequest& request) {

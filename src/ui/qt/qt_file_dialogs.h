@@ -12,6 +12,10 @@ namespace veridane {
 
 // "Log Files (*.log)|*.log|All Files (*.*)|*.*" in Qt's form: "Log Files (*.log);;All Files (*)".
 std::string QtFilterText(std::string_view filter);
+// The extension a saved file gets when the technician types a name without one, as the
+// classic save dialogs add it: the first filter's first pattern ("gmg" of "*.gmg"); empty
+// when that pattern takes every file.
+std::string QtDefaultSuffix(std::string_view filter);
 
 class QtFileDialogs : public FileDialogs {
  public:

@@ -17,7 +17,7 @@ void QtShellView::Intro(int16_t seconds) { veridane::Intro(&form_, seconds); }
 
 void QtShellView::ShowAbout() {
   // At start-up with "?" the main window is not on screen: the box stands alone then.
-  veridane::ShowAbout(form_.isVisible() ? &form_ : nullptr);
+  veridane::ShowAbout(form_.isVisible() ? &form_ : nullptr, settings_);
 }
 
 }  // namespace veridane

@@ -6,10 +6,12 @@
 namespace veridane {
 
 class MainForm;
+class Settings;
 
 class QtShellView : public ShellView {
  public:
-  explicit QtShellView(MainForm& form) : form_(form) {}
+  // settings: the program's, read by the About box's update check.
+  QtShellView(MainForm& form, const Settings& settings) : form_(form), settings_(settings) {}
 
   void SetLabel1(std::string_view text) override;
   void Intro(int16_t seconds) override;
@@ -17,6 +19,7 @@ class QtShellView : public ShellView {
 
  private:
   MainForm& form_;
+  const Settings& settings_;
 };
 
 }  // namespace veridane

@@ -27,7 +27,6 @@
 #include "faultbook/faultbook.h"
 #include "log/print_report.h"
 #include "parlex/manual_presenter.h"
-#include "parlex/parlex_files.h"
 #include "platform_qt/qt_printer.h"
 #include "ui/qt/entry_guard.h"
 #include "ui/qt/error_log_form.h"
@@ -35,7 +34,6 @@
 #include "ui/qt/qt_file_dialogs.h"
 #include "ui/qt/qt_log_dialogs.h"
 #include "ui/qt/print_preview.h"
-#include "ui/qt/qt_parlex_dialogs.h"
 #include "ui/qt/main_form.h"
 #include "ui/qt/platform_start_guard.h"
 #include "ui/qt/qt_main_view.h"
@@ -78,7 +76,7 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   RestoreWindowGeometry(form, settings);
   QtOperator technician(&form);
   QtMainView mainView(form);
-  QtShellView shellView(form);
+  QtShellView shellView(form, settings);
   EntryGuard guard(kExitEnded);
 
   RealEventLoop realLoop([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
@@ -157,10 +155,9 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   QtPrintDialog printDialog(&form);
   const std::string mark = program.simulated ? std::string(kSimulatedCaptionMark) : std::string();
   parlex::ParlexRunState parlexState;
-  QtParlexFileDialogs parlexDialogs(&form);
-  parlex::DiskTextFiles parlexFiles;
+  QtFileDialogs fileDialogs(&form);
   const auto& found = program.bus.listeners.found;
-  parlex::ParlexSeams parlexSeams{launcher.Driver(), program.op, program.loop, settings, parlexDialogs, parlexFiles,
+  parlex::ParlexSeams parlexSeams{launcher.Driver(), program.op, program.loop, settings, fileDialogs,
                                   program.paths.ParlexFolder(), {}, program.bus.DeviceTimeout, mark};
   parlexSeams.listeners.assign(found.begin() + 1, found.begin() + 1 + std::clamp<int>(found[0], 0, 14));
 

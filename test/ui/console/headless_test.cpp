@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <algorithm>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -91,6 +92,35 @@ TEST(ConsoleLooks, ColourOnlyOnATerminalWithoutNoColor) {
   EXPECT_FALSE(ChooseConsoleLooks(false, true, nullptr).colourRows);
   EXPECT_TRUE(ChooseConsoleLooks(false, true, "1").progress);
   EXPECT_FALSE(ChooseConsoleLooks(true, false, nullptr).progress);
+}
+
+TEST(Headless, ErrorLogRunPrintsTheScopesLogAndRunsNoTest) {
+  ScratchFolder root("headless-errorlog");
+  HeadlessResult r = RunHeadlessWith({"--headless", "--bench", "sim:long-error-log", "--run", "ErrorLog"}, root);
+  EXPECT_EQ(r.code, kExitPassed) << r.messages;
+  std::istringstream lines(r.out);
+  std::string line;
+  std::vector<std::string> printed;
+  while (std::getline(lines, line)) printed.push_back(line);
+  ASSERT_EQ(printed.size(), 251u) << r.out;  // the header and every entry, none lost
+  EXPECT_EQ(printed[0].rfind("Error Log from TDS 380, S/N ", 0), 0u) << printed[0];
+  EXPECT_NE(printed[2].find("\xC2\xB1 0.8%"), std::string::npos) << printed[2];  // 8-bit text as UTF-8
+  EXPECT_EQ(r.out.find('\r'), std::string::npos);
+  EXPECT_NE(r.messages.find(" 250 logged errors found."), std::string::npos) << r.messages;
+  EXPECT_EQ(r.out.find("PASS"), std::string::npos);
+
+  ScratchFolder clean("headless-errorlog-empty");
+  HeadlessResult none = RunHeadlessWith({"--headless", "--bench", "sim", "--run", "errorlog"}, clean);
+  EXPECT_EQ(none.code, kExitPassed) << none.messages;
+  EXPECT_EQ(std::count(none.out.begin(), none.out.end(), '\n'), 1) << none.out;
+  EXPECT_NE(none.messages.find(" No logged errors found."), std::string::npos) << none.messages;
+}
+
+TEST(Headless, ErrorLogIsARunOfItsOwn) {
+  EXPECT_TRUE(ParseRunPlan(" errorlog ").errorLog);
+  const RunPlan mixed = ParseRunPlan("offset,errorlog");
+  EXPECT_FALSE(mixed.errorLog);
+  EXPECT_NE(mixed.error.find("\"errorlog\""), std::string::npos);
 }
 
 TEST(Headless, FaultyBenchFails) {

@@ -16,7 +16,7 @@
 #include "platform/settings.h"
 #include "sim/bench/bench.h"
 #include "ui/qt/manual_form.h"
-#include "ui/qt/qt_parlex_dialogs.h"
+#include "ui/qt/qt_file_dialogs.h"
 
 namespace {
 
@@ -39,14 +39,12 @@ int main(int argc, char** argv) {
   auto bench = sim::Bench::Shipped("default", clock);
   QuietOperator op;
   MemorySettings settings;
-  parlex::DiskTextFiles files;
-  QtParlexFileDialogs dialogs;
+  QtFileDialogs dialogs;
   const std::string folder = QDir::tempPath().toStdString() + "/parlex-demo";
-  parlex::ParlexSeams seams{bench->Bus(), op, clock, settings, dialogs, files, folder, {1, 5, 6, 7, 8, 11, 12}, 12,
+  parlex::ParlexSeams seams{bench->Bus(), op, clock, settings, dialogs, folder, {1, 5, 6, 7, 8, 11, 12}, 12,
                             " [Simulated bench]"};
   parlex::ParlexRunState state;
   ManualForm form(seams, state);
-  dialogs.SetParent(&form);
   form.Presenter().Load();
   form.show();
   form.Presenter().Activate();

@@ -1,0 +1,73 @@
+// `--parlex` end to end on the simulated benches: the bench opened from the command line, the
+// listeners found on the bus, lines from standard input or a script, and the exit codes.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "platform/text8_file.h"
+#include "shell/command_line.h"
+#include "shell/exit_codes.h"
+#include "test/support/shell_fakes.h"
+#include "test/support/test_backends.h"
+#include "ui/console/parlex_terminal.h"
+
+namespace veridane::testing {
+namespace {
+
+struct TerminalResult {
+  int code = -1;
+  std::string out;
+  std::string err;
+};
+
+TerminalResult RunTerminal(const std::vector<std::string>& args, const ScratchFolder& root, const std::string& input) {
+  MemorySettings settings;
+  std::istringstream in(input);
+  std::ostringstream out, err;
+  const CommandLine options = ParseCommandLine(args);
+  EXPECT_TRUE(options.errors.empty());
+  TerminalResult result;
+  result.code = RunParlexTerminal(TestBackends(), options, settings, Paths(root.String()), in, false, out, err);
+  result.out = out.str();
+  result.err = err.str();
+  return result;
+}
+
+TEST(ParlexTerminal, AnswersComeWithTheirAddressFromTheChosenListener) {
+  ScratchFolder root("parlex-terminal");
+  TerminalResult r = RunTerminal({"--parlex", "--bench", "sim"}, root, "ID?\n:addr 7\nID?\n");
+  EXPECT_EQ(r.code, kExitPassed) << r.err;
+  EXPECT_NE(r.out.find("Listeners: 1 5 6 7 8 11 12\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("01: ID TEK/TDS 340"), std::string::npos) << r.out;
+  // The calibrator answers every query with its reading.
+  EXPECT_NE(r.out.find("Address 7\n07: 0.\n"), std::string::npos) << r.out;
+  // The history goes with the simulated bench's files, never with a real bench's.
+  std::string history, error;
+  ASSERT_TRUE(ReadText8File(root.String() + "/Parlex/Simulated/" + kParlexHistoryFile, history, error)) << error;
+  EXPECT_EQ(history, "ID?\r\nID?\r\n");
+}
+
+TEST(ParlexTerminal, AScriptInsteadOfTheInputAndAFailedMessage) {
+  ScratchFolder root("parlex-script");
+  const std::string script = root.String() + "/check.txt";
+  std::ofstream(script, std::ios::binary) << ":syntax 9 status\r\nCH1:SCAX .5\r\n";
+  TerminalResult r = RunTerminal({"--parlex", "--bench", "sim:tds350", "--script", script}, root, "ID?\n");
+  EXPECT_EQ(r.code, kExitFailed) << r.err;
+  EXPECT_NE(r.out.find("Syntax Error\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("ID TEK"), std::string::npos) << "standard input is not read with a script";
+}
+
+TEST(ParlexTerminal, AWrongBenchOrScriptIsACommandLineMistake) {
+  ScratchFolder root("parlex-wrong");
+  TerminalResult noScript = RunTerminal({"--parlex", "--script", root.String() + "/none.txt"}, root, "");
+  EXPECT_EQ(noScript.code, kExitUsage);
+  EXPECT_NE(noScript.err.find("none.txt cannot be read"), std::string::npos) << noScript.err;
+
+  TerminalResult noBench = RunTerminal({"--parlex", "--bench", root.String() + "/missing.toml"}, root, "ID?\n");
+  EXPECT_EQ(noBench.code, kExitUsage);
+  EXPECT_EQ(noBench.out, "");
+}
+
+}  // namespace
+}  // namespace veridane::testing
