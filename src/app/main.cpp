@@ -19,6 +19,7 @@
 #include "shell/version.h"
 #include "sim/backend/sim_backend.h"
 #include "ui/console/headless.h"
+#include "ui/console/results_query.h"
 #include "ui/qt/window_run.h"
 
 namespace veridane {
@@ -54,6 +55,13 @@ int main(int argc, char** argv) {
     const UserSettings settings;
     std::cout << Utf8FromText8(BenchListText(Backends(), settings));
     return 0;
+  }
+
+  if (options.results || !options.importFiles.empty()) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(kShortAppName);
+    const UserSettings settings;
+    return RunResultsCommand(Backends(), options, settings, PlatformPaths(), std::cout, std::cerr);
   }
 
   if (options.headless) {

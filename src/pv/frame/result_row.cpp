@@ -1,0 +1,86 @@
+#include "pv/frame/result_row.h"
+
+#include <utility>
+
+#include "report/format.h"
+
+namespace veridane {
+
+std::string_view VerdictName(RowVerdict verdict) {
+  switch (verdict) {
+    case RowVerdict::Pass:
+      return "PASS";
+    case RowVerdict::Marginal:
+      return "marginal";
+    case RowVerdict::Fail:
+      return "FAIL";
+    case RowVerdict::NotMeasurable:
+      return "not measurable";
+  }
+  return "FAIL";
+}
+
+RowVerdict VerdictOfJudgement(std::string_view judgement) {
+  if (judgement == " PASS") return RowVerdict::Pass;
+  if (judgement == ">PASS") return RowVerdict::Marginal;
+  return RowVerdict::Fail;
+}
+
+namespace {
+
+// Fixed-width number texts pad inside ("1  V" has a blank where a prefix would be); a step's
+// name is a key, so it gets single blanks only.
+std::string SingleBlanks(std::string_view text) {
+  std::string single;
+  for (char c : text)
+    if (c != ' ' || (!single.empty() && single.back() != ' ')) single += c;
+  while (!single.empty() && single.back() == ' ') single.pop_back();
+  return single;
+}
+
+}  // namespace
+
+std::string ScaleStep(std::string_view channel, float voltsPerDivision) {
+  return SingleBlanks(std::string(channel) + " " + FormatValue(voltsPerDivision, "V", 0) + "/div");
+}
+
+std::string DcStepName(std::string_view channel, float voltsPerDivision, float output, bool difference) {
+  if (difference) return std::string(channel) + " difference";
+  return SingleBlanks(ScaleStep(channel, voltsPerDivision) + " " + FormatValue(output, "V", 0));
+}
+
+namespace {
+
+MeasuredRow BaseRow(std::string step, std::string unit, float nominal, std::optional<float> measured,
+                    std::string_view judgement) {
+  MeasuredRow row;
+  row.step = std::move(step);
+  row.unit = std::move(unit);
+  row.nominal = nominal;
+  if (measured) row.measured = *measured;
+  row.verdict = measured ? VerdictOfJudgement(judgement) : RowVerdict::NotMeasurable;
+  return row;
+}
+
+}  // namespace
+
+MeasuredRow TwoSidedRow(std::string step, std::string unit, float nominal, float tolerance,
+                        std::optional<float> measured, std::string_view judgement) {
+  MeasuredRow row = BaseRow(std::move(step), std::move(unit), nominal, measured, judgement);
+  row.lower = LowerLimit(nominal, tolerance);
+  row.upper = UpperLimit(nominal, tolerance);
+  // The same inner band JudgeResult uses, so that a point drawn outside it reads "marginal".
+  const float inner = 0.7f * tolerance;
+  row.marginalLower = LowerLimit(nominal, inner);
+  row.marginalUpper = UpperLimit(nominal, inner);
+  return row;
+}
+
+MeasuredRow LowerLimitRow(std::string step, std::string unit, float nominal, float tolerance,
+                          std::optional<float> measured, std::string_view judgement) {
+  MeasuredRow row = BaseRow(std::move(step), std::move(unit), nominal, measured, judgement);
+  row.lower = LowerLimit(nominal, tolerance);
+  return row;
+}
+
+}  // namespace veridane
