@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/operator.h"
+#include "platform/text8.h"
 
 namespace veridane {
 
@@ -29,7 +30,8 @@ bool ResultsRecorder::SameFacts(const RunFacts& a, const RunFacts& b) const {
 
 void ResultsRecorder::Report(const std::string& problem) {
   failed_ = true;
-  seams_.op.ShowMessBox("The results database " + seams_.target.Describe() + " cannot be used:\n" + problem +
+  seams_.op.ShowMessBox("The results database " + Text8FromUtf8(seams_.target.Describe()) + " cannot be used:\n" +
+                            Text8FromUtf8(problem) +
                             "\n\nThe tests and the log go on; results are not stored in the database until the "
                             "program is started again.",
                         kOkOnly + kExclamation, "Results Database");
