@@ -128,6 +128,8 @@ TEST(SimulatedRuns, FullSequencesLandInTheStoreAsShown) {
   for (size_t at = content.find("\r\n"); at != std::string::npos; at = content.find("\r\n", at + 2)) ++lines;
   EXPECT_EQ(lines, 1 + store.Rows({"B012345", "", ""}).size());
   EXPECT_NE(content.find("not measurable"), std::string::npos);
+  // Limits as decimals, not as the single-precision numbers' binary neighbours.
+  EXPECT_NE(content.find(",Offset at Zero,CH2 2 mV/div,V,0,-0.0032,0.0032,"), std::string::npos);
 }
 
 TEST(SimulatedRuns, ResultsOfAnotherBenchKindAreElsewhere) {

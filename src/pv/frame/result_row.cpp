@@ -1,5 +1,6 @@
 #include "pv/frame/result_row.h"
 
+#include <charconv>
 #include <utility>
 
 #include "report/format.h"
@@ -51,13 +52,23 @@ std::string DcStepName(std::string_view channel, float voltsPerDivision, float o
 
 namespace {
 
+// A reading or limit is a single-precision number; widened as it stands it would carry binary
+// noise into the store ("0.0031999999" for 3.2 mV). Its shortest decimal form is what it means.
+double Decimal(float value) {
+  char buffer[32];
+  auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+  double decimal = value;
+  std::from_chars(buffer, end, decimal);
+  return decimal;
+}
+
 MeasuredRow BaseRow(std::string step, std::string unit, float nominal, std::optional<float> measured,
                     std::string_view judgement) {
   MeasuredRow row;
   row.step = std::move(step);
   row.unit = std::move(unit);
-  row.nominal = nominal;
-  if (measured) row.measured = *measured;
+  row.nominal = Decimal(nominal);
+  if (measured) row.measured = Decimal(*measured);
   row.verdict = measured ? VerdictOfJudgement(judgement) : RowVerdict::NotMeasurable;
   return row;
 }
@@ -67,19 +78,19 @@ MeasuredRow BaseRow(std::string step, std::string unit, float nominal, std::opti
 MeasuredRow TwoSidedRow(std::string step, std::string unit, float nominal, float tolerance,
                         std::optional<float> measured, std::string_view judgement) {
   MeasuredRow row = BaseRow(std::move(step), std::move(unit), nominal, measured, judgement);
-  row.lower = LowerLimit(nominal, tolerance);
-  row.upper = UpperLimit(nominal, tolerance);
+  row.lower = Decimal(LowerLimit(nominal, tolerance));
+  row.upper = Decimal(UpperLimit(nominal, tolerance));
   // The same inner band JudgeResult uses, so that a point drawn outside it reads "marginal".
   const float inner = 0.7f * tolerance;
-  row.marginalLower = LowerLimit(nominal, inner);
-  row.marginalUpper = UpperLimit(nominal, inner);
+  row.marginalLower = Decimal(LowerLimit(nominal, inner));
+  row.marginalUpper = Decimal(UpperLimit(nominal, inner));
   return row;
 }
 
 MeasuredRow LowerLimitRow(std::string step, std::string unit, float nominal, float tolerance,
                           std::optional<float> measured, std::string_view judgement) {
   MeasuredRow row = BaseRow(std::move(step), std::move(unit), nominal, measured, judgement);
-  row.lower = LowerLimit(nominal, tolerance);
+  row.lower = Decimal(LowerLimit(nominal, tolerance));
   return row;
 }
 

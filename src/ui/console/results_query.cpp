@@ -101,7 +101,7 @@ int RunResultsCommand(const BackendRegistry& registry, const CommandLine& option
           << Utf8FromText8(run.bench) << (run.simulated ? " (simulated)" : "")
           << (run.source.empty() ? "" : "  imported from " + Utf8FromText8(run.source)) << "\n";
     }
-    out << "  " << Utf8FromText8(Padded(stored.result.testName, 18)) << Utf8FromText8(Padded(stored.result.row.step, 28))
+    out << "  " << Utf8FromText8(Padded(stored.result.testName, 24)) << Utf8FromText8(Padded(stored.result.row.step, 28))
         << Utf8FromText8(Padded(Measured(stored.result.row), 13)) << VerdictName(stored.result.row.verdict) << "\n";
   }
   if (rows.empty()) messages << "No stored results match.\n";
