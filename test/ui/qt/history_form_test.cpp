@@ -8,6 +8,8 @@
 #include <QScatterSeries>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -40,7 +42,8 @@ Series* Named(QChart* chart, const QString& name) {
 class HistoryWindow : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    root_ = new ScratchFolder("history-window");
+    // ctest runs each test as its own process, side by side: a folder of its own.
+    root_ = new ScratchFolder("history-window-" + std::to_string(::getpid()));
     MemorySettings settings;
     for (const char* bench : {"sim", "sim", "sim:offset-fault"}) FullSequence(*root_, settings, bench);
   }
