@@ -25,7 +25,8 @@ constexpr std::string_view kHeaderStart = "Performance Verification of ";
 struct Quantity {
   double value = 0;  // in the base unit
   std::string unit;  // "V", "div", "Hz", "dB", or empty for a bare number
-  size_t end = 0;    // where the quantity ends in the row
+  double factor = 1;  // of its prefix ("m": 0.001)
+  size_t end = 0;     // where the quantity ends in the row
 };
 
 double PrefixFactor(char prefix) {
@@ -89,6 +90,7 @@ std::vector<Quantity> Quantities(std::string_view row) {
     size_t length = 0;
     if (ReadUnit(row.substr(unitStart), quantity.unit, factor, length)) {
       quantity.value *= factor;
+      quantity.factor = factor;
       next = unitStart + length;
     }
     quantity.end = next;
@@ -145,23 +147,9 @@ std::optional<MeasuredRow> DcRow(std::string_view fullRow, std::string_view judg
   const std::vector<Quantity> after = Quantities(row.substr(dash + 3));
   if (before.size() < 5 || after.size() < 2 || after[0].unit != "V" || after.back().unit != "V") return std::nullopt;
   // The low limit reads in the prefix of the high one, which carries the unit for both.
-  const Quantity& highText = after[0];
-  std::string unit;
-  double factor = 1;
-  size_t length = 0;
-  const double rawHigh = highText.value;
-  double highFactor = 1;
-  {
-    // Recover the high limit's prefix from its text.
-    std::string_view rest = row.substr(dash + 3);
-    size_t pos = rest.find_first_of("0123456789");
-    while (pos < rest.size() && (std::isdigit(static_cast<unsigned char>(rest[pos])) || rest[pos] == '.')) ++pos;
-    while (pos < rest.size() && rest[pos] == ' ') ++pos;
-    if (ReadUnit(rest.substr(pos), unit, factor, length)) highFactor = factor;
-  }
+  const double high = after[0].value;
   const Quantity& lowText = before.back();
-  const double low = lowText.unit.empty() ? lowText.value * highFactor : lowText.value;
-  const double high = rawHigh;
+  const double low = lowText.unit.empty() ? lowText.value * after[0].factor : lowText.value;
   const float scale = static_cast<float>(before[0].value);
   // A slash between two numbers marks the difference step ("-900/-600 mV").
   const bool difference = row.substr(0, dash).find('/', row.find("div") + 3) != std::string_view::npos;
@@ -169,7 +157,8 @@ std::optional<MeasuredRow> DcRow(std::string_view fullRow, std::string_view judg
   MeasuredRow measured = TwoSidedRow(DcStepName(channel, scale, output, difference), "V", output,
                                      -static_cast<float>((high - low) / 2), static_cast<float>(after.back().value), judgement);
   // The printed limits are what the row was judged against.
-  measured.nominal = (low + high) / 2;
+  measured.lower = low;
+  measured.upper = high;
   return measured;
 }
 
