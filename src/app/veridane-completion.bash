@@ -16,7 +16,8 @@ _veridane() {
   prev="${COMP_WORDS[i-1]}"
 
   local options="--help --bench --list-benches --headless --run --answers --manual --technician --trace --log --append
-    --serial --id --operator --comments --print --version --parlex --script"
+    --serial --id --operator --comments --print --version --parlex --script
+    --no-results --results --test --csv --import"
   local tests="selfcal offset dcv bandwidth samplerate trigger"
   local benches="bandwidth-fault default fluke-generator gain-fault garbled-calibrator missing-comp-file
     long-error-log missing-scanner-file offset-fault scope-only selfcal-fault silent-generator sme-generator tds310 tds320
@@ -50,7 +51,15 @@ _veridane() {
       COMPREPLY=($(compgen -W "virtual none" -- "$cur"))
       return
       ;;
-    --answers | --trace | --script)
+    --test)
+      COMPREPLY=($(compgen -W "$tests" -- "$cur"))
+      return
+      ;;
+    --import)
+      COMPREPLY=($(compgen -f -X '!*.[lL][oO][gG]' -- "$cur") $(compgen -d -- "$cur"))
+      return
+      ;;
+    --answers | --trace | --csv | --script)
       COMPREPLY=($(compgen -f -- "$cur"))
       return
       ;;

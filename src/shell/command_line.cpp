@@ -25,6 +25,8 @@ std::string* ValueField(CommandLine& line, const std::string& name, std::optiona
   if (name == "--comments") return &line.comments;
   if (name == "--print") return &line.printFile;
   if (name == "--script") return &line.parlexScript;
+  if (name == "--test") return &line.testName;
+  if (name == "--csv") return &line.csvFile;
   return nullptr;
 }
 
@@ -39,6 +41,8 @@ bool* FlagField(CommandLine& line, const std::string& name) {
   if (name == "--append") return &line.appendLog;
   if (name == "--id") return &line.idMode;
   if (name == "--parlex") return &line.parlex;
+  if (name == "--results") return &line.results;
+  if (name == "--no-results") return &line.noResults;
   return nullptr;
 }
 
@@ -59,7 +63,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     const std::string name = dashed && equals != std::string::npos ? arg.substr(0, equals) : arg;
     const bool inlineValue = name != arg;
     std::optional<std::string>* optionalField = nullptr;
-    std::string* field = ValueField(line, name, optionalField);
+    // --import may be given more than once.
+    std::string importValue;
+    std::string* field = name == "--import" ? &importValue : ValueField(line, name, optionalField);
     if (field != nullptr || optionalField != nullptr) {
       std::string value;
       if (inlineValue) {
@@ -71,6 +77,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       }
       if (value.empty()) {
         line.errors.push_back(name + " needs a value");
+      } else if (field == &importValue) {
+        line.importFiles.push_back(std::move(value));
       } else if (field != nullptr) {
         *field = std::move(value);
       } else {
@@ -127,7 +135,8 @@ std::string UsageText(const std::string& programName) {
          "                        NAME.tst status file) in the data folder; an existing log is\n"
          "                        refused unless --append is given\n"
          "  --append              headless: add to the log of --log when it exists\n"
-         "  --serial TEXT         headless: the scope's serial number for the log header\n"
+         "  --serial TEXT         headless: the scope's serial number for the log header and the\n"
+         "                        results database (also without --log)\n"
          "  --id                  headless: the header says \"ID:\" instead of \"S/N:\"\n"
          "  --operator TEXT       headless: the operator's name for the log header\n"
          "  --comments TEXT       headless: comments for the log header\n"
@@ -136,6 +145,13 @@ std::string UsageText(const std::string& programName) {
          "                        line to the selected device (its answer is printed with its\n"
          "                        address), lines starting with ':' are commands (:help lists them)\n"
          "  --script FILE         with --parlex: read the lines from FILE instead of standard input\n"
+         "  --no-results          headless: keep this run out of the results database\n"
+         "  --results             list the results database's rows and exit; the database is the\n"
+         "                        one a run on --bench would use; --serial narrows to one scope\n"
+         "  --test NAME           with --results: only this test (a --run name or its title)\n"
+         "  --csv FILE            with --results: write the rows to FILE as CSV instead\n"
+         "  --import FILE.log     add a result log (ours or a bench PC's) to the results database\n"
+         "                        and exit; may be given more than once\n"
          "  ?                     show the About box and exit\n"
          "\n"
          "Words without \"--\" are ignored; an unknown \"--\" option ends the program (exit code 4).\n"

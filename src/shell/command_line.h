@@ -34,6 +34,13 @@ struct CommandLine {
 
   bool parlex = false;       // --parlex: the message tool at the terminal, no window
   std::string parlexScript;  // --script FILE: its lines instead of standard input
+  // The results store: --no-results keeps a run out of it; --results lists (or with --csv FILE
+  // exports) the stored rows, narrowed by --serial and --test NAME; --import FILE.log adds a log.
+  bool noResults = false;
+  bool results = false;
+  std::string testName;
+  std::string csvFile;
+  std::vector<std::string> importFiles;
 
   // Options given wrongly: an unknown "--" option, a missing value, a value given to a flag.
   // Each is one line; the program shows them and ends.

@@ -5,6 +5,7 @@
 
 #include "gpib/backends/tracing_gpib.h"
 #include "platform/text8.h"
+#include "shell/run_facts.h"
 
 namespace veridane {
 
@@ -25,6 +26,7 @@ Launcher::Launcher(const BackendRegistry& registry, Settings& settings, Paths pa
 Launcher::~Launcher() {
   startup_.reset();
   program_.reset();
+  recorder_.reset();
   tracing_.reset();
 }
 
@@ -66,6 +68,13 @@ Program& Launcher::Compose(Operator& person, MainView& view, ShellView& shellVie
   program_ = std::make_unique<Program>(ProgramSeams{op, *loop_, settings_, paths_, driver, view, logDialogs,
                                                     InstrumentDataFolderFor(*bench_, settings_, paths_), simulated_});
   startup_ = std::make_unique<Startup>(*program_, shellView, versions);
+  if (request_.results) {
+    recorder_ = std::make_unique<ResultsRecorder>(
+        RecorderSeams{StoreTargetFromSettings(settings_, program_->DataFolder()),
+                      [this] { return CurrentRunFacts(*program_, choice_.text, request_.serial, request_.operatorName); },
+                      StoreTimeNow, op});
+    program_->display.SetResultSink(recorder_.get());
+  }
   return *program_;
 }
 

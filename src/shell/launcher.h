@@ -19,6 +19,7 @@
 #include "platform/operator.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
+#include "results/results_recorder.h"
 #include "shell/bench_choice.h"
 #include "shell/program.h"
 #include "shell/shell_view.h"
@@ -42,6 +43,11 @@ struct LaunchRequest {
   std::string traceFile;             // every driver call is written there; empty: no trace
   BenchHelpOptions help;
   bool rememberBench = false;  // keep a bench given on the command line for the next run
+  // The results store (off with --no-results), and what its runs are tagged with when no log
+  // header names a serial/ID or an operator (--serial, --operator).
+  bool results = true;
+  std::string serial;
+  std::string operatorName;
 };
 
 class Launcher {
@@ -68,6 +74,8 @@ class Launcher {
   Program& program() { return *program_; }
   Startup& startup() { return *startup_; }
   OpenedBench& bench() { return *bench_; }
+  // The results recorder; null with --no-results.
+  ResultsRecorder* Recorder() { return recorder_.get(); }
   // The driver the program talks through (the trace's, when there is one): for the tools that
   // talk to the bus directly.
   Gpib488& Driver() { return tracing_ ? *tracing_ : bench_->Driver(); }
@@ -90,6 +98,7 @@ class Launcher {
   std::unique_ptr<Gpib488> tracing_;
   std::unique_ptr<Program> program_;
   std::unique_ptr<Startup> startup_;
+  std::unique_ptr<ResultsRecorder> recorder_;
 };
 
 }  // namespace veridane

@@ -96,5 +96,18 @@ TEST(CommandLine, UsageNamesTheProgramAndHelp) {
   EXPECT_NE(usage.find(RunNames()), std::string::npos);
 }
 
+TEST(CommandLine, ResultsOptionsAndRepeatedImports) {
+  const CommandLine line = ParseCommandLine(
+      {"--results", "--serial", "B1", "--test=offset", "--csv", "f.csv", "--import", "a.log", "--import=b.log", "--no-results"});
+  EXPECT_TRUE(line.errors.empty());
+  EXPECT_TRUE(line.results);
+  EXPECT_TRUE(line.noResults);
+  EXPECT_EQ(line.testName, "offset");
+  EXPECT_EQ(line.csvFile, "f.csv");
+  EXPECT_EQ(line.importFiles, (std::vector<std::string>{"a.log", "b.log"}));
+  EXPECT_EQ(ParseCommandLine({"--import"}).errors, std::vector<std::string>{"--import needs a value"});
+  EXPECT_FALSE(ParseCommandLine({"--results=yes"}).errors.empty());
+}
+
 }  // namespace
 }  // namespace veridane

@@ -30,6 +30,11 @@ void ResultDisplay::PrintScreen(std::string_view line) {
   view_.ShowDisplayEnd();
 }
 
+void ResultDisplay::PrintResult(std::string_view line, const MeasuredRow& row) {
+  PrintScreen(line);
+  if (sink_ != nullptr) sink_->RecordResult(ShownResult{state_.CurrentTest, state_.CurrentTestName(), std::string(line), row});
+}
+
 void ResultDisplay::PrintFirst(std::string_view title, std::string_view header) {
   std::string name = state_.CurrentTestName();
   if (!title.empty()) name += " - " + std::string(title);

@@ -9,6 +9,7 @@
 #include "platform/operator.h"
 #include "pv/frame/main_view.h"
 #include "pv/frame/result_log.h"
+#include "pv/frame/result_row.h"
 #include "pv/frame/run_state.h"
 
 namespace veridane {
@@ -20,10 +21,15 @@ class ResultDisplay {
   // The log arrives after construction (it needs this display itself); null means no log.
   void SetResultLog(ResultLog* log) { log_ = log; }
   bool LogOpen() const { return log_ != nullptr && log_->LogOpen(); }
+  // The results store, beside the log; null means none. It sees only rows shown with PrintResult.
+  void SetResultSink(ResultSink* sink) { sink_ = sink; }
 
   // Appends a row (CR LF between rows, none after the last); the first row into an empty
   // display enables printing and, with no log open, the clear commands. Lets events run.
   void PrintScreen(std::string_view line);
+  // A measured row: shown and logged as PrintScreen does, then handed with its numbers to the
+  // results store.
+  void PrintResult(std::string_view line, const MeasuredRow& row);
   // A test's heading: empty line, test name [+ " - " + title], and header + empty line.
   void PrintFirst(std::string_view title, std::string_view header);
   // True when the display may be cleared: it is empty, or the technician did not answer No.
@@ -42,6 +48,7 @@ class ResultDisplay {
   Operator& op_;
   EventLoop& loop_;
   ResultLog* log_ = nullptr;
+  ResultSink* sink_ = nullptr;
   std::string text_;
 };
 

@@ -185,7 +185,8 @@ void Bandwidth(PvContext& pv) {
         else
           pv.display.PrintScreen("");
       }
-      pv.display.PrintScreen(row);
+      pv.display.PrintResult(row, LowerLimitRow(ScaleStep(channel, scale), "V", reference, 30, measured,
+                                                TrailingJudgement(row)));
       if (stepFailed != 0) testStatus = -1;
       if (state.AbortFlag) break;
     }

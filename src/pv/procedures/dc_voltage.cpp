@@ -106,6 +106,7 @@ void Gain(PvContext& pv) {
     for (size_t i = 0; i < kSteps.size(); ++i) {
       const DcStep& step = kSteps[i];
       float measured = 0;
+      bool measuredOk = true;
       if (step.difference) {
         measured = std::fabs(readings[kDifferenceFirst] - readings[kDifferenceSecond]);
       } else {
@@ -120,7 +121,8 @@ void Gain(PvContext& pv) {
         ScopeWrite(pv, "ACQ:MODE AVE");
         pv.bus.Wait(4);
         double raw = ReadMeasurement(pv);
-        measured = std::fabs(raw) <= kNoMeasurement ? static_cast<float>(raw) : 0.0f;
+        measuredOk = std::fabs(raw) <= kNoMeasurement;
+        measured = measuredOk ? static_cast<float>(raw) : 0.0f;
         ScopeWrite(pv, "ACQ:MODE SAM");
         readings[i] = measured;
       }
@@ -133,7 +135,10 @@ void Gain(PvContext& pv) {
         else
           pv.display.PrintScreen("");
       }
-      pv.display.PrintScreen(row);
+      pv.display.PrintResult(row, TwoSidedRow(DcStepName(channel, step.scale, step.output, step.difference), "V",
+                                              step.output, -step.tolerance,
+                                              measuredOk ? std::optional<float>(measured) : std::nullopt,
+                                              TrailingJudgement(row)));
       if (stepFailed != 0) testStatus = -1;
       if (state.AbortFlag) break;
       pastFirstStep = true;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -78,12 +79,15 @@ void OffsetZero(PvContext& pv) {
       pv.bus.Wait(4);
       double raw = ReadMeasurement(pv);
       // Ten divisions: a certain FAIL that still shows where the scale was.
-      float reading = std::fabs(raw) <= kNoMeasurement ? static_cast<float>(raw) : 10 * step.scale;
+      const bool measurable = std::fabs(raw) <= kNoMeasurement;
+      float reading = measurable ? static_cast<float>(raw) : 10 * step.scale;
 
       int16_t stepFailed = 0;
       std::string row = OffsetRow(n, step, reading, stepFailed);
       if (n == 1 && i == 0) pv.display.PrintFirst(kLabel, kHeader);
-      pv.display.PrintScreen(row);
+      pv.display.PrintResult(row, TwoSidedRow(ScaleStep(channel, step.scale), "V", 0, -step.limit,
+                                              measurable ? std::optional<float>(reading) : std::nullopt,
+                                              TrailingJudgement(row)));
       if (stepFailed != 0) testStatus = -1;
     }
     if (state.AbortFlag) break;

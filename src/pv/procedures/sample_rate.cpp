@@ -1,11 +1,13 @@
 #include "pv/procedures/sample_rate.h"
 
 #include <cmath>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "instruments/scanners.h"
 #include "platform/numbers.h"
+#include "pv/frame/result_row.h"
 #include "pv/procedures/set_signal.h"
 #include "report/format.h"
 
@@ -126,7 +128,11 @@ void SampleRate(PvContext& pv) {
   int16_t testStatus = 0;
   const std::string row = SampleRateRow(y, testStatus);
   pv.display.PrintFirst(kLabel, kHeader);
-  pv.display.PrintScreen(row);
+  // The store keeps the delay error in seconds against its ±1 µs limits; none when the marker
+  // edge was not found.
+  const std::optional<float> error =
+      std::fabs(y) > kWindowMicroseconds ? std::nullopt : std::optional<float>(y * 1E-6f);
+  pv.display.PrintResult(row, TwoSidedRow("Delay 10 ms", "s", 0, -1E-6f, error, TrailingJudgement(row)));
 
   if (autoMode) CGReset(pv.bus, pv.roles);
   pv.frame.EndOfTest(kTestSampleRate, testStatus);

@@ -1,5 +1,6 @@
 #include "pv/procedures/trigger_sensitivity.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "platform/numbers.h"
 #include "platform/text8.h"
+#include "pv/frame/result_row.h"
 #include "pv/procedures/model_bandwidths.h"
 #include "pv/procedures/set_signal.h"
 #include "report/format.h"
@@ -49,7 +51,7 @@ struct TriggerRun {
   PvContext& pv;
   const ModelBandwidth& model;
   int amplitude = 500;  // mV p-p
-  SlopeLevels levels;
+  SlopeLevels levels{};
   int16_t status = 0;
   bool linesShown = false;
 
@@ -126,7 +128,12 @@ void TriggerRun::MeasureSlope(int16_t source, int slope) {
     else
       pv.display.PrintScreen("");
   }
-  pv.display.PrintScreen(TriggerRow(source, model.bandwidth, slope == 0, levels, status));
+  // The store keeps how many sides of the sweep triggered: both are needed.
+  const std::string row = TriggerRow(source, model.bandwidth, slope == 0, levels, status);
+  std::string step = ChannelName(source);  // "CH1 +", as the other tests name their channels
+  step.erase(std::remove(step.begin(), step.end(), ' '), step.end());
+  pv.display.PrintResult(row, TwoSidedRow(step + (slope == 0 ? " +" : " -"), "sides", 2, 0,
+                                          static_cast<float>(levels.sides), TrailingJudgement(row)));
   linesShown = true;
 
   if (slope == 1) {

@@ -185,6 +185,9 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
   request.traceFile = options.traceFile;
   request.help.help = virtualTechnician ? BenchHelp::Alone : BenchHelp::None;
   request.help.manual = options.manual;
+  request.results = !options.noResults;
+  request.serial = options.serial;
+  request.operatorName = options.operatorName;
   // What the virtual technician did, printed however the run ends.
   auto printTranscript = [&] { messages << Utf8FromText8(launcher.HelperTranscript()); };
   try {

@@ -55,6 +55,7 @@ void BuildMainMenu(QMenuBar& bar) {
   QMenu* utilities = AddMenu(bar, "U", "&Utilities");
   AddEntries(*utilities, {{"ViewErrorLog", "&Scope Error Log"},
                           {"FManual", "&Parlex"},
+                          {"ShowHistory", "Results &History"},
                           {"Us1", "-"},
                           {"DisableAuto", "Disable Auto Mode", false}});
   bar.addMenu(utilities);

@@ -30,6 +30,9 @@
 #include "platform_qt/qt_printer.h"
 #include "ui/qt/entry_guard.h"
 #include "ui/qt/error_log_form.h"
+#ifdef VERIDANE_HISTORY_WINDOW
+#include "ui/qt/history_form.h"
+#endif
 #include "ui/qt/manual_form.h"
 #include "ui/qt/qt_file_dialogs.h"
 #include "ui/qt/qt_log_dialogs.h"
@@ -68,6 +71,19 @@ class CloseFilter : public QObject {
  private:
   std::function<bool()> mayClose_;
 };
+
+// The History window reads the store this run writes to; without Qt Charts it is not built.
+std::function<void()> HistoryCommand(QWidget* parent, const Settings& settings, const Program& program,
+                                     const std::string& mark) {
+#ifdef VERIDANE_HISTORY_WINDOW
+  return [parent, &settings, &program, mark] {
+    ShowHistory(parent, StoreTargetFromSettings(settings, program.DataFolder()), mark);
+  };
+#else
+  (void)parent, (void)settings, (void)program, (void)mark;
+  return {};
+#endif
+}
 
 int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   UserSettings settings;
@@ -172,6 +188,7 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
       {"PrintPreview", [&] { ShowPrintPreview(program.op, program.display.Text(), &form); }},
       {"FManual", [&] { RunParlex(parlexSeams, parlexState, &form); }},
       {"ViewErrorLog", [&] { ShowErrorLog(&form, FaultbookSeams{program.bus, program.scope, program.op, program.paths, mark}); }},
+      {"ShowHistory", HistoryCommand(&form, settings, program, mark)},
       {"DisableAuto", [&] { program.frame.DisableAuto(); }},
       {"ClearTests", [&] { program.display.ClearTests(); }},
       {"ShowVersions", [&] { startup.ShowVersions(); }},

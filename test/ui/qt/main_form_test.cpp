@@ -76,6 +76,7 @@ TEST(MainForm, MenuItemsWithNamesCaptionsAndStates) {
                                             {"Trigger", "Edge &Trigger Sensitivity", true}}));
   EXPECT_EQ(ItemsOf(form.Menu("U")), (Items{{"ViewErrorLog", "&Scope Error Log", true},
                                             {"FManual", "&Parlex", true},
+                                            {"ShowHistory", "Results &History", true},
                                             {"Us1", "-", true},
                                             {"DisableAuto", "Disable Auto Mode", false}}));
   EXPECT_EQ(ItemsOf(form.Menu("V")), (Items{{"ShowTestStatus", "&Show Test Status", true},

@@ -1,0 +1,61 @@
+#include "results/results_csv.h"
+
+#include <charconv>
+#include <optional>
+
+#include "platform/text8_file.h"
+
+namespace veridane {
+
+namespace {
+
+std::string Field(const std::string& text) {
+  if (text.find_first_of(",\"\r\n;") == std::string::npos && (text.empty() || (text.front() != ' ' && text.back() != ' ')))
+    return text;
+  std::string quoted = "\"";
+  for (char c : text) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+std::string Number(const std::optional<double>& value) {
+  if (!value) return "";
+  char buffer[32];
+  auto end = std::to_chars(buffer, buffer + sizeof buffer, *value).ptr;  // shortest exact form
+  return std::string(buffer, end);
+}
+
+}  // namespace
+
+std::string ResultsCsvText(const std::vector<StoredRow>& rows) {
+  std::string text =
+      "run_started,serial,scope_model,firmware,operator,bench,simulated,source,recorded_at,test,step,unit,nominal,"
+      "lower_limit,upper_limit,marginal_lower,marginal_upper,measured,verdict,row_text\r\n";
+  for (const StoredRow& stored : rows) {
+    const RunFacts& run = stored.run.facts;
+    const MeasuredRow& row = stored.result.row;
+    const std::string fields[] = {Field(run.startedAt), Field(run.serial), Field(run.scopeModel), Field(run.firmware),
+                                  Field(run.operatorName), Field(run.bench), run.simulated ? "1" : "0",
+                                  Field(run.source), Field(stored.recordedAt), Field(stored.result.testName),
+                                  Field(row.step), Field(row.unit), Number(row.nominal), Number(row.lower),
+                                  Number(row.upper), Number(row.marginalLower), Number(row.marginalUpper),
+                                  Number(row.measured), std::string(VerdictName(row.verdict)),
+                                  Field(stored.result.text)};
+    bool first = true;
+    for (const std::string& field : fields) {
+      if (!first) text += ',';
+      text += field;
+      first = false;
+    }
+    text += "\r\n";
+  }
+  return text;
+}
+
+bool WriteResultsCsv(const std::string& path, const std::vector<StoredRow>& rows, std::string& error) {
+  return ReplaceText8File(path, ResultsCsvText(rows), error);
+}
+
+}  // namespace veridane

@@ -1,0 +1,67 @@
+#include "results/results_recorder.h"
+
+#include <QDateTime>
+#include <utility>
+
+#include "platform/operator.h"
+#include "platform/text8.h"
+
+namespace veridane {
+
+std::string StoreTimeNow() {
+  return QDateTime::currentDateTime().toOffsetFromUtc(QDateTime::currentDateTime().offsetFromUtc())
+      .toString(Qt::ISODate)
+      .toStdString();
+}
+
+std::string ProgramVersionText() {
+  return std::to_string(VERIDANE_VERSION_MAJOR) + "." + std::to_string(VERIDANE_VERSION_MINOR) + "." +
+         std::to_string(VERIDANE_VERSION_PATCH);
+}
+
+ResultsRecorder::ResultsRecorder(RecorderSeams seams) : seams_(std::move(seams)) {
+  failed_ = seams_.target.kind == StoreKind::None && seams_.target.error.empty();
+}
+
+bool ResultsRecorder::SameFacts(const RunFacts& a, const RunFacts& b) const {
+  return a.scopeModel == b.scopeModel && a.firmware == b.firmware && a.serial == b.serial &&
+         a.operatorName == b.operatorName && a.bench == b.bench && a.simulated == b.simulated;
+}
+
+void ResultsRecorder::Report(const std::string& problem) {
+  failed_ = true;
+  seams_.op.ShowMessBox("The results database " + Text8FromUtf8(seams_.target.Describe()) + " cannot be used:\n" +
+                            Text8FromUtf8(problem) +
+                            "\n\nThe tests and the log go on; results are not stored in the database until the "
+                            "program is started again.",
+                        kOkOnly + kExclamation, "Results Database");
+}
+
+void ResultsRecorder::RecordResult(const ShownResult& result) {
+  if (failed_) return;
+  if (!store_) {
+    store_ = std::make_unique<ResultsStore>(seams_.target);
+    if (!store_->Open()) {
+      Report(store_->LastError());
+      return;
+    }
+  }
+  RunFacts facts = seams_.facts();
+  const std::pair<int, std::string> step{result.test, result.row.step};
+  const bool repeated = stepsInRun_.count(step) != 0;
+  if (!runId_ || repeated || !SameFacts(facts, runFacts_)) {
+    facts.startedAt = seams_.now();
+    facts.source.clear();
+    runId_ = store_->AddRun(facts);
+    if (!runId_) {
+      Report(store_->LastError());
+      return;
+    }
+    runFacts_ = facts;
+    stepsInRun_.clear();
+  }
+  stepsInRun_.insert(step);
+  if (!store_->AddRow(*runId_, seams_.now(), result)) Report(store_->LastError());
+}
+
+}  // namespace veridane

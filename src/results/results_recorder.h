@@ -1,0 +1,60 @@
+#pragma once
+// The results store as the result display sees it: each measured row shown is written to the
+// database at once, under the run it belongs to.
+//
+// A run is one verification of one scope: it begins with the first row after start-up, and a
+// new one begins when the scope's facts change (another serial in a new log, another operator)
+// or when a step already in the run is shown again (a second Full Sequence, a test repeated
+// after an adjustment), so that as-found and as-left results stay apart.
+//
+// A store that cannot be opened or written is reported once; the rows go on to the display and
+// the log, and the store is left alone for the rest of the program.
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "platform/operator.h"
+#include "pv/frame/result_row.h"
+#include "results/results_store.h"
+
+namespace veridane {
+
+struct RecorderSeams {
+  StoreTarget target;
+  // The run's facts at the moment of a row (startedAt and source are filled in here).
+  std::function<RunFacts()> facts;
+  // The time of a row, ISO 8601 with UTC offset.
+  std::function<std::string()> now;
+  Operator& op;
+};
+
+// The current local time as the store keeps it.
+std::string StoreTimeNow();
+// The version text runs are stored with.
+std::string ProgramVersionText();
+
+class ResultsRecorder : public ResultSink {
+ public:
+  explicit ResultsRecorder(RecorderSeams seams);
+
+  void RecordResult(const ShownResult& result) override;
+
+  // False once the store has failed (reported) or when none is set.
+  bool Working() const { return !failed_; }
+  // The store, once the first row opened it (the History window reads the same one).
+  ResultsStore* Store() { return store_.get(); }
+
+ private:
+  void Report(const std::string& problem);
+  bool SameFacts(const RunFacts& a, const RunFacts& b) const;
+
+  RecorderSeams seams_;
+  std::unique_ptr<ResultsStore> store_;
+  bool failed_ = false;
+  std::optional<int64_t> runId_;
+  RunFacts runFacts_;
+  std::set<std::pair<int, std::string>> stepsInRun_;
+};
+
+}  // namespace veridane

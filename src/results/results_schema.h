@@ -1,0 +1,23 @@
+#pragma once
+// The results tables, created and brought up to date by the program itself. The table
+// schema_version holds the one number of the schema a database has; each step below moves it
+// up by one, inside its own transaction, so that a database is never left between two versions.
+//
+//   1  runs (one per scope verified in one go) and results (one per measured row)
+//   2  runs.source: the log file a run was imported from; indexes for the History window
+#include <QSqlDatabase>
+#include <string>
+
+namespace veridane {
+
+inline constexpr int kResultsSchemaVersion = 2;
+
+// The version a database has: 0 for an empty one, -1 when it cannot be read.
+int ReadSchemaVersion(QSqlDatabase& db);
+
+// Brings the database to `target` (at most kResultsSchemaVersion). False with the reason in
+// error when a step fails or the database was written by a newer program (its tables are not
+// touched then).
+bool MigrateResultsSchema(QSqlDatabase& db, std::string& error, int target = kResultsSchemaVersion);
+
+}  // namespace veridane

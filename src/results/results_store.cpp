@@ -1,0 +1,295 @@
+#include "results/results_store.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+#include <QVariant>
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/text8.h"
+#include "results/results_schema.h"
+
+namespace veridane {
+
+namespace {
+
+QString Q(const std::string& text8) { return QString::fromStdString(Utf8FromText8(text8)); }
+std::string Text8(const QVariant& value) { return Text8FromUtf8(value.toString().toStdString()); }
+
+// A reading that is no number is stored as no reading: a NaN means something else in every
+// database, and nothing in SQLite.
+QVariant Number(const std::optional<double>& value) {
+  if (!value || !std::isfinite(*value)) return QVariant();
+  return QVariant(*value);
+}
+std::optional<double> Number(const QVariant& value) {
+  if (value.isNull()) return std::nullopt;
+  return value.toDouble();
+}
+
+MeasuredVerdict VerdictFromName(const std::string& name) {
+  for (MeasuredVerdict verdict : {MeasuredVerdict::Pass, MeasuredVerdict::Marginal, MeasuredVerdict::Fail, MeasuredVerdict::NotMeasurable})
+    if (VerdictName(verdict) == name) return verdict;
+  return MeasuredVerdict::Fail;
+}
+
+constexpr const char* kRunColumns =
+    "runs.id, runs.started_at, runs.scope_model, runs.firmware, runs.serial, runs.operator, runs.comments, "
+    "runs.bench, runs.simulated, runs.program_version, runs.source";
+
+StoredRun RunFromQuery(const QSqlQuery& query) {
+  StoredRun run;
+  run.id = query.value(0).toLongLong();
+  run.facts.startedAt = Text8(query.value(1));
+  run.facts.scopeModel = Text8(query.value(2));
+  run.facts.firmware = Text8(query.value(3));
+  run.facts.serial = Text8(query.value(4));
+  run.facts.operatorName = Text8(query.value(5));
+  run.facts.comments = Text8(query.value(6));
+  run.facts.bench = Text8(query.value(7));
+  run.facts.simulated = query.value(8).toInt() != 0;
+  run.facts.programVersion = Text8(query.value(9));
+  run.facts.source = Text8(query.value(10));
+  return run;
+}
+
+}  // namespace
+
+ResultsStore::ResultsStore(StoreTarget target)
+    : target_(std::move(target)),
+      connection_("veridane-results-" + std::to_string(reinterpret_cast<uintptr_t>(this))) {}
+
+ResultsStore::~ResultsStore() {
+  const QString name = QString::fromStdString(connection_);
+  if (QSqlDatabase::contains(name)) {
+    {
+      QSqlDatabase db = QSqlDatabase::database(name, false);
+      db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+  }
+}
+
+bool ResultsStore::Fail(const std::string& what) {
+  error_ = what;
+  return false;
+}
+
+bool ResultsStore::Open() {
+  if (open_) return true;
+  const QString name = QString::fromStdString(connection_);
+  QString driver;
+  switch (target_.kind) {
+    case StoreKind::None:
+      return Fail(target_.error.empty() ? "no results database is set" : target_.error);
+    case StoreKind::SQLite:
+      driver = "QSQLITE";
+      break;
+    case StoreKind::PostgreSQL:
+      driver = "QPSQL";
+      break;
+  }
+  if (!QSqlDatabase::isDriverAvailable(driver))
+    return Fail("the database driver " + driver.toStdString() + " is not installed (Debian package " +
+                (target_.kind == StoreKind::PostgreSQL ? "libqt6sql6-psql" : "libqt6sql6-sqlite") + ")");
+  QSqlDatabase db = QSqlDatabase::contains(name) ? QSqlDatabase::database(name, false)
+                                                  : QSqlDatabase::addDatabase(driver, name);
+  if (target_.kind == StoreKind::SQLite) {
+    const std::filesystem::path file(target_.file);
+    std::error_code ignored;
+    if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ignored);
+    db.setDatabaseName(QString::fromStdString(target_.file));
+    // Another program (a second window, a backup) may hold the file for a moment.
+    db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=5000");
+  } else {
+    db.setHostName(QString::fromStdString(target_.host));
+    db.setPort(target_.port);
+    db.setDatabaseName(QString::fromStdString(target_.database));
+    if (!target_.user.empty()) db.setUserName(QString::fromStdString(target_.user));
+    if (!target_.password.empty()) db.setPassword(QString::fromStdString(target_.password));
+    // A server that does not answer must not hold the bench up for long.
+    QString options = "connect_timeout=5";
+    if (!target_.options.empty()) options += ";" + QString::fromStdString(target_.options);
+    db.setConnectOptions(options);
+  }
+  if (!db.open()) return Fail(db.lastError().text().toStdString());
+  if (target_.kind == StoreKind::SQLite) QSqlQuery(db).exec("PRAGMA foreign_keys = ON");
+  std::string problem;
+  if (!MigrateResultsSchema(db, problem)) {
+    // Another bench sharing the server may have made the same step a moment earlier.
+    if (ReadSchemaVersion(db) != kResultsSchemaVersion || !MigrateResultsSchema(db, problem)) {
+      db.close();
+      return Fail(problem);
+    }
+  }
+  open_ = true;
+  return true;
+}
+
+std::optional<int64_t> ResultsStore::AddRun(const RunFacts& facts) {
+  if (!open_) {
+    Fail("the results database is not open");
+    return std::nullopt;
+  }
+  QSqlDatabase db = QSqlDatabase::database(QString::fromStdString(connection_), false);
+  QSqlQuery query(db);
+  query.prepare(
+      "INSERT INTO runs (started_at, scope_model, firmware, serial, operator, comments, bench, simulated,"
+      " program_version, source) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id");
+  for (const std::string* text : {&facts.startedAt, &facts.scopeModel, &facts.firmware, &facts.serial,
+                                  &facts.operatorName, &facts.comments, &facts.bench})
+    query.addBindValue(Q(*text));
+  query.addBindValue(facts.simulated ? 1 : 0);
+  query.addBindValue(Q(facts.programVersion));
+  query.addBindValue(Q(facts.source));
+  if (!db.transaction()) {
+    Fail(db.lastError().text().toStdString());
+    return std::nullopt;
+  }
+  if (!query.exec() || !query.next()) {
+    Fail(query.lastError().text().toStdString());
+    db.rollback();
+    return std::nullopt;
+  }
+  const int64_t id = query.value(0).toLongLong();
+  query.finish();
+  if (!db.commit()) {
+    Fail(db.lastError().text().toStdString());
+    db.rollback();
+    return std::nullopt;
+  }
+  return id;
+}
+
+bool ResultsStore::AddRow(int64_t runId, const std::string& recordedAt, const ShownResult& result) {
+  if (!open_) return Fail("the results database is not open");
+  QSqlDatabase db = QSqlDatabase::database(QString::fromStdString(connection_), false);
+  if (!db.transaction()) return Fail(db.lastError().text().toStdString());
+  QSqlQuery query(db);
+  query.prepare(
+      "INSERT INTO results (run_id, recorded_at, test_number, test_name, step, unit, nominal, lower_limit,"
+      " upper_limit, marginal_lower, marginal_upper, measured, verdict, row_text)"
+      " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+  const MeasuredRow& row = result.row;
+  query.addBindValue(static_cast<qlonglong>(runId));
+  query.addBindValue(Q(recordedAt));
+  query.addBindValue(result.test);
+  query.addBindValue(Q(result.testName));
+  query.addBindValue(Q(row.step));
+  query.addBindValue(Q(row.unit));
+  query.addBindValue(Number(std::optional<double>(row.nominal)));
+  for (const std::optional<double>* value : {&row.lower, &row.upper, &row.marginalLower, &row.marginalUpper, &row.measured})
+    query.addBindValue(Number(*value));
+  query.addBindValue(QString::fromStdString(std::string(VerdictName(row.verdict))));
+  query.addBindValue(Q(result.text));
+  if (!query.exec()) {
+    Fail(query.lastError().text().toStdString());
+    db.rollback();
+    return false;
+  }
+  if (!db.commit()) {
+    Fail(db.lastError().text().toStdString());
+    db.rollback();
+    return false;
+  }
+  return true;
+}
+
+std::vector<StoredRun> ResultsStore::Runs(const std::string& serial) {
+  std::vector<StoredRun> runs;
+  if (!open_) return runs;
+  QSqlQuery query(QSqlDatabase::database(QString::fromStdString(connection_), false));
+  query.prepare(QString("SELECT ") + kRunColumns + " FROM runs" + (serial.empty() ? "" : " WHERE serial = ?") +
+                " ORDER BY started_at, id");
+  if (!serial.empty()) query.addBindValue(Q(serial));
+  if (!query.exec()) {
+    Fail(query.lastError().text().toStdString());
+    return runs;
+  }
+  while (query.next()) runs.push_back(RunFromQuery(query));
+  return runs;
+}
+
+std::vector<StoredRow> ResultsStore::Rows(const ResultFilter& filter) {
+  std::vector<StoredRow> rows;
+  if (!open_) return rows;
+  QSqlQuery query(QSqlDatabase::database(QString::fromStdString(connection_), false));
+  QString sql = QString("SELECT ") + kRunColumns +
+                ", results.recorded_at, results.test_number, results.test_name, results.step, results.unit,"
+                " results.nominal, results.lower_limit, results.upper_limit, results.marginal_lower,"
+                " results.marginal_upper, results.measured, results.verdict, results.row_text"
+                " FROM results JOIN runs ON runs.id = results.run_id WHERE 1 = 1";
+  if (!filter.serial.empty()) sql += " AND runs.serial = ?";
+  if (!filter.testName.empty()) sql += " AND results.test_name = ?";
+  if (!filter.step.empty()) sql += " AND results.step = ?";
+  sql += " ORDER BY runs.started_at, runs.id, results.id";
+  query.prepare(sql);
+  for (const std::string* value : {&filter.serial, &filter.testName, &filter.step})
+    if (!value->empty()) query.addBindValue(Q(*value));
+  if (!query.exec()) {
+    Fail(query.lastError().text().toStdString());
+    return rows;
+  }
+  while (query.next()) {
+    StoredRow stored;
+    stored.run = RunFromQuery(query);
+    stored.recordedAt = Text8(query.value(11));
+    ShownResult& result = stored.result;
+    result.test = query.value(12).toInt();
+    result.testName = Text8(query.value(13));
+    result.row.step = Text8(query.value(14));
+    result.row.unit = Text8(query.value(15));
+    result.row.nominal = query.value(16).toDouble();
+    result.row.lower = Number(query.value(17));
+    result.row.upper = Number(query.value(18));
+    result.row.marginalLower = Number(query.value(19));
+    result.row.marginalUpper = Number(query.value(20));
+    result.row.measured = Number(query.value(21));
+    result.row.verdict = VerdictFromName(query.value(22).toString().toStdString());
+    result.text = Text8(query.value(23));
+    rows.push_back(std::move(stored));
+  }
+  return rows;
+}
+
+std::vector<std::string> ResultsStore::Serials() {
+  std::vector<std::string> serials;
+  if (!open_) return serials;
+  QSqlQuery query(QSqlDatabase::database(QString::fromStdString(connection_), false));
+  if (!query.exec("SELECT DISTINCT serial FROM runs ORDER BY serial")) {
+    Fail(query.lastError().text().toStdString());
+    return serials;
+  }
+  while (query.next()) serials.push_back(Text8(query.value(0)));
+  return serials;
+}
+
+std::vector<std::string> ResultsStore::TestNames(const std::string& serial) {
+  std::vector<std::string> names;
+  if (!open_) return names;
+  QSqlQuery query(QSqlDatabase::database(QString::fromStdString(connection_), false));
+  query.prepare(
+      "SELECT results.test_name, MIN(results.test_number) FROM results JOIN runs ON runs.id = results.run_id"
+      " WHERE runs.serial = ? GROUP BY results.test_name ORDER BY MIN(results.test_number), results.test_name");
+  query.addBindValue(Q(serial));
+  if (!query.exec()) {
+    Fail(query.lastError().text().toStdString());
+    return names;
+  }
+  while (query.next()) names.push_back(Text8(query.value(0)));
+  return names;
+}
+
+bool ResultsStore::HasImported(const std::string& source, const std::string& startedAt) {
+  if (!open_) return false;
+  QSqlQuery query(QSqlDatabase::database(QString::fromStdString(connection_), false));
+  query.prepare("SELECT COUNT(*) FROM runs WHERE source = ? AND started_at = ?");
+  query.addBindValue(Q(source));
+  query.addBindValue(Q(startedAt));
+  return query.exec() && query.next() && query.value(0).toInt() > 0;
+}
+
+}  // namespace veridane

@@ -1,0 +1,86 @@
+#pragma once
+// The results database: every run and every measured row, beside the text logs. Texts go in
+// and come out as the program's 8-bit text; the database holds them as Unicode.
+//
+// Each write is its own transaction, so that whatever has been shown is either stored whole or
+// not at all, whatever happens to the program afterwards.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "pv/frame/result_row.h"
+#include "results/store_target.h"
+
+namespace veridane {
+
+// One verification of one scope.
+struct RunFacts {
+  std::string startedAt;  // ISO 8601 with the UTC offset: "2026-12-07T11:46:58+01:00"
+  std::string scopeModel;
+  std::string firmware;
+  std::string serial;  // serial number or ID text, as the log header has it
+  std::string operatorName;
+  std::string comments;
+  std::string bench;  // connection text: "sim", "gpib:0", ...
+  bool simulated = false;
+  std::string programVersion;
+  std::string source;  // the log file an imported run came from; empty for a live run
+};
+
+struct StoredRun {
+  int64_t id = 0;
+  RunFacts facts;
+};
+
+struct StoredRow {
+  StoredRun run;
+  std::string recordedAt;
+  ShownResult result;
+};
+
+// Empty fields match everything.
+struct ResultFilter {
+  std::string serial;
+  std::string testName;  // as the status list names the test
+  std::string step;
+};
+
+class ResultsStore {
+ public:
+  explicit ResultsStore(StoreTarget target);
+  ~ResultsStore();
+  ResultsStore(const ResultsStore&) = delete;
+  ResultsStore& operator=(const ResultsStore&) = delete;
+
+  // Connects (making the SQLite file and its folder when missing) and brings the schema up to
+  // date. False with LastError() when that fails.
+  bool Open();
+  bool IsOpen() const { return open_; }
+
+  std::optional<int64_t> AddRun(const RunFacts& facts);
+  bool AddRow(int64_t runId, const std::string& recordedAt, const ShownResult& result);
+
+  std::vector<StoredRun> Runs(const std::string& serial = {});
+  // Oldest run first, rows in the order they were shown.
+  std::vector<StoredRow> Rows(const ResultFilter& filter);
+  // Every serial/ID text with at least one run, sorted.
+  std::vector<std::string> Serials();
+  // The tests stored for a serial, in test order.
+  std::vector<std::string> TestNames(const std::string& serial);
+  // True when a run imported from `source` and started at `startedAt` is stored already.
+  bool HasImported(const std::string& source, const std::string& startedAt);
+
+  const std::string& LastError() const { return error_; }
+  const StoreTarget& Target() const { return target_; }
+
+ private:
+  bool Fail(const std::string& what);
+
+  StoreTarget target_;
+  std::string connection_;
+  bool open_ = false;
+  std::string error_;
+};
+
+}  // namespace veridane

@@ -1,0 +1,111 @@
+#include "ui/console/results_query.h"
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "log/log_format.h"
+#include "platform/text8.h"
+#include "pv/catalogue.h"
+#include "report/format.h"
+#include "results/log_import.h"
+#include "results/results_csv.h"
+#include "results/results_store.h"
+#include "shell/bench_choice.h"
+#include "shell/exit_codes.h"
+
+namespace veridane {
+
+namespace {
+
+std::vector<ImportTest> CatalogueTests() {
+  std::vector<ImportTest> tests;
+  for (const CatalogueEntry& entry : TestCatalogue())
+    if (entry.number != kSelfCalEntry) tests.push_back(ImportTest{entry.number, std::string(entry.title)});
+  return tests;
+}
+
+// --test takes a --run name ("offset") or the title the status list shows.
+std::string TestTitle(const std::string& given) {
+  if (given.empty()) return given;
+  const CatalogueEntry* entry = FindTestByRunName(given);
+  return entry != nullptr ? std::string(entry->title) : Text8FromUtf8(given);
+}
+
+std::string Measured(const MeasuredRow& row) {
+  if (!row.measured) return "-";
+  return Trim(FormatValue(static_cast<float>(*row.measured), row.unit, 105));
+}
+
+std::string Padded(std::string text, size_t width) {
+  if (text.size() < width) text.append(width - text.size(), ' ');
+  return text;
+}
+
+}  // namespace
+
+int RunResultsCommand(const BackendRegistry& registry, const CommandLine& options, const Settings& settings,
+                      const Paths& paths, std::ostream& out, std::ostream& messages) {
+  const BenchChoice choice = ChooseBench(registry, options.bench, settings);
+  Paths place = paths;
+  place.SetSimulated(choice.Simulated());
+  const StoreTarget target = StoreTargetFromSettings(settings, place.DataFolder());
+  if (target.kind == StoreKind::None) {
+    messages << Utf8FromText8(target.error.empty() ? "The results database is turned off (ResultsDatabase)." : target.error)
+             << "\n";
+    return kExitUsage;
+  }
+  ResultsStore store(target);
+  if (!store.Open()) {
+    messages << "The results database " << target.Describe() << " cannot be opened: " << store.LastError() << "\n";
+    return kExitEnded;
+  }
+
+  int code = kExitPassed;
+  for (const std::string& file : options.importFiles) {
+    std::string error;
+    const int added = ImportResultLog(store, file, CatalogueTests(), error);
+    if (added < 0) {
+      messages << "Not imported: " << Utf8FromText8(error) << "\n";
+      code = kExitUsage;
+    } else {
+      messages << file << ": " << added << (added == 1 ? " run" : " runs") << " added\n";
+    }
+  }
+  if (!options.results) return code;
+
+  ResultFilter filter;
+  filter.serial = UpperCase1252(Trim(Text8FromUtf8(options.serial)));
+  filter.testName = TestTitle(options.testName);
+  const std::vector<StoredRow> rows = store.Rows(filter);
+  if (!store.LastError().empty()) {
+    messages << "The results database " << target.Describe() << " cannot be read: " << store.LastError() << "\n";
+    return kExitEnded;
+  }
+  if (!options.csvFile.empty()) {
+    std::string error;
+    if (!WriteResultsCsv(options.csvFile, rows, error)) {
+      messages << "The CSV file cannot be written: " << Utf8FromText8(error) << "\n";
+      return kExitUsage;
+    }
+    messages << rows.size() << " rows written to " << options.csvFile << "\n";
+    return code;
+  }
+  int64_t lastRun = -1;
+  for (const StoredRow& stored : rows) {
+    const RunFacts& run = stored.run.facts;
+    if (stored.run.id != lastRun) {
+      lastRun = stored.run.id;
+      out << "Run " << stored.run.id << "  " << run.startedAt << "  " << Utf8FromText8(run.scopeModel) << "  "
+          << (run.serial.empty() ? "(no serial)" : Utf8FromText8(run.serial)) << "  "
+          << Utf8FromText8(run.bench) << (run.simulated ? " (simulated)" : "")
+          << (run.source.empty() ? "" : "  imported from " + Utf8FromText8(run.source)) << "\n";
+    }
+    out << "  " << Utf8FromText8(Padded(stored.result.testName, 24)) << Utf8FromText8(Padded(stored.result.row.step, 28))
+        << Utf8FromText8(Padded(Measured(stored.result.row), 13)) << VerdictName(stored.result.row.verdict) << "\n";
+  }
+  if (rows.empty()) messages << "No stored results match.\n";
+  return code;
+}
+
+}  // namespace veridane

@@ -1,0 +1,137 @@
+// Result logs read back into the store: a log as the bench PCs write it (Windows-1252, CR LF,
+// compacted rows), its numbers parsed from the columns and named like a live run's steps.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "pv/frame/run_state.h"
+#include "report/format.h"
+#include "results/log_import.h"
+#include "test/results/results_fixture.h"
+
+namespace veridane {
+namespace {
+
+const std::vector<ImportTest> kTests = {
+    {kTestOffsetZero, "Offset at Zero"}, {kTestGain, "DC Voltage Measurement"}, {kTestBandwidth, "Analog Bandwidth"}};
+
+std::string LogOf(const std::vector<std::string>& lines) {
+  std::string content;
+  for (const std::string& line : lines) content += CompactLine(line) + "\r\n";
+  return content;
+}
+
+const std::vector<std::string> kLog = {
+    "Performance Verification of TDS 340, S/N: B0\xC9" "1234",
+    "",
+    "Date & Time: 23.11.2021, 14:05",
+    "",
+    "Operator: J. M\xFCller",
+    "",
+    "Comments: as found",
+    "",
+    "",
+    "Offset at Zero - Test ACQ / 1 of 3",
+    "CHANNEL       VERTICAL SCALE          LIMITS           MEASURED        PASS/FAIL",
+    "",
+    " CH 1             2 mV/div           \xB1" "3.20 mV           131 \xB5V            PASS",
+    " CH 1            10  V/div           \xB1" "1.30  V         -70.9 mV            PASS",
+    "",
+    " CH 2             2 mV/div           \xB1" "3.20 mV          2.71 mV           >PASS",
+    " CH 2            10 mV/div           \xB1" "4.00 mV          50.2 mV            FAIL",
+    "",
+    "DC Voltage Measurement - Test ACQ / 2 of 3",
+    "  CH  VERT SCALE  POS    OFFSET  DC VOLTAGE     LIMITS        MEASURED PASS/FAIL",
+    "",
+    " CH 1   5 mV/div  0  div-1.00  V  -990 mV    -998 -  -982 mV   -989 mV    PASS",
+    " CH 1  50 mV/div -5  div-1.00  V-900/-600 mV  286 -   314 mV    299 mV    PASS",
+    " CH 1   1  V/div  5  div  100  V  98.0  V    97.1 -  98.9  V   97.9  V    PASS",
+    "",
+    "Analog Bandwidth - Test ACQ / 3 of 3",
+    "CHANNEL  VERT SCALE  REF @ 50 kHz  -3 dB        MEASURED         FREQ  PASS/FAIL",
+    "",
+    " CH 2    200 mV/div    1.197  V   847.5 mV   1.010  V/-1.47 dB  100 MHz   PASS",
+    "",
+    "Sample Rate - Test ACQ",
+    " CH 1   something this program cannot read                         PASS",
+};
+
+TEST(LogImport, RowsComeBackWithTheirNumbersUnderTheHeadersFacts) {
+  const LogImport import = ParseResultLog(LogOf(kLog), "/logs/LOG340/u7.log", "2022-01-01T00:00:00Z", kTests);
+  ASSERT_TRUE(import.error.empty()) << import.error;
+  ASSERT_EQ(import.runs.size(), 1u);
+  const ImportedRun& run = import.runs[0];
+  EXPECT_EQ(run.facts.scopeModel, "TDS 340");
+  EXPECT_EQ(run.facts.serial, "B0\xC9" "1234");
+  EXPECT_EQ(run.facts.operatorName, "J. M\xFCller");
+  EXPECT_EQ(run.facts.comments, "as found");
+  EXPECT_EQ(run.facts.source, "/logs/LOG340/u7.log");
+  EXPECT_EQ(run.facts.startedAt.substr(0, 16), "2021-11-23T14:05");  // day first with dots
+  ASSERT_EQ(run.rows.size(), 8u);
+  EXPECT_EQ(import.skippedRows, 1);  // the Sample Rate row
+
+  const MeasuredRow& first = run.rows[0].row;
+  EXPECT_EQ(run.rows[0].testName, "Offset at Zero");
+  EXPECT_EQ(first.step, ScaleStep("CH1", 0.002f));
+  EXPECT_NEAR(*first.measured, 131e-6, 1e-9);
+  EXPECT_NEAR(*first.upper, 0.0032, 1e-7);
+  EXPECT_EQ(run.rows[1].row.step, "CH1 10 V/div");
+  EXPECT_NEAR(*run.rows[1].row.measured, -0.0709, 1e-7);
+  EXPECT_EQ(run.rows[2].row.verdict, MeasuredVerdict::Marginal);
+  EXPECT_EQ(run.rows[3].row.verdict, MeasuredVerdict::Fail);
+
+  const MeasuredRow& dc = run.rows[4].row;
+  EXPECT_EQ(dc.step, DcStepName("CH1", 0.005f, -0.99f, false));
+  EXPECT_NEAR(*dc.lower, -0.998, 1e-6);  // read in the prefix of the high end
+  EXPECT_NEAR(*dc.upper, -0.982, 1e-6);
+  EXPECT_NEAR(*dc.measured, -0.989, 1e-6);
+  EXPECT_EQ(run.rows[5].row.step, "CH1 difference");
+  EXPECT_NEAR(*run.rows[5].row.lower, 0.286, 1e-6);
+  EXPECT_NEAR(*run.rows[5].row.measured, 0.299, 1e-6);
+  EXPECT_NEAR(*run.rows[6].row.upper, 98.9, 1e-4);
+
+  const MeasuredRow& bandwidth = run.rows[7].row;
+  EXPECT_EQ(bandwidth.step, "CH2 200 mV/div");
+  EXPECT_NEAR(bandwidth.nominal, 1.197, 1e-6);
+  EXPECT_NEAR(*bandwidth.measured, 1.010, 1e-6);
+  EXPECT_NEAR(*bandwidth.lower, 0.7 * 1.197, 1e-5);
+  EXPECT_FALSE(bandwidth.upper.has_value());
+}
+
+TEST(LogImport, RepeatedTestStartsASecondRunAndDatesReadEitherWay) {
+  std::vector<std::string> lines(kLog.begin(), kLog.begin() + 14);
+  lines[0] = "Performance Verification of TDS 340, ID: ________________";
+  lines[2] = "Date & Time: 3/4/2022, 09:15";
+  lines.insert(lines.end(), kLog.begin() + 9, kLog.begin() + 14);  // Offset at Zero again
+  const LogImport import = ParseResultLog(LogOf(lines), "x.log", "file-time", kTests);
+  ASSERT_EQ(import.runs.size(), 2u);
+  EXPECT_EQ(import.runs[0].facts.serial, "");  // the blank field to write on
+  EXPECT_EQ(import.runs[0].facts.startedAt.substr(0, 16), "2022-03-04T09:15");  // month first
+  EXPECT_EQ(import.runs[1].rows.size(), 2u);
+}
+
+TEST(LogImport, FileWithoutHeaderIsRefused) {
+  const LogImport import = ParseResultLog("just some text\r\n PASS\r\n", "x.log", "t", kTests);
+  EXPECT_FALSE(import.error.empty());
+  EXPECT_TRUE(import.runs.empty());
+}
+
+TEST(LogImport, StoredOnceEvenWhenImportedTwice) {
+  testing::ScratchStore scratch("import");
+  std::filesystem::create_directories(scratch.Folder());
+  const std::string path = (scratch.Folder() / "u7.log").string();
+  { std::ofstream(path, std::ios::binary) << LogOf(kLog); }
+  ResultsStore store(scratch.Target());
+  ASSERT_TRUE(store.Open()) << store.LastError();
+  std::string error;
+  EXPECT_EQ(ImportResultLog(store, path, kTests, error), 1) << error;
+  EXPECT_EQ(ImportResultLog(store, path, kTests, error), 0) << error;
+  std::vector<StoredRow> rows = store.Rows({"B0\xC9" "1234", "Offset at Zero", ""});
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[0].run.facts.bench, "imported");
+  EXPECT_NE(rows[0].run.facts.source.find("u7.log"), std::string::npos);
+  EXPECT_EQ(ImportResultLog(store, (scratch.Folder() / "missing.log").string(), kTests, error), -1);
+}
+
+}  // namespace
+}  // namespace veridane

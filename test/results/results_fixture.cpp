@@ -1,0 +1,40 @@
+#include "test/results/results_fixture.h"
+
+#include "pv/frame/run_state.h"
+#include "report/format.h"
+
+namespace veridane::testing {
+
+ScratchStore::ScratchStore(const std::string& name)
+    : folder_(std::filesystem::temp_directory_path() / ("veridane-results-" + name)) {
+  std::filesystem::remove_all(folder_);
+}
+
+ScratchStore::~ScratchStore() {
+  std::error_code ignored;
+  std::filesystem::remove_all(folder_, ignored);
+}
+
+StoreTarget ScratchStore::Target() const { return ParseStoreTarget("", folder_.string()); }
+
+ShownResult OffsetResult(const std::string& step, float limit, std::optional<float> measured) {
+  int16_t failed = 0;
+  const std::string judgement = measured ? JudgeResult(0, -limit, 0, *measured, failed) : " FAIL";
+  return ShownResult{kTestOffsetZero, "Offset at Zero", " " + step + "  " + judgement,
+                     TwoSidedRow(step, "V", 0, -limit, measured, judgement)};
+}
+
+RunFacts SomeRun(const std::string& serial, const std::string& startedAt) {
+  RunFacts facts;
+  facts.startedAt = startedAt;
+  facts.scopeModel = "TDS 340";
+  facts.firmware = "1.04";
+  facts.serial = serial;
+  facts.operatorName = "J. M\xFCller";
+  facts.bench = "sim";
+  facts.simulated = true;
+  facts.programVersion = "1.0.0";
+  return facts;
+}
+
+}  // namespace veridane::testing

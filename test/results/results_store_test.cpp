@@ -1,0 +1,185 @@
+// The SQLite store: schema made and migrated, rows kept with their numbers, read back by
+// scope and test.
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariant>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+
+#include "results/results_schema.h"
+#include "results/results_store.h"
+#include "test/results/results_fixture.h"
+
+namespace veridane {
+namespace {
+
+using testing::OffsetResult;
+using testing::ScratchStore;
+using testing::SomeRun;
+
+// A raw connection to the file, beside the store, to see and shape what is in it.
+class RawFile {
+ public:
+  explicit RawFile(const std::string& file) {
+    db_ = QSqlDatabase::addDatabase("QSQLITE", "raw");
+    db_.setDatabaseName(QString::fromStdString(file));
+    EXPECT_TRUE(db_.open());
+  }
+  ~RawFile() {
+    db_.close();
+    db_ = QSqlDatabase();
+    QSqlDatabase::removeDatabase("raw");
+  }
+  QSqlDatabase& Db() { return db_; }
+  QVariant One(const QString& sql) {
+    QSqlQuery query(db_);
+    EXPECT_TRUE(query.exec(sql)) << sql.toStdString();
+    return query.next() ? query.value(0) : QVariant();
+  }
+
+ private:
+  QSqlDatabase db_;
+};
+
+TEST(ResultsStore, EmptyFileGetsTheWholeSchema) {
+  ScratchStore scratch("empty");
+  {
+    ResultsStore store(scratch.Target());
+    ASSERT_TRUE(store.Open()) << store.LastError();  // the folder is made too
+  }
+  RawFile raw(scratch.File());
+  EXPECT_EQ(ReadSchemaVersion(raw.Db()), kResultsSchemaVersion);
+  EXPECT_EQ(raw.One("SELECT COUNT(*) FROM schema_version").toInt(), kResultsSchemaVersion);
+  EXPECT_TRUE(raw.Db().record("runs").contains("source"));
+  // Opening again changes nothing.
+  ResultsStore again(scratch.Target());
+  ASSERT_TRUE(again.Open()) << again.LastError();
+  EXPECT_EQ(raw.One("SELECT COUNT(*) FROM schema_version").toInt(), kResultsSchemaVersion);
+}
+
+TEST(ResultsStore, PreviousSchemaIsMigratedAndItsRowsKept) {
+  ScratchStore scratch("v1");
+  std::filesystem::create_directories(scratch.Folder());
+  {
+    RawFile raw(scratch.File());
+    std::string error;
+    ASSERT_TRUE(MigrateResultsSchema(raw.Db(), error, 1)) << error;
+    ASSERT_TRUE(QSqlQuery(raw.Db()).exec(
+        "INSERT INTO runs (started_at, scope_model, firmware, serial, operator, comments, bench, simulated,"
+        " program_version) VALUES ('2025-01-02T10:00:00Z', 'TDS 340', '1.04', 'B010101', '', '', 'gpib:0', 0, '0.9')"));
+    ASSERT_TRUE(QSqlQuery(raw.Db()).exec(
+        "INSERT INTO results (run_id, recorded_at, test_number, test_name, step, unit, nominal, lower_limit,"
+        " upper_limit, measured, verdict, row_text) VALUES (1, '2025-01-02T10:01:00Z', 1, 'Offset at Zero',"
+        " 'CH2 2 mV/div', 'V', 0, -0.0032, 0.0032, 0.0001, 'PASS', 'row')"));
+    EXPECT_EQ(ReadSchemaVersion(raw.Db()), 1);
+  }
+  ResultsStore store(scratch.Target());
+  ASSERT_TRUE(store.Open()) << store.LastError();
+  std::vector<StoredRow> rows = store.Rows({"B010101", "", ""});
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].run.facts.source, "");
+  EXPECT_DOUBLE_EQ(*rows[0].result.row.measured, 0.0001);
+  // New runs go on after the migrated ones.
+  ASSERT_TRUE(store.AddRun(SomeRun("B010101", "2026-01-02T10:00:00Z")).has_value()) << store.LastError();
+  EXPECT_EQ(store.Runs("B010101").size(), 2u);
+}
+
+TEST(ResultsStore, NewerSchemaIsRefusedAndLeftAlone) {
+  ScratchStore scratch("newer");
+  std::filesystem::create_directories(scratch.Folder());
+  {
+    RawFile raw(scratch.File());
+    std::string error;
+    ASSERT_TRUE(MigrateResultsSchema(raw.Db(), error)) << error;
+    ASSERT_TRUE(QSqlQuery(raw.Db()).exec("INSERT INTO schema_version (version) VALUES (7)"));
+  }
+  ResultsStore store(scratch.Target());
+  EXPECT_FALSE(store.Open());
+  EXPECT_NE(store.LastError().find("newer"), std::string::npos) << store.LastError();
+  RawFile raw(scratch.File());
+  EXPECT_EQ(ReadSchemaVersion(raw.Db()), 7);
+}
+
+TEST(ResultsStore, FileThatIsNoDatabaseIsReportedNotOverwritten) {
+  ScratchStore scratch("garbage");
+  std::filesystem::create_directories(scratch.Folder());
+  { std::ofstream(scratch.File()) << "Performance Verification of TDS 340 - not a database at all, just text\n"; }
+  ResultsStore store(scratch.Target());
+  EXPECT_FALSE(store.Open());
+  EXPECT_FALSE(store.LastError().empty());
+  std::ifstream again(scratch.File());
+  std::string first;
+  std::getline(again, first);
+  EXPECT_EQ(first.rfind("Performance Verification", 0), 0u);
+}
+
+TEST(ResultsStore, RowsComeBackWithNumbersTextsAndMissingReadings) {
+  ScratchStore scratch("rows");
+  ResultsStore store(scratch.Target());
+  ASSERT_TRUE(store.Open()) << store.LastError();
+  RunFacts facts = SomeRun("B012345", "2026-12-07T09:00:00+01:00");
+  const int64_t run = *store.AddRun(facts);
+  ShownResult pass = OffsetResult("CH1 2 mV/div", 0.0032f, 0.000123456f);
+  pass.text = " CH1  2 mV/div  \xB1" "3.20 mV  123 \xB5V   PASS";
+  ASSERT_TRUE(store.AddRow(run, "2026-12-07T09:00:05+01:00", pass)) << store.LastError();
+  ASSERT_TRUE(store.AddRow(run, "2026-12-07T09:00:09+01:00", OffsetResult("CH2 2 mV/div", 0.0032f, std::nullopt)));
+  ShownResult garbled = OffsetResult("CH2 10 mV/div", 0.004f, 0.001f);
+  garbled.row.measured = std::nan("");
+  ASSERT_TRUE(store.AddRow(run, "2026-12-07T09:00:12+01:00", garbled));
+
+  std::vector<StoredRow> rows = store.Rows({});
+  ASSERT_EQ(rows.size(), 3u);
+  const StoredRow& first = rows[0];
+  EXPECT_EQ(first.run.facts.operatorName, "J. M\xFCller");
+  EXPECT_EQ(first.run.facts.startedAt, "2026-12-07T09:00:00+01:00");
+  EXPECT_TRUE(first.run.facts.simulated);
+  EXPECT_EQ(first.result.text, pass.text);  // 8-bit in, 8-bit out
+  EXPECT_EQ(first.result.row.step, "CH1 2 mV/div");
+  EXPECT_FLOAT_EQ(static_cast<float>(*first.result.row.measured), 0.000123456f);
+  EXPECT_FLOAT_EQ(static_cast<float>(*first.result.row.lower), -0.0032f);
+  EXPECT_FLOAT_EQ(static_cast<float>(*first.result.row.upper), 0.0032f);
+  EXPECT_EQ(first.result.row.verdict, MeasuredVerdict::Pass);
+  EXPECT_FALSE(rows[1].result.row.measured.has_value());
+  EXPECT_EQ(rows[1].result.row.verdict, MeasuredVerdict::NotMeasurable);
+  EXPECT_FALSE(rows[2].result.row.measured.has_value());  // a NaN is no reading
+}
+
+TEST(ResultsStore, FiltersBySerialTestAndStep) {
+  ScratchStore scratch("filter");
+  ResultsStore store(scratch.Target());
+  ASSERT_TRUE(store.Open()) << store.LastError();
+  const int64_t a = *store.AddRun(SomeRun("B1", "2026-01-01T10:00:00Z"));
+  const int64_t b = *store.AddRun(SomeRun("B2", "2026-01-01T11:00:00Z"));
+  store.AddRow(a, "t", OffsetResult("CH1 2 mV/div", 0.0032f, 0.001f));
+  store.AddRow(a, "t", OffsetResult("CH2 2 mV/div", 0.0032f, 0.001f));
+  ShownResult dc = OffsetResult("CH1 5 mV/div -990 mV", 0.008f, -0.99f);
+  dc.test = 2;
+  dc.testName = "DC Voltage";
+  store.AddRow(a, "t", dc);
+  store.AddRow(b, "t", OffsetResult("CH2 2 mV/div", 0.0032f, 0.002f));
+
+  EXPECT_EQ(store.Serials(), (std::vector<std::string>{"B1", "B2"}));
+  EXPECT_EQ(store.TestNames("B1"), (std::vector<std::string>{"Offset at Zero", "DC Voltage"}));
+  EXPECT_EQ(store.Rows({"B1", "", ""}).size(), 3u);
+  EXPECT_EQ(store.Rows({"B1", "Offset at Zero", ""}).size(), 2u);
+  EXPECT_EQ(store.Rows({"", "Offset at Zero", "CH2 2 mV/div"}).size(), 2u);
+  EXPECT_TRUE(store.Rows({"B3", "", ""}).empty());
+}
+
+TEST(ResultsStore, RowOfAnUnknownRunIsRefusedWhole) {
+  ScratchStore scratch("orphan");
+  ResultsStore store(scratch.Target());
+  ASSERT_TRUE(store.Open()) << store.LastError();
+  EXPECT_FALSE(store.AddRow(42, "t", OffsetResult("CH1 2 mV/div", 0.0032f, 0.001f)));
+  EXPECT_FALSE(store.LastError().empty());
+  EXPECT_TRUE(store.Rows({}).empty());
+  // The store goes on working after a refused row.
+  const int64_t run = *store.AddRun(SomeRun("B1", "2026-01-01T10:00:00Z"));
+  EXPECT_TRUE(store.AddRow(run, "t", OffsetResult("CH1 2 mV/div", 0.0032f, 0.001f))) << store.LastError();
+}
+
+}  // namespace
+}  // namespace veridane

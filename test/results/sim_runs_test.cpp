@@ -1,0 +1,147 @@
+// Whole headless Full Sequences on simulated benches: their rows land in the simulated
+// folder's SQLite file with the numbers and verdicts the display showed, and the command line
+// lists and exports them.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "platform/text8.h"
+#include "report/format.h"
+#include "results/results_store.h"
+#include "shell/command_line.h"
+#include "test/support/shell_fakes.h"
+#include "test/support/test_backends.h"
+#include "ui/console/headless.h"
+#include "ui/console/results_query.h"
+
+namespace veridane {
+namespace {
+
+using testing::ScratchFolder;
+
+struct Outcome {
+  int code = -1;
+  std::string out;
+  std::string messages;
+};
+
+Outcome Invoke(const ScratchFolder& root, MemorySettings& settings, const std::vector<std::string>& args) {
+  CommandLine options = ParseCommandLine(args);
+  EXPECT_TRUE(options.errors.empty());
+  std::ostringstream out, messages;
+  Outcome outcome;
+  if (options.results || !options.importFiles.empty())
+    outcome.code = RunResultsCommand(testing::TestBackends(), options, settings, Paths(root.String()), out, messages);
+  else
+    outcome.code = RunHeadless(testing::TestBackends(), options, settings, Paths(root.String()), out, messages);
+  outcome.out = out.str();
+  outcome.messages = messages.str();
+  return outcome;
+}
+
+Outcome FullSequence(const ScratchFolder& root, MemorySettings& settings, const std::string& bench,
+                     std::vector<std::string> more = {}) {
+  std::vector<std::string> args = {"--headless", "--bench", bench, "--run", "full", "--technician", "virtual",
+                                    "--serial", "b012345"};
+  args.insert(args.end(), more.begin(), more.end());
+  return Invoke(root, settings, args);
+}
+
+// The judged rows a run printed, 8-bit.
+std::vector<std::string> JudgedRows(const std::string& out) {
+  std::vector<std::string> rows;
+  std::istringstream lines(Text8FromUtf8(out));
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::string_view end = TrailingJudgement(line);
+    if (end == " PASS" || end == ">PASS" || end == " FAIL") rows.push_back(line);
+  }
+  return rows;
+}
+
+TEST(SimulatedRuns, FullSequencesLandInTheStoreAsShown) {
+  ScratchFolder root("results-sim");
+  MemorySettings settings;
+  std::vector<Outcome> runs = {FullSequence(root, settings, "sim"), FullSequence(root, settings, "sim"),
+                               FullSequence(root, settings, "sim:offset-fault")};
+  EXPECT_EQ(runs[0].code, kExitPassed) << runs[0].messages;
+  EXPECT_EQ(runs[2].code, kExitFailed) << runs[2].messages;
+  // Kept out: neither run nor row.
+  FullSequence(root, settings, "sim", {"--no-results"});
+
+  StoreTarget target = ParseStoreTarget("", Paths(root.String(), true).DataFolder());
+  ResultsStore store(target);
+  ASSERT_TRUE(store.Open()) << store.LastError();
+  std::vector<StoredRun> stored = store.Runs("B012345");  // upper case, as the log header has it
+  ASSERT_EQ(stored.size(), 3u);
+  EXPECT_EQ(stored[2].facts.bench, "sim:offset-fault");
+  EXPECT_TRUE(stored[0].facts.simulated);
+  EXPECT_EQ(stored[0].facts.scopeModel, "TDS 340");
+
+  for (size_t n = 0; n < runs.size(); ++n) {
+    const std::vector<std::string> shown = JudgedRows(runs[n].out);
+    std::vector<StoredRow> rows;
+    for (StoredRow& row : store.Rows({"B012345", "", ""}))
+      if (row.run.id == stored[n].id) rows.push_back(std::move(row));
+    ASSERT_EQ(rows.size(), shown.size()) << "run " << n;
+    for (size_t i = 0; i < rows.size(); ++i) {
+      const ShownResult& result = rows[i].result;
+      EXPECT_EQ(result.text, shown[i]);
+      const MeasuredVerdict verdict = result.row.verdict;
+      if (verdict != MeasuredVerdict::NotMeasurable) {
+        EXPECT_EQ(verdict, VerdictOfJudgement(TrailingJudgement(shown[i]))) << shown[i];
+      }
+      // The stored number prints as the row's measured column did.
+      if (result.test == 1 && result.row.measured) {
+        EXPECT_NE(shown[i].find(FormatValue(static_cast<float>(*result.row.measured), "V", 1103)), std::string::npos)
+            << shown[i];
+      }
+      if (result.test == 2 && result.row.measured) {
+        EXPECT_NE(shown[i].find(FormatValue(static_cast<float>(*result.row.measured), "V", 403)), std::string::npos)
+            << shown[i];
+      }
+    }
+  }
+
+  // The offset fault shows on CH 2 of the third run only.
+  int failures = 0;
+  for (const StoredRow& row : store.Rows({"B012345", "Offset at Zero", ""}))
+    if (row.result.row.verdict != MeasuredVerdict::Pass && row.result.row.verdict != MeasuredVerdict::Marginal) {
+      EXPECT_EQ(row.run.id, stored[2].id);
+      EXPECT_EQ(row.result.row.step.rfind("CH2", 0), 0u) << row.result.row.step;
+      ++failures;
+    }
+  EXPECT_GT(failures, 0);
+
+  // Listed and exported from the command line.
+  Outcome list = Invoke(root, settings, {"--results", "--bench", "sim", "--serial", "B012345", "--test", "offset"});
+  EXPECT_EQ(list.code, kExitPassed) << list.messages;
+  EXPECT_NE(list.out.find("sim:offset-fault"), std::string::npos) << list.out;
+  const std::string csv = (root.Path() / "f.csv").string();
+  Outcome exported = Invoke(root, settings, {"--results", "--bench", "sim", "--serial", "b012345", "--csv", csv});
+  EXPECT_EQ(exported.code, kExitPassed) << exported.messages;
+  std::ifstream file(csv, std::ios::binary);
+  std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  size_t lines = 0;
+  for (size_t at = content.find("\r\n"); at != std::string::npos; at = content.find("\r\n", at + 2)) ++lines;
+  EXPECT_EQ(lines, 1 + store.Rows({"B012345", "", ""}).size());
+  EXPECT_NE(content.find("not measurable"), std::string::npos);
+  // Limits as decimals, not as the single-precision numbers' binary neighbours.
+  EXPECT_NE(content.find(",Offset at Zero,CH2 2 mV/div,V,0,-0.0032,0.0032,"), std::string::npos);
+}
+
+TEST(SimulatedRuns, ResultsOfAnotherBenchKindAreElsewhere) {
+  ScratchFolder root("results-real");
+  MemorySettings settings;
+  // Nothing stored for real benches yet: an empty list, said so.
+  Outcome list = Invoke(root, settings, {"--results", "--bench", "gpib:0"});
+  EXPECT_EQ(list.code, kExitPassed) << list.messages;
+  EXPECT_NE(list.messages.find("No stored results"), std::string::npos);
+  settings.Save("Veridane", "Settings", "ResultsDatabase", "off");
+  EXPECT_EQ(Invoke(root, settings, {"--results"}).code, kExitUsage);
+}
+
+}  // namespace
+}  // namespace veridane

@@ -1,0 +1,129 @@
+// The History window over real stored runs: three headless Full Sequences of one scope on the
+// simulated benches, the third with an offset fault on CH 2.
+#include <QAreaSeries>
+#include <QChart>
+#include <QChartView>
+#include <QFile>
+#include <QLineSeries>
+#include <QScatterSeries>
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "shell/command_line.h"
+#include "test/support/shell_fakes.h"
+#include "test/support/test_backends.h"
+#include "ui/console/headless.h"
+#include "ui/qt/history_form.h"
+
+namespace veridane {
+namespace {
+
+using testing::ScratchFolder;
+
+void FullSequence(const ScratchFolder& root, MemorySettings& settings, const std::string& bench) {
+  CommandLine options = ParseCommandLine({"--headless", "--bench", bench, "--run", "full", "--technician", "virtual",
+                                          "--serial", "B012345"});
+  std::ostringstream out, messages;
+  RunHeadless(testing::TestBackends(), options, settings, Paths(root.String()), out, messages);
+}
+
+template <typename Series>
+Series* Named(QChart* chart, const QString& name) {
+  for (QAbstractSeries* series : chart->series())
+    if (series->name() == name) return dynamic_cast<Series*>(series);
+  return nullptr;
+}
+
+class HistoryWindow : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    // ctest runs each test as its own process, side by side: a folder of its own.
+    root_ = new ScratchFolder("history-window-" + std::to_string(::getpid()));
+    MemorySettings settings;
+    for (const char* bench : {"sim", "sim", "sim:offset-fault"}) FullSequence(*root_, settings, bench);
+  }
+  static void TearDownTestSuite() {
+    delete root_;
+    root_ = nullptr;
+  }
+  static StoreTarget Target() { return ParseStoreTarget("", Paths(root_->String(), true).DataFolder()); }
+  static ScratchFolder* root_;
+};
+ScratchFolder* HistoryWindow::root_ = nullptr;
+
+TEST_F(HistoryWindow, OpensOnTheFailingStepWithLimitsBandAndTheFailMarked) {
+  HistoryForm form(Target(), "Results History");
+  ASSERT_TRUE(form.ChooseSerial("B012345")) << form.StatusText().toStdString();
+  ASSERT_TRUE(form.ChooseTest("Offset at Zero"));
+  const PlotSeries* shown = form.Shown();
+  ASSERT_NE(shown, nullptr);
+  // The first failing step is offered first: CH 2, where the fault is.
+  EXPECT_EQ(shown->step.rfind("CH2", 0), 0u) << shown->step;
+  EXPECT_EQ(shown->points.size(), 3u);
+
+  ASSERT_TRUE(form.ChooseStep("CH2 10 mV/div"));
+  QChart* chart = form.ChartView()->chart();
+  auto* fail = Named<QScatterSeries>(chart, "FAIL");
+  auto* pass = Named<QScatterSeries>(chart, "PASS");
+  auto* marginal = Named<QScatterSeries>(chart, "marginal");
+  ASSERT_TRUE(fail && pass && marginal);
+  EXPECT_EQ(fail->count(), 1);
+  EXPECT_EQ(pass->count() + marginal->count(), 2);
+  // The failing point is the newest run.
+  EXPECT_EQ(fail->at(0).x(), Named<QLineSeries>(chart, "measured")->at(2).x());
+  auto* upper = Named<QLineSeries>(chart, "upper limit");
+  ASSERT_NE(upper, nullptr);
+  EXPECT_NEAR(upper->at(0).y(), 4.0, 1e-4);  // +/-4 mV, drawn in mV
+  EXPECT_NE(Named<QLineSeries>(chart, "lower limit"), nullptr);
+  int bands = 0;
+  for (QAbstractSeries* series : chart->series()) bands += series->name() == "marginal band" ? 1 : 0;
+  EXPECT_EQ(bands, 2);
+  EXPECT_NE(form.StatusText().indexOf("1 failed"), -1) << form.StatusText().toStdString();
+
+  form.resize(900, 560);
+  if (const char* shot = std::getenv("VERIDANE_HISTORY_SHOT")) {
+    EXPECT_TRUE(form.SavePlot(shot));
+  }
+}
+
+TEST_F(HistoryWindow, ExportsPlotAsPngAndPdfAndRowsAsCsv) {
+  HistoryForm form(Target(), "Results History");
+  ASSERT_TRUE(form.ChooseSerial("B012345"));
+  ASSERT_TRUE(form.ChooseTest("DC Voltage Measurement"));
+  const QString png = QString::fromStdString((root_->Path() / "plot.png").string());
+  const QString pdf = QString::fromStdString((root_->Path() / "plot.pdf").string());
+  ASSERT_TRUE(form.SavePlot(png));
+  ASSERT_TRUE(form.SavePlot(pdf));
+  QFile pngFile(png), pdfFile(pdf);
+  ASSERT_TRUE(pngFile.open(QIODevice::ReadOnly) && pdfFile.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(pngFile.read(8).startsWith("\x89PNG"));
+  EXPECT_TRUE(pdfFile.read(5).startsWith("%PDF-"));
+
+  std::string error;
+  const std::string csv = (root_->Path() / "dc.csv").string();
+  ASSERT_TRUE(form.SaveCsv(QString::fromStdString(csv), error)) << error;
+  std::ifstream file(csv, std::ios::binary);
+  std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  // Header + 14 DC rows (7 steps, 2 channels) per run, three runs.
+  size_t lines = 0;
+  for (size_t at = content.find("\r\n"); at != std::string::npos; at = content.find("\r\n", at + 2)) ++lines;
+  EXPECT_EQ(lines, 1u + 3 * 14);
+  EXPECT_EQ(content.find("Offset at Zero"), std::string::npos);
+}
+
+TEST(HistoryWindowWithoutStore, SaysWhyAndOffersNoExport) {
+  ScratchFolder root("history-blocked");
+  { std::ofstream(root.Path() / "blocker") << "x"; }
+  HistoryForm form(ParseStoreTarget((root.Path() / "blocker" / "results.db").string(), ""), "Results History");
+  EXPECT_NE(form.StatusText().indexOf("cannot be opened"), -1);
+  EXPECT_EQ(form.Shown(), nullptr);
+  EXPECT_FALSE(form.SavePlot(QString::fromStdString((root.Path() / "x.png").string())));
+}
+
+}  // namespace
+}  // namespace veridane
