@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "gpib/backends/adapter_survey.h"
 #include "gpib/backends/backend_registry.h"
 #include "platform/settings.h"
 #include "platform/text8.h"
@@ -57,6 +58,16 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(kShortAppName);
     const UserSettings settings;
     std::cout << Utf8FromText8(BenchListText(Backends(), settings));
+    return 0;
+  }
+
+  if (options.listAdapters) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(kShortAppName);
+    const UserSettings settings;
+    SurveyOptions survey;
+    survey.libraryPath = settings.Get("Veridane", "Settings", "GpibLibrary", "");
+    std::cout << AdapterListText(SurveyAdapters(survey));
     return 0;
   }
 
