@@ -11,6 +11,9 @@ namespace {
 constexpr char kEsc = 27;
 // How often a read that has nothing yet asks the bus again.
 constexpr double kPollSeconds = 0.002;
+// A line longer than this is nonsense from the host; the adapter's buffer would have
+// overflowed long before, and the emulator must not grow without bound either.
+constexpr size_t kLongestLine = 1 << 20;
 // Timeout code of the bus handles: 10 us, so that the session, not the bus, keeps the time.
 constexpr int kShortestTimeout = 1;
 
@@ -37,6 +40,10 @@ PrologixSession::PrologixSession(Gpib488& bus, EventLoop& clock, Reply reply)
 
 void PrologixSession::Feed(std::string_view bytes) {
   for (char c : bytes) {
+    if (raw_.size() > kLongestLine) {
+      raw_.clear();
+      data_.clear();
+    }
     if (escaped_) {
       escaped_ = false;
       raw_ += c;

@@ -177,6 +177,23 @@ TEST(PrologixSession, TheProgramsAdapterBackEndWorksThroughIt) {
   EXPECT_EQ(adapter.Status().ibsta & (kErr | kTimo), kErr | kTimo);
   EXPECT_GE(clock.Now() - start, 3.0);
   EXPECT_LT(clock.Now() - start, 4.5);
+
+  // A slow device that answers within the handle's timeout but after the adapter's own read
+  // timeout gave up: the host asks again and gets the whole answer with END.
+  bus.SetSilent(1, false);
+  bus.SetSlow(1, 2.0);
+  adapter.ibwrt(ud, "*IDN?");
+  std::string slow(100, '\0');
+  adapter.ibrd(ud, slow);
+  EXPECT_EQ(adapter.Status().ibsta & (kEnd | kErr), kEnd);
+  EXPECT_EQ(slow.substr(0, static_cast<size_t>(adapter.Status().ibcntl)), "TEKTRONIX,TDS 340,0,CF:91.1CT\n");
+
+  // A device that vanishes after its next message is no longer found.
+  bus.ClearFaults(1);
+  bus.SetVanishAfter(1, 0);
+  adapter.ibwrt(ud, "*CLS");
+  adapter.FindLstn(0, {1, 2, 3, kNoAddr}, results, 4);
+  EXPECT_EQ(results[0], 0);
 }
 
 }  // namespace
