@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "gpib/backends/adapter_survey.h"
 #include "gpib/backends/backend_registry.h"
 #include "platform/settings.h"
 #include "platform/text8.h"
@@ -63,6 +64,15 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  if (options.listAdapters) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(kShortAppName);
+    const UserSettings settings;
+    SurveyOptions survey;
+    survey.libraryPath = settings.Get("Veridane", "Settings", "GpibLibrary", "");
+    std::cout << AdapterListText(SurveyAdapters(survey));
+    return 0;
+  }
   if (options.parlex) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(kShortAppName);

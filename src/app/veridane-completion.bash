@@ -15,7 +15,7 @@ _veridane() {
   fi
   prev="${COMP_WORDS[i-1]}"
 
-  local options="--help --bench --list-benches --headless --run --answers --manual --technician --trace --log --append
+  local options="--help --bench --list-benches --list-adapters --headless --run --answers --manual --technician --trace --log --append
     --serial --id --operator --comments --print --version --parlex --script
     --no-results --results --test --csv --import"
   local tests="selfcal offset dcv bandwidth samplerate trigger"

@@ -38,6 +38,7 @@ bool* FlagField(CommandLine& line, const std::string& name) {
   if (name == "--headless") return &line.headless;
   if (name == "--manual") return &line.manual;
   if (name == "--list-benches") return &line.listBenches;
+  if (name == "--list-adapters") return &line.listAdapters;
   if (name == "--append") return &line.appendLog;
   if (name == "--id") return &line.idMode;
   if (name == "--parlex") return &line.parlex;
@@ -116,6 +117,8 @@ std::string UsageText(const std::string& programName) {
          "                        gpib:0, prologix:/dev/ttyUSB0, prologix-tcp:HOST, ar488:DEVICE;\n"
          "                        remembered for the next start\n"
          "  --list-benches        list the shipped benches and the remembered one, and exit\n"
+         "  --list-adapters       list the GPIB boards and serial adapters found, with the\n"
+         "                        --bench text for each, and exit\n"
          "  --headless            run without a window; result rows go to standard output,\n"
          "                        prompts and their answers to standard error\n"
          "  --run WHAT            headless: full (the Full Sequence), errorlog (print the scope's\n"

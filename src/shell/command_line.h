@@ -13,6 +13,7 @@ struct CommandLine {
   bool aboutRequested = false;  // any argument containing "?": start-up shows only the About box
   bool demoMessBox = false;    // --demo-messbox (hidden): show a sample message box and end
   bool listBenches = false;    // --list-benches: print the shipped benches and the remembered one
+  bool listAdapters = false;   // --list-adapters: print the GPIB boards and adapters found here
 
   std::optional<std::string> bench;  // --bench TEXT: sim, sim:NAME, FILE.toml, ni:0, ...
   bool headless = false;             // --headless: no window; prompts answered on the console

@@ -84,6 +84,8 @@ TEST(CommandLine, ParlexAtTheTerminal) {
 TEST(CommandLine, ListBenches) {
   EXPECT_TRUE(ParseCommandLine({"--list-benches"}).listBenches);
   EXPECT_FALSE(ParseCommandLine({"--headless"}).listBenches);
+  EXPECT_TRUE(ParseCommandLine({"--list-adapters"}).listAdapters);
+  EXPECT_FALSE(ParseCommandLine({"--list-benches"}).listAdapters);
 }
 
 TEST(CommandLine, UsageNamesTheProgramAndHelp) {

@@ -1,0 +1,152 @@
+// veridane_prologix_emulator: a simulated bench behind emulated Prologix adapters, so that the
+// program's real adapter back end can be run, tested and measured without hardware.
+//
+//   veridane_prologix_emulator [--bench NAME|FILE.toml] [--port N] [--no-tcp] [--no-pty]
+//                              [--data DIR] [--lifetime SECONDS] [--announce DIR]
+//
+// Prints what it serves, one line each, then "ready":
+//   tcp 127.0.0.1:PORT      connect with --bench prologix-tcp:127.0.0.1:PORT
+//   pty /dev/pts/N          connect with --bench prologix:/dev/pts/N
+//   data DIR                the bench's instrument data (for the setting InstrumentData)
+// While it runs, a link to its pseudo-terminal sits in the folder where `veridane
+// --list-adapters` looks for adapters on pseudo-terminals ($XDG_RUNTIME_DIR/veridane-adapters,
+// else /tmp/veridane-adapters-UID; --announce names another, "" none).
+// The bench runs on the real clock: the program's waits and the adapter's timeouts are real
+// on the other side of the link, and the simulated instruments must see the same time pass.
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <cstdlib>
+#include <iostream>
+#include <optional>
+#include <string>
+
+#include "platform/event_loop.h"
+#include "sim/bench/bench.h"
+#include "sim/prologix_emulator/emulator_server.h"
+
+namespace {
+
+int Usage(const std::string& problem) {
+  if (!problem.empty()) std::cerr << problem << "\n";
+  std::cerr << "usage: veridane_prologix_emulator [--bench NAME|FILE.toml] [--port N] [--no-tcp] [--no-pty]"
+               " [--data DIR] [--lifetime SECONDS]\n";
+  return problem.empty() ? 0 : 2;
+}
+
+// Set by SIGTERM and SIGINT, so that the announcement is taken back before the emulator ends.
+volatile std::sig_atomic_t stopRequested = 0;
+void RequestStop(int) { stopRequested = 1; }
+
+// The folder the program's adapter survey reads (kept in step with AnnounceFolder() there).
+std::string DefaultAnnounceFolder() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime != nullptr && *runtime != '\0') return std::string(runtime) + "/veridane-adapters";
+  return "/tmp/veridane-adapters-" + std::to_string(::getuid());
+}
+
+// The link to the pseudo-terminal, removed when the emulator ends normally; one left by a
+// killed emulator points nowhere and is skipped by the survey.
+class Announcement {
+ public:
+  Announcement(const std::string& folder, const std::string& target) {
+    if (folder.empty()) return;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    link_ = std::filesystem::path(folder) / ("prologix-emulator-" + std::to_string(::getpid()));
+    std::filesystem::remove(link_, error);
+    std::filesystem::create_symlink(target, link_, error);
+    if (error) link_.clear();
+  }
+  ~Announcement() {
+    std::error_code error;
+    if (!link_.empty()) std::filesystem::remove(link_, error);
+  }
+
+ private:
+  std::filesystem::path link_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string benchName = "default";
+  std::string dataFolder;
+  int port = 0;
+  bool tcp = true;
+  bool pty = true;
+  std::optional<std::string> announce;
+  double lifetime = -1;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&](std::string& into) {
+      if (i + 1 >= argc) return false;
+      into = argv[++i];
+      return true;
+    };
+    std::string text;
+    try {
+      if (arg == "--bench") {
+        if (!value(benchName)) return Usage("--bench needs a bench name");
+      } else if (arg == "--data") {
+        if (!value(dataFolder)) return Usage("--data needs a folder");
+      } else if (arg == "--port") {
+        if (!value(text)) return Usage("--port needs a number");
+        port = std::stoi(text);
+        if (port < 0 || port > 65535) return Usage("--port takes 0..65535");
+      } else if (arg == "--lifetime") {
+        if (!value(text)) return Usage("--lifetime needs seconds");
+        lifetime = std::stod(text);
+      } else if (arg == "--announce") {
+        if (!value(text)) return Usage("--announce needs a folder");
+        announce = text;
+      } else if (arg == "--no-tcp") {
+        tcp = false;
+      } else if (arg == "--no-pty") {
+        pty = false;
+      } else if (arg == "--help" || arg == "-h") {
+        return Usage("");
+      } else {
+        return Usage("unknown option " + arg);
+      }
+    } catch (const std::exception&) {
+      return Usage("not a number: " + text);
+    }
+  }
+  // A host that hangs up in the middle of an answer must not end the emulator.
+  std::signal(SIGPIPE, SIG_IGN);
+  struct sigaction onStop {};
+  onStop.sa_handler = RequestStop;
+  ::sigaction(SIGTERM, &onStop, nullptr);
+  ::sigaction(SIGINT, &onStop, nullptr);
+
+  veridane::RealEventLoop clock;
+  std::unique_ptr<veridane::sim::Bench> bench;
+  try {
+    veridane::sim::BenchOptions options;
+    options.dataFolder = dataFolder;
+    bench = veridane::sim::Bench::Open(benchName, clock, options);
+  } catch (const std::exception& error) {
+    std::cerr << "The bench \"" << benchName << "\" cannot be used: " << error.what() << "\n";
+    return 3;
+  }
+  veridane::sim::EmulatorServer server(bench->Bus(), clock);
+  std::string error;
+  if (tcp && !server.ListenTcp(port, error)) {
+    std::cerr << "No TCP listener: " << error << "\n";
+    return 4;
+  }
+  if (pty && !server.OpenPty(error)) {
+    std::cerr << "No pseudo-terminal: " << error << "\n";
+    return 4;
+  }
+  Announcement announcement(pty ? announce.value_or(DefaultAnnounceFolder()) : "", server.PtyPath());
+  std::cout << "bench " << benchName << "\n";
+  if (tcp) std::cout << "tcp 127.0.0.1:" << server.TcpPort() << "\n";
+  if (pty) std::cout << "pty " << server.PtyPath() << "\n";
+  std::cout << "data " << bench->InstrumentDataFolder() << "\n";
+  std::cout << "ready" << std::endl;
+  server.Serve(lifetime, [] { return stopRequested != 0; });
+  return 0;
+}
