@@ -9,18 +9,6 @@ namespace {
 
 constexpr size_t kChunkSize = 512;
 
-bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
-
-// As the program's other reads: blanks off, then at most one CR LF (or two line-end bytes).
-std::string StripLineEnds(std::string response) {
-  response = Trim(response);
-  if (response.size() >= 2 && IsLineEnd(response[response.size() - 2])) response.pop_back();
-  for (int i = 0; i < 2; ++i) {
-    if (!response.empty() && IsLineEnd(response.back())) response.pop_back();
-  }
-  return response;
-}
-
 }  // namespace
 
 ParlexPort::ParlexPort(Gpib488& driver, Operator& op, EventLoop& loop) : driver_(driver), op_(op), loop_(loop) {}
@@ -129,7 +117,7 @@ std::string ParlexPort::GpibRead() {
     op_.ShowMessBox("Read cycle failed\nOperation aborted.", kOkOnly + kExclamation, "I/O Error");
     return {};
   }
-  return StripLineEnds(std::move(response));
+  return StripReplyLineEnds(std::move(response));
 }
 
 }  // namespace veridane::parlex

@@ -10,16 +10,6 @@ constexpr int16_t kReadTimeout = 13;  // 10 s: long answers such as waveforms ne
 constexpr size_t kChunkSize = 512;
 constexpr int16_t kWaitTimoOrCmpl = 0x4100;
 
-bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
-
-std::string StripLineEnds(std::string response) {
-  response = Trim(response);
-  if (response.size() >= 2 && IsLineEnd(response[response.size() - 2])) response.pop_back();
-  for (int i = 0; i < 2; ++i) {
-    if (!response.empty() && IsLineEnd(response.back())) response.pop_back();
-  }
-  return response;
-}
 
 }  // namespace
 
@@ -64,7 +54,7 @@ std::string GpibBus::GpibRead(int16_t handle) {
     op_.ShowMessBox("Read cycle failed\nOperation aborted.", kOkOnly + kExclamation, "I/O Error");
     return {};
   }
-  return StripLineEnds(std::move(response));
+  return StripReplyLineEnds(std::move(response));
 }
 
 std::string GpibBus::GpibQuery(int16_t handle, std::string_view text) {

@@ -1,7 +1,25 @@
-// The driver's error codes in the words the technician reads (spelling as on the bench PCs).
+// The driver layer's texts: its error codes in the words the technician reads (spelling as on
+// the bench PCs), and a device's answer without its line ends.
 #include "gpib/driver/gpib_driver.h"
 
+#include "platform/text8.h"
+
 namespace veridane {
+
+namespace {
+
+bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
+
+}  // namespace
+
+std::string StripReplyLineEnds(std::string response) {
+  response = Trim(response);
+  if (response.size() >= 2 && IsLineEnd(response[response.size() - 2])) response.pop_back();
+  for (int i = 0; i < 2; ++i) {
+    if (!response.empty() && IsLineEnd(response.back())) response.pop_back();
+  }
+  return response;
+}
 
 std::string GpibErrorText(int16_t iberr) {
   switch (iberr) {

@@ -31,6 +31,10 @@ struct StatusVars {
 // The operator text of a driver error code ("Unknown error." for codes the driver never uses).
 std::string GpibErrorText(int16_t iberr);
 
+// A device's answer as every read hands it on: blanks off both ends, then at most one CR LF
+// (or two line-end bytes) off the end.
+std::string StripReplyLineEnds(std::string response);
+
 class GpibDriver {
  public:
   explicit GpibDriver(Gpib488& driver);
