@@ -33,6 +33,7 @@ Launcher::~Launcher() {
 void Launcher::Choose(const LaunchRequest& request) {
   request_ = request;
   choice_ = ChooseBench(registry_, request.bench, settings_);
+  simulated_ = choice_.Simulated();
 }
 
 void Launcher::Open(EventLoop& loop) {
@@ -43,7 +44,7 @@ void Launcher::Open(EventLoop& loop) {
     throw LaunchError(error.what());
   }
   if (request_.rememberBench) RememberBench(settings_, choice_);
-  Adopt(std::move(bench), choice_.Simulated(), loop);
+  Adopt(std::move(bench), simulated_, loop);
 }
 
 void Launcher::Adopt(std::unique_ptr<OpenedBench> bench, bool simulated, EventLoop& loop) {

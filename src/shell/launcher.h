@@ -58,7 +58,8 @@ class Launcher {
   Launcher& operator=(const Launcher&) = delete;
 
   void Choose(const LaunchRequest& request);
-  bool Simulated() const { return choice_.Simulated(); }
+  // The chosen bench is simulated (or, after Adopt, the adopted one).
+  bool Simulated() const { return simulated_; }
   const BenchChoice& Choice() const { return choice_; }
 
   // Opens the chosen bench on `loop` (the run's clock from then on) and starts the trace.

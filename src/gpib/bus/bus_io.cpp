@@ -1,6 +1,5 @@
 // Write, read and query with the operator messages every driver and test relies on.
 #include "gpib/bus/gpib_bus.h"
-#include "platform/text8.h"
 
 namespace veridane {
 
