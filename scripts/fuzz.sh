@@ -10,8 +10,8 @@ seconds=${1:-60}
 [ $# -gt 0 ] && shift
 build=build-sanitize
 targets="$*"
-[ -z "$targets" ] && targets="bench_file_fuzz answers_fuzz scanner_config_fuzz comp_data_fuzz scope_commands_fuzz
-  numbers_fuzz report_fuzz compaction_fuzz"
+# Every target of fuzz/: one file each.
+[ -z "$targets" ] && targets=$(for f in fuzz/*_fuzz.cpp; do basename "$f" .cpp; done)
 
 if [ -z "$VERIDANE_SKIP_BUILD" ]; then
   ./scripts/setup.sh

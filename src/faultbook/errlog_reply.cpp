@@ -23,7 +23,11 @@ std::optional<std::string> NextQuoted(std::string_view reply, size_t& at) {
 
 int ModelNumber(std::string_view scopeModel) {
   if (scopeModel.size() <= 4) return 0;
-  return static_cast<int>(NumericValue(scopeModel.substr(4, 3)));
+  // Three characters hold no number outside these, save in E notation ("9E9"), which a
+  // scope's model never is.
+  const double number = NumericValue(scopeModel.substr(4, 3));
+  if (!(number >= -99 && number <= 999)) return 0;
+  return static_cast<int>(number);
 }
 
 bool IsEndOfLog(std::string_view entry, int modelNumber) {

@@ -78,6 +78,7 @@ TEST_F(FaultbookTest, AnEntryStartingWithZeroEndsTheLogInEitherPhase) {
   EXPECT_EQ(ModelNumber("TDS 340A"), 340);
   EXPECT_EQ(ModelNumber("TDS 310"), 310);
   EXPECT_EQ(ModelNumber(""), 0);
+  EXPECT_EQ(ModelNumber("TDS 9E9"), 0);  // a number no int holds
   EXPECT_FALSE(IsEndOfLog("0 end", 300));
   EXPECT_TRUE(IsEndOfLog("0 end", 310));
   EXPECT_TRUE(IsEndOfLog("", 300));

@@ -157,6 +157,12 @@ class Session {
     if (op_.failed) failed_ = true;
   }
 
+  // A typed address as a number; one no int holds ("1e99") is no address at all.
+  static int AddressArgument(const std::string& text) {
+    const double value = NumericValue(text);
+    return value >= -1000 && value <= 1000 ? static_cast<int>(value) : -1;
+  }
+
   bool Select(int address) {
     for (size_t i = 0; i < seams_.listeners.size(); ++i) {
       if (seams_.listeners[i] == address) {
@@ -182,7 +188,7 @@ class Session {
     if (upperName == "HELP") {
       out_ << kHelp;
     } else if (upperName == "ADDR" && !arg1.empty()) {
-      if (Select(static_cast<int>(NumericValue(arg1)))) out_ << "Address " << state_.SelectedAddress << "\n";
+      if (Select(AddressArgument(arg1))) out_ << "Address " << state_.SelectedAddress << "\n";
     } else if (upperName == "ID" && UpperCase(arg1) == "ALL") {
       const std::string before = presenter_.Controls().incoming;
       presenter_.IdAll();
@@ -193,7 +199,7 @@ class Session {
       if (value == 2) {
         err_ << "Syntax method is status, poll or off.\n";
         failed_ = true;
-      } else if (Select(static_cast<int>(NumericValue(arg1)))) {
+      } else if (Select(AddressArgument(arg1))) {
         presenter_.SyntaxCheckClose(value);
       }
     } else if (upperName == "READ") {

@@ -57,6 +57,9 @@ QAreaSeries* Band(const PlotSeries& series, std::optional<double> PlotPoint::*ou
     lower->append(static_cast<qreal>(Msecs(point)), *(point.*inner));
   }
   auto* band = new QAreaSeries(upper, lower);
+  // The area does not own its edges; without a parent they would outlive every redraw.
+  upper->setParent(band);
+  lower->setParent(band);
   band->setName(name);
   band->setColor(QColor(255, 200, 80, 90));
   band->setBorderColor(QColor(255, 200, 80, 0));

@@ -1,0 +1,38 @@
+// A log's two files as LogBook reads them back: any .log content gives a transcript with no
+// lone line end in it, and a .tst text that parses holds statuses the menus know, written
+// back the same way.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "fuzz/fuzz_input.h"
+#include "log/log_format.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace veridane;
+  const std::string_view content(reinterpret_cast<const char*>(data), size);
+
+  const std::string transcript = TranscriptFromLog(content);
+  for (size_t at = 0; at < transcript.size(); ++at) {
+    if (transcript[at] == '\r' && (at + 1 == transcript.size() || transcript[at + 1] != '\n'))
+      fuzz::Broken("a CR without its LF in the transcript");
+    if (transcript[at] == '\n' && (at == 0 || transcript[at - 1] != '\r'))
+      fuzz::Broken("an LF without its CR in the transcript");
+  }
+
+  std::array<int16_t, kNumberOfTests + 1> status{};
+  status.fill(7);  // no status the file could give
+  if (!ParseStatusFile(content, status)) {
+    for (int16_t s : status)
+      if (s != 7) fuzz::Broken("a refused status file changed the statuses");
+    return 0;
+  }
+  for (int test = 1; test <= kNumberOfTests; ++test)
+    if (status[test] < -1 || status[test] > 1) fuzz::Broken("a status other than -1, 0 or 1");
+  std::array<int16_t, kNumberOfTests + 1> again{};
+  if (!ParseStatusFile(StatusFileText(status), again)) fuzz::Broken("a written status file does not read back");
+  for (int test = 1; test <= kNumberOfTests; ++test)
+    if (again[test] != status[test]) fuzz::Broken("a status changed on its way through the file");
+  return 0;
+}
