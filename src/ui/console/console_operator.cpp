@@ -143,6 +143,13 @@ void ConsoleOperator::GuardAgainstRepeats(std::string_view text, int16_t style, 
                                           int16_t answer) {
   std::string prompt = std::to_string(style) + '\x1f' + std::string(caption) + '\x1f' + std::string(text) +
                        '\x1f' + std::to_string(answer);
+  const int recent = ++recentCounts_[prompt];
+  recentPrompts_.push_back(prompt);
+  if (recentPrompts_.size() > kRepeatWindow) {
+    const auto oldest = recentCounts_.find(recentPrompts_.front());
+    if (--oldest->second == 0) recentCounts_.erase(oldest);
+    recentPrompts_.pop_front();
+  }
   if (prompt == lastPrompt_) {
     ++repeats_;
   } else {
@@ -152,6 +159,11 @@ void ConsoleOperator::GuardAgainstRepeats(std::string_view text, int16_t style, 
   if (repeats_ >= kRepeatLimit) {
     out_ << "The same prompt came " << repeats_ << " times in a row with the same answer; ending the run."
          << std::endl;
+    EndProgram();
+  }
+  if (recent >= kRepeatLimit) {
+    out_ << "The same prompt came " << recent << " times among the last " << kRepeatWindow
+         << " prompts with the same answer; ending the run." << std::endl;
     EndProgram();
   }
 }

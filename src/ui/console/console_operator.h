@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <iosfwd>
 #include <stdexcept>
+#include <deque>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,8 +39,11 @@ struct AnswerRule {
 class ConsoleOperator : public Operator {
  public:
   // A prompt repeated this many times in a row with the same answer means the run is going in
-  // circles (e.g. Retry on a fault that stays); the run is ended instead of hanging.
+  // circles (e.g. Retry on a fault that stays); the run is ended instead of hanging. So does a
+  // prompt that comes this many times among the last kRepeatWindow prompts: a circle of two or
+  // more prompts (an error, then "continue?") never repeats one in a row.
   static constexpr int kRepeatLimit = 50;
+  static constexpr std::size_t kRepeatWindow = 100;
   // An answers file is a page of rules; anything bigger is a wrong file.
   static constexpr std::size_t kAnswersFileLimit = 1 << 20;
 
@@ -64,6 +69,8 @@ class ConsoleOperator : public Operator {
   std::ostream& out_;
   std::string lastPrompt_;
   int repeats_ = 0;
+  std::deque<std::string> recentPrompts_;
+  std::map<std::string, int> recentCounts_;
 };
 
 }  // namespace veridane

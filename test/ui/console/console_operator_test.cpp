@@ -156,13 +156,26 @@ TEST(ConsoleOperator, EndlesslyRepeatedPromptEndsTheRunInsteadOfHanging) {
   EXPECT_NE(out.str().find("times in a row"), std::string::npos);
 }
 
-TEST(ConsoleOperator, DifferentPromptsInBetweenResetTheRepeatCount) {
+TEST(ConsoleOperator, PromptsThatMoveOnNeverEndTheRunButACircleOfPromptsDoes) {
   std::ostringstream out;
   ConsoleOperator technician(out);
+  // A long run by hand: the same captions over and over, each time for another setting.
   for (int i = 0; i < 3 * ConsoleOperator::kRepeatLimit; ++i) {
-    const std::string text = (i % 2 == 0) ? "Set channel 1" : "Set channel 2";
-    ASSERT_NO_THROW(technician.ShowMessBox(text, kOkCancel, "Prompt"));
+    ASSERT_NO_THROW(technician.ShowMessBox("Set channel " + std::to_string(i % 4 + 1) + " to " + std::to_string(i / 4),
+                                           kOkCancel, "Prompt"));
   }
+  // An error and its "continue?" answered the same way each time go round for ever.
+  int shown = 0;
+  EXPECT_THROW(
+      for (;;) {
+        technician.ShowMessBox("The frequency is out of limit!", kOkCancel, "FREQUENCY ERROR");
+        technician.ShowMessBox("Do you wish to continue ?", kYesNo, "LARGE FREQUENCY ERROR");
+        ASSERT_LT(++shown, ConsoleOperator::kRepeatLimit) << "the circle was not noticed";
+      },
+      ProgramEnded);
+  EXPECT_NE(out.str().find("The same prompt came 50 times among the last 100 prompts with the same answer"),
+            std::string::npos)
+      << out.str();
 }
 
 }  // namespace
