@@ -159,6 +159,12 @@ TEST(Headless, FatalEndsGiveThree) {
       {"--headless", "--bench", "sim:missing-comp-file", "--answers", answers, "--run", "offset"}, root);
   EXPECT_EQ(comp.code, kExitEnded) << comp.messages;
   EXPECT_NE(comp.messages.find("The program ended."), std::string::npos);
+
+  // Nobody sets the missing generator: the frequency error and "continue?" would take turns
+  // for ever.
+  HeadlessResult circle = RunHeadlessWith({"--headless", "--bench", "sim:scope-only", "--run", "bandwidth"}, root);
+  EXPECT_EQ(circle.code, kExitEnded);
+  EXPECT_NE(circle.messages.find("among the last 100 prompts"), std::string::npos);
 }
 
 TEST(Headless, FullSequenceRunsWhatIsAvailable) {
