@@ -1,9 +1,11 @@
 #include "ui/console/console_parlex.h"
 
+#include <cmath>
 #include <fstream>
 #include <istream>
 #include <ostream>
 #include <sstream>
+#include <string>
 #include <optional>
 #include <utility>
 
@@ -109,7 +111,7 @@ class Session {
     out_ << "Listeners:";
     for (int16_t address : seams_.listeners) out_ << " " << address;
     out_ << "\n";
-    if (seams_.listeners.size() > 1) Select(seams_.listeners.front());
+    if (seams_.listeners.size() > 1) Select(std::to_string(seams_.listeners.front()));
   }
 
   // False at ":quit".
@@ -157,13 +159,10 @@ class Session {
     if (op_.failed) failed_ = true;
   }
 
-  // A typed address as a number; one no int holds ("1e99") is no address at all.
-  static int AddressArgument(const std::string& text) {
-    const double value = NumericValue(text);
-    return value >= -1000 && value <= 1000 ? static_cast<int>(value) : -1;
-  }
-
-  bool Select(int address) {
+  // The address as typed after :addr or :syntax; its whole number is compared, never converted,
+  // so that any number ("1e99") is safe.
+  bool Select(const std::string& typed) {
+    const double address = std::trunc(NumericValue(typed));
     for (size_t i = 0; i < seams_.listeners.size(); ++i) {
       if (seams_.listeners[i] == address) {
         presenter_.AddressClick(static_cast<int>(i));
@@ -173,7 +172,7 @@ class Session {
     }
     // The messages that follow were meant for that address: they must not reach the device
     // selected before.
-    err_ << "No listener at address " << address << ".\n";
+    err_ << "No listener at address " << typed << ".\n";
     selectionRefused_ = true;
     failed_ = true;
     return false;
@@ -188,7 +187,7 @@ class Session {
     if (upperName == "HELP") {
       out_ << kHelp;
     } else if (upperName == "ADDR" && !arg1.empty()) {
-      if (Select(AddressArgument(arg1))) out_ << "Address " << state_.SelectedAddress << "\n";
+      if (Select(arg1)) out_ << "Address " << state_.SelectedAddress << "\n";
     } else if (upperName == "ID" && UpperCase(arg1) == "ALL") {
       const std::string before = presenter_.Controls().incoming;
       presenter_.IdAll();
@@ -199,7 +198,7 @@ class Session {
       if (value == 2) {
         err_ << "Syntax method is status, poll or off.\n";
         failed_ = true;
-      } else if (Select(AddressArgument(arg1))) {
+      } else if (Select(arg1)) {
         presenter_.SyntaxCheckClose(value);
       }
     } else if (upperName == "READ") {
