@@ -6,18 +6,13 @@
 #include <vector>
 
 #include "fuzz/fuzz_input.h"
-#include "pv/catalogue.h"
 #include "results/log_import.h"
+#include "ui/console/results_query.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace veridane;
   if (size > (1u << 20)) return -1;
-  static const std::vector<ImportTest> tests = [] {
-    std::vector<ImportTest> list;
-    for (const CatalogueEntry& entry : TestCatalogue())
-      if (entry.number != kSelfCalEntry) list.push_back(ImportTest{entry.number, std::string(entry.title)});
-    return list;
-  }();
+  static const std::vector<ImportTest> tests = CatalogueTests();
   const std::string content(reinterpret_cast<const char*>(data), size);
   const LogImport imported = ParseResultLog(content, "fuzz.log", "2026-01-01T00:00:00", tests);
   if (!imported.error.empty() && !imported.runs.empty()) fuzz::Broken("runs and an error at once");

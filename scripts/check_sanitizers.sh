@@ -16,8 +16,7 @@ build=build-sanitize
 ./scripts/setup.sh
 export CCACHE_BASEDIR="$(pwd)"
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVERIDANE_FUZZ=ON >/dev/null
-cmake --build "$build" -j"$(nproc)"
-cmake --build "$build" -j"$(nproc)" --target fuzz_targets
+cmake --build "$build" -j"$(nproc)" --target all fuzz_targets
 
 # A finding ends the program with 86, a code no run of ours gives.
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1:exitcode=86"

@@ -144,22 +144,11 @@ void ConsoleOperator::GuardAgainstRepeats(std::string_view text, int16_t style, 
   std::string prompt = std::to_string(style) + '\x1f' + std::string(caption) + '\x1f' + std::string(text) +
                        '\x1f' + std::to_string(answer);
   const int recent = ++recentCounts_[prompt];
-  recentPrompts_.push_back(prompt);
+  recentPrompts_.push_back(std::move(prompt));
   if (recentPrompts_.size() > kRepeatWindow) {
     const auto oldest = recentCounts_.find(recentPrompts_.front());
     if (--oldest->second == 0) recentCounts_.erase(oldest);
     recentPrompts_.pop_front();
-  }
-  if (prompt == lastPrompt_) {
-    ++repeats_;
-  } else {
-    lastPrompt_ = std::move(prompt);
-    repeats_ = 1;
-  }
-  if (repeats_ >= kRepeatLimit) {
-    out_ << "The same prompt came " << repeats_ << " times in a row with the same answer; ending the run."
-         << std::endl;
-    EndProgram();
   }
   if (recent >= kRepeatLimit) {
     out_ << "The same prompt came " << recent << " times among the last " << kRepeatWindow

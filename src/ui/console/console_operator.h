@@ -8,10 +8,10 @@
 // prompt's text (anchor it with ^ and $ for an exact caption); the text's lines are joined by
 // LF. See caption_pattern.h for what a pattern may hold.
 #include <cstdint>
-#include <iosfwd>
-#include <stdexcept>
 #include <deque>
+#include <iosfwd>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,10 +38,9 @@ struct AnswerRule {
 
 class ConsoleOperator : public Operator {
  public:
-  // A prompt repeated this many times in a row with the same answer means the run is going in
-  // circles (e.g. Retry on a fault that stays); the run is ended instead of hanging. So does a
-  // prompt that comes this many times among the last kRepeatWindow prompts: a circle of two or
-  // more prompts (an error, then "continue?") never repeats one in a row.
+  // A prompt that comes this many times with the same answer among the last kRepeatWindow
+  // prompts means the run is going in circles (Retry on a fault that stays, or an error and its
+  // "continue?" taking turns); the run is ended instead of hanging.
   static constexpr int kRepeatLimit = 50;
   static constexpr std::size_t kRepeatWindow = 100;
   // An answers file is a page of rules; anything bigger is a wrong file.
@@ -67,8 +66,6 @@ class ConsoleOperator : public Operator {
 
   std::vector<AnswerRule> rules_;
   std::ostream& out_;
-  std::string lastPrompt_;
-  int repeats_ = 0;
   std::deque<std::string> recentPrompts_;
   std::map<std::string, int> recentCounts_;
 };

@@ -18,13 +18,6 @@ namespace veridane {
 
 namespace {
 
-std::vector<ImportTest> CatalogueTests() {
-  std::vector<ImportTest> tests;
-  for (const CatalogueEntry& entry : TestCatalogue())
-    if (entry.number != kSelfCalEntry) tests.push_back(ImportTest{entry.number, std::string(entry.title)});
-  return tests;
-}
-
 // --test takes a --run name ("offset") or the title the status list shows.
 std::string TestTitle(const std::string& given) {
   if (given.empty()) return given;
@@ -43,6 +36,13 @@ std::string Padded(std::string text, size_t width) {
 }
 
 }  // namespace
+
+std::vector<ImportTest> CatalogueTests() {
+  std::vector<ImportTest> tests;
+  for (const CatalogueEntry& entry : TestCatalogue())
+    if (entry.number != kSelfCalEntry) tests.push_back(ImportTest{entry.number, std::string(entry.title)});
+  return tests;
+}
 
 int RunResultsCommand(const BackendRegistry& registry, const CommandLine& options, const Settings& settings,
                       const Paths& paths, std::ostream& out, std::ostream& messages) {

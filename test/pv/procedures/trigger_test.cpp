@@ -156,6 +156,15 @@ class TriggerTest : public PvBench {
       if (line.size() == 78 && line[0] == ' ' && line != kHeader) rows.push_back(line);
     return rows;
   }
+  // Scanners routing an SG 5030 to every input, and Auto mode.
+  void UseAutoBench() {
+    AddScanners();
+    roles.ScannerConfig = "SG:A1;CH1:B1C1;CH2:B2C2;AUXTR:B3D1;";
+    roles.SGDevice = Device(10);
+    roles.SGModel = 5030;
+    roles.SGName = "SG 5030";
+    state.AutoMode = 1;
+  }
   int Count(const std::string& text) const {
     std::vector<std::string> w = WrittenTo(kScopeAddress);
     return static_cast<int>(std::count(w.begin(), w.end(), text));
@@ -165,12 +174,7 @@ class TriggerTest : public PvBench {
 // A scope that triggers at every level: each side backs off past its start, so the levels
 // found are the starts moved out by 40 mV.
 TEST_F(TriggerTest, AutoRunShowsSixRowsForTheThreeSources) {
-  AddScanners();
-  roles.ScannerConfig = "SG:A1;CH1:B1C1;CH2:B2C2;AUXTR:B3D1;";
-  roles.SGDevice = Device(10);
-  roles.SGModel = 5030;
-  roles.SGName = "SG 5030";
-  state.AutoMode = 1;
+  UseAutoBench();
   gpib.SetAnswer(kScopeAddress, "TRIG:STATE?", "TRIGGER\n");
   // The closed loop's readings at each channel: frequency, amplitude, then frequency, amplitude.
   for (int channel = 0; channel < 2; ++channel) Readings({"100E6", "0.5", "100E6", "0.5"});
@@ -216,12 +220,7 @@ TEST_F(TriggerTest, CancelAtTheOpeningPromptEndsWithoutLinesOrReminder) {
 // Exit Test during the CH2 sweeps: the CH1 rows stand, the interrupted one is not shown, the
 // status is kept and the stop is reported.
 TEST_F(TriggerTest, ExitTestDuringASweepKeepsTheRowsShown) {
-  AddScanners();
-  roles.ScannerConfig = "SG:A1;CH1:B1C1;CH2:B2C2;AUXTR:B3D1;";
-  roles.SGDevice = Device(10);
-  roles.SGModel = 5030;
-  roles.SGName = "SG 5030";
-  state.AutoMode = 1;
+  UseAutoBench();
   gpib.SetAnswer(kScopeAddress, "TRIG:STATE?", "READY\n");
   for (int channel = 0; channel < 2; ++channel) Readings({"100E6", "0.5", "100E6", "0.5"});
   ExitTestAfter("TRIG:MAI:EDGE:SOU CH2", 0);
