@@ -14,14 +14,15 @@ layer() {
     platform_qt*) echo 1 ;;
     platform*) echo 0 ;;
     report*|gpib/driver*) echo 1 ;;
-    gpib*) echo 2 ;;
+    gpib*|uncertainty*) echo 2 ;;
     instruments*|scope*) echo 3 ;;
     pv/frame*) echo 4 ;;
     pv/procedures*) echo 5 ;;
     pv*|log*|parlex*|faultbook*|update*|results*) echo 6 ;;
-    shell*) echo 7 ;;
-    ui*) echo 8 ;;
-    app*) echo 9 ;;
+    record*) echo 7 ;;
+    shell*) echo 8 ;;
+    ui*) echo 9 ;;
+    app*) echo 10 ;;
     *) echo 99 ;;
   esac
 }
