@@ -148,7 +148,8 @@ int16_t ConsoleOperator::BoundQuestion(int buttonSet, std::string_view text, int
     questionCounts_.clear();
     questionStep_ = step;
   }
-  const int asked = ++questionCounts_[std::to_string(style) + '\x1f' + std::string(caption) + '\x1f' + std::string(text)];
+  const std::string key = std::to_string(style) + '\x1f' + std::string(caption) + '\x1f' + std::string(text);
+  const int asked = ++questionCounts_[key];
   if (asked <= kQuestionBound) return answer;
   out_ << "  (asked " << asked << " times for this step: answering No)\n";
   if (bounded_) bounded_(caption);

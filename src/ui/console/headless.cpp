@@ -179,7 +179,8 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
   Program* running = nullptr;
   console.OnQuestionBounded([&running](std::string_view caption) {
     if (running != nullptr)
-      running->run.StopFinding = "SIGNAL COULD NOT BE SET (\"" + std::string(caption) + "\" asked too often): TEST FAILED.";
+      running->run.StopFinding =
+          "SIGNAL COULD NOT BE SET (\"" + std::string(caption) + "\" asked too often): TEST FAILED.";
   });
 
   // A simulated bench runs on virtual time: every wait passes at once. A real bench has no

@@ -316,7 +316,9 @@ TEST_F(TechnicianTest, EveryAnswerIsShownToTheWitnessAndTheDatabaseBoxIsAcknowle
             kOk);
   EXPECT_EQ(technician_->ErrorCount(), 1);
   EXPECT_EQ(Show("Are you sure ?", 36, "Disable Auto Mode"), kYes);
-  EXPECT_EQ(seen, (std::vector<std::pair<std::string, int16_t>>{{"Results Database", kOk}, {"Disable Auto Mode", kYes}}));
+  const std::vector<std::pair<std::string, int16_t>> expected = {{"Results Database", kOk},
+                                                                 {"Disable Auto Mode", kYes}};
+  EXPECT_EQ(seen, expected);
 }
 
 TEST_F(TechnicianTest, KnobErrorIsHumanSizedAndRepeatable) {
