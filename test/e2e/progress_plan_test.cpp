@@ -25,7 +25,7 @@ int VerdictRows(const std::string& display) {
 void ExpectPlannedRows(const std::string& bench, int16_t autoAnswer) {
   sim::TechnicianOptions options;
   options.autoModeAnswer = autoAnswer;
-  for (int16_t test : {kTestOffsetZero, kTestGain}) {
+  for (int16_t test : {kTestOffsetZero, kTestGain, kTestBandwidth, kTestSampleRate, kTestTrigger}) {
     E2eRun run(bench, options);
     ASSERT_TRUE(run.Start());
     run.RunTest(test);
@@ -39,6 +39,8 @@ TEST(ProgressPlan, MatchesTheRowsEachTestPrints) {
   ExpectPlannedRows("default", kYes);
   ExpectPlannedRows("default", kNo);
   ExpectPlannedRows("offset-fault", kNo);
+  ExpectPlannedRows("bandwidth-fault", kYes);
+  ExpectPlannedRows("trigger-fault", kYes);
 }
 
 }  // namespace
