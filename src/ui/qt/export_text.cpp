@@ -16,9 +16,11 @@ constexpr const char* kCaption = "Export as Text";
 void ExportLogAsText(const ExportTextSeams& seams) {
   std::string log = seams.openLog;
   if (log.empty()) {
-    std::optional<std::string> picked = seams.dialogs.OpenFile(
-        {kCaption, FolderExists(seams.logFolder) ? seams.logFolder : std::string(), "",
-         "Log Files (*.log)|*.log|All Files (*.*)|*.*"});
+    // The model's folder, else the data folder that holds every model's.
+    std::string folder = seams.logFolder;
+    if (!FolderExists(folder)) folder = std::filesystem::path(folder).parent_path().string();
+    std::optional<std::string> picked =
+        seams.dialogs.OpenFile({kCaption, folder, "", "Log Files (*.log)|*.log|All Files (*.*)|*.*"});
     if (!picked) return;
     log = *picked;
   }
