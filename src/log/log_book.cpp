@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "log/log_text.h"
 #include "platform/paths.h"
 #include "platform/text8.h"
+#include "platform/text8_file.h"
 #include "pv/frame/status_list.h"
 
 namespace veridane {
@@ -163,7 +163,7 @@ void LogBook::AppendLogFile() {
     ShowMenus();
     return;
   }
-  if (sessionHook_) sessionHook_(LogPath(), LogLineCount(content), false);
+  if (sessionHook_) sessionHook_(LogPath(), static_cast<int>(SplitText8Lines(content).size()), false);
   TestStatusUpdate(state_, view_);
   ShowMenus();
 }

@@ -4,7 +4,7 @@
 #include <system_error>
 #include <vector>
 
-#include "log/log_text.h"
+#include "results/log_text.h"
 #include "platform/text8.h"
 #include "platform/text8_file.h"
 #include "results/results_store.h"

@@ -1,4 +1,4 @@
-#include "log/log_text.h"
+#include "results/log_text.h"
 
 #include "platform/text8.h"
 #include "platform/text8_file.h"

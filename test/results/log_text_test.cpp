@@ -1,5 +1,5 @@
 // A result log as people read it: expanded rows in UTF-8, sessions dated where known.
-#include "log/log_text.h"
+#include "results/log_text.h"
 
 #include <gtest/gtest.h>
 
