@@ -165,24 +165,22 @@ TEST(BenchChoice, AFaultBenchIsUsedButNeverRememberedAndTheCaptionNamesTheBench)
   VirtualClock clock;
   ScratchFolder root("bench-remember");
   MemorySettings settings;
-  for (const char* healthy : {"sim:tds350", "sim:scope-only"}) {
+  // The window's start on a bench given on its command line: whether that bench makes faults.
+  auto start = [&](const char* text) {
     Launcher launcher(registry, settings, Paths(root.String()));
     LaunchRequest request;
-    request.bench = healthy;
+    request.bench = text;
     request.rememberBench = true;
     launcher.Choose(request);
     launcher.Open(clock);
-    EXPECT_FALSE(launcher.bench().InjectsFaults()) << healthy;
+    return launcher.bench().InjectsFaults();
+  };
+  for (const char* healthy : {"sim:tds350", "sim:scope-only"}) {
+    EXPECT_FALSE(start(healthy)) << healthy;
     EXPECT_EQ(settings.Get("Veridane", "Settings", "Bench", ""), healthy);
   }
   for (const char* faulty : {"sim:bandwidth-fault", "sim:silent-generator", "sim:missing-comp-file", "sim:selfcal-fault"}) {
-    Launcher launcher(registry, settings, Paths(root.String()));
-    LaunchRequest request;
-    request.bench = faulty;
-    request.rememberBench = true;
-    launcher.Choose(request);
-    launcher.Open(clock);
-    EXPECT_TRUE(launcher.bench().InjectsFaults()) << faulty;
+    EXPECT_TRUE(start(faulty)) << faulty;
     EXPECT_EQ(settings.Get("Veridane", "Settings", "Bench", ""), "sim:scope-only") << faulty;
   }
   EXPECT_EQ(BenchCaptionMark("sim:bandwidth-fault", true), " [Simulated bench sim:bandwidth-fault]");

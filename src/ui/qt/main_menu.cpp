@@ -82,11 +82,11 @@ void BuildMainMenu(QMenuBar& bar) {
   // The keys every desktop program answers to. A menu item that is off (no log, a test
   // running) ignores its key as it ignores a click.
   const std::pair<const char*, QKeySequence> keys[] = {
-      {"PrintStart", QKeySequence::Print},
+      {"PrintStart", QKeySequence(Qt::CTRL | Qt::Key_P)},
       {"PrintPreview", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)},
-      {"FExit", QKeySequence::Quit},
-      {"AppendLogFile", QKeySequence::Open},
-      {"Help", QKeySequence::HelpContents},
+      {"FExit", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+      {"AppendLogFile", QKeySequence(Qt::CTRL | Qt::Key_O)},
+      {"Help", QKeySequence(Qt::Key_F1)},
   };
   for (const auto& [name, key] : keys) {
     QAction* action = bar.findChild<QAction*>(name);

@@ -99,7 +99,9 @@ TEST_F(ManualFormTest, SyntaxCheckChosenInItsWindowBlinksOnAMistypedCommand) {
         EXPECT_EQ(box.Frame()->title(), " Syntax Checking for device at address 1 ");
         EXPECT_TRUE(box.SyntaxCheckMethod(1)->isChecked());
         // The arrow keys walk the options as they are shown: None, Serial Poll, Status Registers.
-        ASSERT_EQ(box.focusWidget(), box.SyntaxCheckMethod(1));
+        box.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+        ASSERT_EQ(QApplication::focusWidget(), box.SyntaxCheckMethod(1));
         QTest::keyClick(box.focusWidget(), Qt::Key_Down);
         EXPECT_TRUE(box.SyntaxCheckMethod(0)->isChecked());
         QTest::keyClick(box.focusWidget(), Qt::Key_Down);
