@@ -3,11 +3,39 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextFragment>
+#include <QTextImageFormat>
 #include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace veridane {
+
+namespace {
+
+// The pictures are whole 1024x768 screens; at full size they would hide the text beside a
+// scroll bar. Shown at this width they stay readable within the window.
+constexpr qreal kPictureWidth = 720;
+
+void FitPictures(QTextDocument& document) {
+  QTextCursor cursor(&document);
+  for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+      const QTextFragment fragment = it.fragment();
+      if (!fragment.charFormat().isImageFormat()) continue;
+      QTextImageFormat picture = fragment.charFormat().toImageFormat();
+      picture.setWidth(kPictureWidth);
+      picture.setHeight(kPictureWidth * 3 / 4);
+      cursor.setPosition(fragment.position());
+      cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+      cursor.setCharFormat(picture);
+    }
+  }
+}
+
+}  // namespace
 
 QUrl UserGuideUrl() {
   if (QFile::exists(":/guide/user-guide.md")) return QUrl("qrc:/guide/user-guide.md");
@@ -22,7 +50,9 @@ GuideForm::GuideForm(const QUrl& guide, QWidget* parent) : QDialog(parent), brow
   browser_->setObjectName("Guide");
   // Web addresses go to the desktop's browser; the guide's own links stay here.
   browser_->setOpenExternalLinks(true);
+  connect(browser_, &QTextBrowser::sourceChanged, this, [this] { FitPictures(*browser_->document()); });
   browser_->setSource(guide, QTextDocument::MarkdownResource);
+  FitPictures(*browser_->document());
   if (browser_->document()->isEmpty())
     browser_->setPlainText("The user guide could not be read from " + guide.toDisplayString() + ".");
 
