@@ -37,7 +37,7 @@ void ResultsRecorder::Report(const std::string& problem) {
                         kOkOnly + kExclamation, "Results Database");
 }
 
-void ResultsRecorder::RecordResult(const ShownResult& result) {
+void ResultsRecorder::RecordResult(const StepResult& result) {
   if (failed_) return;
   if (!store_) {
     store_ = std::make_unique<ResultsStore>(seams_.target);
@@ -47,7 +47,7 @@ void ResultsRecorder::RecordResult(const ShownResult& result) {
     }
   }
   RunFacts facts = seams_.facts();
-  const std::pair<int, std::string> step{result.test, result.row.step};
+  const std::pair<int, std::string> step{result.test, result.step};
   const bool repeated = stepsInRun_.count(step) != 0;
   if (!runId_ || repeated || !SameFacts(facts, runFacts_)) {
     facts.startedAt = seams_.now();

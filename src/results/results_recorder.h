@@ -38,7 +38,7 @@ class ResultsRecorder : public ResultSink {
  public:
   explicit ResultsRecorder(RecorderSeams seams);
 
-  void RecordResult(const ShownResult& result) override;
+  void RecordResult(const StepResult& result) override;
 
   // False once the store has failed (reported) or when none is set.
   bool Working() const { return !failed_; }

@@ -20,7 +20,12 @@ void HeadlessView::AppendDisplayText(std::string_view text) {
   PrintNewRows();
 }
 
-void HeadlessView::PrintNewRows() {
+void HeadlessView::AppendResult(std::string_view text, const StepResult& result) {
+  display_ += text;
+  PrintNewRows(&result);
+}
+
+void HeadlessView::PrintNewRows(const StepResult* last) {
   if (display_.empty()) return;
   size_t row = 0;
   size_t start = 0;
@@ -28,7 +33,13 @@ void HeadlessView::PrintNewRows() {
     const size_t end = display_.find("\r\n", start);
     if (row >= printedRows_) {
       const std::string_view line = std::string_view(display_).substr(start, end == std::string::npos ? std::string::npos : end - start);
-      out_ << (colourRows_ ? ColouredRow(Utf8FromText8(line)) : Utf8FromText8(line)) << '\n';
+      if (colourRows_) {
+        const std::optional<Verdict> verdict =
+            last != nullptr && end == std::string::npos ? std::optional<Verdict>(last->verdict) : VerdictOfRowText(line);
+        out_ << ColouredRow(Utf8FromText8(line), verdict) << '\n';
+      } else {
+        out_ << Utf8FromText8(line) << '\n';
+      }
     }
     ++row;
     if (end == std::string::npos) break;

@@ -19,6 +19,7 @@ class HeadlessView : public MainView, public ShellView {
   void SetCaption(std::string_view caption) override { caption_ = caption; }
   void SetDisplayText(std::string_view text) override;
   void AppendDisplayText(std::string_view text) override;
+  void AppendResult(std::string_view text, const StepResult& result) override;
   void ShowDisplayEnd() override {}
   void SetStatusLines(const std::vector<std::string>& lines) override { statusLines_ = lines; }
   void SetCounter(int, std::string_view, bool) override {}
@@ -38,8 +39,10 @@ class HeadlessView : public MainView, public ShellView {
   const std::vector<std::string>& StatusLines() const { return statusLines_; }
 
  private:
-  // Prints the rows of the mirrored display that have not been printed yet.
-  void PrintNewRows();
+  // Prints the rows of the mirrored display that have not been printed yet; the last one is
+  // the result's row when one is given. Rows that came as text alone (a log re-opened) are
+  // coloured by the verdict their text ends with.
+  void PrintNewRows(const StepResult* last = nullptr);
 
   std::ostream& out_;
   std::ostream& messages_;
