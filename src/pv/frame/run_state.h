@@ -42,6 +42,10 @@ struct RunState {
   int16_t NumberOfTests = 0;
   std::array<std::string, kMostTests + 1> TestNames{};
   std::array<int16_t, kMostTests + 1> TestStatus{};
+  // Set with AbortFlag by a run without a person when it stopped the test on a finding about
+  // the scope (a signal that could not be set): the test fails with this line in its table
+  // and a Full Sequence goes on. Cleared at the end of every test.
+  std::string StopFinding;
   bool FullSeqRunning = false;
   bool FullSeqFailed = false;
   // A self calibration succeeded; within a Full Sequence the offset test then needs no prompt.

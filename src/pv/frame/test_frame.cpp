@@ -51,7 +51,6 @@ void TestFrame::EndTest(int16_t test, TestOutcome outcome, InputsConnected input
   std::string reminder;
   if (inputs == InputsConnected::Yes && state_.AutoMode != Automation::Full) reminder = "Disconnect all input signals.";
   const int n = test;
-  const bool noResult = outcome == TestOutcome::Stopped || outcome == TestOutcome::NotApplicable;
 
   if (n != 0) {
     Run(hooks_.ScopeReset);
@@ -59,6 +58,15 @@ void TestFrame::EndTest(int16_t test, TestOutcome outcome, InputsConnected input
   }
 
   std::string message;
+  const std::string finding = std::move(state_.StopFinding);
+  state_.StopFinding.clear();
+  if (state_.AbortFlag && !finding.empty() && n >= 1 && n <= state_.NumberOfTests) {
+    display_.PrintScreen("");
+    display_.PrintScreen(finding);
+    state_.AbortFlag = false;
+    outcome = TestOutcome::Failed;
+  }
+  const bool noResult = outcome == TestOutcome::Stopped || outcome == TestOutcome::NotApplicable;
   if (state_.AbortFlag) {
     if (!noResult && n != 0) {
       message = "Test Sequence Terminated by Operator.";

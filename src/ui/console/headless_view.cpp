@@ -12,20 +12,20 @@ void HeadlessView::SetDisplayText(std::string_view text) {
   // appending) starts the count again.
   if (text.substr(0, display_.size()) != display_ || display_.empty()) printedRows_ = 0;
   display_ = text;
-  PrintNewRows();
+  PrintNewRows(RowsFrom::LogText);
 }
 
 void HeadlessView::AppendDisplayText(std::string_view text) {
   display_ += text;
-  PrintNewRows();
+  PrintNewRows(RowsFrom::Program);
 }
 
 void HeadlessView::AppendResult(std::string_view text, const StepResult& result) {
   display_ += text;
-  PrintNewRows(&result);
+  PrintNewRows(RowsFrom::Program, &result);
 }
 
-void HeadlessView::PrintNewRows(const StepResult* last) {
+void HeadlessView::PrintNewRows(RowsFrom from, const StepResult* last) {
   if (display_.empty()) return;
   size_t row = 0;
   size_t start = 0;
@@ -34,8 +34,11 @@ void HeadlessView::PrintNewRows(const StepResult* last) {
     if (row >= printedRows_) {
       const std::string_view line = std::string_view(display_).substr(start, end == std::string::npos ? std::string::npos : end - start);
       if (colourRows_) {
-        const std::optional<Verdict> verdict =
-            last != nullptr && end == std::string::npos ? std::optional<Verdict>(last->verdict) : VerdictOfRowText(line);
+        std::optional<Verdict> verdict;
+        if (last != nullptr && end == std::string::npos)
+          verdict = last->verdict;
+        else if (from == RowsFrom::LogText)
+          verdict = VerdictOfRowText(line);
         out_ << ColouredRow(Utf8FromText8(line), verdict) << '\n';
       } else {
         out_ << Utf8FromText8(line) << '\n';
@@ -45,6 +48,7 @@ void HeadlessView::PrintNewRows(const StepResult* last) {
     if (end == std::string::npos) break;
     start = end + 2;
   }
+  if (row > printedRows_) ++changes_;
   printedRows_ = row;
   out_.flush();
 }
