@@ -91,7 +91,7 @@ void Calibrator::CalibratorReset() {
   }
   bus_.GpibWrite(roles_.CalibratorDevice, "CC");
   bus_.ibloc(roles_.CalibratorDevice);
-  if (flags_.AutoMode != 0) bus_.Wait(1.0f);
+  if (IsAuto(flags_.AutoMode)) bus_.Wait(1.0f);
 }
 
 }  // namespace veridane

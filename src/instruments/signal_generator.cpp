@@ -38,14 +38,14 @@ SignalGenerator::SignalGenerator(GpibBus& bus, Operator& op, const InstrumentRol
 
 const SGModelInfo* SignalGenerator::Model() const { return FindSGModel(roles_.SGModel); }
 
-void SignalGenerator::LoadCompData() {
+bool SignalGenerator::LoadCompData() {
   const SGModelInfo* model = Model();
   int pairs = model != nullptr ? model->compPairs : 22;
   std::string problem;
   switch (ReadCompFile(CompFilePath(folder_, roles_.SGName), pairs, compTable, &problem)) {
     case CompFileError::None:
       state.compError.clear();
-      return;
+      return true;
     case CompFileError::NotFound:
       state.compError = "Comp data file for " + roles_.SGName + " not found.";
       break;
@@ -58,7 +58,7 @@ void SignalGenerator::LoadCompData() {
   }
   std::string text = state.compError + "\nAuto mode for Bandwidth test disabled.\n\nCancel terminates this application.";
   if (op_.ShowMessBox(text, kOkCancel + kCritical, "SG Comp file error") == kCancel) op_.EndProgram();
-  flags_.AutoMode = 1;
+  return false;
 }
 
 void SignalGenerator::ParameterMismatch(float fHz, float amplitude) {
@@ -73,7 +73,7 @@ void SignalGenerator::SetSG(float F, float A) {
     state.lastAmplitude = 0;
     return;
   }
-  bool autoPath = flags_.AutoMode == -1;
+  bool autoPath = flags_.AutoMode == Automation::Full;
   const float FM = F;
   float fHz = 0;
   bool keepFreq = false;

@@ -27,8 +27,9 @@ class SignalGenerator {
                   std::filesystem::path instrumentDataFolder);
 
   // Fills the table from "<folder>/<SGName>.dat". On failure the technician chooses between
-  // Auto without compensation (AutoMode 1) and ending the program.
-  void LoadCompData();
+  // Auto without compensation and ending the program: false when the data cannot be used, and
+  // the caller's Auto mode goes on without it.
+  bool LoadCompData();
 
   // F in MHz: > 0 set it (compensated Auto path allowed), < 0 set |F| directly, 0 keep it.
   // A in V p-p: < 0 |A| with an OK-only prompt, >= 10 means RMS A - 10 (direct path),

@@ -46,7 +46,7 @@ void LogBook::ClearEntries() {
 }
 
 void LogBook::ResetStatuses() {
-  for (int n = 1; n <= kNumberOfTests; ++n) state_.TestStatus[static_cast<size_t>(n)] = kStatusNotRun;
+  for (int n = 1; n <= state_.NumberOfTests; ++n) state_.TestStatus[static_cast<size_t>(n)] = kStatusNotRun;
 }
 
 bool LogBook::OpenLog(Text8File::Mode mode) {
@@ -140,7 +140,7 @@ void LogBook::AppendLogFile() {
   display_.SetText(TranscriptFromLog(content));
 
   std::string statusText;
-  if (!ReadText8File(StatusPath(), statusText, error) || !ParseStatusFile(statusText, state_.TestStatus)) {
+  if (!ReadText8File(StatusPath(), statusText, error) || !ParseStatusFile(statusText, state_.TestStatus, state_.NumberOfTests)) {
     ResetStatuses();
     int16_t answer = op_.ShowMessBox("The file " + LogFileName_ +
                                          ".tst which contains the PASS/FAIL data is missing or corrupt\n\n"
@@ -195,7 +195,7 @@ void LogBook::WriteLogLine(std::string_view compactedLine) {
 
 bool LogBook::WriteStatuses() {
   std::string error;
-  if (ReplaceText8File(StatusPath(), StatusFileText(state_.TestStatus), error)) {
+  if (ReplaceText8File(StatusPath(), StatusFileText(state_.TestStatus, state_.NumberOfTests), error)) {
     statusFileFailing_ = false;
     return true;
   }

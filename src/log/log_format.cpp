@@ -1,5 +1,7 @@
 #include "log/log_format.h"
 
+#include <algorithm>
+
 #include <charconv>
 
 #include "platform/numbers.h"
@@ -34,18 +36,23 @@ std::vector<std::string> LogHeaderLines(std::string_view scopeModel, const Creat
           ""};
 }
 
-std::string StatusFileText(const std::array<int16_t, kNumberOfTests + 1>& testStatus) {
+std::string StatusFileText(const TestStatuses& testStatus, int tests) {
   std::string text;
-  for (int n = 1; n <= kNumberOfTests; ++n) text += PlainText(static_cast<int>(testStatus[static_cast<size_t>(n)])) + " ";
+  for (int n = 1; n <= tests && n <= kMostTests; ++n) text += PlainText(static_cast<int>(testStatus[static_cast<size_t>(n)])) + " ";
   return text;
 }
 
-bool ParseStatusFile(std::string_view text, std::array<int16_t, kNumberOfTests + 1>& testStatus) {
-  std::array<int16_t, kNumberOfTests + 1> read{};
+bool ParseStatusFile(std::string_view text, TestStatuses& testStatus, int tests) {
+  tests = std::min(tests, static_cast<int>(kMostTests));
+  const int needed = std::min(tests, kFirstStatusEntries);
+  TestStatuses read{};
   size_t pos = 0;
-  for (int n = 1; n <= kNumberOfTests; ++n) {
+  for (int n = 1; n <= tests; ++n) {
     pos = text.find_first_not_of(" ,\t\r\n", pos);
-    if (pos == std::string_view::npos) return false;
+    if (pos == std::string_view::npos) {
+      if (n <= needed) return false;
+      break;
+    }
     size_t end = text.find_first_of(" ,\t\r\n", pos);
     if (end == std::string_view::npos) end = text.size();
     std::string_view word = text.substr(pos, end - pos);
@@ -56,7 +63,7 @@ bool ParseStatusFile(std::string_view text, std::array<int16_t, kNumberOfTests +
     read[static_cast<size_t>(n)] = static_cast<int16_t>(value);
     pos = end;
   }
-  for (int n = 1; n <= kNumberOfTests; ++n) testStatus[static_cast<size_t>(n)] = read[static_cast<size_t>(n)];
+  for (int n = 1; n <= tests; ++n) testStatus[static_cast<size_t>(n)] = read[static_cast<size_t>(n)];
   return true;
 }
 

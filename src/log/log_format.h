@@ -33,12 +33,20 @@ struct LogStamp {
 std::vector<std::string> LogHeaderLines(std::string_view scopeModel, const CreateLogEntries& entries,
                                         const LogStamp& stamp);
 
-// " 0  0  0  0  0 " for five tests not run; "-1 " for a failed one.
-std::string StatusFileText(const std::array<int16_t, kNumberOfTests + 1>& testStatus);
+using TestStatuses = std::array<int16_t, kMostTests + 1>;
 
-// Reads the five statuses (whole numbers separated by blanks, line ends or commas, each -1, 0 or 1) into entries
-// 1 to 5. False, leaving the statuses alone, when fewer than five such numbers start the text.
-bool ParseStatusFile(std::string_view text, std::array<int16_t, kNumberOfTests + 1>& testStatus);
+// The statuses of tests 1 to `tests`: " 0  0  0  0  0 " for five tests not run; "-1 " for a
+// failed one.
+std::string StatusFileText(const TestStatuses& testStatus, int tests);
+
+// The status files the first builds wrote hold five entries; every later one at least as many.
+inline constexpr int kFirstStatusEntries = 5;
+
+// Reads the statuses of tests 1 to `tests` (whole numbers separated by blanks, line ends or
+// commas, each -1, 0 or 1). A file written when there were fewer tests reads too: the tests it
+// does not name were not run. False, leaving the statuses alone, when fewer than five such
+// numbers (or `tests`, if fewer) start the text.
+bool ParseStatusFile(std::string_view text, TestStatuses& testStatus, int tests);
 
 // The display text of a .log file's content: its lines expanded and joined by CR LF, no line
 // end after the last.

@@ -14,7 +14,7 @@ namespace veridane {
 
 namespace {
 
-constexpr std::array<CatalogueEntry, kNumberOfTests + 1> kCatalogue = {{
+constexpr auto kCatalogue = std::to_array<CatalogueEntry>({
     {kSelfCalEntry, "Self Cal", "SPC", "Self &Cal (SPC)", "selfcal", &SelfCalMenu},
     {kTestOffsetZero, "Offset at Zero", "OffsetZero", "&Offset at Zero", "offset", &OffsetZero},
     {kTestGain, "DC Voltage Measurement", "Gain", "&DC Voltage Measurement", "dcv", &Gain},
@@ -22,7 +22,16 @@ constexpr std::array<CatalogueEntry, kNumberOfTests + 1> kCatalogue = {{
     {kTestSampleRate, "Long Term Sample Rate & Delay Time", "SampleRate", "Long Term &Sample Rate && Delay Time",
      "samplerate", &SampleRate},
     {kTestTrigger, "Edge Trigger Sensitivity", "Trigger", "Edge &Trigger Sensitivity", "trigger", &Trigger},
-}};
+});
+
+// Row n is test n (row 0 the self calibration), and they fit the run state's tables.
+constexpr bool NumberedInOrder() {
+  for (size_t i = 0; i < kCatalogue.size(); ++i)
+    if (kCatalogue[i].number != static_cast<int16_t>(i)) return false;
+  return true;
+}
+static_assert(NumberedInOrder(), "catalogue rows are numbered 0, 1, 2, ... in order");
+static_assert(kCatalogue.size() - 1 <= static_cast<size_t>(kMostTests), "more tests than the run state has room for");
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;

@@ -4,6 +4,7 @@
 // in the log and on paper is built from these, so their widths and rounding are the look of
 // the program's output. All texts are the program's 8-bit text ("µ" is 0xB5).
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,14 +23,19 @@ std::string FormatDigits(float value, float code);
 // from the result, a trailing one trailing blanks. An empty unit drops the prefix but keeps
 // the scaling (used for the low end of a range that reads in the prefix of the high end).
 std::string FormatValue(float value, std::string_view unit, float code);
+// The factor of an engineering prefix as FormatValue prints it ('m': 0.001, '\xB5': 1E-6);
+// nullopt for a character that is no prefix. Readers of printed values use this same table.
+std::optional<double> PrefixFactor(char prefix);
 
 // Tolerance > 0 is percent of the nominal value, <= 0 an absolute amount.
 float UpperLimit(float nominal, float tolerance);
 float LowerLimit(float nominal, float tolerance);
 
-// Verdict of one reading: " PASS", ">PASS" (outside 70 % of the band but inside the limits,
+// Verdict text of one reading: " PASS", ">PASS" (outside 70 % of the band but inside the limits,
 // mode 0 only), " FAIL" or "Parameter Error" (mode 0 with tolerance 0). Mode 0 is two-sided,
-// mode < 0 a lower limit, mode > 0 an upper limit. stepFailed becomes -1 after a FAIL, else 0.
+// mode < 0 a lower limit, mode > 0 an upper limit. stepFailed becomes -1 after a verdict that
+// fails the test, else 0. The text of Judge (step_result.h), which the tests use to keep the
+// judgement beside the row.
 std::string JudgeResult(float nominal, float tolerance, int16_t mode, float measured, int16_t& stepFailed);
 
 // The log file's form of a result row: blank runs and frequent words become control codes.

@@ -165,6 +165,14 @@ std::string StripTrailingBlanks(const std::string& text) {
 
 }  // namespace
 
+std::optional<double> PrefixFactor(char prefix) {
+  for (size_t i = 1; i < kPrefixes.size(); ++i) {
+    if (static_cast<int>(i) == kNoPrefix || kPrefixes[i][0] != prefix) continue;
+    return std::pow(10.0, 3 * (static_cast<int>(i) - kNoPrefix));
+  }
+  return std::nullopt;
+}
+
 std::string FormatDigits(float value, float code) {
   if (std::isfinite(value) && std::isfinite(code)) return FormatFinite(value, code);
   if (!std::isfinite(code)) return "Error: IntFrac=" + PlainText(code) + " ";

@@ -40,7 +40,7 @@ std::vector<PlotSeries> BuildHistory(const std::vector<StoredRow>& rows) {
   std::vector<PlotSeries> series;
   std::map<std::string, size_t> byStep;
   for (const StoredRow& stored : rows) {
-    const MeasuredRow& row = stored.result.row;
+    const StepResult& row = stored.result;
     auto [it, added] = byStep.emplace(row.step, series.size());
     if (added) {
       series.emplace_back();
@@ -80,7 +80,7 @@ std::vector<PlotSeries> BuildHistory(const std::vector<StoredRow>& rows) {
         *value = Scaled(*value, scale.factor);
         Widen(one.yMin, one.yMax, *value, any);
       }
-      if (point.verdict == MeasuredVerdict::Fail || point.verdict == MeasuredVerdict::NotMeasurable) ++one.failures;
+      if (Failed(point.verdict)) ++one.failures;
     }
     const double room = one.yMax > one.yMin ? 0.1 * (one.yMax - one.yMin) : std::max(1.0, std::fabs(one.yMax) * 0.1);
     one.yMin -= room;

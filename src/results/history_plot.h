@@ -16,7 +16,7 @@ struct PlotPoint {
   std::string time;       // as stored
   double secondsSinceEpoch = 0;
   std::optional<double> value;  // scaled; absent when the scope gave no reading
-  MeasuredVerdict verdict = MeasuredVerdict::Fail;
+  Verdict verdict = Verdict::Fail;
   // Scaled, as stored with this point (a later program may have other limits).
   std::optional<double> lower, upper, marginalLower, marginalUpper;
 };

@@ -29,29 +29,18 @@ struct Quantity {
   size_t end = 0;     // where the quantity ends in the row
 };
 
-double PrefixFactor(char prefix) {
-  switch (prefix) {
-    case 'p': return 1e-12;
-    case 'n': return 1e-9;
-    case '\xB5': return 1e-6;
-    case 'm': return 1e-3;
-    case 'k': return 1e3;
-    case 'M': return 1e6;
-    case 'G': return 1e9;
-    case 'T': return 1e12;
-    default: return 0;
-  }
-}
+// A measured cell that had no reading, as the rows print it.
+constexpr std::string_view kNoReading = "no reading";
 
 // The unit at the start of text, with its prefix factor; false when none.
 bool ReadUnit(std::string_view text, std::string& unit, double& factor, size_t& length) {
   static constexpr std::string_view kUnits[] = {"div", "Hz", "dB", "V", "s"};
   for (size_t skip : {0u, 1u}) {
-    if (skip == 1 && (text.empty() || PrefixFactor(text[0]) == 0)) return false;
+    if (skip == 1 && (text.empty() || !PrefixFactor(text[0]))) return false;
     for (std::string_view known : kUnits) {
       if (text.substr(skip, known.size()) == known) {
         unit = known;
-        factor = skip == 1 ? PrefixFactor(text[0]) : 1;
+        factor = skip == 1 ? *PrefixFactor(text[0]) : 1;
         length = skip + known.size();
         return true;
       }
@@ -130,62 +119,116 @@ std::string_view AfterChannel(std::string_view row) {
   return row.substr(at);
 }
 
-std::optional<MeasuredRow> OffsetRow(std::string_view row, std::string_view judgement) {
-  const std::vector<Quantity> volts = OfUnit(Quantities(AfterChannel(row)), "V");
-  if (volts.size() < 3 || row.find('\xB1') == std::string_view::npos) return std::nullopt;
-  const float scale = static_cast<float>(volts[0].value);
-  const float limit = static_cast<float>(volts[1].value);
-  return TwoSidedRow(ScaleStep(Channel(row), scale), "V", 0, -limit, static_cast<float>(volts[2].value), judgement);
+// A step judged as a live run judges it, from the numbers the row printed; the verdict is the
+// one the row shows (the limits of an old build may have differed), and a measured cell that
+// says so is no reading.
+StepResult Judged(std::string step, std::string unit, float nominal, float tolerance, int16_t mode,
+                  std::optional<float> measured, Verdict shown) {
+  StepResult result =
+      MakeStepResult(std::move(step), std::move(unit), Judge(nominal, tolerance, mode, measured), measured);
+  result.verdict = measured || shown != Verdict::Fail ? shown : Verdict::NotMeasurable;
+  return result;
 }
 
-std::optional<MeasuredRow> DcRow(std::string_view fullRow, std::string_view judgement) {
+bool NoReading(std::string_view row) { return row.find(kNoReading) != std::string_view::npos; }
+
+std::optional<float> Single(const std::vector<Quantity>& quantities, size_t index, bool noReading) {
+  if (noReading) return std::nullopt;
+  return static_cast<float>(quantities[index].value);
+}
+
+std::optional<StepResult> OffsetRow(std::string_view row, Verdict shown) {
+  const std::vector<Quantity> volts = OfUnit(Quantities(AfterChannel(row)), "V");
+  const bool noReading = NoReading(row);
+  if (volts.size() < (noReading ? 2u : 3u) || row.find('\xB1') == std::string_view::npos) return std::nullopt;
+  const auto scale = static_cast<float>(volts[0].value);
+  const auto limit = static_cast<float>(volts[1].value);
+  return Judged(ScaleStep(Channel(row), scale), "V", 0, -limit, 0, Single(volts, 2, noReading), shown);
+}
+
+std::optional<StepResult> DcRow(std::string_view fullRow, Verdict shown) {
   const std::string channel = Channel(fullRow);
   const std::string_view row = AfterChannel(fullRow);
   const size_t dash = row.find(" - ");
   if (dash == std::string_view::npos) return std::nullopt;
+  const bool noReading = NoReading(row);
   const std::vector<Quantity> before = Quantities(row.substr(0, dash));
   const std::vector<Quantity> after = Quantities(row.substr(dash + 3));
-  if (before.size() < 5 || after.size() < 2 || after[0].unit != "V" || after.back().unit != "V") return std::nullopt;
+  if (before.size() < 5 || after.size() < (noReading ? 1u : 2u) || after[0].unit != "V" || after.back().unit != "V")
+    return std::nullopt;
   // The low limit reads in the prefix of the high one, which carries the unit for both.
   const double high = after[0].value;
   const Quantity& lowText = before.back();
   const double low = lowText.unit.empty() ? lowText.value * after[0].factor : lowText.value;
-  const float scale = static_cast<float>(before[0].value);
+  const auto scale = static_cast<float>(before[0].value);
   // A slash between two numbers marks the difference step ("-900/-600 mV").
   const bool difference = row.substr(0, dash).find('/', row.find("div") + 3) != std::string_view::npos;
   const float output = difference ? static_cast<float>((low + high) / 2) : static_cast<float>(before[3].value);
-  MeasuredRow measured = TwoSidedRow(DcStepName(channel, scale, output, difference), "V", output,
-                                     -static_cast<float>((high - low) / 2), static_cast<float>(after.back().value), judgement);
+  StepResult result = Judged(DcStepName(channel, scale, output, difference), "V", output,
+                             -static_cast<float>((high - low) / 2), 0, Single(after, after.size() - 1, noReading), shown);
   // The printed limits are what the row was judged against.
-  measured.lower = low;
-  measured.upper = high;
-  return measured;
+  result.lower = low;
+  result.upper = high;
+  return result;
 }
 
-std::optional<MeasuredRow> BandwidthRow(std::string_view row, std::string_view judgement) {
+std::optional<StepResult> BandwidthRow(std::string_view row, Verdict shown) {
   const std::vector<Quantity> volts = OfUnit(Quantities(AfterChannel(row)), "V");
-  if (volts.size() < 4) return std::nullopt;
-  return LowerLimitRow(ScaleStep(Channel(row), static_cast<float>(volts[0].value)), "V",
-                       static_cast<float>(volts[1].value), 30, static_cast<float>(volts[3].value), judgement);
+  const bool noReading = NoReading(row);
+  if (volts.size() < (noReading ? 3u : 4u)) return std::nullopt;
+  return Judged(ScaleStep(Channel(row), static_cast<float>(volts[0].value)), "V", static_cast<float>(volts[1].value),
+                30, -1, Single(volts, 3, noReading), shown);
 }
 
-std::optional<MeasuredRow> RowOf(int test, std::string_view row) {
-  const std::string_view judgement = TrailingJudgement(row);
+// " 1 ms/div  500 ns/div  10.00000 ms  ±1000 ns/±100 ppm   350 ns/ 35.0 ppm  PASS", or the
+// same fixed columns and NOT MEASURABLE. Judged in µs as live, kept in s.
+std::optional<StepResult> SampleRateRow(std::string_view row, Verdict shown) {
+  constexpr std::string_view kFixedEnd = "100 ppm";
+  const size_t fixed = row.find(kFixedEnd);
+  if (fixed == std::string_view::npos) return std::nullopt;
+  const std::string_view rest = row.substr(fixed + kFixedEnd.size());
+  std::optional<float> microseconds;
+  if (rest.find("NOT MEASURABLE") == std::string_view::npos) {
+    const std::vector<Quantity> seconds = OfUnit(Quantities(rest), "s");
+    if (seconds.empty()) return std::nullopt;
+    microseconds = static_cast<float>(seconds[0].value * 1E6);
+  }
+  return Scaled(Judged("Delay 10 ms", "s", 0, -1, 0, microseconds, shown), 1E-6);
+}
+
+// " CH 1        1.0 div       100 MHz        +       -250 mV -  240 mV       PASS": both sides
+// of the sweep triggered. NOT TRIG'D does not say whether one of them did: no number then.
+std::optional<StepResult> TriggerRow(std::string_view row, Verdict shown) {
+  const size_t mhz = row.find("MHz");
+  if (mhz == std::string_view::npos) return std::nullopt;
+  const size_t slope = row.find_first_not_of(' ', mhz + 3);
+  if (slope == std::string_view::npos || (row[slope] != '+' && row[slope] != '-')) return std::nullopt;
+  std::optional<float> sides;
+  if (row.find("NOT TRIG'D") == std::string_view::npos) {
+    if (OfUnit(Quantities(row.substr(slope + 1)), "V").size() < 2) return std::nullopt;
+    sides = 2;
+  }
+  StepResult result =
+      MakeStepResult(Channel(row) + (row[slope] == '+' ? " +" : " -"), "sides", Judge(2, 0, 1, sides), sides);
+  result.verdict = shown;
+  return result;
+}
+
+std::optional<StepResult> RowOf(int test, std::string_view row, Verdict shown) {
   switch (test) {
     case kTestOffsetZero:
-      return OffsetRow(row, judgement);
+      return OffsetRow(row, shown);
     case kTestGain:
-      return DcRow(row, judgement);
+      return DcRow(row, shown);
     case kTestBandwidth:
-      return BandwidthRow(row, judgement);
+      return BandwidthRow(row, shown);
+    case kTestSampleRate:
+      return SampleRateRow(row, shown);
+    case kTestTrigger:
+      return TriggerRow(row, shown);
     default:
       return std::nullopt;
   }
-}
-
-bool IsJudged(std::string_view row) {
-  const std::string_view judgement = TrailingJudgement(row);
-  return judgement == " PASS" || judgement == ">PASS" || judgement == " FAIL";
 }
 
 std::string AfterLabel(std::string_view line, std::string_view label) {
@@ -240,7 +283,9 @@ LogImport ParseResultLog(const std::string& content, const std::string& source, 
   int test = 0;
   std::string testName;
   std::set<std::pair<int, std::string>> stepsInRun;
+  size_t lineNumber = 0;
   for (const std::string& compacted : SplitText8Lines(content)) {
+    ++lineNumber;
     const std::string line = ExpandLine(compacted);
     if (line.rfind(kHeaderStart, 0) == 0) {
       headerSeen = true;
@@ -285,12 +330,17 @@ LogImport ParseResultLog(const std::string& content, const std::string& source, 
         heading = true;
       }
     }
-    if (heading || !IsJudged(line)) continue;
-    std::optional<MeasuredRow> row = RowOf(test, line);
+    if (heading) continue;
+    const std::optional<Verdict> shown = VerdictOfRowText(line);
+    if (!shown) continue;
+    std::optional<StepResult> row = RowOf(test, line, *shown);
     if (!row) {
-      ++import.skippedRows;
+      import.skipped.push_back("line " + std::to_string(lineNumber) + ": " + Trim(line));
       continue;
     }
+    row->test = test;
+    row->testName = testName;
+    row->text = line;
     // A step shown again in one log is a new run of the same scope, as live.
     const std::pair<int, std::string> step{test, row->step};
     if (stepsInRun.count(step) != 0) {
@@ -299,43 +349,98 @@ LogImport ParseResultLog(const std::string& content, const std::string& source, 
       stepsInRun.clear();
     }
     stepsInRun.insert(step);
-    import.runs.back().rows.push_back(ShownResult{test, testName, line, *row});
+    import.runs.back().rows.push_back(std::move(*row));
   }
   if (!headerSeen) import.error = "it has no result log header (\"" + std::string(kHeaderStart) + "...\")";
   return import;
 }
 
-int ImportResultLog(ResultsStore& store, const std::string& path, const std::vector<ImportTest>& tests,
-                    std::string& error) {
+namespace {
+
+QDateTime TimeOf(const std::string& iso) { return QDateTime::fromString(QString::fromStdString(iso), Qt::ISODate); }
+
+// The stored runs an imported run may be: same scope, its rows' texts in order, started inside
+// the window in which the log was written.
+struct StoredRunRows {
+  StoredRun run;
+  std::vector<std::string> texts;
+};
+
+std::vector<StoredRunRows> StoredRunsOf(ResultsStore& store, const RunFacts& facts) {
+  std::vector<StoredRunRows> runs;
+  ResultFilter filter;
+  filter.serial = facts.serial;
+  for (StoredRow& row : store.Rows(filter)) {
+    // An empty serial in a filter matches every scope: the serial is compared here as well.
+    if (row.run.facts.serial != facts.serial || row.run.facts.scopeModel != facts.scopeModel) continue;
+    if (runs.empty() || runs.back().run.id != row.run.id) runs.push_back({row.run, {}});
+    runs.back().texts.push_back(std::move(row.result.text));
+  }
+  return runs;
+}
+
+}  // namespace
+
+ImportOutcome ImportResultLog(ResultsStore& store, const std::string& path, const std::vector<ImportTest>& tests) {
+  ImportOutcome outcome;
   std::string content;
-  if (!ReadText8File(path, content, error)) return -1;
+  if (!ReadText8File(path, content, outcome.error)) return outcome;
   const QFileInfo info(QString::fromStdString(path));
-  const std::string fileTime = info.lastModified().toOffsetFromUtc(info.lastModified().offsetFromUtc())
-                                   .toString(Qt::ISODate).toStdString();
+  const QDateTime lastChange = info.lastModified();
+  const std::string fileTime = lastChange.toOffsetFromUtc(lastChange.offsetFromUtc()).toString(Qt::ISODate).toStdString();
   const std::string source = Text8FromUtf8(info.absoluteFilePath().toStdString());
   LogImport import = ParseResultLog(content, source, fileTime, tests);
+  outcome.skipped = import.skipped;
   if (!import.error.empty()) {
-    error = path + ": " + import.error;
-    return -1;
+    outcome.error = path + ": " + import.error;
+    return outcome;
   }
-  if (!import.runs.empty() && store.HasImported(source, import.runs.front().facts.startedAt)) return 0;
-  int added = 0;
+  outcome.added = 0;
+  std::set<int64_t> matched;
   for (const ImportedRun& run : import.runs) {
     if (run.rows.empty()) continue;
+    std::vector<std::string> texts;
+    for (const StepResult& row : run.rows) texts.push_back(row.text);
+    // The header's time has minutes only; a minute's slack either side covers it and the clock.
+    const QDateTime from = TimeOf(run.facts.startedAt).addSecs(-60);
+    const QDateTime until = lastChange.addSecs(60);
+    bool stored = false;
+    const std::string errorBefore = store.LastError();
+    const std::vector<StoredRunRows> candidates = StoredRunsOf(store, run.facts);
+    if (store.LastError() != errorBefore) {
+      outcome.error = store.LastError();
+      outcome.added = -1;
+      return outcome;
+    }
+    for (const StoredRunRows& candidate : candidates) {
+      if (matched.count(candidate.run.id) != 0 || candidate.texts != texts) continue;
+      const QDateTime started = TimeOf(candidate.run.facts.startedAt);
+      if (!started.isValid() || started < from || started > until) continue;
+      matched.insert(candidate.run.id);
+      stored = true;
+      break;
+    }
+    if (stored) {
+      ++outcome.alreadyStored;
+      continue;
+    }
     std::optional<int64_t> id = store.AddRun(run.facts);
     if (!id) {
-      error = store.LastError();
-      return -1;
+      outcome.error = store.LastError();
+      outcome.added = -1;
+      return outcome;
     }
-    for (const ShownResult& row : run.rows) {
+    matched.insert(*id);
+    for (const StepResult& row : run.rows) {
       if (!store.AddRow(*id, run.facts.startedAt, row)) {
-        error = store.LastError();
-        return -1;
+        outcome.error = store.LastError();
+        outcome.added = -1;
+        return outcome;
       }
     }
-    ++added;
+    ++outcome.added;
   }
-  return added;
+  return outcome;
 }
 
 }  // namespace veridane

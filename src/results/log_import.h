@@ -18,13 +18,15 @@ struct ImportTest {
 
 struct ImportedRun {
   RunFacts facts;
-  std::vector<ShownResult> rows;
+  std::vector<StepResult> rows;
 };
 
 struct LogImport {
   std::vector<ImportedRun> runs;
-  int skippedRows = 0;  // judged rows of tests whose columns are not known, or unreadable
-  std::string error;    // the file is no result log
+  // Rows with a verdict that could not be read into a result ("line 12: <the row>"): outside
+  // any known test, or columns this reader does not know.
+  std::vector<std::string> skipped;
+  std::string error;  // the file is no result log
 };
 
 // content: the .log file's bytes; source names the file in the runs; fileTime (ISO 8601) is
@@ -32,9 +34,17 @@ struct LogImport {
 LogImport ParseResultLog(const std::string& content, const std::string& source, const std::string& fileTime,
                          const std::vector<ImportTest>& tests);
 
-// Reads the file and stores its runs unless they are stored already. Returns the number of
-// runs added; -1 with error set when the file or the store failed.
-int ImportResultLog(ResultsStore& store, const std::string& path, const std::vector<ImportTest>& tests,
-                    std::string& error);
+struct ImportOutcome {
+  int added = -1;       // runs added; -1 when the file or the store failed (error says why)
+  int alreadyStored = 0;  // runs found in the store already (recorded live, or imported before)
+  std::vector<std::string> skipped;  // as LogImport::skipped
+  std::string error;
+};
+
+// Reads the file and stores its runs unless they are stored already. A run is stored already
+// when a run of the same scope (model and serial) with exactly these rows, in this order,
+// started between the log's header time and the file's last change: the live run that wrote
+// the log, or an earlier import of it (from any path).
+ImportOutcome ImportResultLog(ResultsStore& store, const std::string& path, const std::vector<ImportTest>& tests);
 
 }  // namespace veridane

@@ -35,7 +35,7 @@ std::string ResultsCsvText(const std::vector<StoredRow>& rows) {
       "lower_limit,upper_limit,marginal_lower,marginal_upper,measured,verdict,row_text\r\n";
   for (const StoredRow& stored : rows) {
     const RunFacts& run = stored.run.facts;
-    const MeasuredRow& row = stored.result.row;
+    const StepResult& row = stored.result;
     const std::string fields[] = {Field(run.startedAt), Field(run.serial), Field(run.scopeModel), Field(run.firmware),
                                   Field(run.operatorName), Field(run.bench), run.simulated ? "1" : "0",
                                   Field(run.source), Field(stored.recordedAt), Field(stored.result.testName),

@@ -52,10 +52,10 @@ void ResultsRecorder::RecordLogSession(const std::string& logPath, int firstLine
     Report(store_->LastError());
 }
 
-void ResultsRecorder::RecordResult(const ShownResult& result) {
+void ResultsRecorder::RecordResult(const StepResult& result) {
   if (!StoreReady()) return;
   RunFacts facts = seams_.facts();
-  const std::pair<int, std::string> step{result.test, result.row.step};
+  const std::pair<int, std::string> step{result.test, result.step};
   const bool repeated = stepsInRun_.count(step) != 0;
   if (!runId_ || repeated || !SameFacts(facts, runFacts_)) {
     facts.startedAt = seams_.now();

@@ -38,7 +38,7 @@ class ResultsRecorder : public ResultSink {
  public:
   explicit ResultsRecorder(RecorderSeams seams);
 
-  void RecordResult(const ShownResult& result) override;
+  void RecordResult(const StepResult& result) override;
   // A result log was created or re-opened: when its session began and at which line.
   void RecordLogSession(const std::string& logPath, int firstLine, bool created);
 

@@ -30,11 +30,8 @@ std::optional<double> Number(const QVariant& value) {
   return value.toDouble();
 }
 
-MeasuredVerdict VerdictFromName(const std::string& name) {
-  for (MeasuredVerdict verdict : {MeasuredVerdict::Pass, MeasuredVerdict::Marginal, MeasuredVerdict::Fail, MeasuredVerdict::NotMeasurable})
-    if (VerdictName(verdict) == name) return verdict;
-  return MeasuredVerdict::Fail;
-}
+// A verdict name this build does not know counts as a FAIL: nothing stored may pass by accident.
+Verdict StoredVerdict(const std::string& name) { return VerdictFromName(name).value_or(Verdict::Fail); }
 
 constexpr const char* kRunColumns =
     "runs.id, runs.started_at, runs.scope_model, runs.firmware, runs.serial, runs.operator, runs.comments, "
@@ -164,7 +161,7 @@ std::optional<int64_t> ResultsStore::AddRun(const RunFacts& facts) {
   return id;
 }
 
-bool ResultsStore::AddRow(int64_t runId, const std::string& recordedAt, const ShownResult& result) {
+bool ResultsStore::AddRow(int64_t runId, const std::string& recordedAt, const StepResult& result) {
   if (!open_) return Fail("the results database is not open");
   QSqlDatabase db = QSqlDatabase::database(QString::fromStdString(connection_), false);
   if (!db.transaction()) return Fail(db.lastError().text().toStdString());
@@ -173,7 +170,7 @@ bool ResultsStore::AddRow(int64_t runId, const std::string& recordedAt, const Sh
       "INSERT INTO results (run_id, recorded_at, test_number, test_name, step, unit, nominal, lower_limit,"
       " upper_limit, marginal_lower, marginal_upper, measured, verdict, row_text)"
       " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-  const MeasuredRow& row = result.row;
+  const StepResult& row = result;
   query.addBindValue(static_cast<qlonglong>(runId));
   query.addBindValue(Q(recordedAt));
   query.addBindValue(result.test);
@@ -237,18 +234,18 @@ std::vector<StoredRow> ResultsStore::Rows(const ResultFilter& filter) {
     StoredRow stored;
     stored.run = RunFromQuery(query);
     stored.recordedAt = Text8(query.value(11));
-    ShownResult& result = stored.result;
+    StepResult& result = stored.result;
     result.test = query.value(12).toInt();
     result.testName = Text8(query.value(13));
-    result.row.step = Text8(query.value(14));
-    result.row.unit = Text8(query.value(15));
-    result.row.nominal = query.value(16).toDouble();
-    result.row.lower = Number(query.value(17));
-    result.row.upper = Number(query.value(18));
-    result.row.marginalLower = Number(query.value(19));
-    result.row.marginalUpper = Number(query.value(20));
-    result.row.measured = Number(query.value(21));
-    result.row.verdict = VerdictFromName(query.value(22).toString().toStdString());
+    result.step = Text8(query.value(14));
+    result.unit = Text8(query.value(15));
+    result.nominal = query.value(16).toDouble();
+    result.lower = Number(query.value(17));
+    result.upper = Number(query.value(18));
+    result.marginalLower = Number(query.value(19));
+    result.marginalUpper = Number(query.value(20));
+    result.measured = Number(query.value(21));
+    result.verdict = StoredVerdict(query.value(22).toString().toStdString());
     result.text = Text8(query.value(23));
     rows.push_back(std::move(stored));
   }

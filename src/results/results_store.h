@@ -36,7 +36,7 @@ struct StoredRun {
 struct StoredRow {
   StoredRun run;
   std::string recordedAt;
-  ShownResult result;
+  StepResult result;
 };
 
 // One session of a result log: created, or re-opened to append, at openedAt (ISO 8601),
@@ -71,7 +71,7 @@ class ResultsStore {
   bool IsOpen() const { return open_; }
 
   std::optional<int64_t> AddRun(const RunFacts& facts);
-  bool AddRow(int64_t runId, const std::string& recordedAt, const ShownResult& result);
+  bool AddRow(int64_t runId, const std::string& recordedAt, const StepResult& result);
 
   std::vector<StoredRun> Runs(const std::string& serial = {});
   // Oldest run first, rows in the order they were shown.

@@ -62,6 +62,7 @@ class CaptionMarkingView : public MainView {
   void SetCaption(std::string_view caption) override { inner_.SetCaption(std::string(caption) + mark_); }
   void SetDisplayText(std::string_view text) override { inner_.SetDisplayText(text); }
   void AppendDisplayText(std::string_view text) override { inner_.AppendDisplayText(text); }
+  void AppendResult(std::string_view text, const StepResult& result) override { inner_.AppendResult(text, result); }
   void ShowDisplayEnd() override { inner_.ShowDisplayEnd(); }
   void SetStatusLines(const std::vector<std::string>& lines) override { inner_.SetStatusLines(lines); }
   void SetCounter(int index, std::string_view text, bool alert) override { inner_.SetCounter(index, text, alert); }

@@ -21,7 +21,7 @@ PrintOptions ReportPrintOptions(const Program& program, std::string_view runSeri
                                  ? UpperCase1252(program.log.SerialText())
                                  : UpperCase1252(runSerial);
   options.pageHeader = ReportPageHeader(program, serial, SystemLogStamp());
-  for (int n = 1; n <= kNumberOfTests; ++n) options.tableTitles.push_back(program.run.TestName(n));
+  for (int n = 1; n <= program.run.NumberOfTests; ++n) options.tableTitles.push_back(program.run.TestName(n));
   return options;
 }
 

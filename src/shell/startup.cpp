@@ -106,8 +106,8 @@ bool Startup::Activate() {
     const int16_t answer = program_.op.ShowMessBox(AutoModeQuestion(program_.roles.SGName),
                                                    kYesNoCancel + kQuestion, "Auto mode possible");
     if (answer == kYes) {
-      run.AutoMode = -1;
-      program_.sg.LoadCompData();
+      run.AutoMode = Automation::Full;
+      if (!program_.sg.LoadCompData()) run.AutoMode = Automation::WithoutCompensation;
       run.MainTitle += "  (Auto)";
       program_.view.SetCaption(run.MainTitle);
       program_.view.SetEnabled(ui::kDisableAuto, true);
@@ -120,7 +120,7 @@ bool Startup::Activate() {
   program_.frame.ResetAll();
   program_.scopeControl.InitScope();
 
-  if (run.AutoMode != 0) program_.op.ShowMessBox(SetupText(), kOkOnly + kInformation, "Setup");
+  if (IsAuto(run.AutoMode)) program_.op.ShowMessBox(SetupText(), kOkOnly + kInformation, "Setup");
 
   SetMenusEnabled(true);
   // The log commands start from the same rule every log command ends with, now that the model

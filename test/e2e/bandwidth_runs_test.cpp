@@ -44,7 +44,7 @@ TEST_P(BandwidthOnModelBench, EighteenRowsAtTheModelsFrequenciesAllPass) {
   const ModelBench& c = GetParam();
   E2eRun run(c.bench);
   ASSERT_TRUE(run.Start());
-  ASSERT_EQ(run.program->run.AutoMode, -1);
+  ASSERT_EQ(run.program->run.AutoMode, Automation::Full);
   run.RunTest(3);
 
   const ResultTable table = FindResultTable(run.DisplayText(), kBandwidthTitle);
@@ -185,7 +185,7 @@ TEST(SelfCalFirst, AFailedCalibrationStopsTheFullSequence) {
   ASSERT_EQ(spc.size(), 2u) << Utf8FromText8(run.Transcript());
   EXPECT_EQ(spc[1].text, "Self Calibration Failed - Restart to try again.\nFull Sequence disabled.");
   EXPECT_EQ(spc[1].style, 64);
-  for (int16_t n = 1; n <= kNumberOfTests; ++n) EXPECT_EQ(run.Status(n), 0) << n;
+  for (int16_t n = 1; n <= run.program->run.NumberOfTests; ++n) EXPECT_EQ(run.Status(n), 0) << n;
   EXPECT_TRUE(run.PromptsCaptioned("End of Full Sequence").empty());
   EXPECT_FALSE(run.program->run.FullSeqRunning);
 }

@@ -87,11 +87,11 @@ ScreenState Screen(double reading, double bound, double offset, double scale, in
   return {divisions - spread <= kScreenHalfDivisions, divisions + spread > kScreenHalfDivisions};
 }
 
-// The possible readings of a DC row: the value, or 0 when the trace may be off screen (the test
-// counts "cannot measure" as 0 V).
+// The possible readings of a row: the value, or no reading when the trace may be off screen.
 struct Predicted {
   double value;
   double bound;
+  bool noReading = false;
 };
 std::vector<Predicted> DcReadings(const sim::ScopeChannelConfig& faults, const DcRowExpectation& row) {
   const double reading = FaultyReading(faults, row.output, row.offset);
@@ -99,15 +99,22 @@ std::vector<Predicted> DcReadings(const sim::ScopeChannelConfig& faults, const D
   const ScreenState screen = Screen(reading, bound, row.offset, row.scale, row.position);
   std::vector<Predicted> readings;
   if (screen.onScreen) readings.push_back({reading, bound});
-  if (screen.offScreen) readings.push_back({0, 0});
+  if (screen.offScreen) readings.push_back({0, 0, true});
   return readings;
 }
 
 RowPrediction FromReadings(const std::vector<Predicted>& readings, double nominal, double limit) {
   RowPrediction prediction;
-  for (const Predicted& reading : readings)
-    prediction.verdicts |= Judged(reading.value - nominal, reading.bound, limit);
-  if (readings.size() == 1) {
+  for (const Predicted& reading : readings) {
+    if (reading.noReading) {
+      prediction.verdicts.fail = true;
+      prediction.mayNotRead = true;
+    } else {
+      prediction.verdicts |= Judged(reading.value - nominal, reading.bound, limit);
+      prediction.mayRead = true;
+    }
+  }
+  if (readings.size() == 1 && !readings[0].noReading) {
     prediction.valueKnown = true;
     prediction.value = readings[0].value;
     prediction.bound = readings[0].bound;
@@ -124,8 +131,7 @@ RowPrediction PredictOffsetRow(const sim::ScopeChannelConfig& faults, const Offs
   const ScreenState screen = Screen(reading, bound, 0, row.scale, 0);
   std::vector<Predicted> readings;
   if (screen.onScreen) readings.push_back({reading, bound});
-  // No measurement is shown as ten divisions.
-  if (screen.offScreen) readings.push_back({10 * row.scale, 0});
+  if (screen.offScreen) readings.push_back({0, 0, true});
   return FromReadings(readings, 0, row.limit);
 }
 
@@ -140,6 +146,11 @@ RowPrediction PredictDcRow(const sim::ScopeChannelConfig& faults, size_t rowInde
   std::vector<Predicted> differences;
   for (const Predicted& a : DcReadings(faults, first)) {
     for (const Predicted& b : DcReadings(faults, second)) {
+      // Without both readings there is no difference either.
+      if (a.noReading || b.noReading) {
+        differences.push_back({0, 0, true});
+        continue;
+      }
       const bool bothMeasured = a.bound > 0 && b.bound > 0;
       const double bound = bothMeasured ? 0.0045 * std::fabs(first.output - second.output) + 0.02 * row.scale
                                         : a.bound + b.bound;

@@ -64,7 +64,13 @@ struct RowPrediction {
   bool valueKnown = false;
   double value = 0;
   double bound = 0;
+  // Whether the row may show a reading, and whether it may show no reading (trace off screen).
+  bool mayRead = false;
+  bool mayNotRead = false;
 };
+
+// A row whose measured cell says the scope could not make the reading.
+inline bool ShowsNoReading(std::string_view row) { return row.find("no reading") != std::string_view::npos; }
 RowPrediction PredictOffsetRow(const sim::ScopeChannelConfig& faults, const OffsetRowExpectation& row);
 RowPrediction PredictDcRow(const sim::ScopeChannelConfig& faults, size_t rowIndex);
 

@@ -6,22 +6,10 @@
 #include <string>
 
 #include "pv/progress_plan.h"
-#include "report/row_verdict.h"
 #include "test/e2e/e2e_run.h"
 
 namespace veridane::testing {
 namespace {
-
-int VerdictRows(const std::string& display) {
-  int rows = 0;
-  size_t start = 0;
-  for (;;) {
-    const size_t end = display.find("\r\n", start);
-    if (VerdictOfRow(std::string_view(display).substr(start, end - start)) != RowVerdict::None) ++rows;
-    if (end == std::string::npos) return rows;
-    start = end + 2;
-  }
-}
 
 void ExpectPlannedRows(const std::string& bench, int16_t autoAnswer, std::initializer_list<int16_t> tests) {
   sim::TechnicianOptions options;
@@ -31,7 +19,7 @@ void ExpectPlannedRows(const std::string& bench, int16_t autoAnswer, std::initia
     ASSERT_TRUE(run.Start());
     run.RunTest(test);
     EXPECT_NE(run.Status(test), kStatusNotRun) << bench << " test " << test;
-    EXPECT_EQ(VerdictRows(run.DisplayText()), PlannedProgress(test).steps)
+    EXPECT_EQ(static_cast<int>(run.view.results.size()), PlannedProgress(test).steps)
         << bench << " test " << test << " auto answer " << autoAnswer;
   }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 
 #include "platform/text8.h"
 #include "test/e2e/expected_rows.h"
@@ -38,6 +39,12 @@ void ExpectShows(const std::string& row, std::string_view column, double expecte
 
 // The verdict the fault calls for, and the measured value the fault leads to.
 void ExpectPredicted(const std::string& row, std::string_view measured, const RowPrediction& prediction) {
+  if (ShowsNoReading(row)) {
+    EXPECT_TRUE(prediction.mayNotRead) << "a reading was expected:\n" << Utf8FromText8(row);
+    EXPECT_EQ(Verdict(row), " FAIL") << Utf8FromText8(row);
+    return;
+  }
+  EXPECT_TRUE(prediction.mayRead) << "no reading was expected:\n" << Utf8FromText8(row);
   EXPECT_TRUE(prediction.verdicts.Allows(Verdict(row)))
       << "expected " << prediction.verdicts.Describe() << ":\n" << Utf8FromText8(row);
   if (prediction.valueKnown) {
@@ -56,11 +63,16 @@ void ExpectOffsetRowLayout(const std::string& row, int channel, size_t rowIndex)
   EXPECT_EQ(Column(row, 5, kOffsetScaleEnd), RightAligned(desc.scaleColumn, kOffsetScaleEnd - 5));
   EXPECT_EQ(Column(row, kOffsetScaleEnd, kOffsetLimitBegin), std::string(11, ' '));
   EXPECT_EQ(Column(row, kOffsetLimitBegin, kOffsetLimitEnd), desc.limitColumn);
-  // The reading: 14 characters of number, then a three-character unit.
+  // The reading: 14 characters of number, then a three-character unit; or no reading, the
+  // words at the cell's right end.
   const std::string measured = Column(row, kOffsetLimitEnd, kOffsetMeasuredEnd);
-  EXPECT_EQ(measured.substr(0, 5), std::string(5, ' '));
-  EXPECT_FALSE(std::isnan(DisplayedVolts(measured)));
-  EXPECT_EQ(measured.back(), 'V');
+  if (ShowsNoReading(row)) {
+    EXPECT_EQ(measured, RightAligned("no reading", kOffsetMeasuredEnd - kOffsetLimitEnd));
+  } else {
+    EXPECT_EQ(measured.substr(0, 5), std::string(5, ' '));
+    EXPECT_FALSE(std::isnan(DisplayedVolts(measured)));
+    EXPECT_EQ(measured.back(), 'V');
+  }
   EXPECT_EQ(Column(row, kOffsetMeasuredEnd, kVerdictBegin), std::string(11, ' '));
   ExpectVerdictColumn(row);
 }
@@ -70,10 +82,15 @@ void ExpectDcRowLayout(const std::string& row, int channel, size_t rowIndex) {
   ASSERT_EQ(row.size(), kRowLength);
   EXPECT_EQ(Column(row, 0, 5), ChannelColumn(channel));
   EXPECT_EQ(Column(row, 5, kDcFixedEnd), kDcRows[rowIndex].fixedColumns);
-  const std::string measured = Column(row, kDcFixedEnd, kDcMeasuredEnd);
-  EXPECT_FALSE(std::isnan(DisplayedVolts(measured)));
-  EXPECT_EQ(measured.back(), 'V');
-  EXPECT_EQ(Column(row, kDcMeasuredEnd, kVerdictBegin), "   ");
+  if (ShowsNoReading(row)) {
+    // The words take the cell and one blank of the gap after it.
+    EXPECT_EQ(Column(row, kDcFixedEnd, kVerdictBegin), " no reading  ");
+  } else {
+    const std::string measured = Column(row, kDcFixedEnd, kDcMeasuredEnd);
+    EXPECT_FALSE(std::isnan(DisplayedVolts(measured)));
+    EXPECT_EQ(measured.back(), 'V');
+    EXPECT_EQ(Column(row, kDcMeasuredEnd, kVerdictBegin), "   ");
+  }
   ExpectVerdictColumn(row);
 }
 
@@ -110,9 +127,11 @@ void ExpectOffsetMeasurements(const ResultTable& table, const std::vector<double
   ASSERT_EQ(replies.size(), rows.size());
   for (size_t i = 0; i < rows.size(); ++i) {
     const double scale = kOffsetRows[i % kOffsetRows.size()].scale;
-    // A trace off screen is shown as ten divisions.
-    const double shown = NoMeasurement(replies[i], 1e5) ? 10 * scale : replies[i];
-    ExpectShows(rows[i], Column(rows[i], kOffsetLimitEnd, kOffsetMeasuredEnd), shown);
+    // A trace off screen is no reading.
+    if (NoMeasurement(replies[i], 1e5))
+      EXPECT_TRUE(ShowsNoReading(rows[i])) << Utf8FromText8(rows[i]) << " (scale " << scale << ")";
+    else
+      ExpectShows(rows[i], Column(rows[i], kOffsetLimitEnd, kOffsetMeasuredEnd), replies[i]);
   }
 }
 
@@ -120,17 +139,19 @@ void ExpectDcMeasurements(const ResultTable& table, const std::vector<double>& r
   size_t next = 0;
   for (int channel = 1; channel <= 2; ++channel) {
     const std::vector<std::string>& rows = RowsOf(table, channel);
-    std::array<double, kDcRows.size()> readings{};
+    std::array<std::optional<double>, kDcRows.size()> readings{};
     for (size_t i = 0; i < rows.size() && i < kDcRows.size(); ++i) {
       if (kDcRows[i].difference) {
-        readings[i] = std::fabs(readings[i - 2] - readings[i - 1]);
+        if (readings[i - 2] && readings[i - 1]) readings[i] = std::fabs(*readings[i - 2] - *readings[i - 1]);
       } else {
         ASSERT_LT(next, replies.size()) << "more rows than measurements";
-        // No valid measurement counts as 0 V.
-        readings[i] = NoMeasurement(replies[next], 1e4) ? 0 : static_cast<float>(replies[next]);
+        if (!NoMeasurement(replies[next], 1e4)) readings[i] = static_cast<float>(replies[next]);
         ++next;
       }
-      ExpectShows(rows[i], Column(rows[i], kDcFixedEnd, kDcMeasuredEnd), readings[i]);
+      if (!readings[i])
+        EXPECT_TRUE(ShowsNoReading(rows[i])) << Utf8FromText8(rows[i]);
+      else
+        ExpectShows(rows[i], Column(rows[i], kDcFixedEnd, kDcMeasuredEnd), *readings[i]);
     }
   }
   EXPECT_EQ(next, replies.size()) << "measurements without a row";

@@ -98,7 +98,7 @@ TEST_F(CalibratorTest, ResetIsStandbyOrAnOkOnlyPromptForZero) {
   EXPECT_EQ(Traffic(), (std::vector<std::string>{"5:CC"}));
   EXPECT_EQ(LocalCalls(), (std::vector<int>{kCal}));
   EXPECT_EQ(clock.Now(), before);  // manual mode: no settling wait
-  autoMode = 1;
+  autoMode = Automation::WithoutCompensation;
   cal().CalibratorReset();
   EXPECT_GE(clock.Now() - before, 1.0);
 }

@@ -22,7 +22,7 @@ class CompDataTest : public DriverBench {
     roles.SGModel = model;
     roles.SGName = std::move(name);
     sg = std::make_unique<SignalGenerator>(bus, op, roles, flags, folder.path());
-    autoMode = -1;
+    autoMode = Automation::Full;
   }
   TempFolder folder;
   std::unique_ptr<SignalGenerator> sg;
@@ -31,8 +31,8 @@ class CompDataTest : public DriverBench {
 TEST_F(CompDataTest, SG5030ReadsTwelvePairsIntoBothRows) {
   folder.Write("SG 5030.dat", Pairs(12) + "garbage after the last pair\r\n");
   Generator(5030, "SG 5030");
-  sg->LoadCompData();
-  EXPECT_EQ(autoMode, -1);
+  EXPECT_TRUE(sg->LoadCompData());
+  EXPECT_EQ(autoMode, Automation::Full);
   EXPECT_FLOAT_EQ(sg->compTable[0][0], 0.5f);
   EXPECT_FLOAT_EQ(sg->compTable[1][0], 100);
   EXPECT_FLOAT_EQ(sg->compTable[0][11], 11.5f);
@@ -43,8 +43,8 @@ TEST_F(CompDataTest, SG5030ReadsTwelvePairsIntoBothRows) {
 TEST_F(CompDataTest, OtherModelsReadTwentyTwoPairsWithAnySeparator) {
   folder.Write("R&S SME03.dat", "2.41, 2.5\n2.42 2.6\t\r\n" + Pairs(20, " "));
   Generator(3000, "R&S SME03");
-  sg->LoadCompData();
-  EXPECT_EQ(autoMode, -1);
+  EXPECT_TRUE(sg->LoadCompData());
+  EXPECT_EQ(autoMode, Automation::Full);
   EXPECT_FLOAT_EQ(sg->compTable[0][0], 2.41f);
   EXPECT_FLOAT_EQ(sg->compTable[1][1], 2.6f);
   EXPECT_FLOAT_EQ(sg->compTable[0][21], 19.5f);
@@ -57,8 +57,9 @@ TEST_F(CompDataTest, TwentyOnePairsForAnSmeIsCorruptAndOkFallsBackToAutoWithoutT
   op.Expect("Corrupt or faulty Comp data file for R&S SME03.\nAuto mode for Bandwidth test disabled.\n\n"
             "Cancel terminates this application.",
             17, "SG Comp file error", kOk);
-  sg->LoadCompData();
-  EXPECT_EQ(autoMode, 1);
+  // The caller goes on without the table; the generator leaves the run state alone.
+  EXPECT_FALSE(sg->LoadCompData());
+  EXPECT_EQ(autoMode, Automation::Full);
   // What was read stays.
   EXPECT_FLOAT_EQ(sg->compTable[0][20], 20.5f);
   EXPECT_EQ(sg->compTable[0][21], 0);
@@ -76,8 +77,9 @@ TEST_F(CompDataTest, TextWhereANumberBelongsIsCorrupt) {
   folder.Write("SG 5030.dat", "2.9,5.1\r\n3,abc\r\n" + Pairs(10));
   Generator(5030, "SG 5030");
   op.ExpectContaining("Corrupt or faulty Comp data file for SG 5030.", 17, "SG Comp file error", kOk);
-  sg->LoadCompData();
-  EXPECT_EQ(autoMode, 1);
+  // The caller goes on without the table; the generator leaves the run state alone.
+  EXPECT_FALSE(sg->LoadCompData());
+  EXPECT_EQ(autoMode, Automation::Full);
   EXPECT_FLOAT_EQ(sg->compTable[0][1], 3);
 }
 
@@ -88,16 +90,18 @@ TEST_F(CompDataTest, AFolderOrFifoInPlaceOfTheFileIsNamedWithoutWaiting) {
   op.Expect("The Comp data file " + path.string() + " is a folder, not a file.\nAuto mode for Bandwidth test disabled.\n\n"
             "Cancel terminates this application.",
             17, "SG Comp file error", kOk);
-  sg->LoadCompData();
-  EXPECT_EQ(autoMode, 1);
+  // The caller goes on without the table; the generator leaves the run state alone.
+  EXPECT_FALSE(sg->LoadCompData());
+  EXPECT_EQ(autoMode, Automation::Full);
 
   // Nobody writes to the FIFO: a blocking read would hold start-up for ever.
   std::filesystem::remove(path);
   ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
   Generator(5030, "SG 5030");
   op.ExpectContaining("is not a regular file", 17, "SG Comp file error", kOk);
-  sg->LoadCompData();
-  EXPECT_EQ(autoMode, 1);
+  // The caller goes on without the table; the generator leaves the run state alone.
+  EXPECT_FALSE(sg->LoadCompData());
+  EXPECT_EQ(autoMode, Automation::Full);
 }
 
 }  // namespace

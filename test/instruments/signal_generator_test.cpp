@@ -28,7 +28,7 @@ class SignalGeneratorTest : public DriverBench {
 
 TEST_F(SignalGeneratorTest, SG5030FullAutoAfterResetSwitchesAttenuatorToOneFirst) {
   Generator(5030, "SG 5030");
-  autoMode = -1;
+  autoMode = Automation::Full;
   sg().compTable[0][0] = 2.95f;
   sg().SGReset();
   EXPECT_EQ(Traffic(), (std::vector<std::string>{"10:OUT OFF", "10:REFREQ OFF;AMPL .01;FRE 1000", "11:INIT"}));
@@ -51,7 +51,7 @@ TEST_F(SignalGeneratorTest, SG5030FullAutoAfterResetSwitchesAttenuatorToOneFirst
 
 TEST_F(SignalGeneratorTest, SG5030FiveVoltLevelUsesSecondRow) {
   Generator(5030, "SG 5030");
-  autoMode = -1;
+  autoMode = Automation::Full;
   sg().compTable[0][2] = 3.1f;
   sg().compTable[1][2] = 5.2f;
   sg().SetSG(50, 4.9f);
@@ -63,7 +63,7 @@ TEST_F(SignalGeneratorTest, SG5030FiveVoltLevelUsesSecondRow) {
 
 TEST_F(SignalGeneratorTest, SmeFullAutoDividesTheCompensatedLevel) {
   Generator(3000, "R&S SME03");
-  autoMode = -1;
+  autoMode = Automation::Full;
   sg().compTable[0][0] = 2.4f;
   sg().compTable[0][3] = 2.2627417f;  // 0.8 V rms
   sg().SetSG(100, 0.006f);
@@ -73,7 +73,7 @@ TEST_F(SignalGeneratorTest, SmeFullAutoDividesTheCompensatedLevel) {
 
 TEST_F(SignalGeneratorTest, LevelOffTheLadderIsScaledFromTheFirstEntry) {
   Generator(5030, "SG 5030");
-  autoMode = -1;
+  autoMode = Automation::Full;
   sg().compTable[0][0] = 3.0f;
   sg().compTable[0][3] = 3.3f;
   sg().SetSG(100, 0.05f);
@@ -82,7 +82,7 @@ TEST_F(SignalGeneratorTest, LevelOffTheLadderIsScaledFromTheFirstEntry) {
 
 TEST_F(SignalGeneratorTest, LadderWindowsIncludeTheirBounds) {
   Generator(5030, "SG 5030");
-  autoMode = -1;
+  autoMode = Automation::Full;
   sg().compTable[0][0] = 3.0f;
   sg().compTable[1][0] = 5.0f;
   for (float level : {2.94f, 3.06f}) {
@@ -99,7 +99,7 @@ TEST_F(SignalGeneratorTest, LadderWindowsIncludeTheirBounds) {
 
 TEST_F(SignalGeneratorTest, AmplitudeOnlyNeverUsesTheTable) {
   Generator(5030, "SG 5030");
-  autoMode = -1;
+  autoMode = Automation::Full;
   sg().compTable[0][0] = 2.95f;
   sg().SetSG(0, 0.5f);
   EXPECT_EQ(Traffic(), (std::vector<std::string>{"10:OUT OFF", "11:ATT  1.00", "10:AMPL .5;OUT ON"}));
@@ -107,7 +107,7 @@ TEST_F(SignalGeneratorTest, AmplitudeOnlyNeverUsesTheTable) {
 
 TEST_F(SignalGeneratorTest, NegativeFrequencyIsSetDirectly) {
   Generator(5030, "SG 5030");
-  autoMode = -1;
+  autoMode = Automation::Full;
   sg().SetSG(-60, 0.5f);
   EXPECT_EQ(Traffic().back(), "10:AMPL .5;FRE 6E+07;OUT ON");
   ClearTraffic();
@@ -117,7 +117,7 @@ TEST_F(SignalGeneratorTest, NegativeFrequencyIsSetDirectly) {
 
 TEST_F(SignalGeneratorTest, AmplitudeFromTenUpIsRms) {
   Generator(3000, "R&S SME03");
-  autoMode = -1;
+  autoMode = Automation::Full;
   sg().SetSG(50, 10.5f);
   EXPECT_EQ(Traffic().back(), "10:POW .5V;FREQ 5E+07;OUTP ON");
   EXPECT_FLOAT_EQ(sg().state.lastAmplitude, 1.4142135f);
@@ -178,7 +178,7 @@ TEST_F(SignalGeneratorTest, LevelsAboveTheModelLimitEndTheProgram) {
 
 TEST_F(SignalGeneratorTest, FrequencyBeyondTheTableEndsTheProgram) {
   Generator(3000, "R&S SME03");
-  autoMode = -1;
+  autoMode = Automation::Full;
   sg().compTable[0][0] = 2.4f;
   sg().compTable[0][21] = 2.4f;
   sg().SetSG(1020, 2.4f);  // entry 21, the last one
@@ -190,7 +190,7 @@ TEST_F(SignalGeneratorTest, FrequencyBeyondTheTableEndsTheProgram) {
 
 TEST_F(SignalGeneratorTest, SG5030AboveItsLastEntryHoldsTheLastPair) {
   Generator(5030, "SG 5030");
-  autoMode = -1;
+  autoMode = Automation::Full;
   sg().compTable[0][0] = 3.0f;
   sg().compTable[0][11] = 3.2f;  // 500 MHz, the file's last pair
   sg().compTable[1][11] = 5.3f;
@@ -202,7 +202,7 @@ TEST_F(SignalGeneratorTest, SG5030AboveItsLastEntryHoldsTheLastPair) {
 
 TEST_F(SignalGeneratorTest, EmptyTableInAutoNeverSendsAnUnusableLevel) {
   Generator(3000, "R&S SME03");
-  autoMode = -1;
+  autoMode = Automation::Full;
   op.Expect(" 5E+07, .05\n\nCorrect problem and restart.", 16, "SetSG Parameter mismatch", kOk);
   EXPECT_THROW(sg().SetSG(50, 0.05f), ProgramEnded);
   EXPECT_TRUE(Traffic().empty());

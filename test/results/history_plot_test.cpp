@@ -7,7 +7,7 @@
 namespace veridane {
 namespace {
 
-StoredRow Stored(int64_t run, const std::string& time, const ShownResult& result) {
+StoredRow Stored(int64_t run, const std::string& time, const StepResult& result) {
   StoredRow row;
   row.run.id = run;
   row.run.facts = testing::SomeRun("B012345", time);
@@ -43,9 +43,9 @@ TEST(HistoryPlot, SeriesPerStepWithScaledLimitsBandAndFailures) {
   EXPECT_NEAR(*ch2.points[1].lower, -3.2, 1e-4);
   EXPECT_NEAR(*ch2.points[1].marginalUpper, 2.24, 1e-3);
   EXPECT_NEAR(*ch2.points[1].marginalLower, -2.24, 1e-3);
-  EXPECT_EQ(ch2.points[0].verdict, MeasuredVerdict::Pass);
-  EXPECT_EQ(ch2.points[1].verdict, MeasuredVerdict::Marginal);
-  EXPECT_EQ(ch2.points[2].verdict, MeasuredVerdict::Fail);
+  EXPECT_EQ(ch2.points[0].verdict, Verdict::Pass);
+  EXPECT_EQ(ch2.points[1].verdict, Verdict::Marginal);
+  EXPECT_EQ(ch2.points[2].verdict, Verdict::Fail);
   EXPECT_EQ(ch2.failures, 1);
   // The range shows the failing point and both limits.
   EXPECT_GT(ch2.yMax, 5.0);

@@ -12,8 +12,11 @@
 namespace veridane {
 namespace {
 
-const std::vector<ImportTest> kTests = {
-    {kTestOffsetZero, "Offset at Zero"}, {kTestGain, "DC Voltage Measurement"}, {kTestBandwidth, "Analog Bandwidth"}};
+const std::vector<ImportTest> kTests = {{kTestOffsetZero, "Offset at Zero"},
+                                        {kTestGain, "DC Voltage Measurement"},
+                                        {kTestBandwidth, "Analog Bandwidth"},
+                                        {kTestSampleRate, "Long Term Sample Rate & Delay Time"},
+                                        {kTestTrigger, "Edge Trigger Sensitivity"}};
 
 std::string LogOf(const std::vector<std::string>& lines) {
   std::string content;
@@ -52,8 +55,15 @@ const std::vector<std::string> kLog = {
     "",
     " CH 2    200 mV/div    1.197  V   847.5 mV   1.010  V/-1.47 dB  100 MHz   PASS",
     "",
-    "Sample Rate - Test ACQ",
     " CH 1   something this program cannot read                         PASS",
+    "",
+    "Long Term Sample Rate & Delay Time - TEST T/B / 1 of 1",
+    " 1 ms/div  500 ns/div  10.00000 ms  \xB1" "1000 ns/\xB1" "100 ppm  -820 ns/-82.0 ppm >PASS",
+    "",
+    "Edge Trigger Sensitivity - Test Trig / 1 of 1",
+    " CH 1        1.0 div       100 MHz        +       -250 mV -  240 mV       PASS",
+    " EXT/10       1.5 V        100 MHz        -          NOT TRIG'D           FAIL",
+    " CH 2            10 mV/div           \xB1" "4.00 mV          no reading            FAIL",
 };
 
 TEST(LogImport, RowsComeBackWithTheirNumbersUnderTheHeadersFacts) {
@@ -67,35 +77,73 @@ TEST(LogImport, RowsComeBackWithTheirNumbersUnderTheHeadersFacts) {
   EXPECT_EQ(run.facts.comments, "as found");
   EXPECT_EQ(run.facts.source, "/logs/LOG340/u7.log");
   EXPECT_EQ(run.facts.startedAt.substr(0, 16), "2021-11-23T14:05");  // day first with dots
-  ASSERT_EQ(run.rows.size(), 8u);
-  EXPECT_EQ(import.skippedRows, 1);  // the Sample Rate row
+  ASSERT_EQ(run.rows.size(), 11u);
+  // Named, so the technician can see what the history lacks.
+  ASSERT_EQ(import.skipped.size(), 2u);
+  EXPECT_EQ(import.skipped[0], "line 31: CH 1   something this program cannot read                         PASS");
+  EXPECT_NE(import.skipped[1].find("no reading"), std::string::npos);  // an offset row under the trigger test
 
-  const MeasuredRow& first = run.rows[0].row;
+  const StepResult& first = run.rows[0];
   EXPECT_EQ(run.rows[0].testName, "Offset at Zero");
   EXPECT_EQ(first.step, ScaleStep("CH1", 0.002f));
   EXPECT_NEAR(*first.measured, 131e-6, 1e-9);
   EXPECT_NEAR(*first.upper, 0.0032, 1e-7);
-  EXPECT_EQ(run.rows[1].row.step, "CH1 10 V/div");
-  EXPECT_NEAR(*run.rows[1].row.measured, -0.0709, 1e-7);
-  EXPECT_EQ(run.rows[2].row.verdict, MeasuredVerdict::Marginal);
-  EXPECT_EQ(run.rows[3].row.verdict, MeasuredVerdict::Fail);
+  EXPECT_EQ(run.rows[1].step, "CH1 10 V/div");
+  EXPECT_NEAR(*run.rows[1].measured, -0.0709, 1e-7);
+  EXPECT_EQ(run.rows[2].verdict, Verdict::Marginal);
+  EXPECT_EQ(run.rows[3].verdict, Verdict::Fail);
 
-  const MeasuredRow& dc = run.rows[4].row;
+  const StepResult& dc = run.rows[4];
   EXPECT_EQ(dc.step, DcStepName("CH1", 0.005f, -0.99f, false));
   EXPECT_NEAR(*dc.lower, -0.998, 1e-6);  // read in the prefix of the high end
   EXPECT_NEAR(*dc.upper, -0.982, 1e-6);
   EXPECT_NEAR(*dc.measured, -0.989, 1e-6);
-  EXPECT_EQ(run.rows[5].row.step, "CH1 difference");
-  EXPECT_NEAR(*run.rows[5].row.lower, 0.286, 1e-6);
-  EXPECT_NEAR(*run.rows[5].row.measured, 0.299, 1e-6);
-  EXPECT_NEAR(*run.rows[6].row.upper, 98.9, 1e-4);
+  EXPECT_EQ(run.rows[5].step, "CH1 difference");
+  EXPECT_NEAR(*run.rows[5].lower, 0.286, 1e-6);
+  EXPECT_NEAR(*run.rows[5].measured, 0.299, 1e-6);
+  EXPECT_NEAR(*run.rows[6].upper, 98.9, 1e-4);
 
-  const MeasuredRow& bandwidth = run.rows[7].row;
+  const StepResult& bandwidth = run.rows[7];
   EXPECT_EQ(bandwidth.step, "CH2 200 mV/div");
   EXPECT_NEAR(bandwidth.nominal, 1.197, 1e-6);
   EXPECT_NEAR(*bandwidth.measured, 1.010, 1e-6);
   EXPECT_NEAR(*bandwidth.lower, 0.7 * 1.197, 1e-5);
   EXPECT_FALSE(bandwidth.upper.has_value());
+
+  const StepResult& delay = run.rows[8];
+  EXPECT_EQ(delay.test, kTestSampleRate);
+  EXPECT_EQ(delay.step, "Delay 10 ms");
+  EXPECT_DOUBLE_EQ(*delay.measured, -8.2e-7);
+  EXPECT_DOUBLE_EQ(*delay.upper, 1e-6);
+  EXPECT_EQ(delay.verdict, Verdict::Marginal);
+  EXPECT_EQ(run.rows[9].step, "CH1 +");
+  EXPECT_EQ(*run.rows[9].measured, 2);
+  EXPECT_EQ(run.rows[9].verdict, Verdict::Pass);
+  EXPECT_EQ(run.rows[10].step, "EXT/10 -");
+  EXPECT_FALSE(run.rows[10].measured.has_value());
+  EXPECT_EQ(run.rows[10].verdict, Verdict::Fail);
+}
+
+// A reading the scope could not make comes back as no reading, in every test that prints one.
+TEST(LogImport, NoReadingCellsAreNoReadings) {
+  std::vector<std::string> lines(kLog.begin(), kLog.begin() + 12);
+  lines.push_back(" CH 2            10 mV/div           \xB1" "4.00 mV          no reading            FAIL");
+  lines.push_back("DC Voltage Measurement - Test ACQ / 2 of 3");
+  lines.push_back(" CH 1   5 mV/div  0  div-1.00  V  -990 mV    -998 -  -982 mV no reading    FAIL");
+  lines.push_back("Analog Bandwidth - Test ACQ / 3 of 3");
+  lines.push_back(" CH 2    200 mV/div    1.197  V   847.5 mV no reading/  --- dB  100 MHz   FAIL");
+  lines.push_back("Long Term Sample Rate & Delay Time - TEST T/B / 1 of 1");
+  lines.push_back(" 1 ms/div  500 ns/div  10.00000 ms  \xB1" "1000 ns/\xB1" "100 ppm    NOT MEASURABLE         FAIL");
+  const LogImport import = ParseResultLog(LogOf(lines), "x.log", "t", kTests);
+  ASSERT_EQ(import.runs.size(), 1u);
+  EXPECT_TRUE(import.skipped.empty()) << import.skipped.front();
+  ASSERT_EQ(import.runs[0].rows.size(), 4u);
+  for (const StepResult& row : import.runs[0].rows) {
+    EXPECT_FALSE(row.measured.has_value()) << row.text;
+    EXPECT_EQ(row.verdict, Verdict::NotMeasurable) << row.text;
+  }
+  EXPECT_EQ(import.runs[0].rows[1].step, DcStepName("CH1", 0.005f, -0.99f, false));
+  EXPECT_NEAR(*import.runs[0].rows[2].lower, 0.7 * 1.197, 1e-5);
 }
 
 TEST(LogImport, RepeatedTestStartsASecondRunAndDatesReadEitherWay) {
@@ -123,14 +171,23 @@ TEST(LogImport, StoredOnceEvenWhenImportedTwice) {
   { std::ofstream(path, std::ios::binary) << LogOf(kLog); }
   ResultsStore store(scratch.Target());
   ASSERT_TRUE(store.Open()) << store.LastError();
-  std::string error;
-  EXPECT_EQ(ImportResultLog(store, path, kTests, error), 1) << error;
-  EXPECT_EQ(ImportResultLog(store, path, kTests, error), 0) << error;
+  const ImportOutcome first = ImportResultLog(store, path, kTests);
+  EXPECT_EQ(first.added, 1) << first.error;
+  EXPECT_EQ(first.skipped.size(), 2u);
+  const ImportOutcome second = ImportResultLog(store, path, kTests);
+  EXPECT_EQ(second.added, 0) << second.error;
+  EXPECT_EQ(second.alreadyStored, 1);
+  // A copy under another name is the same run.
+  const std::string copy = (scratch.Folder() / "copy.log").string();
+  std::filesystem::copy_file(path, copy);
+  EXPECT_EQ(ImportResultLog(store, copy, kTests).added, 0);
   std::vector<StoredRow> rows = store.Rows({"B0\xC9" "1234", "Offset at Zero", ""});
   ASSERT_EQ(rows.size(), 4u);
   EXPECT_EQ(rows[0].run.facts.bench, "imported");
   EXPECT_NE(rows[0].run.facts.source.find("u7.log"), std::string::npos);
-  EXPECT_EQ(ImportResultLog(store, (scratch.Folder() / "missing.log").string(), kTests, error), -1);
+  const ImportOutcome missing = ImportResultLog(store, (scratch.Folder() / "missing.log").string(), kTests);
+  EXPECT_EQ(missing.added, -1);
+  EXPECT_FALSE(missing.error.empty());
 }
 
 }  // namespace

@@ -136,7 +136,7 @@ TEST_F(PostgresStore, RunsAndRowsRoundTripThroughTheServer) {
   ResultsStore store(server_->Target());
   ASSERT_TRUE(store.Open()) << store.LastError();
   const int64_t run = *store.AddRun(testing::SomeRun("B012345", "2026-12-07T10:00:00Z"));
-  ShownResult row = testing::OffsetResult("CH2 2 mV/div", 0.0032f, 0.0050f);
+  StepResult row = testing::OffsetResult("CH2 2 mV/div", 0.0032f, 0.0050f);
   row.text = " CH 2  2 mV/div  \xB1" "3.20 mV  5.00 mV   FAIL";
   ASSERT_TRUE(store.AddRow(run, "2026-12-07T10:00:05Z", row)) << store.LastError();
   ASSERT_TRUE(store.AddRow(run, "2026-12-07T10:00:06Z", testing::OffsetResult("CH2 10 mV/div", 0.004f, std::nullopt)));
@@ -148,9 +148,9 @@ TEST_F(PostgresStore, RunsAndRowsRoundTripThroughTheServer) {
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0].result.text, row.text);
   EXPECT_EQ(rows[0].run.facts.operatorName, "J. M\xFCller");
-  EXPECT_FLOAT_EQ(static_cast<float>(*rows[0].result.row.measured), 0.0050f);
-  EXPECT_EQ(rows[0].result.row.verdict, MeasuredVerdict::Fail);
-  EXPECT_FALSE(rows[1].result.row.measured.has_value());
+  EXPECT_FLOAT_EQ(static_cast<float>(*rows[0].result.measured), 0.0050f);
+  EXPECT_EQ(rows[0].result.verdict, Verdict::Fail);
+  EXPECT_FALSE(rows[1].result.measured.has_value());
   EXPECT_EQ(other.Serials(), std::vector<std::string>{"B012345"});
 }
 
@@ -191,7 +191,7 @@ TEST_F(PostgresStore, RecorderWritesThroughTheSetting) {
   RunFacts facts = testing::SomeRun("B5", "");
   ResultsRecorder recorder(RecorderSeams{server_->Target("veridane_recorder"), [&] { return facts; },
                                          [] { return std::string("2026-12-07T10:00:00Z"); }, op});
-  ShownResult result = testing::OffsetResult("CH1 2 mV/div", 0.0032f, 0.0001f);
+  StepResult result = testing::OffsetResult("CH1 2 mV/div", 0.0032f, 0.0001f);
   recorder.RecordResult(result);
   recorder.RecordResult(result);  // the same test again: a second run
   EXPECT_TRUE(op.prompts.empty()) << op.prompts[0].text;

@@ -29,8 +29,8 @@ struct RecorderBench {
   ResultsRecorder recorder;
 };
 
-ShownResult OfTest(int test, const std::string& step) {
-  ShownResult result = OffsetResult(step, 0.004f, 0.001f);
+StepResult OfTest(int test, const std::string& step) {
+  StepResult result = OffsetResult(step, 0.004f, 0.001f);
   result.test = test;
   result.testName = test == kTestOffsetZero ? "Offset at Zero" : "DC Voltage";
   return result;

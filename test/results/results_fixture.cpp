@@ -17,11 +17,12 @@ ScratchStore::~ScratchStore() {
 
 StoreTarget ScratchStore::Target() const { return ParseStoreTarget("", folder_.string()); }
 
-ShownResult OffsetResult(const std::string& step, float limit, std::optional<float> measured) {
-  int16_t failed = 0;
-  const std::string judgement = measured ? JudgeResult(0, -limit, 0, *measured, failed) : " FAIL";
-  return ShownResult{kTestOffsetZero, "Offset at Zero", " " + step + "  " + judgement,
-                     TwoSidedRow(step, "V", 0, -limit, measured, judgement)};
+StepResult OffsetResult(const std::string& step, float limit, std::optional<float> measured) {
+  StepResult result = MakeStepResult(step, "V", Judge(0, -limit, 0, measured), measured);
+  result.test = kTestOffsetZero;
+  result.testName = "Offset at Zero";
+  result.text = " " + step + "  " + std::string(VerdictText(result.verdict));
+  return result;
 }
 
 RunFacts SomeRun(const std::string& serial, const std::string& startedAt) {

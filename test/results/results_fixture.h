@@ -21,7 +21,7 @@ class ScratchStore {
 };
 
 // An Offset at Zero row of step `step` judged against +/- limit volts.
-ShownResult OffsetResult(const std::string& step, float limit, std::optional<float> measured);
+StepResult OffsetResult(const std::string& step, float limit, std::optional<float> measured);
 
 RunFacts SomeRun(const std::string& serial, const std::string& startedAt);
 

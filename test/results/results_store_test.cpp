@@ -81,7 +81,7 @@ TEST(ResultsStore, PreviousSchemaIsMigratedAndItsRowsKept) {
   std::vector<StoredRow> rows = store.Rows({"B010101", "", ""});
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].run.facts.source, "");
-  EXPECT_DOUBLE_EQ(*rows[0].result.row.measured, 0.0001);
+  EXPECT_DOUBLE_EQ(*rows[0].result.measured, 0.0001);
   // New runs go on after the migrated ones.
   ASSERT_TRUE(store.AddRun(SomeRun("B010101", "2026-01-02T10:00:00Z")).has_value()) << store.LastError();
   EXPECT_EQ(store.Runs("B010101").size(), 2u);
@@ -122,12 +122,12 @@ TEST(ResultsStore, RowsComeBackWithNumbersTextsAndMissingReadings) {
   ASSERT_TRUE(store.Open()) << store.LastError();
   RunFacts facts = SomeRun("B012345", "2026-12-07T09:00:00+01:00");
   const int64_t run = *store.AddRun(facts);
-  ShownResult pass = OffsetResult("CH1 2 mV/div", 0.0032f, 0.000123456f);
+  StepResult pass = OffsetResult("CH1 2 mV/div", 0.0032f, 0.000123456f);
   pass.text = " CH1  2 mV/div  \xB1" "3.20 mV  123 \xB5V   PASS";
   ASSERT_TRUE(store.AddRow(run, "2026-12-07T09:00:05+01:00", pass)) << store.LastError();
   ASSERT_TRUE(store.AddRow(run, "2026-12-07T09:00:09+01:00", OffsetResult("CH2 2 mV/div", 0.0032f, std::nullopt)));
-  ShownResult garbled = OffsetResult("CH2 10 mV/div", 0.004f, 0.001f);
-  garbled.row.measured = std::nan("");
+  StepResult garbled = OffsetResult("CH2 10 mV/div", 0.004f, 0.001f);
+  garbled.measured = std::nan("");
   ASSERT_TRUE(store.AddRow(run, "2026-12-07T09:00:12+01:00", garbled));
 
   std::vector<StoredRow> rows = store.Rows({});
@@ -137,14 +137,14 @@ TEST(ResultsStore, RowsComeBackWithNumbersTextsAndMissingReadings) {
   EXPECT_EQ(first.run.facts.startedAt, "2026-12-07T09:00:00+01:00");
   EXPECT_TRUE(first.run.facts.simulated);
   EXPECT_EQ(first.result.text, pass.text);  // 8-bit in, 8-bit out
-  EXPECT_EQ(first.result.row.step, "CH1 2 mV/div");
-  EXPECT_FLOAT_EQ(static_cast<float>(*first.result.row.measured), 0.000123456f);
-  EXPECT_FLOAT_EQ(static_cast<float>(*first.result.row.lower), -0.0032f);
-  EXPECT_FLOAT_EQ(static_cast<float>(*first.result.row.upper), 0.0032f);
-  EXPECT_EQ(first.result.row.verdict, MeasuredVerdict::Pass);
-  EXPECT_FALSE(rows[1].result.row.measured.has_value());
-  EXPECT_EQ(rows[1].result.row.verdict, MeasuredVerdict::NotMeasurable);
-  EXPECT_FALSE(rows[2].result.row.measured.has_value());  // a NaN is no reading
+  EXPECT_EQ(first.result.step, "CH1 2 mV/div");
+  EXPECT_FLOAT_EQ(static_cast<float>(*first.result.measured), 0.000123456f);
+  EXPECT_FLOAT_EQ(static_cast<float>(*first.result.lower), -0.0032f);
+  EXPECT_FLOAT_EQ(static_cast<float>(*first.result.upper), 0.0032f);
+  EXPECT_EQ(first.result.verdict, Verdict::Pass);
+  EXPECT_FALSE(rows[1].result.measured.has_value());
+  EXPECT_EQ(rows[1].result.verdict, Verdict::NotMeasurable);
+  EXPECT_FALSE(rows[2].result.measured.has_value());  // a NaN is no reading
 }
 
 TEST(ResultsStore, FiltersBySerialTestAndStep) {
@@ -155,7 +155,7 @@ TEST(ResultsStore, FiltersBySerialTestAndStep) {
   const int64_t b = *store.AddRun(SomeRun("B2", "2026-01-01T11:00:00Z"));
   store.AddRow(a, "t", OffsetResult("CH1 2 mV/div", 0.0032f, 0.001f));
   store.AddRow(a, "t", OffsetResult("CH2 2 mV/div", 0.0032f, 0.001f));
-  ShownResult dc = OffsetResult("CH1 5 mV/div -990 mV", 0.008f, -0.99f);
+  StepResult dc = OffsetResult("CH1 5 mV/div -990 mV", 0.008f, -0.99f);
   dc.test = 2;
   dc.testName = "DC Voltage";
   store.AddRow(a, "t", dc);

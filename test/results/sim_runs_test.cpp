@@ -8,6 +8,7 @@
 
 #include "platform/text8.h"
 #include "report/format.h"
+#include "report/step_result.h"
 #include "results/results_store.h"
 #include "shell/command_line.h"
 #include "test/support/shell_fakes.h"
@@ -55,8 +56,7 @@ std::vector<std::string> JudgedRows(const std::string& out) {
   std::string line;
   while (std::getline(lines, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    const std::string_view end = TrailingJudgement(line);
-    if (end == " PASS" || end == ">PASS" || end == " FAIL") rows.push_back(line);
+    if (VerdictOfRowText(line)) rows.push_back(line);
   }
   return rows;
 }
@@ -87,19 +87,16 @@ TEST(SimulatedRuns, FullSequencesLandInTheStoreAsShown) {
       if (row.run.id == stored[n].id) rows.push_back(std::move(row));
     ASSERT_EQ(rows.size(), shown.size()) << "run " << n;
     for (size_t i = 0; i < rows.size(); ++i) {
-      const ShownResult& result = rows[i].result;
+      const StepResult& result = rows[i].result;
       EXPECT_EQ(result.text, shown[i]);
-      const MeasuredVerdict verdict = result.row.verdict;
-      if (verdict != MeasuredVerdict::NotMeasurable) {
-        EXPECT_EQ(verdict, VerdictOfJudgement(TrailingJudgement(shown[i]))) << shown[i];
-      }
+      EXPECT_EQ(VerdictText(result.verdict), VerdictText(*VerdictOfRowText(shown[i]))) << shown[i];
       // The stored number prints as the row's measured column did.
-      if (result.test == 1 && result.row.measured) {
-        EXPECT_NE(shown[i].find(FormatValue(static_cast<float>(*result.row.measured), "V", 1103)), std::string::npos)
+      if (result.test == 1 && result.measured) {
+        EXPECT_NE(shown[i].find(FormatValue(static_cast<float>(*result.measured), "V", 1103)), std::string::npos)
             << shown[i];
       }
-      if (result.test == 2 && result.row.measured) {
-        EXPECT_NE(shown[i].find(FormatValue(static_cast<float>(*result.row.measured), "V", 403)), std::string::npos)
+      if (result.test == 2 && result.measured) {
+        EXPECT_NE(shown[i].find(FormatValue(static_cast<float>(*result.measured), "V", 403)), std::string::npos)
             << shown[i];
       }
     }
@@ -108,9 +105,9 @@ TEST(SimulatedRuns, FullSequencesLandInTheStoreAsShown) {
   // The offset fault shows on CH 2 of the third run only.
   int failures = 0;
   for (const StoredRow& row : store.Rows({"B012345", "Offset at Zero", ""}))
-    if (row.result.row.verdict != MeasuredVerdict::Pass && row.result.row.verdict != MeasuredVerdict::Marginal) {
+    if (row.result.verdict != Verdict::Pass && row.result.verdict != Verdict::Marginal) {
       EXPECT_EQ(row.run.id, stored[2].id);
-      EXPECT_EQ(row.result.row.step.rfind("CH2", 0), 0u) << row.result.row.step;
+      EXPECT_EQ(row.result.step.rfind("CH2", 0), 0u) << row.result.step;
       ++failures;
     }
   EXPECT_GT(failures, 0);

@@ -114,6 +114,20 @@ TEST(StartupLoad, OnlyTheLastFolderLevelIsCreatedAndAFailureIsSaid) {
   EXPECT_FALSE(fs::exists(missingRoot));
 }
 
+// A generator whose compensation data cannot be used leaves Auto mode on without it: start-up
+// decides that from the generator's answer (the generator itself does not touch the run state).
+TEST(StartupActivate, MissingCompensationFileGivesAutoWithoutCompensation) {
+  ScriptedOperator technician;
+  technician.ExpectContaining("Do you wish to continue in Auto mode ?", 35, "Auto mode possible", kYes);
+  technician.ExpectContaining("Comp data file for SG 5030 not found.", 17, "SG Comp file error", kOk);
+  technician.ExpectContaining("Connect the System Channel cables", 64, "Setup", kOk);
+  ShellRun run(technician, "missing-comp-file", "auto-without-comp");
+  ASSERT_TRUE(run.startup->Load(false));
+  ASSERT_TRUE(run.startup->Activate());
+  technician.ExpectAllConsumed();
+  EXPECT_EQ(run.program->run.AutoMode, Automation::WithoutCompensation);
+}
+
 TEST(StartupActivate, DefaultBenchInAutoMode) {
   ScriptedOperator technician;
   technician.Expect("Do you wish to continue in Auto mode ?\nSG 5030 will be used for SG.\n\n"
@@ -128,7 +142,7 @@ TEST(StartupActivate, DefaultBenchInAutoMode) {
   technician.ExpectAllConsumed();
 
   const Program& p = *run.program;
-  EXPECT_EQ(p.run.AutoMode, -1);
+  EXPECT_EQ(p.run.AutoMode, Automation::Full);
   EXPECT_GT(p.sg.compTable[0][1], 0.0f);  // compensation data loaded
   EXPECT_EQ(p.run.MainTitle, kTitle + "  (Auto)");
   EXPECT_EQ(run.view.Caption(), kTitle + "  (Auto)" + kMark);
@@ -155,7 +169,7 @@ TEST(StartupActivate, NoContinuesInManualMode) {
   ASSERT_TRUE(run.startup->Load(false));
   ASSERT_TRUE(run.startup->Activate());
   technician.ExpectAllConsumed();
-  EXPECT_EQ(run.program->run.AutoMode, 0);
+  EXPECT_EQ(run.program->run.AutoMode, Automation::Manual);
   EXPECT_EQ(run.view.Caption(), kTitle + kMark);
   EXPECT_NE(run.view.State("DisableAuto"), "enabled");
   EXPECT_GE(run.TraceIndex("W 1 <- FAC"), 0);
@@ -189,7 +203,7 @@ TEST(StartupActivate, ScopeAloneGetsNoAutoOfferAndNoSetupBox) {
   ASSERT_TRUE(run.startup->Activate());
   EXPECT_EQ(technician.CountCaption("Auto mode possible"), 0);
   EXPECT_EQ(technician.CountCaption("Setup"), 0);
-  EXPECT_EQ(run.program->run.AutoMode, 0);
+  EXPECT_EQ(run.program->run.AutoMode, Automation::Manual);
   EXPECT_EQ(run.view.Caption(), kTitle + kMark);
   // The hand-set instruments are put back by prompts instead.
   EXPECT_GE(technician.prompts.size(), 1u);
@@ -209,7 +223,7 @@ TEST(StartupActivate, FourOfFiveInstrumentsGetNoAutoOffer) {
     EXPECT_EQ(technician.CountCaption("Auto mode possible"), 0);
     EXPECT_EQ(technician.CountCaption("Setup"), 0);
     EXPECT_NE(run.view.State("DisableAuto"), "enabled");
-    EXPECT_EQ(run.program->run.AutoMode, 0);
+    EXPECT_EQ(run.program->run.AutoMode, Automation::Manual);
   }
 }
 

@@ -46,7 +46,7 @@ class DriverBench : public ::testing::Test {
   VirtualClock clock;
   GpibBus bus{gpib, op, clock};
   InstrumentRoles roles;
-  int16_t autoMode = 0;
+  Automation autoMode = Automation::Manual;
   bool abortFlag = false;
   RunFlags flags{autoMode, abortFlag};
 };

@@ -17,6 +17,7 @@ class RecordingView : public MainView {
   void SetCaption(std::string_view caption) override { caption_ = caption; }
   void SetDisplayText(std::string_view text) override { display_ = text; }
   void AppendDisplayText(std::string_view text) override { display_ += text; }
+  void AppendResult(std::string_view text, const StepResult&) override { display_ += text; }
   void ShowDisplayEnd() override { ++showEndCount_; }
   void SetStatusLines(const std::vector<std::string>& lines) override { statusLines_ = lines; }
   void SetCounter(int index, std::string_view text, bool alert) override {

@@ -19,6 +19,10 @@ class RecordingShellView : public MainView, public ShellView {
   void SetCaption(std::string_view caption) override { captions.emplace_back(caption); }
   void SetDisplayText(std::string_view text) override { display = text; }
   void AppendDisplayText(std::string_view text) override { display += text; }
+  void AppendResult(std::string_view text, const StepResult& result) override {
+    display += text;
+    results.push_back(result);
+  }
   void ShowDisplayEnd() override {}
   void SetStatusLines(const std::vector<std::string>& lines) override { statusLines = lines; }
   void SetCounter(int index, std::string_view text, bool) override { counters[index] = text; }
@@ -40,6 +44,7 @@ class RecordingShellView : public MainView, public ShellView {
 
   std::vector<std::string> captions;
   std::string display;
+  std::vector<StepResult> results;  // every judged step shown, in order
   std::vector<std::string> statusLines;
   std::map<int, std::string> counters;
   std::string label1;

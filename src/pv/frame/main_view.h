@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "report/step_result.h"
+
 namespace veridane {
 
 // Names of the menus, menu items and buttons the logic enables, disables or checks.
@@ -35,6 +37,9 @@ class MainView {
   // either replaced as a whole or extended at its end.
   virtual void SetDisplayText(std::string_view text) = 0;
   virtual void AppendDisplayText(std::string_view text) = 0;
+  // As AppendDisplayText, the text ending in the row of a judged step: a view that marks
+  // verdicts (colours, a step counter) takes them from the result, never from the text.
+  virtual void AppendResult(std::string_view text, const StepResult& result) = 0;
   // Focus on the display with the caret at the start of its last line, so the newest row shows.
   virtual void ShowDisplayEnd() = 0;
 

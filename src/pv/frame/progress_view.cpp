@@ -1,7 +1,5 @@
 #include "pv/frame/progress_view.h"
 
-#include "report/row_verdict.h"
-
 namespace veridane {
 
 ProgressView::ProgressView(MainView& inner, EventLoop& clock, PlanFor plan, Sink sink)
@@ -11,32 +9,11 @@ void ProgressView::Refresh() {
   if (sink_) sink_(tracker_.Text(clock_.Now()));
 }
 
-void ProgressView::CountSteps(std::string_view text) {
+void ProgressView::AppendResult(std::string_view text, const StepResult& result) {
+  inner_.AppendResult(text, result);
   if (!tracker_.Running()) return;
-  bool stepped = false;
-  size_t start = 0;
-  for (;;) {
-    const size_t end = text.find("\r\n", start);
-    const std::string_view row = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-    const RowVerdict verdict = VerdictOfRow(row);
-    if (verdict != RowVerdict::None) {
-      tracker_.Step();
-      stepped = true;
-    }
-    if (end == std::string_view::npos) break;
-    start = end + 2;
-  }
-  if (stepped) Refresh();
-}
-
-void ProgressView::SetDisplayText(std::string_view text) {
-  inner_.SetDisplayText(text);
-  CountSteps(text);
-}
-
-void ProgressView::AppendDisplayText(std::string_view text) {
-  inner_.AppendDisplayText(text);
-  CountSteps(text);
+  tracker_.Step();
+  Refresh();
 }
 
 void ProgressView::SetEnabled(std::string_view name, bool enabled) {

@@ -1,8 +1,8 @@
 #pragma once
 // The main window as the frame drives it, with two things added on the way through, so that
 // every display (window or console) gets them alike:
-//  - progress: a test runs from Exit Test armed to Exit Test disarmed; its result rows (those
-//    with a verdict) are its steps; every change is handed to a progress sink;
+//  - progress: a test runs from Exit Test armed to Exit Test disarmed; its judged steps (the
+//    rows shown as results) are its steps; every change is handed to a progress sink;
 //  - Clear Display stays disabled while a test runs (clearing mid-test would lose rows the log
 //    may not hold); what the display asked for meanwhile is applied when the test ends.
 #include <functional>
@@ -30,8 +30,9 @@ class ProgressView : public MainView {
   void Refresh();
 
   void SetCaption(std::string_view caption) override { inner_.SetCaption(caption); }
-  void SetDisplayText(std::string_view text) override;
-  void AppendDisplayText(std::string_view text) override;
+  void SetDisplayText(std::string_view text) override { inner_.SetDisplayText(text); }
+  void AppendDisplayText(std::string_view text) override { inner_.AppendDisplayText(text); }
+  void AppendResult(std::string_view text, const StepResult& result) override;
   void ShowDisplayEnd() override { inner_.ShowDisplayEnd(); }
   void SetStatusLines(const std::vector<std::string>& lines) override { inner_.SetStatusLines(lines); }
   void SetCounter(int index, std::string_view text, bool alert) override { inner_.SetCounter(index, text, alert); }
@@ -40,8 +41,6 @@ class ProgressView : public MainView {
   void SetLogFileLabel(std::string_view name) override { inner_.SetLogFileLabel(name); }
 
  private:
-  void CountSteps(std::string_view text);
-
   MainView& inner_;
   EventLoop& clock_;
   PlanFor plan_;

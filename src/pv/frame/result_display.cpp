@@ -8,17 +8,27 @@ namespace veridane {
 ResultDisplay::ResultDisplay(MainView& view, RunState& state, Operator& op, EventLoop& loop)
     : view_(view), state_(state), op_(op), loop_(loop) {}
 
-void ResultDisplay::PrintScreen(std::string_view line) {
+void ResultDisplay::PrintScreen(std::string_view line) { Show(line, nullptr); }
+
+void ResultDisplay::Show(std::string_view line, const StepResult* result) {
   // On disk before on screen: a line the technician has seen is in the log even when the
   // program is killed the moment after.
   if (LogOpen()) log_->WriteLogLine(CompactLine(line));
   if (!text_.empty()) {
     std::string added = "\r\n" + std::string(line);
     text_ += added;
-    view_.AppendDisplayText(added);
+    if (result != nullptr)
+      view_.AppendResult(added, *result);
+    else
+      view_.AppendDisplayText(added);
   } else {
     text_ = line;
-    view_.SetDisplayText(text_);
+    if (result != nullptr) {
+      view_.SetDisplayText("");
+      view_.AppendResult(text_, *result);
+    } else {
+      view_.SetDisplayText(text_);
+    }
     view_.SetEnabled(ui::kPrintStart, true);
     // Under an open log the transcript must not be cleared, so the clear commands stay off.
     if (!LogOpen()) {
@@ -30,9 +40,11 @@ void ResultDisplay::PrintScreen(std::string_view line) {
   view_.ShowDisplayEnd();
 }
 
-void ResultDisplay::PrintResult(std::string_view line, const MeasuredRow& row) {
-  PrintScreen(line);
-  if (sink_ != nullptr) sink_->RecordResult(ShownResult{state_.CurrentTest, state_.CurrentTestName(), std::string(line), row});
+void ResultDisplay::PrintResult(StepResult result) {
+  result.test = state_.CurrentTest;
+  result.testName = state_.CurrentTestName();
+  Show(result.text, &result);
+  if (sink_ != nullptr) sink_->RecordResult(result);
 }
 
 void ResultDisplay::PrintFirst(std::string_view title, std::string_view header) {
@@ -62,7 +74,7 @@ void ResultDisplay::ClearDisplay() {
 
 void ResultDisplay::ClearTests() {
   if (!ClearScreenQuery()) return;
-  for (int n = 1; n <= kNumberOfTests; ++n) state_.TestStatus[static_cast<size_t>(n)] = kStatusNotRun;
+  for (int n = 1; n <= state_.NumberOfTests; ++n) state_.TestStatus[static_cast<size_t>(n)] = kStatusNotRun;
   ClearDisplay();
   TestStatusUpdate(state_, view_);
   view_.SetEnabled(ui::kClearTests, false);

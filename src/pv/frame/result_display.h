@@ -27,9 +27,9 @@ class ResultDisplay {
   // Appends a row (CR LF between rows, none after the last); the first row into an empty
   // display enables printing and, with no log open, the clear commands. Lets events run.
   void PrintScreen(std::string_view line);
-  // A measured row: shown and logged as PrintScreen does, then handed with its numbers to the
-  // results store.
-  void PrintResult(std::string_view line, const MeasuredRow& row);
+  // A judged step: its row shown and logged as PrintScreen does (the view told it is a result),
+  // then handed, with its test, to the results store.
+  void PrintResult(StepResult result);
   // A test's heading: empty line, test name [+ " - " + title], and header + empty line.
   void PrintFirst(std::string_view title, std::string_view header);
   // True when the display may be cleared: it is empty, or the technician did not answer No.
@@ -49,6 +49,8 @@ class ResultDisplay {
   EventLoop& loop_;
   ResultLog* log_ = nullptr;
   ResultSink* sink_ = nullptr;
+  void Show(std::string_view line, const StepResult* result);
+
   std::string text_;
 };
 

@@ -6,11 +6,16 @@
 #include <cstdint>
 #include <string>
 
+#include "instruments/run_flags.h"
+
 namespace veridane {
 
-inline constexpr int16_t kNumberOfTests = 5;
+// Room in the per-test tables below. How many tests there are is the catalogue's to say: it
+// names them (TestFrame::NameTests sets NumberOfTests), and checks that they fit here.
+inline constexpr int16_t kMostTests = 15;
 
-// Test numbers, as CurrentTest and EndOfTest use them.
+// The numbers of the tests the program has always had, as CurrentTest and EndOfTest use them
+// (the catalogue gives every test its number; a new one needs no name here).
 enum : int16_t {
   kTestOffsetZero = 1,
   kTestGain = 2,
@@ -27,15 +32,16 @@ enum : int16_t {
 };
 
 struct RunState {
-  // 0 manual; -1 full Auto; 1 Auto without the generator compensation data.
-  int16_t AutoMode = 0;
+  Automation AutoMode = Automation::Manual;
   // Set by Exit Test and by Cancel/No in a test prompt; tests poll it between steps.
   bool AbortFlag = false;
-  // The running test, 1 to 5; selects the captions of prompts and end messages.
+  // The running test, 1 to NumberOfTests; selects the captions of prompts and end messages.
   int16_t CurrentTest = 0;
-  // Entries 1 to 5 (entry 0 unused, so test numbers index directly).
-  std::array<std::string, kNumberOfTests + 1> TestNames{};
-  std::array<int16_t, kNumberOfTests + 1> TestStatus{};
+  // How many tests the catalogue named: entries 1 to NumberOfTests below are in use (entry 0
+  // unused, so test numbers index directly).
+  int16_t NumberOfTests = 0;
+  std::array<std::string, kMostTests + 1> TestNames{};
+  std::array<int16_t, kMostTests + 1> TestStatus{};
   // Set with AbortFlag by a run without a person when it stopped the test on a finding about
   // the scope (a signal that could not be set): the test fails with this line in its table
   // and a Full Sequence goes on. Cleared at the end of every test.
@@ -49,9 +55,9 @@ struct RunState {
   // The main window's caption between tests ("...  (Auto)" while in Auto mode).
   std::string MainTitle;
 
-  // The name of test n, or an empty text for a number outside 1 to 5.
+  // The name of test n, or an empty text for a number outside the tables.
   const std::string& TestName(int n) const {
-    return n >= 1 && n <= kNumberOfTests ? TestNames[static_cast<size_t>(n)] : TestNames[0];
+    return n >= 1 && n <= kMostTests ? TestNames[static_cast<size_t>(n)] : TestNames[0];
   }
   const std::string& CurrentTestName() const { return TestName(CurrentTest); }
 };

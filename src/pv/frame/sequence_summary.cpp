@@ -8,7 +8,7 @@ namespace veridane {
 std::string FullSequenceSummary(const RunState& state, bool completed, double seconds) {
   int passed = 0, failed = 0, notRun = 0;
   std::string failedNames;
-  for (int n = 1; n <= kNumberOfTests; ++n) {
+  for (int n = 1; n <= state.NumberOfTests; ++n) {
     const int16_t status = state.TestStatus[static_cast<size_t>(n)];
     if (status == kStatusPass) {
       ++passed;

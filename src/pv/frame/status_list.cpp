@@ -23,7 +23,7 @@ std::string StatusLine(std::string_view name, int16_t status) {
 void TestStatusUpdate(const RunState& state, MainView& view) {
   std::array<int, 3> counts{};
   std::vector<std::string> lines;
-  for (int n = 1; n <= kNumberOfTests; ++n) {
+  for (int n = 1; n <= state.NumberOfTests; ++n) {
     int16_t status = state.TestStatus[static_cast<size_t>(n)];
     ++counts[status == kStatusFail ? kFailCounter : status == kStatusPass ? kPassCounter : kNotRunCounter];
     lines.push_back(StatusLine(state.TestName(n), status));

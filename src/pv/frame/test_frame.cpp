@@ -12,7 +12,12 @@ namespace veridane {
 TestFrame::TestFrame(RunState& state, MainView& view, ResultDisplay& display, Operator& op, EventLoop& loop)
     : state_(state), view_(view), display_(display), op_(op), loop_(loop) {}
 
-void TestFrame::NameTests() { state_.TestNames = hooks_.Titles; }
+void TestFrame::NameTests() {
+  state_.TestNames = hooks_.Titles;
+  state_.NumberOfTests = 0;
+  for (int n = 1; n <= kMostTests; ++n)
+    if (!hooks_.Titles[static_cast<size_t>(n)].empty()) state_.NumberOfTests = static_cast<int16_t>(n);
+}
 
 void TestFrame::TestStatusUpdate() { veridane::TestStatusUpdate(state_, view_); }
 
@@ -25,7 +30,7 @@ void TestFrame::BeginTest(std::string_view subTitle) {
   bool hasSubTitle = !Trim(subTitle).empty();
   std::string caption = state_.CurrentTestName();
   if (hasSubTitle) caption += " - " + std::string(subTitle);
-  if (state_.AutoMode != 0) caption += "  (Auto)";
+  if (IsAuto(state_.AutoMode)) caption += "  (Auto)";
   view_.SetCaption(caption);
   SetMenusEnabled(false);
   view_.SetEnabled(ui::kExitTestButton, true);
@@ -35,9 +40,17 @@ void TestFrame::BeginTest(std::string_view subTitle) {
 }
 
 void TestFrame::EndOfTest(int16_t testNumber, int16_t result) {
+  const TestOutcome outcome = result == -1  ? TestOutcome::Failed
+                              : result == 1 ? (state_.AbortFlag ? TestOutcome::Stopped : TestOutcome::NotApplicable)
+                                            : TestOutcome::Passed;
+  EndTest(static_cast<int16_t>(std::abs(static_cast<int>(testNumber))), outcome,
+          testNumber > 0 ? InputsConnected::Yes : InputsConnected::No);
+}
+
+void TestFrame::EndTest(int16_t test, TestOutcome outcome, InputsConnected inputs) {
   std::string reminder;
-  if (testNumber > 0 && state_.AutoMode != -1) reminder = "Disconnect all input signals.";
-  int n = std::abs(static_cast<int>(testNumber));
+  if (inputs == InputsConnected::Yes && state_.AutoMode != Automation::Full) reminder = "Disconnect all input signals.";
+  const int n = test;
 
   if (n != 0) {
     Run(hooks_.ScopeReset);
@@ -47,14 +60,15 @@ void TestFrame::EndOfTest(int16_t testNumber, int16_t result) {
   std::string message;
   const std::string finding = std::move(state_.StopFinding);
   state_.StopFinding.clear();
-  if (state_.AbortFlag && !finding.empty() && n >= 1 && n <= kNumberOfTests) {
+  if (state_.AbortFlag && !finding.empty() && n >= 1 && n <= state_.NumberOfTests) {
     display_.PrintScreen("");
     display_.PrintScreen(finding);
     state_.AbortFlag = false;
-    result = -1;
+    outcome = TestOutcome::Failed;
   }
+  const bool noResult = outcome == TestOutcome::Stopped || outcome == TestOutcome::NotApplicable;
   if (state_.AbortFlag) {
-    if (result != 1 && n != 0) {
+    if (!noResult && n != 0) {
       message = "Test Sequence Terminated by Operator.";
       display_.PrintScreen("");
       display_.PrintScreen(UpperCase(message));
@@ -65,17 +79,17 @@ void TestFrame::EndOfTest(int16_t testNumber, int16_t result) {
     state_.AbortFlag = false;
     // A stopped test has no result: a PASS of an earlier run must not stand for it, on screen
     // or in the log's status file. An earlier FAIL stays: the scope still needs looking at.
-    if (n >= 1 && n <= kNumberOfTests && state_.TestStatus[static_cast<size_t>(n)] == kStatusPass) {
+    if (n >= 1 && n <= state_.NumberOfTests && state_.TestStatus[static_cast<size_t>(n)] == kStatusPass) {
       state_.TestStatus[static_cast<size_t>(n)] = kStatusNotRun;
       if (display_.LogOpen()) Run(hooks_.WriteStatusFile);
       TestStatusUpdate();
     }
-  } else if (result == 1) {
+  } else if (noResult) {
     // Ended before a result without the technician stopping it: nothing was measured, so
     // nothing is recorded and nothing is announced as passed.
   } else {
-    bool failed = result == -1;
-    if (n >= 1 && n <= kNumberOfTests)
+    const bool failed = outcome == TestOutcome::Failed;
+    if (n >= 1 && n <= state_.NumberOfTests)
       state_.TestStatus[static_cast<size_t>(n)] = failed ? kStatusFail : kStatusPass;
     if (failed) state_.FullSeqFailed = true;
     if (!state_.FullSeqRunning) message = failed ? "Test Failed.              " : "Test Passed.              ";
@@ -100,7 +114,7 @@ void TestFrame::EndFullSeq() {
   // A test that gave no result (not available, or ended before measuring without the
   // technician stopping the sequence) has shown nothing to pass.
   bool everyTestPassed = true;
-  for (int n = 1; n <= kNumberOfTests; ++n)
+  for (int n = 1; n <= state_.NumberOfTests; ++n)
     everyTestPassed = everyTestPassed && state_.TestStatus[static_cast<size_t>(n)] == kStatusPass;
   if (state_.FullSeqFailed || !everyTestPassed)
     op_.ShowMessBox("Full Sequence Failed.", kOkOnly + kExclamation, "End of Full Sequence");
@@ -139,7 +153,7 @@ void TestFrame::FullSequence(std::string_view scopeModel) {
     if (answer == kYes) hooks_.CreateLogFile();
   }
 
-  for (int n = 1; n <= kNumberOfTests; ++n) state_.TestStatus[static_cast<size_t>(n)] = kStatusNotRun;
+  for (int n = 1; n <= state_.NumberOfTests; ++n) state_.TestStatus[static_cast<size_t>(n)] = kStatusNotRun;
   TestStatusUpdate();
   state_.FullSeqFailed = false;
 
@@ -149,7 +163,7 @@ void TestFrame::FullSequence(std::string_view scopeModel) {
     // No calibration ran in this sequence, so the offset test must not rely on an older one.
     state_.SelfCalDone = false;
   }
-  for (int n = 1; n <= kNumberOfTests && state_.FullSeqRunning; ++n) Run(hooks_.Tests[static_cast<size_t>(n)]);
+  for (int n = 1; n <= state_.NumberOfTests && state_.FullSeqRunning; ++n) Run(hooks_.Tests[static_cast<size_t>(n)]);
   const bool completed = state_.FullSeqRunning;
   if (hooks_.FullSequenceEnded) hooks_.FullSequenceEnded(completed);
   if (completed) EndFullSeq();
@@ -160,7 +174,7 @@ void TestFrame::DisableAuto() {
   size_t auto_ = state_.MainTitle.find("(Auto)");
   if (auto_ != std::string::npos) state_.MainTitle = Trim(state_.MainTitle.substr(0, auto_));
   view_.SetCaption(state_.MainTitle);
-  state_.AutoMode = 0;
+  state_.AutoMode = Automation::Manual;
   view_.SetEnabled(ui::kDisableAuto, false);
 }
 

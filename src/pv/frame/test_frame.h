@@ -20,6 +20,17 @@
 
 namespace veridane {
 
+// How a test ended.
+enum class TestOutcome {
+  Passed,
+  Failed,
+  Stopped,        // the technician stopped it before it had a result
+  NotApplicable,  // it ended before a result without being stopped (nothing could be measured)
+};
+
+// Whether the end message reminds the technician to disconnect what the test connected.
+enum class InputsConnected { Yes, No };
+
 struct FrameHooks {
   std::function<void()> ScopeReset;
   std::function<void()> ScannerReset;
@@ -33,9 +44,9 @@ struct FrameHooks {
   // The Self Cal (SPC) menu command.
   std::function<void()> SelfCal;
   // The names of the tests by test number (entry 0 unused), given to RunState by NameTests.
-  std::array<std::string, kNumberOfTests + 1> Titles{};
+  std::array<std::string, kMostTests + 1> Titles{};
   // The test procedures by test number (entry 0 unused).
-  std::array<std::function<void()>, kNumberOfTests + 1> Tests{};
+  std::array<std::function<void()>, kMostTests + 1> Tests{};
   // A Full Sequence has run to its end (true) or was stopped (false), just before its closing
   // message: where the window sums it up.
   std::function<void(bool completed)> FullSequenceEnded;
@@ -47,14 +58,18 @@ class TestFrame {
 
   FrameHooks& Hooks() { return hooks_; }
 
+  // Gives the run state the tests' names and their number (the last one named).
   void NameTests();
   void TestStatusUpdate();
 
   // Start of test CurrentTest: caption, menus locked, Exit Test enabled, AbortFlag cleared;
   // a non-blank sub-title also resets the scope.
   void BeginTest(std::string_view subTitle);
-  // End of test |testNumber|; a negative number suppresses the "Disconnect all input signals."
-  // reminder. result: -1 failed, 0 passed, 1 ended before a result.
+  // End of test `test` (1 to the number of tests; 0 for none): status, status file, end message.
+  // With InputsConnected::Yes the message reminds to disconnect the inputs (not in full Auto).
+  void EndTest(int16_t test, TestOutcome outcome, InputsConnected inputs);
+  // The same in its coded form: |testNumber|, negative for no reminder; result -1 failed,
+  // 0 passed, 1 ended before a result.
   void EndOfTest(int16_t testNumber, int16_t result);
   void EndFullSeq();
   void ResetAll();

@@ -5,11 +5,14 @@
 #include <cmath>
 #include <string>
 #include <string_view>
+#include <optional>
+#include <utility>
 
 #include "instruments/sg_models.h"
 #include "platform/numbers.h"
 #include "pv/procedures/model_bandwidths.h"
 #include "pv/procedures/set_signal.h"
+#include "pv/frame/result_row.h"
 #include "report/format.h"
 
 namespace veridane {
@@ -39,13 +42,16 @@ float StepAmplitude(float scale) { return (scale > 0.5f ? 5 : 6) * scale; }
 // not a number, counts as no signal.
 constexpr double kNoMeasurement = 1000;
 
-float Amplitude(double raw) { return std::isfinite(raw) && std::fabs(raw) <= kNoMeasurement ? static_cast<float>(raw) : 0.0f; }
+std::optional<float> Amplitude(double raw) {
+  if (std::isfinite(raw) && std::fabs(raw) <= kNoMeasurement) return static_cast<float>(raw);
+  return std::nullopt;
+}
 
 // Sixteen acquisitions averaged for the reading, then back to sampling.
-float AveragedAmplitude(PvContext& pv, float settleSeconds, std::string_view sampleCommand) {
+std::optional<float> AveragedAmplitude(PvContext& pv, float settleSeconds, std::string_view sampleCommand) {
   ScopeWrite(pv, "ACQ:MOD AVE;NUMAV 16");
   pv.bus.Wait(settleSeconds);
-  const float amplitude = Amplitude(ReadMeasurement(pv));
+  const std::optional<float> amplitude = Amplitude(ReadMeasurement(pv));
   ScopeWrite(pv, sampleCommand);
   pv.bus.Wait(1);
   return amplitude;
@@ -59,7 +65,7 @@ std::string DecibelText(float measured, float reference) {
 
 // How far the compensation may lift a level above the one asked for at 50 kHz.
 float CompensationRise(const PvContext& pv, const SGModelInfo& model) {
-  if (pv.state.AutoMode != -1) return 1;
+  if (pv.state.AutoMode != Automation::Full) return 1;
   const float base = pv.generator.compTable[0][0];
   if (!(base > 0)) return 1;
   float rise = 1;
@@ -86,17 +92,21 @@ float DeliverableLevel(const PvContext& pv, float wanted) {
   return best > 0 ? best : wanted;
 }
 
-std::string BandwidthRow(int16_t channel, float scale, float reference, float measured, float frequencyMHz,
-                         int16_t& stepFailed) {
-  std::string verdict = JudgeResult(reference, 30, -1, measured, stepFailed);
+StepResult BandwidthResult(int16_t channel, float scale, std::optional<float> referenceRead,
+                           std::optional<float> measured, float frequencyMHz) {
+  const float reference = referenceRead.value_or(0);
+  StepResult result = MakeStepResult(ScaleStep("CH" + std::to_string(channel), scale), "V",
+                                     Judge(reference, 30, -1, measured), measured);
   // Without a reference there was no signal at 50 kHz: nothing was shown to pass.
-  if (!(reference > 0)) {
-    verdict = " FAIL";
-    stepFailed = -1;
-  }
-  return " " + ChannelName(channel) + FormatValue(scale, "V", 7) + "/div" + FormatValue(reference, "V", 504) +
-         FormatValue(0.708f * reference, "V", 404) + FormatValue(measured, "V", 404) + "/" +
-         DecibelText(measured, reference) + " dB" + FormatValue(frequencyMHz * 1000000.0f, "Hz", 5) + "  " + verdict;
+  if (!(reference > 0) && !Failed(result.verdict)) result.verdict = Verdict::Fail;
+  // No reading keeps the width the cell had when it showed 0 V in its place.
+  const std::string measuredCell =
+      measured ? FormatValue(*measured, "V", 404) : NoReadingCell(FormatValue(0, "V", 404).size());
+  result.text = " " + ChannelName(channel) + FormatValue(scale, "V", 7) + "/div" + FormatValue(reference, "V", 504) +
+                FormatValue(0.708f * reference, "V", 404) + measuredCell + "/" +
+                DecibelText(measured.value_or(0), reference) + " dB" +
+                FormatValue(frequencyMHz * 1000000.0f, "Hz", 5) + "  " + std::string(VerdictText(result.verdict));
+  return result;
 }
 
 void Bandwidth(PvContext& pv) {
@@ -113,7 +123,7 @@ void Bandwidth(PvContext& pv) {
     ScopeWrite(pv, command);
   pv.scopeControl.WaitOPC(13);
 
-  const bool autoMode = state.AutoMode != 0;
+  const bool autoMode = IsAuto(state.AutoMode);
   if (autoMode) {
     pv.frame.TestPrompt("Insert a 50 ohm termination in the path to all scope inputs (including EXT TRIG).", kOkCancel);
     if (!state.AbortFlag) pv.scanners.SetRoute("SG,CH1");
@@ -121,11 +131,11 @@ void Bandwidth(PvContext& pv) {
     pv.frame.TestPrompt("Connect the " + pv.roles.SGName + " to CH 1 trough a 50 ohm termination.", kOkCancel);
   }
   if (state.AbortFlag) {
-    pv.frame.EndOfTest(-kTestBandwidth, 1);
+    pv.frame.EndTest(kTestBandwidth, TestOutcome::Stopped, InputsConnected::No);
     return;
   }
 
-  int16_t testStatus = 0;
+  TestOutcome outcome = TestOutcome::Passed;
   bool stoppedAtFirstStep = false;
   float reduction = 0;
   for (int16_t n = 1; n <= 2; ++n) {
@@ -160,7 +170,7 @@ void Bandwidth(PvContext& pv) {
         SetSignal(pv, pv.scope.ScopeDevice, kReferenceMHz, 10, amplitude, 3);
       if (state.AbortFlag) break;
 
-      const float reference = AveragedAmplitude(pv, 3, "ACQ:MOD SAM");
+      const std::optional<float> reference = AveragedAmplitude(pv, 3, "ACQ:MOD SAM");
 
       ScopeWrite(pv, "HOR:MAI:SEC " + std::string(model->timebase));
       if (lowest) {
@@ -175,19 +185,17 @@ void Bandwidth(PvContext& pv) {
       SetSignal(pv, pv.scope.ScopeDevice, frequency, 3, 0, 0);
       if (state.AbortFlag) break;
 
-      const float measured = AveragedAmplitude(pv, 2, "ACQ:MOD SAMP");
+      const std::optional<float> measured = AveragedAmplitude(pv, 2, "ACQ:MOD SAMP");
 
-      int16_t stepFailed = 0;
-      std::string row = BandwidthRow(n, scale, reference, measured, frequency, stepFailed);
+      StepResult result = BandwidthResult(n, scale, reference, measured, frequency);
       if (lowest) {
         if (n == 1)
           pv.display.PrintFirst(kLabel, kHeader);
         else
           pv.display.PrintScreen("");
       }
-      pv.display.PrintResult(row, LowerLimitRow(ScaleStep(channel, scale), "V", reference, 30, measured,
-                                                TrailingJudgement(row)));
-      if (stepFailed != 0) testStatus = -1;
+      if (Failed(result.verdict)) outcome = TestOutcome::Failed;
+      pv.display.PrintResult(std::move(result));
       if (state.AbortFlag) break;
     }
 
@@ -196,8 +204,8 @@ void Bandwidth(PvContext& pv) {
     if (n == 1) ScopeWrite(pv, "SEL:CH1 OFF");
   }
 
-  if (state.AbortFlag && stoppedAtFirstStep) testStatus = 1;
-  pv.frame.EndOfTest(kTestBandwidth, testStatus);
+  if (state.AbortFlag && stoppedAtFirstStep) outcome = TestOutcome::Stopped;
+  pv.frame.EndTest(kTestBandwidth, outcome, InputsConnected::Yes);
 }
 
 }  // namespace veridane

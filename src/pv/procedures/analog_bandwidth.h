@@ -4,6 +4,9 @@
 // the amplitude at the limit must be at least 70 % of the one at 50 kHz. The generator is set
 // over the bus when present (its compensation data applied by the generator driver), otherwise
 // by the technician; the scope's own readings confirm the frequency, and by hand the amplitude.
+#include <optional>
+
+#include "report/step_result.h"
 #include <cstdint>
 #include <string>
 
@@ -14,10 +17,11 @@ namespace veridane {
 // Runs the whole test (menu entry and Full Sequence alike) and ends it through the frame.
 void Bandwidth(PvContext& pv);
 
-// One result row: channel, scale, reference at 50 kHz, its -3 dB level, the measured amplitude
-// with its ratio in dB, the test frequency and the verdict. stepFailed becomes -1 on a FAIL.
-std::string BandwidthRow(int16_t channel, float scale, float reference, float measured, float frequencyMHz,
-                         int16_t& stepFailed);
+// One judged step and its row: channel, scale, reference at 50 kHz, its -3 dB level, the
+// measured amplitude with its ratio in dB, the test frequency and the verdict. An absent
+// amplitude is no reading; an absent reference shows as 0 V and fails the step.
+StepResult BandwidthResult(int16_t channel, float scale, std::optional<float> reference, std::optional<float> measured,
+                           float frequencyMHz);
 
 // The level the generator on the bus is asked for at a step that wants `wanted` V p-p: the
 // same, or, beyond what the generator can deliver, the highest level of its attenuator ladder

@@ -5,10 +5,14 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <optional>
+#include <utility>
 
 #include "platform/numbers.h"
 #include "platform/text8.h"
+#include "pv/frame/result_row.h"
 #include "report/format.h"
+#include "report/step_result.h"
 
 namespace veridane {
 
@@ -41,21 +45,29 @@ constexpr size_t kDifferenceFirst = 2;
 constexpr size_t kDifferenceSecond = 3;
 constexpr std::string_view kDifferenceColumn = "-900/-600 mV";
 
-// The scope's 9.9E37 means "no valid measurement"; such a reading counts as 0 V. A
-// non-number from a garbled reply counts the same, as the formatter only takes finite values.
+// The scope's 9.9E37 means "no valid measurement": no reading. A non-number from a garbled
+// reply is no reading either.
 constexpr double kNoMeasurement = 10000;
 
-std::string DcRow(int16_t channel, const DcStep& step, float measured, int16_t& stepFailed) {
+StepResult DcResult(int16_t channel, const DcStep& step, std::optional<float> measured) {
+  StepResult result =
+      MakeStepResult(DcStepName("CH" + std::to_string(channel), step.scale, step.output, step.difference), "V",
+                     Judge(step.output, -step.tolerance, 0, measured), measured);
   std::string dcVoltage =
       step.difference ? std::string(kDifferenceColumn) : FormatValue(step.output, "V", 303) + "   ";
   // The low end reads in the prefix of the high end, which carries the unit for both.
   std::string low = FormatValue(LowerLimit(step.output, -step.tolerance), "", 103);
   low.erase(low.find_last_not_of(' ') + 1);
-  return " " + Trim(ChannelName(channel)) + FormatValue(step.scale, "V", 4) + "/div" +
+  // No reading keeps the width the cell and its gap had when it showed 0 V in its place; the
+  // cell is as wide as the words, so they take one blank of the gap to stand apart.
+  const std::string measuredCell = measured ? FormatValue(*measured, "V", 403) + "   "
+                                            : NoReadingCell(FormatValue(0, "V", 403).size() + 1) + "  ";
+  result.text = " " + Trim(ChannelName(channel)) + FormatValue(step.scale, "V", 4) + "/div" +
          FormatValue(static_cast<float>(step.position), "div", 3) +
          FormatValue(static_cast<float>(step.offset), "V", 203) + dcVoltage + low + " - " +
-         FormatValue(UpperLimit(step.output, -step.tolerance), "V", 103) + FormatValue(measured, "V", 403) + "   " +
-         JudgeResult(step.output, -step.tolerance, 0, measured, stepFailed);
+         FormatValue(UpperLimit(step.output, -step.tolerance), "V", 103) + measuredCell +
+         std::string(VerdictText(result.verdict));
+  return result;
 }
 
 }  // namespace
@@ -71,7 +83,7 @@ void Gain(PvContext& pv) {
     ScopeWrite(pv, command);
   pv.scopeControl.WaitOPC(13);
 
-  const bool autoMode = state.AutoMode != 0;
+  const bool autoMode = IsAuto(state.AutoMode);
   if (autoMode) {
     if (!state.FullSeqRunning)
       pv.frame.TestPrompt("If present remove any a 50 ohm termination(s) at the inputs.", kOkCancel);
@@ -80,14 +92,14 @@ void Gain(PvContext& pv) {
     pv.frame.TestPrompt("Connect the " + pv.roles.CalibratorName + " to CH 1.", kOkCancel);
   }
   if (state.AbortFlag) {
-    pv.frame.EndOfTest(-kTestGain, 1);
+    pv.frame.EndTest(kTestGain, TestOutcome::Stopped, InputsConnected::No);
     return;
   }
 
-  int16_t testStatus = 0;
+  TestOutcome outcome = TestOutcome::Passed;
   // Until the first step of channel 1 is through, a stop leaves no result worth recording.
   bool pastFirstStep = false;
-  std::array<float, kSteps.size()> readings{};
+  std::array<std::optional<float>, kSteps.size()> readings{};
 
   for (int16_t n = 1; n <= 2; ++n) {
     const std::string channel = "CH" + std::to_string(n);
@@ -105,10 +117,11 @@ void Gain(PvContext& pv) {
 
     for (size_t i = 0; i < kSteps.size(); ++i) {
       const DcStep& step = kSteps[i];
-      float measured = 0;
-      bool measuredOk = true;
+      std::optional<float> measured;
       if (step.difference) {
-        measured = std::fabs(readings[kDifferenceFirst] - readings[kDifferenceSecond]);
+        // Without both readings there is no difference to judge.
+        if (readings[kDifferenceFirst] && readings[kDifferenceSecond])
+          measured = std::fabs(*readings[kDifferenceFirst] - *readings[kDifferenceSecond]);
       } else {
         ScopeWrite(pv, channel + ":SCA" + PlainText(step.scale) + ";OFFS " + PlainText(step.offset) + ";POS " +
                            PlainText(step.position));
@@ -121,25 +134,20 @@ void Gain(PvContext& pv) {
         ScopeWrite(pv, "ACQ:MODE AVE");
         pv.bus.Wait(4);
         double raw = ReadMeasurement(pv);
-        measuredOk = std::fabs(raw) <= kNoMeasurement;
-        measured = measuredOk ? static_cast<float>(raw) : 0.0f;
+        if (std::fabs(raw) <= kNoMeasurement) measured = static_cast<float>(raw);
         ScopeWrite(pv, "ACQ:MODE SAM");
         readings[i] = measured;
       }
 
-      int16_t stepFailed = 0;
-      std::string row = DcRow(n, step, measured, stepFailed);
+      StepResult result = DcResult(n, step, measured);
       if (i == 0) {
         if (n == 1)
           pv.display.PrintFirst(kLabel, kHeader);
         else
           pv.display.PrintScreen("");
       }
-      pv.display.PrintResult(row, TwoSidedRow(DcStepName(channel, step.scale, step.output, step.difference), "V",
-                                              step.output, -step.tolerance,
-                                              measuredOk ? std::optional<float>(measured) : std::nullopt,
-                                              TrailingJudgement(row)));
-      if (stepFailed != 0) testStatus = -1;
+      if (Failed(result.verdict)) outcome = TestOutcome::Failed;
+      pv.display.PrintResult(std::move(result));
       if (state.AbortFlag) break;
       pastFirstStep = true;
     }
@@ -150,8 +158,8 @@ void Gain(PvContext& pv) {
     if (n == 1) ScopeWrite(pv, "SEL:CH1 OFF");
   }
 
-  if (state.AbortFlag && !pastFirstStep) testStatus = 1;
-  pv.frame.EndOfTest(kTestGain, testStatus);
+  if (state.AbortFlag && !pastFirstStep) outcome = TestOutcome::Stopped;
+  pv.frame.EndTest(kTestGain, outcome, InputsConnected::Yes);
 }
 
 }  // namespace veridane

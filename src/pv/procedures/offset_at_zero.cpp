@@ -6,9 +6,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/numbers.h"
+#include "platform/text8.h"
+#include "pv/frame/result_row.h"
 #include "report/format.h"
+#include "report/step_result.h"
 
 namespace veridane {
 
@@ -40,10 +44,16 @@ std::string LastChars(const std::string& text, size_t count) {
   return text.size() > count ? text.substr(text.size() - count) : text;
 }
 
-std::string OffsetRow(int16_t channel, const OffsetStep& step, float reading, int16_t& stepFailed) {
-  return " " + ChannelName(channel) + FormatValue(step.scale, "V", 14) + "/div" + std::string(11, ' ') +
-         LastChars(" \xB1" + FormatValue(step.limit, ";V", 103), 8) + FormatValue(reading, "V", 1103) +
-         std::string(11, ' ') + JudgeResult(0, -step.limit, 0, reading, stepFailed);
+StepResult OffsetResult(int16_t channel, const OffsetStep& step, std::optional<float> reading) {
+  StepResult result = MakeStepResult(ScaleStep("CH" + std::to_string(channel), step.scale), "V",
+                                     Judge(0, -step.limit, 0, reading), reading);
+  // No reading keeps the width the cell had when it showed ten divisions in its place.
+  const std::string measured =
+      reading ? FormatValue(*reading, "V", 1103) : NoReadingCell(FormatValue(10 * step.scale, "V", 1103).size());
+  result.text = " " + ChannelName(channel) + FormatValue(step.scale, "V", 14) + "/div" + std::string(11, ' ') +
+                LastChars(" \xB1" + FormatValue(step.limit, ";V", 103), 8) + measured + std::string(11, ' ') +
+                std::string(VerdictText(result.verdict));
+  return result;
 }
 
 }  // namespace
@@ -59,13 +69,13 @@ void OffsetZero(PvContext& pv) {
 
   // A self calibration that just passed in this sequence already had the inputs free.
   bool inputsKnownFree = state.FullSeqRunning && state.SelfCalDone;
-  if (state.AutoMode == 0 && !inputsKnownFree) pv.frame.TestPrompt("Disconnect all input signals.", kOkCancel);
+  if (!IsAuto(state.AutoMode) && !inputsKnownFree) pv.frame.TestPrompt("Disconnect all input signals.", kOkCancel);
   if (state.AbortFlag) {
-    pv.frame.EndOfTest(-kTestOffsetZero, 1);
+    pv.frame.EndTest(kTestOffsetZero, TestOutcome::Stopped, InputsConnected::No);
     return;
   }
 
-  int16_t testStatus = 0;
+  TestOutcome outcome = TestOutcome::Passed;
   for (int16_t n = 1; n <= 2; ++n) {
     const std::string channel = "CH" + std::to_string(n);
     if (n == 2) {
@@ -78,23 +88,19 @@ void OffsetZero(PvContext& pv) {
       ScopeWrite(pv, channel + ":SCA" + PlainText(step.scale));
       pv.bus.Wait(4);
       double raw = ReadMeasurement(pv);
-      // Ten divisions: a certain FAIL that still shows where the scale was.
-      const bool measurable = std::fabs(raw) <= kNoMeasurement;
-      float reading = measurable ? static_cast<float>(raw) : 10 * step.scale;
+      const std::optional<float> reading =
+          std::fabs(raw) <= kNoMeasurement ? std::optional<float>(static_cast<float>(raw)) : std::nullopt;
 
-      int16_t stepFailed = 0;
-      std::string row = OffsetRow(n, step, reading, stepFailed);
+      StepResult result = OffsetResult(n, step, reading);
       if (n == 1 && i == 0) pv.display.PrintFirst(kLabel, kHeader);
-      pv.display.PrintResult(row, TwoSidedRow(ScaleStep(channel, step.scale), "V", 0, -step.limit,
-                                              measurable ? std::optional<float>(reading) : std::nullopt,
-                                              TrailingJudgement(row)));
-      if (stepFailed != 0) testStatus = -1;
+      if (Failed(result.verdict)) outcome = TestOutcome::Failed;
+      pv.display.PrintResult(std::move(result));
     }
     if (state.AbortFlag) break;
     if (n == 1) ScopeWrite(pv, "SEL:CH1 OFF");
   }
-  // Negative: nothing was connected, so no reminder to disconnect.
-  pv.frame.EndOfTest(-kTestOffsetZero, testStatus);
+  // Nothing was connected, so no reminder to disconnect.
+  pv.frame.EndTest(kTestOffsetZero, outcome, InputsConnected::No);
 }
 
 }  // namespace veridane

@@ -6,12 +6,27 @@ namespace veridane {
 
 void ScopeWrite(PvContext& pv, std::string_view command) { pv.bus.GpibWrite(pv.scope.ScopeDevice, command); }
 
+namespace {
+
+// "-1.2E-3", ".5", "+3": a reply that starts as a reading does.
+bool StartsWithNumber(std::string_view text) {
+  size_t i = text.find_first_not_of(' ');
+  if (i == std::string_view::npos) return false;
+  if (text[i] == '+' || text[i] == '-') ++i;
+  if (i < text.size() && text[i] == '.') ++i;
+  return i < text.size() && text[i] >= '0' && text[i] <= '9';
+}
+
+}  // namespace
+
 double ReadMeasurement(PvContext& pv) {
   const std::string reply = pv.bus.GpibQuery(pv.scope.ScopeDevice, "MEASU:MEAS1:VAL?");
   // A query that failed on the bus (the scope went away, the technician chose OK at the error)
   // leaves an empty reply, which would read as 0 V and pass a test at zero. It is no
   // measurement, exactly as the scope's own "cannot measure" is.
   if (pv.bus.GpibWriteFailed || pv.bus.status.Err() || pv.bus.status.Timo()) return kScopeNoMeasurement;
+  // A garbled reply is no reading either: read as a number it would be 0 V, a pass at zero.
+  if (!StartsWithNumber(reply)) return kScopeNoMeasurement;
   return NumericValue(reply);
 }
 

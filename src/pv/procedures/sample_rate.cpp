@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "instruments/scanners.h"
 #include "platform/numbers.h"
@@ -49,17 +50,14 @@ float SentPosition(float y) { return static_cast<float>(std::lround(static_cast<
 
 }  // namespace
 
-std::string SampleRateRow(float y, int16_t& testStatus) {
-  std::string row(kStep);
-  if (std::fabs(y) > kWindowMicroseconds) {
-    testStatus = -1;
-    return row + std::string(kNotMeasurable);
-  }
-  int16_t stepFailed = 0;
-  row += FormatValue(y * 1E-6f, "s", 303) + "/" + FormatDigits(100 * y, 103) + " ppm " +
-         JudgeResult(0, -1, 0, y, stepFailed);
-  if (stepFailed != 0) testStatus = -1;
-  return row;
+StepResult SampleRateResult(float y) {
+  const std::optional<float> error = std::fabs(y) > kWindowMicroseconds ? std::nullopt : std::optional<float>(y);
+  // Judged in µs against ±1 µs, as the row shows it; the store keeps seconds.
+  StepResult result = MakeStepResult("Delay 10 ms", "s", Judge(0, -1, 0, error), error);
+  result.text = std::string(kStep) + (error ? FormatValue(y * 1E-6f, "s", 303) + "/" + FormatDigits(100 * y, 103) +
+                                                  " ppm " + std::string(VerdictText(result.verdict))
+                                            : std::string(kNotMeasurable));
+  return Scaled(std::move(result), 1E-6);
 }
 
 float ScanForMidLevel(CursorProbe& probe, float mid) {
@@ -78,7 +76,7 @@ void SampleRate(PvContext& pv) {
   state.CurrentTest = kTestSampleRate;
   pv.frame.BeginTest(kLabel);
 
-  const bool autoMode = state.AutoMode != 0;
+  const bool autoMode = IsAuto(state.AutoMode);
   ScopeWrite(pv, "DIS:GRA FRA");
   ScopeWrite(pv, autoMode ? "CH1:SCA .2;POS -2.5" : "CH1:SCA .5;POS -1.5");
   ScopeWrite(pv, "HOR:MAI:SCA 2.5E-3");
@@ -97,13 +95,13 @@ void SampleRate(PvContext& pv) {
                         kOkCancel);
   }
   if (state.AbortFlag) {
-    pv.frame.EndOfTest(-kTestSampleRate, 1);
+    pv.frame.EndTest(kTestSampleRate, TestOutcome::Stopped, InputsConnected::No);
     return;
   }
 
   SetSignal(pv, pv.scope.ScopeDevice, kMarkerRateMHz, -10, 0, 0);
   if (state.AbortFlag) {
-    pv.frame.EndOfTest(kTestSampleRate, 1);
+    pv.frame.EndTest(kTestSampleRate, TestOutcome::Stopped, InputsConnected::Yes);
     return;
   }
 
@@ -125,17 +123,13 @@ void SampleRate(PvContext& pv) {
   ScopeCursor cursor(pv);
   const float y = ScanForMidLevel(cursor, mid);
 
-  int16_t testStatus = 0;
-  const std::string row = SampleRateRow(y, testStatus);
+  StepResult result = SampleRateResult(y);
+  const TestOutcome outcome = Failed(result.verdict) ? TestOutcome::Failed : TestOutcome::Passed;
   pv.display.PrintFirst(kLabel, kHeader);
-  // The store keeps the delay error in seconds against its ±1 µs limits; none when the marker
-  // edge was not found.
-  const std::optional<float> error =
-      std::fabs(y) > kWindowMicroseconds ? std::nullopt : std::optional<float>(y * 1E-6f);
-  pv.display.PrintResult(row, TwoSidedRow("Delay 10 ms", "s", 0, -1E-6f, error, TrailingJudgement(row)));
+  pv.display.PrintResult(std::move(result));
 
   if (autoMode) CGReset(pv.bus, pv.roles);
-  pv.frame.EndOfTest(kTestSampleRate, testStatus);
+  pv.frame.EndTest(kTestSampleRate, outcome, InputsConnected::Yes);
 }
 
 }  // namespace veridane

@@ -4,6 +4,7 @@
 // across the delayed window finds where the marker crosses its middle level: that position is
 // the timebase error, allowed ±1 µs (±100 ppm). The time-mark generator is set over the bus in
 // Auto mode, by the technician otherwise; the scope's frequency reading confirms the rate.
+#include "report/step_result.h"
 #include <cstdint>
 #include <string>
 
@@ -14,10 +15,10 @@ namespace veridane {
 // Runs the whole test (menu entry and Full Sequence alike) and ends it through the frame.
 void SampleRate(PvContext& pv);
 
-// The result row for the cursor position y (µs) where the marker reached its middle level; a
-// position beyond ±2 µs (the scan found nothing inside) is NOT MEASURABLE. testStatus becomes
-// -1 on a FAIL and is left alone otherwise.
-std::string SampleRateRow(float y, int16_t& testStatus);
+// The judged step for the cursor position y (µs) where the marker reached its middle level,
+// kept in seconds; a position beyond ±2 µs (the scan found nothing inside) is NOT MEASURABLE
+// and has no reading.
+StepResult SampleRateResult(float y);
 
 // What the cursor scans need from the scope: put the second cursor at a position (µs, as the
 // command text shows it) and read the waveform level there.

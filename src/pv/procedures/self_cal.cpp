@@ -66,7 +66,7 @@ int16_t SelfCal(PvContext& pv, std::string_view minutes) {
     if (pv.op.ShowMessBox(question, kYesNo + kQuestion, kCaption) == kNo) go = false;
   }
   if (go) {
-    if (state.AutoMode != 0) {
+    if (IsAuto(state.AutoMode)) {
       pv.scanners.ScannerReset();  // all relays open: nothing reaches the inputs
     } else if (pv.op.ShowMessBox("Remove all input signals.", announcement.ask ? kOkCancel : kOkOnly, kCaption) ==
                kCancel) {
@@ -99,7 +99,7 @@ int16_t SelfCal(PvContext& pv, std::string_view minutes) {
   if (result == kSelfCalFailed && state.FullSeqRunning) {
     outcome += "\nFull Sequence disabled.";
     state.FullSeqRunning = false;
-  } else if (state.AutoMode != 0 && state.FullSeqRunning) {
+  } else if (IsAuto(state.AutoMode) && state.FullSeqRunning) {
     return result;  // an Auto sequence goes on without a word
   }
   pv.op.ShowMessBox(outcome, kOkOnly + kInformation, kCaption);

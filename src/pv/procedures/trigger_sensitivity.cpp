@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/numbers.h"
 #include "platform/text8.h"
@@ -52,11 +53,11 @@ struct TriggerRun {
   const ModelBandwidth& model;
   int amplitude = 500;  // mV p-p
   SlopeLevels levels{};
-  int16_t status = 0;
+  TestOutcome outcome = TestOutcome::Passed;
   bool linesShown = false;
 
   bool Aborted() const { return pv.state.AbortFlag; }
-  bool AutoMode() const { return pv.state.AutoMode != 0; }
+  bool AutoMode() const { return IsAuto(pv.state.AutoMode); }
   std::string Timebase() const { return "HOR:MAI:SEC " + std::string(model.timebase); }
 
   bool PrepareSource(int16_t source);
@@ -128,12 +129,9 @@ void TriggerRun::MeasureSlope(int16_t source, int slope) {
     else
       pv.display.PrintScreen("");
   }
-  // The store keeps how many sides of the sweep triggered: both are needed.
-  const std::string row = TriggerRow(source, model.bandwidth, slope == 0, levels, status);
-  std::string step = ChannelName(source);  // "CH1 +", as the other tests name their channels
-  step.erase(std::remove(step.begin(), step.end(), ' '), step.end());
-  pv.display.PrintResult(row, TwoSidedRow(step + (slope == 0 ? " +" : " -"), "sides", 2, 0,
-                                          static_cast<float>(levels.sides), TrailingJudgement(row)));
+  StepResult result = TriggerResult(source, model.bandwidth, slope == 0, levels);
+  if (Failed(result.verdict)) outcome = TestOutcome::Failed;
+  pv.display.PrintResult(std::move(result));
   linesShown = true;
 
   if (slope == 1) {
@@ -171,8 +169,12 @@ std::optional<int> SweepSide(TriggerProbe& probe, int side, int rangeMillivolts)
   return std::nullopt;
 }
 
-std::string TriggerRow(int16_t source, float frequencyMHz, bool rising, const SlopeLevels& levels,
-                       int16_t& testStatus) {
+StepResult TriggerResult(int16_t source, float frequencyMHz, bool rising, const SlopeLevels& levels) {
+  // The store keeps how many sides of the sweep triggered: both are needed.
+  std::string step = ChannelName(source);  // "CH1 +", as the other tests name their channels
+  step.erase(std::remove(step.begin(), step.end(), ' '), step.end());
+  const auto sides = static_cast<float>(levels.sides);
+  StepResult result = MakeStepResult(step + (rising ? " +" : " -"), "sides", Judge(2, 0, 1, sides), sides);
   std::string row = (" " + ChannelName(source) + std::string(13, ' ')).substr(0, 13);
   row += source == kExt10 ? " 1.5 V " : "1.0 div";
   row += FormatDigits(frequencyMHz, 10) + " MHz";
@@ -186,10 +188,8 @@ std::string TriggerRow(int16_t source, float frequencyMHz, bool rising, const Sl
   } else {
     row += kNotTriggered;
   }
-  int16_t stepFailed = 0;
-  row += std::string(6, ' ') + JudgeResult(2, 0, 1, static_cast<float>(levels.sides), stepFailed);
-  if (stepFailed != 0) testStatus = -1;
-  return row;
+  result.text = row + std::string(6, ' ') + std::string(VerdictText(result.verdict));
+  return result;
 }
 
 void Trigger(PvContext& pv) {
@@ -215,7 +215,7 @@ void Trigger(PvContext& pv) {
     pv.frame.TestPrompt("Connect the " + pv.roles.SGName + " through a 50 ohm termination to CH 1.", kOkCancel);
   }
   if (state.AbortFlag) {
-    pv.frame.EndOfTest(-kTestTrigger, 1);
+    pv.frame.EndTest(kTestTrigger, TestOutcome::Stopped, InputsConnected::No);
     return;
   }
   if (run.AutoMode()) {
@@ -237,8 +237,8 @@ void Trigger(PvContext& pv) {
   pv.generator.SGReset();
   // Stopped before the first row: nothing was measured. The signal is connected by then, so
   // the reminder to disconnect it stays.
-  if (state.AbortFlag && !run.linesShown) run.status = 1;
-  pv.frame.EndOfTest(kTestTrigger, run.status);
+  if (state.AbortFlag && !run.linesShown) run.outcome = TestOutcome::Stopped;
+  pv.frame.EndTest(kTestTrigger, run.outcome, InputsConnected::Yes);
 }
 
 }  // namespace veridane

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "pv/procedures/pv_context.h"
+#include "report/step_result.h"
 
 namespace veridane {
 
@@ -39,9 +40,8 @@ struct SlopeLevels {
   int sides = 0;
 };
 
-// The result row of a source (1 CH1, 2 CH2, 4 EXT/10) and slope at the test frequency (MHz).
-// testStatus becomes -1 on a FAIL and is left alone otherwise.
-std::string TriggerRow(int16_t source, float frequencyMHz, bool rising, const SlopeLevels& levels,
-                       int16_t& testStatus);
+// The judged step and its row for a source (1 CH1, 2 CH2, 4 EXT/10) and slope at the test
+// frequency (MHz): how many sides of the sweep triggered, both needed.
+StepResult TriggerResult(int16_t source, float frequencyMHz, bool rising, const SlopeLevels& levels);
 
 }  // namespace veridane

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "report/row_verdict.h"
+#include "report/step_result.h"
 
 namespace veridane {
 
@@ -19,12 +19,10 @@ ConsoleLooks ConsoleLooksOfThisProcess() {
   return ChooseConsoleLooks(isatty(STDOUT_FILENO) == 1, isatty(STDERR_FILENO) == 1, std::getenv("NO_COLOR"));
 }
 
-std::string ColouredRow(std::string_view row) {
-  switch (VerdictOfRow(row)) {
-    case RowVerdict::Fail: return "\x1b[1;31m" + std::string(row) + "\x1b[0m";
-    case RowVerdict::MarginalPass: return "\x1b[33m" + std::string(row) + "\x1b[0m";
-    default: return std::string(row);
-  }
+std::string ColouredRow(std::string_view row, std::optional<Verdict> verdict) {
+  if (!verdict || *verdict == Verdict::Pass) return std::string(row);
+  if (*verdict == Verdict::Marginal) return "\x1b[33m" + std::string(row) + "\x1b[0m";
+  return "\x1b[1;31m" + std::string(row) + "\x1b[0m";
 }
 
 }  // namespace veridane

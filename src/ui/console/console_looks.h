@@ -2,8 +2,11 @@
 // What a run without a display adds when a person watches it on a terminal: FAIL rows in red
 // and marginal passes in yellow on standard output, and the running test's progress on the
 // error stream. Redirected to a file or a pipe, both streams stay exactly as they were.
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "report/step_result.h"
 
 namespace veridane {
 
@@ -17,8 +20,8 @@ ConsoleLooks ChooseConsoleLooks(bool outIsTerminal, bool errIsTerminal, const ch
 // The same for this process's own streams and environment.
 ConsoleLooks ConsoleLooksOfThisProcess();
 
-// The row with the colour of its verdict column around it (the text itself unchanged); a row
-// without FAIL or marginal PASS comes back as it is.
-std::string ColouredRow(std::string_view row);
+// The row with the colour of its verdict around it (the text itself unchanged); a row that
+// failed nothing and passed with margin, or has no verdict, comes back as it is.
+std::string ColouredRow(std::string_view row, std::optional<Verdict> verdict);
 
 }  // namespace veridane

@@ -258,7 +258,7 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
     if (plan.fullSequence) {
       program.frame.FullSequence(program.scope.ScopeModel);
       judged.clear();
-      for (int n = 1; n <= kNumberOfTests; ++n)
+      for (int n = 1; n <= program.run.NumberOfTests; ++n)
         if (hooks.Tests[static_cast<size_t>(n)]) judged.push_back(n);
     } else {
       for (int n : plan.tests) {

@@ -12,15 +12,20 @@ void HeadlessView::SetDisplayText(std::string_view text) {
   // appending) starts the count again.
   if (text.substr(0, display_.size()) != display_ || display_.empty()) printedRows_ = 0;
   display_ = text;
-  PrintNewRows();
+  PrintNewRows(RowsFrom::LogText);
 }
 
 void HeadlessView::AppendDisplayText(std::string_view text) {
   display_ += text;
-  PrintNewRows();
+  PrintNewRows(RowsFrom::Program);
 }
 
-void HeadlessView::PrintNewRows() {
+void HeadlessView::AppendResult(std::string_view text, const StepResult& result) {
+  display_ += text;
+  PrintNewRows(RowsFrom::Program, &result);
+}
+
+void HeadlessView::PrintNewRows(RowsFrom from, const StepResult* last) {
   if (display_.empty()) return;
   size_t row = 0;
   size_t start = 0;
@@ -28,7 +33,16 @@ void HeadlessView::PrintNewRows() {
     const size_t end = display_.find("\r\n", start);
     if (row >= printedRows_) {
       const std::string_view line = std::string_view(display_).substr(start, end == std::string::npos ? std::string::npos : end - start);
-      out_ << (colourRows_ ? ColouredRow(Utf8FromText8(line)) : Utf8FromText8(line)) << '\n';
+      if (colourRows_) {
+        std::optional<Verdict> verdict;
+        if (last != nullptr && end == std::string::npos)
+          verdict = last->verdict;
+        else if (from == RowsFrom::LogText)
+          verdict = VerdictOfRowText(line);
+        out_ << ColouredRow(Utf8FromText8(line), verdict) << '\n';
+      } else {
+        out_ << Utf8FromText8(line) << '\n';
+      }
     }
     ++row;
     if (end == std::string::npos) break;

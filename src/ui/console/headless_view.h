@@ -23,6 +23,7 @@ class HeadlessView : public MainView, public ShellView {
   }
   void SetDisplayText(std::string_view text) override;
   void AppendDisplayText(std::string_view text) override;
+  void AppendResult(std::string_view text, const StepResult& result) override;
   void ShowDisplayEnd() override {}
   void SetStatusLines(const std::vector<std::string>& lines) override { statusLines_ = lines; }
   void SetCounter(int, std::string_view, bool) override {}
@@ -44,8 +45,12 @@ class HeadlessView : public MainView, public ShellView {
   const std::vector<std::string>& StatusLines() const { return statusLines_; }
 
  private:
-  // Prints the rows of the mirrored display that have not been printed yet.
-  void PrintNewRows();
+  // Prints the rows of the mirrored display that have not been printed yet; the last one is
+  // the result's row when one is given. Rows of a whole text replaced (a log re-opened) come
+  // without their results and are coloured by the verdict their text ends with; rows the
+  // program appends are coloured only by their results.
+  enum class RowsFrom { Program, LogText };
+  void PrintNewRows(RowsFrom from, const StepResult* last = nullptr);
 
   std::ostream& out_;
   std::ostream& messages_;

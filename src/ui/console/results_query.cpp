@@ -25,7 +25,7 @@ std::string TestTitle(const std::string& given) {
   return entry != nullptr ? std::string(entry->title) : Text8FromUtf8(given);
 }
 
-std::string Measured(const MeasuredRow& row) {
+std::string Measured(const StepResult& row) {
   if (!row.measured) return "-";
   return Trim(FormatValue(static_cast<float>(*row.measured), row.unit, 105));
 }
@@ -63,13 +63,22 @@ int RunResultsCommand(const BackendRegistry& registry, const CommandLine& option
 
   int code = kExitPassed;
   for (const std::string& file : options.importFiles) {
-    std::string error;
-    const int added = ImportResultLog(store, file, CatalogueTests(), error);
-    if (added < 0) {
-      messages << "Not imported: " << Utf8FromText8(error) << "\n";
+    const ImportOutcome outcome = ImportResultLog(store, file, CatalogueTests());
+    if (outcome.added < 0) {
+      messages << "Not imported: " << Utf8FromText8(outcome.error) << "\n";
       code = kExitUsage;
-    } else {
-      messages << file << ": " << added << (added == 1 ? " run" : " runs") << " added\n";
+      continue;
+    }
+    messages << file << ": " << outcome.added << (outcome.added == 1 ? " run" : " runs") << " added";
+    if (outcome.alreadyStored > 0)
+      messages << ", " << outcome.alreadyStored << (outcome.alreadyStored == 1 ? " run" : " runs") << " stored already";
+    messages << "\n";
+    // A row left out would make the history look better than the log: say which, and fail.
+    if (!outcome.skipped.empty()) {
+      messages << file << ": " << outcome.skipped.size() << (outcome.skipped.size() == 1 ? " row" : " rows")
+               << " not read:\n";
+      for (const std::string& row : outcome.skipped) messages << "  " << Utf8FromText8(row) << "\n";
+      if (code == kExitPassed) code = kExitFailed;
     }
   }
   if (!options.results) return code;
@@ -101,8 +110,8 @@ int RunResultsCommand(const BackendRegistry& registry, const CommandLine& option
           << Utf8FromText8(run.bench) << (run.simulated ? " (simulated)" : "")
           << (run.source.empty() ? "" : "  imported from " + Utf8FromText8(run.source)) << "\n";
     }
-    out << "  " << Utf8FromText8(Padded(stored.result.testName, 24)) << Utf8FromText8(Padded(stored.result.row.step, 28))
-        << Utf8FromText8(Padded(Measured(stored.result.row), 13)) << VerdictName(stored.result.row.verdict) << "\n";
+    out << "  " << Utf8FromText8(Padded(stored.result.testName, 24)) << Utf8FromText8(Padded(stored.result.step, 28))
+        << Utf8FromText8(Padded(Measured(stored.result), 13)) << VerdictName(stored.result.verdict) << "\n";
   }
   if (rows.empty()) messages << "No stored results match.\n";
   return code;

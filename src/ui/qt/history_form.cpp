@@ -218,7 +218,7 @@ void HistoryForm::Draw() {
     }
     const qreal x = static_cast<qreal>(Msecs(point));
     measured->append(x, *point.value);
-    QScatterSeries* marks = point.verdict == MeasuredVerdict::Pass ? pass : point.verdict == MeasuredVerdict::Marginal ? marginal : fail;
+    QScatterSeries* marks = point.verdict == Verdict::Pass ? pass : point.verdict == Verdict::Marginal ? marginal : fail;
     marks->append(x, *point.value);
   }
   all.insert(all.end(), {measured, pass, marginal, fail});

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -68,10 +69,18 @@ void QtMainView::AppendDisplayText(std::string_view text) {
   QTextDocument* document = form_.Display()->document();
   QTextCursor end(document);
   end.movePosition(QTextCursor::End);
-  const int firstBlock = end.blockNumber();  // the row the text may complete
-  end.setCharFormat(QTextCharFormat());      // not the colour of the row before
+  end.setCharFormat(QTextCharFormat());  // not the colour of the row before: no result, no colour
   end.insertText(QString::fromStdString(DisplayUtf8(text)));
-  ColourVerdicts(*document, firstBlock);
+}
+
+void QtMainView::AppendResult(std::string_view text, const StepResult& result) {
+  QTextDocument* document = form_.Display()->document();
+  QTextCursor end(document);
+  end.movePosition(QTextCursor::End);
+  end.setCharFormat(QTextCharFormat());
+  end.insertText(QString::fromStdString(DisplayUtf8(text)));
+  // The text is a line break and the result's row: the row is the last block.
+  ColourRow(document->lastBlock(), result.verdict);
 }
 
 void QtMainView::ShowDisplayEnd() {

@@ -23,6 +23,7 @@ class QtMainView : public MainView {
 
   void SetDisplayText(std::string_view text) override;
   void AppendDisplayText(std::string_view text) override;
+  void AppendResult(std::string_view text, const StepResult& result) override;
   void ShowDisplayEnd() override;
 
   void SetStatusLines(const std::vector<std::string>& lines) override;

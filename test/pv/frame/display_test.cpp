@@ -24,6 +24,7 @@ class ResultDisplayTest : public ::testing::Test {
     FrameHooks hooks;
     GiveTitles(hooks);
     state.TestNames = hooks.Titles;
+    state.NumberOfTests = static_cast<int16_t>(TestCatalogue().size() - 1);
     state.CurrentTest = kTestOffsetZero;
   }
   RunState state;
@@ -132,23 +133,24 @@ TEST_F(ResultDisplayTest, SetTextReplacesTheTranscript) {
 // every row, measured or not.
 TEST_F(ResultDisplayTest, MeasuredRowsGoToTheLogAndTheResultSink) {
   struct Sink : ResultSink {
-    void RecordResult(const ShownResult& result) override { results.push_back(result); }
-    std::vector<ShownResult> results;
+    void RecordResult(const StepResult& result) override { results.push_back(result); }
+    std::vector<StepResult> results;
   } sink;
   RecordingLog log;
   display.SetResultLog(&log);
   display.SetResultSink(&sink);
   display.PrintFirst("Test ACQ / 1 of 3", "HEADER");
-  int16_t failed = 0;
-  const std::string row = " CH 2  2 mV/div  \xB1" "3.20 mV  5.00 mV" + JudgeResult(0, -0.0032f, 0, 0.005f, failed);
-  display.PrintResult(row, TwoSidedRow(ScaleStep("CH2", 0.002f), "V", 0, -0.0032f, 0.005f, TrailingJudgement(row)));
+  StepResult result = MakeStepResult(ScaleStep("CH2", 0.002f), "V", Judge(0, -0.0032f, 0, 0.005f), 0.005f);
+  const std::string row = " CH 2  2 mV/div  \xB1" "3.20 mV  5.00 mV" + std::string(VerdictText(result.verdict));
+  result.text = row;
+  display.PrintResult(result);
   ASSERT_EQ(sink.results.size(), 1u);
   EXPECT_EQ(sink.results[0].test, kTestOffsetZero);
   EXPECT_EQ(sink.results[0].testName, "Offset at Zero");
   EXPECT_EQ(sink.results[0].text, row);
-  EXPECT_EQ(sink.results[0].row.step, "CH2 2 mV/div");
-  EXPECT_EQ(sink.results[0].row.verdict, MeasuredVerdict::Fail);
-  EXPECT_EQ(*sink.results[0].row.upper, 0.0032);  // the decimal limit, not its binary neighbour
+  EXPECT_EQ(sink.results[0].step, "CH2 2 mV/div");
+  EXPECT_EQ(sink.results[0].verdict, Verdict::Fail);
+  EXPECT_EQ(*sink.results[0].upper, 0.0032);  // the decimal limit, not its binary neighbour
   EXPECT_EQ(log.lines.back(), CompactLine(row));
   EXPECT_EQ(display.Text().substr(display.Text().size() - row.size()), row);
 }

@@ -17,6 +17,13 @@
 namespace veridane {
 namespace {
 
+// The run state's status table holding these entries (test 0 first), the rest not run.
+std::array<int16_t, kMostTests + 1> TestStatusesOf(std::initializer_list<int16_t> entries) {
+  std::array<int16_t, kMostTests + 1> statuses{};
+  std::copy(entries.begin(), entries.end(), statuses.begin());
+  return statuses;
+}
+
 using testing::ActingOperator;
 using testing::RecordingLog;
 using testing::RecordingView;
@@ -109,7 +116,7 @@ TEST_F(TestFrameTest, BeginTestLocksTheMenusAndResetsTheScope) {
   EXPECT_GE(clock.ProcessEventsCount(), 1);
 
   calls.clear();
-  state.AutoMode = 1;
+  state.AutoMode = Automation::WithoutCompensation;
   state.CurrentTest = kTestTrigger;
   frame.BeginTest("   ");
   EXPECT_EQ(view.Caption(), "Edge Trigger Sensitivity  (Auto)");
@@ -139,10 +146,10 @@ TEST_F(TestFrameTest, FailedTestWithReminderByAutoMode) {
   EXPECT_TRUE(view.CounterAlert(1));
 
   // Full Auto has the system cables connected: no reminder. Auto without compensation data has.
-  state.AutoMode = -1;
+  state.AutoMode = Automation::Full;
   technician.Expect(kPassed, 64, "Analog Bandwidth / End of Test", kOk);
   frame.EndOfTest(3, 0);
-  state.AutoMode = 1;
+  state.AutoMode = Automation::WithoutCompensation;
   technician.Expect(kPassed + "\n\n" + kReminder, 64, "Analog Bandwidth / End of Test", kOk);
   frame.EndOfTest(3, 0);
   EXPECT_EQ(state.TestStatus[3], kStatusPass);
@@ -336,7 +343,7 @@ TEST_F(TestFrameTest, UnavailableTestsAndSelfCalAreNotChained) {
   technician.Expect("Full Sequence Failed.", 48, "End of Full Sequence", kOk);
   frame.FullSequence("TDS 340");
   EXPECT_FALSE(state.SelfCalDone);
-  EXPECT_EQ(state.TestStatus, (std::array<int16_t, 6>{0, 0, 0, 1, 0, 0}));
+  EXPECT_EQ(state.TestStatus, (TestStatusesOf({0, 0, 0, 1, 0, 0})));
   EXPECT_EQ(view.Counter(2), "4");
   EXPECT_TRUE(technician.ExpectAllConsumed());
 }
@@ -349,7 +356,7 @@ TEST_F(TestFrameTest, ATestWithoutAResultKeepsTheSequenceFromPassing) {
   technician.Expect(kFullSeqQuestion, 36, "Adjust", kYes);
   technician.Expect("Full Sequence Failed.", 48, "End of Full Sequence", kOk);
   frame.FullSequence("TDS 340");
-  EXPECT_EQ(state.TestStatus, (std::array<int16_t, 6>{0, 1, 1, 1, 0, 1}));
+  EXPECT_EQ(state.TestStatus, (TestStatusesOf({0, 1, 1, 1, 0, 1})));
   EXPECT_EQ(view.Counter(2), "1");
   EXPECT_TRUE(technician.ExpectAllConsumed());
 }
@@ -371,17 +378,17 @@ TEST_F(TestFrameTest, ResetAllInOrderWithTheSettlingWait) {
 }
 
 TEST_F(TestFrameTest, DisableAutoMode) {
-  state.AutoMode = -1;
+  state.AutoMode = Automation::Full;
   state.MainTitle = kTitle + "  (Auto)";
   technician.Expect("Are you sure ?", 36, "Disable Auto Mode", kNo);
   frame.DisableAuto();
-  EXPECT_EQ(state.AutoMode, -1);
+  EXPECT_EQ(state.AutoMode, Automation::Full);
   EXPECT_EQ(state.MainTitle, kTitle + "  (Auto)");
   EXPECT_EQ(view.State(ui::kDisableAuto), "unset");
 
   technician.Expect("Are you sure ?", 36, "Disable Auto Mode", kYes);
   frame.DisableAuto();
-  EXPECT_EQ(state.AutoMode, 0);
+  EXPECT_EQ(state.AutoMode, Automation::Manual);
   EXPECT_EQ(state.MainTitle, kTitle);
   EXPECT_EQ(view.Caption(), kTitle);
   EXPECT_EQ(view.State(ui::kDisableAuto), "disabled");

@@ -66,14 +66,17 @@ class ProgressViewTest : public ::testing::Test {
     progress.Attach(state);
   }
 
-  // A test with n result rows, one every `pace` seconds, each judged by `verdicts`.
-  void RunRows(int16_t test, const std::vector<std::string>& verdicts, double pace) {
+  // A test with n result rows, one every `pace` seconds, each with one of `verdicts`.
+  void RunRows(int16_t test, const std::vector<Verdict>& verdicts, double pace) {
     state.CurrentTest = test;
     frame.BeginTest(" ");
     display.PrintFirst("", "CHANNEL    MEASURED    PASS/FAIL");
-    for (const std::string& verdict : verdicts) {
+    for (Verdict verdict : verdicts) {
       clock.Wait(pace);
-      display.PrintScreen(" CH 1      1.0 mV        " + verdict);
+      StepResult result;
+      result.verdict = verdict;
+      result.text = " CH 1      1.0 mV        " + std::string(VerdictText(verdict));
+      display.PrintResult(result);
       texts.push_back(progress.Tracker().Text(clock.Now()));
       clearDuringTest.push_back(inner.State(ui::kClearTests2));
     }
@@ -94,7 +97,7 @@ class ProgressViewTest : public ::testing::Test {
 };
 
 TEST_F(ProgressViewTest, CountsTheVerdictRowsOfTheRunningTestAgainstItsPlan) {
-  RunRows(kTestOffsetZero, {" PASS", ">PASS", " FAIL"}, 5);
+  RunRows(kTestOffsetZero, {Verdict::Pass, Verdict::Marginal, Verdict::NotMeasurable}, 5);
   ASSERT_EQ(texts.size(), 3u);
   EXPECT_EQ(texts[0], "Offset at Zero: step 2 of 10, 0:05 elapsed, about 0:45 left");
   EXPECT_EQ(texts[2], "Offset at Zero: step 4 of 10, 0:15 elapsed, about 0:35 left");
@@ -104,13 +107,19 @@ TEST_F(ProgressViewTest, CountsTheVerdictRowsOfTheRunningTestAgainstItsPlan) {
   EXPECT_EQ(shown.front(), "Offset at Zero: step 1 of 10, 0:00 elapsed, about 0:45 left");
   EXPECT_EQ(shown.back(), "Offset at Zero: 3 of 10 steps in 0:15");
 
-  // Rows shown between tests are not counted.
-  display.PrintScreen(" stray        FAIL");
+  // Results shown between tests are not counted, nor is text that merely ends like a result.
+  StepResult stray;
+  stray.text = " stray        FAIL";
+  display.PrintResult(stray);
   EXPECT_EQ(progress.Tracker().Done(), 3);
+  state.CurrentTest = kTestGain;
+  frame.BeginTest(" ");
+  display.PrintScreen(" text         FAIL");
+  EXPECT_EQ(progress.Tracker().Done(), 0);
 }
 
 TEST_F(ProgressViewTest, ClearDisplayStaysDisabledWhileATestRunsAndFollowsTheDisplayAfter) {
-  RunRows(kTestGain, {" PASS", " PASS"}, 1);
+  RunRows(kTestGain, {Verdict::Pass, Verdict::Pass}, 1);
   // The display's first row asked for Clear Display; the running test kept it off.
   for (const std::string& state : clearDuringTest) EXPECT_EQ(state, "disabled");
   EXPECT_EQ(inner.State(ui::kClearTests2), "enabled");

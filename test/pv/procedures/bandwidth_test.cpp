@@ -43,7 +43,7 @@ class BandwidthTest : public PvBench {
       generator.compTable[0][k] = 3.0f;
       generator.compTable[1][k] = 5.0f;
     }
-    state.AutoMode = -1;
+    state.AutoMode = Automation::Full;
   }
   // The scope's answers of a whole Auto run: at 50 kHz the six (five) divisions, at the test
   // frequency `ratio` of them.
@@ -169,6 +169,12 @@ TEST_F(BandwidthTest, ManualStopAtTheFirstSettingShowsTheHintOnceAndRecordsNothi
   EXPECT_TRUE(Rows().empty());
 }
 
+std::string BandwidthRow(int16_t channel, float scale, float reference, float measured, float mhz, int16_t& failed) {
+  const StepResult result = BandwidthResult(channel, scale, reference, measured, mhz);
+  failed = Failed(result.verdict) ? -1 : 0;
+  return result.text;
+}
+
 TEST(BandwidthRow, LaidOutAsTheExampleRow) {
   int16_t failed = 0;
   EXPECT_EQ(BandwidthRow(1, 0.002f, 0.0121f, 0.0101f, 80, failed),
@@ -198,12 +204,21 @@ TEST(BandwidthRow, WithoutASignalTheRowStaysFullWidthAndFails) {
   EXPECT_EQ(failed, -1);
 }
 
+// An amplitude the scope could not measure is no reading, not 0 V: the row keeps its width.
+TEST(BandwidthRow, NoReadingIsShownAsSuchAndFails) {
+  const StepResult result = BandwidthResult(1, 0.01f, 0.06f, std::nullopt, 100);
+  EXPECT_EQ(result.text, " CH 1     10 mV/div    60.00 mV   42.48 mV no reading/  --- dB  100 MHz   FAIL");
+  EXPECT_EQ(result.verdict, Verdict::NotMeasurable);
+  EXPECT_FALSE(result.measured.has_value());
+  EXPECT_EQ(*result.lower, 0.042);  // 70 % of the reference
+}
+
 class DeliverableLevelTest : public PvBench {
  protected:
   void Generator(int16_t model) {
     roles.SGDevice = Device(kGeneratorAddress);
     roles.SGModel = model;
-    state.AutoMode = -1;
+    state.AutoMode = Automation::Full;
     for (size_t k = 0; k < 22; ++k) generator.compTable[0][k] = 2.4f;
   }
 };

@@ -80,7 +80,7 @@ TEST_F(GainTest, ManualWithCalibratorTrafficAndSettlingWaits) {
 }
 
 TEST_F(GainTest, RowsForASetOfReadings) {
-  state.AutoMode = -1;
+  state.AutoMode = Automation::Full;
   AddCalibrator();
   technician.Expect("If present remove any a 50 ohm termination(s) at the inputs.", 65, kCaption, kOk);
   technician.Expect("Test Failed.              ", 64, kEndCaption, kOk);
@@ -102,8 +102,8 @@ TEST_F(GainTest, RowsForASetOfReadings) {
       " CH 1   1  V/div  5  div  100  V  98.0  V    97.1 -  98.9  V   98.2  V    PASS",
       "",
       " CH 2   5 mV/div  0  div-1.00  V  -990 mV    -998 -  -982 mV   -984 mV   >PASS",
-      // 9.9E37: no valid measurement, judged as 0 V.
-      " CH 2  10 mV/div -5  div 0.00  V  60.0 mV    54.6 -  65.4 mV   0.00  V    FAIL",
+      // 9.9E37: no valid measurement.
+      " CH 2  10 mV/div -5  div 0.00  V  60.0 mV    54.6 -  65.4 mV no reading   FAIL",
       " CH 2  50 mV/div -5  div-1.00  V  -900 mV    -919 -  -881 mV   -905 mV    PASS",
       " CH 2  50 mV/div -5  div-1.00  V  -600 mV    -619 -  -581 mV   -610 mV    PASS",
       " CH 2  50 mV/div -5  div-1.00  V-900/-600 mV  286 -   314 mV    295 mV    PASS",
@@ -115,7 +115,7 @@ TEST_F(GainTest, RowsForASetOfReadings) {
 }
 
 TEST_F(GainTest, AutoModeRoutesTheCalibratorThroughTheScanners) {
-  state.AutoMode = -1;
+  state.AutoMode = Automation::Full;
   AddCalibrator();
   AddScanners();
   technician.Expect("If present remove any a 50 ohm termination(s) at the inputs.", 65, kCaption, kOk);
@@ -171,7 +171,7 @@ TEST_F(GainTest, CancelAtTheOpeningPromptEndsWithoutAResult) {
   EXPECT_FALSE(state.AbortFlag);
 
   // In Auto mode the same cancel also keeps the scanners open.
-  state.AutoMode = -1;
+  state.AutoMode = Automation::Full;
   AddScanners();
   technician.Expect("If present remove any a 50 ohm termination(s) at the inputs.", 65, kCaption, kCancel);
   Gain(pv);

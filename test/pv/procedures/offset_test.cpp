@@ -61,8 +61,8 @@ TEST_F(OffsetZeroTest, ManualRunSendsTheStepsAndShowsEveryRow) {
   EXPECT_EQ(lines[3], " CH 1             2 mV/div           \xB1" "3.20 mV           500 \xB5V            PASS");
   EXPECT_EQ(lines[4], " CH 1            10 mV/div           \xB1" "4.00 mV         -1.20 mV            PASS");
   EXPECT_EQ(lines[5], " CH 1           100 mV/div           \xB1" "40.0 mV          35.0 mV           >PASS");
-  // 9.9E37 is the scope's "cannot measure": shown as ten divisions, a certain FAIL.
-  EXPECT_EQ(lines[6], " CH 1             1  V/div            \xB1" "400 mV          10.0  V            FAIL");
+  // 9.9E37 is the scope's "cannot measure": no reading, a certain FAIL, the row as wide as ever.
+  EXPECT_EQ(lines[6], " CH 1             1  V/div            \xB1" "400 mV       no reading            FAIL");
   EXPECT_EQ(lines[7], " CH 1            10  V/div           \xB1" "1.30  V           500 mV            PASS");
   EXPECT_EQ(lines[8], "");
   EXPECT_EQ(lines[9], " CH 2             2 mV/div           \xB1" "3.20 mV          0.00  V            PASS");
@@ -78,7 +78,7 @@ TEST_F(OffsetZeroTest, ManualRunSendsTheStepsAndShowsEveryRow) {
 }
 
 TEST_F(OffsetZeroTest, ImpossibleOrGarbledReadings) {
-  state.AutoMode = -1;
+  state.AutoMode = Automation::Full;
   technician.Expect("Test Failed.              ", 64, kEndCaption, kOk);
   // Beyond reach in either direction or no number at all: none may reach the table as such.
   Readings({"9.9E37", "garbled", "-9.9E37", "99E36", "3.0E-3", "0", "0", "0", "0", "0"});
@@ -87,16 +87,16 @@ TEST_F(OffsetZeroTest, ImpossibleOrGarbledReadings) {
 
   std::vector<std::string> lines = DisplayLines();
   ASSERT_EQ(lines.size(), 14u);
-  EXPECT_EQ(lines[3].substr(37), "\xB1" "3.20 mV          20.0 mV            FAIL");
-  EXPECT_EQ(lines[4].substr(37), "\xB1" "4.00 mV          0.00  V            PASS");  // not a number reads as 0
-  EXPECT_EQ(lines[5].substr(37), "\xB1" "40.0 mV          1.00  V            FAIL");
-  EXPECT_EQ(lines[6].substr(37), " \xB1" "400 mV          10.0  V            FAIL");
+  EXPECT_EQ(lines[3].substr(37), "\xB1" "3.20 mV       no reading            FAIL");
+  EXPECT_EQ(lines[4].substr(37), "\xB1" "4.00 mV       no reading            FAIL");  // not a number: no reading
+  EXPECT_EQ(lines[5].substr(37), "\xB1" "40.0 mV       no reading            FAIL");
+  EXPECT_EQ(lines[6].substr(37), " \xB1" "400 mV       no reading            FAIL");
   EXPECT_EQ(lines[7].substr(37), "\xB1" "1.30  V          3.00 mV            PASS");
 }
 
 TEST_F(OffsetZeroTest, AReadingWhoseQueryFailedOnTheBusIsNoMeasurement) {
   // A scope that drops off the bus answers nothing; an empty answer used to read as 0 V: PASS.
-  state.AutoMode = -1;
+  state.AutoMode = Automation::Full;
   gpib.onWrite["CH1:SCA 1"] = [this] { gpib.TimeoutNext("ibrd"); };
   gpib.onWrite["CH1:SCA 10"] = [this] { gpib.FailNext("ibwrt", 2); };
   technician.Expect("Read cycle failed\nOperation aborted.", 48, "I/O Error", kOk);
@@ -109,20 +109,20 @@ TEST_F(OffsetZeroTest, AReadingWhoseQueryFailedOnTheBusIsNoMeasurement) {
   std::vector<std::string> lines = DisplayLines();
   ASSERT_EQ(lines.size(), 14u);
   EXPECT_EQ(lines[5].substr(37), "\xB1" "40.0 mV          0.00  V            PASS");
-  EXPECT_EQ(lines[6].substr(37), " \xB1" "400 mV          10.0  V            FAIL");  // the read failed
-  EXPECT_EQ(lines[7].substr(37), "\xB1" "1.30  V           100  V            FAIL");  // the query's write failed
+  EXPECT_EQ(lines[6].substr(37), " \xB1" "400 mV       no reading            FAIL");  // the read failed
+  EXPECT_EQ(lines[7].substr(37), "\xB1" "1.30  V       no reading            FAIL");  // the query's write failed
   EXPECT_EQ(state.TestStatus[kTestOffsetZero], kStatusFail);
 }
 
 TEST_F(OffsetZeroTest, NoOpeningPromptInAutoModeOrAfterASelfCalOfThisSequence) {
-  state.AutoMode = 1;
+  state.AutoMode = Automation::WithoutCompensation;
   technician.Expect("Test Passed.              ", 64, kEndCaption, kOk);
   Readings(kTenZeros);
   OffsetZero(pv);
   EXPECT_EQ(state.TestStatus[kTestOffsetZero], kStatusPass);
 
   // Within a Full Sequence the end message is left to the sequence.
-  state.AutoMode = 0;
+  state.AutoMode = Automation::Manual;
   state.FullSeqRunning = true;
   state.SelfCalDone = true;
   Readings(kTenZeros);
@@ -150,7 +150,7 @@ TEST_F(OffsetZeroTest, CancelAtTheOpeningPromptMeasuresNothing) {
 }
 
 TEST_F(OffsetZeroTest, ExitTestDuringChannelTwoKeepsTheRowsShown) {
-  state.AutoMode = -1;
+  state.AutoMode = Automation::Full;
   technician.Expect("Test Sequence Terminated by Operator.", 64, kEndCaption, kOk);
   state.TestStatus[kTestOffsetZero] = kStatusPass;  // from an earlier run; the stopped run withdraws it
   Readings({"0", "0", "0", "1.0", "0", "0", "0"});  // channel 1 has a FAIL
@@ -178,7 +178,7 @@ TEST_F(OffsetZeroTest, RegisteredInTheFrameForTheFullSequence) {
   RegisterPvTests(pv);
   // This bench has no generator or time-mark generator; the sequence is about the first two.
   for (int16_t n : {kTestBandwidth, kTestSampleRate, kTestTrigger}) frame.Hooks().Tests[static_cast<size_t>(n)] = nullptr;
-  state.AutoMode = -1;
+  state.AutoMode = Automation::Full;
   AddCalibrator();
   AddScanners();
   frame.Hooks().SelfCal = [this] { state.SelfCalDone = true; };

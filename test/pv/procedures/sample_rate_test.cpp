@@ -19,7 +19,11 @@ const std::string kTitle = "Long Term Sample Rate & Delay Time - TEST T/B / 1 of
 const std::string kEndCaption = "Long Term Sample Rate & Delay Time / End of Test";
 constexpr int kTimeMarkAddress = 6;
 
-std::string Row(float y, int16_t& status) { return SampleRateRow(y, status); }
+std::string Row(float y, int16_t& status) {
+  const StepResult result = SampleRateResult(y);
+  if (Failed(result.verdict)) status = -1;
+  return result.text;
+}
 std::string Verdict(const std::string& row) { return row.substr(row.size() - 5); }
 
 TEST(SampleRateRow, LaidOutAsTheExamples) {
@@ -128,7 +132,7 @@ class SampleRateTest : public PvBench {
     AddScanners();
     roles.ScannerConfig = "CGTR:A3;CH1:B1C1;";
     roles.TimeMarkDevice = Device(kTimeMarkAddress);
-    state.AutoMode = -1;
+    state.AutoMode = Automation::Full;
   }
   // The marker is high wherever the cursor stands: the crossing lies before the window.
   void MarkerAlwaysHigh() { gpib.SetAnswer(kScopeAddress, "CURSOR:PAI:HPOS2?", "1.0\n"); }

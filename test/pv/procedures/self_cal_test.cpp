@@ -105,7 +105,7 @@ TEST_F(SelfCalTest, DeclinedOrCancelledIsNotPerformedAndStops) {
 
 TEST_F(SelfCalTest, AutoModeOpensTheScannerRelaysInsteadOfAsking) {
   AddScanners();
-  state.AutoMode = -1;
+  state.AutoMode = Automation::Full;
   CalReply("0\n");
   technician.Expect(kQuestion + "\nThis will take approximately 4 minutes.", 36, kCaption, kYes);
   technician.Expect(kPassed, 64, kCaption, kOk);
@@ -131,7 +131,7 @@ class SelfCalInSequence : public SelfCalTest, public ::testing::WithParamInterfa
 TEST_P(SelfCalInSequence, ReportsAsTheSequenceNeeds) {
   const ReportCase& c = GetParam();
   AddScanners();
-  state.AutoMode = c.autoMode;
+  state.AutoMode = static_cast<Automation>(c.autoMode);
   state.FullSeqRunning = true;
   CalReply(c.reply);
   technician.Expect(kQuestion, 36, kCaption, kYes);

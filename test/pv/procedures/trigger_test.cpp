@@ -19,7 +19,9 @@ const std::string kHeader = "SOURCE      AMPLITUDE     FREQUENCY     SLOPE      
 const std::string kEndCaption = "Edge Trigger Sensitivity / End of Test";
 
 std::string Row(int16_t source, float mhz, bool rising, SlopeLevels levels, int16_t& status) {
-  return TriggerRow(source, mhz, rising, levels, status);
+  const StepResult result = TriggerResult(source, mhz, rising, levels);
+  if (Failed(result.verdict)) status = -1;
+  return result.text;
 }
 
 TEST(TriggerRow, LaidOutAsTheExamples) {
@@ -163,7 +165,7 @@ class TriggerTest : public PvBench {
     roles.SGDevice = Device(10);
     roles.SGModel = 5030;
     roles.SGName = "SG 5030";
-    state.AutoMode = 1;
+    state.AutoMode = Automation::WithoutCompensation;
   }
   int Count(const std::string& text) const {
     std::vector<std::string> w = WrittenTo(kScopeAddress);

@@ -120,11 +120,11 @@ TEST(AutoPath, ProgramDriversDeliverCompensatedLevelsAtTheRoutedInput) {
   ASSERT_NE(bus.FindDevice("ID?", "!TDS 340"), 0);
   InstrumentRoles roles;
   InstrumentDetector(bus, roles, bench->InstrumentDataFolder()).DetectAll();
-  int16_t autoMode = -1;
+  Automation autoMode = Automation::Full;
   bool abort = false;
   SignalGenerator generator(bus, technician, roles, RunFlags{autoMode, abort}, bench->InstrumentDataFolder());
   generator.LoadCompData();
-  ASSERT_EQ(autoMode, -1);
+  ASSERT_EQ(autoMode, Automation::Full);
   ScannerDriver scanners(bus, technician, roles);
   generator.SGReset();
 

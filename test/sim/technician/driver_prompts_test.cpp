@@ -60,7 +60,7 @@ class DriverPromptsTest : public ::testing::Test {
   VirtualTechnician technician_;
   GpibBus bus_;
   InstrumentRoles roles_;
-  int16_t autoMode_ = 0;
+  Automation autoMode_ = Automation::Manual;
   bool abortFlag_ = false;
   RunFlags flags_;
   Calibrator calibrator_;

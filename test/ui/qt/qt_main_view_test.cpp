@@ -115,19 +115,28 @@ bool BoldAt(const QPlainTextEdit* display, int row, int column) {
   return false;
 }
 
-TEST(QtMainView, FailRowsAreRedAndMarginalPassesAmberByTheVerdictColumnOnly) {
+StepResult Shown(std::string text, Verdict verdict) {
+  StepResult result;
+  result.text = std::move(text);
+  result.verdict = verdict;
+  return result;
+}
+
+// The colour follows the judged step, not the text: a row printed as text stays plain whatever
+// it ends with; a text shown again from a log is coloured by the verdict its rows end with.
+TEST(QtMainView, FailRowsAreRedAndMarginalPassesAmberByTheirResults) {
   Bench bench;
   const std::string header = "CHANNEL   MEASURED        PASS/FAIL";
   bench.display.PrintScreen(header);
-  bench.display.PrintScreen(" CH 1     -10.4 mV            PASS");
-  bench.display.PrintScreen(" CH 2      20.0 \xB5V           FAIL");
-  bench.display.PrintScreen(" CH 2      3.90 mV           >PASS");
-  bench.display.PrintScreen(" FAIL noted by hand, CH 2    PASS");
+  bench.display.PrintResult(Shown(" CH 1     -10.4 mV            PASS", Verdict::Pass));
+  bench.display.PrintResult(Shown(" CH 2      20.0 \xB5V           FAIL", Verdict::Fail));
+  bench.display.PrintResult(Shown(" CH 2      3.90 mV           >PASS", Verdict::Marginal));
+  bench.display.PrintScreen(" FAIL noted by hand, CH 2    FAIL");
   const QPlainTextEdit* display = bench.form.Display();
   // The text is untouched.
   EXPECT_EQ(display->toPlainText().toStdString(),
             header + "\n CH 1     -10.4 mV            PASS\n CH 2      20.0 \xC2\xB5V           FAIL\n"
-                     " CH 2      3.90 mV           >PASS\n FAIL noted by hand, CH 2    PASS");
+                     " CH 2      3.90 mV           >PASS\n FAIL noted by hand, CH 2    FAIL");
   EXPECT_FALSE(ColourAt(display, 0, 30).isValid());  // "PASS/FAIL" in the header
   EXPECT_FALSE(ColourAt(display, 1, 30).isValid());
   EXPECT_EQ(ColourAt(display, 2, 1), FailColour());
@@ -136,10 +145,13 @@ TEST(QtMainView, FailRowsAreRedAndMarginalPassesAmberByTheVerdictColumnOnly) {
   EXPECT_FALSE(BoldAt(display, 2, 28));
   EXPECT_FALSE(BoldAt(display, 2, 1));
   EXPECT_EQ(ColourAt(display, 3, 1), MarginalColour());
-  EXPECT_FALSE(ColourAt(display, 4, 1).isValid());   // FAIL at the start is not the verdict
+  EXPECT_FALSE(ColourAt(display, 4, 1).isValid());   // text, not a result
   // A row appended after a red one is not red.
-  bench.display.PrintScreen(" CH 1      1.00 mV            PASS");
+  bench.display.PrintResult(Shown(" CH 1      1.00 mV            PASS", Verdict::Pass));
   EXPECT_FALSE(ColourAt(display, 5, 1).isValid());
+  // No reading is a failure.
+  bench.display.PrintResult(Shown(" CH 1    no reading            FAIL", Verdict::NotMeasurable));
+  EXPECT_EQ(ColourAt(display, 6, 1), FailColour());
 
   // A display replaced as a whole (a log appended to) is coloured as well.
   bench.view.SetDisplayText("a    PASS\r\nb    FAIL");

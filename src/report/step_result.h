@@ -1,0 +1,87 @@
+#pragma once
+// One judged step of a test, as a value: what was measured against which limits, the verdict,
+// and the row that shows it. A test judges a reading once (Judge); the row's text is formatted
+// from that judgement, and the same value then goes on to the display, the progress counter, the
+// colours, the console, the results store, its exports and the log import. Nothing downstream
+// reads a verdict or a number back out of the row's text; only old log files, which are text
+// alone, are read back into this value (VerdictOfRowText, and the log import's column readers).
+//
+// Room to grow: what a later step needs about a result (standards used, uncertainty, decision
+// rule) belongs here as further members, filled where the reading is judged.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace veridane {
+
+enum class Verdict {
+  Pass,
+  Marginal,        // inside the limits, outside the inner 70 % band
+  Fail,
+  NotMeasurable,   // no reading: the scope's "no valid measurement", a timeout, a garbled reply
+  ParameterError,  // the step's own limits make no sense (two-sided with no tolerance)
+};
+
+// A verdict that makes its test fail.
+constexpr bool Failed(Verdict verdict) { return verdict != Verdict::Pass && verdict != Verdict::Marginal; }
+
+// The verdict column of a result row: " PASS", ">PASS", " FAIL", "Parameter Error".
+std::string_view VerdictText(Verdict verdict);
+// "PASS", "marginal", "FAIL", "not measurable", "parameter error": how the store and its exports
+// name a verdict; VerdictFromName reads them back (nullopt for a name it does not know).
+std::string_view VerdictName(Verdict verdict);
+std::optional<Verdict> VerdictFromName(std::string_view name);
+
+// The verdict a row's text ends with (trailing blanks and a line end allowed), for text that
+// comes without its judgement: an old log read back, a display filled from a log file. None for
+// a row that is not a result row. A FAIL stays a FAIL: whether it had a reading is for the
+// reader of the columns to say.
+std::optional<Verdict> VerdictOfRowText(std::string_view row);
+// Where the verdict word ("PASS", "FAIL") starts in a result row: four from its end.
+inline constexpr size_t kVerdictWordLength = 4;
+
+// The judgement of one reading, with the limits it was judged against. Mode 0 is two-sided
+// (with the inner 70 % band outside which a pass is only marginal), mode < 0 a lower limit,
+// mode > 0 an upper limit; tolerance > 0 is percent of the nominal value, <= 0 an absolute
+// amount; a one-sided check with no tolerance has the nominal value as its limit. Without a
+// reading the verdict is NotMeasurable.
+struct Judgement {
+  Verdict verdict = Verdict::Fail;
+  double nominal = 0;
+  std::optional<double> lower;  // absent when the check has no such side
+  std::optional<double> upper;
+  std::optional<double> marginalLower;  // two-sided checks only
+  std::optional<double> marginalUpper;
+};
+Judgement Judge(float nominal, float tolerance, int16_t mode, std::optional<float> measured);
+
+struct StepResult {
+  // The test the row belongs to; the display fills these in when the row is shown.
+  int test = 0;
+  std::string testName;  // as the status list names it
+  // What sets this step apart inside its test ("CH1 2 mV/div"): one series in the history.
+  std::string step;
+  std::string unit;  // of every number below: "V", "s", "sides"
+  double nominal = 0;
+  std::optional<double> lower;
+  std::optional<double> upper;
+  std::optional<double> marginalLower;
+  std::optional<double> marginalUpper;
+  std::optional<double> measured;  // absent: no reading
+  Verdict verdict = Verdict::Fail;
+  std::string text;  // the row as shown and logged (8-bit)
+};
+
+// A step from its judgement; numbers as the shortest decimals of the singles they came from
+// ("0.0032", not the binary 0.0031999999).
+StepResult MakeStepResult(std::string step, std::string unit, const Judgement& judgement,
+                          std::optional<float> measured);
+// The same step with every number multiplied by factor (a step judged in µs kept in s).
+StepResult Scaled(StepResult result, double factor);
+
+// The text of a measured cell that has no reading: "no reading", right-aligned in the width the
+// cell has when it holds a number, so the row keeps its width.
+std::string NoReadingCell(size_t width);
+
+}  // namespace veridane
