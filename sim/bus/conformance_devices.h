@@ -24,7 +24,7 @@ struct ConformanceDevices {
     bus.Attach(kSlowAddress, std::make_unique<EchoDevice>("*IDN?", "VERIDANE,SLOW,0,1"));
     bus.SetSlow(kSlowAddress, kSlowSeconds);
     bus.Attach(kVanishingAddress, std::make_unique<EchoDevice>("*IDN?", "VERIDANE,VANISHING,0,1"));
-    bus.SetVanishAfter(kVanishingAddress, 1);
+    bus.SetVanishAfter(kVanishingAddress, 0);  // there until its first message ends
   }
 };
 

@@ -235,14 +235,15 @@ TEST_P(DriverConformance, AVanishedDeviceIsNoLongerFound) {
   EXPECT_TRUE(Contains(Listeners(), ConformanceDevices::kEchoAddress));
 }
 
+std::string RouteName(const ::testing::TestParamInfo<Route>& info) {
+  static const char* const names[] = {"Simulator", "BoardLibrary", "VisaLibrary", "PrologixTcp", "PrologixPty"};
+  return names[static_cast<int>(info.param)];
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryBackEnd, DriverConformance,
                          ::testing::Values(Route::kSimulator, Route::kBoardLibrary, Route::kVisaLibrary,
                                            Route::kPrologixTcp, Route::kPrologixPty),
-                         [](const ::testing::TestParamInfo<Route>& info) {
-                           const char* names[] = {"Simulator", "BoardLibrary", "VisaLibrary", "PrologixTcp",
-                                                  "PrologixPty"};
-                           return std::string(names[static_cast<int>(info.param)]);
-                         });
+                         RouteName);
 
 }  // namespace
 }  // namespace veridane::testing
