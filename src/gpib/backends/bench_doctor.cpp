@@ -140,6 +140,11 @@ class Examination {
   }
 
   void Groups() {
+    if (!options_.inGroup && ::geteuid() == 0) {
+      Add(Level::kOk, "running as root: every device file is open to it (a bench is better run as a user in the "
+                      "groups gpib and dialout)");
+      return;
+    }
     for (const char* group : {"gpib", "dialout"}) {
       if (::getgrnam(group) == nullptr && !options_.inGroup) continue;  // no such group here: nothing to join
       if (InGroup(group)) {
@@ -205,7 +210,7 @@ class Examination {
     std::string error;
     std::unique_ptr<VisaLibrary> visa = VisaLibrary::Load(0, options_.visaLibrary, options_.visa, error);
     if (!visa) {
-      Add(Level::kWarn, error + " (only needed for visa: benches)");
+      Add(Level::kWarn, error + " Only needed for visa: benches.");
       return;
     }
     const std::string listeners = Listeners(*visa);

@@ -103,16 +103,16 @@ std::unique_ptr<Gpib488> Unusable(std::string message, std::string& error) {
 const std::vector<HardwareForm>& HardwareForms() {
   // Resource strings first: "GPIB0::1::INSTR" must not pass for a board text "gpib:...".
   static const std::vector<HardwareForm> forms = {
-      {"visa-resource", "gpib", true, "GPIB0::1::INSTR", "VISA resource: board 0 (devices are still found by their answers)"},
-      {"visa-resource", "tcpip", true, "TCPIP0::HOST::1234::SOCKET", "VISA resource: network adapter"},
-      {"visa-resource", "asrl", true, "ASRL/dev/ttyUSB0::INSTR", "VISA resource: adapter on a serial port"},
-      {"visa-resource", "prlgx-tcpip", true, "PRLGX-TCPIP::HOST::INTFC", "network adapter, port 1234"},
-      {"visa-resource", "prlgx-asrl", true, "PRLGX-ASRL::/dev/ttyUSB0::INTFC", "adapter on a serial port"},
-      {"gpib", "gpib:", false, "gpib:N", "board N (0..15) through the board library"},
+      {"visa-resource", "gpib", true, "GPIB0::1::INSTR", "VISA name of board 0"},
+      {"visa-resource", "tcpip", true, "TCPIP0::HOST::1234::SOCKET", "VISA name of a network adapter"},
+      {"visa-resource", "asrl", true, "ASRL/dev/ttyUSB0::INSTR", "VISA name of a serial adapter"},
+      {"visa-resource", "prlgx-tcpip", true, "PRLGX-TCPIP::HOST::INTFC", "the same, port 1234"},
+      {"visa-resource", "prlgx-asrl", true, "PRLGX-ASRL::/dev/ttyUSB0::INTFC", "the same"},
+      {"gpib", "gpib:", false, "gpib:N", "board N (0..15), board library"},
       {"gpib", "ni:", false, "ni:N", "the same"},
-      {"visa", "visa:", false, "visa:GPIBN", "board N through a VISA library"},
+      {"visa", "visa:", false, "visa:GPIBN", "board N through VISA"},
       {"prologix-tcp", "prologix-tcp:", false, "prologix-tcp:HOST[:PORT]", "network adapter (port 1234)"},
-      {"prologix", "prologix:", false, "prologix:DEVICE", "Prologix GPIB-USB on a serial port"},
+      {"prologix", "prologix:", false, "prologix:DEVICE", "Prologix GPIB-USB"},
       {"ar488", "ar488:", false, "ar488:DEVICE", "AR488 on a serial port"},
   };
   return forms;
@@ -138,10 +138,14 @@ const HardwareForm* MatchHardwareForm(std::string_view connection) {
 std::string HardwareFormsHelp(size_t indent) {
   size_t width = 0;
   for (const HardwareForm& form : HardwareForms()) width = std::max(width, form.example.size());
+  // The program's own forms first, then their VISA names.
   std::string text;
-  for (const HardwareForm& form : HardwareForms()) {
-    text += std::string(indent, ' ') + std::string(form.example) + std::string(width - form.example.size() + 2, ' ') +
-            std::string(form.description) + "\n";
+  for (bool visa : {false, true}) {
+    for (const HardwareForm& form : HardwareForms()) {
+      if (form.visaResource != visa) continue;
+      text += std::string(indent, ' ') + std::string(form.example) + std::string(width - form.example.size() + 2, ' ') +
+              std::string(form.description) + "\n";
+    }
   }
   return text;
 }
