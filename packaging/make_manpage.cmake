@@ -27,7 +27,11 @@ ${usage}.fi
 .SH FILES
 .TP
 .I ~/.config/Veridane/Veridane.ini
-per-user settings (section Settings: SkipSplash, Bench, InstrumentData, WindowGeometry)
+per-user settings (section Settings: SkipSplash, Bench, InstrumentData, WindowGeometry,
+GpibLibrary, VisaLibrary)
+.TP
+.I /usr/lib/udev/rules.d/60-veridane-gpib.rules
+access to GPIB boards (group gpib) and a Prologix GPIB-USB (the seat's user); see \\fB\\-\\-doctor\\fR
 .TP
 .I ~/.local/share/Veridane
 data folder: per-model result logs and status files

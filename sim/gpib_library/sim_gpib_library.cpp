@@ -7,6 +7,8 @@
 //   VERIDANE_SIM_BENCH   a shipped bench name or a bench file (default: "default")
 //   VERIDANE_SIM_DATA    where the bench writes its instrument data (default: a temporary
 //                        folder, removed when the program ends)
+//   VERIDANE_SIM_CONFORMANCE  set: the conformance suite's devices join the bench
+//                        (sim/bus/conformance_devices.h)
 // It runs on the real clock, as a board does: the program treats a board bench as real.
 // Board 0 is the bench; any other board does not exist (ENEB), as on a PC with one board.
 //
@@ -21,6 +23,7 @@
 #include "platform/event_loop.h"
 #include "platform/gpib488.h"
 #include "sim/bench/bench.h"
+#include "sim/bus/conformance_devices.h"
 
 namespace {
 
@@ -46,6 +49,9 @@ Library& Lib() {
     if (data != nullptr) options.dataFolder = data;
     try {
       library.bench = veridane::sim::Bench::Open(name && *name ? name : "default", library.clock, options);
+      if (std::getenv(veridane::sim::ConformanceDevices::kEnvironment) != nullptr) {
+        veridane::sim::ConformanceDevices::AttachTo(library.bench->SimulatedBus());
+      }
     } catch (const std::exception& error) {
       // The library has no way to say why; the board then does not exist, and stderr tells.
       std::cerr << "simulated GPIB library: " << error.what() << "\n";

@@ -11,11 +11,16 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <iostream>
 
 namespace veridane::sim {
 
 namespace {
+
+// How often a waiting thread looks whether the server is stopping.
+constexpr int kStopCheckMs = 100;
 
 std::string Reason(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
 
@@ -29,20 +34,22 @@ void WriteAll(int fd, std::string_view bytes) {
   }
 }
 
+double Seconds() {
+  using namespace std::chrono;
+  return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
 }  // namespace
 
+EmulatorServer::EmulatorServer(BenchFactory factory, AdapterPersonality personality)
+    : factory_(std::move(factory)), personality_(std::move(personality)) {}
+
 EmulatorServer::~EmulatorServer() {
-  for (Peer& peer : clients_) ::close(peer.fd);
+  stopping_ = true;
+  Reap(true);
   if (listenFd_ >= 0) ::close(listenFd_);
   if (ptyKeeper_ >= 0) ::close(ptyKeeper_);
   if (ptyMaster_ >= 0) ::close(ptyMaster_);
-}
-
-EmulatorServer::Peer EmulatorServer::MakePeer(int fd) {
-  Peer peer;
-  peer.fd = fd;
-  peer.session = std::make_unique<PrologixSession>(bus_, clock_, [fd](std::string_view bytes) { WriteAll(fd, bytes); });
-  return peer;
 }
 
 bool EmulatorServer::ListenTcp(int port, std::string& error) {
@@ -57,7 +64,7 @@ bool EmulatorServer::ListenTcp(int port, std::string& error) {
   address.sin_family = AF_INET;
   address.sin_port = htons(static_cast<uint16_t>(port));
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listenFd_, 4) != 0) {
+  if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listenFd_, 8) != 0) {
     error = Reason("bind");
     return false;
   }
@@ -89,64 +96,89 @@ bool EmulatorServer::OpenPty(std::string& error) {
   ::tcgetattr(ptyKeeper_, &settings);
   ::cfmakeraw(&settings);
   ::tcsetattr(ptyKeeper_, TCSANOW, &settings);
-  const int master = ptyMaster_;
-  ptySession_ =
-      std::make_unique<PrologixSession>(bus_, clock_, [master](std::string_view bytes) { WriteAll(master, bytes); });
+  ptyBench_ = factory_();
+  if (!ptyBench_) {
+    error = "the bench cannot be opened";
+    return false;
+  }
   return true;
 }
 
-void EmulatorServer::Serve(double seconds, const std::function<bool()>& stop) {
-  const double deadline = seconds < 0 ? -1 : clock_.Now() + seconds;
+void EmulatorServer::Run(int fd, ServedBench& bench, const std::string& version, bool ownsFd) {
+  PrologixSession session(bench.Bus(), bench.Clock(), [fd](std::string_view bytes) { WriteAll(fd, bytes); }, version,
+                          personality_.ar488);
   char buffer[4096];
-  for (;;) {
-    std::vector<pollfd> fds;
-    if (listenFd_ >= 0) fds.push_back({listenFd_, POLLIN, 0});
-    if (ptyMaster_ >= 0) fds.push_back({ptyMaster_, POLLIN, 0});
-    for (const Peer& peer : clients_) fds.push_back({peer.fd, POLLIN, 0});
-    int waitMs = -1;
-    if (deadline >= 0) {
-      const double left = deadline - clock_.Now();
-      if (left <= 0) return;
-      waitMs = static_cast<int>(left * 1000) + 1;
-    }
-    const int ready = ::poll(fds.data(), fds.size(), waitMs);
-    if (ready < 0 && errno != EINTR) return;
-    if (stop && stop()) return;
+  while (!stopping_) {
+    pollfd p{fd, POLLIN, 0};
+    const int ready = ::poll(&p, 1, kStopCheckMs);
+    if (ready < 0 && errno != EINTR) break;
     if (ready <= 0) continue;
-    size_t index = 0;
-    if (listenFd_ >= 0) {
-      if (fds[index].revents & POLLIN) {
-        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd >= 0) {
-          const int yes = 1;
-          ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-          clients_.push_back(MakePeer(fd));
-        }
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n > 0) {
+      session.Feed(std::string_view(buffer, static_cast<size_t>(n)));
+    } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
+      // The pseudo-terminal reads EIO while no host has it open: wait for the next one.
+      if (!ownsFd) {
+        ::poll(nullptr, 0, kStopCheckMs);
+        continue;
       }
-      ++index;
+      break;
     }
-    if (ptyMaster_ >= 0) {
-      if (fds[index].revents & POLLIN) {
-        const ssize_t n = ::read(ptyMaster_, buffer, sizeof buffer);
-        if (n > 0) ptySession_->Feed(std::string_view(buffer, static_cast<size_t>(n)));
-      }
-      ++index;
-    }
-    // Clients accepted in this round have no entry yet; they are served from the next one.
-    const size_t polledClients = fds.size() - index;
-    for (size_t i = 0; i < polledClients; ++i) {
-      Peer& peer = clients_[i];
-      if (!(fds[index + i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-      const ssize_t n = ::read(peer.fd, buffer, sizeof buffer);
-      if (n > 0) {
-        peer.session->Feed(std::string_view(buffer, static_cast<size_t>(n)));
-      } else if (n == 0 || errno != EINTR) {
-        ::close(peer.fd);
-        peer.fd = -1;
-      }
-    }
-    std::erase_if(clients_, [](const Peer& peer) { return peer.fd < 0; });
   }
+  if (ownsFd) ::close(fd);
+}
+
+void EmulatorServer::Reap(bool all) {
+  for (auto it = connections_.begin(); it != connections_.end();) {
+    if (all || it->done) {
+      if (it->thread.joinable()) it->thread.join();
+      it = connections_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+void EmulatorServer::Serve(double seconds, const std::function<bool()>& stop) {
+  stopping_ = false;
+  const double deadline = seconds < 0 ? -1 : Seconds() + seconds;
+  if (ptyMaster_ >= 0 && ptyBench_) {
+    Connection& pty = connections_.emplace_back();
+    pty.thread = std::thread([this, &pty] {
+      Run(ptyMaster_, *ptyBench_, personality_.ptyVersion, false);
+      pty.done = true;
+    });
+  }
+  for (;;) {
+    if (stop && stop()) break;
+    int waitMs = kStopCheckMs;
+    if (deadline >= 0) {
+      const double left = deadline - Seconds();
+      if (left <= 0) break;
+      waitMs = std::min(waitMs, static_cast<int>(left * 1000) + 1);
+    }
+    pollfd p{listenFd_, POLLIN, 0};
+    const int ready = ::poll(&p, listenFd_ >= 0 ? 1 : 0, waitMs);
+    if (ready < 0 && errno != EINTR) break;
+    Reap(false);
+    if (ready <= 0 || !(p.revents & POLLIN)) continue;
+    const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) continue;
+    const int yes = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+    Connection& connection = connections_.emplace_back();
+    connection.thread = std::thread([this, fd, &connection] {
+      // The bench is switched on for this host alone.
+      if (std::unique_ptr<ServedBench> bench = factory_()) {
+        Run(fd, *bench, personality_.tcpVersion, true);
+      } else {
+        ::close(fd);
+      }
+      connection.done = true;
+    });
+  }
+  stopping_ = true;
+  Reap(true);
 }
 
 }  // namespace veridane::sim

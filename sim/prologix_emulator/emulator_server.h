@@ -1,12 +1,17 @@
 #pragma once
-// Serves emulated Prologix adapters for one simulated bench: a TCP listener on 127.0.0.1 (as a
-// GPIB-ETHERNET, one session per connection) and a pseudo-terminal (as a GPIB-USB on a serial
-// port). Everything runs on one thread: a command is carried out completely before the next
-// byte is looked at, as the adapter's own firmware does.
+// Serves emulated Prologix adapters: a TCP listener on 127.0.0.1 (as a GPIB-ETHERNET) and a
+// pseudo-terminal (as a GPIB-USB on a serial port). Each TCP connection gets a bench of its
+// own, freshly switched on, and a thread of its own, as each network adapter has its own bus:
+// one host's silent poll cannot stall another. The pseudo-terminal is one adapter on one
+// bench for the emulator's whole life, as a USB adapter is. Within a session a command is
+// carried out completely before the next byte is looked at, as the adapter's firmware does.
+#include <atomic>
 #include <functional>
+#include <list>
 #include <memory>
+#include <mutex>
 #include <string>
-#include <vector>
+#include <thread>
 
 #include "platform/event_loop.h"
 #include "platform/gpib488.h"
@@ -14,9 +19,26 @@
 
 namespace veridane::sim {
 
+// A bench as the server uses it: its bus and the clock it runs on.
+class ServedBench {
+ public:
+  virtual ~ServedBench() = default;
+  virtual Gpib488& Bus() = 0;
+  virtual EventLoop& Clock() = 0;
+};
+// Makes the bench for one connection; nullptr (with the reason on stderr) when it cannot.
+using BenchFactory = std::function<std::unique_ptr<ServedBench>()>;
+
+// What the adapter says it is, per link.
+struct AdapterPersonality {
+  std::string tcpVersion = PrologixSession::kEthernetVersion;
+  std::string ptyVersion = PrologixSession::kVersion;
+  bool ar488 = false;  // knows "++findlstn"
+};
+
 class EmulatorServer {
  public:
-  EmulatorServer(Gpib488& bus, EventLoop& clock) : bus_(bus), clock_(clock) {}
+  explicit EmulatorServer(BenchFactory factory, AdapterPersonality personality = {});
   ~EmulatorServer();
   EmulatorServer(const EmulatorServer&) = delete;
   EmulatorServer& operator=(const EmulatorServer&) = delete;
@@ -27,26 +49,29 @@ class EmulatorServer {
   int TcpPort() const { return tcpPort_; }
   const std::string& PtyPath() const { return ptyPath_; }
 
-  // Serves until `seconds` have passed (< 0: for ever), `stop` says so (asked whenever a
-  // signal interrupts the wait) or the listener fails.
+  // Serves until `seconds` have passed (< 0: for ever), `stop` says so (asked at least every
+  // 0.1 s) or the listener fails. Connections still open are closed on return.
   void Serve(double seconds, const std::function<bool()>& stop = {});
 
  private:
-  struct Peer {
-    int fd = -1;
-    std::unique_ptr<PrologixSession> session;
+  struct Connection {
+    std::thread thread;
+    std::atomic<bool> done{false};
   };
-  Peer MakePeer(int fd);
+  // Feeds one link's bytes to a session on `bench` until the link closes or the server stops.
+  void Run(int fd, ServedBench& bench, const std::string& version, bool ownsFd);
+  void Reap(bool all);
 
-  Gpib488& bus_;
-  EventLoop& clock_;
+  BenchFactory factory_;
+  AdapterPersonality personality_;
   int listenFd_ = -1;
   int tcpPort_ = 0;
   int ptyMaster_ = -1;
   int ptyKeeper_ = -1;  // our own open slave: the master never sees a hang-up between hosts
   std::string ptyPath_;
-  std::vector<Peer> clients_;
-  std::unique_ptr<PrologixSession> ptySession_;
+  std::unique_ptr<ServedBench> ptyBench_;
+  std::atomic<bool> stopping_{false};
+  std::list<Connection> connections_;
 };
 
 }  // namespace veridane::sim

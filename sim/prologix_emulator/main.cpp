@@ -2,7 +2,10 @@
 // program's real adapter back end can be run, tested and measured without hardware.
 //
 //   veridane_prologix_emulator [--bench NAME|FILE.toml] [--port N] [--no-tcp] [--no-pty]
-//                              [--data DIR] [--lifetime SECONDS] [--announce DIR]
+//                              [--data DIR] [--lifetime SECONDS] [--announce DIR] [--ar488]
+//
+// --ar488 makes the adapters say they are AR488s (and answer "++findlstn"). Each TCP
+// connection gets a bench of its own, freshly switched on; the pseudo-terminal keeps one.
 //
 // Prints what it serves, one line each, then "ready":
 //   tcp 127.0.0.1:PORT      connect with --bench prologix-tcp:127.0.0.1:PORT
@@ -19,6 +22,7 @@
 #include <filesystem>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -31,7 +35,7 @@ namespace {
 int Usage(const std::string& problem) {
   if (!problem.empty()) std::cerr << problem << "\n";
   std::cerr << "usage: veridane_prologix_emulator [--bench NAME|FILE.toml] [--port N] [--no-tcp] [--no-pty]"
-               " [--data DIR] [--lifetime SECONDS]\n";
+               " [--data DIR] [--lifetime SECONDS] [--announce DIR] [--ar488]\n";
   return problem.empty() ? 0 : 2;
 }
 
@@ -68,6 +72,25 @@ class Announcement {
   std::filesystem::path link_;
 };
 
+// A bench with a clock of its own: each runs on its own thread.
+struct OwnBench : veridane::sim::ServedBench {
+  static std::unique_ptr<OwnBench> Open(const std::string& name, const veridane::sim::BenchOptions& options) {
+    auto own = std::make_unique<OwnBench>();
+    try {
+      own->bench = veridane::sim::Bench::Open(name, own->clock, options);
+    } catch (const std::exception& error) {
+      std::cerr << "The bench \"" << name << "\" cannot be used: " << error.what() << "\n";
+      return nullptr;
+    }
+    return own;
+  }
+  veridane::Gpib488& Bus() override { return bench->Bus(); }
+  veridane::EventLoop& Clock() override { return clock; }
+
+  veridane::RealEventLoop clock;
+  std::unique_ptr<veridane::sim::Bench> bench;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -76,6 +99,7 @@ int main(int argc, char** argv) {
   int port = 0;
   bool tcp = true;
   bool pty = true;
+  bool ar488 = false;
   std::optional<std::string> announce;
   double lifetime = -1;
   for (int i = 1; i < argc; ++i) {
@@ -105,6 +129,8 @@ int main(int argc, char** argv) {
         tcp = false;
       } else if (arg == "--no-pty") {
         pty = false;
+      } else if (arg == "--ar488") {
+        ar488 = true;
       } else if (arg == "--help" || arg == "-h") {
         return Usage("");
       } else {
@@ -121,17 +147,25 @@ int main(int argc, char** argv) {
   ::sigaction(SIGTERM, &onStop, nullptr);
   ::sigaction(SIGINT, &onStop, nullptr);
 
-  veridane::RealEventLoop clock;
-  std::unique_ptr<veridane::sim::Bench> bench;
-  try {
-    veridane::sim::BenchOptions options;
-    options.dataFolder = dataFolder;
-    bench = veridane::sim::Bench::Open(benchName, clock, options);
-  } catch (const std::exception& error) {
-    std::cerr << "The bench \"" << benchName << "\" cannot be used: " << error.what() << "\n";
-    return 3;
+  // The first bench fixes the instrument-data folder the others write to as well, so that the
+  // program is pointed at one folder whichever connection it gets; it lives as long as the
+  // emulator, which keeps a temporary folder of its making.
+  veridane::sim::BenchOptions options;
+  options.dataFolder = dataFolder;
+  std::unique_ptr<OwnBench> first = OwnBench::Open(benchName, options);
+  if (!first) return 3;
+  options.dataFolder = first->bench->InstrumentDataFolder();
+  const std::string firstFolder = options.dataFolder;
+  veridane::sim::BenchFactory factory = [&]() -> std::unique_ptr<veridane::sim::ServedBench> {
+    return OwnBench::Open(benchName, options);
+  };
+  veridane::sim::AdapterPersonality personality;
+  if (ar488) {
+    personality.tcpVersion = veridane::sim::PrologixSession::kAr488Version;
+    personality.ptyVersion = veridane::sim::PrologixSession::kAr488Version;
+    personality.ar488 = true;
   }
-  veridane::sim::EmulatorServer server(bench->Bus(), clock);
+  veridane::sim::EmulatorServer server(factory, personality);
   std::string error;
   if (tcp && !server.ListenTcp(port, error)) {
     std::cerr << "No TCP listener: " << error << "\n";
@@ -145,7 +179,7 @@ int main(int argc, char** argv) {
   std::cout << "bench " << benchName << "\n";
   if (tcp) std::cout << "tcp 127.0.0.1:" << server.TcpPort() << "\n";
   if (pty) std::cout << "pty " << server.PtyPath() << "\n";
-  std::cout << "data " << bench->InstrumentDataFolder() << "\n";
+  std::cout << "data " << firstFolder << "\n";
   std::cout << "ready" << std::endl;
   server.Serve(lifetime, [] { return stopRequested != 0; });
   return 0;

@@ -35,8 +35,8 @@ bool Number(const std::string& word, int low, int high, int& value) {
 
 }  // namespace
 
-PrologixSession::PrologixSession(Gpib488& bus, EventLoop& clock, Reply reply)
-    : bus_(bus), clock_(clock), reply_(std::move(reply)) {}
+PrologixSession::PrologixSession(Gpib488& bus, EventLoop& clock, Reply reply, std::string version, bool ar488)
+    : bus_(bus), clock_(clock), reply_(std::move(reply)), version_(std::move(version)), ar488_(ar488) {}
 
 void PrologixSession::Feed(std::string_view bytes) {
   for (char c : bytes) {
@@ -98,7 +98,8 @@ void PrologixSession::Read(const std::string& argument) {
   if (ud < 0) return;
   int stopChar = -1;
   const bool untilEoi = argument == "eoi";
-  if (!untilEoi && !argument.empty() && !Number(argument, 0, 255, stopChar)) return;
+  const bool untilTimeout = argument.empty();
+  if (!untilEoi && !untilTimeout && !Number(argument, 0, 255, stopChar)) return;
   // Byte by byte when a stop character may end the read inside a message: what follows it
   // stays with the device for the next read, as on the real bus.
   const size_t chunk = stopChar >= 0 ? 1 : 4096;
@@ -116,8 +117,10 @@ void PrologixSession::Read(const std::string& argument) {
     }
     if ((status.ibsta & (kErr | kEnd)) == kEnd) {
       end = true;
-      break;
+      if (!untilTimeout) break;
+      continue;
     }
+    if (count > 0) end = false;
     if (stopChar >= 0 && !got.empty() && static_cast<unsigned char>(got.back()) == stopChar) break;
     if (count > 0) continue;
     if (clock_.Now() - lastByte >= readTmoMs_ / 1000.0) break;
@@ -199,12 +202,27 @@ void PrologixSession::Command(const std::string& text) {
   } else if (name == "ren") {
     if (args >= 1 && Number(words[1], 0, 1, value)) bus_.ibsre(0, value);
   } else if (name == "ver") {
-    Answer(kVersion);
+    Answer(version_);
+  } else if (name == "savecfg") {
+    flag(saveConfig_);
+  } else if (name == "srq") {
+    Answer("0");
+  } else if (name == "findlstn" && ar488_) {
+    std::vector<int16_t> addresses;
+    for (int16_t pad = 1; pad <= 30; ++pad) addresses.push_back(pad);
+    addresses.push_back(kNoAddr);
+    std::vector<int16_t> found(30, 0);
+    bus_.FindLstn(0, addresses, found, 30);
+    std::string list;
+    for (int16_t pad : found)
+      if (pad > 0) list += (list.empty() ? "" : " ") + std::to_string(pad);
+    Answer(list);
   } else if (name == "help") {
-    Answer("++addr ++auto ++clr ++eoi ++eos ++eot_enable ++eot_char ++ifc ++loc ++mode ++read ++read_tmo_ms "
-           "++ren ++spoll ++ver");
+    Answer(std::string("++addr ++auto ++clr ++eoi ++eos ++eot_enable ++eot_char ++ifc ++loc ++mode ++read "
+                       "++read_tmo_ms ++ren ++savecfg ++spoll ++srq ++ver") +
+           (ar488_ ? " ++findlstn" : ""));
   }
-  // ++savecfg, ++rst, ++llo, ++trg and anything unknown: nothing to emulate.
+  // ++rst, ++llo, ++trg and anything unknown: nothing to emulate.
 }
 
 }  // namespace veridane::sim

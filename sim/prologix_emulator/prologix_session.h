@@ -9,13 +9,15 @@
 //   data for the addressed device, followed by the "++eos" ending and with EOI on its last byte
 //   when "++eoi 1".
 // - "++read eoi" reads until the device asserts EOI; "++read N" until byte N (decimal) or EOI;
-//   "++read" until EOI or the timeout. "++read_tmo_ms" (1..3000) bounds the silence between
+//   "++read" until the timeout (across EOI: every message the device sends in that time). "++read_tmo_ms" (1..3000) bounds the silence between
 //   bytes; a read that times out hands over what it had, without the end character. The end
 //   character ("++eot_char", with "++eot_enable 1") follows the data only when EOI was seen.
 // - "++spoll [PAD [SAD]]" answers the status byte in decimal; a device that does not answer
 //   within the read timeout gets no line at all.
 // - "++clr", "++loc", "++ifc", "++ren", "++addr", "++ver", and the settings without an
-//   argument answer their current value. Unknown commands are ignored, as the adapter does.
+//   argument answer their current value ("++savecfg" too; "++srq" answers 0: the simulated
+//   bus has no SRQ line). Unknown commands are ignored, as the adapter does.
+// - As an AR488, "++findlstn" answers the listeners' addresses on one line.
 #include <functional>
 #include <map>
 #include <string>
@@ -31,12 +33,15 @@ class PrologixSession {
   // Sends bytes back to the host (already framed as the adapter frames them).
   using Reply = std::function<void(std::string_view bytes)>;
 
-  PrologixSession(Gpib488& bus, EventLoop& clock, Reply reply);
+  PrologixSession(Gpib488& bus, EventLoop& clock, Reply reply, std::string version = kVersion, bool ar488 = false);
 
   // Bytes from the host; complete lines are carried out before this returns.
   void Feed(std::string_view bytes);
 
   static constexpr const char* kVersion = "Prologix GPIB-USB Controller version 6.107 (Veridane emulator)";
+  static constexpr const char* kEthernetVersion =
+      "Prologix GPIB-ETHERNET Controller version 01.06.06.00 (Veridane emulator)";
+  static constexpr const char* kAr488Version = "AR488 GPIB controller, ver. 0.51.29 (Veridane emulator)";
 
  private:
   void Line(const std::string& raw, const std::string& data, bool command);
@@ -51,6 +56,8 @@ class PrologixSession {
   Gpib488& bus_;
   EventLoop& clock_;
   Reply reply_;
+  std::string version_;
+  bool ar488_;
 
   // Line being received.
   std::string raw_;   // bytes as sent (escapes kept), to tell commands from data
@@ -66,6 +73,7 @@ class PrologixSession {
   bool autoRead_ = false;
   int readTmoMs_ = 500;
   int mode_ = 1;
+  bool saveConfig_ = true;
   std::map<int, int> handles_;  // key: pad, sad, eoi
 };
 

@@ -12,6 +12,7 @@
 
 #include "gpib/backends/adapter_survey.h"
 #include "gpib/backends/backend_registry.h"
+#include "gpib/backends/bench_doctor.h"
 #include "platform/settings.h"
 #include "platform/text8.h"
 #include "shell/bench_list.h"
@@ -73,6 +74,17 @@ int main(int argc, char** argv) {
     survey.libraryPath = settings.Get("Veridane", "Settings", "GpibLibrary", "");
     std::cout << AdapterListText(SurveyAdapters(survey));
     return 0;
+  }
+  if (options.doctor) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(kShortAppName);
+    const UserSettings settings;
+    DoctorOptions doctor;
+    doctor.gpibLibrary = settings.Get("Veridane", "Settings", "GpibLibrary", "");
+    doctor.visaLibrary = settings.Get("Veridane", "Settings", "VisaLibrary", "");
+    const DoctorReport report = ExamineBenchHardware(doctor);
+    std::cout << DoctorText(report);
+    return report.benchUsable ? 0 : 1;
   }
   if (options.parlex) {
     QCoreApplication app(argc, argv);

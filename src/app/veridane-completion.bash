@@ -15,7 +15,7 @@ _veridane() {
   fi
   prev="${COMP_WORDS[i-1]}"
 
-  local options="--help --bench --list-benches --list-adapters --headless --run --answers --manual --technician --trace --log --append
+  local options="--help --bench --list-benches --list-adapters --doctor --headless --run --answers --manual --technician --trace --log --append
     --serial --id --operator --comments --print --version --parlex --script
     --no-results --results --test --csv --import --log-text"
   local tests="selfcal offset dcv bandwidth samplerate trigger"
@@ -27,6 +27,10 @@ _veridane() {
     --bench)
       local texts="sim" name
       for name in $benches; do texts="$texts sim:$name"; done
+      # The GPIB boards and adapters in the forms the program's --help lists (it declares them
+      # once): what comes before the first colon(s), e.g. "prologix-tcp:" or "GPIB0::".
+      texts="$texts $("${COMP_WORDS[0]}" --help 2>/dev/null |
+        awk 'substr($0, 1, 26) ~ /^ +$/ && $1 ~ /:/ { print $1 }' | sed -E 's/^([^:]*:+).*/\1/')"
       COMPREPLY=($(compgen -W "$texts" -- "$cur") $(compgen -f -X '!*.toml' -- "$cur") $(compgen -d -- "$cur"))
       # Readline replaces only the part after the last colon.
       local typed="${cur%"${cur##*:}"}"

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "gpib/backends/real_backends.h"
 #include "pv/catalogue.h"
 
 namespace veridane {
@@ -40,6 +41,7 @@ bool* FlagField(CommandLine& line, const std::string& name) {
   if (name == "--manual") return &line.manual;
   if (name == "--list-benches") return &line.listBenches;
   if (name == "--list-adapters") return &line.listAdapters;
+  if (name == "--doctor") return &line.doctor;
   if (name == "--append") return &line.appendLog;
   if (name == "--id") return &line.idMode;
   if (name == "--parlex") return &line.parlex;
@@ -114,12 +116,17 @@ std::string UsageText(const std::string& programName) {
          "  -h, --help            show this help and exit\n"
          "  --version             show the program's version and exit\n"
          "  --bench TEXT          the bench: sim (built-in simulated bench, the default), sim:NAME\n"
-         "                        (a shipped bench), FILE.toml (a bench file), or a GPIB adapter:\n"
-         "                        gpib:0, prologix:/dev/ttyUSB0, prologix-tcp:HOST, ar488:DEVICE;\n"
+         "                        (a shipped bench), FILE.toml (a bench file), or a GPIB board or\n"
+         "                        adapter, written as one of:\n" +
+         HardwareFormsHelp(26) +
          "                        remembered for the next start\n"
          "  --list-benches        list the shipped benches and the remembered one, and exit\n"
          "  --list-adapters       list the GPIB boards and serial adapters found, with the\n"
          "                        --bench text for each, and exit\n"
+         "  --doctor              say what stands between this machine and a working bench (board\n"
+         "                        library, /etc/gpib.conf, /dev/gpib*, groups, udev rule, adapters\n"
+         "                        and their listeners, VISA), each line OK, WARN or FAIL with the\n"
+         "                        fix; exit 0 when a bench can be opened, else 1\n"
          "  --headless            run without a window; result rows go to standard output,\n"
          "                        prompts and their answers to standard error\n"
          "  --run WHAT            headless: full (the Full Sequence), errorlog (print the scope's\n"

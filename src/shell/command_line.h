@@ -14,6 +14,7 @@ struct CommandLine {
   bool demoMessBox = false;    // --demo-messbox (hidden): show a sample message box and end
   bool listBenches = false;    // --list-benches: print the shipped benches and the remembered one
   bool listAdapters = false;   // --list-adapters: print the GPIB boards and adapters found here
+  bool doctor = false;         // --doctor: say what stands between this machine and a bench
 
   std::optional<std::string> bench;  // --bench TEXT: sim, sim:NAME, FILE.toml, ni:0, ...
   bool headless = false;             // --headless: no window; prompts answered on the console

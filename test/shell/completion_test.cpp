@@ -64,5 +64,13 @@ TEST(Completion, ShippedBenchesAfterSimColon) {
   EXPECT_EQ(Complete("veridane --technician \"\""), (std::set<std::string>{"none", "virtual"}));
 }
 
+TEST(Completion, HardwareBenchFormsComeFromTheProgramItself) {
+  // The program is the first word, as at the prompt; its --help lists the forms.
+  const std::string program = VERIDANE_PROGRAM;
+  EXPECT_EQ(Complete(program + " --bench prolog"), (std::set<std::string>{"prologix:", "prologix-tcp:"}));
+  EXPECT_EQ(Complete(program + " --bench TCP"), std::set<std::string>{"TCPIP0::"});
+  EXPECT_EQ(Complete(program + " --bench vi"), std::set<std::string>{"visa:"});
+}
+
 }  // namespace
 }  // namespace veridane

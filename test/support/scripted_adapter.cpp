@@ -39,6 +39,10 @@ bool ScriptedAdapter::Write(std::string_view bytes) {
 
 void ScriptedAdapter::Line(const std::string& line, bool command) {
   lines_.push_back(line);
+  if (readPending_) {
+    readPending_ = false;
+    busyUntil_ = std::min(busyUntil_, now_);
+  }
   if (command) {
     Command(line.substr(2));
     return;
@@ -57,7 +61,15 @@ void ScriptedAdapter::Command(const std::string& command) {
       --ignoreVersion_;
       return;
     }
-    Emit(now_ + 0.01, "Prologix GPIB-USB Controller version 6.101\r\n");
+    Emit(std::max(now_, busyUntil_) + 0.01, version_ + "\r\n");
+  } else if (name == "findlstn" && !findLstnForm_.empty()) {
+    std::string list;
+    for (const auto& [pad, device] : devices_)
+      if (device.pollByte && pad > 0) list += (list.empty() ? "" : " ") + std::to_string(pad);
+    std::string text = findLstnForm_;
+    if (size_t at = text.find("%s"); at != std::string::npos) text.replace(at, 2, list);
+    busyUntil_ = std::max(now_, busyUntil_) + 0.05;
+    Emit(busyUntil_, text + "\r\n");
   } else if (name == "addr") {
     in >> addr_;
   } else if (name == "read_tmo_ms") {
@@ -74,20 +86,32 @@ void ScriptedAdapter::Command(const std::string& command) {
     int pad = addr_;
     in >> pad;
     auto it = devices_.find(pad);
-    if (it != devices_.end() && it->second.pollByte) Emit(now_ + 0.002, std::to_string(*it->second.pollByte) + "\r\n");
+    const double start = std::max(now_, busyUntil_);
+    if (it != devices_.end() && it->second.pollByte) {
+      Emit(start + 0.002, std::to_string(*it->second.pollByte) + "\r\n");
+      busyUntil_ = start + 0.002;
+    } else {
+      busyUntil_ = start + readTmoMs_ / 1000.0;  // nobody answers: the adapter waits it out
+    }
   } else if (name == "read") {
     auto it = devices_.find(addr_);
-    if (it == devices_.end() || it->second.answers.empty()) return;
+    const double begin = std::max(now_, busyUntil_);
+    auto giveUp = [&] {  // the adapter waits in silence until its timeout, or the host's next byte
+      busyUntil_ = begin + readTmoMs_ / 1000.0;
+      readPending_ = true;
+    };
+    if (it == devices_.end() || it->second.answers.empty()) return giveUp();
     ScriptedDevice::Part& part = it->second.answers.front();
     double readyAt = lastMessageAt_[addr_] + part.delay;
-    double start = std::max(now_, readyAt);
-    if (start - now_ > readTmoMs_ / 1000.0) return;  // the adapter gives up in silence
+    double start = std::max(begin, readyAt);
+    if (start - begin > readTmoMs_ / 1000.0) return giveUp();
     std::string bytes = part.bytes;
     if (part.eoi && endEnabled_) bytes += endChar_;
     // The next part's delay counts from the moment this one went out.
     lastMessageAt_[addr_] = start;
     it->second.answers.pop_front();
     Emit(start + 0.001, bytes);
+    busyUntil_ = start + 0.001;
   }
 }
 

@@ -8,7 +8,9 @@
 // polls, as an empty address), and the messages received. "++read eoi" delivers the next part
 // once ready, followed by the end character when that part carried EOI; a part that is not
 // ready within the adapter's read timeout ("++read_tmo_ms") yields nothing, as the adapter
-// gives up in silence.
+// gives up in silence. The adapter does one thing at a time: a poll nobody answers keeps it
+// busy for its read timeout, and what it says after comes after that; a read it is still
+// waiting in ends when the host sends anything, as a Prologix's does.
 #include <deque>
 #include <map>
 #include <optional>
@@ -39,6 +41,12 @@ class ScriptedAdapter : public ByteTransport {
   // chunk for the host's reads.
   void SendAt(double time, std::string bytes) { output_.push_back({time, std::move(bytes)}); }
   void Break() { broken_ = true; }
+  // Everything the adapter sends reaches the host this much later (a slow network).
+  void SetLatency(double seconds) { latency_ = seconds; }
+  // Answers "++findlstn" with the addresses whose devices answer polls, in this form
+  // ("%s" stands for the addresses separated by blanks), as an AR488 does.
+  void AnswerFindLstn(std::string form) { findLstnForm_ = std::move(form); }
+  void SetVersion(std::string version) { version_ = std::move(version); }
 
   // Every line the host sent: commands as they are, data lines unescaped.
   const std::vector<std::string>& Lines() const { return lines_; }
@@ -59,9 +67,15 @@ class ScriptedAdapter : public ByteTransport {
   };
   void Line(const std::string& raw, bool command);
   void Command(const std::string& command);
-  void Emit(double time, std::string bytes) { output_.push_back({time, std::move(bytes)}); }
+  void Emit(double time, std::string bytes) { output_.push_back({time + latency_, std::move(bytes)}); }
 
   double now_ = 0;
+  double latency_ = 0;
+  // The adapter works through one command at a time: what it says next comes after this.
+  double busyUntil_ = 0;
+  bool readPending_ = false;  // busy with a read a character from the host ends
+  std::string findLstnForm_;
+  std::string version_ = "Prologix GPIB-USB Controller version 6.101";
   bool broken_ = false;
   int ignoreVersion_ = 0;
   std::string partial_;  // bytes of a line not yet ended

@@ -1,5 +1,6 @@
 #include "gpib/backends/backend_registry.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "gpib/backends/real_backends.h"
@@ -24,8 +25,9 @@ class HardwareBench : public OpenedBench {
 
 std::unique_ptr<OpenedBench> OpenHardware(std::string_view text, const Settings& settings) {
   std::string error;
-  std::unique_ptr<Gpib488> driver =
-      OpenRealBackend(text, settings.Get("Veridane", "Settings", "GpibLibrary", ""), error);
+  const HardwareLibraries libraries{settings.Get("Veridane", "Settings", "GpibLibrary", ""),
+                                    settings.Get("Veridane", "Settings", "VisaLibrary", "")};
+  std::unique_ptr<Gpib488> driver = OpenRealBackend(text, libraries, error);
   if (!driver) throw BenchOpenError(Text8FromUtf8(error));
   return std::make_unique<HardwareBench>(std::move(driver), Text8FromUtf8(error));
 }
@@ -48,25 +50,23 @@ std::string BackendRegistry::Hints() const {
 }
 
 void RegisterHardwareSchemes(BackendRegistry& registry) {
-  struct Prefixes {
-    const char* name;
-    std::vector<std::string_view> prefixes;
-  };
-  const Prefixes known[] = {
-      {"gpib", {"gpib:", "ni:"}},
-      {"prologix-tcp", {"prologix-tcp:"}},
-      {"prologix", {"prologix:"}},
-      {"ar488", {"ar488:"}},
-  };
-  for (const Prefixes& entry : known) {
+  // One scheme per back end, in the order of HardwareForms(), matching by its forms.
+  std::vector<std::string_view> names;
+  for (const HardwareForm& form : HardwareForms())
+    if (std::find(names.begin(), names.end(), form.scheme) == names.end()) names.push_back(form.scheme);
+  for (std::string_view name : names) {
     BenchScheme scheme;
-    scheme.name = entry.name;
-    scheme.matches = [prefixes = entry.prefixes](std::string_view text) {
-      for (std::string_view prefix : prefixes)
-        if (text.starts_with(prefix)) return true;
-      return false;
+    scheme.name = std::string(name);
+    scheme.matches = [name](std::string_view text) {
+      const HardwareForm* form = MatchHardwareForm(text);
+      return form != nullptr && form->scheme == name;
     };
     scheme.open = [](std::string_view text, EventLoop&, const Settings& settings) { return OpenHardware(text, settings); };
+    if (name == names.front()) {
+      std::string forms;
+      for (const HardwareForm& form : HardwareForms()) forms += (forms.empty() ? "" : ", ") + std::string(form.example);
+      scheme.hint = "GPIB boards and adapters: " + forms;
+    }
     registry.Register(std::move(scheme));
   }
 }

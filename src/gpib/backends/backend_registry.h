@@ -23,9 +23,9 @@ class BackendRegistry {
   std::vector<BenchScheme> schemes_;
 };
 
-// The real GPIB adapters by connection text: "gpib:N" (board N through the linux-gpib or
-// NI-488.2 library, or the one named by the setting "GpibLibrary"; "ni:N" is the same),
-// "prologix:DEVICE", "prologix-tcp:HOST[:PORT]", "ar488:DEVICE".
+// The real GPIB boards and adapters, by the connection texts of HardwareForms()
+// (real_backends.h): board libraries (setting "GpibLibrary"), VISA (setting "VisaLibrary"),
+// Prologix-compatible adapters, and VISA resource strings for them.
 void RegisterHardwareSchemes(BackendRegistry& registry);
 
 }  // namespace veridane

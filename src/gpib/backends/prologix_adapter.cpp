@@ -3,6 +3,7 @@
 #include "gpib/backends/prologix_adapter.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace veridane {
 
@@ -30,6 +31,8 @@ PrologixAdapter::PrologixAdapter(std::unique_ptr<ByteTransport> transport, Prolo
 bool PrologixAdapter::Start(std::string& error) {
   transport_->Discard();
   inbox_.clear();
+  version_.clear();
+  markPending_ = false;
   for (int attempt = 0; attempt < 2 && version_.empty(); ++attempt) {
     bool linkFailed = false;
     std::optional<std::string> line;
@@ -63,6 +66,17 @@ bool PrologixAdapter::Start(std::string& error) {
   transport_->Discard();
   inbox_.clear();
   return true;
+}
+
+bool PrologixAdapter::IsAr488() const {
+  std::string lower = version_;
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+  return lower.find("ar488") != std::string::npos;
+}
+
+bool PrologixAdapter::IsMark(const std::string& line) const {
+  // The answer to the mark may follow the bytes of an answer cut short on the same line.
+  return !version_.empty() && Trimmed(line).ends_with(version_);
 }
 
 // --- status ---
@@ -227,9 +241,7 @@ void PrologixAdapter::ibrsp(int ud, uint8_t& statusByte) {
   bool linkFailed = false;
   double seconds = TimeoutOf(*handle);
   int adapterMs = static_cast<int>(std::clamp(seconds * 1000, 1.0, 3000.0));
-  std::optional<int> answer =
-      Poll({handle->pad, handle->sad}, adapterMs, std::min(seconds, adapterMs / 1000.0) + options_.linkMarginSeconds,
-           linkFailed);
+  std::optional<int> answer = Poll({handle->pad, handle->sad}, adapterMs, linkFailed);
   if (linkFailed) return;
   if (!answer) {
     Fail(kEabo, kTimo);
@@ -248,6 +260,12 @@ void PrologixAdapter::FindLstn(int board, const std::vector<int16_t>& addresses,
   }
   if (!Settle()) return;
   std::vector<int16_t> answering;
+  std::optional<std::vector<int>> searched;
+  if (IsAr488()) {
+    bool linkFailed = false;
+    searched = FindListenersAr488(linkFailed);
+    if (linkFailed) return;
+  }
   for (int16_t entry : addresses) {
     if (entry == kNoAddr) break;
     Address target{entry & 0xFF, (entry >> 8) & 0xFF};
@@ -257,10 +275,11 @@ void PrologixAdapter::FindLstn(int board, const std::vector<int16_t>& addresses,
     }
     if (std::find(answering.begin(), answering.end(), entry) != answering.end()) continue;
     bool present = target.pad == 0 && target.sad == 0;  // the adapter itself is the controller
-    if (!present) {
+    if (!present && searched && target.sad == 0) {
+      present = std::find(searched->begin(), searched->end(), target.pad) != searched->end();
+    } else if (!present) {
       bool linkFailed = false;
-      double hostSeconds = options_.probeTimeoutMs / 1000.0 + options_.linkMarginSeconds;
-      present = Poll(target, options_.probeTimeoutMs, hostSeconds, linkFailed).has_value();
+      present = Poll(target, options_.probeTimeoutMs, linkFailed).has_value();
       if (linkFailed) return;
     }
     if (present) answering.push_back(entry);

@@ -12,21 +12,27 @@
 //   "+" escaped by ESC, ended by an unescaped LF; EOI goes with the last byte as the handle's
 //   EOI mode says ("++eoi 0" only for a handle opened without it).
 // - Reads: "++read eoi". The adapter appends the end character (4) only when the device
-//   asserted EOI, so a message ending in it is a message with END. An end character that is
-//   followed by more bytes was data. The adapter's own read timeout ("++read_tmo_ms") tops out
-//   at 3 s and only bounds the silence between two bytes, so the host keeps the handle's
-//   overall timeout: when the adapter gives up early it is asked again until that timeout is
-//   spent, then the read ends with ERR|TIMO, iberr EABO. After a read the host gave up on, the
-//   adapter may still be talking: the next command waits until it must have finished and
-//   drops what it said.
+//   asserted EOI; AnswerFraming tells an end character from a data byte 4 (IEEE 488.2 blocks)
+//   and bounds one answer (a few MiB of text, a block as long as it says): a longer answer
+//   fails the read (ERR, iberr EBUS) instead of filling the memory. The adapter's own read
+//   timeout ("++read_tmo_ms") tops out at 3 s and only bounds the silence between two bytes,
+//   so the host keeps the handle's overall timeout: each "++read eoi" gets the time that is
+//   left of it, and when the adapter gives up early it is asked again until the timeout is
+//   spent; then the read ends with ERR|TIMO, iberr EABO.
+// - The end of anything the host gave up on (a read past its timeout, an over-long answer, a
+//   serial poll nobody answered) is marked, not waited out: "++ver" goes after it, and its
+//   answer can only come once the adapter is done (a character from the host also ends a
+//   read the adapter is still making). Everything before that answer is dropped.
 // - A message is read completely; a read with a shorter buffer takes what fits, without END,
 //   and the rest is kept for the next reads from that address. A write or a clear to that
 //   address drops what was left, as the device itself would.
 // - ibclr "++clr", ibloc "++loc", SendIFC "++ifc", ibrsp "++spoll PAD [SAD]" (decimal status
 //   byte on a line); ibsre "++ren" on an AR488, nothing on a Prologix, which holds REN itself
 //   in controller mode.
-// - FindLstn probes every address in the list with a serial poll under a short timeout; an
-//   address that answers with a status byte has a device. The controller is address 0.
+// - FindLstn: an AR488 (by its "++ver") is asked "++findlstn"; any other adapter, or an AR488
+//   whose firmware does not know it, gets a serial poll of every address in the list under a
+//   short timeout, each poll's end marked as above; an address that answers with a status
+//   byte has a device. The controller is address 0.
 // - The adapter cannot see a missing listener on a write (no ENOL) nor a missing device on a
 //   clear; those succeed as on a bus without handshake errors. An end-of-string mode given to
 //   ibdev is not used: reads end at END (the program opens every handle without one).
@@ -39,6 +45,7 @@
 #include <string_view>
 #include <vector>
 
+#include "gpib/backends/answer_framing.h"
 #include "gpib/backends/byte_transport.h"
 #include "platform/gpib488.h"
 
@@ -50,8 +57,12 @@ struct PrologixOptions {
   AdapterDialect dialect = AdapterDialect::kPrologix;
   // Extra time granted to the link before silence is taken for the adapter having given up.
   double linkMarginSeconds = 0.2;
-  // How long each address may take to answer the serial poll of FindLstn.
-  int probeTimeoutMs = 100;
+  // How long each address may take to answer the serial poll of FindLstn. A device answers
+  // a poll in its interface chip, within microseconds; only an empty address waits this out.
+  int probeTimeoutMs = 25;
+  // How long the host waits for the mark that ends something it gave up on, beyond the
+  // adapter's own time for it: a link this slow is a broken one.
+  double markSeconds = 4.0;
   // How long Start() waits for each "++ver" answer.
   double startSeconds = 2.5;
 };
@@ -71,6 +82,8 @@ class PrologixAdapter : public Gpib488 {
   // The adapter's answer to "++ver".
   const std::string& Version() const { return version_; }
   const std::string& LinkError() const { return linkError_; }
+  // The adapter named itself an AR488 (which has its own listener search).
+  bool IsAr488() const;
 
   // --- Gpib488 ---
   GpibStatus Status() const override { return status_; }
@@ -109,6 +122,7 @@ class PrologixAdapter : public Gpib488 {
     std::string data;
     bool end = false;
     bool timedOut = false;
+    bool tooLong = false;
     bool linkFailed = false;
   };
 
@@ -125,17 +139,25 @@ class PrologixAdapter : public Gpib488 {
   bool SelectAddress(const Address& address);
   bool SelectEoi(bool eoi);
   bool SelectReadTimeout(int milliseconds);
-  // Lets an adapter that may still be talking from an abandoned read finish, and drops
-  // whatever arrived unasked.
+  // Lets an adapter that may still be talking from an abandoned read finish (up to its
+  // mark), and drops whatever arrived unasked.
   bool Settle();
+  // Sends the mark after something the host gives up on.
+  bool SendMark();
+  // Drops what the adapter says until the mark's answer, for up to `seconds`; true when it
+  // came. While it has not, Settle() waits for it.
+  bool AwaitMark(double seconds);
+  bool IsMark(const std::string& line) const;
   // The next line (CR/LF removed) within `seconds`; nullopt on silence or a broken link.
   std::optional<std::string> ReadLine(double seconds, bool& linkFailed);
   // One message by "++read eoi", asked again while the adapter gives up before the timeout.
   Message ReadMessage(double timeoutSeconds);
   // The message of the handle's device.
   Message Fetch(const Handle& handle);
-  // Serial poll; nullopt when the device did not answer within the timeout.
-  std::optional<int> Poll(const Address& address, int timeoutMs, double hostSeconds, bool& linkFailed);
+  // Serial poll, its end marked; nullopt when the device did not answer within the timeout.
+  std::optional<int> Poll(const Address& address, int timeoutMs, bool& linkFailed);
+  // An AR488's own listener search; nullopt when the adapter does not know the command.
+  std::optional<std::vector<int>> FindListenersAr488(bool& linkFailed);
   double TimeoutOf(const Handle& handle) const;
 
   std::unique_ptr<ByteTransport> transport_;
@@ -148,7 +170,7 @@ class PrologixAdapter : public Gpib488 {
   Address address_;               // what the adapter is addressed to; pad -1 unknown
   int eoi_ = -1;                  // last "++eoi" sent; -1 unknown
   int readTmoMs_ = -1;            // last "++read_tmo_ms" sent; -1 unknown
-  double settleUntil_ = 0;
+  bool markPending_ = false;       // a mark was sent and its answer has not come yet
   std::string version_;
   std::string linkError_;
 };

@@ -11,6 +11,8 @@ namespace veridane {
 namespace {
 
 constexpr int kMaxAdapterTimeoutMs = 3000;  // the highest "++read_tmo_ms" adapters accept
+// How long a timed-out read waits for its mark before handing the wait to the next call.
+constexpr double kTimeoutMarkSeconds = 0.1;
 
 int AdapterTimeoutMs(double seconds) {
   return static_cast<int>(std::clamp(seconds * 1000.0, 1.0, static_cast<double>(kMaxAdapterTimeoutMs)));
@@ -63,16 +65,54 @@ bool PrologixAdapter::SelectReadTimeout(int milliseconds) {
 }
 
 bool PrologixAdapter::Settle() {
-  for (double now = Now(); now < settleUntil_; now = Now()) {
-    std::string late;
-    if (!transport_->Read(late, settleUntil_ - now)) {
-      LinkFailed();
-      return false;
-    }
+  if (markPending_ && !AwaitMark(options_.markSeconds)) {
+    // An adapter that neither finishes nor answers cannot be talked to any more.
+    linkError_ = "the adapter keeps sending and does not answer \"++ver\"";
+    address_ = Address{};
+    eoi_ = -1;
+    readTmoMs_ = -1;
+    unread_.clear();
+    Fail(kEdvr);
+    return false;
   }
   transport_->Discard();
   inbox_.clear();
   return true;
+}
+
+bool PrologixAdapter::SendMark() {
+  if (version_.empty()) return true;  // not started: there is nothing to mark with
+  if (!Command("++ver")) return false;
+  markPending_ = true;
+  return true;
+}
+
+bool PrologixAdapter::AwaitMark(double seconds) {
+  if (!markPending_) return true;
+  const double deadline = Now() + seconds;
+  // Only the unfinished last line is kept: what came before the mark is dropped as it comes,
+  // however much an adapter that is still streaming sends.
+  std::string pending = std::move(inbox_);
+  inbox_.clear();
+  while (true) {
+    for (size_t lf; (lf = pending.find('\n')) != std::string::npos;) {
+      std::string line = pending.substr(0, lf);
+      pending.erase(0, lf + 1);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (IsMark(line)) {
+        markPending_ = false;
+        inbox_ = std::move(pending);
+        return true;
+      }
+    }
+    if (pending.size() > version_.size() + 2) pending.erase(0, pending.size() - version_.size() - 2);
+    const double now = Now();
+    if (now >= deadline) return false;
+    if (!transport_->Read(pending, deadline - now)) {
+      LinkFailed();
+      return false;
+    }
+  }
 }
 
 std::optional<std::string> PrologixAdapter::ReadLine(double seconds, bool& linkFailed) {
@@ -95,26 +135,10 @@ std::optional<std::string> PrologixAdapter::ReadLine(double seconds, bool& linkF
   }
 }
 
-std::optional<int> PrologixAdapter::Poll(const Address& address, int timeoutMs, double hostSeconds, bool& linkFailed) {
-  if (!Settle() || !SelectReadTimeout(timeoutMs)) {
-    linkFailed = true;
-    return std::nullopt;
-  }
-  std::string command = "++spoll " + std::to_string(address.pad);
-  if (address.sad != 0) command += " " + std::to_string(address.sad);
-  if (!Command(command)) {
-    linkFailed = true;
-    return std::nullopt;
-  }
-  double sent = Now();
-  std::optional<std::string> line = ReadLine(hostSeconds, linkFailed);
-  if (!line) {
-    // A late answer must not pass for the next one's.
-    settleUntil_ = std::max(settleUntil_, sent + timeoutMs / 1000.0 + options_.linkMarginSeconds);
-    return std::nullopt;
-  }
-  // Some adapters answer an empty line when nobody responds: only a status byte counts.
-  std::string text = *line;
+namespace {
+
+// A status byte as an adapter writes it; some answer an empty line when nobody responds.
+std::optional<int> StatusByte(std::string text) {
   while (!text.empty() && text.back() == ' ') text.pop_back();
   int value = -1;
   auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -124,60 +148,132 @@ std::optional<int> PrologixAdapter::Poll(const Address& address, int timeoutMs, 
   return value;
 }
 
+}  // namespace
+
+std::optional<int> PrologixAdapter::Poll(const Address& address, int timeoutMs, bool& linkFailed) {
+  if (!Settle() || !SelectReadTimeout(timeoutMs)) {
+    linkFailed = true;
+    return std::nullopt;
+  }
+  std::string command = "++spoll " + std::to_string(address.pad);
+  if (address.sad != 0) command += " " + std::to_string(address.sad);
+  if (!Command(command) || !SendMark()) {
+    linkFailed = true;
+    return std::nullopt;
+  }
+  if (version_.empty()) {
+    // Without a mark the answer is waited for as long as the adapter may take.
+    std::optional<std::string> line = ReadLine(timeoutMs / 1000.0 + options_.linkMarginSeconds, linkFailed);
+    return line ? StatusByte(*line) : std::nullopt;
+  }
+  // Whatever the link's delay, the poll is over when the mark comes back: an empty address
+  // costs the adapter's timeout and one round trip, a slow link misses no device.
+  std::optional<int> answer;
+  const double deadline = Now() + timeoutMs / 1000.0 + options_.markSeconds;
+  while (true) {
+    std::optional<std::string> line = ReadLine(std::max(0.0, deadline - Now()), linkFailed);
+    if (linkFailed) return std::nullopt;
+    if (!line) return std::nullopt;  // still pending: the next call waits for the mark
+    if (IsMark(*line)) {
+      markPending_ = false;
+      return answer;
+    }
+    if (!answer) answer = StatusByte(*line);
+  }
+}
+
+std::optional<std::vector<int>> PrologixAdapter::FindListenersAr488(bool& linkFailed) {
+  if (!Settle() || !Command("++findlstn") || !SendMark()) {
+    linkFailed = true;
+    return std::nullopt;
+  }
+  // The search polls every address itself; give it what 30 empty addresses may take.
+  std::vector<int> found;
+  bool answered = false;
+  const double deadline = Now() + options_.markSeconds + 3.0;
+  while (true) {
+    std::optional<std::string> line = ReadLine(std::max(0.0, deadline - Now()), linkFailed);
+    if (linkFailed || !line) return std::nullopt;
+    if (IsMark(*line)) {
+      markPending_ = false;
+      break;
+    }
+    // The addresses as numbers among whatever words the firmware puts around them.
+    std::string number;
+    for (char c : *line + " ") {
+      if (c >= '0' && c <= '9') {
+        number += c;
+        continue;
+      }
+      if (!number.empty() && number.size() <= 2) {
+        const int pad = std::stoi(number);
+        if (pad >= 1 && pad <= 30) found.push_back(pad);
+        answered = true;
+      }
+      number.clear();
+    }
+  }
+  if (!answered) return std::nullopt;
+  return found;
+}
+
 PrologixAdapter::Message PrologixAdapter::ReadMessage(double timeoutSeconds) {
   Message message;
-  double deadline = Now() + timeoutSeconds;
-  int adapterMs = AdapterTimeoutMs(timeoutSeconds);
-  if (!SelectReadTimeout(adapterMs)) {
-    message.linkFailed = true;
-    return message;
-  }
-  // After this much silence the adapter has given up on its read and must be asked again.
-  double silence = adapterMs / 1000.0 + options_.linkMarginSeconds;
+  const double deadline = Now() + timeoutSeconds;
+  AnswerFraming framing(kEndChar);
+  std::string& data = message.data;
   inbox_.clear();
-  while (true) {
-    if (!Send("++read eoi\n")) {
+  while (Now() < deadline) {
+    // The adapter never reads past the caller's timeout, so it is free as soon as that ends.
+    const int adapterMs = AdapterTimeoutMs(deadline - Now());
+    if (!SelectReadTimeout(adapterMs) || !Send("++read eoi\n")) {
       message.linkFailed = true;
       return message;
     }
+    // After this much silence the adapter has given up on its read and must be asked again.
+    const double silence = adapterMs / 1000.0 + options_.linkMarginSeconds;
     double lastHeard = Now();
-    while (true) {
-      double now = Now();
-      if (now >= deadline) {
-        message.timedOut = true;
-        message.data = std::move(inbox_);
-        inbox_.clear();
-        settleUntil_ = std::max(settleUntil_, lastHeard + silence);
-        return message;
-      }
-      if (now >= lastHeard + silence) break;
-      size_t before = inbox_.size();
-      if (!transport_->Read(inbox_, std::min(deadline, lastHeard + silence) - now)) {
+    for (double now = Now(); now < deadline && now < lastHeard + silence; now = Now()) {
+      std::string arrived;
+      if (!transport_->Read(arrived, std::min(deadline, lastHeard + silence) - now)) {
         LinkFailed();
         message.linkFailed = true;
         return message;
       }
-      if (inbox_.size() == before) continue;
+      if (arrived.empty()) continue;
       lastHeard = Now();
-      // The end character marks END only as the last byte the adapter sent: one with more
-      // bytes already behind it was part of the data.
-      while (!inbox_.empty() && inbox_.back() == kEndChar) {
-        size_t withEnd = inbox_.size();
-        if (!transport_->Read(inbox_, 0)) {
+      size_t end = framing.Scan(arrived);
+      while (end != std::string::npos) {
+        // An end character with bytes already behind it was data (binary without a block).
+        const size_t scanned = arrived.size();
+        if (!transport_->Read(arrived, 0)) {
           LinkFailed();
           message.linkFailed = true;
           return message;
         }
-        if (inbox_.size() == withEnd) {
-          inbox_.pop_back();
-          message.data = std::move(inbox_);
-          inbox_.clear();
+        if (arrived.size() == scanned) {
+          data.append(arrived, 0, end);
           message.end = true;
           return message;
         }
+        const size_t next = framing.Scan(std::string_view(arrived).substr(scanned));
+        end = next == std::string::npos ? next : scanned + next;
+      }
+      data += arrived;
+      if (framing.TooLong()) {
+        data.clear();
+        data.shrink_to_fit();
+        message.tooLong = true;
+        if (!SendMark()) message.linkFailed = true;
+        return message;
       }
     }
   }
+  message.timedOut = true;
+  // Marked, and waited for briefly: the adapter's last read ended with the timeout, so the
+  // mark is normally back at once and the next message goes out without delay.
+  if (!SendMark() || (!AwaitMark(kTimeoutMarkSeconds) && !linkError_.empty())) message.linkFailed = true;
+  return message;
 }
 
 PrologixAdapter::Message PrologixAdapter::Fetch(const Handle& handle) {
@@ -210,6 +306,10 @@ void PrologixAdapter::ibrd(int ud, std::string& buffer) {
   if (it == unread_.end()) {
     Message message = Fetch(*handle);
     if (message.linkFailed) return;
+    if (message.tooLong) {
+      Fail(kEbus);
+      return;
+    }
     if (message.timedOut) {
       // What came before the timeout is delivered and counted, as a board does.
       size_t n = std::min(buffer.size(), message.data.size());
@@ -262,6 +362,10 @@ void PrologixAdapter::ibrdf(int ud, const std::string& path) {
   } else {
     Message message = Fetch(*handle);
     if (message.linkFailed) return;
+    if (message.tooLong) {
+      Fail(kEbus);
+      return;
+    }
     answer = std::move(message.data);
     timedOut = message.timedOut;
   }

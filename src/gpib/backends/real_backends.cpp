@@ -8,6 +8,7 @@
 #include "gpib/backends/absent_board.h"
 #include "gpib/backends/serial_transport.h"
 #include "gpib/backends/tcp_transport.h"
+#include "gpib/backends/visa_library.h"
 
 namespace veridane {
 
@@ -99,10 +100,121 @@ std::unique_ptr<Gpib488> Unusable(std::string message, std::string& error) {
 
 }  // namespace
 
-bool IsRealBackendScheme(std::string_view connection) {
-  std::string scheme = Split(connection).first;
-  return scheme == "gpib" || scheme == "ni" || scheme == "prologix" || scheme == "ar488" || scheme == "prologix-tcp";
+const std::vector<HardwareForm>& HardwareForms() {
+  // Resource strings first: "GPIB0::1::INSTR" must not pass for a board text "gpib:...".
+  static const std::vector<HardwareForm> forms = {
+      {"visa-resource", "gpib", true, "GPIB0::1::INSTR", "VISA name of board 0"},
+      {"visa-resource", "tcpip", true, "TCPIP0::HOST::1234::SOCKET", "VISA name of a network adapter"},
+      {"visa-resource", "asrl", true, "ASRL/dev/ttyUSB0::INSTR", "VISA name of a serial adapter"},
+      {"visa-resource", "prlgx-tcpip", true, "PRLGX-TCPIP::HOST::INTFC", "the same, port 1234"},
+      {"visa-resource", "prlgx-asrl", true, "PRLGX-ASRL::/dev/ttyUSB0::INTFC", "the same"},
+      {"gpib", "gpib:", false, "gpib:N", "board N (0..15), board library"},
+      {"gpib", "ni:", false, "ni:N", "the same"},
+      {"visa", "visa:", false, "visa:GPIBN", "board N through VISA"},
+      {"prologix-tcp", "prologix-tcp:", false, "prologix-tcp:HOST[:PORT]", "network adapter (port 1234)"},
+      {"prologix", "prologix:", false, "prologix:DEVICE", "Prologix GPIB-USB"},
+      {"ar488", "ar488:", false, "ar488:DEVICE", "AR488 on a serial port"},
+  };
+  return forms;
 }
+
+const HardwareForm* MatchHardwareForm(std::string_view connection) {
+  const std::string lower = Lower(connection);
+  for (const HardwareForm& form : HardwareForms()) {
+    if (!lower.starts_with(form.prefix)) continue;
+    if (form.visaResource) {
+      // "GPIB0::", "ASRL/dev/x::", "PRLGX-TCPIP::": the prefix, then a number or a path, then "::".
+      const size_t parts = lower.find("::");
+      if (parts == std::string::npos) continue;
+      const std::string_view between = std::string_view(lower).substr(form.prefix.size(), parts - form.prefix.size());
+      const bool path = form.prefix == "asrl" && between.starts_with("/");
+      if (!path && between.find_first_not_of("0123456789") != std::string_view::npos) continue;
+    }
+    return &form;
+  }
+  return nullptr;
+}
+
+std::string HardwareFormsHelp(size_t indent) {
+  size_t width = 0;
+  for (const HardwareForm& form : HardwareForms()) width = std::max(width, form.example.size());
+  // The program's own forms first, then their VISA names.
+  std::string text;
+  for (bool visa : {false, true}) {
+    for (const HardwareForm& form : HardwareForms()) {
+      if (form.visaResource != visa) continue;
+      text += std::string(indent, ' ') + std::string(form.example) + std::string(width - form.example.size() + 2, ' ') +
+              std::string(form.description) + "\n";
+    }
+  }
+  return text;
+}
+
+bool ResolveVisaResource(std::string_view resource, bool throughVisa, std::string& native, std::string& error) {
+  // Parts between "::"; the keywords in any case, as VISA takes them.
+  std::vector<std::string_view> parts;
+  for (size_t from = 0;;) {
+    const size_t at = resource.find("::", from);
+    parts.push_back(resource.substr(from, at == std::string_view::npos ? std::string_view::npos : at - from));
+    if (at == std::string_view::npos) break;
+    from = at + 2;
+  }
+  const std::string head = Lower(parts.front());
+  const std::string tail = Lower(parts.back());
+  auto refuse = [&](const std::string& how) {
+    error = "The bench " + Quoted(resource) + " is not a VISA resource this program can open: " + how;
+    return false;
+  };
+  auto number = [](std::string_view digits, int low, int high, int& value) {
+    return digits.empty() ? (value = 0, true) : ParseNumber(digits, low, high, value);
+  };
+  if (head.starts_with("prlgx-tcpip") || head.starts_with("tcpip")) {
+    const bool prologix = head.starts_with("prlgx-");
+    int unused = 0;
+    if (!number(std::string_view(head).substr(prologix ? 11 : 5), 0, 99, unused))
+      return refuse("write TCPIP0::HOST::PORT::SOCKET.");
+    if (prologix ? (tail != "intfc" || (parts.size() != 3 && parts.size() != 4))
+                 : (tail != "socket" || parts.size() != 4)) {
+      return refuse(prologix ? "write PRLGX-TCPIP::HOST::INTFC." : "write TCPIP0::HOST::PORT::SOCKET (a raw socket).");
+    }
+    std::string host(parts[1]);
+    if (host.find(':') != std::string::npos && !host.starts_with("[")) host = "[" + host + "]";
+    native = "prologix-tcp:" + host + (parts.size() == 4 ? ":" + std::string(parts[2]) : "");
+    return true;
+  }
+  if (head.starts_with("prlgx-asrl")) {
+    if (parts.size() != 3 || tail != "intfc" || parts[1].empty()) return refuse("write PRLGX-ASRL::/dev/ttyUSB0::INTFC.");
+    native = "prologix:" + std::string(parts[1]);
+    return true;
+  }
+  if (head.starts_with("asrl")) {
+    if (parts.size() != 2 || tail != "instr") return refuse("write ASRL/dev/ttyUSB0::INSTR.");
+    const std::string_view port = parts.front().substr(4);
+    int index = 0;
+    if (port.starts_with("/")) {
+      native = "prologix:" + std::string(port);
+    } else if (ParseNumber(port, 1, 256, index)) {
+      // VISA counts serial ports from 1, as COM1 is Linux's ttyS0.
+      native = "prologix:/dev/ttyS" + std::to_string(index - 1);
+    } else {
+      return refuse("write ASRL/dev/ttyUSB0::INSTR or ASRLn::INSTR.");
+    }
+    return true;
+  }
+  if (head.starts_with("gpib")) {
+    int board = 0, pad = 0;
+    const bool instr = tail == "instr" && (parts.size() == 3 || parts.size() == 4) && number(parts[1], 0, 30, pad);
+    const bool intfc = tail == "intfc" && parts.size() == 2;
+    if (!number(std::string_view(head).substr(4), 0, kMaxBoard, board) || !(instr || intfc)) {
+      return refuse("write GPIB0::ADDRESS::INSTR or GPIB0::INTFC (boards 0 to 15).");
+    }
+    native = (throughVisa ? "visa:GPIB" : "gpib:") + std::to_string(board);
+    return true;
+  }
+  return refuse("it names no GPIB board, network adapter or serial port.");
+}
+
+bool IsRealBackendScheme(std::string_view connection) { return MatchHardwareForm(connection) != nullptr; }
 
 bool ParseBoardConnection(std::string_view connection, int& board, std::string& error) {
   auto [scheme, rest] = Split(connection);
@@ -178,16 +290,37 @@ std::unique_ptr<Gpib488> OpenPrologix(std::string_view connection, std::string& 
 
 std::unique_ptr<Gpib488> OpenRealBackend(std::string_view connection, const std::string& libraryPath,
                                          std::string& error) {
+  return OpenRealBackend(connection, HardwareLibraries{libraryPath, ""}, error);
+}
+
+std::unique_ptr<Gpib488> OpenRealBackend(std::string_view connection, const HardwareLibraries& libraries,
+                                         std::string& error) {
   error.clear();
-  std::string scheme = Split(connection).first;
-  if (scheme == "gpib" || scheme == "ni") {
+  const HardwareForm* form = MatchHardwareForm(connection);
+  if (form == nullptr) {
+    error = "The bench " + Quoted(connection) + " is not a GPIB board or adapter.";
+    return nullptr;
+  }
+  if (form->visaResource) {
+    std::string native;
+    if (!ResolveVisaResource(connection, !libraries.visa.empty(), native, error)) return nullptr;
+    return OpenRealBackend(native, libraries, error);
+  }
+  if (form->scheme == "gpib") {
     int board = 0;
     if (!ParseBoardConnection(connection, board, error)) return nullptr;
-    return OpenBoardLibrary(board, libraryPath, error);
+    return OpenBoardLibrary(board, libraries.gpib, error);
   }
-  if (IsRealBackendScheme(connection)) return OpenPrologix(connection, error);
-  error = "The bench " + Quoted(connection) + " is not a GPIB board or adapter.";
-  return nullptr;
+  if (form->scheme == "visa") {
+    int board = 0;
+    const std::string rest = Lower(Split(connection).second);
+    if (!rest.starts_with("gpib") || !ParseNumber(std::string_view(rest).substr(4), 0, kMaxBoard, board)) {
+      error = "The bench " + Quoted(connection) + " names no GPIB board: write visa:GPIB0 (boards 0 to 15).";
+      return nullptr;
+    }
+    return OpenVisaBoard(board, libraries.visa, error);
+  }
+  return OpenPrologix(connection, error);
 }
 
 }  // namespace veridane

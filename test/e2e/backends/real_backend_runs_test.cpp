@@ -1,6 +1,6 @@
 // The built program on a simulated bench reached through its real back ends: the Prologix
-// emulator over TCP and over a pseudo-terminal, and the board library made of the simulator
-// loaded through dlopen. A headless Offset at Zero and DC Voltage print the same tables as on
+// emulator over TCP and over a pseudo-terminal, and the board and VISA libraries made of the
+// simulator loaded through dlopen. A headless Offset at Zero and DC Voltage print the same tables as on
 // the in-process simulator.
 #include <gtest/gtest.h>
 
@@ -121,15 +121,21 @@ TEST(RealBackEnds, EveryBackEndPrintsTheSimulatorsTables) {
   ASSERT_TRUE(overPty.ready && !overPty.pty.empty());
   Scratch boardData;
   ProgramRun reference("sim", {});
-  ProgramRun tcp("prologix-tcp:" + overTcp.tcp, {{"InstrumentData", overTcp.data}});
+  // The network adapter written as labs write it in VISA.
+  const std::string host = overTcp.tcp.substr(0, overTcp.tcp.find(':'));
+  const std::string port = overTcp.tcp.substr(overTcp.tcp.find(':') + 1);
+  ProgramRun tcp("TCPIP0::" + host + "::" + port + "::SOCKET", {{"InstrumentData", overTcp.data}});
   ProgramRun pty("prologix:" + overPty.pty, {{"InstrumentData", overPty.data}});
   ProgramRun board("gpib:0", {{"GpibLibrary", VERIDANE_SIM_GPIB_LIBRARY}, {"InstrumentData", boardData.Path().string()}},
                    {{"VERIDANE_SIM_BENCH", "default"}, {"VERIDANE_SIM_DATA", boardData.Path().string()}});
+  Scratch visaData;
+  ProgramRun visa("visa:GPIB0", {{"VisaLibrary", VERIDANE_SIM_VISA_LIBRARY}, {"InstrumentData", visaData.Path().string()}},
+                  {{"VERIDANE_SIM_BENCH", "default"}, {"VERIDANE_SIM_DATA", visaData.Path().string()}});
 
   const RunResult expected = reference.Finish();
   ASSERT_EQ(expected.exitCode, 0) << expected.messages;
   ASSERT_NE(expected.tables.find("PASS"), std::string::npos) << expected.tables;
-  for (auto [how, run] : {std::pair{"prologix-tcp", &tcp}, {"prologix", &pty}, {"gpib:0", &board}}) {
+  for (auto [how, run] : {std::pair{"TCPIP0::...::SOCKET", &tcp}, {"prologix", &pty}, {"gpib:0", &board}, {"visa:GPIB0", &visa}}) {
     const RunResult result = run->Finish();
     EXPECT_EQ(result.exitCode, expected.exitCode) << how << ":\n" << result.messages;
     EXPECT_EQ(result.tables, expected.tables) << how << ":\n" << result.messages;

@@ -44,6 +44,49 @@ TEST(Connection, BoardsAndAdaptersAreRecognisedWithTheirDefaults) {
   for (const char* other : {"sim", "sim:tds340", "bench.toml", "gpibx:0", ""}) EXPECT_FALSE(IsRealBackendScheme(other));
 }
 
+TEST(Connection, VisaResourceStringsNameTheSameBackEnds) {
+  struct Case {
+    const char* resource;
+    bool throughVisa;
+    const char* native;
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {"GPIB0::1::INSTR", false, "gpib:0"},
+           {"gpib2::12::96::instr", false, "gpib:2"},
+           {"GPIB0::INTFC", false, "gpib:0"},
+           {"GPIB0::1::INSTR", true, "visa:GPIB0"},
+           {"TCPIP0::192.168.1.20::1234::SOCKET", false, "prologix-tcp:192.168.1.20:1234"},
+           {"TCPIP::fe80::1::5025::SOCKET", false, ""},  // an IPv6 address cannot be told from the parts
+           {"ASRL/dev/ttyUSB0::INSTR", false, "prologix:/dev/ttyUSB0"},
+           {"ASRL3::INSTR", false, "prologix:/dev/ttyS2"},
+           {"PRLGX-TCPIP::bench-gpib::INTFC", false, "prologix-tcp:bench-gpib"},
+           {"PRLGX-TCPIP0::bench-gpib::1235::INTFC", false, "prologix-tcp:bench-gpib:1235"},
+           {"PRLGX-ASRL::/dev/ttyACM0::INTFC", false, "prologix:/dev/ttyACM0"},
+       }) {
+    ASSERT_NE(MatchHardwareForm(c.resource), nullptr) << c.resource;
+    std::string native, error;
+    EXPECT_EQ(ResolveVisaResource(c.resource, c.throughVisa, native, error), *c.native != 0) << c.resource << error;
+    if (*c.native) {
+      EXPECT_EQ(native, c.native) << c.resource;
+    }
+  }
+  // Each form is claimed by exactly the back end that opens it.
+  EXPECT_EQ(MatchHardwareForm("gpib:0")->scheme, "gpib");
+  EXPECT_EQ(MatchHardwareForm("Prologix-TCP:host")->scheme, "prologix-tcp");
+  EXPECT_EQ(MatchHardwareForm("visa:GPIB0")->scheme, "visa");
+  EXPECT_EQ(MatchHardwareForm("GPIB0::1::INSTR")->scheme, "visa-resource");
+  for (const char* other : {"gpibbench.toml", "asrl.toml", "tcpip-notes::x", "sim:default"})
+    EXPECT_EQ(MatchHardwareForm(other), nullptr) << other;
+
+  std::string error;
+  for (const char* bad : {"GPIB0::1::SOCKET", "GPIB16::1::INSTR", "TCPIP0::host::INSTR", "ASRL/dev/x::SOCKET"}) {
+    EXPECT_EQ(OpenRealBackend(bad, "", error), nullptr) << bad;
+    EXPECT_NE(error.find("is not a VISA resource this program can open"), std::string::npos) << error;
+  }
+  EXPECT_EQ(OpenRealBackend("visa:COM1", "", error), nullptr);
+  EXPECT_NE(error.find("write visa:GPIB0"), std::string::npos) << error;
+}
+
 TEST(Connection, BadStringsAreRefusedWithAClearTextAndNothingOpened) {
   struct Case {
     const char* text;

@@ -125,7 +125,7 @@ TEST(PrologixCalls, SerialPollAnswersTheStatusByteOrTimesOut) {
   b.adapter->ibrsp(ud, status);
   EXPECT_EQ(status, 0x41);
   EXPECT_EQ(b.adapter->Status().ibsta, kCmpl);
-  EXPECT_EQ(b.link->Lines(), (Lines{"++read_tmo_ms 3000", "++spoll 5"}));
+  EXPECT_EQ(b.link->Lines(), (Lines{"++read_tmo_ms 3000", "++spoll 5", "++ver"})) << "the poll's end is marked";
 
   b.adapter->ibpad(ud, 6);
   status = 0x99;
@@ -144,10 +144,10 @@ TEST(PrologixFindLstn, ProbesEveryAddressWithASerialPoll) {
   EXPECT_FALSE(b.Has(kErr));
   EXPECT_EQ(b.adapter->Status().ibcntl, 3);
   EXPECT_EQ(std::vector<int16_t>(results.begin(), results.begin() + 4), (std::vector<int16_t>{0, 5, 9, 0}));
-  EXPECT_EQ(b.link->Lines().front(), "++read_tmo_ms 100");
+  EXPECT_EQ(b.link->Lines().front(), "++read_tmo_ms 25");
   EXPECT_EQ(b.link->Count("++spoll 0"), 0) << "the controller itself is not polled";
   EXPECT_EQ(b.link->Count("++spoll 30"), 1);
-  EXPECT_LT(b.link->Now(), 30 * 0.31) << "an empty address costs the probe timeout and the link margin only";
+  EXPECT_LT(b.link->Now(), 30 * 0.05) << "an empty address costs the probe timeout and one round trip";
 
   std::vector<int16_t> two(2);
   b.adapter->FindLstn(0, AllAddresses(), two, 2);
@@ -163,6 +163,47 @@ TEST(PrologixFindLstn, ProbesEveryAddressWithASerialPoll) {
   EXPECT_EQ(empty.Err(), kEbus);
   EXPECT_EQ(results[0], 0);
   EXPECT_EQ(results[1], 0);
+}
+
+TEST(PrologixFindLstn, ASlowLinkMissesNoDeviceThatAnswersLate) {
+  // A link that takes 0.4 s to bring each answer, twice the old safety margin: every device
+  // is found, because the end of each poll is marked, not guessed.
+  AdapterBench b;
+  b.link->SetLatency(0.4);
+  b.link->At(7).pollByte = 0;
+  b.link->At(12).pollByte = 0;
+  std::vector<int16_t> results(15, -7);
+  b.adapter->FindLstn(0, AllAddresses(), results, 15);
+  EXPECT_FALSE(b.Has(kErr));
+  EXPECT_EQ(std::vector<int16_t>(results.begin(), results.begin() + 4), (std::vector<int16_t>{0, 7, 12, 0}));
+  uint8_t poll = 9;
+  int ud = b.Handle(12);
+  b.adapter->ibrsp(ud, poll);
+  EXPECT_FALSE(b.Has(kErr)) << "no late answer of the search is taken for this poll's";
+  EXPECT_EQ(poll, 0);
+}
+
+TEST(PrologixFindLstn, AnAr488SearchesTheBusItselfAndAnOlderOneIsPolled) {
+  AdapterBench b;
+  b.link->SetVersion("AR488 GPIB controller, ver. 0.51.18, 20/06/2023");
+  std::string error;
+  ASSERT_TRUE(b.adapter->Start(error)) << error;
+  b.link->ClearLines();
+  b.link->AnswerFindLstn("%s");
+  b.link->At(3).pollByte = 0;
+  b.link->At(22).pollByte = 0;
+  std::vector<int16_t> results(15, -7);
+  b.adapter->FindLstn(0, AllAddresses(), results, 15);
+  EXPECT_FALSE(b.Has(kErr));
+  EXPECT_EQ(std::vector<int16_t>(results.begin(), results.begin() + 4), (std::vector<int16_t>{0, 3, 22, 0}));
+  EXPECT_EQ(b.link->Count("++findlstn"), 1);
+  EXPECT_EQ(b.link->Count("++spoll 3"), 0) << "no address polled one by one";
+
+  // Firmware without the command says nothing before the mark: every address is polled.
+  b.link->AnswerFindLstn("");
+  b.adapter->FindLstn(0, AllAddresses(), results, 15);
+  EXPECT_EQ(std::vector<int16_t>(results.begin(), results.begin() + 4), (std::vector<int16_t>{0, 3, 22, 0}));
+  EXPECT_EQ(b.link->Count("++spoll 30"), 1);
 }
 
 TEST(PrologixCalls, WaitAcceptingCompletionEndsAtOnceAndTimeoutOnlyLastsTheTimeout) {

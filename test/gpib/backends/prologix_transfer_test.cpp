@@ -96,9 +96,17 @@ TEST(PrologixRead, SilenceLastsTheHandlesTimeoutThenTimo) {
   EXPECT_EQ(b.Err(), kEabo);
   EXPECT_EQ(b.adapter->Status().ibcntl, 0);
   EXPECT_EQ(buffer, std::string(16, '#'));
-  EXPECT_NEAR(b.link->Now() - start, 10.0, 1e-9);
+  EXPECT_NEAR(b.link->Now() - start, 10.0, 0.1) << "over within 0.1 s of the handle's timeout";
   EXPECT_EQ(b.link->Count("++read_tmo_ms 3000"), 1);
   EXPECT_EQ(b.link->Count("++read eoi"), 4) << "asked again each time the adapter gave up (3 s + margin)";
+  EXPECT_EQ(b.link->Count("++read_tmo_ms 400"), 1) << "the last read only gets what is left of the timeout";
+
+  // The next message goes out at once: the adapter's last read ended with the timeout.
+  const double timedOut = b.link->Now();
+  b.link->At(5).answers.push_back(Part{"NEXT\n"});
+  b.adapter->ibwrt(ud, "ID?");
+  EXPECT_EQ(b.Read(ud), "NEXT\n");
+  EXPECT_LT(b.link->Now() - timedOut, 0.05);
 }
 
 TEST(PrologixRead, ASlowDeviceIsWaitedForWithinTheTimeout) {
@@ -140,10 +148,10 @@ TEST(PrologixRead, AMessageCutInTheMiddleTimesOutWithWhatCame) {
 TEST(PrologixRead, LateBytesFromAnAbandonedReadDoNotPassForTheNextAnswer) {
   AdapterBench b;
   int ud = b.Handle(5, 10);  // 300 ms
+  // The adapter, still reading when the host gave up, delivers just after the timeout.
+  b.link->SendAt(b.link->Now() + 0.305, std::string("LATE\n\x04"));
   b.Read(ud);
   EXPECT_TRUE(b.Has(kErr | kTimo));
-  // The adapter, still reading when the host gave up, delivers afterwards.
-  b.link->SendAt(b.link->Now() + 0.1, std::string("LATE\n\x04"));
   b.link->At(5).answers.push_back(Part{"RIGHT\n", true, 0.2});
   b.adapter->ibwrt(ud, "ID?");
   EXPECT_EQ(b.Read(ud), "RIGHT\n");

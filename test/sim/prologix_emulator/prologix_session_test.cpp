@@ -44,6 +44,23 @@ TEST(PrologixSession, CommandsAnswerAndSettingsReadBack) {
   EXPECT_EQ(a.Say("++read_tmo_ms 5000\n++read_tmo_ms 250\n++read_tmo_ms\n"), "250\r\n");
   EXPECT_EQ(a.Say("++eos 3\n++eos\n++eot_enable 1\n++eot_char 4\n++eot_char\n"), "3\r\n4\r\n");
   EXPECT_EQ(a.Say("++savecfg 0\n++nonsense 1 2\n"), "") << "unknown commands are ignored";
+  // Asked without an argument, every setting answers, so a host never waits for nothing.
+  EXPECT_EQ(a.Say("++savecfg\n++srq\n"), "0\r\n0\r\n");
+}
+
+TEST(PrologixSession, PlainReadReadsUntilTheTimeoutAndAnAr488SearchesTheBus) {
+  EmulatedAdapter a;
+  a.Say("++addr 5\n++eos 3\n++eot_enable 1\n++eot_char 4\n++read_tmo_ms 200\n*idn?\n");
+  const double start = a.clock.Now();
+  EXPECT_EQ(a.Say("++read\n"), "TEKTRONIX,TDS 340,0,CF:91.1CT\n\x04");
+  EXPECT_GE(a.clock.Now() - start, 0.2) << "EOI does not end a plain read; the timeout does";
+
+  std::string said;
+  PrologixSession ar488(a.bus, a.clock, [&](std::string_view bytes) { said += bytes; },
+                        PrologixSession::kAr488Version, true);
+  ar488.Feed("++ver\n++findlstn\n");
+  EXPECT_EQ(said, std::string(PrologixSession::kAr488Version) + "\r\n5 7\r\n");
+  EXPECT_EQ(a.Say("++findlstn\n"), "") << "a Prologix does not know the command";
 }
 
 TEST(PrologixSession, EscapedDataReachesTheDeviceAsSentAndEndsWithEos) {
