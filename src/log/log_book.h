@@ -3,9 +3,12 @@
 // File commands, the transcript every displayed row is written to, and the PASS/FAIL file
 // rewritten at the end of each test.
 //
-// Nothing shown may be lost: each row is on disk the moment it is shown, the status file is
+// Nothing shown may be lost: each row is on disk the moment it is shown (synced, so a power cut
+// keeps it too; a row the disk cannot take whole is not written at all), the status file is
 // replaced whole (never half-written), and a log that cannot be written any more is reported
-// once, with its name, and closed, while the run and the display go on.
+// once, with its name, and closed, while the run and the display go on. An open log is held
+// against every other run of the program, which is refused rather than let in to mix its rows
+// with this one's.
 #include <functional>
 #include <string>
 #include <string_view>
@@ -52,6 +55,9 @@ class LogBook : public ResultLog {
   // The menus for the current state (also right after start-up).
   LogMenuState Menus() const;
 
+  // Why the last Create or Import/Append did not open the log (None when it did).
+  Text8File::Refusal OpenRefusal() const { return refusal_; }
+
   const std::string& LogFileName() const { return LogFileName_; }
   const std::string& SerialText() const { return SerialText_; }
   const std::string& OperatorText() const { return OperatorText_; }
@@ -85,6 +91,7 @@ class LogBook : public ResultLog {
   std::string CommentsText_;
   // A failing status file is reported once, not at the end of every test.
   bool statusFileFailing_ = false;
+  Text8File::Refusal refusal_ = Text8File::Refusal::None;
 };
 
 }  // namespace veridane

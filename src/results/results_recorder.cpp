@@ -20,7 +20,8 @@ std::string ProgramVersionText() {
 }
 
 ResultsRecorder::ResultsRecorder(RecorderSeams seams) : seams_(std::move(seams)) {
-  failed_ = seams_.target.kind == StoreKind::None && seams_.target.error.empty();
+  wanted_ = seams_.target.kind != StoreKind::None || !seams_.target.error.empty();
+  failed_ = !wanted_;
 }
 
 bool ResultsRecorder::SameFacts(const RunFacts& a, const RunFacts& b) const {
@@ -30,6 +31,7 @@ bool ResultsRecorder::SameFacts(const RunFacts& a, const RunFacts& b) const {
 
 void ResultsRecorder::Report(const std::string& problem) {
   failed_ = true;
+  ++notStored_;
   seams_.op.ShowMessBox("The results database " + Text8FromUtf8(seams_.target.Describe()) + " cannot be used:\n" +
                             Text8FromUtf8(problem) +
                             "\n\nThe tests and the log go on; results are not stored in the database until the "
@@ -38,7 +40,10 @@ void ResultsRecorder::Report(const std::string& problem) {
 }
 
 void ResultsRecorder::RecordResult(const ShownResult& result) {
-  if (failed_) return;
+  if (failed_) {
+    if (wanted_) ++notStored_;
+    return;
+  }
   if (!store_) {
     store_ = std::make_unique<ResultsStore>(seams_.target);
     if (!store_->Open()) {

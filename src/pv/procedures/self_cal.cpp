@@ -95,9 +95,18 @@ int16_t SelfCal(PvContext& pv, std::string_view minutes) {
   pv.op.ShowInfo("");
   state.SelfCalResult = result;
 
-  if (result == kSelfCalFailed && state.FullSeqRunning) {
+  // Whatever the scope answered other than success, it did not calibrate: a scope verified on
+  // top of that would pass with a wrong compensation. The failure is kept in the result
+  // display (and so the log), shown even in an Auto sequence, and fails the sequence.
+  const bool failed = result != kSelfCalNotPerformed && result != kSelfCalPassed;
+  if (failed) {
+    pv.display.PrintScreen("");
+    pv.display.PrintScreen(UpperCase(outcome));
+  }
+  if (failed && state.FullSeqRunning) {
     outcome += "\nFull Sequence disabled.";
     state.FullSeqRunning = false;
+    state.FullSeqFailed = true;
   } else if (state.AutoMode != 0 && state.FullSeqRunning) {
     return result;  // an Auto sequence goes on without a word
   }
