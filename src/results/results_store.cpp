@@ -156,9 +156,12 @@ std::optional<int64_t> ResultsStore::AddRun(const RunFacts& facts) {
   }
   QSqlDatabase db = QSqlDatabase::database(QString::fromStdString(connection_), false);
   QSqlQuery query(db);
-  query.prepare(
-      "INSERT INTO runs (started_at, scope_model, firmware, serial, operator, comments, bench, simulated,"
-      " program_version, source) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id");
+  if (!query.prepare(
+          "INSERT INTO runs (started_at, scope_model, firmware, serial, operator, comments, bench, simulated,"
+          " program_version, source) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id")) {
+    Fail(query.lastError().text().toStdString());
+    return std::nullopt;
+  }
   for (const std::string* text : {&facts.startedAt, &facts.scopeModel, &facts.firmware, &facts.serial,
                                   &facts.operatorName, &facts.comments, &facts.bench})
     query.addBindValue(Q(*text));
@@ -189,10 +192,15 @@ bool ResultsStore::AddRow(int64_t runId, const std::string& recordedAt, const Sh
   QSqlDatabase db = QSqlDatabase::database(QString::fromStdString(connection_), false);
   if (!db.transaction()) return Fail(db.lastError().text().toStdString());
   QSqlQuery query(db);
-  query.prepare(
-      "INSERT INTO results (run_id, recorded_at, test_number, test_name, step, unit, nominal, lower_limit,"
-      " upper_limit, marginal_lower, marginal_upper, measured, verdict, row_text)"
-      " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+  // A server prepares against the table, so a lock held on it shows here first.
+  if (!query.prepare(
+          "INSERT INTO results (run_id, recorded_at, test_number, test_name, step, unit, nominal, lower_limit,"
+          " upper_limit, marginal_lower, marginal_upper, measured, verdict, row_text)"
+          " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")) {
+    Fail(query.lastError().text().toStdString());
+    db.rollback();
+    return false;
+  }
   const MeasuredRow& row = result.row;
   query.addBindValue(static_cast<qlonglong>(runId));
   query.addBindValue(Q(recordedAt));
