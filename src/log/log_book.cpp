@@ -53,6 +53,7 @@ bool LogBook::OpenLog(Text8File::Mode mode) {
   // mixing its rows into this one's and overwriting its status file.
   if (file_.Open(LogPath(), mode, Text8File::Hold::Exclusive)) {
     refusal_ = Text8File::Refusal::None;
+    rowsLost_ = false;
     // Every row on the disk before it is shown: a power cut keeps what the technician saw.
     file_.SyncEachLine(true);
     return true;
@@ -213,6 +214,7 @@ void LogBook::WriteLogLine(std::string_view compactedLine) {
   // The row stays on screen; only the file has lost it. Say so once and stop writing, rather
   // than failing again on every row that follows.
   std::string error = Text8FromUtf8(file_.Error());
+  rowsLost_ = true;
   file_.Close();
   view_.SetLogFileLabel(kNoLog);
   ShowMenus();

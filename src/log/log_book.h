@@ -55,6 +55,8 @@ class LogBook : public ResultLog {
   // The menus for the current state (also right after start-up).
   LogMenuState Menus() const;
 
+  // A row or a status file the disk did not take since the log was opened (said at the time).
+  bool LogIncomplete() const { return rowsLost_ || statusFileFailing_; }
   // Why the last Create or Import/Append did not open the log (None when it did).
   Text8File::Refusal OpenRefusal() const { return refusal_; }
 
@@ -91,6 +93,7 @@ class LogBook : public ResultLog {
   std::string CommentsText_;
   // A failing status file is reported once, not at the end of every test.
   bool statusFileFailing_ = false;
+  bool rowsLost_ = false;
   Text8File::Refusal refusal_ = Text8File::Refusal::None;
 };
 

@@ -279,6 +279,11 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
     int code = Outcome(program.run, judged);
     if (!options.printFile.empty() && !PrintDisplay(program, options.printFile, messages))
       code = std::max(code, static_cast<int>(kExitEnded));
+    // A log the disk stopped taking was said at the time; a script learns it from the code.
+    if (!options.logName.empty() && program.log.LogIncomplete()) {
+      messages << "The log " << options.logName << " is incomplete: the disk did not take every row.\n";
+      code = std::max(code, static_cast<int>(kExitEnded));
+    }
     // The tests and the log ran to their end; what the database missed is said once, here.
     if (ResultsRecorder* recorder = launcher.Recorder(); recorder != nullptr && recorder->RowsNotStored() > 0) {
       const int missed = recorder->RowsNotStored();

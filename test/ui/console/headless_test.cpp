@@ -1,6 +1,9 @@
 // The run without a display, end to end on the simulated benches: what it prints, and the exit
 // code a script sees for a good scope, a faulty one, a stopped run and a fatal end.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <algorithm>
@@ -304,6 +307,27 @@ TEST(Headless, LogHeldByAnotherRunIsRefused) {
   EXPECT_EQ(FileBytes(folder / "unit8.tst"), status);
   held.Close();
   EXPECT_EQ(RunHeadlessWith({"--headless", "--run", "offset", "--log", "unit8", "--append"}, root).code, kExitPassed);
+}
+
+// The disk fills up during the run (the file-size limit stands in for it): the log ends with
+// its last whole row, the tests go on, and the exit code tells the script the log is short.
+TEST(Headless, ALogTheDiskStopsTakingEndsTheRunWithThree) {
+  ScratchFolder root("headless-log-full");
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  auto* previous = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 1500;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  HeadlessResult r = RunHeadlessWith({"--headless", "--run", "offset,dcv", "--no-results", "--log", "u11"}, root);
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_EQ(r.code, kExitEnded) << r.messages;
+  EXPECT_NE(r.messages.find("The log u11 is incomplete"), std::string::npos) << r.messages;
+  EXPECT_NE(r.out.find("DC Voltage Measurement"), std::string::npos);
+  const std::string log = FileBytes(root.Path() / "Veridane" / "Simulated" / "LOG340" / "u11.log");
+  EXPECT_GT(log.size(), 1000u);
+  EXPECT_TRUE(log.ends_with("\r\n"));
 }
 
 // Any answer of *CAL? but success fails the Full Sequence, in Auto mode too, and the run.
