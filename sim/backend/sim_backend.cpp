@@ -60,6 +60,7 @@ class SimulatedBench : public OpenedBench {
   }
 
   std::string HelperTranscript() const override { return technician_ ? technician_->TranscriptText() : ""; }
+  bool InjectsFaults() const override { return sim::InjectsFaults(bench_->Description()); }
 
  private:
   std::unique_ptr<Bench> bench_;

@@ -59,6 +59,10 @@ class LogBook : public ResultLog {
   bool LogIncomplete() const { return rowsLost_ || statusFileFailing_; }
   // Why the last Create or Import/Append did not open the log (None when it did).
   Text8File::Refusal OpenRefusal() const { return refusal_; }
+  // Told when a log is created (first line 0) or re-opened to append (first line: the lines
+  // it held), with the .log's path: the results store keeps when each session began.
+  using SessionHook = std::function<void(const std::string& logPath, int firstLine, bool created)>;
+  void SetSessionHook(SessionHook hook) { sessionHook_ = std::move(hook); }
 
   const std::string& LogFileName() const { return LogFileName_; }
   const std::string& SerialText() const { return SerialText_; }
@@ -95,6 +99,7 @@ class LogBook : public ResultLog {
   bool statusFileFailing_ = false;
   bool rowsLost_ = false;
   Text8File::Refusal refusal_ = Text8File::Refusal::None;
+  SessionHook sessionHook_;
 };
 
 }  // namespace veridane

@@ -60,6 +60,9 @@ class OpenedBench {
   // A problem found while opening that the technician must read before start-up (e.g. what to
   // install); start-up then meets the bench as it is and reports its own GPIB error.
   virtual std::string Notice() const { return {}; }
+  // A bench made to fail (a simulated fault): it is used when asked for, never remembered as
+  // the bench to start on next time.
+  virtual bool InjectsFaults() const { return false; }
 };
 
 // One bench a scheme ships, for `--list-benches`.

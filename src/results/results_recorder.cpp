@@ -31,7 +31,6 @@ bool ResultsRecorder::SameFacts(const RunFacts& a, const RunFacts& b) const {
 
 void ResultsRecorder::Report(const std::string& problem) {
   failed_ = true;
-  ++notStored_;
   seams_.op.ShowMessBox("The results database " + Text8FromUtf8(seams_.target.Describe()) + " cannot be used:\n" +
                             Text8FromUtf8(problem) +
                             "\n\nThe tests and the log go on; results are not stored in the database until the "
@@ -39,17 +38,25 @@ void ResultsRecorder::Report(const std::string& problem) {
                         kOkOnly + kExclamation, "Results Database");
 }
 
+bool ResultsRecorder::StoreReady() {
+  if (failed_) return false;
+  if (store_) return true;
+  store_ = std::make_unique<ResultsStore>(seams_.target);
+  if (store_->Open()) return true;
+  Report(store_->LastError());
+  return false;
+}
+
+void ResultsRecorder::RecordLogSession(const std::string& logPath, int firstLine, bool created) {
+  if (!StoreReady()) return;
+  if (!store_->AddLogSession(LogFileKey(logPath), LogSession{seams_.now(), firstLine, created}))
+    Report(store_->LastError());
+}
+
 void ResultsRecorder::RecordResult(const ShownResult& result) {
-  if (failed_) {
+  if (!StoreReady()) {
     if (wanted_) ++notStored_;
     return;
-  }
-  if (!store_) {
-    store_ = std::make_unique<ResultsStore>(seams_.target);
-    if (!store_->Open()) {
-      Report(store_->LastError());
-      return;
-    }
   }
   RunFacts facts = seams_.facts();
   const std::pair<int, std::string> step{result.test, result.row.step};
@@ -60,13 +67,17 @@ void ResultsRecorder::RecordResult(const ShownResult& result) {
     runId_ = store_->AddRun(facts);
     if (!runId_) {
       Report(store_->LastError());
+      ++notStored_;
       return;
     }
     runFacts_ = facts;
     stepsInRun_.clear();
   }
   stepsInRun_.insert(step);
-  if (!store_->AddRow(*runId_, seams_.now(), result)) Report(store_->LastError());
+  if (!store_->AddRow(*runId_, seams_.now(), result)) {
+    Report(store_->LastError());
+    ++notStored_;
+  }
 }
 
 }  // namespace veridane

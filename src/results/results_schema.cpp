@@ -36,6 +36,16 @@ std::vector<QString> StepStatements(int version, bool postgres) {
           "CREATE INDEX runs_by_serial ON runs (serial, started_at)",
           "CREATE INDEX results_by_run ON results (run_id)",
       };
+    case 3:
+      // When each session of a result log began (its creation, then every append) and at
+      // which line of the .log, so that a log read later can be told apart by date; the .log
+      // itself stays as the bench PCs write it.
+      return {
+          "CREATE TABLE log_sessions (id " + key +
+              ", log_file TEXT NOT NULL, opened_at TEXT NOT NULL, first_line INTEGER NOT NULL,"
+              " created INTEGER NOT NULL)",
+          "CREATE INDEX log_sessions_by_file ON log_sessions (log_file, first_line)",
+      };
     default:
       return {};
   }

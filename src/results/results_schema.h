@@ -10,7 +10,7 @@
 
 namespace veridane {
 
-inline constexpr int kResultsSchemaVersion = 2;
+inline constexpr int kResultsSchemaVersion = 3;
 
 // The version a database has: 0 for an empty one, -1 when it cannot be read.
 int ReadSchemaVersion(QSqlDatabase& db);

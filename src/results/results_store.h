@@ -39,6 +39,14 @@ struct StoredRow {
   ShownResult result;
 };
 
+// One session of a result log: created, or re-opened to append, at openedAt (ISO 8601),
+// its first row being line firstLine (0-based) of the .log.
+struct LogSession {
+  std::string openedAt;
+  int firstLine = 0;
+  bool created = false;
+};
+
 // Empty test and step fields match everything. The serial filters only when given, and then
 // exactly: an empty one picks the runs made without a serial, not every scope.
 struct ResultFilter {
@@ -46,6 +54,10 @@ struct ResultFilter {
   std::string testName;  // as the status list names the test
   std::string step;
 };
+
+// How the store names a log: its absolute path with links resolved, so that the window and
+// --log-text find the same sessions whichever way the file was named.
+std::string LogFileKey(const std::string& path);
 
 class ResultsStore {
  public:
@@ -71,6 +83,12 @@ class ResultsStore {
   std::vector<std::string> TestNames(const std::string& serial);
   // True when a run imported from `source` and started at `startedAt` is stored already.
   bool HasImported(const std::string& source, const std::string& startedAt);
+
+  // The sessions of the log at logFile (a file-system path, as LogFileKey gives it).
+  bool AddLogSession(const std::string& logFile, const LogSession& session);
+  // Oldest first; only the latest creation and what followed it (an overwritten log began
+  // again at line 0).
+  std::vector<LogSession> LogSessions(const std::string& logFile);
 
   const std::string& LastError() const { return error_; }
   const StoreTarget& Target() const { return target_; }

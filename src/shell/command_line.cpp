@@ -27,6 +27,7 @@ std::string* ValueField(CommandLine& line, const std::string& name, std::optiona
   if (name == "--script") return &line.parlexScript;
   if (name == "--test") return &line.testName;
   if (name == "--csv") return &line.csvFile;
+  if (name == "--log-text") return &line.logTextFile;
   return nullptr;
 }
 
@@ -156,6 +157,9 @@ std::string UsageText(const std::string& programName) {
          "  --csv FILE            with --results: write the rows to FILE as CSV instead\n"
          "  --import FILE.log     add a result log (ours or a bench PC's) to the results database\n"
          "                        and exit; may be given more than once\n"
+         "  --log-text FILE.log   print a result log as plain UTF-8 text, its rows expanded and\n"
+         "                        each session (creation, every append) dated where the results\n"
+         "                        database knows it, and exit; the .log is left as it is\n"
          "  ?                     show the About box and exit\n"
          "\n"
          "Words without \"--\" are ignored; an unknown \"--\" option ends the program (exit code 4).\n"

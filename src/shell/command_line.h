@@ -42,6 +42,7 @@ struct CommandLine {
   std::string testName;
   std::string csvFile;
   std::vector<std::string> importFiles;
+  std::string logTextFile;  // --log-text FILE.log: the log as readable text on standard output
 
   // Options given wrongly: an unknown "--" option, a missing value, a value given to a flag.
   // Each is one line; the program shows them and ends.

@@ -94,6 +94,7 @@ int16_t SelfCal(PvContext& pv, std::string_view minutes) {
   }
   pv.op.ShowInfo("");
   state.SelfCalResult = result;
+  pv.frame.TestStatusUpdate();
 
   // Whatever the scope answered other than success, it did not calibrate: a scope verified on
   // top of that would pass with a wrong compensation. The failure is kept in the result

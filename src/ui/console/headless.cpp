@@ -19,6 +19,7 @@
 #include "pv/procedures/self_cal.h"
 #include "pv/progress_plan.h"
 #include "shell/launcher.h"
+#include "shell/report_header.h"
 #include "shell/version.h"
 #include "ui/console/console_operator.h"
 #include "ui/console/headless_view.h"
@@ -110,10 +111,11 @@ int OpenRequestedLog(Program& program, PresetLogDialogs& dialogs, const CommandL
 }
 
 // --print: the display as the Print command prints it, into a PDF file.
-bool PrintDisplay(Program& program, const std::string& pdfFile, std::ostream& messages) {
+bool PrintDisplay(Program& program, const std::string& pdfFile, const std::string& serial, std::ostream& messages) {
   QtPrinter printer;
   PresetPrintDialog dialog(PrintChoice{PrintTarget{"", pdfFile}, 1});
-  if (PrintStart(printer, dialog, program.op, program.display.Text())) return true;
+  if (PrintStart(printer, dialog, program.op, program.display.Text(), ReportPrintOptions(program, Text8FromUtf8(serial))))
+    return true;
   messages << "The display could not be printed to " << pdfFile << ".\n";
   return false;
 }
@@ -290,7 +292,7 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
       }
     }
     int code = Outcome(program.run, judged);
-    if (!options.printFile.empty() && !PrintDisplay(program, options.printFile, messages))
+    if (!options.printFile.empty() && !PrintDisplay(program, options.printFile, options.serial, messages))
       code = std::max(code, static_cast<int>(kExitEnded));
     // A log the disk stopped taking was said at the time; a script learns it from the code.
     if (!options.logName.empty() && program.log.LogIncomplete()) {
