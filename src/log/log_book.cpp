@@ -50,9 +50,34 @@ void LogBook::ResetStatuses() {
 }
 
 bool LogBook::OpenLog(Text8File::Mode mode) {
-  if (file_.Open(LogPath(), mode)) return true;
-  op_.ShowMessBox("The Log File " + LogFileName_ + ".log cannot be written:\n" + Text8FromUtf8(file_.Error()),
-                  kOkOnly + kCritical, "File Error");
+  // Held for as long as it is open: a second run given the same log is refused instead of
+  // mixing its rows into this one's and overwriting its status file.
+  if (file_.Open(LogPath(), mode, Text8File::Hold::Exclusive)) {
+    refusal_ = Text8File::Refusal::None;
+    rowsLost_ = false;
+    // Every row on the disk before it is shown: a power cut keeps what the technician saw.
+    file_.SyncEachLine(true);
+    return true;
+  }
+  refusal_ = file_.OpenRefusal();
+  switch (refusal_) {
+    case Text8File::Refusal::InUse:
+      op_.ShowMessBox("The Log File " + LogFileName_ + ".log is in use by another run of the program.",
+                      kOkOnly + kCritical, "File Error");
+      break;
+    case Text8File::Refusal::Exists:
+      op_.ShowMessBox("The Log File " + LogFileName_ + " already exists.", kOkOnly + kCritical, "File Error");
+      break;
+    case Text8File::Refusal::Missing:
+      if (mode == Text8File::Mode::Continue) {
+        op_.ShowMessBox("The file " + LogFileName_ + ".log is missing or corrupt", kOkCancel, "File Error");
+        break;
+      }
+      [[fallthrough]];
+    default:
+      op_.ShowMessBox("The Log File " + LogFileName_ + ".log cannot be written:\n" + Text8FromUtf8(file_.Error()),
+                      kOkOnly + kCritical, "File Error");
+  }
   return false;
 }
 
@@ -91,7 +116,8 @@ void LogBook::CreateLogFile() {
   CommentsText_ = entries->comments;
 
   std::error_code existsError;
-  if (std::filesystem::exists(LogPath(), existsError)) {
+  const bool exists = std::filesystem::exists(LogPath(), existsError);
+  if (exists) {
     int16_t answer = op_.ShowMessBox("The Log File " + LogFileName_ + " already exists.\nDo you want to overwrite it ?",
                                      kYesNo + kCritical, "File Error");
     if (answer != kYes) {
@@ -101,7 +127,11 @@ void LogBook::CreateLogFile() {
   }
 
   std::vector<std::string> header = LogHeaderLines(place_.ScopeModel, *entries, now_());
-  if (!OpenLog(Text8File::Mode::Create)) return;
+  // A log made by someone else since the question is theirs: only the one agreed to is replaced.
+  if (!OpenLog(exists ? Text8File::Mode::Create : Text8File::Mode::CreateNew)) {
+    ClearEntries();
+    return;
+  }
   if (sessionHook_) sessionHook_(LogPath(), 0, true);
   display_.ClearDisplay();
   for (const std::string& line : header) display_.PrintScreen(line);
@@ -127,17 +157,28 @@ void LogBook::AppendLogFile() {
   if (!name || name->empty()) return;
   LogFileName_ = *name;
 
+  // Held before it is read, so that no other run adds to it between the reading and the
+  // first new row.
+  if (!OpenLog(Text8File::Mode::Continue)) return;
+
   // The whole transcript is read before anything on screen changes: a log that cannot be
   // read leaves the display and the statuses as they were.
   std::string content;
   std::string error;
   if (!ReadText8File(LogPath(), content, error)) {
+    file_.Close();
     op_.ShowMessBox("The file " + LogFileName_ + ".log is missing or corrupt", kOkCancel, "File Error");
     return;
   }
   view_.SetLogFileLabel(LogFileName_);
   display_.ClearDisplay();
-  display_.SetText(TranscriptFromLog(content));
+  const std::string transcript = TranscriptFromLog(content);
+  display_.SetText(transcript);
+  // New rows belong to the scope the log is about: its results are stored under its serial.
+  const LogHeaderFacts header = ReadLogHeader(transcript);
+  SerialText_ = header.serial;
+  OperatorText_ = header.operatorName;
+  CommentsText_ = header.comments;
 
   std::string statusText;
   if (!ReadText8File(StatusPath(), statusText, error) || !ParseStatusFile(statusText, state_.TestStatus, state_.NumberOfTests)) {
@@ -148,6 +189,7 @@ void LogBook::AppendLogFile() {
                                          LogFileName_ + ".log" + "?",
                                      kYesNo, "File Error");
     if (answer != kYes) {
+      file_.Close();
       TestStatusUpdate(state_, view_);
       view_.SetLogFileLabel(kNoLog);
       display_.ClearDisplay();
@@ -157,12 +199,6 @@ void LogBook::AppendLogFile() {
   }
 
   statusFileFailing_ = false;
-  if (!OpenLog(Text8File::Mode::Append)) {
-    view_.SetLogFileLabel(kNoLog);
-    TestStatusUpdate(state_, view_);
-    ShowMenus();
-    return;
-  }
   if (sessionHook_) sessionHook_(LogPath(), static_cast<int>(SplitText8Lines(content).size()), false);
   TestStatusUpdate(state_, view_);
   ShowMenus();
@@ -185,11 +221,13 @@ void LogBook::WriteLogLine(std::string_view compactedLine) {
   // The row stays on screen; only the file has lost it. Say so once and stop writing, rather
   // than failing again on every row that follows.
   std::string error = Text8FromUtf8(file_.Error());
+  rowsLost_ = true;
   file_.Close();
   view_.SetLogFileLabel(kNoLog);
   ShowMenus();
   op_.ShowMessBox("The Log File " + LogFileName_ + ".log could not be written:\n" + error +
-                      "\n\nThe log file has been closed. The display keeps every line.",
+                      "\n\nThe log file has been closed; it ends with the last whole row written. The display "
+                      "keeps every line.",
                   kOkOnly + kExclamation, "File Error");
 }
 

@@ -3,9 +3,12 @@
 // File commands, the transcript every displayed row is written to, and the PASS/FAIL file
 // rewritten at the end of each test.
 //
-// Nothing shown may be lost: each row is on disk the moment it is shown, the status file is
+// Nothing shown may be lost: each row is on disk the moment it is shown (synced, so a power cut
+// keeps it too; a row the disk cannot take whole is not written at all), the status file is
 // replaced whole (never half-written), and a log that cannot be written any more is reported
-// once, with its name, and closed, while the run and the display go on.
+// once, with its name, and closed, while the run and the display go on. An open log is held
+// against every other run of the program, which is refused rather than let in to mix its rows
+// with this one's.
 #include <functional>
 #include <string>
 #include <string_view>
@@ -52,6 +55,10 @@ class LogBook : public ResultLog {
   // The menus for the current state (also right after start-up).
   LogMenuState Menus() const;
 
+  // A row or a status file the disk did not take since the log was opened (said at the time).
+  bool LogIncomplete() const { return rowsLost_ || statusFileFailing_; }
+  // Why the last Create or Import/Append did not open the log (None when it did).
+  Text8File::Refusal OpenRefusal() const { return refusal_; }
   // Told when a log is created (first line 0) or re-opened to append (first line: the lines
   // it held), with the .log's path: the results store keeps when each session began.
   using SessionHook = std::function<void(const std::string& logPath, int firstLine, bool created)>;
@@ -90,6 +97,8 @@ class LogBook : public ResultLog {
   std::string CommentsText_;
   // A failing status file is reported once, not at the end of every test.
   bool statusFileFailing_ = false;
+  bool rowsLost_ = false;
+  Text8File::Refusal refusal_ = Text8File::Refusal::None;
   SessionHook sessionHook_;
 };
 

@@ -78,6 +78,38 @@ std::string TranscriptFromLog(std::string_view content) {
   return text;
 }
 
+namespace {
+
+// Blank and underscores only: a field the header left to be filled in by hand.
+bool UnfilledField(std::string_view text) { return text.find_first_not_of(" _") == std::string_view::npos; }
+
+std::string FieldAfter(const std::string& line, std::string_view label) {
+  if (line.rfind(label, 0) != 0) return "";
+  const std::string value = Trim(std::string_view(line).substr(label.size()));
+  return UnfilledField(value) ? "" : value;
+}
+
+}  // namespace
+
+LogHeaderFacts ReadLogHeader(std::string_view transcript) {
+  LogHeaderFacts facts;
+  const std::vector<std::string> lines = SplitText8Lines(transcript.substr(0, 4096));
+  if (lines.empty() || lines[0].rfind("Performance Verification of ", 0) != 0) return facts;
+  for (std::string_view label : {", S/N: ", ", ID: "}) {
+    const size_t at = lines[0].rfind(label);
+    if (at == std::string::npos) continue;
+    const std::string value = Trim(std::string_view(lines[0]).substr(at + label.size()));
+    if (!UnfilledField(value)) facts.serial = value;
+    break;
+  }
+  for (const std::string& line : lines) {
+    if (facts.operatorName.empty()) facts.operatorName = FieldAfter(line, "Operator:");
+    if (facts.comments.empty()) facts.comments = FieldAfter(line, "Comments:");
+    if (line.rfind("Comments:", 0) == 0) break;  // the end of the header
+  }
+  return facts;
+}
+
 std::string UpperCase1252(std::string_view text) {
   std::string upper(text);
   for (char& c : upper) {

@@ -52,6 +52,16 @@ bool ParseStatusFile(std::string_view text, TestStatuses& testStatus, int tests)
 // end after the last.
 std::string TranscriptFromLog(std::string_view content);
 
+// What a log's header says about the scope and the people: the serial number or ID of line 1
+// and the operator and comments of lines 5 and 7, each empty where the line was left to be
+// filled in by hand (underscores) or is missing.
+struct LogHeaderFacts {
+  std::string serial;
+  std::string operatorName;
+  std::string comments;
+};
+LogHeaderFacts ReadLogHeader(std::string_view transcript);
+
 // Windows-1252 upper case, as the bench PCs upper-case serial numbers: ASCII letters and the
 // accented letters that have a capital in the code page; other bytes unchanged.
 std::string UpperCase1252(std::string_view text);

@@ -1,6 +1,7 @@
 #include "platform/text8_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,24 +63,74 @@ bool Text8File::Fail(const std::string& what) {
   return false;
 }
 
-bool Text8File::Open(const std::string& path, Mode mode) {
+bool Text8File::Open(const std::string& path, Mode mode, Hold hold) {
   Close();
   path_ = path;
   error_.clear();
-  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == Mode::Create ? O_TRUNC : O_APPEND);
+  refusal_ = Refusal::None;
+  const bool exclusive = hold == Hold::Exclusive;
+  int flags = O_WRONLY | O_CLOEXEC;
+  switch (mode) {
+    case Mode::Create:
+      // Held files are emptied only once held: another run's log is never cut short.
+      flags |= O_CREAT | (exclusive ? 0 : O_TRUNC);
+      break;
+    case Mode::CreateNew:
+      flags |= O_CREAT | O_EXCL;
+      break;
+    case Mode::Append:
+      flags |= O_CREAT | O_APPEND;
+      break;
+    case Mode::Continue:
+      flags |= O_APPEND;
+      break;
+  }
   int fd;
   do {
     fd = ::open(path.c_str(), flags, 0666);
   } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return Fail(SystemError(path, errno));
+  if (fd < 0) {
+    refusal_ = errno == EEXIST ? Refusal::Exists : errno == ENOENT ? Refusal::Missing : Refusal::Other;
+    return Fail(SystemError(path, errno));
+  }
+  if (exclusive) {
+    int locked;
+    do {
+      locked = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (locked != 0 && errno == EINTR);
+    if (locked != 0) {
+      const int error = errno;
+      ::close(fd);
+      refusal_ = error == EWOULDBLOCK ? Refusal::InUse : Refusal::Other;
+      return Fail(error == EWOULDBLOCK ? path + ": in use by another program" : SystemError(path, error));
+    }
+    struct stat info {};
+    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (mode == Mode::Create && regular && ::ftruncate(fd, 0) != 0) {
+      const int error = errno;
+      ::close(fd);
+      refusal_ = Refusal::Other;
+      return Fail(SystemError(path, error));
+    }
+  }
   fd_ = fd;
   return true;
 }
 
 bool Text8File::Write(std::string_view text) {
   if (fd_ < 0) return Fail(path_.empty() ? "no file is open" : path_ + ": the file is not open");
+  // Where the file ended, so that a write the disk took only part of can be taken back.
+  struct stat before {};
+  const bool sized = ::fstat(fd_, &before) == 0 && S_ISREG(before.st_mode);
   int error = 0;
-  if (!WriteAll(fd_, text, error)) return Fail(SystemError(path_, error));
+  if (!WriteAll(fd_, text, error)) {
+    if (sized) {
+      (void)::ftruncate(fd_, before.st_size);
+      // O_APPEND files find their end by themselves; others must be put back there.
+      (void)::lseek(fd_, before.st_size, SEEK_SET);
+    }
+    return Fail(SystemError(path_, error));
+  }
   error_.clear();
   return true;
 }
@@ -91,7 +142,10 @@ bool Text8File::WriteLine(std::string_view text) {
   line.reserve(text.size() + 2);
   line.append(text);
   line.append("\r\n");
-  return Write(line);
+  if (!Write(line)) return false;
+  if (syncEachLine_ && ::fdatasync(fd_) != 0 && errno != EINVAL && errno != EROFS)
+    return Fail(SystemError(path_, errno));
+  return true;
 }
 
 bool Text8File::Close() {
@@ -158,7 +212,9 @@ bool ReplaceText8File(const std::string& path, std::string_view content, std::st
   error.clear();
   std::string temporary = path + ".new";
   Text8File file;
-  if (!file.Open(temporary, Text8File::Mode::Create) || !file.Write(content) || !file.Close()) {
+  // A file of our own, never one a link left at the temporary name points to.
+  ::unlink(temporary.c_str());
+  if (!file.Open(temporary, Text8File::Mode::CreateNew) || !file.Write(content) || !file.Close()) {
     error = file.Error();
     ::unlink(temporary.c_str());
     return false;

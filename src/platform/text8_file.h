@@ -4,6 +4,7 @@
 //
 // Nothing written may be lost: every line goes to the operating system the moment it is
 // written (a killed program leaves every line it wrote), and Close syncs the file to the disk.
+// A write that fails half-way (a full disk) is taken back, so the file ends with a whole line.
 // Failures are returned, never thrown; Error() says what went wrong, with the file name.
 #include <string>
 #include <string_view>
@@ -13,7 +14,15 @@ namespace veridane {
 
 class Text8File {
  public:
-  enum class Mode { Create, Append };
+  // Create replaces any old content; CreateNew makes a file that must not exist yet (two
+  // programs given the same new name: one gets it, the other is told); Append keeps the content
+  // (and creates a missing file); Continue appends to a file that must exist.
+  enum class Mode { Create, CreateNew, Append, Continue };
+  // Exclusive: the file is held against every other writer that asks the same (another run of
+  // the program on the same log) until it is closed; one that finds it held is refused at once.
+  enum class Hold { Shared, Exclusive };
+  // What stopped the last Open.
+  enum class Refusal { None, Exists, Missing, InUse, Other };
 
   Text8File() = default;
   ~Text8File();  // closes (and syncs) a file still open
@@ -22,9 +31,11 @@ class Text8File {
   Text8File(Text8File&& other) noexcept;
   Text8File& operator=(Text8File&& other) noexcept;
 
-  // Create replaces any old content; Append keeps it (and creates a missing file). The path is
-  // a file-system name (UTF-8). A file already open is closed first.
-  bool Open(const std::string& path, Mode mode);
+  // The path is a file-system name (UTF-8). A file already open is closed first.
+  bool Open(const std::string& path, Mode mode, Hold hold = Hold::Shared);
+  Refusal OpenRefusal() const { return refusal_; }
+  // Each line synced to the disk before WriteLine returns, so a power cut keeps it too.
+  void SyncEachLine(bool sync) { syncEachLine_ = sync; }
   bool IsOpen() const { return fd_ >= 0; }
   const std::string& Path() const { return path_; }
 
@@ -41,6 +52,8 @@ class Text8File {
  private:
   bool Fail(const std::string& what);
   int fd_ = -1;
+  bool syncEachLine_ = false;
+  Refusal refusal_ = Refusal::None;
   std::string path_;
   std::string error_;
 };

@@ -1,5 +1,14 @@
 #include "platform_qt/qt_printer.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
 #include <QColor>
 #include <QFont>
 #include <QFontMetricsF>
@@ -28,6 +37,36 @@ QFont FontOf(const PrinterFont& font) {
   qfont.setItalic(font.italic);
   qfont.setUnderline(font.underline);
   return qfont;
+}
+
+// Qt's PDF writer does not report a disk that filled up under it: the file then lacks its
+// last bytes, the end-of-file mark. The file is checked there and synced, so a PDF that is
+// reported as written is one a reader can open after a power cut too.
+bool PdfFileIsWhole(const std::string& path, bool& regular, std::string& problem) {
+  regular = false;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  if (fd < 0) {
+    problem = std::strerror(errno);
+    return false;
+  }
+  struct stat info {};
+  regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  bool whole = regular;
+  if (!whole) problem = "not a regular file";
+  if (whole) {
+    char tail[16] = {};
+    const off_t size = info.st_size;
+    const off_t from = size > static_cast<off_t>(sizeof tail) ? size - static_cast<off_t>(sizeof tail) : 0;
+    const ssize_t got = ::pread(fd, tail, sizeof tail, from);
+    whole = got > 0 && std::string_view(tail, static_cast<size_t>(got)).find("%%EOF") != std::string_view::npos;
+    if (!whole) problem = "the file ends short (is the disk full?)";
+  }
+  if (whole && ::fsync(fd) != 0) {
+    problem = std::strerror(errno);
+    whole = false;
+  }
+  ::close(fd);
+  return whole;
 }
 
 }  // namespace
@@ -128,12 +167,22 @@ bool QtPrinter::NewPage() {
 bool QtPrinter::EndDoc() {
   if (!painter_) return true;  // no document was started
   std::string device = DeviceName();
+  const bool ownPdf = borrowed_ == nullptr && !target_.pdfFile.empty();
   bool ended = painter_->end();
   bool failed = !ended || printer_->printerState() == QPrinter::Error;
   painter_.reset();
   owned_.reset();
   printer_ = nullptr;
   if (failed) return Fail("The document could not be sent to " + device + ".");
+  if (ownPdf) {
+    std::string problem;
+    bool regular = false;
+    if (!PdfFileIsWhole(target_.pdfFile, regular, problem)) {
+      // A torn file must not pass for the report; anything else at that name is not ours.
+      if (regular) std::remove(target_.pdfFile.c_str());
+      return Fail("The PDF file " + device + " could not be written whole: " + Text8FromUtf8(problem));
+    }
+  }
   return true;
 }
 

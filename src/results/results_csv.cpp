@@ -1,15 +1,22 @@
 #include "results/results_csv.h"
 
+#include <sys/stat.h>
+
 #include <charconv>
 #include <optional>
 
+#include "platform/text8.h"
 #include "platform/text8_file.h"
 
 namespace veridane {
 
 namespace {
 
-std::string Field(const std::string& text) {
+// A text cell a spreadsheet would take for a formula (a serial typed as "=HYPERLINK(...)", an
+// operator "-2+3") is kept as text by a leading apostrophe, as spreadsheets themselves do.
+std::string Field(const std::string& text8) {
+  std::string text = Utf8FromText8(text8);
+  if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) text.insert(0, "'");
   if (text.find_first_of(",\"\r\n;") == std::string::npos && (text.empty() || (text.front() != ' ' && text.back() != ' ')))
     return text;
   std::string quoted = "\"";
@@ -55,6 +62,13 @@ std::string ResultsCsvText(const std::vector<StoredRow>& rows) {
 }
 
 bool WriteResultsCsv(const std::string& path, const std::vector<StoredRow>& rows, std::string& error) {
+  // The file is replaced by renaming a new one over it: whatever else sits at that name (a
+  // FIFO, a device, a link to another file) is not ours to replace.
+  struct stat existing {};
+  if (::lstat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+    error = Text8FromUtf8(path) + ": not a regular file; give a new file name or an existing CSV file";
+    return false;
+  }
   return ReplaceText8File(path, ResultsCsvText(rows), error);
 }
 

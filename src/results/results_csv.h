@@ -1,7 +1,8 @@
 #pragma once
 // Stored rows as a CSV file, one line per measured row with its run's facts, for a spreadsheet
 // or the lab's quality system. Numbers carry every digit the store has, with a decimal point
-// whatever the locale; the file is Windows-1252 with CR LF like every file the program writes.
+// whatever the locale. Unlike the logs, the file is UTF-8 (CR LF line ends), as spreadsheets and
+// scripts read CSV; text cells that start like a formula are kept as text.
 #include <string>
 #include <vector>
 
@@ -10,7 +11,8 @@
 namespace veridane {
 
 std::string ResultsCsvText(const std::vector<StoredRow>& rows);
-// Replaces the file whole; false with error when it cannot be written.
+// Replaces the file whole; false with error (8-bit) when it cannot be written or the name is
+// taken by something other than a regular file.
 bool WriteResultsCsv(const std::string& path, const std::vector<StoredRow>& rows, std::string& error);
 
 }  // namespace veridane

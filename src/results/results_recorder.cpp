@@ -20,7 +20,8 @@ std::string ProgramVersionText() {
 }
 
 ResultsRecorder::ResultsRecorder(RecorderSeams seams) : seams_(std::move(seams)) {
-  failed_ = seams_.target.kind == StoreKind::None && seams_.target.error.empty();
+  wanted_ = seams_.target.kind != StoreKind::None || !seams_.target.error.empty();
+  failed_ = !wanted_;
 }
 
 bool ResultsRecorder::SameFacts(const RunFacts& a, const RunFacts& b) const {
@@ -53,7 +54,10 @@ void ResultsRecorder::RecordLogSession(const std::string& logPath, int firstLine
 }
 
 void ResultsRecorder::RecordResult(const StepResult& result) {
-  if (!StoreReady()) return;
+  if (!StoreReady()) {
+    if (wanted_) ++notStored_;
+    return;
+  }
   RunFacts facts = seams_.facts();
   const std::pair<int, std::string> step{result.test, result.step};
   const bool repeated = stepsInRun_.count(step) != 0;
@@ -63,13 +67,17 @@ void ResultsRecorder::RecordResult(const StepResult& result) {
     runId_ = store_->AddRun(facts);
     if (!runId_) {
       Report(store_->LastError());
+      ++notStored_;
       return;
     }
     runFacts_ = facts;
     stepsInRun_.clear();
   }
   stepsInRun_.insert(step);
-  if (!store_->AddRow(*runId_, seams_.now(), result)) Report(store_->LastError());
+  if (!store_->AddRow(*runId_, seams_.now(), result)) {
+    Report(store_->LastError());
+    ++notStored_;
+  }
 }
 
 }  // namespace veridane

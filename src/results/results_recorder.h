@@ -8,7 +8,8 @@
 // after an adjustment), so that as-found and as-left results stay apart.
 //
 // A store that cannot be opened or written is reported once; the rows go on to the display and
-// the log, and the store is left alone for the rest of the program.
+// the log, and the store is left alone for the rest of the program. The rows it missed are
+// counted, so that the run can say how many at its end.
 #include <functional>
 #include <memory>
 #include <set>
@@ -44,6 +45,10 @@ class ResultsRecorder : public ResultSink {
 
   // False once the store has failed (reported) or when none is set.
   bool Working() const { return !failed_; }
+  // Where the rows go; its error says why a setting that was not understood names no store.
+  const StoreTarget& Target() const { return seams_.target; }
+  // Rows shown that should have gone to the store and did not (none when the store is off).
+  int RowsNotStored() const { return notStored_; }
   // The store, once the first row opened it (the History window reads the same one).
   ResultsStore* Store() { return store_.get(); }
 
@@ -55,6 +60,8 @@ class ResultsRecorder : public ResultSink {
   RecorderSeams seams_;
   std::unique_ptr<ResultsStore> store_;
   bool failed_ = false;
+  bool wanted_ = false;  // a store is set (or meant to be, by a setting that was not understood)
+  int notStored_ = 0;
   std::optional<int64_t> runId_;
   RunFacts runFacts_;
   std::set<std::pair<int, std::string>> stepsInRun_;

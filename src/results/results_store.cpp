@@ -99,8 +99,9 @@ bool ResultsStore::Open() {
     std::error_code ignored;
     if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ignored);
     db.setDatabaseName(QString::fromStdString(target_.file));
-    // Another program (a second window, a backup) may hold the file for a moment.
-    db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=5000");
+    // Another program (a second window, a backup) may hold the file for a moment; one that
+    // holds it longer costs this row, not the bench's time.
+    db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=" + QString::number(target_.waitMilliseconds));
   } else {
     db.setHostName(QString::fromStdString(target_.host));
     db.setPort(target_.port);
@@ -113,7 +114,26 @@ bool ResultsStore::Open() {
     db.setConnectOptions(options);
   }
   if (!db.open()) return Fail(db.lastError().text().toStdString());
-  if (target_.kind == StoreKind::SQLite) QSqlQuery(db).exec("PRAGMA foreign_keys = ON");
+  if (target_.kind == StoreKind::SQLite) {
+    // Somebody else's database given by mistake is not ours to add tables to.
+    const QStringList tables = db.tables(QSql::Tables);
+    if (!tables.isEmpty() && !tables.contains("schema_version")) {
+      db.close();
+      return Fail("it holds tables of another program (" + tables.join(", ").toStdString() +
+                  ") and no results of this one; it is left as it is");
+    }
+    QSqlQuery(db).exec("PRAGMA foreign_keys = ON");
+  } else {
+    // A table another session keeps locked, or a server that has stopped answering a
+    // statement, must not hold the bench up: the row is reported as not stored instead.
+    QSqlQuery limits(db);
+    if (!limits.exec("SET lock_timeout = " + QString::number(target_.waitMilliseconds)) ||
+        !limits.exec("SET statement_timeout = " + QString::number(3 * target_.waitMilliseconds))) {
+      const std::string problem = limits.lastError().text().toStdString();
+      db.close();
+      return Fail(problem);
+    }
+  }
   std::string problem;
   if (!MigrateResultsSchema(db, problem)) {
     // Another bench sharing the server may have made the same step a moment earlier.
@@ -133,9 +153,12 @@ std::optional<int64_t> ResultsStore::AddRun(const RunFacts& facts) {
   }
   QSqlDatabase db = QSqlDatabase::database(QString::fromStdString(connection_), false);
   QSqlQuery query(db);
-  query.prepare(
-      "INSERT INTO runs (started_at, scope_model, firmware, serial, operator, comments, bench, simulated,"
-      " program_version, source) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id");
+  if (!query.prepare(
+          "INSERT INTO runs (started_at, scope_model, firmware, serial, operator, comments, bench, simulated,"
+          " program_version, source) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id")) {
+    Fail(query.lastError().text().toStdString());
+    return std::nullopt;
+  }
   for (const std::string* text : {&facts.startedAt, &facts.scopeModel, &facts.firmware, &facts.serial,
                                   &facts.operatorName, &facts.comments, &facts.bench})
     query.addBindValue(Q(*text));
@@ -166,10 +189,15 @@ bool ResultsStore::AddRow(int64_t runId, const std::string& recordedAt, const St
   QSqlDatabase db = QSqlDatabase::database(QString::fromStdString(connection_), false);
   if (!db.transaction()) return Fail(db.lastError().text().toStdString());
   QSqlQuery query(db);
-  query.prepare(
-      "INSERT INTO results (run_id, recorded_at, test_number, test_name, step, unit, nominal, lower_limit,"
-      " upper_limit, marginal_lower, marginal_upper, measured, verdict, row_text)"
-      " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+  // A server prepares against the table, so a lock held on it shows here first.
+  if (!query.prepare(
+          "INSERT INTO results (run_id, recorded_at, test_number, test_name, step, unit, nominal, lower_limit,"
+          " upper_limit, marginal_lower, marginal_upper, measured, verdict, row_text)"
+          " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")) {
+    Fail(query.lastError().text().toStdString());
+    db.rollback();
+    return false;
+  }
   const StepResult& row = result;
   query.addBindValue(static_cast<qlonglong>(runId));
   query.addBindValue(Q(recordedAt));
@@ -195,13 +223,13 @@ bool ResultsStore::AddRow(int64_t runId, const std::string& recordedAt, const St
   return true;
 }
 
-std::vector<StoredRun> ResultsStore::Runs(const std::string& serial) {
+std::vector<StoredRun> ResultsStore::Runs(const std::optional<std::string>& serial) {
   std::vector<StoredRun> runs;
   if (!open_) return runs;
   QSqlQuery query(QSqlDatabase::database(QString::fromStdString(connection_), false));
-  query.prepare(QString("SELECT ") + kRunColumns + " FROM runs" + (serial.empty() ? "" : " WHERE serial = ?") +
+  query.prepare(QString("SELECT ") + kRunColumns + " FROM runs" + (serial ? " WHERE serial = ?" : "") +
                 " ORDER BY started_at, id");
-  if (!serial.empty()) query.addBindValue(Q(serial));
+  if (serial) query.addBindValue(Q(*serial));
   if (!query.exec()) {
     Fail(query.lastError().text().toStdString());
     return runs;
@@ -219,12 +247,13 @@ std::vector<StoredRow> ResultsStore::Rows(const ResultFilter& filter) {
                 " results.nominal, results.lower_limit, results.upper_limit, results.marginal_lower,"
                 " results.marginal_upper, results.measured, results.verdict, results.row_text"
                 " FROM results JOIN runs ON runs.id = results.run_id WHERE 1 = 1";
-  if (!filter.serial.empty()) sql += " AND runs.serial = ?";
+  if (filter.serial) sql += " AND runs.serial = ?";
   if (!filter.testName.empty()) sql += " AND results.test_name = ?";
   if (!filter.step.empty()) sql += " AND results.step = ?";
   sql += " ORDER BY runs.started_at, runs.id, results.id";
   query.prepare(sql);
-  for (const std::string* value : {&filter.serial, &filter.testName, &filter.step})
+  if (filter.serial) query.addBindValue(Q(*filter.serial));
+  for (const std::string* value : {&filter.testName, &filter.step})
     if (!value->empty()) query.addBindValue(Q(*value));
   if (!query.exec()) {
     Fail(query.lastError().text().toStdString());

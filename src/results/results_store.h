@@ -47,9 +47,10 @@ struct LogSession {
   bool created = false;
 };
 
-// Empty fields match everything.
+// Empty test and step fields match everything. The serial filters only when given, and then
+// exactly: an empty one picks the runs made without a serial, not every scope.
 struct ResultFilter {
-  std::string serial;
+  std::optional<std::string> serial;
   std::string testName;  // as the status list names the test
   std::string step;
 };
@@ -73,7 +74,7 @@ class ResultsStore {
   std::optional<int64_t> AddRun(const RunFacts& facts);
   bool AddRow(int64_t runId, const std::string& recordedAt, const StepResult& result);
 
-  std::vector<StoredRun> Runs(const std::string& serial = {});
+  std::vector<StoredRun> Runs(const std::optional<std::string>& serial = std::nullopt);
   // Oldest run first, rows in the order they were shown.
   std::vector<StoredRow> Rows(const ResultFilter& filter);
   // Every serial/ID text with at least one run, sorted.

@@ -96,6 +96,10 @@ StoreTarget ParseStoreTarget(std::string_view setting, const std::string& dataFo
   for (std::string_view scheme : {"postgresql://", "postgres://"}) {
     if (lower.rfind(scheme, 0) == 0) return ParsePostgres(text, std::string_view(text).substr(scheme.size()));
   }
+  if (!text.empty() && text.front() != '/')
+    return Failed("The results database \"" + text +
+                  "\" is neither an absolute file path (/srv/lab/results.db), postgresql://USER@HOST/DATABASE nor off "
+                  "(setting " + std::string(kResultsDatabaseKey) + ").");
   target.kind = StoreKind::SQLite;
   target.file = text.empty() ? dataFolder + "/results.db" : text;
   return target;

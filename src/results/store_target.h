@@ -4,7 +4,10 @@
 //                                      "Simulated" folder for a simulated bench)
 //   off | none                         no results store
 //   postgresql://[user@]host[:port]/db[?sslmode=require]   a PostgreSQL server shared by benches
-//   any other text                     an SQLite file of that path
+//   /an/absolute/path                  an SQLite file of that path
+// Anything else is a mistake (postgresql:/ with one slash, a relative name, another scheme) and
+// is refused with a message rather than taken for a file name in whatever folder the program
+// was started from.
 // A password is not expected in the setting: the server's client library reads it from the
 // user's ~/.pgpass (or PGPASSFILE), so it never sits in the settings file in clear text.
 #include <string>
@@ -27,6 +30,10 @@ struct StoreTarget {
   std::string password;  // only when the setting carries one anyway
   std::string options;   // "sslmode=require;..." for the driver's connect options
   std::string error;     // the setting could not be understood (kind is None then)
+  // How long one write may wait for a lock another program holds (SQLite's busy time-out,
+  // PostgreSQL's lock_timeout; a statement gets three times as long). Then the row is
+  // reported as not stored instead of holding the bench up.
+  int waitMilliseconds = 5000;
 
   // For messages: the file, or "postgresql://user@host:port/db" without the password.
   std::string Describe() const;

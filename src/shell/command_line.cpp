@@ -144,7 +144,8 @@ std::string UsageText(const std::string& programName) {
          "  --trace FILE          write every GPIB driver call to FILE, on any bench\n"
          "  --log NAME            headless: keep the results in the log LOG<model>/NAME.log (and its\n"
          "                        NAME.tst status file) in the data folder; an existing log is\n"
-         "                        refused unless --append is given\n"
+         "                        refused unless --append is given, a log another run has open\n"
+         "                        is refused always\n"
          "  --append              headless: add to the log of --log when it exists\n"
          "  --serial TEXT         headless: the scope's serial number for the log header and the\n"
          "                        results database (also without --log)\n"
@@ -171,8 +172,10 @@ std::string UsageText(const std::string& programName) {
          "Words without \"--\" are ignored; an unknown \"--\" option ends the program (exit code 4).\n"
          "The window needs a display; without one, use --headless.\n"
          "\n"
-         "Headless exit codes: 0 every test run passed, 1 a test failed, 2 the run was aborted,\n"
-         "3 the program ended on a fatal message, 4 the command line or a file it names is wrong.\n"
+         "Headless exit codes: 0 every test run passed, 1 a test or the self calibration failed,\n"
+         "2 the run was aborted, 3 the program ended on a fatal message, or after the tests: result\n"
+         "rows were not stored or the report could not be printed, 4 the command line, a setting\n"
+         "or a file it names is wrong.\n"
          "With --parlex: 0 every message went through, 1 a message failed, 3 no listeners on the\n"
          "bus, 4 the command line or the script is wrong.\n";
 }

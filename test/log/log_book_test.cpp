@@ -247,6 +247,52 @@ TEST_F(LogBookTest, AppendReadsAHandMadeWindowsLog) {
   EXPECT_EQ(display.Text(), "Performance Verification of TDS 340, S/N: B0\r\n\r\n  5 mV     MEASURED     \xB1 0.4 mV   PASS");
   EXPECT_EQ(view.StatusLines()[1], StatusLine("DC Voltage Measurement", kStatusFail));
   EXPECT_EQ(view.Counter(0), "2");
+  // New rows belong to the scope the header names.
+  EXPECT_EQ(log.SerialText(), "B0");
+}
+
+// What the header says is what the runs after Import/Append are stored under; a field left to
+// be filled in by hand is no name.
+TEST(LogHeader, SerialOrIdOperatorAndComments) {
+  const LogHeaderFacts filled = ReadLogHeader(
+      "Performance Verification of TDS 340, ID: Rack 4 / B7\r\n\r\nDate & Time: 1/2/2024, 09:26\r\n\r\n"
+      "Operator: Jo\r\n\r\nComments: as found\r\n\r\nOperator: not the header");
+  EXPECT_EQ(filled.serial, "Rack 4 / B7");
+  EXPECT_EQ(filled.operatorName, "Jo");
+  EXPECT_EQ(filled.comments, "as found");
+  const LogHeaderFacts blank = ReadLogHeader("Performance Verification of TDS 340, S/N: " + std::string(28, '_') +
+                                             "\r\n\r\nOperator: " + std::string(62, '_'));
+  EXPECT_EQ(blank.serial, "");
+  EXPECT_EQ(blank.operatorName, "");
+  EXPECT_EQ(ReadLogHeader("no header at all").serial, "");
+}
+
+// Another run has the log open: this one is told so and does not touch it.
+TEST_F(LogBookTest, ALogHeldByAnotherRunIsRefused) {
+  CreateUnit7();
+  const std::string before = Bytes(Folder() / "unit7.log");
+  LogBook other{LogPlace{[this] { return data.string(); }, model, logFolderName},
+                display,
+                view,
+                state,
+                technician,
+                dialogs,
+                [] { return LogStamp{"2024-03-14", "09:26:53"}; }};
+  dialogs.QueueOpen("unit7");
+  technician.Expect(kClearQuestion, 36, "Create Log File", kYes)
+      .Expect("The Log File unit7.log is in use by another run of the program.", 16, "File Error", kOk);
+  other.AppendLogFile();
+  EXPECT_FALSE(other.LogOpen());
+  EXPECT_EQ(other.OpenRefusal(), Text8File::Refusal::InUse);
+  // Nor may it be overwritten while held.
+  dialogs.QueueCreate(Entries("b9", "unit7"));
+  technician.Expect(kClearQuestion, 36, "Create Log File", kYes)
+      .Expect("The Log File unit7 already exists.\nDo you want to overwrite it ?", 20, "File Error", kYes)
+      .Expect("The Log File unit7.log is in use by another run of the program.", 16, "File Error", kOk);
+  other.CreateLogFile();
+  EXPECT_FALSE(other.LogOpen());
+  EXPECT_EQ(Bytes(Folder() / "unit7.log"), before);
+  EXPECT_TRUE(technician.ExpectAllConsumed());
 }
 
 TEST_F(LogBookTest, AppendWithoutStatusFileAsksYesKeepsNoLeavesNoLog) {

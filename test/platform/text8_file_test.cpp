@@ -1,10 +1,12 @@
 #include "platform/text8_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -107,6 +109,54 @@ TEST_F(Text8FileTest, FailuresAreReportedWithTheFileName) {
   }
 }
 
+// A disk that fills up in the middle of a line (the file-size limit stands in for it: the
+// write that crosses it is cut short): the file ends with the last whole line.
+TEST_F(Text8FileTest, ALineTheDiskCannotTakeWholeIsNotWrittenAtAll) {
+  Text8File file;
+  ASSERT_TRUE(file.Open(In("torn.log"), Text8File::Mode::Create));
+  ASSERT_TRUE(file.WriteLine("header"));
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  auto* previous = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 20;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool written = file.WriteLine("a row longer than the room left");
+  const std::string error = file.Error();
+  const bool next = file.WriteLine("x");
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_FALSE(written);
+  EXPECT_NE(error.find("torn.log"), std::string::npos) << error;
+  EXPECT_TRUE(next);  // room for a short one
+  file.Close();
+  EXPECT_EQ(Bytes(In("torn.log")), "header\r\nx\r\n");
+}
+
+// Two programs given the same new name: the second is told it exists; a held file is refused
+// to a second holder until the first lets go, and is not cut short by it.
+TEST_F(Text8FileTest, NewFilesAreExclusiveAndHeldFilesAreRefused) {
+  Text8File first;
+  ASSERT_TRUE(first.Open(In("n.log"), Text8File::Mode::CreateNew, Text8File::Hold::Exclusive));
+  ASSERT_TRUE(first.WriteLine("first"));
+  Text8File second;
+  EXPECT_FALSE(second.Open(In("n.log"), Text8File::Mode::CreateNew, Text8File::Hold::Exclusive));
+  EXPECT_EQ(second.OpenRefusal(), Text8File::Refusal::Exists);
+  EXPECT_FALSE(second.Open(In("n.log"), Text8File::Mode::Create, Text8File::Hold::Exclusive));
+  EXPECT_EQ(second.OpenRefusal(), Text8File::Refusal::InUse);
+  EXPECT_FALSE(second.Open(In("n.log"), Text8File::Mode::Continue, Text8File::Hold::Exclusive));
+  EXPECT_EQ(second.OpenRefusal(), Text8File::Refusal::InUse);
+  EXPECT_EQ(Bytes(In("n.log")), "first\r\n");
+  EXPECT_FALSE(second.Open(In("gone.log"), Text8File::Mode::Continue, Text8File::Hold::Exclusive));
+  EXPECT_EQ(second.OpenRefusal(), Text8File::Refusal::Missing);
+  EXPECT_FALSE(fs::exists(In("gone.log")));
+  first.Close();
+  ASSERT_TRUE(second.Open(In("n.log"), Text8File::Mode::Continue, Text8File::Hold::Exclusive));
+  ASSERT_TRUE(second.WriteLine("second"));
+  second.Close();
+  EXPECT_EQ(Bytes(In("n.log")), "first\r\nsecond\r\n");
+}
+
 TEST_F(Text8FileTest, ReplaceSwapsTheWholeFileOrLeavesTheOldOne) {
   std::string error;
   ASSERT_TRUE(ReplaceText8File(In("s.tst"), " 0  0  0  0  0 ", error)) << error;
@@ -120,6 +170,13 @@ TEST_F(Text8FileTest, ReplaceSwapsTheWholeFileOrLeavesTheOldOne) {
   EXPECT_NE(error.find("d.tst"), std::string::npos) << error;
   EXPECT_TRUE(fs::is_directory(In("d.tst")));
   EXPECT_FALSE(fs::exists(In("d.tst.new")));
+
+  // A link left at the temporary name is not followed to the file it points to.
+  std::ofstream(In("other.txt")) << "keep";
+  fs::create_symlink(In("other.txt"), In("l.tst.new"));
+  ASSERT_TRUE(ReplaceText8File(In("l.tst"), " 0  0  0  0  0 ", error)) << error;
+  EXPECT_EQ(Bytes(In("other.txt")), "keep");
+  EXPECT_EQ(Bytes(In("l.tst")), " 0  0  0  0  0 ");
 }
 
 TEST_F(Text8FileTest, ReadingRefusesMissingAndOversizedFiles) {

@@ -3,7 +3,10 @@
 
 #include <QGuiApplication>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <array>
 #include <cstdio>
@@ -72,6 +75,35 @@ TEST_F(QtPrinterTest, UnwritablePdfAndUnknownPrinterAreReported) {
   EXPECT_FALSE(printer.Error().empty());
   EXPECT_FALSE(fs::exists(pdf));
   EXPECT_TRUE(printer.EndDoc());  // nothing left open
+}
+
+// A disk that fills up under the PDF: the process's file-size limit stands in for it (the
+// write that crosses it is cut short and the next one fails, as on a full disk).
+TEST_F(QtPrinterTest, PdfCutShortByAFullDiskIsReportedAndRemoved) {
+  std::string pdf = (folder / "full.pdf").string();
+  QtPrinter printer;
+  ASSERT_TRUE(printer.SetTarget({"", pdf}));
+  printer.SetFont(PrinterFont{});
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  auto* previous = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  bool printed = printer.Print("Offset at Zero \xB1 5 \xB5V");
+  bool ended = printer.EndDoc();
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_FALSE(printed && ended);
+  EXPECT_NE(printer.Error().find(pdf), std::string::npos) << printer.Error();
+  EXPECT_FALSE(fs::exists(pdf));
+
+  // A device given as the file is not written to, and stays.
+  ASSERT_TRUE(printer.SetTarget({"", "/dev/full"}));
+  printed = printer.Print("x");
+  ended = printer.EndDoc();
+  EXPECT_FALSE(printed && ended);
+  EXPECT_TRUE(fs::exists("/dev/full"));
 }
 
 }  // namespace

@@ -198,6 +198,34 @@ TEST_F(PostgresStore, RecorderWritesThroughTheSetting) {
   EXPECT_EQ(recorder.Store()->Runs("B5").size(), 2u);
 }
 
+// Another session keeps the results table locked: the row gives up after the set wait.
+TEST_F(PostgresStore, LockedTableCostsTheRowNotTheBenchsTime) {
+  ASSERT_TRUE(server_->CreateDatabase("veridane_locked"));
+  StoreTarget target = server_->Target("veridane_locked");
+  target.waitMilliseconds = 200;
+  ResultsStore store(target);
+  ASSERT_TRUE(store.Open()) << store.LastError();
+  const int64_t run = *store.AddRun(testing::SomeRun("B6", "2026-12-07T10:00:00Z"));
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", "pg-locker");
+    db.setHostName(QString::fromStdString(target.host));
+    db.setPort(target.port);
+    db.setDatabaseName("veridane_locked");
+    db.setUserName("postgres");
+    ASSERT_TRUE(db.open());
+    ASSERT_TRUE(db.transaction());
+    ASSERT_TRUE(QSqlQuery(db).exec("LOCK TABLE results IN ACCESS EXCLUSIVE MODE"));
+    EXPECT_FALSE(store.AddRow(run, "2026-12-07T10:00:05Z", testing::OffsetResult("CH1 2 mV/div", 0.0032f, 0.001f)));
+    EXPECT_NE(store.LastError().find("lock timeout"), std::string::npos) << store.LastError();
+    db.rollback();
+    db.close();
+  }
+  QSqlDatabase::removeDatabase("pg-locker");
+  // The lock gone, the store works again.
+  EXPECT_TRUE(store.AddRow(run, "2026-12-07T10:00:06Z", testing::OffsetResult("CH1 2 mV/div", 0.0032f, 0.001f)))
+      << store.LastError();
+}
+
 TEST(PostgresStoreDown, ServerThatDoesNotAnswerIsReportedNotWaitedFor) {
   if (!QSqlDatabase::isDriverAvailable("QPSQL")) GTEST_SKIP() << "Qt's PostgreSQL driver is not installed";
   ResultsStore store(ParseStoreTarget("postgresql://postgres@127.0.0.1:" + std::to_string(FreeLoopbackPort()) + "/none", ""));

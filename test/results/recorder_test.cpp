@@ -83,6 +83,33 @@ TEST(ResultsRecorder, StoreThatCannotBeOpenedIsReportedOnceAndLeftAlone) {
   EXPECT_EQ(bench.op.prompts[0].caption, "Results Database");
   EXPECT_NE(bench.op.prompts[0].text.find("blocker"), std::string::npos) << bench.op.prompts[0].text;
   EXPECT_FALSE(bench.recorder.Working());
+  EXPECT_EQ(bench.recorder.RowsNotStored(), 3);
+}
+
+// Another program keeps the file locked: the row waits a bounded time, then counts as not
+// stored, and so does every row after it.
+TEST(ResultsRecorder, LockedFileCostsTheRowNotTheBenchsTime) {
+  ScratchStore scratch("locked");
+  {
+    ResultsStore make(scratch.Target());
+    ASSERT_TRUE(make.Open()) << make.LastError();
+  }
+  QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "locker");
+  other.setDatabaseName(QString::fromStdString(scratch.File()));
+  ASSERT_TRUE(other.open());
+  ASSERT_TRUE(QSqlQuery(other).exec("BEGIN EXCLUSIVE"));
+  StoreTarget target = scratch.Target();
+  target.waitMilliseconds = 100;
+  RecorderBench bench(target);
+  bench.recorder.RecordResult(OfTest(kTestOffsetZero, "CH1 2 mV/div"));
+  bench.recorder.RecordResult(OfTest(kTestOffsetZero, "CH2 2 mV/div"));
+  QSqlQuery(other).exec("ROLLBACK");
+  other.close();
+  other = QSqlDatabase();
+  QSqlDatabase::removeDatabase("locker");
+  ASSERT_EQ(bench.op.prompts.size(), 1u);
+  EXPECT_NE(bench.op.prompts[0].text.find("locked"), std::string::npos) << bench.op.prompts[0].text;
+  EXPECT_EQ(bench.recorder.RowsNotStored(), 2);
 }
 
 TEST(ResultsRecorder, StoreLostDuringTheRunIsReportedOnce) {
@@ -109,6 +136,7 @@ TEST(ResultsRecorder, TurnedOffStoresNothingAndSaysNothing) {
   bench.recorder.RecordResult(OfTest(kTestOffsetZero, "CH1 2 mV/div"));
   EXPECT_TRUE(bench.op.prompts.empty());
   EXPECT_EQ(bench.recorder.Store(), nullptr);
+  EXPECT_EQ(bench.recorder.RowsNotStored(), 0);
 }
 
 TEST(ResultsRecorder, UnreadableSettingIsReportedAtTheFirstRow) {

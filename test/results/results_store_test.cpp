@@ -60,6 +60,22 @@ TEST(ResultsStore, EmptyFileGetsTheWholeSchema) {
   EXPECT_EQ(raw.One("SELECT COUNT(*) FROM schema_version").toInt(), kResultsSchemaVersion);
 }
 
+TEST(ResultsStore, AnotherProgramsDatabaseIsRefusedUntouched) {
+  ScratchStore scratch("foreign");
+  std::filesystem::create_directories(scratch.Folder());
+  {
+    RawFile raw(scratch.File());
+    ASSERT_TRUE(QSqlQuery(raw.Db()).exec("CREATE TABLE invoices (id INTEGER PRIMARY KEY, total REAL)"));
+  }
+  const auto before = std::filesystem::file_size(scratch.File());
+  ResultsStore store(scratch.Target());
+  EXPECT_FALSE(store.Open());
+  EXPECT_NE(store.LastError().find("invoices"), std::string::npos) << store.LastError();
+  RawFile raw(scratch.File());
+  EXPECT_EQ(raw.Db().tables(), QStringList{"invoices"});
+  EXPECT_EQ(std::filesystem::file_size(scratch.File()), before);
+}
+
 TEST(ResultsStore, PreviousSchemaIsMigratedAndItsRowsKept) {
   ScratchStore scratch("v1");
   std::filesystem::create_directories(scratch.Folder());
@@ -160,12 +176,20 @@ TEST(ResultsStore, FiltersBySerialTestAndStep) {
   dc.testName = "DC Voltage";
   store.AddRow(a, "t", dc);
   store.AddRow(b, "t", OffsetResult("CH2 2 mV/div", 0.0032f, 0.002f));
+  const int64_t unnamed = *store.AddRun(SomeRun("", "2026-01-01T12:00:00Z"));
+  store.AddRow(unnamed, "t", OffsetResult("CH2 2 mV/div", 0.0032f, 0.003f));
 
-  EXPECT_EQ(store.Serials(), (std::vector<std::string>{"B1", "B2"}));
+  EXPECT_EQ(store.Serials(), (std::vector<std::string>{"", "B1", "B2"}));
+  // "(no serial)" is a scope of its own, not every scope.
+  const std::vector<StoredRow> withoutSerial = store.Rows({"", "Offset at Zero", ""});
+  ASSERT_EQ(withoutSerial.size(), 1u);
+  EXPECT_EQ(withoutSerial[0].run.id, unnamed);
+  EXPECT_EQ(store.Runs("").size(), 1u);
+  EXPECT_EQ(store.Runs().size(), 3u);
   EXPECT_EQ(store.TestNames("B1"), (std::vector<std::string>{"Offset at Zero", "DC Voltage"}));
   EXPECT_EQ(store.Rows({"B1", "", ""}).size(), 3u);
   EXPECT_EQ(store.Rows({"B1", "Offset at Zero", ""}).size(), 2u);
-  EXPECT_EQ(store.Rows({"", "Offset at Zero", "CH2 2 mV/div"}).size(), 2u);
+  EXPECT_EQ(store.Rows({std::nullopt, "Offset at Zero", "CH2 2 mV/div"}).size(), 3u);
   EXPECT_TRUE(store.Rows({"B3", "", ""}).empty());
 }
 

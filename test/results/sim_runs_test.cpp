@@ -20,6 +20,7 @@ namespace veridane {
 namespace {
 
 using testing::ScratchFolder;
+namespace fs = std::filesystem;
 
 struct Outcome {
   int code = -1;
@@ -127,6 +128,55 @@ TEST(SimulatedRuns, FullSequencesLandInTheStoreAsShown) {
   EXPECT_NE(content.find("not measurable"), std::string::npos);
   // Limits as decimals, not as the single-precision numbers' binary neighbours.
   EXPECT_NE(content.find(",Offset at Zero,CH2 2 mV/div,V,0,-0.0032,0.0032,"), std::string::npos);
+}
+
+// A log re-opened for appending belongs to the scope its header names: the new run is stored
+// under that serial, and a run without any serial is found under "no serial" alone.
+TEST(SimulatedRuns, AppendedRunsCarryTheLogsSerial) {
+  ScratchFolder root("results-append");
+  MemorySettings settings;
+  ASSERT_EQ(Invoke(root, settings, {"--headless", "--run", "offset", "--log", "u9", "--serial", "b777"}).code, kExitPassed);
+  Outcome appended = Invoke(root, settings, {"--headless", "--run", "offset", "--log", "u9", "--append"});
+  ASSERT_EQ(appended.code, kExitPassed) << appended.messages;
+  ASSERT_EQ(Invoke(root, settings, {"--headless", "--run", "offset"}).code, kExitPassed);
+
+  ResultsStore store(ParseStoreTarget("", Paths(root.String(), true).DataFolder()));
+  ASSERT_TRUE(store.Open()) << store.LastError();
+  EXPECT_EQ(store.Runs("B777").size(), 2u);
+  EXPECT_EQ(store.Runs("").size(), 1u);
+  for (const StoredRow& row : store.Rows({"", "", ""})) EXPECT_EQ(row.run.facts.serial, "");
+}
+
+// A setting the program cannot take is refused before the tests, and nothing is made from it.
+TEST(SimulatedRuns, MistypedDatabaseSettingIsRefused) {
+  ScratchFolder root("results-typo");
+  MemorySettings settings;
+  settings.Save("Veridane", "Settings", "ResultsDatabase", "postgresql:/u@h/db");
+  const fs::path before = fs::current_path();
+  fs::current_path(root.Path());
+  Outcome run = Invoke(root, settings, {"--headless", "--run", "offset"});
+  fs::current_path(before);
+  EXPECT_EQ(run.code, kExitUsage) << run.messages;
+  EXPECT_NE(run.messages.find("postgresql:/u@h/db"), std::string::npos) << run.messages;
+  EXPECT_EQ(run.out.find("Offset at Zero"), std::string::npos);
+  EXPECT_FALSE(fs::exists(root.Path() / "postgresql:"));
+}
+
+// Rows the database did not take: the tests and the log run to their end, then the run says
+// how many and ends with 3.
+TEST(SimulatedRuns, RowsNotStoredEndTheRunWithThree) {
+  ScratchFolder root("results-unstored");
+  MemorySettings settings;
+  { std::ofstream(root.Path() / "blocker") << "x"; }
+  settings.Save("Veridane", "Settings", "ResultsDatabase", (root.Path() / "blocker" / "results.db").string());
+  Outcome run = Invoke(root, settings, {"--headless", "--run", "offset,dcv", "--log", "u10"});
+  EXPECT_EQ(run.code, kExitEnded) << run.messages;
+  const size_t rows = JudgedRows(run.out).size();
+  ASSERT_GT(rows, 10u);
+  EXPECT_NE(run.messages.find(std::to_string(rows) + " result rows were not stored in the results database"),
+            std::string::npos)
+      << run.messages;
+  EXPECT_NE(run.out.find("DC Voltage Measurement"), std::string::npos);
 }
 
 TEST(SimulatedRuns, ResultsOfAnotherBenchKindAreElsewhere) {

@@ -51,7 +51,11 @@ TEST(StoreTarget, PasswordInTheSettingIsUsedButNeverDescribed) {
 }
 
 TEST(StoreTarget, UnusableAddressesSayWhy) {
-  for (const char* text : {"postgresql://db", "postgresql://db/", "postgresql://db:99999/r", "postgresql://db:x/r"}) {
+  // A mistyped scheme or a relative name would otherwise become an SQLite file in whatever
+  // folder the program was started from.
+  for (const char* text : {"postgresql://db", "postgresql://db/", "postgresql://db:99999/r", "postgresql://db:x/r",
+                           "postgresql:/u@h/db", "postgresq://u@h/db", "mysql://h/db", "results.db", "~/results.db",
+                           "C:\\Lab\\results.db"}) {
     StoreTarget target = ParseStoreTarget(text, "/d");
     EXPECT_EQ(target.kind, StoreKind::None) << text;
     EXPECT_NE(target.error.find(text), std::string::npos) << target.error;

@@ -96,9 +96,18 @@ int16_t SelfCal(PvContext& pv, std::string_view minutes) {
   state.SelfCalResult = result;
   pv.frame.TestStatusUpdate();
 
-  if (result == kSelfCalFailed && state.FullSeqRunning) {
+  // Whatever the scope answered other than success, it did not calibrate: a scope verified on
+  // top of that would pass with a wrong compensation. The failure is kept in the result
+  // display (and so the log), shown even in an Auto sequence, and fails the sequence.
+  const bool failed = result != kSelfCalNotPerformed && result != kSelfCalPassed;
+  if (failed) {
+    pv.display.PrintScreen("");
+    pv.display.PrintScreen(UpperCase(outcome));
+  }
+  if (failed && state.FullSeqRunning) {
     outcome += "\nFull Sequence disabled.";
     state.FullSeqRunning = false;
+    state.FullSeqFailed = true;
   } else if (IsAuto(state.AutoMode) && state.FullSeqRunning) {
     return result;  // an Auto sequence goes on without a word
   }

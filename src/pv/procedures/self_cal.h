@@ -14,6 +14,7 @@ enum : int16_t {
   kSelfCalNotPerformed = -1,
   kSelfCalPassed = 0,
   kSelfCalFailed = 1,  // the scope's failure answer; also a calibration that never answered
+                       // (any other value than these is a failure as well)
 };
 
 // minutes: the expected duration. A positive number asks first and names the duration; a

@@ -16,6 +16,7 @@
 #include "platform_qt/qt_printer.h"
 #include "pv/catalogue.h"
 #include "pv/frame/progress_view.h"
+#include "pv/procedures/self_cal.h"
 #include "pv/progress_plan.h"
 #include "shell/launcher.h"
 #include "shell/report_header.h"
@@ -38,6 +39,11 @@ AnswerRule Rule(const std::string& pattern, int16_t answer) {
 // --manual first, then the technician's own file, then what a run without a person needs.
 std::vector<AnswerRule> AnswerRules(const CommandLine& options) {
   std::vector<AnswerRule> rules;
+  // A log made by another run after ours looked is never overwritten, whatever the file says.
+  AnswerRule keep = Rule("^File Error$", kNo);
+  keep.matchText = true;
+  keep.text = CaptionPattern("already exists\\.\nDo you want to overwrite it");
+  rules.push_back(std::move(keep));
   if (options.manual) rules.push_back(Rule("^Auto mode possible$", kNo));
   if (!options.answersFile.empty()) {
     for (AnswerRule& rule : ConsoleOperator::ReadAnswers(options.answersFile)) rules.push_back(std::move(rule));
@@ -92,7 +98,13 @@ int OpenRequestedLog(Program& program, PresetLogDialogs& dialogs, const CommandL
     program.log.CreateLogFile();
   }
   if (!program.log.LogOpen()) {
-    messages << "The log " << options.logName << " could not be " << (exists ? "opened" : "created") << ".\n";
+    const Text8File::Refusal refusal = program.log.OpenRefusal();
+    if (refusal == Text8File::Refusal::InUse)
+      messages << "The log " << options.logName << " is in use by another run; try again when that run has ended.\n";
+    else if (!exists && (refusal == Text8File::Refusal::Exists || refusal == Text8File::Refusal::None))
+      messages << "The log " << options.logName << " already exists; give --append to add to it.\n";
+    else
+      messages << "The log " << options.logName << " could not be " << (exists ? "opened" : "created") << ".\n";
     return kExitUsage;
   }
   return kExitPassed;
@@ -223,6 +235,11 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
     running = &program;
     progress.Attach(program.run);
     Startup& startup = launcher.startup();
+    // A mistyped database setting would otherwise lose every row of the run to a message box.
+    if (ResultsRecorder* recorder = launcher.Recorder(); recorder != nullptr && !recorder->Target().error.empty()) {
+      messages << Utf8FromText8(recorder->Target().error) << "\n";
+      return kExitUsage;
+    }
 
     FrameHooks& hooks = program.frame.Hooks();
     program.frame.NameTests();
@@ -258,6 +275,9 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
     if (plan.fullSequence) {
       program.frame.FullSequence(program.scope.ScopeModel);
       judged.clear();
+      // A calibration that was made counts like a test; one the technician declined does not
+      // stop the sequence and leaves nothing to judge.
+      if (hooks.SelfCal && program.run.SelfCalResult != kSelfCalNotPerformed) judged.push_back(kRunSelfCal);
       for (int n = 1; n <= program.run.NumberOfTests; ++n)
         if (hooks.Tests[static_cast<size_t>(n)]) judged.push_back(n);
     } else {
@@ -272,7 +292,20 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
       }
     }
     int code = Outcome(program.run, judged);
-    if (!options.printFile.empty() && !PrintDisplay(program, options.printFile, options.serial, messages)) code = std::max(code, 3);
+    if (!options.printFile.empty() && !PrintDisplay(program, options.printFile, options.serial, messages))
+      code = std::max(code, static_cast<int>(kExitEnded));
+    // A log the disk stopped taking was said at the time; a script learns it from the code.
+    if (!options.logName.empty() && program.log.LogIncomplete()) {
+      messages << "The log " << options.logName << " is incomplete: the disk did not take every row.\n";
+      code = std::max(code, static_cast<int>(kExitEnded));
+    }
+    // The tests and the log ran to their end; what the database missed is said once, here.
+    if (ResultsRecorder* recorder = launcher.Recorder(); recorder != nullptr && recorder->RowsNotStored() > 0) {
+      const int missed = recorder->RowsNotStored();
+      messages << missed << (missed == 1 ? " result row was" : " result rows were") << " not stored in the results database "
+               << recorder->Target().Describe() << ".\n";
+      code = std::max(code, static_cast<int>(kExitEnded));
+    }
     for (const std::string& line : view.StatusLines()) messages << Utf8FromText8(line) << "\n";
     startup.Unload();
     printTranscript();

@@ -84,7 +84,7 @@ int RunResultsCommand(const BackendRegistry& registry, const CommandLine& option
   if (!options.results) return code;
 
   ResultFilter filter;
-  filter.serial = UpperCase1252(Trim(Text8FromUtf8(options.serial)));
+  if (!options.serial.empty()) filter.serial = UpperCase1252(Trim(Text8FromUtf8(options.serial)));
   filter.testName = TestTitle(options.testName);
   const std::vector<StoredRow> rows = store.Rows(filter);
   if (!store.LastError().empty()) {

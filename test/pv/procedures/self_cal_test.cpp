@@ -141,6 +141,11 @@ TEST_P(SelfCalInSequence, ReportsAsTheSequenceNeeds) {
   SelfCal(pv, "0");
 
   EXPECT_EQ(state.FullSeqRunning, c.sequenceGoesOn);
+  // A failure fails the sequence and stays in the display, and so in the log.
+  EXPECT_EQ(state.FullSeqFailed, !c.sequenceGoesOn);
+  EXPECT_EQ(display.Text().find("SELF CALIBRATION FAILED - RESTART TO TRY AGAIN.") != std::string::npos,
+            !c.sequenceGoesOn)
+      << display.Text();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -148,10 +153,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ReportCase{"AutoPassedSaysNothing", -1, "0\n", "", true},
                       ReportCase{"AutoFailedStopsTheSequence", -1, "1\n",
                                  "Self Calibration Failed - Restart to try again.\nFull Sequence disabled.", false},
-                      ReportCase{"AutoOtherFailureSaysNothing", -1, "2\n", "", true},
+                      // Any answer but 0 is a scope that did not calibrate.
+                      ReportCase{"AutoOtherFailureStopsTheSequenceToo", -1, "2\n",
+                                 "Self Calibration Failed - Restart to try again.\nFull Sequence disabled.", false},
                       ReportCase{"ManualPassedIsShown", 0, "0\n", "Self Calibration has been succesfully performed.", true},
-                      ReportCase{"ManualOtherFailureIsShownButGoesOn", 0, "2\n",
-                                 "Self Calibration Failed - Restart to try again.", true}),
+                      ReportCase{"ManualOtherFailureStopsTheSequence", 0, "2\n",
+                                 "Self Calibration Failed - Restart to try again.\nFull Sequence disabled.", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A read that timed out leaves the reply buffer blank, which reads as 0: that is no success.

@@ -1,6 +1,9 @@
 // The run without a display, end to end on the simulated benches: what it prints, and the exit
 // code a script sees for a good scope, a faulty one, a stopped run and a fatal end.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <algorithm>
@@ -8,6 +11,7 @@
 #include <regex>
 #include <sstream>
 
+#include "platform/text8_file.h"
 #include "shell/command_line.h"
 #include "ui/console/headless.h"
 #include "ui/console/log_text_command.h"
@@ -318,6 +322,67 @@ TEST(Headless, LogIsWrittenAsShownNeverOverwrittenAndContinuedOnAppend) {
   HeadlessResult escaping = RunHeadlessWith({"--headless", "--run", "offset", "--log", "../unit7"}, root);
   EXPECT_EQ(escaping.code, kExitUsage);
   EXPECT_FALSE(std::filesystem::exists(root.Path() / "Veridane" / "Simulated" / "unit7.log"));
+}
+
+// Another run holds the log (it is running its tests): a second run on it is refused before
+// it adds a row, and the first run's status file is not overwritten.
+TEST(Headless, LogHeldByAnotherRunIsRefused) {
+  ScratchFolder root("headless-log-held");
+  const std::filesystem::path folder = root.Path() / "Veridane" / "Simulated" / "LOG340";
+  ASSERT_EQ(RunHeadlessWith({"--headless", "--run", "offset", "--log", "unit8"}, root).code, kExitPassed);
+  const std::string log = FileBytes(folder / "unit8.log");
+  const std::string status = FileBytes(folder / "unit8.tst");
+  Text8File held;
+  ASSERT_TRUE(held.Open((folder / "unit8.log").string(), Text8File::Mode::Continue, Text8File::Hold::Exclusive));
+  HeadlessResult second = RunHeadlessWith({"--headless", "--run", "offset", "--log", "unit8", "--append"}, root);
+  EXPECT_EQ(second.code, kExitUsage);
+  EXPECT_NE(second.messages.find("The log unit8 is in use by another run"), std::string::npos) << second.messages;
+  EXPECT_EQ(FileBytes(folder / "unit8.log"), log);
+  EXPECT_EQ(FileBytes(folder / "unit8.tst"), status);
+  held.Close();
+  EXPECT_EQ(RunHeadlessWith({"--headless", "--run", "offset", "--log", "unit8", "--append"}, root).code, kExitPassed);
+}
+
+// The disk fills up during the run (the file-size limit stands in for it): the log ends with
+// its last whole row, the tests go on, and the exit code tells the script the log is short.
+TEST(Headless, ALogTheDiskStopsTakingEndsTheRunWithThree) {
+  ScratchFolder root("headless-log-full");
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  auto* previous = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 1500;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  HeadlessResult r = RunHeadlessWith({"--headless", "--run", "offset,dcv", "--no-results", "--log", "u11"}, root);
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_EQ(r.code, kExitEnded) << r.messages;
+  EXPECT_NE(r.messages.find("The log u11 is incomplete"), std::string::npos) << r.messages;
+  EXPECT_NE(r.out.find("DC Voltage Measurement"), std::string::npos);
+  const std::string log = FileBytes(root.Path() / "Veridane" / "Simulated" / "LOG340" / "u11.log");
+  EXPECT_GT(log.size(), 1000u);
+  EXPECT_TRUE(log.ends_with("\r\n"));
+}
+
+// Any answer of *CAL? but success fails the Full Sequence, in Auto mode too, and the run.
+TEST(Headless, FailedSelfCalibrationFailsTheFullSequence) {
+  ScratchFolder root("headless-selfcal-full");
+  HeadlessResult one = RunHeadlessWith({"--headless", "--bench", "sim:selfcal-fault", "--run", "full"}, root);
+  EXPECT_EQ(one.code, kExitFailed) << one.messages;
+  EXPECT_NE(one.messages.find("Full Sequence disabled."), std::string::npos) << one.messages;
+  EXPECT_NE(one.out.find("SELF CALIBRATION FAILED"), std::string::npos) << one.out;
+
+  std::string bench = FileBytes(std::filesystem::path(VERIDANE_SOURCE_DIR) / "sim" / "benches" / "selfcal-fault.toml");
+  const size_t at = bench.find("self_cal = \"fail\"");
+  ASSERT_NE(at, std::string::npos);
+  bench.replace(at, std::string("self_cal = \"fail\"").size(), "self_cal = 2");
+  const std::string file = (root.Path() / "cal2.toml").string();
+  std::ofstream(file, std::ios::binary) << bench;
+  HeadlessResult two = RunHeadlessWith({"--headless", "--bench", file, "--run", "full"}, root);
+  EXPECT_EQ(two.code, kExitFailed) << two.messages;
+  EXPECT_NE(two.messages.find("Self Calibration Failed - Restart to try again."), std::string::npos) << two.messages;
+  EXPECT_EQ(two.messages.find("Full Sequence Passed."), std::string::npos) << two.messages;
+  EXPECT_EQ(two.out.find("Offset at Zero - "), std::string::npos) << two.out;
 }
 
 TEST(Headless, ALogAppendedTwiceReadsAsThreeDatedSessions) {
