@@ -27,7 +27,7 @@ ${usage}.fi
 .SH FILES
 .TP
 .I ~/.config/Veridane/Veridane.ini
-per-user settings (section Settings: SkipSplash, Bench, InstrumentData, WindowGeometry)
+per-user settings (section Settings: SkipSplash, Bench, InstrumentData, WindowGeometry, DecisionRule)
 .TP
 .I ~/.local/share/Veridane
 data folder: per-model result logs and status files

@@ -20,6 +20,7 @@
 #include "shell/launcher.h"
 #include "shell/version.h"
 #include "sim/backend/sim_backend.h"
+#include "sim/instruments/standard_errors.h"
 #include "ui/console/headless.h"
 #include "ui/console/parlex_terminal.h"
 #include "ui/console/results_query.h"
@@ -35,6 +36,22 @@ BackendRegistry Backends() {
   RegisterHardwareSchemes(registry);
   registry.Register(sim::SimulatedBenchScheme());
   return registry;
+}
+
+UncertaintySpec StatedBy(StandardFunction function, const sim::StandardErrorFigures& figures) {
+  UncertaintySpec spec;
+  spec.function = function;
+  spec.percentOfValue = figures.percentOfValue;
+  spec.absolute = figures.absolute;
+  spec.coverageFactor = figures.coverageFactor;
+  return spec;
+}
+
+// The register of a simulated bench: what its standards' errors really spread by.
+std::vector<UncertaintySpec> SimulatedRegister() {
+  return {StatedBy(StandardFunction::DcVoltage, sim::kSimCalibratorDcVolts),
+          StatedBy(StandardFunction::AcAmplitude, sim::kSimGeneratorAmplitude),
+          StatedBy(StandardFunction::TimeMarks, sim::kSimTimeMarkPeriod)};
 }
 
 }  // namespace
@@ -99,12 +116,13 @@ int main(int argc, char** argv) {
     }
     QCoreApplication::setApplicationName(kShortAppName);
     UserSettings settings;
-    return RunHeadless(Backends(), options, settings, PlatformPaths(), std::cout, std::cerr, ConsoleLooksOfThisProcess());
+    return RunHeadless(Backends(), options, settings, PlatformPaths(), std::cout, std::cerr, ConsoleLooksOfThisProcess(),
+                       SimulatedRegister());
   }
 
   if (!DisplayExpected([](const char* name) { return std::getenv(name); })) {
     std::cerr << kNoDisplayLine << "\n";
     return kExitUsage;
   }
-  return RunWindowProgram(argc, argv, Backends(), options);
+  return RunWindowProgram(argc, argv, Backends(), options, SimulatedRegister());
 }

@@ -17,7 +17,7 @@ _veridane() {
 
   local options="--help --bench --list-benches --list-adapters --headless --run --answers --manual --technician --trace --log --append
     --serial --id --operator --comments --print --version --parlex --script
-    --no-results --results --test --csv --import"
+    --no-results --results --test --csv --import --repeats --decision-rule --explain"
   local tests="selfcal offset dcv bandwidth samplerate trigger"
   local benches="bandwidth-fault default fluke-generator gain-fault garbled-calibrator missing-comp-file
     long-error-log missing-scanner-file offset-fault scope-only selfcal-fault silent-generator sme-generator tds310 tds320
@@ -49,6 +49,10 @@ _veridane() {
       ;;
     --technician)
       COMPREPLY=($(compgen -W "virtual none" -- "$cur"))
+      return
+      ;;
+    --decision-rule)
+      COMPREPLY=($(compgen -W "simple guarded" -- "$cur"))
       return
       ;;
     --test)

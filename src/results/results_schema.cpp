@@ -36,6 +36,13 @@ std::vector<QString> StepStatements(int version, bool postgres) {
           "CREATE INDEX runs_by_serial ON runs (serial, started_at)",
           "CREATE INDEX results_by_run ON results (run_id)",
       };
+    case 3:
+      return {
+          "ALTER TABLE results ADD COLUMN uncertainty DOUBLE PRECISION",
+          "ALTER TABLE results ADD COLUMN tur DOUBLE PRECISION",
+          "ALTER TABLE results ADD COLUMN decision_rule TEXT NOT NULL DEFAULT ''",
+          "ALTER TABLE results ADD COLUMN decision TEXT NOT NULL DEFAULT ''",
+      };
     default:
       return {};
   }

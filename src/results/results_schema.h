@@ -5,12 +5,14 @@
 //
 //   1  runs (one per scope verified in one go) and results (one per measured row)
 //   2  runs.source: the log file a run was imported from; indexes for the History window
+//   3  results.uncertainty (expanded, k = 2; NULL: not stated), results.tur, results.decision_rule
+//      and results.decision (empty for rows stored before)
 #include <QSqlDatabase>
 #include <string>
 
 namespace veridane {
 
-inline constexpr int kResultsSchemaVersion = 2;
+inline constexpr int kResultsSchemaVersion = 3;
 
 // The version a database has: 0 for an empty one, -1 when it cannot be read.
 int ReadSchemaVersion(QSqlDatabase& db);

@@ -171,8 +171,8 @@ bool ResultsStore::AddRow(int64_t runId, const std::string& recordedAt, const Sh
   QSqlQuery query(db);
   query.prepare(
       "INSERT INTO results (run_id, recorded_at, test_number, test_name, step, unit, nominal, lower_limit,"
-      " upper_limit, marginal_lower, marginal_upper, measured, verdict, row_text)"
-      " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+      " upper_limit, marginal_lower, marginal_upper, measured, verdict, row_text, uncertainty, tur, decision_rule,"
+      " decision) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
   const MeasuredRow& row = result.row;
   query.addBindValue(static_cast<qlonglong>(runId));
   query.addBindValue(Q(recordedAt));
@@ -185,6 +185,11 @@ bool ResultsStore::AddRow(int64_t runId, const std::string& recordedAt, const Sh
     query.addBindValue(Number(*value));
   query.addBindValue(QString::fromStdString(std::string(VerdictName(row.verdict))));
   query.addBindValue(Q(result.text));
+  const StepUncertainty& lab = result.uncertainty;
+  query.addBindValue(Number(lab.budget.expanded));
+  query.addBindValue(Number(lab.tur));
+  query.addBindValue(QString::fromStdString(std::string(DecisionRuleName(lab.rule))));
+  query.addBindValue(QString::fromStdString(std::string(DecisionName(lab.judged.decision))));
   if (!query.exec()) {
     Fail(query.lastError().text().toStdString());
     db.rollback();
@@ -220,7 +225,8 @@ std::vector<StoredRow> ResultsStore::Rows(const ResultFilter& filter) {
   QString sql = QString("SELECT ") + kRunColumns +
                 ", results.recorded_at, results.test_number, results.test_name, results.step, results.unit,"
                 " results.nominal, results.lower_limit, results.upper_limit, results.marginal_lower,"
-                " results.marginal_upper, results.measured, results.verdict, results.row_text"
+                " results.marginal_upper, results.measured, results.verdict, results.row_text,"
+                " results.uncertainty, results.tur, results.decision_rule, results.decision"
                 " FROM results JOIN runs ON runs.id = results.run_id WHERE 1 = 1";
   if (!filter.serial.empty()) sql += " AND runs.serial = ?";
   if (!filter.testName.empty()) sql += " AND results.test_name = ?";
@@ -250,6 +256,13 @@ std::vector<StoredRow> ResultsStore::Rows(const ResultFilter& filter) {
     result.row.measured = Number(query.value(21));
     result.row.verdict = VerdictFromName(query.value(22).toString().toStdString());
     result.text = Text8(query.value(23));
+    result.uncertainty.budget.expanded = Number(query.value(24));
+    result.uncertainty.tur = Number(query.value(25));
+    result.uncertainty.rule = DecisionRuleFromName(query.value(26).toString().toStdString()).value_or(DecisionRule::Simple);
+    const std::string decision = query.value(27).toString().toStdString();
+    stored.decision = decision;
+    for (Decision d : {Decision::Pass, Decision::ConditionalPass, Decision::ConditionalFail, Decision::Fail})
+      if (decision == DecisionName(d)) result.uncertainty.judged.decision = d;
     rows.push_back(std::move(stored));
   }
   return rows;

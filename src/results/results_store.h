@@ -36,7 +36,8 @@ struct StoredRun {
 struct StoredRow {
   StoredRun run;
   std::string recordedAt;
-  ShownResult result;
+  ShownResult result;  // with U, TUR, rule and decision as stored (no budget lines)
+  std::string decision;  // as stored; empty for a row stored before decisions were kept
 };
 
 // Empty fields match everything.

@@ -1,5 +1,7 @@
 #include "shell/command_line.h"
 
+#include <charconv>
+#include <system_error>
 #include <utility>
 
 #include "pv/catalogue.h"
@@ -8,8 +10,15 @@ namespace veridane {
 
 namespace {
 
+// The texts of options that are checked once the whole line is read.
+struct CheckedTexts {
+  std::string repeats;
+  std::string decisionRule;
+};
+
 // Options taking a value, and where the value goes.
-std::string* ValueField(CommandLine& line, const std::string& name, std::optional<std::string>*& optionalField) {
+std::string* ValueField(CommandLine& line, CheckedTexts& checked, const std::string& name,
+                        std::optional<std::string>*& optionalField) {
   optionalField = nullptr;
   if (name == "--bench") {
     optionalField = &line.bench;
@@ -27,6 +36,9 @@ std::string* ValueField(CommandLine& line, const std::string& name, std::optiona
   if (name == "--script") return &line.parlexScript;
   if (name == "--test") return &line.testName;
   if (name == "--csv") return &line.csvFile;
+  if (name == "--repeats") return &checked.repeats;
+  if (name == "--decision-rule") return &checked.decisionRule;
+  if (name == "--explain") return &line.explain;
   return nullptr;
 }
 
@@ -51,6 +63,7 @@ bool* FlagField(CommandLine& line, const std::string& name) {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   CommandLine line;
+  CheckedTexts checked;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     // Any argument with a "?" asks for the About box, whatever else it is.
@@ -66,7 +79,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     std::optional<std::string>* optionalField = nullptr;
     // --import may be given more than once.
     std::string importValue;
-    std::string* field = name == "--import" ? &importValue : ValueField(line, name, optionalField);
+    std::string* field = name == "--import" ? &importValue : ValueField(line, checked, name, optionalField);
     if (field != nullptr || optionalField != nullptr) {
       std::string value;
       if (inlineValue) {
@@ -101,6 +114,20 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   // A script nobody reads would look as if it had run.
   if (!line.parlexScript.empty() && !line.parlex) line.errors.push_back("--script needs --parlex");
   if (line.parlex && line.headless) line.errors.push_back("--parlex and --headless are two different runs");
+  if (!checked.repeats.empty()) {
+    int value = 0;
+    const char* end = checked.repeats.data() + checked.repeats.size();
+    const auto result = std::from_chars(checked.repeats.data(), end, value);
+    if (result.ec != std::errc() || result.ptr != end || value < 1 || value > kMaxRepeats)
+      line.errors.push_back("--repeats takes a whole number from 1 to " + std::to_string(kMaxRepeats));
+    else
+      line.repeats = value;
+  }
+  if (!checked.decisionRule.empty()) {
+    line.decisionRule = DecisionRuleFromName(checked.decisionRule);
+    if (!line.decisionRule) line.errors.push_back("--decision-rule is simple or guarded");
+  }
+  if (!line.explain.empty() && !line.headless) line.errors.push_back("--explain needs --headless");
   return line;
 }
 
@@ -155,6 +182,15 @@ std::string UsageText(const std::string& programName) {
          "  --csv FILE            with --results: write the rows to FILE as CSV instead\n"
          "  --import FILE.log     add a result log (ours or a bench PC's) to the results database\n"
          "                        and exit; may be given more than once\n"
+         "  --repeats N           take N readings per measurement (1 to 100; default 1, which\n"
+         "                        sends each query once), judge their mean and add their spread\n"
+         "                        to the step's uncertainty\n"
+         "  --decision-rule RULE  simple (the verdict against the limits, the default) or guarded\n"
+         "                        (pass only inside the limits less U, fail only outside them\n"
+         "                        plus U, conditional between); the table keeps its verdicts;\n"
+         "                        default: setting DecisionRule\n"
+         "  --explain STEP        headless: after the run, print the uncertainty budget of the\n"
+         "                        step so named (\"CH1 5 mV/div -990 mV\", or dcv:STEP)\n"
          "  ?                     show the About box and exit\n"
          "\n"
          "Words without \"--\" are ignored; an unknown \"--\" option ends the program (exit code 4).\n"

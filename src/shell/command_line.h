@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "uncertainty/decision.h"
+
 namespace veridane {
 
 struct CommandLine {
@@ -42,12 +44,21 @@ struct CommandLine {
   std::string testName;
   std::string csvFile;
   std::vector<std::string> importFiles;
+  // Measurement uncertainty: readings per measurement (--repeats N, 1 to 100), the decision
+  // rule (--decision-rule simple|guarded; none: setting DecisionRule), and --explain STEP
+  // (headless: the budget of the steps so named, or RUNNAME:STEP, after the run).
+  int repeats = 1;
+  std::optional<DecisionRule> decisionRule;
+  std::string explain;
 
   // Options given wrongly: an unknown "--" option, a missing value, a value given to a flag.
   // Each is one line; the program shows them and ends.
   std::vector<std::string> errors;
   std::vector<std::string> ignored;  // words without "--" (and not "-h"); accepted and left alone
 };
+
+// The most readings --repeats takes per measurement.
+inline constexpr int kMaxRepeats = 100;
 
 // args excludes the program name. Options with a value take it as the next argument or after
 // "=" (--bench=sim); a next argument starting with "--" is an option, not the value.

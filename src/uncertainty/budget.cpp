@@ -18,10 +18,15 @@ bool BandHolds(const UncertaintySpec& spec, double hz) {
 
 bool Banded(const UncertaintySpec& spec) { return spec.bandLowHz.has_value() || spec.bandHighHz.has_value(); }
 
+std::string Trimmed(std::string text) {
+  const size_t first = text.find_first_not_of(' ');
+  return first == std::string::npos ? std::string() : text.substr(first);
+}
+
 std::string SettingText(const StandardSetting& setting) {
-  std::string text = std::string(FunctionName(setting.function)) +
-                     FormatValue(static_cast<float>(setting.value), FunctionUnit(setting.function), 0);
-  if (setting.frequencyHz) text += " at" + FormatValue(static_cast<float>(*setting.frequencyHz), "Hz", 0);
+  std::string text = std::string(FunctionName(setting.function)) + " " +
+                     Trimmed(FormatValue(static_cast<float>(setting.value), FunctionUnit(setting.function), 0));
+  if (setting.frequencyHz) text += " at " + Trimmed(FormatValue(static_cast<float>(*setting.frequencyHz), "Hz", 0));
   return text;
 }
 
@@ -138,7 +143,8 @@ StepBudget BudgetOf(const std::vector<UncertaintySpec>& specs, const std::vector
     } else {
       c.divisor = spec->coverageFactor > 0 ? spec->coverageFactor : kExpandedCoverageFactor;
     }
-    c.standard = c.figure / c.divisor;
+    c.sensitivity = setting.sensitivity;
+    c.standard = std::fabs(c.sensitivity) * c.figure / c.divisor;
     budget.contributions.push_back(c);
   }
   for (const StepReadings& reading : readings) {
@@ -146,11 +152,11 @@ StepBudget BudgetOf(const std::vector<UncertaintySpec>& specs, const std::vector
     std::optional<double> half = reading.halfWidth;
     for (const std::string& reply : reading.replies)
       if (std::optional<double> h = HalfLastDigit(reply); h && (!half || *h > *half)) half = h;
-    if (half) budget.contributions.push_back({"Reading resolution", Distribution::Rectangular, kSqrt3, *half, *half / kSqrt3});
+    if (half) budget.contributions.push_back({"Reading resolution", Distribution::Rectangular, kSqrt3, *half, 1, *half / kSqrt3});
     const ReadingStatistics stats = StatisticsOf(reading);
     if (stats.deviationOfMean)
       budget.contributions.push_back({"Repeatability (" + std::to_string(reading.replies.size()) + " readings)",
-                                      Distribution::Normal, 1, *stats.deviationOfMean, *stats.deviationOfMean});
+                                      Distribution::Normal, 1, *stats.deviationOfMean, 1, *stats.deviationOfMean});
   }
   double squares = 0;
   for (const Contribution& c : budget.contributions) squares += c.standard * c.standard;

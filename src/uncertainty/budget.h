@@ -20,7 +20,10 @@ inline constexpr double kExpandedCoverageFactor = 2;
 struct StandardSetting {
   StandardFunction function = StandardFunction::DcVoltage;
   double value = 0;
-  std::optional<double> frequencyHz;
+  std::optional<double> frequencyHz{};
+  // How much of the standard's error reaches the reading (the GUM's sensitivity coefficient):
+  // a scope reading an amplitude at its -3 dB point sees 0.7 of the generator's error.
+  double sensitivity = 1;
 };
 
 // The readings a step judged: the scope's replies as sent, in order. Their mean is the
@@ -39,7 +42,8 @@ struct Contribution {
   Distribution distribution = Distribution::Normal;
   double divisor = 1;     // the figure over this is the standard uncertainty
   double figure = 0;      // the register's ± amount, the half digit, the standard deviation
-  double standard = 0;    // standard uncertainty u_i in the step's unit
+  double sensitivity = 1;  // c_i
+  double standard = 0;     // |c_i| × figure / divisor: standard uncertainty in the step's unit
 };
 
 struct StepBudget {

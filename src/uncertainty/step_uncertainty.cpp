@@ -54,17 +54,19 @@ std::string BudgetReport(std::string_view step, std::string_view unit, const Ste
   if (!budget.Stated()) {
     text += "  U: not stated (" + budget.missing + ")\n";
   } else {
-    text += "  " + Padded("Contribution", 48) + Padded("Distribution", 12) + Padded("Figure", 12) +
-            Padded("Divisor", 8) + "Standard u\n";
+    text += "  " + Padded("Contribution", 52) + Padded("Distribution", 12) + Padded("Figure", 12) +
+            Padded("Divisor", 8) + Padded("c_i", 6) + "Standard u\n";
     for (const Contribution& c : budget.contributions) {
       char divisor[16];
       std::snprintf(divisor, sizeof divisor, "%.3g", c.divisor);
-      text += "  " + Padded(c.source, 48) +
+      char sensitivity[16];
+      std::snprintf(sensitivity, sizeof sensitivity, "%.3g", c.sensitivity);
+      text += "  " + Padded(c.source, 52) +
               Padded(c.distribution == Distribution::Normal ? "normal" : "rectangular", 12) +
-              Padded("\xB1" + Amount(c.figure, unit), 12) + Padded(divisor, 8) + Amount(c.standard, unit) + "\n";
+              Padded("\xB1" + Amount(c.figure, unit), 12) + Padded(divisor, 8) + Padded(sensitivity, 6) + Amount(c.standard, unit) + "\n";
     }
-    text += "  " + Padded("Combined standard uncertainty u_c", 82) + Amount(*budget.combined, unit) + "\n";
-    text += "  " + Padded("Expanded uncertainty U (k = 2)", 82) + Amount(*budget.expanded, unit) + "\n";
+    text += "  " + Padded("Combined standard uncertainty u_c", 93) + Amount(*budget.combined, unit) + "\n";
+    text += "  " + Padded("Expanded uncertainty U (k = 2)", 93) + Amount(*budget.expanded, unit) + "\n";
   }
   text += "  TUR: " + TurText(assessed) + "\n";
   text += "  Decision (" + std::string(DecisionRuleName(assessed.rule)) + "): " +

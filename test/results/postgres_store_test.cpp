@@ -169,7 +169,10 @@ TEST_F(PostgresStore, PreviousSchemaIsMigratedOnTheServer) {
     db.setDatabaseName("veridane_v1");
     db.setUserName("postgres");
     ASSERT_TRUE(db.open());
-    for (const char* sql : {"DROP INDEX runs_by_serial", "DROP INDEX results_by_run", "ALTER TABLE runs DROP COLUMN source",
+    for (const char* sql : {"ALTER TABLE results DROP COLUMN uncertainty", "ALTER TABLE results DROP COLUMN tur",
+                            "ALTER TABLE results DROP COLUMN decision_rule", "ALTER TABLE results DROP COLUMN decision",
+                            "DELETE FROM schema_version WHERE version = 3", "DROP INDEX runs_by_serial",
+                            "DROP INDEX results_by_run", "ALTER TABLE runs DROP COLUMN source",
                             "DELETE FROM schema_version WHERE version = 2"})
       ASSERT_TRUE(QSqlQuery(db).exec(sql)) << sql;
     EXPECT_EQ(ReadSchemaVersion(db), 1);

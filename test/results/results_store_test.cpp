@@ -82,6 +82,9 @@ TEST(ResultsStore, PreviousSchemaIsMigratedAndItsRowsKept) {
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].run.facts.source, "");
   EXPECT_DOUBLE_EQ(*rows[0].result.row.measured, 0.0001);
+  // A row stored before uncertainties were kept has none, and no decision.
+  EXPECT_FALSE(rows[0].result.uncertainty.budget.expanded.has_value());
+  EXPECT_EQ(rows[0].decision, "");
   // New runs go on after the migrated ones.
   ASSERT_TRUE(store.AddRun(SomeRun("B010101", "2026-01-02T10:00:00Z")).has_value()) << store.LastError();
   EXPECT_EQ(store.Runs("B010101").size(), 2u);
@@ -145,6 +148,32 @@ TEST(ResultsStore, RowsComeBackWithNumbersTextsAndMissingReadings) {
   EXPECT_FALSE(rows[1].result.row.measured.has_value());
   EXPECT_EQ(rows[1].result.row.verdict, MeasuredVerdict::NotMeasurable);
   EXPECT_FALSE(rows[2].result.row.measured.has_value());  // a NaN is no reading
+}
+
+TEST(ResultsStore, UncertaintyTurAndDecisionComeBackAsStored) {
+  ScratchStore scratch("uncertainty");
+  ResultsStore store(scratch.Target());
+  ASSERT_TRUE(store.Open()) << store.LastError();
+  const int64_t run = *store.AddRun(SomeRun("B012345", "2026-12-07T09:00:00+01:00"));
+  ShownResult guarded = OffsetResult("CH1 2 mV/div", 0.0032f, 0.0031f);
+  guarded.uncertainty.budget.expanded = 0.0002;
+  guarded.uncertainty.tur = 16;
+  guarded.uncertainty.rule = DecisionRule::Guarded;
+  guarded.uncertainty.judged.decision = Decision::ConditionalPass;
+  ASSERT_TRUE(store.AddRow(run, "2026-12-07T09:00:05+01:00", guarded)) << store.LastError();
+  ASSERT_TRUE(store.AddRow(run, "2026-12-07T09:00:06+01:00", OffsetResult("CH2 2 mV/div", 0.0032f, 0.001f)));
+
+  std::vector<StoredRow> rows = store.Rows({});
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_DOUBLE_EQ(*rows[0].result.uncertainty.budget.expanded, 0.0002);
+  EXPECT_DOUBLE_EQ(*rows[0].result.uncertainty.tur, 16);
+  EXPECT_EQ(rows[0].result.uncertainty.rule, DecisionRule::Guarded);
+  EXPECT_EQ(rows[0].decision, "conditional pass");
+  EXPECT_EQ(rows[0].result.uncertainty.judged.decision, Decision::ConditionalPass);
+  EXPECT_EQ(rows[0].result.row.verdict, MeasuredVerdict::Marginal);  // the table's verdict is kept apart
+  // Not stated stays not stated.
+  EXPECT_FALSE(rows[1].result.uncertainty.budget.expanded.has_value());
+  EXPECT_FALSE(rows[1].result.uncertainty.tur.has_value());
 }
 
 TEST(ResultsStore, FiltersBySerialTestAndStep) {

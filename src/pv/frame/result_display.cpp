@@ -31,8 +31,17 @@ void ResultDisplay::PrintScreen(std::string_view line) {
 }
 
 void ResultDisplay::PrintResult(std::string_view line, const MeasuredRow& row) {
+  ShownResult shown{state_.CurrentTest, state_.CurrentTestName(), std::string(line), row, {}};
+  if (shown.row.readings.empty() && !pending_.empty()) shown.row.readings.push_back(pending_.back());
+  pending_.clear();
+  const bool simplePass = row.verdict == MeasuredVerdict::Pass || row.verdict == MeasuredVerdict::Marginal;
+  shown.uncertainty = AssessStep(state_.StandardUncertainties, shown.row.standards, shown.row.readings,
+                                 StepLimits{row.nominal, row.lower, row.upper, row.measured, simplePass},
+                                 state_.DecisionRule);
   PrintScreen(line);
-  if (sink_ != nullptr) sink_->RecordResult(ShownResult{state_.CurrentTest, state_.CurrentTestName(), std::string(line), row});
+  view_.ShowResultUncertainty(ExpandedText(shown.uncertainty, row.unit), TurText(shown.uncertainty));
+  if (sink_ != nullptr) sink_->RecordResult(shown);
+  results_.push_back(std::move(shown));
 }
 
 void ResultDisplay::PrintFirst(std::string_view title, std::string_view header) {
@@ -56,6 +65,7 @@ bool ResultDisplay::ClearScreenQuery() {
 
 void ResultDisplay::ClearDisplay() {
   text_.clear();
+  results_.clear();
   view_.SetDisplayText(text_);
   view_.SetEnabled(ui::kPrintStart, false);
 }

@@ -4,6 +4,7 @@
 // read it here; the view only mirrors it.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/event_loop.h"
 #include "platform/operator.h"
@@ -27,9 +28,14 @@ class ResultDisplay {
   // Appends a row (CR LF between rows, none after the last); the first row into an empty
   // display enables printing and, with no log open, the clear commands. Lets events run.
   void PrintScreen(std::string_view line);
-  // A measured row: shown and logged as PrintScreen does, then handed with its numbers to the
-  // results store.
+  // A measured row: shown and logged as PrintScreen does, assessed against the register's
+  // uncertainties, then handed with its numbers to the results store.
   void PrintResult(std::string_view line, const MeasuredRow& row);
+  // The replies of a measurement just made; the next result row takes the last of them.
+  void NoteReadings(StepReadings readings) { pending_.push_back(std::move(readings)); }
+  const std::vector<StepReadings>& PendingReadings() const { return pending_; }
+  // Every result row since the display was last cleared, with its uncertainty.
+  const std::vector<ShownResult>& Results() const { return results_; }
   // A test's heading: empty line, test name [+ " - " + title], and header + empty line.
   void PrintFirst(std::string_view title, std::string_view header);
   // True when the display may be cleared: it is empty, or the technician did not answer No.
@@ -50,6 +56,8 @@ class ResultDisplay {
   ResultLog* log_ = nullptr;
   ResultSink* sink_ = nullptr;
   std::string text_;
+  std::vector<StepReadings> pending_;
+  std::vector<ShownResult> results_;
 };
 
 }  // namespace veridane

@@ -5,6 +5,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "uncertainty/budget.h"
+#include "uncertainty/step_uncertainty.h"
 
 namespace veridane {
 
@@ -38,6 +42,11 @@ struct MeasuredRow {
   std::optional<double> marginalUpper;
   std::optional<double> measured;  // absent: the scope gave no reading
   MeasuredVerdict verdict = MeasuredVerdict::Fail;
+  // What the reference standards were set to for this step (none: no standard sets it) and
+  // the readings judged; the display fills the readings from the last measurement when the
+  // procedure leaves them empty.
+  std::vector<StandardSetting> standards{};
+  std::vector<StepReadings> readings{};
 };
 
 // A two-sided row judged as JudgeResult mode 0 does: limits and the 70 % band from nominal and
@@ -54,6 +63,8 @@ struct ShownResult {
   std::string testName;    // as the status list names it
   std::string text;        // the row as shown, 8-bit
   MeasuredRow row;
+  // Its budget, TUR and decision under the run's rule.
+  StepUncertainty uncertainty{};
 };
 
 // Where the display hands every shown result row, beside the log.

@@ -185,8 +185,12 @@ void Bandwidth(PvContext& pv) {
         else
           pv.display.PrintScreen("");
       }
-      pv.display.PrintResult(row, LowerLimitRow(ScaleStep(channel, scale), "V", reference, 30, measured,
-                                                TrailingJudgement(row)));
+      MeasuredRow measuredRow = LowerLimitRow(ScaleStep(channel, scale), "V", reference, 30, measured,
+                                              TrailingJudgement(row));
+      // The reading sees the generator's error through the scope's response at the frequency.
+      const double response = amplitude > 0 && measured > 0 ? static_cast<double>(measured) / amplitude : 1.0;
+      measuredRow.standards.push_back({StandardFunction::AcAmplitude, amplitude, frequency * 1e6, response});
+      pv.display.PrintResult(row, measuredRow);
       if (stepFailed != 0) testStatus = -1;
       if (state.AbortFlag) break;
     }

@@ -88,6 +88,7 @@ void Gain(PvContext& pv) {
   // Until the first step of channel 1 is through, a stop leaves no result worth recording.
   bool pastFirstStep = false;
   std::array<float, kSteps.size()> readings{};
+  std::array<StepReadings, kSteps.size()> stepReadings{};
 
   for (int16_t n = 1; n <= 2; ++n) {
     const std::string channel = "CH" + std::to_string(n);
@@ -107,6 +108,7 @@ void Gain(PvContext& pv) {
       const DcStep& step = kSteps[i];
       float measured = 0;
       bool measuredOk = true;
+      stepReadings[i] = {};
       if (step.difference) {
         measured = std::fabs(readings[kDifferenceFirst] - readings[kDifferenceSecond]);
       } else {
@@ -135,10 +137,21 @@ void Gain(PvContext& pv) {
         else
           pv.display.PrintScreen("");
       }
-      pv.display.PrintResult(row, TwoSidedRow(DcStepName(channel, step.scale, step.output, step.difference), "V",
-                                              step.output, -step.tolerance,
-                                              measuredOk ? std::optional<float>(measured) : std::nullopt,
-                                              TrailingJudgement(row)));
+      MeasuredRow measuredRow = TwoSidedRow(DcStepName(channel, step.scale, step.output, step.difference), "V",
+                                            step.output, -step.tolerance,
+                                            measuredOk ? std::optional<float>(measured) : std::nullopt,
+                                            TrailingJudgement(row));
+      if (step.difference) {
+        // The difference carries both calibrator settings and both readings.
+        for (size_t k : {kDifferenceFirst, kDifferenceSecond}) {
+          measuredRow.standards.push_back({StandardFunction::DcVoltage, kSteps[k].output, std::nullopt});
+          if (!stepReadings[k].replies.empty()) measuredRow.readings.push_back(stepReadings[k]);
+        }
+      } else {
+        measuredRow.standards.push_back({StandardFunction::DcVoltage, step.output, std::nullopt});
+        if (!pv.display.PendingReadings().empty()) stepReadings[i] = pv.display.PendingReadings().back();
+      }
+      pv.display.PrintResult(row, measuredRow);
       if (stepFailed != 0) testStatus = -1;
       if (state.AbortFlag) break;
       pastFirstStep = true;

@@ -24,6 +24,8 @@ constexpr std::string_view kNotMeasurable = "    NOT MEASURABLE         FAIL";
 // The marker rate, 100 Hz, in MHz; the technician adjusts it by hand within 10 %.
 constexpr float kMarkerRateMHz = 0.0001f;
 constexpr float kWindowMicroseconds = 2.0f;
+// The fine scan's step: the edge lies within one step before the position it stops at.
+constexpr double kScanStepSeconds = 10E-9;
 
 class ScopeCursor : public CursorProbe {
  public:
@@ -132,7 +134,11 @@ void SampleRate(PvContext& pv) {
   // edge was not found.
   const std::optional<float> error =
       std::fabs(y) > kWindowMicroseconds ? std::nullopt : std::optional<float>(y * 1E-6f);
-  pv.display.PrintResult(row, TwoSidedRow("Delay 10 ms", "s", 0, -1E-6f, error, TrailingJudgement(row)));
+  MeasuredRow measuredRow = TwoSidedRow("Delay 10 ms", "s", 0, -1E-6f, error, TrailingJudgement(row));
+  // The marker period sets the delay; the cursor walk reads it to within one of its 10 ns steps.
+  measuredRow.standards.push_back({StandardFunction::TimeMarks, 10E-3, std::nullopt});
+  measuredRow.readings.push_back(StepReadings{{}, kScanStepSeconds});
+  pv.display.PrintResult(row, measuredRow);
 
   if (autoMode) CGReset(pv.bus, pv.roles);
   pv.frame.EndOfTest(kTestSampleRate, testStatus);

@@ -107,6 +107,18 @@ bool PrintDisplay(Program& program, const std::string& pdfFile, std::ostream& me
 }
 
 // --run errorlog: the header line, then one entry per line, as the saved file has them.
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return lower;
+}
+
+std::string RunNameOf(int test) {
+  for (const CatalogueEntry& entry : TestCatalogue())
+    if (entry.number == test) return std::string(entry.runName);
+  return {};
+}
+
 int PrintErrorLog(Program& program, std::ostream& out, std::ostream& messages) {
   Faultbook faultbook(program.bus, program.scope);
   faultbook.Unlock();
@@ -119,6 +131,23 @@ int PrintErrorLog(Program& program, std::ostream& out, std::ostream& messages) {
 }
 
 }  // namespace
+
+bool ExplainSteps(const std::vector<ShownResult>& results, std::string_view step, std::ostream& out,
+                  std::ostream& messages) {
+  const std::string wanted = Lower(Trim(Text8FromUtf8(step)));
+  bool found = false;
+  for (const ShownResult& result : results) {
+    const std::string name = Lower(result.row.step);
+    if (wanted != name && wanted != Lower(RunNameOf(result.test)) + ":" + name) continue;
+    found = true;
+    out << "\n" << Utf8FromText8(result.testName + ": " + BudgetReport(result.row.step, result.row.unit, result.uncertainty));
+  }
+  if (found) return true;
+  messages << "No step \"" << step << "\" in this run. Its steps:\n";
+  for (const ShownResult& result : results)
+    messages << "  " << RunNameOf(result.test) << ":" << Utf8FromText8(result.row.step) << "\n";
+  return false;
+}
 
 RunPlan ParseRunPlan(std::string_view text) {
   RunPlan plan;
@@ -149,7 +178,8 @@ RunPlan ParseRunPlan(std::string_view text) {
 }
 
 int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Settings& settings, const Paths& paths,
-                std::ostream& out, std::ostream& messages, const ConsoleLooks& looks) {
+                std::ostream& out, std::ostream& messages, const ConsoleLooks& looks,
+                const std::vector<UncertaintySpec>& simulatedRegister) {
   const RunPlan plan = ParseRunPlan(options.run);
   if (!options.aboutRequested && options.run.empty()) {
     messages << "A headless run needs --run (full, " << kErrorLogRunName << ", or test names separated by commas: "
@@ -188,6 +218,9 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
   request.results = !options.noResults;
   request.serial = options.serial;
   request.operatorName = options.operatorName;
+  request.repeats = options.repeats;
+  request.decisionRule = options.decisionRule;
+  request.simulatedUncertainties = simulatedRegister;
   // What the virtual technician did, printed however the run ends.
   auto printTranscript = [&] { messages << Utf8FromText8(launcher.HelperTranscript()); };
   try {
@@ -257,6 +290,8 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
       }
     }
     int code = Outcome(program.run, judged);
+    if (!options.explain.empty() && !ExplainSteps(program.display.Results(), options.explain, out, messages))
+      code = std::max(code, static_cast<int>(kExitUsage));
     if (!options.printFile.empty() && !PrintDisplay(program, options.printFile, messages)) code = std::max(code, 3);
     for (const std::string& line : view.StatusLines()) messages << Utf8FromText8(line) << "\n";
     startup.Unload();

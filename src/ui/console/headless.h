@@ -9,11 +9,13 @@
 
 #include "gpib/backends/backend_registry.h"
 #include "pv/catalogue.h"
+#include "pv/frame/result_row.h"
 #include "shell/command_line.h"
 #include "shell/exit_codes.h"
 #include "ui/console/console_looks.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
+#include "uncertainty/uncertainty_spec.h"
 
 namespace veridane {
 
@@ -39,8 +41,15 @@ RunPlan ParseRunPlan(std::string_view text);
 
 // Runs the whole program headless; returns the exit code. Result rows go to out, prompts,
 // their answers and the program's messages to messages; looks says whether a person watches
-// them on a terminal (colours on out, progress lines on messages).
+// them on a terminal (colours on out, progress lines on messages). simulatedRegister: the
+// uncertainty figures of a simulated bench's standards.
 int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Settings& settings, const Paths& paths,
-                std::ostream& out, std::ostream& messages, const ConsoleLooks& looks = {});
+                std::ostream& out, std::ostream& messages, const ConsoleLooks& looks = {},
+                const std::vector<UncertaintySpec>& simulatedRegister = {});
+
+// --explain: the budgets of the shown steps named `step` ("CH1 2 mV/div", any case) or
+// "RUNNAME:STEP"; false (and a list of the steps there are on messages) when none is.
+bool ExplainSteps(const std::vector<ShownResult>& results, std::string_view step, std::ostream& out,
+                  std::ostream& messages);
 
 }  // namespace veridane

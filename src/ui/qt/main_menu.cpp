@@ -62,10 +62,12 @@ void BuildMainMenu(QMenuBar& bar) {
 
   QMenu* view = AddMenu(bar, "V", "&View");
   AddEntries(*view, {{"ShowTestStatus", "&Show Test Status"},
+                     {"ShowUncertainty", "Show &Uncertainty (U, TUR)"},
                      {"ClearTests", "&Clear Display/Status", false},
                      {"Vs1", "-"},
                      {"ShowVersions", "&Show Module Versions"}});
   view->findChild<QAction*>("ShowTestStatus")->setCheckable(true);
+  view->findChild<QAction*>("ShowUncertainty")->setCheckable(true);
   bar.addMenu(view);
 
   // "&About" is a command on the menu bar itself, without items.

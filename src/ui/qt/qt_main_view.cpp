@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -38,7 +39,19 @@ void ScrollToLastLineStart(QPlainTextEdit* display) {
   horizontal->setValue(horizontal->minimum());
 }
 
+int LineEnds(std::string_view text) {
+  int count = 0;
+  for (size_t at = text.find("\r\n"); at != std::string_view::npos; at = text.find("\r\n", at + 2)) ++count;
+  return count;
+}
+
 }  // namespace
+
+std::string UncertaintyColumns(std::string_view expanded, std::string_view tur) {
+  std::string u(expanded);
+  if (u.size() < 12) u.append(12 - u.size(), ' ');
+  return "   U " + u + "  TUR " + std::string(tur);
+}
 
 std::string DisplayUtf8(std::string_view text8) {
   std::string lines;
@@ -54,13 +67,47 @@ std::string DisplayUtf8(std::string_view text8) {
   return Utf8FromText8(lines);
 }
 
-QtMainView::QtMainView(MainForm& form) : form_(form) {}
+QtMainView::QtMainView(MainForm& form) : form_(form) {
+  if (QAction* item = form_.Item("ShowUncertainty"))
+    QObject::connect(item, &QAction::toggled, &form_, [this](bool on) { SetUncertaintyShown(on); });
+}
 
 void QtMainView::SetCaption(std::string_view caption) { form_.SetCaption(caption); }
 
 void QtMainView::SetDisplayText(std::string_view text) {
+  // A new text (cleared, or a log read back) has none of the rows the columns belonged to.
+  text8_ = text;
+  lines_ = LineEnds(text8_) + 1;
+  columns_.clear();
   form_.Display()->setPlainText(QString::fromStdString(DisplayUtf8(text)));
   ColourVerdicts(*form_.Display()->document(), 0);
+}
+
+void QtMainView::ShowResultUncertainty(std::string_view expanded, std::string_view tur) {
+  const int line = lines_ - 1;
+  columns_[line] = UncertaintyColumns(expanded, tur);
+  if (uncertaintyShown_) AppendColumns(line);
+}
+
+void QtMainView::AppendColumns(int line) {
+  QTextBlock block = form_.Display()->document()->findBlockByNumber(line);
+  if (!block.isValid()) return;
+  QTextCursor end(block);
+  end.movePosition(QTextCursor::EndOfBlock);
+  end.setCharFormat(QTextCharFormat());
+  end.insertText(QString::fromStdString(Utf8FromText8(columns_[line])));
+}
+
+void QtMainView::SetUncertaintyShown(bool shown) {
+  if (shown == uncertaintyShown_) return;
+  uncertaintyShown_ = shown;
+  // The rows are coloured by the verdict at their end, so the columns go on after colouring.
+  std::map<int, std::string> columns = std::move(columns_);
+  SetDisplayText(std::string(text8_));
+  columns_ = std::move(columns);
+  if (shown)
+    for (const auto& [line, text] : columns_) AppendColumns(line);
+  ShowDisplayEnd();
 }
 
 void QtMainView::AppendDisplayText(std::string_view text) {
@@ -68,8 +115,12 @@ void QtMainView::AppendDisplayText(std::string_view text) {
   QTextDocument* document = form_.Display()->document();
   QTextCursor end(document);
   end.movePosition(QTextCursor::End);
-  const int firstBlock = end.blockNumber();  // the row the text may complete
-  end.setCharFormat(QTextCharFormat());      // not the colour of the row before
+  text8_ += text;
+  lines_ += LineEnds(text);
+  int firstBlock = end.blockNumber();    // the row the text may complete
+  // Text that starts a new row leaves the row before (and any columns after it) as it is.
+  if (text.starts_with("\r\n")) ++firstBlock;
+  end.setCharFormat(QTextCharFormat());  // not the colour of the row before
   end.insertText(QString::fromStdString(DisplayUtf8(text)));
   ColourVerdicts(*document, firstBlock);
 }

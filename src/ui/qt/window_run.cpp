@@ -85,7 +85,8 @@ std::function<void()> HistoryCommand(QWidget* parent, const Settings& settings, 
 #endif
 }
 
-int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
+int RunWindow(const BackendRegistry& registry, const CommandLine& options,
+              const std::vector<UncertaintySpec>& simulatedRegister) {
   UserSettings settings;
   const Paths paths = PlatformPaths();
   MainForm form;
@@ -102,6 +103,9 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   request.bench = options.bench;
   request.traceFile = options.traceFile;
   request.rememberBench = true;
+  request.repeats = options.repeats;
+  request.decisionRule = options.decisionRule;
+  request.simulatedUncertainties = simulatedRegister;
   // On a simulated bench nobody can plug a real cable: the virtual technician does the
   // physical part of every prompt (cables, hand-set instruments) before the person sees it and
   // answers. A prompt it does not know simply goes to the person.
@@ -237,7 +241,8 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
 
 }  // namespace
 
-int RunWindowProgram(int argc, char** argv, const BackendRegistry& registry, const CommandLine& options) {
+int RunWindowProgram(int argc, char** argv, const BackendRegistry& registry, const CommandLine& options,
+                     const std::vector<UncertaintySpec>& simulatedRegister) {
   auto startGuard = std::make_unique<PlatformStartGuard>();
   QApplication app(argc, argv);
   startGuard.reset();
@@ -252,7 +257,7 @@ int RunWindowProgram(int argc, char** argv, const BackendRegistry& registry, con
     std::cout << answer << "\n";
     return 0;
   }
-  return RunWindow(registry, options);
+  return RunWindow(registry, options, simulatedRegister);
 }
 
 }  // namespace veridane

@@ -153,5 +153,36 @@ TEST_F(ResultDisplayTest, MeasuredRowsGoToTheLogAndTheResultSink) {
   EXPECT_EQ(display.Text().substr(display.Text().size() - row.size()), row);
 }
 
+// Each measured row is assessed against the register with the readings made for it: the last
+// measurement before the row, once; the row's text is not touched by the decision.
+TEST_F(ResultDisplayTest, MeasuredRowsCarryTheirUncertaintyFromTheLastReadings) {
+  UncertaintySpec dc;
+  dc.percentOfValue = 0.02;
+  dc.absolute = 50e-6;
+  state.StandardUncertainties = {dc};
+  state.DecisionRule = DecisionRule::Guarded;
+  display.NoteReadings(StepReadings{{"-9.0E-1"}});
+  display.NoteReadings(StepReadings{{"6.0107E-2"}});
+  int16_t failed = 0;
+  const std::string row = " CH1 60 mV" + JudgeResult(0.06f, -0.0054f, 0, 0.06536f, failed);
+  MeasuredRow measured = TwoSidedRow("CH1 10 mV/div 60 mV", "V", 0.06f, -0.0054f, 0.06536f, TrailingJudgement(row));
+  measured.standards.push_back({StandardFunction::DcVoltage, 0.06, std::nullopt});
+  display.PrintResult(row, measured);
+  display.PrintResult(row, measured);
+
+  ASSERT_EQ(display.Results().size(), 2u);
+  const ShownResult& first = display.Results()[0];
+  ASSERT_EQ(first.row.readings.size(), 1u);
+  EXPECT_EQ(first.row.readings[0].replies, (std::vector<std::string>{"6.0107E-2"}));
+  ASSERT_TRUE(first.uncertainty.budget.Stated());
+  EXPECT_EQ(first.uncertainty.judged.decision, Decision::ConditionalPass);  // 40 µV under the limit, U about 62 µV
+  EXPECT_EQ(TrailingJudgement(first.text), ">PASS");
+  // The second row had no measurement of its own: no resolution taken from the first.
+  EXPECT_TRUE(display.Results()[1].row.readings.empty());
+  EXPECT_TRUE(display.PendingReadings().empty());
+  display.ClearDisplay();
+  EXPECT_TRUE(display.Results().empty());
+}
+
 }  // namespace
 }  // namespace veridane

@@ -80,6 +80,7 @@ TEST(MainForm, MenuItemsWithNamesCaptionsAndStates) {
                                             {"Us1", "-", true},
                                             {"DisableAuto", "Disable Auto Mode", false}}));
   EXPECT_EQ(ItemsOf(form.Menu("V")), (Items{{"ShowTestStatus", "&Show Test Status", true},
+                                            {"ShowUncertainty", "Show &Uncertainty (U, TUR)", true},
                                             {"ClearTests", "&Clear Display/Status", false},
                                             {"Vs1", "-", true},
                                             {"ShowVersions", "&Show Module Versions", true}}));

@@ -1,0 +1,185 @@
+// The proof of the uncertainty budgets: on benches whose standards are off their settings by
+// seeded errors of exactly the spread the simulated register states, the value an exact bench
+// gives (the same scope, the same noise, exact standards) lies within ±U of the measured
+// value in about 95 % of steps; a register that understates its standards is caught.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "sim/instruments/standard_errors.h"
+#include "test/e2e/e2e_run.h"
+
+namespace veridane::testing {
+namespace {
+
+UncertaintySpec Spec(StandardFunction function, const sim::StandardErrorFigures& figures, double scale) {
+  UncertaintySpec spec;
+  spec.function = function;
+  spec.percentOfValue = figures.percentOfValue * scale;
+  spec.absolute = figures.absolute * scale;
+  spec.coverageFactor = figures.coverageFactor;
+  return spec;
+}
+
+// The simulated register, its figures scaled (1: as the simulated standards really are).
+std::vector<UncertaintySpec> Register(double scale) {
+  return {Spec(StandardFunction::DcVoltage, sim::kSimCalibratorDcVolts, scale),
+          Spec(StandardFunction::AcAmplitude, sim::kSimGeneratorAmplitude, scale),
+          Spec(StandardFunction::TimeMarks, sim::kSimTimeMarkPeriod, scale)};
+}
+
+// The default bench with its own scope (seeded imperfections) and, when asked, seeded errors
+// of the standards.
+std::string BenchText(int seed, bool standardErrors) {
+  std::string text = ShippedBenchWith("default", "address = 1\n", "address = 1\nseed = " + std::to_string(seed) + "\n");
+  if (standardErrors) text += "\n[standard_errors]\nseed = " + std::to_string(seed) + "\n";
+  return text;
+}
+
+struct StepPair {
+  ShownResult measured;  // on the bench with the seeded standard errors
+  double truth = 0;      // the same step on the exact bench
+};
+
+std::vector<StepPair> FullSequencePairs(int seed) {
+  std::vector<StepPair> pairs;
+  E2eRun actual(BenchText(seed, true));
+  E2eRun exact(BenchText(seed, false));
+  for (E2eRun* run : {&actual, &exact}) {
+    // The rows are read from the display; a results database would only cost disk syncs.
+    run->program->display.SetResultSink(nullptr);
+    if (!run->Start()) return pairs;
+    run->FullSequence();
+  }
+  const std::vector<ShownResult>& a = actual.program->display.Results();
+  const std::vector<ShownResult>& b = exact.program->display.Results();
+  EXPECT_EQ(a.size(), b.size()) << "seed " << seed;
+  for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+    EXPECT_EQ(a[i].row.step, b[i].row.step);
+    if (a[i].row.standards.empty() || !a[i].row.measured || !b[i].row.measured) continue;
+    pairs.push_back({a[i], *b[i].row.measured});
+  }
+  return pairs;
+}
+
+struct Coverage {
+  int steps = 0;
+  int covered = 0;
+  double Fraction() const { return steps > 0 ? static_cast<double>(covered) / steps : 0; }
+};
+
+Coverage CoverageUnder(const std::vector<StepPair>& pairs, const std::vector<UncertaintySpec>& specs) {
+  Coverage coverage;
+  for (const StepPair& pair : pairs) {
+    const MeasuredRow& row = pair.measured.row;
+    const StepBudget budget = BudgetOf(specs, row.standards, row.readings);
+    if (!budget.Stated()) {
+      ADD_FAILURE() << "no U for " << row.step;
+      continue;
+    }
+    ++coverage.steps;
+    if (std::fabs(*row.measured - pair.truth) <= *budget.expanded) ++coverage.covered;
+  }
+  return coverage;
+}
+
+TEST(UncertaintyCoverage, TheTruthLiesWithinUInNinetyFivePercentOfStepsAndAnUnderstatedRegisterIsCaught) {
+  std::vector<StepPair> pairs;
+  for (int seed = 1; pairs.size() < 2000; ++seed) {
+    std::vector<StepPair> more = FullSequencePairs(seed);
+    ASSERT_FALSE(more.empty()) << "seed " << seed;
+    pairs.insert(pairs.end(), more.begin(), more.end());
+  }
+  const Coverage honest = CoverageUnder(pairs, Register(1));
+  EXPECT_GE(honest.Fraction(), 0.92) << honest.covered << " of " << honest.steps;
+  EXPECT_LE(honest.Fraction(), 0.98) << honest.covered << " of " << honest.steps;
+
+  const Coverage understated = CoverageUnder(pairs, Register(0.5));
+  EXPECT_LT(understated.Fraction(), 0.92) << understated.covered << " of " << understated.steps;
+  std::printf("coverage over %d steps: %.1f %% (register halved: %.1f %%)\n", honest.steps,
+              100 * honest.Fraction(), 100 * understated.Fraction());
+}
+
+}  // namespace
+}  // namespace veridane::testing
+
+namespace veridane::testing {
+namespace {
+
+const ShownResult* Ch1At98Volts(const E2eRun& run) {
+  for (const ShownResult& result : run.program->display.Results())
+    if (result.row.step.rfind("CH1", 0) == 0 && result.row.nominal == 98.0) return &result;
+  return nullptr;
+}
+
+// A reading just inside the upper limit of the 98 V step, by less than its U: the table keeps
+// the verdict against the limits, the guarded rule makes it a conditional pass.
+TEST(UncertaintyDecision, AReadingInsideTheLimitByLessThanUIsAConditionalPassWhileTheTableShowsItsVerdict) {
+  E2eRun exact("default");
+  ASSERT_TRUE(exact.Start());
+  exact.RunTest(kTestGain);
+  const ShownResult* first = Ch1At98Volts(exact);
+  ASSERT_NE(first, nullptr);
+  // The offset error that moves this reading 10 mV under the upper limit (98.9 V).
+  const double offset = first->row.upper.value() - 0.010 - *first->row.measured;
+  E2eRun run(ShippedBenchWith("default", "address = 1\n",
+                              "address = 1\n\n[scope.ch1]\noffset_error = " + std::to_string(offset) + "\n"));
+  run.program->run.StandardUncertainties = Register(1);
+  run.program->run.DecisionRule = DecisionRule::Guarded;
+  ASSERT_TRUE(run.Start());
+  run.RunTest(kTestGain);
+  const ShownResult* near = Ch1At98Volts(run);
+  ASSERT_NE(near, nullptr);
+  ASSERT_TRUE(near->uncertainty.budget.Stated());
+  const double u = *near->uncertainty.budget.expanded;
+  const double m = *near->row.measured;
+  ASSERT_GT(m, *near->row.upper - u) << near->text;
+  ASSERT_LE(m, *near->row.upper) << near->text;
+  EXPECT_EQ(near->uncertainty.judged.decision, Decision::ConditionalPass);
+  EXPECT_EQ(TrailingJudgement(near->text), ">PASS");
+  EXPECT_NE(run.DisplayText().find(near->text), std::string::npos);
+  // Every row's text is the same with or without the lab layer: a rule changes no table.
+  EXPECT_EQ(near->text.find("conditional"), std::string::npos);
+}
+
+TEST(UncertaintyDecision, RepeatedReadingsAreAveragedAndTheirSpreadJoinsTheBudget) {
+  E2eRun run("default");
+  run.program->run.Repeats = 4;
+  run.program->run.StandardUncertainties = Register(1);
+  ASSERT_TRUE(run.Start());
+  run.RunTest(kTestGain);
+  // Twelve steps set the calibrator on two channels; the difference steps read nothing.
+  EXPECT_EQ(run.MeasurementReplies(kTestGain).size(), 4u * 12u);
+  int withSpread = 0;
+  for (const ShownResult& result : run.program->display.Results()) {
+    ASSERT_FALSE(result.row.readings.empty()) << result.text;
+    if (result.row.standards.size() == 1) {
+      ASSERT_EQ(result.row.readings[0].replies.size(), 4u) << result.text;
+      EXPECT_NEAR(*result.row.measured, StatisticsOf(result.row.readings[0]).mean, 1e-6 * std::fabs(*result.row.measured) + 1e-9);
+    }
+    for (const Contribution& c : result.uncertainty.budget.contributions)
+      if (c.source.rfind("Repeatability", 0) == 0) ++withSpread;
+  }
+  EXPECT_GT(withSpread, 0);
+}
+
+TEST(UncertaintyDecision, WithoutFiguresInTheRegisterEveryUIsNotStatedAndTheTableIsUnchanged) {
+  E2eRun plain("default");
+  E2eRun lab("default");
+  lab.program->run.DecisionRule = DecisionRule::Guarded;
+  for (E2eRun* run : {&plain, &lab}) {
+    ASSERT_TRUE(run->Start());
+    run->FullSequence();
+  }
+  EXPECT_EQ(plain.DisplayText(), lab.DisplayText());
+  ASSERT_FALSE(lab.program->display.Results().empty());
+  for (const ShownResult& result : lab.program->display.Results()) {
+    EXPECT_EQ(ExpandedText(result.uncertainty, result.row.unit), "not stated") << result.text;
+    EXPECT_TRUE(result.uncertainty.judged.fellBackToSimple || !result.row.measured) << result.text;
+  }
+}
+
+}  // namespace
+}  // namespace veridane::testing
