@@ -57,6 +57,9 @@ class OpenedBench {
   // A problem found while opening that the technician must read before start-up (e.g. what to
   // install); start-up then meets the bench as it is and reports its own GPIB error.
   virtual std::string Notice() const { return {}; }
+  // The register of reference standards the bench ships (TOML text), used when the lab names
+  // none; empty for a real bench, whose standards only the lab's register knows.
+  virtual std::string StandardsRegisterText() const { return {}; }
 };
 
 // One bench a scheme ships, for `--list-benches`.

@@ -169,7 +169,9 @@ TEST_F(PostgresStore, PreviousSchemaIsMigratedOnTheServer) {
     db.setDatabaseName("veridane_v1");
     db.setUserName("postgres");
     ASSERT_TRUE(db.open());
-    for (const char* sql : {"DROP INDEX runs_by_serial", "DROP INDEX results_by_run", "ALTER TABLE runs DROP COLUMN source",
+    for (const char* sql : {"DROP TABLE certificates", "DROP TABLE run_tests", "DROP TABLE run_standards",
+                            "DROP TABLE run_context", "DELETE FROM schema_version WHERE version = 3",
+                            "DROP INDEX runs_by_serial", "DROP INDEX results_by_run", "ALTER TABLE runs DROP COLUMN source",
                             "DELETE FROM schema_version WHERE version = 2"})
       ASSERT_TRUE(QSqlQuery(db).exec(sql)) << sql;
     EXPECT_EQ(ReadSchemaVersion(db), 1);

@@ -82,6 +82,11 @@ TEST(ResultsStore, PreviousSchemaIsMigratedAndItsRowsKept) {
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].run.facts.source, "");
   EXPECT_DOUBLE_EQ(*rows[0].result.row.measured, 0.0001);
+  // A run from before the calibration record reads with no context and no outcomes.
+  const std::optional<StoredRun> old = store.RunById(1);
+  ASSERT_TRUE(old.has_value()) << store.LastError();
+  EXPECT_FALSE(old->facts.context.has_value());
+  EXPECT_TRUE(store.TestOutcomes(1).empty());
   // New runs go on after the migrated ones.
   ASSERT_TRUE(store.AddRun(SomeRun("B010101", "2026-01-02T10:00:00Z")).has_value()) << store.LastError();
   EXPECT_EQ(store.Runs("B010101").size(), 2u);

@@ -20,6 +20,7 @@
 #include "shell/launcher.h"
 #include "shell/version.h"
 #include "ui/console/console_operator.h"
+#include "ui/console/headless_record.h"
 #include "ui/console/headless_view.h"
 
 namespace veridane {
@@ -173,6 +174,10 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
     messages << error.what() << "\n";
     return kExitUsage;
   }
+  RunContext context;
+  if (const int problem = RecordContextFromOptions(options, context, messages); problem != kExitPassed) return problem;
+  // With --json -, standard output carries the document alone.
+  std::ostream& tables = options.jsonFile == "-" ? messages : out;
   ConsoleOperator console(std::move(rules), messages);
 
   // A simulated bench runs on virtual time: every wait passes at once. A real bench has no
@@ -193,7 +198,7 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
   try {
     launcher.Choose(request);
     launcher.Open(launcher.Simulated() ? static_cast<EventLoop&>(virtualClock) : realLoop);
-    HeadlessView view(out, messages);
+    HeadlessView view(tables, messages);
     view.SetColourRows(looks.colourRows);
     // Progress as whole lines between the prompts, one per result row: a terminal shows it,
     // a log file of the messages does not fill up with it.
@@ -219,6 +224,15 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
     }
 
     if (!startup.Load(options.aboutRequested)) return kExitPassed;
+    // The due-date gate: after the instruments are found, before any test.
+    if (!plan.errorLog) {
+      const int problem = GateStandards(launcher, settings, options, context, messages);
+      if (problem != kExitPassed) {
+        startup.Unload();
+        printTranscript();
+        return problem;
+      }
+    }
     if (!startup.Activate()) {
       printTranscript();
       return kExitAborted;
@@ -257,6 +271,8 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
       }
     }
     int code = Outcome(program.run, judged);
+    StoreTestOutcomes(launcher, judged);
+    code = std::max(code, WriteRunExports(launcher, settings, options, out, messages));
     if (!options.printFile.empty() && !PrintDisplay(program, options.printFile, messages)) code = std::max(code, 3);
     for (const std::string& line : view.StatusLines()) messages << Utf8FromText8(line) << "\n";
     startup.Unload();

@@ -42,6 +42,7 @@
 #include "ui/qt/qt_main_view.h"
 #include "ui/qt/qt_operator.h"
 #include "ui/qt/qt_shell_view.h"
+#include "ui/qt/record_window.h"
 #include "ui/qt/widget_text.h"
 #include "ui/qt/window_geometry.h"
 
@@ -131,6 +132,12 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   versions.faultbookVersion = VerErr();
   QtLogDialogs logDialogs(technician, &form);
   Program& program = launcher.Compose(technician, progressView, shellView, logDialogs, versions);
+  // A new log's dialog also says whether the unit is as found or as left, and the conditions.
+  logDialogs.SetRecordHook([&program](const LogRecordEntries& entries) {
+    program.record.label = entries.label;
+    program.record.temperatureC = entries.temperatureC;
+    program.record.humidityPercent = entries.humidityPercent;
+  });
   progressView.Attach(program.run);
   Startup& startup = launcher.startup();
   guard.SetShutdownHook([&] {
@@ -186,6 +193,7 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
       {"CloseLogFile", [&] { program.log.CloseLogFile(); }},
       {"PrintStart", [&] { PrintStart(printer, printDialog, program.op, program.display.Text()); }},
       {"PrintPreview", [&] { ShowPrintPreview(program.op, program.display.Text(), &form); }},
+      {"Certificate", CertificateMenuCommand(launcher, settings, fileDialogs)},
       {"FManual", [&] { RunParlex(parlexSeams, parlexState, &form); }},
       {"ViewErrorLog", [&] { ShowErrorLog(&form, FaultbookSeams{program.bus, program.scope, program.op, program.paths, mark}); }},
       {"ShowHistory", HistoryCommand(&form, settings, program, mark)},
@@ -226,6 +234,12 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   form.show();
   QTimer::singleShot(0, &form, [&] {
     runCommand([&] {
+      // The reference standards before anything is measured; Cancel ends the program.
+      if (!CheckStandardsAtStartup(&form, launcher, settings)) {
+        startup.Unload();
+        QCoreApplication::exit(kExitPassed);
+        return;
+      }
       if (!startup.Activate()) QCoreApplication::exit(kExitPassed);  // Cancel: the unload has run
     });
   });
