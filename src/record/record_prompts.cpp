@@ -38,11 +38,10 @@ bool AskAboutStandards(const StandardsSource& source, const std::vector<BenchIns
   try {
     reg = FindStandardsRegister(source);
   } catch (const StandardsRegisterError& error) {
-    const int16_t answer = seams.op.ShowMessBox(
-        "The register of reference standards cannot be used:\n" + std::string(error.what()) +
-            "\n\nOK runs without it (the run is marked so); Cancel ends the program.",
-        kOkCancel + kCritical + kDefaultButton2, kStandardsCaption);
-    if (answer != kOk) return false;
+    if (!seams.goOnAnyway || !seams.goOnAnyway("The register of reference standards cannot be used:\n" +
+                                               std::string(error.what()) +
+                                               "\n\nOK runs without it (the run is marked so); Cancel ends the program."))
+      return false;
     const StandardsGate none = CheckBenchStandards(std::nullopt, bench, {}, seams.today);
     context.overdue = true;
     context.standardsRegister.clear();
@@ -64,11 +63,11 @@ bool AskAboutStandards(const StandardsSource& source, const std::vector<BenchIns
   }
   const StandardsGate gate = CheckBenchStandards(reg, bench, chosen, seams.today);
   if (gate.blocking) {
-    const int16_t answer = seams.op.ShowMessBox(
-        "These reference standards may not be used for a calibration:" + Lines(gate.problems) +
-            "\n\nOK runs anyway, and every record of the run says so; Cancel ends the program.",
-        kOkCancel + kExclamation + kDefaultButton2, kStandardsCaption);
-    if (answer != kOk) return false;
+    if (!seams.goOnAnyway || !seams.goOnAnyway("These reference standards may not be used for a calibration:" +
+                                               Lines(gate.problems) +
+                                               "\n\nOK runs anyway, and every record of the run says so; Cancel ends "
+                                               "the program."))
+      return false;
   } else if (!gate.problems.empty()) {
     seams.op.ShowMessBox("Reference standards due soon:" + Lines(gate.problems), kOkOnly + kInformation,
                          kStandardsCaption);

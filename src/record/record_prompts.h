@@ -30,6 +30,9 @@ struct StandardsPromptSeams {
   std::string bench;  // the connection text: choices are remembered per bench
   StandardChooser choose;
   std::chrono::year_month_day today;
+  // Asks whether to go on although a standard stops the run, with Cancel the default (the
+  // program's own message box always makes the first button the default); true for OK.
+  std::function<bool(const std::string& text)> goOnAnyway;
 };
 
 // Finds the register, asks for a choice where entries share a model (remembered), and names

@@ -1,6 +1,7 @@
 #include "ui/qt/record_window.h"
 
 #include <QInputDialog>
+#include <QMessageBox>
 #include <QStringList>
 
 #include "pv/catalogue.h"
@@ -10,9 +11,10 @@
 
 namespace veridane {
 
-bool CheckStandardsAtStartup(QWidget* parent, Launcher& launcher, Settings& settings) {
+bool CheckStandardsAtStartup(QWidget* parent, Launcher& launcher, Settings& settings, const std::string& standardsFile) {
   Program& program = launcher.program();
   StandardsSource source;
+  source.commandLineFile = standardsFile;
   source.shippedText = launcher.bench().StandardsRegisterText();
   source.settingFile = settings.Get("Veridane", "Settings", "StandardsFile", "");
   source.dataFolder = program.DataFolder();
@@ -25,9 +27,17 @@ bool CheckStandardsAtStartup(QWidget* parent, Launcher& launcher, Settings& sett
         WidgetText("The register holds several " + model + ". Which one is on the bench?"), items, 0, false, &ok);
     return ok ? TextFromWidget(asset) : std::string();
   };
-  return AskAboutStandards(source, BenchInstruments(program.roles),
-                           StandardsPromptSeams{program.op, settings, launcher.Choice().text, choose, LocalToday()},
-                           program.record);
+  auto goOnAnyway = [parent](const std::string& text) {
+    QMessageBox box(QMessageBox::Warning, "Reference Standards", WidgetText(text), QMessageBox::Ok | QMessageBox::Cancel,
+                    parent);
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
+  };
+  return AskAboutStandards(
+      source, BenchInstruments(program.roles),
+      StandardsPromptSeams{program.op, settings, launcher.Choice().text, choose, LocalToday(), goOnAnyway},
+      program.record);
 }
 
 std::function<void()> CertificateMenuCommand(Launcher& launcher, Settings& settings, FileDialogs& dialogs) {

@@ -235,7 +235,7 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   QTimer::singleShot(0, &form, [&] {
     runCommand([&] {
       // The reference standards before anything is measured; Cancel ends the program.
-      if (!CheckStandardsAtStartup(&form, launcher, settings)) {
+      if (!CheckStandardsAtStartup(&form, launcher, settings, options.standardsFile)) {
         startup.Unload();
         QCoreApplication::exit(kExitPassed);
         return;
