@@ -52,6 +52,7 @@ class SimulatedBench : public OpenedBench {
         alone.autoModeAnswer = options.manual ? kNo : kYes;
         // Hands are not exact: the closed-loop setting has something to correct.
         alone.knobError = kKnobError;
+        alone.witness = options.witness;
         technician_ = std::make_unique<VirtualTechnician>(*bench_, alone);
         break;
       }

@@ -179,6 +179,14 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
   // With --json -, standard output carries the document alone.
   std::ostream& tables = options.jsonFile == "-" ? messages : out;
   ConsoleOperator console(std::move(rules), messages);
+  // A question that comes back again and again for one step stops that test as failed, with
+  // the reason in its table; the rest of a Full Sequence goes on.
+  Program* running = nullptr;
+  console.OnQuestionBounded([&running](std::string_view caption) {
+    if (running != nullptr)
+      running->run.StopFinding =
+          "SIGNAL COULD NOT BE SET (\"" + std::string(caption) + "\" asked too often): TEST FAILED.";
+  });
 
   // A simulated bench runs on virtual time: every wait passes at once. A real bench has no
   // interface events to process between its waits.
@@ -190,6 +198,9 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
   request.traceFile = options.traceFile;
   request.help.help = virtualTechnician ? BenchHelp::Alone : BenchHelp::None;
   request.help.manual = options.manual;
+  request.help.witness = [&console](std::string_view text, int16_t style, std::string_view caption, int16_t answer) {
+    console.Witness(text, style, caption, answer);
+  };
   request.results = !options.noResults;
   request.serial = options.serial;
   request.operatorName = options.operatorName;
@@ -199,6 +210,7 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
     launcher.Choose(request);
     launcher.Open(launcher.Simulated() ? static_cast<EventLoop&>(virtualClock) : realLoop);
     HeadlessView view(tables, messages);
+    console.SetStepMark([&view] { return view.Changes(); });
     view.SetColourRows(looks.colourRows);
     // Progress as whole lines between the prompts, one per result row: a terminal shows it,
     // a log file of the messages does not fill up with it.
@@ -211,6 +223,7 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
     versions.moduleVersionText = ModuleVersionText();
     PresetLogDialogs logDialogs(console);
     Program& program = launcher.Compose(console, progress, view, logDialogs, versions);
+    running = &program;
     progress.Attach(program.run);
     Startup& startup = launcher.startup();
 
