@@ -27,10 +27,13 @@ ${usage}.fi
 .SH FILES
 .TP
 .I ~/.config/Veridane/Veridane.ini
-per-user settings (section Settings: SkipSplash, Bench, InstrumentData, WindowGeometry, DecisionRule)
+per-user settings (section Settings: SkipSplash, Bench, InstrumentData, WindowGeometry,
+StandardsFile, DecisionRule; section Certificate: LabName, LabAddress, Accreditation, LogoFile, NumberPrefix)
 .TP
 .I ~/.local/share/Veridane
-data folder: per-model result logs and status files
+data folder: per-model result logs and status files, the results database, and
+.I standards.toml
+(the register of reference standards, when the setting StandardsFile names none)
 .SH ENVIRONMENT
 .TP
 .B NO_COLOR

@@ -8,6 +8,7 @@
 #include "sim/bench/bench.h"
 #include "sim/bench/bench_file.h"
 #include "sim/bench/shipped_benches.h"
+#include "sim/backend/simulated_standards.h"
 #include "sim/technician/virtual_technician.h"
 
 namespace veridane::sim {
@@ -51,6 +52,7 @@ class SimulatedBench : public OpenedBench {
         alone.autoModeAnswer = options.manual ? kNo : kYes;
         // Hands are not exact: the closed-loop setting has something to correct.
         alone.knobError = kKnobError;
+        alone.witness = options.witness;
         technician_ = std::make_unique<VirtualTechnician>(*bench_, alone);
         break;
       }
@@ -59,6 +61,7 @@ class SimulatedBench : public OpenedBench {
   }
 
   std::string HelperTranscript() const override { return technician_ ? technician_->TranscriptText() : ""; }
+  std::string StandardsRegisterText() const override { return SimulatedStandardsText(); }
 
  private:
   std::unique_ptr<Bench> bench_;

@@ -2,11 +2,15 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/file_checks.h"
 #include "sim/bus/sim_bus.h"
 
 namespace veridane::sim {
 
 namespace {
+
+// The largest file ibwrtf sends as one message.
+constexpr size_t kFileMessageLimit = 64u << 20;
 
 bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
 
@@ -104,17 +108,13 @@ void SimBus::ibrd(int ud, std::string& buffer) {
 void SimBus::ibwrtf(int ud, const std::string& path) {
   Handle* handle = Find(ud);
   if (!handle) return;
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
+  // A folder, a device or a FIFO is a file system error, as is a file past any message size.
+  FileRead file = ReadRegularFile(path, kFileMessageLimit);
+  if (!file.Ok()) {
     Fail(kEfso);
     return;
   }
-  std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) {
-    Fail(kEfso);
-    return;
-  }
-  ibwrt(ud, content);
+  ibwrt(ud, file.bytes);
 }
 
 void SimBus::ibrdf(int ud, const std::string& path) {

@@ -17,9 +17,12 @@ struct StandardErrorFigures {
   double coverageFactor = 2;
 };
 
-// What the simulated register states for the simulated standards, function by function.
+// What the simulated register (sim/standards/standards.toml) states for the simulated
+// standards, function by function; a test holds the two together.
 inline constexpr StandardErrorFigures kSimCalibratorDcVolts{0.02, 50e-6, 2};   // V
-inline constexpr StandardErrorFigures kSimGeneratorAmplitude{1.5, 0, 2};       // V p-p
+inline constexpr StandardErrorFigures kSimGeneratorAmplitude{1.5, 0, 2};       // V p-p, SG 5030
+inline constexpr StandardErrorFigures kSimSmeAmplitude{5.9, 0, 2};             // V p-p, SME
+inline constexpr StandardErrorFigures kSimFlukeGeneratorAmplitude{6, 0, 2};    // V p-p, Fluke 6060
 inline constexpr StandardErrorFigures kSimTimeMarkPeriod{1e-4, 0, 2};          // s (1 ppm)
 
 class StandardErrors {

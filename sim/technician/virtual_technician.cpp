@@ -1,6 +1,9 @@
 #include "sim/technician/virtual_technician.h"
 
+#include <algorithm>
+
 #include "platform/numbers.h"
+#include "platform/text8.h"
 #include "sim/technician/prompt_reading.h"
 #include "sim/technician/text_match.h"
 
@@ -193,6 +196,11 @@ bool VirtualTechnician::ReadNotice(std::string_view caption, std::string_view te
   if (caption == "End of Full Sequence" && (text == "Full Sequence Passed." || text == "Full Sequence Failed.")) return true;
   if (caption == "Current Module versions") return true;
   if (caption == "Bench") return true;  // what the bench file says about itself
+  // The results are not stored, the tests go on: acknowledged, and counted as trouble.
+  if (caption == "Results Database" && StartsWith(text, "The results database ")) {
+    r.error = true;
+    return true;
+  }
   // The run goes on without logs: acknowledged, and counted as trouble at the bench.
   if (caption == "Data Folder" && StartsWith(text, "The data folder\n")) {
     r.error = true;
@@ -218,18 +226,43 @@ VirtualTechnician::Reading VirtualTechnician::Read(std::string_view caption, std
   return r;
 }
 
+int VirtualTechnician::CountInStep(const std::string& key, const Reading& reading) {
+  if (!reading.repeatable && !reading.error) {
+    stepCounts_.clear();
+    stepPrompts_ = 0;
+  }
+  ++stepPrompts_;
+  return ++stepCounts_[key];
+}
+
+void VirtualTechnician::Record(TranscriptEntry entry) {
+  if (transcript_.size() >= options_.maxTranscript && !transcript_.empty()) {
+    const std::size_t drop = std::max<std::size_t>(1, transcript_.size() / 2);
+    transcript_.erase(transcript_.begin(), transcript_.begin() + static_cast<std::ptrdiff_t>(drop));
+    droppedEntries_ += drop;
+  }
+  transcript_.push_back(std::move(entry));
+}
+
 int16_t VirtualTechnician::ShowMessBox(std::string_view text, int16_t style, std::string_view caption) {
   TranscriptEntry entry;
   entry.caption = std::string(caption);
   entry.text = std::string(text);
   entry.style = style;
 
-  std::string key = entry.caption + '\x01' + entry.text;
-  repeats_ = key == lastPrompt_ ? repeats_ + 1 : 1;
-  lastPrompt_ = std::move(key);
-
   Reading reading = Read(caption, text, style);
-  bool givingUp = !person_ && reading.repeatable && repeats_ > options_.maxRepeats;
+  const int repeats = CountInStep(entry.caption + '\x01' + entry.text, reading);
+  if (!person_ && (stepPrompts_ > options_.maxPromptsPerStep || repeats > options_.maxSamePrompt)) {
+    entry.understood = false;
+    Record(entry);
+    throw TechnicianGaveUp("The virtual technician gave up at the prompt \"" + entry.caption + "\" (\"" +
+                           OneLine(entry.text) + "\"): " +
+                           (repeats > options_.maxSamePrompt
+                                ? "it came " + std::to_string(repeats) + " times for the same step"
+                                : std::to_string(stepPrompts_) + " prompts came for the same step") +
+                           " and no answer moves the run on.");
+  }
+  bool givingUp = !person_ && reading.repeatable && repeats > options_.maxRepeats;
   if (reading.understood && reading.act && !givingUp) {
     try {
       entry.action = reading.act();
@@ -244,7 +277,7 @@ int16_t VirtualTechnician::ShowMessBox(std::string_view text, int16_t style, std
   if (!reading.understood) {
     if (options_.unknownPrompts == UnknownPromptPolicy::kThrow) {
       entry.answer = 0;
-      transcript_.push_back(entry);
+      Record(entry);
       throw UnknownPrompt(entry.caption, entry.text, reading.reason);
     }
     entry.answer = person_ ? person_->ShowMessBox(text, style, caption) : RefusalAnswer(style);
@@ -254,15 +287,17 @@ int16_t VirtualTechnician::ShowMessBox(std::string_view text, int16_t style, std
     entry.answer = givingUp ? reading.giveUpAnswer : reading.answer;
     if (givingUp) entry.action = "gave up after" + PlainText(options_.maxRepeats) + " tries";
   }
-  transcript_.push_back(entry);
-  return entry.answer;
+  const int16_t answer = entry.answer;
+  Record(std::move(entry));
+  if (options_.witness) options_.witness(text, style, caption, answer);
+  return answer;
 }
 
 void VirtualTechnician::ShowInfo(std::string_view text) {
   TranscriptEntry entry;
   entry.kind = TranscriptEntry::Kind::Info;
   entry.text = std::string(text);
-  transcript_.push_back(std::move(entry));
+  Record(std::move(entry));
   if (person_) person_->ShowInfo(text);
 }
 
@@ -273,7 +308,7 @@ void VirtualTechnician::SetBusy(bool busy) {
 void VirtualTechnician::EndProgram() {
   TranscriptEntry entry;
   entry.kind = TranscriptEntry::Kind::EndProgram;
-  transcript_.push_back(std::move(entry));
+  Record(std::move(entry));
   if (person_) person_->EndProgram();
   throw ProgramEnded();
 }
@@ -292,6 +327,7 @@ int VirtualTechnician::UnknownCount() const {
 
 std::string VirtualTechnician::TranscriptText() const {
   std::string text;
+  if (droppedEntries_ > 0) text += "(" + std::to_string(droppedEntries_) + " earlier entries left out)\n";
   for (const TranscriptEntry& entry : transcript_) {
     switch (entry.kind) {
       case TranscriptEntry::Kind::Info: text += "info: " + OneLine(entry.text) + "\n"; break;

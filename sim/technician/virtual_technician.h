@@ -11,7 +11,9 @@
 //
 // As an assistant it wraps the person's own Operator: the technician does the physical part,
 // then the person sees the prompt and their answer is returned.
+#include <cstddef>
 #include <cstdint>
+#include <map>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -38,6 +40,12 @@ class UnknownPrompt : public PromptNotFollowed {
   std::string reason_;
 };
 
+// The run goes in circles: the technician stops it and says at which prompt.
+class TechnicianGaveUp : public PromptNotFollowed {
+ public:
+  using PromptNotFollowed::PromptNotFollowed;
+};
+
 enum class UnknownPromptPolicy {
   kThrow,         // throw UnknownPrompt
   kAnswerRefusal  // answer Cancel (No for Yes/No, Abort for Abort/Retry/Ignore, OK for OK only)
@@ -50,9 +58,19 @@ struct TechnicianOptions {
   int16_t gpibErrorAnswer = kOk;      // "GPIB ERROR #": OK goes on, Cancel ends the program
   double knobError = 0;               // fraction: 0.02 sets the generator knobs within ±2 %
   uint32_t seed = 1;                  // for the knob errors
-  // The same correction question asked this many times in a row: the technician gives up
-  // (accepts the signal where the program allows it, otherwise stops the test).
+  // The same correction question asked this many times for one step (error reports in between
+  // do not start a new step): the technician gives up (accepts the signal where the program
+  // allows it, otherwise stops the test).
   int maxRepeats = 8;
+  // This many prompts for one step, or the same prompt this many times, and the run is going
+  // in circles that no answer ends: the technician leaves the bench (throws TechnicianGaveUp).
+  int maxPromptsPerStep = 2000;
+  int maxSamePrompt = 200;
+  // Oldest entries beyond this are dropped from the transcript (and counted), so that a long
+  // run keeps its memory.
+  std::size_t maxTranscript = 20000;
+  // Sees every prompt and the answer given (the headless run's repeat guard); may throw.
+  std::function<void(std::string_view text, int16_t style, std::string_view caption, int16_t answer)> witness;
   UnknownPromptPolicy unknownPrompts = UnknownPromptPolicy::kThrow;
 };
 
@@ -106,8 +124,15 @@ class VirtualTechnician : public Operator {
   TechnicianOptions options_;
   BenchHands hands_;
   std::vector<TranscriptEntry> transcript_;
-  std::string lastPrompt_;  // caption and text of the previous prompt, for counting repeats
-  int repeats_ = 0;
+  // Counts how often a prompt came within the current step; returns that count.
+  int CountInStep(const std::string& key, const Reading& reading);
+  void Record(TranscriptEntry entry);
+
+  // Prompts of the current step by caption and text; a prompt that is neither a correction
+  // question nor an error report starts a new step.
+  std::map<std::string, int> stepCounts_;
+  int stepPrompts_ = 0;
+  std::size_t droppedEntries_ = 0;
 };
 
 // The affirmative button of a style (OK, Yes, Retry) and its refusal (Cancel, No, Abort; OK

@@ -20,7 +20,6 @@
 #include "shell/launcher.h"
 #include "shell/version.h"
 #include "sim/backend/sim_backend.h"
-#include "sim/instruments/standard_errors.h"
 #include "ui/console/headless.h"
 #include "ui/console/parlex_terminal.h"
 #include "ui/console/results_query.h"
@@ -36,22 +35,6 @@ BackendRegistry Backends() {
   RegisterHardwareSchemes(registry);
   registry.Register(sim::SimulatedBenchScheme());
   return registry;
-}
-
-UncertaintySpec StatedBy(StandardFunction function, const sim::StandardErrorFigures& figures) {
-  UncertaintySpec spec;
-  spec.function = function;
-  spec.percentOfValue = figures.percentOfValue;
-  spec.absolute = figures.absolute;
-  spec.coverageFactor = figures.coverageFactor;
-  return spec;
-}
-
-// The register of a simulated bench: what its standards' errors really spread by.
-std::vector<UncertaintySpec> SimulatedRegister() {
-  return {StatedBy(StandardFunction::DcVoltage, sim::kSimCalibratorDcVolts),
-          StatedBy(StandardFunction::AcAmplitude, sim::kSimGeneratorAmplitude),
-          StatedBy(StandardFunction::TimeMarks, sim::kSimTimeMarkPeriod)};
 }
 
 }  // namespace
@@ -98,17 +81,24 @@ int main(int argc, char** argv) {
                              std::cout, std::cerr);
   }
   if (options.results || !options.importFiles.empty()) {
-    QCoreApplication app(argc, argv);
+    // A certificate is drawn with Qt's painting, which needs a GUI application (off screen).
+    std::unique_ptr<QCoreApplication> app;
+    if (options.certificateFile.empty()) {
+      app = std::make_unique<QCoreApplication>(argc, argv);
+    } else {
+      if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+      app = std::make_unique<QGuiApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(kShortAppName);
     const UserSettings settings;
     return RunResultsCommand(Backends(), options, settings, PlatformPaths(), std::cout, std::cerr);
   }
 
   if (options.headless) {
-    // Printing to a PDF file needs Qt's painting, which needs a GUI application; without a
+    // Printing to a PDF file (and drawing a certificate) needs Qt's painting, which needs a GUI application; without a
     // window it renders off screen.
     std::unique_ptr<QCoreApplication> app;
-    if (options.printFile.empty()) {
+    if (options.printFile.empty() && options.certificateFile.empty()) {
       app = std::make_unique<QCoreApplication>(argc, argv);
     } else {
       if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -116,13 +106,12 @@ int main(int argc, char** argv) {
     }
     QCoreApplication::setApplicationName(kShortAppName);
     UserSettings settings;
-    return RunHeadless(Backends(), options, settings, PlatformPaths(), std::cout, std::cerr, ConsoleLooksOfThisProcess(),
-                       SimulatedRegister());
+    return RunHeadless(Backends(), options, settings, PlatformPaths(), std::cout, std::cerr, ConsoleLooksOfThisProcess());
   }
 
   if (!DisplayExpected([](const char* name) { return std::getenv(name); })) {
     std::cerr << kNoDisplayLine << "\n";
     return kExitUsage;
   }
-  return RunWindowProgram(argc, argv, Backends(), options, SimulatedRegister());
+  return RunWindowProgram(argc, argv, Backends(), options);
 }

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "parlex/manual_presenter.h"
+#include "platform/file_checks.h"
 
 namespace veridane::parlex {
 
@@ -12,6 +13,8 @@ constexpr size_t kCaptureChunk = 4096;
 constexpr std::string_view kDataFilter = "Data Files (*.dat)|*.dat";
 constexpr std::string_view kDataOrAllFilter = "Data Files (*.dat)|*.dat|All Files (*.*)|*.*";
 constexpr std::string_view kTimeoutCaption = "Timeout Has Occured";
+// Set-ups, waveforms and curves are kilobytes; a file past this was named by mistake.
+constexpr size_t kDataFileLimit = 16u << 20;
 
 }  // namespace
 
@@ -56,6 +59,12 @@ bool ManualPresenter::CaptureToFile(const std::string& message) {
                          .value_or("");
   if (path.empty()) return false;
   selectedDataFolder_ = FolderOf(path);
+  // Opening a FIFO for writing waits for a reader, and a device takes whatever comes: only a
+  // regular file (or a new one) receives the answer.
+  if (const FileRead target = CheckWriteTarget(path); !target.Ok()) {
+    Ask("Can't write to the file " + path + ": it " + target.problem + ".", kOkOnly + kExclamation, "File Write error");
+    return true;
+  }
 
   port_.GpibWrite(message);
   if (CurrentMethod() != kNoSyntaxCheck) CheckSyntax();
@@ -145,6 +154,12 @@ void ManualPresenter::SendToDevice() {
                .value_or("");
     if (path.empty()) return;
     selectedDataFolder_ = FolderOf(path);
+    // The same checks as every file the program reads: a folder, /dev/zero or a FIFO is never
+    // opened for the driver, nor a file too large to be a message.
+    if (const FileRead check = CheckRegularFile(path, kDataFileLimit); !check.Ok()) {
+      Ask("Can't read the file " + path + ": it " + check.problem + ".", kOkOnly + kExclamation, "File Read error");
+      continue;
+    }
     int16_t answer = Ask("Are you sure you want to send the content of the file: " + FileNameOf(path) +
                              "\nto the device at address" + address + ".",
                          kYesNo + kQuestion, "Send Datafile to Device");

@@ -4,6 +4,7 @@
 // (gpib/backends) finds the scheme for a text and opens it. What an opened bench gives the
 // program is the GPIB driver plus a few facts about the bench; the program never learns which
 // back end it talks to.
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -29,6 +30,8 @@ enum class BenchHelp {
 struct BenchHelpOptions {
   BenchHelp help = BenchHelp::None;
   bool manual = false;  // answer No to the Auto-mode offer
+  // Told of every prompt a helper answers alone, with its answer; may throw to end the run.
+  std::function<void(std::string_view text, int16_t style, std::string_view caption, int16_t answer)> witness;
 };
 
 // Thrown by BenchScheme::open with a text for the technician (8-bit, LF line breaks).
@@ -57,6 +60,9 @@ class OpenedBench {
   // A problem found while opening that the technician must read before start-up (e.g. what to
   // install); start-up then meets the bench as it is and reports its own GPIB error.
   virtual std::string Notice() const { return {}; }
+  // The register of reference standards the bench ships (TOML text), used when the lab names
+  // none; empty for a real bench, whose standards only the lab's register knows.
+  virtual std::string StandardsRegisterText() const { return {}; }
 };
 
 // One bench a scheme ships, for `--list-benches`.

@@ -61,25 +61,66 @@ std::string FileProblemText(FileReadStatus status, std::size_t maxBytes) {
   return "cannot be read";
 }
 
-FileRead ReadRegularFile(const std::filesystem::path& path, std::size_t maxBytes) {
-  const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  if (fd.get() < 0) {
+namespace {
+
+// Opens the file for reading and checks what it is; status Ok leaves fd open and size set.
+FileRead OpenChecked(const std::filesystem::path& path, std::size_t maxBytes, int& fd, std::size_t& size) {
+  fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
     const int error = errno;
     if (error == ENOENT || error == ENOTDIR) return Refused(FileReadStatus::Missing, maxBytes);
     if (error == EISDIR) return Refused(FileReadStatus::Folder, maxBytes);
     return Refused(FileReadStatus::Unreadable, maxBytes, std::strerror(error));
   }
   struct stat info {};
-  if (::fstat(fd.get(), &info) != 0) return Refused(FileReadStatus::Unreadable, maxBytes, std::strerror(errno));
+  if (::fstat(fd, &info) != 0) return Refused(FileReadStatus::Unreadable, maxBytes, std::strerror(errno));
   if (S_ISDIR(info.st_mode)) return Refused(FileReadStatus::Folder, maxBytes);
   if (!S_ISREG(info.st_mode)) return Refused(FileReadStatus::NotRegular, maxBytes);
   if (info.st_size < 0 || static_cast<std::size_t>(info.st_size) > maxBytes)
     return Refused(FileReadStatus::TooLarge, maxBytes);
+  size = static_cast<std::size_t>(info.st_size);
+  FileRead ok;
+  ok.status = FileReadStatus::Ok;
+  return ok;
+}
+
+}  // namespace
+
+FileRead CheckRegularFile(const std::filesystem::path& path, std::size_t maxBytes) {
+  int opened = -1;
+  std::size_t size = 0;
+  FileRead check = OpenChecked(path, maxBytes, opened, size);
+  const Descriptor fd(opened);
+  return check;
+}
+
+FileRead CheckWriteTarget(const std::filesystem::path& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    // Not there yet: it will be made. A path through something that is not a folder fails
+    // when it is opened, with its own word.
+    FileRead ok;
+    ok.status = FileReadStatus::Ok;
+    return ok;
+  }
+  if (S_ISDIR(info.st_mode)) return Refused(FileReadStatus::Folder, 0);
+  if (!S_ISREG(info.st_mode)) return Refused(FileReadStatus::NotRegular, 0);
+  FileRead ok;
+  ok.status = FileReadStatus::Ok;
+  return ok;
+}
+
+FileRead ReadRegularFile(const std::filesystem::path& path, std::size_t maxBytes) {
+  int opened = -1;
+  std::size_t size = 0;
+  FileRead check = OpenChecked(path, maxBytes, opened, size);
+  const Descriptor fd(opened);
+  if (!check.Ok()) return check;
 
   // The size seen is only a hint: the file may grow while it is read, and files under /proc
   // report 0. One byte past the cap tells "too large" from "exactly the cap".
   FileRead read;
-  std::string bytes(static_cast<std::size_t>(info.st_size) + 1, '\0');
+  std::string bytes(size + 1, '\0');
   std::size_t filled = 0;
   for (;;) {
     if (filled == bytes.size()) {

@@ -30,6 +30,13 @@ struct FileRead {
 // regular file, and reads at most maxBytes.
 FileRead ReadRegularFile(const std::filesystem::path& path, std::size_t maxBytes);
 
+// The same checks without reading: what ReadRegularFile would say before it reads (bytes empty).
+FileRead CheckRegularFile(const std::filesystem::path& path, std::size_t maxBytes);
+
+// A file about to be written: Ok when it is a regular file or does not exist yet; a folder, a
+// FIFO (whose opening would wait for a reader) or a device is refused.
+FileRead CheckWriteTarget(const std::filesystem::path& path);
+
 // What a status means, for messages that compose their own sentence ("is a folder, not a file").
 std::string FileProblemText(FileReadStatus status, std::size_t maxBytes);
 

@@ -69,6 +69,14 @@ int16_t CloseBoxAnswer(int buttonSet) {
   return CodeFromCaption(captions[0]).value_or(kOk);
 }
 
+std::optional<int16_t> EscapeAnswer(int buttonSet) {
+  const ButtonCaptions captions = CaptionsForSet(buttonSet);
+  for (std::string_view wayOut : {"Cancel", "No"})
+    if (std::find(captions.begin(), captions.end(), wayOut) != captions.end()) return CodeFromCaption(wayOut);
+  if (VisibleButtonCount(buttonSet) == 1) return CodeFromCaption(captions[0]);
+  return std::nullopt;
+}
+
 int InitialFocusIndex(const MessBoxStyle& style) {
   const ButtonCaptions captions = CaptionsForSet(style.buttonSet);
   if (style.defaultButton >= 1 && style.defaultButton <= 2 &&

@@ -39,6 +39,10 @@ std::optional<int16_t> CodeFromCaption(std::string_view caption);
 // the set has a Cancel button, otherwise the code of Button(0), the rightmost one.
 int16_t CloseBoxAnswer(int buttonSet);
 
+// The answer Escape gives: the box's way out (Cancel, else No, else the only button). A box
+// whose every button acts (Abort/Retry/Ignore) has none, and Escape leaves it open.
+std::optional<int16_t> EscapeAnswer(int buttonSet);
+
 // The button that has the focus when the box opens: the style's default button when it is shown,
 // otherwise the leftmost shown button.
 int InitialFocusIndex(const MessBoxStyle& style);

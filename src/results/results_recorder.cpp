@@ -25,7 +25,8 @@ ResultsRecorder::ResultsRecorder(RecorderSeams seams) : seams_(std::move(seams))
 
 bool ResultsRecorder::SameFacts(const RunFacts& a, const RunFacts& b) const {
   return a.scopeModel == b.scopeModel && a.firmware == b.firmware && a.serial == b.serial &&
-         a.operatorName == b.operatorName && a.bench == b.bench && a.simulated == b.simulated;
+         a.operatorName == b.operatorName && a.bench == b.bench && a.simulated == b.simulated &&
+         a.context == b.context;
 }
 
 void ResultsRecorder::Report(const std::string& problem) {
@@ -58,6 +59,7 @@ void ResultsRecorder::RecordResult(const ShownResult& result) {
       return;
     }
     runFacts_ = facts;
+    runIds_.push_back(*runId_);
     stepsInRun_.clear();
   }
   stepsInRun_.insert(step);

@@ -13,6 +13,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/operator.h"
 #include "pv/frame/result_row.h"
@@ -44,6 +45,8 @@ class ResultsRecorder : public ResultSink {
   bool Working() const { return !failed_; }
   // The store, once the first row opened it (the History window reads the same one).
   ResultsStore* Store() { return store_.get(); }
+  // The runs this recorder stored, oldest first.
+  const std::vector<int64_t>& RunIds() const { return runIds_; }
 
  private:
   void Report(const std::string& problem);
@@ -55,6 +58,7 @@ class ResultsRecorder : public ResultSink {
   std::optional<int64_t> runId_;
   RunFacts runFacts_;
   std::set<std::pair<int, std::string>> stepsInRun_;
+  std::vector<int64_t> runIds_;
 };
 
 }  // namespace veridane

@@ -5,14 +5,19 @@
 //
 //   1  runs (one per scope verified in one go) and results (one per measured row)
 //   2  runs.source: the log file a run was imported from; indexes for the History window
-//   3  results.uncertainty (expanded, k = 2; NULL: not stated), results.tur, results.decision_rule
-//      and results.decision (empty for rows stored before)
+//   3  run_context and run_standards (the calibration record of a run: unit, customer,
+//      conditions, as found or as left, the standards used); run_tests (how each test of a
+//      run ended, so a stopped test is known later); certificates (every number ever
+//      issued, so that none is given twice)
+//   4  results.uncertainty (expanded, k = 2; NULL: not stated), results.tur, results.decision_rule,
+//      results.decision and results.uncertainty_budget (its text; empty for rows stored before
+//      and rows read from a log)
 #include <QSqlDatabase>
 #include <string>
 
 namespace veridane {
 
-inline constexpr int kResultsSchemaVersion = 3;
+inline constexpr int kResultsSchemaVersion = 4;
 
 // The version a database has: 0 for an empty one, -1 when it cannot be read.
 int ReadSchemaVersion(QSqlDatabase& db);

@@ -51,6 +51,23 @@ struct CommandLine {
   std::optional<DecisionRule> decisionRule;
   std::string explain;
 
+  // The calibration record. --standards FILE: the register of reference standards; --standard
+  // MODEL=ASSET (repeatable): which entry is on the bench when several share a model;
+  // --allow-overdue: run (and mark the run) although a standard is overdue or unmatched.
+  std::string standardsFile;
+  std::vector<std::string> standardChoices;
+  bool allowOverdue = false;
+  bool asFound = false;  // --as-found (the default label) / --as-left
+  bool asLeft = false;
+  std::string temperature;  // --temperature DEG_C, --humidity PERCENT: the lab's conditions
+  std::string humidity;
+  std::string customer;
+  std::string assetId;          // --asset TEXT: the unit's asset id
+  std::string certificateFile;  // --certificate FILE.pdf: of the run just made, or of --results --run ID
+  bool partial = false;         // --partial: a certificate also for a run with a test not finished
+  std::string jsonFile;         // --json FILE ("-": standard output; the tables then go to standard error)
+  std::string junitFile;        // --junit FILE
+
   // Options given wrongly: an unknown "--" option, a missing value, a value given to a flag.
   // Each is one line; the program shows them and ends.
   std::vector<std::string> errors;

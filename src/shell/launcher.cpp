@@ -72,7 +72,6 @@ Program& Launcher::Compose(Operator& person, MainView& view, ShellView& shellVie
   program_->run.Repeats = request_.repeats;
   program_->run.DecisionRule = request_.decisionRule.value_or(
       DecisionRuleFromName(settings_.Get("Veridane", "Settings", "DecisionRule", "simple")).value_or(DecisionRule::Simple));
-  if (simulated_) program_->run.StandardUncertainties = request_.simulatedUncertainties;
   if (request_.results) {
     recorder_ = std::make_unique<ResultsRecorder>(
         RecorderSeams{StoreTargetFromSettings(settings_, program_->DataFolder()),

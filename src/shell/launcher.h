@@ -26,7 +26,6 @@
 #include "shell/shell_view.h"
 #include "shell/startup.h"
 #include "uncertainty/decision.h"
-#include "uncertainty/uncertainty_spec.h"
 
 namespace veridane {
 
@@ -51,11 +50,9 @@ struct LaunchRequest {
   bool results = true;
   std::string serial;
   std::string operatorName;
-  // Readings per measurement; the decision rule (none: setting DecisionRule); the figures of
-  // the simulated standards, the register of a simulated bench.
+  // Readings per measurement; the decision rule (none: setting DecisionRule).
   int repeats = 1;
   std::optional<DecisionRule> decisionRule;
-  std::vector<UncertaintySpec> simulatedUncertainties;
 };
 
 class Launcher {

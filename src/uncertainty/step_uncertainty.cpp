@@ -31,6 +31,7 @@ std::string Ratio(double value) {
 StepUncertainty AssessStep(const std::vector<UncertaintySpec>& specs, const std::vector<StandardSetting>& settings,
                            const std::vector<StepReadings>& readings, const StepLimits& limits, DecisionRule rule) {
   StepUncertainty step;
+  step.assessed = true;
   step.budget = BudgetOf(specs, settings, readings);
   step.tur = TestUncertaintyRatio(limits.nominal, limits.lower, limits.upper, step.budget.expanded);
   step.rule = rule;

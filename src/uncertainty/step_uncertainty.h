@@ -21,6 +21,8 @@ struct StepLimits {
 };
 
 struct StepUncertainty {
+  // False for a row never assessed (read back from a log): it has no decision to state.
+  bool assessed = false;
   StepBudget budget;
   std::optional<double> tur;
   DecisionRule rule = DecisionRule::Simple;

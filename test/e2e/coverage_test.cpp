@@ -4,30 +4,32 @@
 // value in about 95 % of steps; a register that understates its standards is caught.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "record/standards_gate.h"
+#include "record/standards_register.h"
+#include "sim/backend/simulated_standards.h"
 #include "sim/instruments/standard_errors.h"
 #include "test/e2e/e2e_run.h"
 
 namespace veridane::testing {
 namespace {
 
-UncertaintySpec Spec(StandardFunction function, const sim::StandardErrorFigures& figures, double scale) {
-  UncertaintySpec spec;
-  spec.function = function;
-  spec.percentOfValue = figures.percentOfValue * scale;
-  spec.absolute = figures.absolute * scale;
-  spec.coverageFactor = figures.coverageFactor;
-  return spec;
-}
-
-// The simulated register, its figures scaled (1: as the simulated standards really are).
-std::vector<UncertaintySpec> Register(double scale) {
-  return {Spec(StandardFunction::DcVoltage, sim::kSimCalibratorDcVolts, scale),
-          Spec(StandardFunction::AcAmplitude, sim::kSimGeneratorAmplitude, scale),
-          Spec(StandardFunction::TimeMarks, sim::kSimTimeMarkPeriod, scale)};
+// The figures the shipped simulated register states for the standards a started run found on
+// its bench, matched as a run matches them; scaled (1: as stated).
+std::vector<UncertaintySpec> ShippedRegister(const E2eRun& run, double scale = 1) {
+  const StandardsRegister shipped = ParseStandardsRegister(sim::SimulatedStandardsText(), "(simulated bench)");
+  const StandardsGate gate = CheckBenchStandards(shipped, BenchInstruments(run.program->roles), {},
+                                                 std::chrono::year_month_day{std::chrono::year{2026} / 12 / 7});
+  std::vector<UncertaintySpec> specs = gate.uncertainties;
+  for (UncertaintySpec& spec : specs) {
+    spec.percentOfValue *= scale;
+    spec.absolute *= scale;
+  }
+  return specs;
 }
 
 // The default bench with its own scope (seeded imperfections) and, when asked, seeded errors
@@ -43,7 +45,8 @@ struct StepPair {
   double truth = 0;      // the same step on the exact bench
 };
 
-std::vector<StepPair> FullSequencePairs(int seed) {
+std::vector<StepPair> FullSequencePairs(int seed, std::vector<UncertaintySpec>& stated,
+                                        std::vector<UncertaintySpec>& understated) {
   std::vector<StepPair> pairs;
   E2eRun actual(BenchText(seed, true));
   E2eRun exact(BenchText(seed, false));
@@ -52,6 +55,10 @@ std::vector<StepPair> FullSequencePairs(int seed) {
     run->program->display.SetResultSink(nullptr);
     if (!run->Start()) return pairs;
     run->FullSequence();
+  }
+  if (stated.empty()) {
+    stated = ShippedRegister(actual);
+    understated = ShippedRegister(actual, 0.5);
   }
   const std::vector<ShownResult>& a = actual.program->display.Results();
   const std::vector<ShownResult>& b = exact.program->display.Results();
@@ -87,19 +94,33 @@ Coverage CoverageUnder(const std::vector<StepPair>& pairs, const std::vector<Unc
 
 TEST(UncertaintyCoverage, TheTruthLiesWithinUInNinetyFivePercentOfStepsAndAnUnderstatedRegisterIsCaught) {
   std::vector<StepPair> pairs;
+  std::vector<UncertaintySpec> stated;
+  std::vector<UncertaintySpec> understated;
   for (int seed = 1; pairs.size() < 2000; ++seed) {
-    std::vector<StepPair> more = FullSequencePairs(seed);
+    std::vector<StepPair> more = FullSequencePairs(seed, stated, understated);
     ASSERT_FALSE(more.empty()) << "seed " << seed;
     pairs.insert(pairs.end(), more.begin(), more.end());
   }
-  const Coverage honest = CoverageUnder(pairs, Register(1));
+  // The register as shipped names the calibrator, the generator and the time marks, with the
+  // figures the simulated standards draw their errors by.
+  ASSERT_EQ(stated.size(), 3u);
+  for (const UncertaintySpec& spec : stated) {
+    const sim::StandardErrorFigures& drawn = spec.function == StandardFunction::DcVoltage   ? sim::kSimCalibratorDcVolts
+                                             : spec.function == StandardFunction::AcAmplitude ? sim::kSimGeneratorAmplitude
+                                                                                              : sim::kSimTimeMarkPeriod;
+    EXPECT_EQ(spec.percentOfValue, drawn.percentOfValue) << FunctionName(spec.function);
+    EXPECT_EQ(spec.absolute, drawn.absolute) << FunctionName(spec.function);
+    EXPECT_EQ(spec.coverageFactor, drawn.coverageFactor) << FunctionName(spec.function);
+    EXPECT_FALSE(spec.specificationLimit) << FunctionName(spec.function);
+  }
+  const Coverage honest = CoverageUnder(pairs, stated);
   EXPECT_GE(honest.Fraction(), 0.92) << honest.covered << " of " << honest.steps;
   EXPECT_LE(honest.Fraction(), 0.98) << honest.covered << " of " << honest.steps;
 
-  const Coverage understated = CoverageUnder(pairs, Register(0.5));
-  EXPECT_LT(understated.Fraction(), 0.92) << understated.covered << " of " << understated.steps;
+  const Coverage caught = CoverageUnder(pairs, understated);
+  EXPECT_LT(caught.Fraction(), 0.92) << caught.covered << " of " << caught.steps;
   std::printf("coverage over %d steps: %.1f %% (register halved: %.1f %%)\n", honest.steps,
-              100 * honest.Fraction(), 100 * understated.Fraction());
+              100 * honest.Fraction(), 100 * caught.Fraction());
 }
 
 }  // namespace
@@ -126,9 +147,9 @@ TEST(UncertaintyDecision, AReadingInsideTheLimitByLessThanUIsAConditionalPassWhi
   const double offset = first->row.upper.value() - 0.010 - *first->row.measured;
   E2eRun run(ShippedBenchWith("default", "address = 1\n",
                               "address = 1\n\n[scope.ch1]\noffset_error = " + std::to_string(offset) + "\n"));
-  run.program->run.StandardUncertainties = Register(1);
   run.program->run.DecisionRule = DecisionRule::Guarded;
   ASSERT_TRUE(run.Start());
+  run.program->run.StandardUncertainties = ShippedRegister(run);
   run.RunTest(kTestGain);
   const ShownResult* near = Ch1At98Volts(run);
   ASSERT_NE(near, nullptr);
@@ -147,8 +168,8 @@ TEST(UncertaintyDecision, AReadingInsideTheLimitByLessThanUIsAConditionalPassWhi
 TEST(UncertaintyDecision, RepeatedReadingsAreAveragedAndTheirSpreadJoinsTheBudget) {
   E2eRun run("default");
   run.program->run.Repeats = 4;
-  run.program->run.StandardUncertainties = Register(1);
   ASSERT_TRUE(run.Start());
+  run.program->run.StandardUncertainties = ShippedRegister(run);
   run.RunTest(kTestGain);
   // Twelve steps set the calibrator on two channels; the difference steps read nothing.
   EXPECT_EQ(run.MeasurementReplies(kTestGain).size(), 4u * 12u);

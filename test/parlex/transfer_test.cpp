@@ -117,11 +117,13 @@ TEST_F(SimTransferTest, SendingAFileAsksUntilYesAndSendsItAsOneMessage) {
   EXPECT_EQ(rig->dialogs.requests[1].initialFolder, rig->folder.Path());
   EXPECT_EQ(std::count(trace.begin(), trace.end(), "W 1 <- CH1:SCA .5;CH2:SCA .2"), 1);
 
-  // The warning only once; a file that cannot be read is reported, not ignored.
-  rig->dialogs.answers = {File("gone.dat")};
-  rig->technician.ExpectContaining("to the device at address 1.", 36, "Send Datafile to Device", kYes);
-  rig->technician.ExpectContaining("File system error.", 49, "GPIB ERROR # 12", kOk);
+  // The warning only once; a file that cannot be read is reported before anything is asked or
+  // sent, and the dialog opens again.
+  rig->dialogs.answers = {File("gone.dat"), ""};
+  rig->technician.Expect("Can't read the file " + File("gone.dat") + ": it does not exist.", 48, "File Read error",
+                         kOk);
   rig->form->SendToDevice();
+  EXPECT_EQ(rig->dialogs.requests.size(), 4u);
 
   rig->dialogs.answers = {File("setup.dat")};
   rig->form->DisplayFile();

@@ -171,8 +171,10 @@ TEST_F(PostgresStore, PreviousSchemaIsMigratedOnTheServer) {
     ASSERT_TRUE(db.open());
     for (const char* sql : {"ALTER TABLE results DROP COLUMN uncertainty", "ALTER TABLE results DROP COLUMN tur",
                             "ALTER TABLE results DROP COLUMN decision_rule", "ALTER TABLE results DROP COLUMN decision",
-                            "DELETE FROM schema_version WHERE version = 3", "DROP INDEX runs_by_serial",
-                            "DROP INDEX results_by_run", "ALTER TABLE runs DROP COLUMN source",
+                            "ALTER TABLE results DROP COLUMN uncertainty_budget",
+                            "DELETE FROM schema_version WHERE version = 4", "DROP TABLE certificates", "DROP TABLE run_tests", "DROP TABLE run_standards",
+                            "DROP TABLE run_context", "DELETE FROM schema_version WHERE version = 3",
+                            "DROP INDEX runs_by_serial", "DROP INDEX results_by_run", "ALTER TABLE runs DROP COLUMN source",
                             "DELETE FROM schema_version WHERE version = 2"})
       ASSERT_TRUE(QSqlQuery(db).exec(sql)) << sql;
     EXPECT_EQ(ReadSchemaVersion(db), 1);

@@ -85,6 +85,11 @@ TEST(ResultsStore, PreviousSchemaIsMigratedAndItsRowsKept) {
   // A row stored before uncertainties were kept has none, and no decision.
   EXPECT_FALSE(rows[0].result.uncertainty.budget.expanded.has_value());
   EXPECT_EQ(rows[0].decision, "");
+  // A run from before the calibration record reads with no context and no outcomes.
+  const std::optional<StoredRun> old = store.RunById(1);
+  ASSERT_TRUE(old.has_value()) << store.LastError();
+  EXPECT_FALSE(old->facts.context.has_value());
+  EXPECT_TRUE(store.TestOutcomes(1).empty());
   // New runs go on after the migrated ones.
   ASSERT_TRUE(store.AddRun(SomeRun("B010101", "2026-01-02T10:00:00Z")).has_value()) << store.LastError();
   EXPECT_EQ(store.Runs("B010101").size(), 2u);
@@ -156,6 +161,7 @@ TEST(ResultsStore, UncertaintyTurAndDecisionComeBackAsStored) {
   ASSERT_TRUE(store.Open()) << store.LastError();
   const int64_t run = *store.AddRun(SomeRun("B012345", "2026-12-07T09:00:00+01:00"));
   ShownResult guarded = OffsetResult("CH1 2 mV/div", 0.0032f, 0.0031f);
+  guarded.uncertainty.assessed = true;
   guarded.uncertainty.budget.expanded = 0.0002;
   guarded.uncertainty.tur = 16;
   guarded.uncertainty.rule = DecisionRule::Guarded;
@@ -171,9 +177,12 @@ TEST(ResultsStore, UncertaintyTurAndDecisionComeBackAsStored) {
   EXPECT_EQ(rows[0].decision, "conditional pass");
   EXPECT_EQ(rows[0].result.uncertainty.judged.decision, Decision::ConditionalPass);
   EXPECT_EQ(rows[0].result.row.verdict, MeasuredVerdict::Marginal);  // the table's verdict is kept apart
-  // Not stated stays not stated.
+  EXPECT_NE(rows[0].budgetText.find("Decision (guarded): conditional pass"), std::string::npos) << rows[0].budgetText;
+  // A row never assessed (read from a log) states nothing.
   EXPECT_FALSE(rows[1].result.uncertainty.budget.expanded.has_value());
   EXPECT_FALSE(rows[1].result.uncertainty.tur.has_value());
+  EXPECT_EQ(rows[1].decision, "");
+  EXPECT_EQ(rows[1].budgetText, "");
 }
 
 TEST(ResultsStore, FiltersBySerialTestAndStep) {

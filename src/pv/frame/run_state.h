@@ -40,6 +40,10 @@ struct RunState {
   // Entries 1 to 5 (entry 0 unused, so test numbers index directly).
   std::array<std::string, kNumberOfTests + 1> TestNames{};
   std::array<int16_t, kNumberOfTests + 1> TestStatus{};
+  // Set with AbortFlag by a run without a person when it stopped the test on a finding about
+  // the scope (a signal that could not be set): the test fails with this line in its table
+  // and a Full Sequence goes on. Cleared at the end of every test.
+  std::string StopFinding;
   bool FullSeqRunning = false;
   bool FullSeqFailed = false;
   // A self calibration succeeded; within a Full Sequence the offset test then needs no prompt.

@@ -45,6 +45,14 @@ void TestFrame::EndOfTest(int16_t testNumber, int16_t result) {
   }
 
   std::string message;
+  const std::string finding = std::move(state_.StopFinding);
+  state_.StopFinding.clear();
+  if (state_.AbortFlag && !finding.empty() && n >= 1 && n <= kNumberOfTests) {
+    display_.PrintScreen("");
+    display_.PrintScreen(finding);
+    state_.AbortFlag = false;
+    result = -1;
+  }
   if (state_.AbortFlag) {
     if (result != 1 && n != 0) {
       message = "Test Sequence Terminated by Operator.";

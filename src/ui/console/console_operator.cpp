@@ -129,7 +129,8 @@ int16_t ConsoleOperator::ShowMessBox(std::string_view text, int16_t style, std::
   if (!lines.empty() && lines.back() != '\n') lines += '\n';
   out_ << Utf8FromText8(lines);
 
-  const int16_t answer = Choose(decoded.buttonSet, caption, text);
+  const int16_t answer =
+      BoundQuestion(decoded.buttonSet, text, style, caption, Choose(decoded.buttonSet, caption, text));
   const ButtonCaptions captions = CaptionsForSet(decoded.buttonSet);
   for (int i = 2; i >= 0; --i)
     if (!captions[static_cast<size_t>(i)].empty()) out_ << "[" << captions[static_cast<size_t>(i)] << "] ";
@@ -137,6 +138,26 @@ int16_t ConsoleOperator::ShowMessBox(std::string_view text, int16_t style, std::
 
   GuardAgainstRepeats(text, style, caption, answer);
   return answer;
+}
+
+int16_t ConsoleOperator::BoundQuestion(int buttonSet, std::string_view text, int16_t style, std::string_view caption,
+                                       int16_t answer) {
+  if (answer != kYes || !SetHasCode(buttonSet, kNo)) return answer;
+  const uint64_t step = stepMark_ ? stepMark_() : 0;
+  if (step != questionStep_) {
+    questionCounts_.clear();
+    questionStep_ = step;
+  }
+  const std::string key = std::to_string(style) + '\x1f' + std::string(caption) + '\x1f' + std::string(text);
+  const int asked = ++questionCounts_[key];
+  if (asked <= kQuestionBound) return answer;
+  out_ << "  (asked " << asked << " times for this step: answering No)\n";
+  if (bounded_) bounded_(caption);
+  return kNo;
+}
+
+void ConsoleOperator::Witness(std::string_view text, int16_t style, std::string_view caption, int16_t answer) {
+  GuardAgainstRepeats(text, style, caption, answer);
 }
 
 void ConsoleOperator::GuardAgainstRepeats(std::string_view text, int16_t style, std::string_view caption,
@@ -152,7 +173,8 @@ void ConsoleOperator::GuardAgainstRepeats(std::string_view text, int16_t style, 
   }
   if (recent >= kRepeatLimit) {
     out_ << "The same prompt came " << recent << " times among the last " << kRepeatWindow
-         << " prompts with the same answer; ending the run." << std::endl;
+         << " prompts with the same answer; ending the run.\n  The prompt: \"" << Utf8FromText8(caption) << "\" ("
+         << Utf8FromText8(MessageLines(text.substr(0, text.find('\n')))) << ")" << std::endl;
     EndProgram();
   }
 }

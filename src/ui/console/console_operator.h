@@ -9,6 +9,7 @@
 // LF. See caption_pattern.h for what a pattern may hold.
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <iosfwd>
 #include <map>
 #include <stdexcept>
@@ -45,6 +46,9 @@ class ConsoleOperator : public Operator {
   static constexpr std::size_t kRepeatWindow = 100;
   // An answers file is a page of rules; anything bigger is a wrong file.
   static constexpr std::size_t kAnswersFileLimit = 1 << 20;
+  // A Yes/No question answered Yes that comes back more often than this for one step is a loop
+  // no Yes will end (a signal the scope cannot reach): it is answered No.
+  static constexpr int kQuestionBound = 5;
 
   explicit ConsoleOperator(std::ostream& out);
   ConsoleOperator(std::vector<AnswerRule> rules, std::ostream& out);
@@ -60,14 +64,31 @@ class ConsoleOperator : public Operator {
   // OK, Yes or Retry, whichever the button set has.
   static int16_t AffirmativeAnswer(int buttonSet);
 
+  // A prompt someone else answered (the bench's own technician): it counts for the repeat
+  // guard as if answered here.
+  void Witness(std::string_view text, int16_t style, std::string_view caption, int16_t answer);
+
+  // What tells one step of a test from the next (the rows shown so far); the question bound
+  // counts within one value of it. Without it every prompt counts towards the bound.
+  void SetStepMark(std::function<uint64_t()> mark) { stepMark_ = std::move(mark); }
+  // Called after a question was answered No for coming back too often.
+  void OnQuestionBounded(std::function<void(std::string_view caption)> bounded) { bounded_ = std::move(bounded); }
+
  private:
   int16_t Choose(int buttonSet, std::string_view caption, std::string_view text);
   void GuardAgainstRepeats(std::string_view text, int16_t style, std::string_view caption, int16_t answer);
+  // Yes, or No for a question that came back past kQuestionBound in this step.
+  int16_t BoundQuestion(int buttonSet, std::string_view text, int16_t style, std::string_view caption,
+                        int16_t answer);
 
   std::vector<AnswerRule> rules_;
   std::ostream& out_;
   std::deque<std::string> recentPrompts_;
   std::map<std::string, int> recentCounts_;
+  std::function<uint64_t()> stepMark_;
+  std::function<void(std::string_view)> bounded_;
+  uint64_t questionStep_ = 0;
+  std::map<std::string, int> questionCounts_;
 };
 
 }  // namespace veridane

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "parlex/parlex_files.h"
+#include "platform/file_checks.h"
 #include "platform/numbers.h"
 #include "platform/text8.h"
 
@@ -228,6 +229,8 @@ class Session {
 
   void Remember(const std::string& line) {
     if (seams_.historyFile.empty()) return;
+    // A history that is not a plain file (a FIFO would hold the session up) is not kept.
+    if (!CheckWriteTarget(seams_.historyFile).Ok()) return;
     std::ofstream history(seams_.historyFile, std::ios::binary | std::ios::app);
     history << line << "\r\n";
   }

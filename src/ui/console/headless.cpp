@@ -20,6 +20,7 @@
 #include "shell/launcher.h"
 #include "shell/version.h"
 #include "ui/console/console_operator.h"
+#include "ui/console/headless_record.h"
 #include "ui/console/headless_view.h"
 
 namespace veridane {
@@ -178,8 +179,7 @@ RunPlan ParseRunPlan(std::string_view text) {
 }
 
 int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Settings& settings, const Paths& paths,
-                std::ostream& out, std::ostream& messages, const ConsoleLooks& looks,
-                const std::vector<UncertaintySpec>& simulatedRegister) {
+                std::ostream& out, std::ostream& messages, const ConsoleLooks& looks) {
   const RunPlan plan = ParseRunPlan(options.run);
   if (!options.aboutRequested && options.run.empty()) {
     messages << "A headless run needs --run (full, " << kErrorLogRunName << ", or test names separated by commas: "
@@ -203,7 +203,19 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
     messages << error.what() << "\n";
     return kExitUsage;
   }
+  RunContext context;
+  if (const int problem = RecordContextFromOptions(options, context, messages); problem != kExitPassed) return problem;
+  // With --json -, standard output carries the document alone.
+  std::ostream& tables = options.jsonFile == "-" ? messages : out;
   ConsoleOperator console(std::move(rules), messages);
+  // A question that comes back again and again for one step stops that test as failed, with
+  // the reason in its table; the rest of a Full Sequence goes on.
+  Program* running = nullptr;
+  console.OnQuestionBounded([&running](std::string_view caption) {
+    if (running != nullptr)
+      running->run.StopFinding =
+          "SIGNAL COULD NOT BE SET (\"" + std::string(caption) + "\" asked too often): TEST FAILED.";
+  });
 
   // A simulated bench runs on virtual time: every wait passes at once. A real bench has no
   // interface events to process between its waits.
@@ -215,18 +227,21 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
   request.traceFile = options.traceFile;
   request.help.help = virtualTechnician ? BenchHelp::Alone : BenchHelp::None;
   request.help.manual = options.manual;
+  request.help.witness = [&console](std::string_view text, int16_t style, std::string_view caption, int16_t answer) {
+    console.Witness(text, style, caption, answer);
+  };
   request.results = !options.noResults;
   request.serial = options.serial;
   request.operatorName = options.operatorName;
   request.repeats = options.repeats;
   request.decisionRule = options.decisionRule;
-  request.simulatedUncertainties = simulatedRegister;
   // What the virtual technician did, printed however the run ends.
   auto printTranscript = [&] { messages << Utf8FromText8(launcher.HelperTranscript()); };
   try {
     launcher.Choose(request);
     launcher.Open(launcher.Simulated() ? static_cast<EventLoop&>(virtualClock) : realLoop);
-    HeadlessView view(out, messages);
+    HeadlessView view(tables, messages);
+    console.SetStepMark([&view] { return view.Changes(); });
     view.SetColourRows(looks.colourRows);
     // Progress as whole lines between the prompts, one per result row: a terminal shows it,
     // a log file of the messages does not fill up with it.
@@ -239,6 +254,7 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
     versions.moduleVersionText = ModuleVersionText();
     PresetLogDialogs logDialogs(console);
     Program& program = launcher.Compose(console, progress, view, logDialogs, versions);
+    running = &program;
     progress.Attach(program.run);
     Startup& startup = launcher.startup();
 
@@ -252,6 +268,15 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
     }
 
     if (!startup.Load(options.aboutRequested)) return kExitPassed;
+    // The due-date gate: after the instruments are found, before any test.
+    if (!plan.errorLog) {
+      const int problem = GateStandards(launcher, settings, options, context, messages);
+      if (problem != kExitPassed) {
+        startup.Unload();
+        printTranscript();
+        return problem;
+      }
+    }
     if (!startup.Activate()) {
       printTranscript();
       return kExitAborted;
@@ -290,6 +315,8 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
       }
     }
     int code = Outcome(program.run, judged);
+    StoreTestOutcomes(launcher, judged);
+    code = std::max(code, WriteRunExports(launcher, settings, options, out, messages));
     if (!options.explain.empty() && !ExplainSteps(program.display.Results(), options.explain, out, messages))
       code = std::max(code, static_cast<int>(kExitUsage));
     if (!options.printFile.empty() && !PrintDisplay(program, options.printFile, messages)) code = std::max(code, 3);

@@ -15,7 +15,6 @@
 #include "ui/console/console_looks.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
-#include "uncertainty/uncertainty_spec.h"
 
 namespace veridane {
 
@@ -41,11 +40,9 @@ RunPlan ParseRunPlan(std::string_view text);
 
 // Runs the whole program headless; returns the exit code. Result rows go to out, prompts,
 // their answers and the program's messages to messages; looks says whether a person watches
-// them on a terminal (colours on out, progress lines on messages). simulatedRegister: the
-// uncertainty figures of a simulated bench's standards.
+// them on a terminal (colours on out, progress lines on messages).
 int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Settings& settings, const Paths& paths,
-                std::ostream& out, std::ostream& messages, const ConsoleLooks& looks = {},
-                const std::vector<UncertaintySpec>& simulatedRegister = {});
+                std::ostream& out, std::ostream& messages, const ConsoleLooks& looks = {});
 
 // --explain: the budgets of the shown steps named `step` ("CH1 2 mV/div", any case) or
 // "RUNNAME:STEP"; false (and a list of the steps there are on messages) when none is.

@@ -34,6 +34,7 @@ void HeadlessView::PrintNewRows() {
     if (end == std::string::npos) break;
     start = end + 2;
   }
+  if (row > printedRows_) ++changes_;
   printedRows_ = row;
   out_.flush();
 }

@@ -2,6 +2,7 @@
 // The main window of a run without a display: every row of the result display is printed to
 // the output stream the moment it appears (UTF-8, one line per row); the scope label goes to
 // the message stream; menus, captions and the status list have nothing to show.
+#include <cstdint>
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -16,7 +17,10 @@ class HeadlessView : public MainView, public ShellView {
  public:
   HeadlessView(std::ostream& out, std::ostream& messages) : out_(out), messages_(messages) {}
 
-  void SetCaption(std::string_view caption) override { caption_ = caption; }
+  void SetCaption(std::string_view caption) override {
+    if (caption != caption_) ++changes_;
+    caption_ = caption;
+  }
   void SetDisplayText(std::string_view text) override;
   void AppendDisplayText(std::string_view text) override;
   void ShowDisplayEnd() override {}
@@ -34,6 +38,8 @@ class HeadlessView : public MainView, public ShellView {
   void SetColourRows(bool colour) { colourRows_ = colour; }
 
   const std::string& Caption() const { return caption_; }
+  // Counts new captions and newly printed rows: a step of a test ends with a row.
+  uint64_t Changes() const { return changes_; }
   // The status list as last shown: one line per test with PASS, FAIL or N/A.
   const std::vector<std::string>& StatusLines() const { return statusLines_; }
 
@@ -48,6 +54,7 @@ class HeadlessView : public MainView, public ShellView {
   std::string display_;   // the display's text as the program keeps it (CR LF between rows)
   size_t printedRows_ = 0;
   bool colourRows_ = false;
+  uint64_t changes_ = 0;
 };
 
 }  // namespace veridane

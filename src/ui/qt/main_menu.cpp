@@ -41,7 +41,8 @@ void BuildMainMenu(QMenuBar& bar) {
                     {"AppendLogFile", "&Import/Append to Existing File"},
                     {"CloseLogFile", "&Close Log File", false}});
   file->addMenu(log);
-  AddEntries(*file, {{"PrintStart", "&Print", false}, {"PrintPreview", "Print Pre&view", false}, {"Fs1", "-"}, {"FExit", "E&xit"}});
+  AddEntries(*file, {{"PrintStart", "&Print", false}, {"PrintPreview", "Print Pre&view", false},
+                     {"Certificate", "Cer&tificate..."}, {"Fs1", "-"}, {"FExit", "E&xit"}});
   bar.addMenu(file);
 
   QMenu* pv = AddMenu(bar, "P", "&P/V");

@@ -176,15 +176,15 @@ void MessBox::keyPressEvent(QKeyEvent* event) {
     return;
   }
   if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-    for (QPushButton* button : buttons_) {
-      // The dialog's focus widget, not the application's: the box answers the button it shows as
-      // focused even while another window is active.
-      if (!button->isHidden() && focusWidget() == button) {
-        button->click();
-        return;
+    // Escape is a way out and never the focused button: on "Are you sure ?" it must not say Yes.
+    if (const std::optional<int16_t> wayOut = EscapeAnswer(style_.buttonSet)) {
+      for (size_t i = 0; i < buttons_.size(); ++i) {
+        if (!buttons_[i]->isHidden() && CodeFromCaption(buttons_[i]->text().toStdString()) == wayOut) {
+          ButtonClicked(static_cast<int>(i));
+          return;
+        }
       }
     }
-    reject();
     return;
   }
   QDialog::keyPressEvent(event);

@@ -3,7 +3,8 @@
 // message in a frame, and up to three buttons right-aligned (Button(0) is the rightmost).
 // The box never grows past the screen: a long line wraps and a tall message scrolls, so the
 // buttons always stay in reach.
-// Escape presses the focused button, as Enter does, rather than meaning Cancel.
+// Enter presses the focused button; Escape answers the box's way out (see EscapeAnswer), and
+// does nothing in a box that has none.
 #include <QDialog>
 #include <QString>
 #include <array>

@@ -42,6 +42,7 @@
 #include "ui/qt/qt_main_view.h"
 #include "ui/qt/qt_operator.h"
 #include "ui/qt/qt_shell_view.h"
+#include "ui/qt/record_window.h"
 #include "ui/qt/widget_text.h"
 #include "ui/qt/window_geometry.h"
 
@@ -85,8 +86,7 @@ std::function<void()> HistoryCommand(QWidget* parent, const Settings& settings, 
 #endif
 }
 
-int RunWindow(const BackendRegistry& registry, const CommandLine& options,
-              const std::vector<UncertaintySpec>& simulatedRegister) {
+int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   UserSettings settings;
   const Paths paths = PlatformPaths();
   MainForm form;
@@ -105,7 +105,6 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options,
   request.rememberBench = true;
   request.repeats = options.repeats;
   request.decisionRule = options.decisionRule;
-  request.simulatedUncertainties = simulatedRegister;
   // On a simulated bench nobody can plug a real cable: the virtual technician does the
   // physical part of every prompt (cables, hand-set instruments) before the person sees it and
   // answers. A prompt it does not know simply goes to the person.
@@ -135,6 +134,12 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options,
   versions.faultbookVersion = VerErr();
   QtLogDialogs logDialogs(technician, &form);
   Program& program = launcher.Compose(technician, progressView, shellView, logDialogs, versions);
+  // A new log's dialog also says whether the unit is as found or as left, and the conditions.
+  logDialogs.SetRecordHook([&program](const LogRecordEntries& entries) {
+    program.record.label = entries.label;
+    program.record.temperatureC = entries.temperatureC;
+    program.record.humidityPercent = entries.humidityPercent;
+  });
   progressView.Attach(program.run);
   Startup& startup = launcher.startup();
   guard.SetShutdownHook([&] {
@@ -190,6 +195,7 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options,
       {"CloseLogFile", [&] { program.log.CloseLogFile(); }},
       {"PrintStart", [&] { PrintStart(printer, printDialog, program.op, program.display.Text()); }},
       {"PrintPreview", [&] { ShowPrintPreview(program.op, program.display.Text(), &form); }},
+      {"Certificate", CertificateMenuCommand(launcher, settings, fileDialogs)},
       {"FManual", [&] { RunParlex(parlexSeams, parlexState, &form); }},
       {"ViewErrorLog", [&] { ShowErrorLog(&form, FaultbookSeams{program.bus, program.scope, program.op, program.paths, mark}); }},
       {"ShowHistory", HistoryCommand(&form, settings, program, mark)},
@@ -230,6 +236,12 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options,
   form.show();
   QTimer::singleShot(0, &form, [&] {
     runCommand([&] {
+      // The reference standards before anything is measured; Cancel ends the program.
+      if (!CheckStandardsAtStartup(&form, launcher, settings, options.standardsFile)) {
+        startup.Unload();
+        QCoreApplication::exit(kExitPassed);
+        return;
+      }
       if (!startup.Activate()) QCoreApplication::exit(kExitPassed);  // Cancel: the unload has run
     });
   });
@@ -241,8 +253,7 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options,
 
 }  // namespace
 
-int RunWindowProgram(int argc, char** argv, const BackendRegistry& registry, const CommandLine& options,
-                     const std::vector<UncertaintySpec>& simulatedRegister) {
+int RunWindowProgram(int argc, char** argv, const BackendRegistry& registry, const CommandLine& options) {
   auto startGuard = std::make_unique<PlatformStartGuard>();
   QApplication app(argc, argv);
   startGuard.reset();
@@ -257,7 +268,7 @@ int RunWindowProgram(int argc, char** argv, const BackendRegistry& registry, con
     std::cout << answer << "\n";
     return 0;
   }
-  return RunWindow(registry, options, simulatedRegister);
+  return RunWindow(registry, options);
 }
 
 }  // namespace veridane

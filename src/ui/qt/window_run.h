@@ -1,16 +1,11 @@
 #pragma once
 // The window program: the QApplication, the main window with its menus wired to the run the
 // Launcher composes, and the event loop until the window closes. Returns the exit code.
-#include <vector>
-
 #include "gpib/backends/backend_registry.h"
 #include "shell/command_line.h"
-#include "uncertainty/uncertainty_spec.h"
 
 namespace veridane {
 
-// simulatedRegister: the uncertainty figures of a simulated bench's standards.
-int RunWindowProgram(int argc, char** argv, const BackendRegistry& registry, const CommandLine& options,
-                     const std::vector<UncertaintySpec>& simulatedRegister = {});
+int RunWindowProgram(int argc, char** argv, const BackendRegistry& registry, const CommandLine& options);
 
 }  // namespace veridane

@@ -256,6 +256,71 @@ TEST_F(TechnicianTest, HandLoopGivesUpByAcceptingTheSignal) {
   EXPECT_EQ(Show(okCancel, 17, "Frequency Error"), kCancel);
 }
 
+// A scope gone from the bus: every reading fails with an error box between the questions of
+// the levelling loop, and the two questions take turns. Neither resets the count of the other.
+TEST_F(TechnicianTest, ErrorsAndTurnsBetweenCorrectionQuestionsDoNotHideTheLoop) {
+  TechnicianOptions options;
+  options.maxRepeats = 3;
+  Open("scope-only", options);
+  Show("Connect the Signal Generator to CH 1 trough a 50 ohm termination.", 65, "Analog Bandwidth");
+  const char* large =
+      "The amplitude error is greater than 35% !\nThe cause is probably a bad or not connected 50 ohm terminator or "
+      "an incorrect setup. \n\nDo you wish to continue ?";
+  const char* knob = "The amplitude is out of limit!\nIncrease the signal amplitude to 600.0 mV P-P.\n\nTry again ?";
+  std::vector<int16_t> largeAnswers, knobAnswers;
+  for (int turn = 0; turn < 5; ++turn) {
+    EXPECT_EQ(Show("Unable to write to device (ibwrt): timeout", 49, "GPIB ERROR # 6"), kOk);
+    largeAnswers.push_back(Show(large, 20, "Large Amplitude Error"));
+    knobAnswers.push_back(Show(knob, 19, "Amplitude Error"));
+  }
+  EXPECT_EQ(largeAnswers, (std::vector<int16_t>{kYes, kYes, kYes, kNo, kNo}));
+  EXPECT_EQ(knobAnswers, (std::vector<int16_t>{kYes, kYes, kYes, kNo, kNo}));
+}
+
+TEST_F(TechnicianTest, ALoopNoAnswerEndsMakesTheTechnicianLeaveSayingWhere) {
+  TechnicianOptions options;
+  options.maxSamePrompt = 10;
+  options.maxPromptsPerStep = 25;
+  options.maxTranscript = 8;
+  Open("scope-only", options);
+  for (int i = 0; i < 10; ++i) Show("Unable to read from device", 49, "GPIB ERROR # 6");
+  try {
+    Show("Unable to read from device", 49, "GPIB ERROR # 6");
+    FAIL() << "the eleventh same error box was answered";
+  } catch (const TechnicianGaveUp& gaveUp) {
+    EXPECT_NE(std::string(gaveUp.what()).find("\"GPIB ERROR # 6\" (\"Unable to read from device\"): it came 11 times"),
+              std::string::npos)
+        << gaveUp.what();
+  }
+  // Different boxes, but still no step ends: the count of all prompts of the step stops it.
+  Show("Full Sequence Passed.", 64, "End of Full Sequence");
+  EXPECT_THROW(
+      for (int i = 0; i < 30; ++i) Show("Unable to read from device " + std::to_string(i), 49, "GPIB ERROR # 6"),
+      TechnicianGaveUp);
+  // The transcript keeps its newest entries only and says how many went.
+  EXPECT_LE(technician_->Transcript().size(), 8u);
+  EXPECT_EQ(technician_->TranscriptText().rfind("(", 0), 0u);
+  EXPECT_NE(technician_->TranscriptText().find(" earlier entries left out)\n"), std::string::npos);
+}
+
+TEST_F(TechnicianTest, EveryAnswerIsShownToTheWitnessAndTheDatabaseBoxIsAcknowledged) {
+  TechnicianOptions options;
+  std::vector<std::pair<std::string, int16_t>> seen;
+  options.witness = [&seen](std::string_view, int16_t, std::string_view caption, int16_t answer) {
+    seen.emplace_back(std::string(caption), answer);
+  };
+  Open("scope-only", options);
+  EXPECT_EQ(Show("The results database /nowhere/results.sqlite cannot be used:\nno folder\n\nThe tests and the log go "
+                 "on; results are not stored in the database until the program is started again.",
+                 48, "Results Database"),
+            kOk);
+  EXPECT_EQ(technician_->ErrorCount(), 1);
+  EXPECT_EQ(Show("Are you sure ?", 36, "Disable Auto Mode"), kYes);
+  const std::vector<std::pair<std::string, int16_t>> expected = {{"Results Database", kOk},
+                                                                 {"Disable Auto Mode", kYes}};
+  EXPECT_EQ(seen, expected);
+}
+
 TEST_F(TechnicianTest, KnobErrorIsHumanSizedAndRepeatable) {
   TechnicianOptions options;
   options.knobError = 0.02;

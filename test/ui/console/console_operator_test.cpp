@@ -178,5 +178,35 @@ TEST(ConsoleOperator, PromptsThatMoveOnNeverEndTheRunButACircleOfPromptsDoes) {
       << out.str();
 }
 
+TEST(ConsoleOperator, AQuestionThatKeepsComingBackForOneStepIsAnsweredNo) {
+  std::ostringstream out;
+  ConsoleOperator technician(out);
+  uint64_t step = 1;
+  std::vector<std::string> bounded;
+  technician.SetStepMark([&step] { return step; });
+  technician.OnQuestionBounded([&bounded](std::string_view caption) { bounded.emplace_back(caption); });
+  const char* question = "Unable set the SG 5030 amplitude to within 3.00%.\n\nDo you wish to try again ?";
+  for (int i = 0; i < ConsoleOperator::kQuestionBound; ++i)
+    ASSERT_EQ(technician.ShowMessBox(question, kYesNo + kCritical, "Amplitude Error"), kYes);
+  // An error box in between is no new step; boxes without a No are never bounded.
+  for (int i = 0; i < 2 * ConsoleOperator::kQuestionBound; ++i)
+    ASSERT_EQ(technician.ShowMessBox("Timeout", kOkCancel, "GPIB ERROR # 6"), kOk);
+  EXPECT_EQ(technician.ShowMessBox(question, kYesNo + kCritical, "Amplitude Error"), kNo);
+  EXPECT_EQ(bounded, std::vector<std::string>{"Amplitude Error"});
+  EXPECT_NE(out.str().find("(asked 6 times for this step: answering No)"), std::string::npos) << out.str();
+
+  // The next step (a row shown) may ask again.
+  ++step;
+  EXPECT_EQ(technician.ShowMessBox(question, kYesNo + kCritical, "Amplitude Error"), kYes);
+}
+
+TEST(ConsoleOperator, AnswersGivenByTheBenchsTechnicianCountForTheRepeatGuard) {
+  std::ostringstream out;
+  ConsoleOperator technician(out);
+  for (int i = 1; i < ConsoleOperator::kRepeatLimit; ++i)
+    ASSERT_NO_THROW(technician.Witness("Unable to read", kOkCancel, "GPIB ERROR # 6", kOk));
+  EXPECT_THROW(technician.Witness("Unable to read", kOkCancel, "GPIB ERROR # 6", kOk), ProgramEnded);
+}
+
 }  // namespace
 }  // namespace veridane

@@ -159,12 +159,45 @@ TEST(Headless, FatalEndsGiveThree) {
       {"--headless", "--bench", "sim:missing-comp-file", "--answers", answers, "--run", "offset"}, root);
   EXPECT_EQ(comp.code, kExitEnded) << comp.messages;
   EXPECT_NE(comp.messages.find("The program ended."), std::string::npos);
+}
 
-  // Nobody sets the missing generator: the frequency error and "continue?" would take turns
-  // for ever.
-  HeadlessResult circle = RunHeadlessWith({"--headless", "--bench", "sim:scope-only", "--run", "bandwidth"}, root);
-  EXPECT_EQ(circle.code, kExitEnded);
-  EXPECT_NE(circle.messages.find("among the last 100 prompts"), std::string::npos);
+// A signal the scope cannot reach is a finding about the scope: the question that keeps coming
+// back is answered No at last, the test fails saying why, and the sequence goes on.
+TEST(Headless, AQuestionLoopFailsItsTestAndTheFullSequenceGoesOn) {
+  ScratchFolder root("headless-question-loop");
+  HeadlessResult r = RunHeadlessWith({"--headless", "--bench", "sim:bandwidth-fault", "--run", "full"}, root);
+  EXPECT_EQ(r.code, kExitFailed) << r.messages;
+  EXPECT_NE(r.out.find("\nSIGNAL COULD NOT BE SET (\"Large Amplitude Error\" asked too often): TEST FAILED.\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.messages.find("(asked 6 times for this step: answering No)"), std::string::npos) << r.messages;
+  EXPECT_NE(r.messages.find("Analog Bandwidth - FAIL"), std::string::npos) << r.messages;
+  EXPECT_NE(r.messages.find("Long Term Sample Rate & Delay Time - PASS"), std::string::npos) << r.messages;
+  EXPECT_NE(r.messages.find("Full Sequence Failed."), std::string::npos) << r.messages;
+
+  // Nobody sets the missing generator: the frequency error and "continue?" took turns until the
+  // run was ended as fatal; now the test fails.
+  HeadlessResult alone = RunHeadlessWith({"--headless", "--bench", "sim:scope-only", "--run", "bandwidth"}, root);
+  EXPECT_EQ(alone.code, kExitFailed) << alone.messages;
+  EXPECT_NE(alone.out.find("SIGNAL COULD NOT BE SET"), std::string::npos) << alone.out;
+}
+
+// A scope that leaves the bus in the middle of a Full Sequence by hand: every reading fails and
+// the levelling loop never ends by itself. The technician's answers count for the repeat guard,
+// so the run ends, saying at which prompt.
+TEST(Headless, AScopeThatVanishesDuringAHandRunEndsItSayingWhere) {
+  ScratchFolder root("headless-vanishing-scope");
+  const std::string bench = (root.Path() / "vanishing-scope.toml").string();
+  std::ofstream(bench, std::ios::binary)
+      << "description = \"TDS 340 alone, gone after 150 messages\"\n[scope]\nmodel = \"TDS 340\"\naddress = 1\n"
+         "faults = { vanish_after = 150 }\n";
+  HeadlessResult r = RunHeadlessWith(
+      {"--headless", "--bench", bench, "--manual", "--technician", "virtual", "--run", "full", "--no-results"}, root);
+  EXPECT_EQ(r.code, kExitEnded) << r.messages;
+  EXPECT_NE(r.messages.find("The same prompt came 50 times among the last 100 prompts with the same answer; "
+                            "ending the run.\n  The prompt: \"GPIB ERROR # 2\""),
+            std::string::npos)
+      << r.messages;
 }
 
 TEST(Headless, FullSequenceRunsWhatIsAvailable) {

@@ -2,6 +2,9 @@
 // listeners found on the bus, lines from standard input or a script, and the exit codes.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -67,6 +70,44 @@ TEST(ParlexTerminal, AWrongBenchOrScriptIsACommandLineMistake) {
   TerminalResult noBench = RunTerminal({"--parlex", "--bench", root.String() + "/missing.toml"}, root, "ID?\n");
   EXPECT_EQ(noBench.code, kExitUsage);
   EXPECT_EQ(noBench.out, "");
+}
+
+// Files that are not what a transfer needs end the transfer with a word, never a hang, an
+// abort or a program that grows without end.
+TEST(ParlexTerminal, TransfersRefuseWhatIsNotAPlainFileOfMessageSize) {
+  ScratchFolder root("parlex-hostile-files");
+  const std::string fifo = root.String() + "/fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::filesystem::create_directory(root.Path() / "folder");
+  const std::string big = root.String() + "/big.dat";
+  std::ofstream(big, std::ios::binary).close();
+  std::filesystem::resize_file(big, 17u << 20);  // a hole: no disk spent
+
+  const std::pair<std::string, std::string> sends[] = {{root.String() + "/folder", "is a folder"},
+                                                       {"/dev/zero", "is not a regular file"},
+                                                       {fifo, "is not a regular file"},
+                                                       {big, "is larger than 16 MB, too large for its kind"}};
+  for (const auto& [file, problem] : sends) {
+    TerminalResult r = RunTerminal({"--parlex", "--bench", "sim"}, root, ":addr 1\n:sendfile " + file + "\n");
+    EXPECT_EQ(r.code, kExitFailed) << file << "\n" << r.err;
+    EXPECT_NE(r.err.find("Can't read the file " + file + ": it " + problem), std::string::npos) << r.err;
+  }
+
+  TerminalResult toFifo = RunTerminal({"--parlex", "--bench", "sim"}, root, ":addr 1\n:tofile " + fifo + "\nID?\n");
+  EXPECT_EQ(toFifo.code, kExitFailed) << toFifo.err;
+  EXPECT_NE(toFifo.err.find("Can't write to the file " + fifo + ": it is not a regular file"), std::string::npos)
+      << toFifo.err;
+
+  // A plain file still goes as one message, and an answer still reaches a new file.
+  const std::string setup = root.String() + "/setup.dat";
+  std::ofstream(setup, std::ios::binary) << "CH1:SCA .5";
+  const std::string answer = root.String() + "/answer.dat";
+  TerminalResult fine = RunTerminal({"--parlex", "--bench", "sim"}, root,
+                                    ":addr 1\n:sendfile " + setup + "\n:tofile " + answer + "\nCH1:SCA?\n");
+  EXPECT_EQ(fine.code, kExitPassed) << fine.err;
+  std::string content, error;
+  ASSERT_TRUE(ReadText8File(answer, content, error)) << error;
+  EXPECT_EQ(content, ":CH1:SCALE 5.0E-1\n");
 }
 
 }  // namespace

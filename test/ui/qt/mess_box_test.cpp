@@ -83,30 +83,32 @@ TEST(MessBox, ClickingAButtonAnswersItsCode) {
   EXPECT_EQ(RunWith(yesNo, [](MessBox& b) { QTest::mouseClick(b.Button(1), Qt::LeftButton); }), kYes);
 }
 
-TEST(MessBox, EscapePressesTheFocusedButton) {
-  MessBox box("Are you sure ?", 36, "Disable Auto Mode");
-  const int16_t answer = RunWith(box, [](MessBox& b) {
-    b.Button(0)->setFocus();
-    QTest::keyClick(b.Button(0), Qt::Key_Escape);
+TEST(MessBox, EscapeAnswersTheWayOutWhateverHasTheFocus) {
+  // Set: what Escape answers with the focus on each shown button in turn.
+  const std::pair<int, int16_t> sets[] = {{0, kOk}, {1, kCancel}, {3, kCancel}, {4, kNo}, {5, kCancel}};
+  for (const auto& [set, wayOut] : sets) {
+    for (int focus = 0; focus < 3; ++focus) {
+      MessBox box("Are you sure you want to continue ?", static_cast<int16_t>(set + 32), "Adjust");
+      if (box.Button(focus)->isHidden()) continue;
+      const int16_t answer = RunWith(box, [focus](MessBox& b) {
+        b.Button(focus)->setFocus();
+        QTest::keyClick(b.Button(focus), Qt::Key_Escape);
+      });
+      EXPECT_EQ(answer, wayOut) << "set " << set << " focus " << focus;
+    }
+  }
+}
+
+TEST(MessBox, EscapeLeavesAnAbortRetryIgnoreBoxOpen) {
+  MessBox box("GPIB ERROR", 2, "c");
+  bool openAfterEscape = false;
+  const int16_t answer = RunWith(box, [&openAfterEscape](MessBox& b) {
+    QTest::keyClick(b.focusWidget(), Qt::Key_Escape);
+    openAfterEscape = b.isVisible();
+    QTest::mouseClick(b.Button(0), Qt::LeftButton);
   });
-  EXPECT_EQ(answer, kNo);
-
-  MessBox yes("Are you sure ?", 36, "Disable Auto Mode");
-  EXPECT_EQ(RunWith(yes,
-                    [](MessBox& b) {
-                      b.Button(1)->setFocus();
-                      QTest::keyClick(b.Button(1), Qt::Key_Escape);
-                    }),
-            kYes);
-
-  // Escape on the focused Retry of a Retry/Cancel box is Retry, not Cancel.
-  MessBox retry("x", 5, "c");
-  EXPECT_EQ(RunWith(retry,
-                    [](MessBox& b) {
-                      b.Button(1)->setFocus();
-                      QTest::keyClick(b.Button(1), Qt::Key_Escape);
-                    }),
-            kRetry);
+  EXPECT_TRUE(openAfterEscape);
+  EXPECT_EQ(answer, kIgnore);
 }
 
 TEST(MessBox, DefaultButtonHasTheFocusAndEnterPressesIt) {
@@ -119,24 +121,24 @@ TEST(MessBox, DefaultButtonHasTheFocusAndEnterPressesIt) {
             kNo);
 
   MessBox left("x", 3 + 512, "c");
-  EXPECT_EQ(RunWith(left, [](MessBox& b) { QTest::keyClick(b.focusWidget(), Qt::Key_Escape); }), kYes);
+  EXPECT_EQ(RunWith(left, [](MessBox& b) { QTest::keyClick(b.focusWidget(), Qt::Key_Return); }), kYes);
 
   // A default field naming a hidden button leaves the focus on the leftmost: Yes.
   MessBox plain("x", 4 + 512, "c");
   EXPECT_EQ(RunWith(plain,
                     [](MessBox& b) {
                       EXPECT_EQ(b.focusWidget(), b.Button(1));
-                      QTest::keyClick(b.focusWidget(), Qt::Key_Escape);
+                      QTest::keyClick(b.focusWidget(), Qt::Key_Return);
                     }),
             kYes);
 }
 
-TEST(MessBox, WithoutADefaultTheLeftmostButtonAnswersEnterAndEscape) {
-  // Set: the answer of the leftmost button. Enter and Escape are sent to whatever has the
-  // focus, as the keyboard would.
+TEST(MessBox, WithoutADefaultTheLeftmostButtonAnswersEnter) {
+  // Set: the answer of the leftmost button. Enter is sent to whatever has the focus, as the
+  // keyboard would.
   const std::pair<int, int16_t> sets[] = {{0, kOk}, {1, kOk}, {2, kAbort}, {3, kYes}, {4, kYes}, {5, kRetry}};
   for (const auto& [set, leftmost] : sets) {
-    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
       MessBox box("Do you wish to continue in Auto mode ?", static_cast<int16_t>(set + 32), "Auto mode possible");
       const int16_t answer = RunWith(box, [key](MessBox& b) {
         QWidget* focused = b.focusWidget();
