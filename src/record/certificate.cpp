@@ -303,11 +303,11 @@ std::vector<TableRow> ResultRows(const TestRows& test, const std::map<std::pair<
         out.cells << "-" << "-";
       }
     }
-    out.cells << U(Value(row.measured, row.unit));
-    // Beside the measured value alone: the expanded uncertainty and the decision under the rule.
-    if (found == nullptr) out.cells << U(ExpandedText(stored->result.uncertainty, row.unit));
-    out.cells << QString::fromStdString(std::string(VerdictName(row.verdict)));
-    if (found == nullptr) out.cells << QString::fromStdString(stored->decision.empty() ? "-" : stored->decision);
+    out.cells << U(Value(row.measured, row.unit)) << QString::fromStdString(std::string(VerdictName(row.verdict)));
+    // A run shown alone has room for its expanded uncertainty and the decision under the rule.
+    if (found == nullptr)
+      out.cells << U(ExpandedText(stored->result.uncertainty, row.unit))
+                << QString::fromStdString(stored->decision.empty() ? "-" : stored->decision);
     rows.push_back(std::move(out));
   }
   return rows;
@@ -386,9 +386,9 @@ int Render(QPdfWriter& writer, const CertificateContent& content, int totalPages
                    {"As left", 20, Qt::AlignRight}, {"Verdict", 17}},
                   ResultRows(test, &found), 6);
     } else {
-      sheet.Table({{"Step", 40}, {"Nominal", 18}, {"Limits", 34}, {"Measured", 22, Qt::AlignRight},
-                   {"U (k = 2)", 22, Qt::AlignRight}, {"Verdict", 16}, {"Decision", 22}},
-                  ResultRows(test, nullptr), 5);
+      sheet.Table({{"Step", 40}, {"Nominal", 18}, {"Limits", 34}, {"Measured", 22, Qt::AlignRight}, {"Verdict", 16},
+                   {"U (k = 2)", 22, Qt::AlignRight}, {"Decision", 22}},
+                  ResultRows(test, nullptr), 4);
     }
   }
 
