@@ -138,6 +138,7 @@ TEST(FullSequenceSummary, SaysHowItEndedAndNamesWhatFailed) {
   FrameHooks hooks;
   GiveTitles(hooks);
   state.TestNames = hooks.Titles;
+  state.NumberOfTests = 5;  // as the catalogue names them
   state.SelfCalResult = 0;
   state.TestStatus = {0, kStatusPass, kStatusPass, kStatusPass, kStatusPass, kStatusPass};
   EXPECT_EQ(FullSequenceSummary(state, true, 843), "Full Sequence passed in 14:03: Self Cal PASS, 5 PASS, 0 FAIL, 0 N/A");

@@ -66,6 +66,7 @@ TEST(MainForm, MenuItemsWithNamesCaptionsAndStates) {
   EXPECT_EQ(ItemsOf(form.Menu("F")), (Items{{"LogF", "&Log File", true},
                                             {"PrintStart", "&Print", false},
                                             {"PrintPreview", "Print Pre&view", false},
+                                            {"Certificate", "Cer&tificate...", true},
                                             {"ExportText", "Export as &Text...", true},
                                             {"Fs1", "-", true},
                                             {"FExit", "E&xit", true}}));
@@ -86,6 +87,7 @@ TEST(MainForm, MenuItemsWithNamesCaptionsAndStates) {
                                             {"Us1", "-", true},
                                             {"DisableAuto", "Disable Auto Mode", false}}));
   EXPECT_EQ(ItemsOf(form.Menu("V")), (Items{{"ShowTestStatus", "&Show Test Status", true},
+                                            {"ShowUncertainty", "Show &Uncertainty (U, TUR)", true},
                                             {"ClearTests", "&Clear Display/Status", false},
                                             {"Vs1", "-", true},
                                             {"ShowVersions", "&Show Module Versions", true}}));
