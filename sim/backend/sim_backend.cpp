@@ -62,6 +62,7 @@ class SimulatedBench : public OpenedBench {
 
   std::string HelperTranscript() const override { return technician_ ? technician_->TranscriptText() : ""; }
   std::string StandardsRegisterText() const override { return SimulatedStandardsText(); }
+  bool InjectsFaults() const override { return sim::InjectsFaults(bench_->Description()); }
 
  private:
   std::unique_ptr<Bench> bench_;

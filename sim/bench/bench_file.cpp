@@ -444,4 +444,29 @@ BenchDescription LoadBenchFile(const std::string& path) {
   return ParseBenchText(read.bytes, path);
 }
 
+namespace {
+
+bool Misbehaves(const DeviceFaults& faults) {
+  return faults.silent || faults.slowSeconds > 0 || faults.vanishAfterMessages >= 0 || faults.garbage;
+}
+
+}  // namespace
+
+bool InjectsFaults(const BenchDescription& desc) {
+  const ScopeConfig healthy = HealthyScopeConfig(desc.scope.model, desc.scope.seed);
+  const ScopeConfig& scope = desc.scope;
+  for (const ScopeChannelConfig& channel : scope.channels)
+    if (channel.offsetErrorVolts != 0 || channel.gainError != 0 || channel.bandwidthHz > 0) return true;
+  const ScopeTriggerSensitivity& trigger = scope.triggerSensitivity;
+  if (trigger.ch1 != healthy.triggerSensitivity.ch1 || trigger.ch2 != healthy.triggerSensitivity.ch2 ||
+      trigger.ext != healthy.triggerSensitivity.ext)
+    return true;
+  if (scope.timeBasePpm != healthy.timeBasePpm || scope.selfCalResult != 0 || Misbehaves(desc.scopeFaults)) return true;
+  for (const InstrumentEntry& instrument : desc.instruments)
+    if (Misbehaves(instrument.faults) || instrument.compFile != InstrumentEntry::CompFile::Written ||
+        instrument.ppmError != 0)
+      return true;
+  return desc.scannerFile != BenchDescription::ScannerFile::Written;
+}
+
 }  // namespace veridane::sim

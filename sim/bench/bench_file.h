@@ -96,4 +96,9 @@ inline constexpr std::size_t kBenchFileLimit = 1 << 20;
 BenchDescription ParseBenchText(std::string_view text, const std::string& file);
 BenchDescription LoadBenchFile(const std::string& path);
 
+// True when the bench misbehaves on purpose: a scope out of its limits, a device that is
+// silent, slow, vanishing or garbling, a missing or spoilt instrument-data file. Such a bench
+// is for rehearsing one failure, never one to start on by default.
+bool InjectsFaults(const BenchDescription& desc);
+
 }  // namespace veridane::sim

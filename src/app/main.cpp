@@ -21,6 +21,7 @@
 #include "shell/version.h"
 #include "sim/backend/sim_backend.h"
 #include "ui/console/headless.h"
+#include "ui/console/log_text_command.h"
 #include "ui/console/parlex_terminal.h"
 #include "ui/console/results_query.h"
 #include "ui/qt/window_run.h"
@@ -79,6 +80,12 @@ int main(int argc, char** argv) {
     UserSettings settings;
     return RunParlexTerminal(Backends(), options, settings, PlatformPaths(), std::cin, isatty(STDIN_FILENO) != 0,
                              std::cout, std::cerr);
+  }
+  if (!options.logTextFile.empty()) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(kShortAppName);
+    const UserSettings settings;
+    return RunLogTextCommand(options, settings, PlatformPaths(), std::cout, std::cerr);
   }
   if (options.results || !options.importFiles.empty()) {
     // A certificate is drawn with Qt's painting, which needs a GUI application (off screen).

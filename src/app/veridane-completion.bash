@@ -17,7 +17,7 @@ _veridane() {
 
   local options="--help --bench --list-benches --list-adapters --headless --run --answers --manual --technician --trace --log --append
     --serial --id --operator --comments --print --version --parlex --script
-    --no-results --results --test --csv --import --standards --standard --allow-overdue --as-found --as-left
+    --no-results --results --test --csv --import --log-text --standards --standard --allow-overdue --as-found --as-left
     --temperature --humidity --customer --asset --certificate --partial --json --junit"
   local tests="selfcal offset dcv bandwidth samplerate trigger"
   local benches="bandwidth-fault default fluke-generator gain-fault garbled-calibrator missing-comp-file
@@ -56,7 +56,7 @@ _veridane() {
       COMPREPLY=($(compgen -W "$tests" -- "$cur"))
       return
       ;;
-    --import)
+    --import|--log-text)
       COMPREPLY=($(compgen -f -X '!*.[lL][oO][gG]' -- "$cur") $(compgen -d -- "$cur"))
       return
       ;;

@@ -24,6 +24,10 @@ std::string ErrorLogSummary(size_t count) {
   return " " + std::to_string(count) + " logged " + (count > 1 ? "errors" : "error") + " found.";
 }
 
+std::string ErrorLogReading(size_t count) {
+  return " Reading the error log ... " + std::to_string(count) + (count == 1 ? " entry" : " entries") + " so far.";
+}
+
 Faultbook::Faultbook(GpibBus& bus, const ScopeIdentity& scope) : bus_(bus), scope_(scope) {}
 
 int16_t Faultbook::ScopeAddress() {
@@ -45,12 +49,13 @@ void Faultbook::Unlock() {
   bus_.GpibWrite(scope_.ScopeDevice, "PASSWORD TANGELO");
 }
 
-void Faultbook::ReadErrorLog() {
+void Faultbook::ReadErrorLog(const Progress& progress) {
   list_.clear();
   truncated_ = false;
   const int model = ModelNumber(scope_.ScopeModel);
   FirstReply first = EntriesOfFirstReply(bus_.GpibQuery(scope_.ScopeDevice, "ERRLOG?"), model);
   list_ = std::move(first.entries);
+  if (progress) progress(list_.size());
   // An end marker in the first reply ends the log: whatever the scope might give after it is
   // not part of the log.
   while (!first.ended) {
@@ -61,13 +66,14 @@ void Faultbook::ReadErrorLog() {
     std::optional<std::string> entry = EntryOfNextReply(bus_.GpibQuery(scope_.ScopeDevice, "ERRLOG:NEXT?"), model);
     if (!entry) break;
     list_.push_back(std::move(*entry));
+    if (progress) progress(list_.size());
   }
   label_ = ErrorLogSummary(list_.size());
 }
 
-void Faultbook::Refresh() {
+void Faultbook::Refresh(const Progress& progress) {
   Unlock();
-  ReadErrorLog();
+  ReadErrorLog(progress);
 }
 
 void Faultbook::ClearInScope() {

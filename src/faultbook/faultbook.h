@@ -3,6 +3,7 @@
 // through the scope's service commands. The window shows what this keeps (the entries, the
 // summary line and which commands make sense); the file and the printout are made from it.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,8 @@ std::string VerErr();
 
 // " 3 logged errors found.", " 1 logged error found.", " No logged errors found."
 std::string ErrorLogSummary(size_t count);
+// " Reading the error log ... 37 entries so far."
+std::string ErrorLogReading(size_t count);
 
 class Faultbook {
  public:
@@ -29,10 +32,12 @@ class Faultbook {
 
   // Headers off and the service password, as every read of the log needs.
   void Unlock();
+  // Told the number of entries read so far after each one: a long log takes a while.
+  using Progress = std::function<void(size_t entriesSoFar)>;
   // The whole log from the scope into the list (which it replaces).
-  void ReadErrorLog();
+  void ReadErrorLog(const Progress& progress = {});
   // Unlock, then read the log again.
-  void Refresh();
+  void Refresh(const Progress& progress = {});
   // Clears the log in the scope and reads it back, so that a refused clear shows in the list.
   // The operator's two confirmations belong to the caller (ConfirmClear).
   void ClearInScope();

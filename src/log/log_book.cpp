@@ -5,6 +5,7 @@
 
 #include "platform/paths.h"
 #include "platform/text8.h"
+#include "platform/text8_file.h"
 #include "pv/frame/status_list.h"
 
 namespace veridane {
@@ -61,11 +62,15 @@ void LogBook::CreateLogFile() {
     op_.ShowMessBox("Instrument type not defined", kOkOnly + kCritical, "Create Log File Error");
     return;
   }
+  // The model's folder is made quietly on a first log: only a folder that cannot be made is
+  // worth a question (the technician may put it right and answer Yes to try again).
+  std::error_code error;
+  if (!FolderExists(LogFolder())) std::filesystem::create_directories(LogFolder(), error);
   if (!FolderExists(LogFolder())) {
     int16_t answer = op_.ShowMessBox("The Log Folder " + place_.LogFolderName + " doesn't exist.\nDo you want to create it ?",
                                      kYesNo + kCritical, "Folder Error");
     if (answer != kYes) return;
-    std::error_code error;
+    error.clear();
     std::filesystem::create_directories(LogFolder(), error);
     if (!FolderExists(LogFolder())) {
       op_.ShowMessBox("The Log Folder " + place_.LogFolderName + " cannot be created:\n" +
@@ -97,6 +102,7 @@ void LogBook::CreateLogFile() {
 
   std::vector<std::string> header = LogHeaderLines(place_.ScopeModel, *entries, now_());
   if (!OpenLog(Text8File::Mode::Create)) return;
+  if (sessionHook_) sessionHook_(LogPath(), 0, true);
   display_.ClearDisplay();
   for (const std::string& line : header) display_.PrintScreen(line);
 
@@ -157,6 +163,7 @@ void LogBook::AppendLogFile() {
     ShowMenus();
     return;
   }
+  if (sessionHook_) sessionHook_(LogPath(), static_cast<int>(SplitText8Lines(content).size()), false);
   TestStatusUpdate(state_, view_);
   ShowMenus();
 }

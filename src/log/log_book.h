@@ -52,6 +52,11 @@ class LogBook : public ResultLog {
   // The menus for the current state (also right after start-up).
   LogMenuState Menus() const;
 
+  // Told when a log is created (first line 0) or re-opened to append (first line: the lines
+  // it held), with the .log's path: the results store keeps when each session began.
+  using SessionHook = std::function<void(const std::string& logPath, int firstLine, bool created)>;
+  void SetSessionHook(SessionHook hook) { sessionHook_ = std::move(hook); }
+
   const std::string& LogFileName() const { return LogFileName_; }
   const std::string& SerialText() const { return SerialText_; }
   const std::string& OperatorText() const { return OperatorText_; }
@@ -85,6 +90,7 @@ class LogBook : public ResultLog {
   std::string CommentsText_;
   // A failing status file is reported once, not at the end of every test.
   bool statusFileFailing_ = false;
+  SessionHook sessionHook_;
 };
 
 }  // namespace veridane

@@ -18,9 +18,12 @@ class Paths {
 
   // Root + "/Veridane" (+ "/Simulated").
   std::string DataFolder() const;
-  // Root + "/Parlex" and Root + "/Faultbook" (+ "/Simulated").
+  // Parlex keeps its lists in the program's own folder: DataFolder() + "/Parlex".
   std::string ParlexFolder() const;
+  // Root + "/Faultbook" (+ "/Simulated").
   std::string FaultbookFolder() const;
+  // Where Parlex kept its lists before: Root + "/Parlex" (its simulated ones in "Simulated").
+  std::string OldParlexFolder() const { return root_ + "/Parlex"; }
 
   static std::string RootFromEnvironment();
 
@@ -33,5 +36,11 @@ class Paths {
 // Creates the last level of the folder when it does not exist; true when it is a folder now.
 bool MakeFolder(const std::string& folder);
 bool FolderExists(const std::string& folder);
+
+// Moves everything in `from` into `to` (made when missing) and removes `from`, so that nothing
+// is left behind. A name `to` already holds is kept there; the moved one gets " (moved)",
+// " (moved 2)", ... before its extension, so neither is lost. False with error when something
+// could not be moved (what could not stays in `from`).
+bool MoveFolderContents(const std::string& from, const std::string& to, std::string& error);
 
 }  // namespace veridane

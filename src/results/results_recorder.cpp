@@ -38,15 +38,23 @@ void ResultsRecorder::Report(const std::string& problem) {
                         kOkOnly + kExclamation, "Results Database");
 }
 
+bool ResultsRecorder::StoreReady() {
+  if (failed_) return false;
+  if (store_) return true;
+  store_ = std::make_unique<ResultsStore>(seams_.target);
+  if (store_->Open()) return true;
+  Report(store_->LastError());
+  return false;
+}
+
+void ResultsRecorder::RecordLogSession(const std::string& logPath, int firstLine, bool created) {
+  if (!StoreReady()) return;
+  if (!store_->AddLogSession(LogFileKey(logPath), LogSession{seams_.now(), firstLine, created}))
+    Report(store_->LastError());
+}
+
 void ResultsRecorder::RecordResult(const ShownResult& result) {
-  if (failed_) return;
-  if (!store_) {
-    store_ = std::make_unique<ResultsStore>(seams_.target);
-    if (!store_->Open()) {
-      Report(store_->LastError());
-      return;
-    }
-  }
+  if (!StoreReady()) return;
   RunFacts facts = seams_.facts();
   const std::pair<int, std::string> step{result.test, result.row.step};
   const bool repeated = stepsInRun_.count(step) != 0;

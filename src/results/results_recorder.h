@@ -40,6 +40,8 @@ class ResultsRecorder : public ResultSink {
   explicit ResultsRecorder(RecorderSeams seams);
 
   void RecordResult(const ShownResult& result) override;
+  // A result log was created or re-opened: when its session began and at which line.
+  void RecordLogSession(const std::string& logPath, int firstLine, bool created);
 
   // False once the store has failed (reported) or when none is set.
   bool Working() const { return !failed_; }
@@ -50,6 +52,7 @@ class ResultsRecorder : public ResultSink {
 
  private:
   void Report(const std::string& problem);
+  bool StoreReady();
   bool SameFacts(const RunFacts& a, const RunFacts& b) const;
 
   RecorderSeams seams_;

@@ -37,7 +37,17 @@ std::vector<QString> StepStatements(int version, bool postgres) {
           "CREATE INDEX results_by_run ON results (run_id)",
       };
     case 3:
-      // New tables only: a program of schema 2 reading the runs and results sees them as before.
+      // When each session of a result log began (its creation, then every append) and at
+      // which line of the .log, so that a log read later can be told apart by date; the .log
+      // itself stays as the bench PCs write it.
+      return {
+          "CREATE TABLE log_sessions (id " + key +
+              ", log_file TEXT NOT NULL, opened_at TEXT NOT NULL, first_line INTEGER NOT NULL,"
+              " created INTEGER NOT NULL)",
+          "CREATE INDEX log_sessions_by_file ON log_sessions (log_file, first_line)",
+      };
+    case 4:
+      // New tables only: a program of an earlier schema reading the runs and results sees them as before.
       return {
           "CREATE TABLE run_context (run_id BIGINT PRIMARY KEY REFERENCES runs(id), asset_id TEXT NOT NULL,"
           " customer TEXT NOT NULL, temperature DOUBLE PRECISION, humidity DOUBLE PRECISION, label TEXT NOT NULL,"

@@ -458,4 +458,40 @@ bool ResultsStore::HasImported(const std::string& source, const std::string& sta
   return query.exec() && query.next() && query.value(0).toInt() > 0;
 }
 
+std::string LogFileKey(const std::string& path) {
+  std::error_code error;
+  std::filesystem::path key = std::filesystem::weakly_canonical(std::filesystem::absolute(path, error), error);
+  return error ? path : key.string();
+}
+
+bool ResultsStore::AddLogSession(const std::string& logFile, const LogSession& session) {
+  if (!open_) return Fail("the database is not open");
+  QSqlQuery query(QSqlDatabase::database(QString::fromStdString(connection_), false));
+  query.prepare("INSERT INTO log_sessions (log_file, opened_at, first_line, created) VALUES (?, ?, ?, ?)");
+  query.addBindValue(QString::fromStdString(logFile));
+  query.addBindValue(Q(session.openedAt));
+  query.addBindValue(session.firstLine);
+  query.addBindValue(session.created ? 1 : 0);
+  if (!query.exec()) return Fail(query.lastError().text().toStdString());
+  return true;
+}
+
+std::vector<LogSession> ResultsStore::LogSessions(const std::string& logFile) {
+  std::vector<LogSession> sessions;
+  if (!open_) return sessions;
+  QSqlQuery query(QSqlDatabase::database(QString::fromStdString(connection_), false));
+  query.prepare("SELECT opened_at, first_line, created FROM log_sessions WHERE log_file = ? ORDER BY id");
+  query.addBindValue(QString::fromStdString(logFile));
+  if (!query.exec()) {
+    Fail(query.lastError().text().toStdString());
+    return sessions;
+  }
+  while (query.next()) {
+    LogSession session{Text8(query.value(0)), query.value(1).toInt(), query.value(2).toInt() != 0};
+    if (session.created) sessions.clear();
+    sessions.push_back(std::move(session));
+  }
+  return sessions;
+}
+
 }  // namespace veridane

@@ -45,6 +45,14 @@ struct StoredRow {
   ShownResult result;
 };
 
+// One session of a result log: created, or re-opened to append, at openedAt (ISO 8601),
+// its first row being line firstLine (0-based) of the .log.
+struct LogSession {
+  std::string openedAt;
+  int firstLine = 0;
+  bool created = false;
+};
+
 // Empty fields match everything.
 struct ResultFilter {
   std::string serial;
@@ -52,6 +60,10 @@ struct ResultFilter {
   std::string step;
   std::optional<int64_t> runId;
 };
+
+// How the store names a log: its absolute path with links resolved, so that the window and
+// --log-text find the same sessions whichever way the file was named.
+std::string LogFileKey(const std::string& path);
 
 class ResultsStore {
  public:
@@ -86,6 +98,11 @@ class ResultsStore {
   std::vector<TestOutcome> TestOutcomes(int64_t runId);
   // A new certificate number for the run, committed before the caller draws the certificate.
   std::optional<int64_t> IssueCertificate(int64_t runId, const std::string& issuedAt, const std::string& file);
+  // The sessions of the log at logFile (a file-system path, as LogFileKey gives it).
+  bool AddLogSession(const std::string& logFile, const LogSession& session);
+  // Oldest first; only the latest creation and what followed it (an overwritten log began
+  // again at line 0).
+  std::vector<LogSession> LogSessions(const std::string& logFile);
 
   const std::string& LastError() const { return error_; }
   const StoreTarget& Target() const { return target_; }

@@ -35,6 +35,7 @@ std::string* ValueField(CommandLine& line, const std::string& name, std::optiona
   if (name == "--certificate") return &line.certificateFile;
   if (name == "--json") return &line.jsonFile;
   if (name == "--junit") return &line.junitFile;
+  if (name == "--log-text") return &line.logTextFile;
   return nullptr;
 }
 
@@ -201,6 +202,9 @@ std::string UsageText(const std::string& programName) {
          "                        - writes to standard output and the tables to standard error\n"
          "  --junit FILE          the same as JUnit XML: a testsuite per test, a testcase per step\n"
          "  --run ID              with --results: only the stored run ID\n"
+         "  --log-text FILE.log   print a result log as plain UTF-8 text, its rows expanded and\n"
+         "                        each session (creation, every append) dated where the results\n"
+         "                        database knows it, and exit; the .log is left as it is\n"
          "  ?                     show the About box and exit\n"
          "\n"
          "Words without \"--\" are ignored; an unknown \"--\" option ends the program (exit code 4).\n"

@@ -42,6 +42,7 @@ struct CommandLine {
   std::string testName;
   std::string csvFile;
   std::vector<std::string> importFiles;
+  std::string logTextFile;  // --log-text FILE.log: the log as readable text on standard output
 
   // The calibration record. --standards FILE: the register of reference standards; --standard
   // MODEL=ASSET (repeatable): which entry is on the bench when several share a model;

@@ -5,6 +5,7 @@
 
 #include "gpib/backends/tracing_gpib.h"
 #include "platform/text8.h"
+#include "shell/parlex_folder.h"
 #include "shell/run_facts.h"
 
 namespace veridane {
@@ -37,13 +38,18 @@ void Launcher::Choose(const LaunchRequest& request) {
 }
 
 void Launcher::Open(EventLoop& loop) {
+  // Once, on the first start that finds the old folder; what cannot be moved now stays where
+  // it was and is tried again next time.
+  std::string notMoved;
+  MoveOldParlexFolder(paths_, settings_, notMoved);
   std::unique_ptr<OpenedBench> bench;
   try {
     bench = OpenBench(registry_, choice_, loop, settings_);
   } catch (const BenchOpenError& error) {
     throw LaunchError(error.what());
   }
-  if (request_.rememberBench) RememberBench(settings_, choice_);
+  // A bench made to fail is for this run only: the next plain start must not meet its faults.
+  if (request_.rememberBench && !bench->InjectsFaults()) RememberBench(settings_, choice_);
   Adopt(std::move(bench), simulated_, loop);
 }
 
@@ -67,7 +73,8 @@ Program& Launcher::Compose(Operator& person, MainView& view, ShellView& shellVie
   if (!notice.empty()) op.ShowMessBox(notice, kOkOnly + kExclamation, "Bench");
   Gpib488& driver = tracing_ ? *tracing_ : bench_->Driver();
   program_ = std::make_unique<Program>(ProgramSeams{op, *loop_, settings_, paths_, driver, view, logDialogs,
-                                                    InstrumentDataFolderFor(*bench_, settings_, paths_), simulated_});
+                                                    InstrumentDataFolderFor(*bench_, settings_, paths_), simulated_,
+                                                    choice_.text});
   startup_ = std::make_unique<Startup>(*program_, shellView, versions);
   if (request_.results) {
     recorder_ = std::make_unique<ResultsRecorder>(
@@ -75,6 +82,9 @@ Program& Launcher::Compose(Operator& person, MainView& view, ShellView& shellVie
                       [this] { return CurrentRunFacts(*program_, choice_.text, request_.serial, request_.operatorName); },
                       StoreTimeNow, op});
     program_->display.SetResultSink(recorder_.get());
+    program_->log.SetSessionHook([this](const std::string& logPath, int firstLine, bool created) {
+      recorder_->RecordLogSession(logPath, firstLine, created);
+    });
   }
   return *program_;
 }

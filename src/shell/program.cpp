@@ -1,6 +1,7 @@
 #include "shell/program.h"
 
 #include "log/log_stamp.h"
+#include "platform/text8.h"
 #include "pv/catalogue.h"
 
 namespace veridane {
@@ -15,6 +16,13 @@ Paths PathsFor(const ProgramSeams& seams) {
 
 }  // namespace
 
+std::string BenchCaptionMark(std::string_view benchText, bool simulated) {
+  if (simulated)
+    return benchText.empty() ? std::string(kSimulatedCaptionMark)
+                             : " [Simulated bench " + std::string(benchText) + "]";
+  return benchText.empty() ? std::string() : " [Bench " + std::string(benchText) + "]";
+}
+
 Program::Program(const ProgramSeams& seams)
     : op(seams.op),
       loop(seams.loop),
@@ -22,8 +30,9 @@ Program::Program(const ProgramSeams& seams)
       paths(PathsFor(seams)),
       instrumentDataFolder(seams.instrumentDataFolder),
       simulated(seams.simulated),
-      markedView(seams.view, std::string(kSimulatedCaptionMark)),
-      view(seams.simulated ? static_cast<MainView&>(markedView) : seams.view),
+      benchText(seams.benchText),
+      markedView(seams.view, BenchCaptionMark(Text8FromUtf8(seams.benchText), seams.simulated)),
+      view(markedView.Mark().empty() ? seams.view : static_cast<MainView&>(markedView)),
       bus(seams.driver, seams.op, seams.loop),
       scopeControl(bus, op, scope),
       detector(bus, roles, instrumentDataFolder),

@@ -35,6 +35,11 @@ namespace veridane {
 // be taken for a real verification.
 inline constexpr std::string_view kSimulatedCaptionMark = " [Simulated bench]";
 
+// What the captions say about the bench: a simulated one always, with its connection text
+// when known (" [Simulated bench sim:bandwidth-fault]"), a real one by its connection text
+// (" [Bench gpib:0]"), so that a bench remembered from an earlier run is never a surprise.
+std::string BenchCaptionMark(std::string_view benchText, bool simulated);
+
 struct ProgramSeams {
   Operator& op;
   EventLoop& loop;
@@ -47,6 +52,8 @@ struct ProgramSeams {
   // Where the generator compensation files and the scanner configuration are read.
   std::filesystem::path instrumentDataFolder;
   bool simulated = false;
+  // The bench's connection text ("sim:scope-only", "gpib:0"); named in every caption.
+  std::string benchText;
 };
 
 // Passes everything on to the real view; captions get the simulated-bench mark.
@@ -62,6 +69,7 @@ class CaptionMarkingView : public MainView {
   void SetEnabled(std::string_view name, bool enabled) override { inner_.SetEnabled(name, enabled); }
   void SetChecked(std::string_view name, bool checked) override { inner_.SetChecked(name, checked); }
   void SetLogFileLabel(std::string_view name) override { inner_.SetLogFileLabel(name); }
+  const std::string& Mark() const { return mark_; }
 
  private:
   MainView& inner_;
@@ -81,8 +89,9 @@ class Program {
   const Paths paths;
   const std::filesystem::path instrumentDataFolder;
   const bool simulated;
+  const std::string benchText;  // the bench's connection text (file-system text, UTF-8)
 
-  // The window as every subsystem sees it: on a simulated bench through the caption marker.
+  // The window as every subsystem sees it: through the caption marker naming the bench.
   CaptionMarkingView markedView;
   MainView& view;
 
@@ -120,6 +129,8 @@ class Program {
 
   // The program's folder for this run ("…/Veridane", or "…/Veridane/Simulated").
   std::string DataFolder() const { return paths.DataFolder(); }
+  // What every window of this run appends to its caption (empty when it names no bench).
+  const std::string& CaptionMark() const { return markedView.Mark(); }
 };
 
 }  // namespace veridane

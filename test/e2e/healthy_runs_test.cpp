@@ -62,7 +62,7 @@ TEST(HealthyAuto, Tds340PassesBothTestsRowByRow) {
   run.RunTest(2);
 
   ExpectBothTablesPass(run);
-  ASSERT_EQ(run.view.statusLines.size(), 5u);
+  ASSERT_EQ(run.view.statusLines.size(), 6u);
   EXPECT_EQ(run.view.statusLines[0], kOffsetPassLine);
   EXPECT_EQ(run.view.statusLines[1], kDcPassLine);
   EXPECT_EQ(run.view.counters[0], "2");

@@ -2,6 +2,7 @@
 // at N exactly when a test runs to its end, in Auto mode and by hand, passing or failing.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "pv/progress_plan.h"
@@ -22,10 +23,10 @@ int VerdictRows(const std::string& display) {
   }
 }
 
-void ExpectPlannedRows(const std::string& bench, int16_t autoAnswer) {
+void ExpectPlannedRows(const std::string& bench, int16_t autoAnswer, std::initializer_list<int16_t> tests) {
   sim::TechnicianOptions options;
   options.autoModeAnswer = autoAnswer;
-  for (int16_t test : {kTestOffsetZero, kTestGain}) {
+  for (int16_t test : tests) {
     E2eRun run(bench, options);
     ASSERT_TRUE(run.Start());
     run.RunTest(test);
@@ -36,9 +37,13 @@ void ExpectPlannedRows(const std::string& bench, int16_t autoAnswer) {
 }
 
 TEST(ProgressPlan, MatchesTheRowsEachTestPrints) {
-  ExpectPlannedRows("default", kYes);
-  ExpectPlannedRows("default", kNo);
-  ExpectPlannedRows("offset-fault", kNo);
+  const std::initializer_list<int16_t> every = {kTestOffsetZero, kTestGain, kTestBandwidth, kTestSampleRate, kTestTrigger};
+  ExpectPlannedRows("default", kYes, every);
+  ExpectPlannedRows("default", kNo, every);
+  // A failing row is still a row: the faulty tests run to their planned end.
+  ExpectPlannedRows("offset-fault", kNo, {kTestOffsetZero, kTestGain});
+  ExpectPlannedRows("bandwidth-fault", kYes, {kTestBandwidth});
+  ExpectPlannedRows("trigger-fault", kYes, {kTestTrigger});
 }
 
 }  // namespace

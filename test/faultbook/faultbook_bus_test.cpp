@@ -39,7 +39,11 @@ TEST_F(FaultbookTest, FirstReplyThenNextUntilTheEmptyString) {
   gpib.AddReply(kScopeAddress, "\"A\",\"B\",\"C\"\n");
   gpib.AddReply(kScopeAddress, "\"D\"\n");
   gpib.AddReply(kScopeAddress, "\"\"\n");
-  book.Refresh();
+  // The count so far is told as the entries arrive: the first reply's three, then one more.
+  std::vector<size_t> soFar;
+  book.Refresh([&](size_t count) { soFar.push_back(count); });
+  EXPECT_EQ(soFar, (std::vector<size_t>{3, 4}));
+  EXPECT_EQ(ErrorLogReading(4), " Reading the error log ... 4 entries so far.");
   EXPECT_EQ(book.List1(), (Texts{"A", "B", "C", "D"}));
   EXPECT_EQ(book.Label1(), " 4 logged errors found.");
   EXPECT_TRUE(book.CommandsEnabled());

@@ -98,7 +98,7 @@ class LogBookTest : public ::testing::Test {
 };
 
 TEST_F(LogBookTest, CreateMakesTheFolderWritesHeaderAndFreshStatusFile) {
-  technician.Expect("The Log Folder LOG340 doesn't exist.\nDo you want to create it ?", 20, "Folder Error", kYes);
+  // A first log makes the model's folder without asking.
   dialogs.QueueCreate(Entries("b123", "unit7"));
   log.CreateLogFile();
 
@@ -113,7 +113,7 @@ TEST_F(LogBookTest, CreateMakesTheFolderWritesHeaderAndFreshStatusFile) {
   EXPECT_EQ(view.State(ui::kClearTests), "disabled");
   EXPECT_EQ(view.State(ui::kClearTests2), "disabled");
   EXPECT_EQ(view.State(ui::kPrintStart), "enabled");
-  EXPECT_EQ(view.StatusLines().size(), 5u);
+  EXPECT_EQ(view.StatusLines().size(), 6u);
   EXPECT_TRUE(technician.ExpectAllConsumed());
 }
 
@@ -122,10 +122,19 @@ TEST_F(LogBookTest, CreateStopsAtEveryNoAndCancel) {
   technician.Expect(kClearQuestion, 36, "Create Log File", kNo);
   log.CreateLogFile();  // the clear question answered No
 
+  // A folder that cannot be made (a file stands in its place) is asked about; No stops, Yes
+  // tries once more and says why it failed.
+  std::ofstream(Folder()) << "in the way";
   technician.Expect(kClearQuestion, 36, "Create Log File", kYes)
       .Expect("The Log Folder LOG340 doesn't exist.\nDo you want to create it ?", 20, "Folder Error", kNo);
   log.CreateLogFile();
-  EXPECT_FALSE(fs::exists(Folder()));
+  technician.Expect(kClearQuestion, 36, "Create Log File", kYes)
+      .Expect("The Log Folder LOG340 doesn't exist.\nDo you want to create it ?", 20, "Folder Error", kYes)
+      .ExpectContaining("The Log Folder LOG340 cannot be created:", 16, "Folder Error", kOk);
+  log.CreateLogFile();
+  EXPECT_FALSE(fs::is_directory(Folder()));
+  EXPECT_EQ(dialogs.createShown, 0);
+  fs::remove(Folder());
 
   fs::create_directories(Folder());
   technician.Expect(kClearQuestion, 36, "Create Log File", kYes);

@@ -46,6 +46,37 @@ TEST(PrintDocument, TheFortyNinthLineStartsPageTwoAtTheTop) {
   EXPECT_DOUBLE_EQ(doc.pages[1][1].y, 20);
 }
 
+TEST(PrintDocument, EveryPageNamesTheScopeAndATableIsNotSplitWhenItFits) {
+  // 40 lines of other text, then a 12-line table: it would be split at line 48, so it starts
+  // page 2 whole (with the empty line before its title). A table longer than a page is split.
+  std::string text = Lines(40) + "\r\n\r\nOffset at Zero - Test ACQ / 1 of 3\r\n" + Lines(10) +
+                     "\r\n\r\nAnalog Bandwidth - Test ACQ / 3 of 3\r\n" + Lines(60);
+  PrintOptions options;
+  options.pageHeader = "TDS 340, F/W: v1.04, S/N: B123, Bench: sim, 2026-12-07 18:03";
+  options.tableTitles = {"Offset at Zero", "Analog Bandwidth"};
+  const auto pages = PaginateReport(text, options);
+  ASSERT_EQ(pages.size(), 3u);
+  EXPECT_EQ(pages[0].size(), 40u);
+  EXPECT_EQ(pages[1][0], "");
+  EXPECT_EQ(pages[1][1], "Offset at Zero - Test ACQ / 1 of 3");
+  EXPECT_EQ(pages[1].size(), 48u);  // the 12-line table, then the bandwidth table fills the page
+  EXPECT_EQ(pages[2].size(), 26u);
+  // Without titles the same text is cut every 48 lines, as it always was.
+  EXPECT_EQ(PaginateReport(text).at(0).size(), 48u);
+
+  RecordingPrinter printer;
+  ASSERT_TRUE(PrintDocument(printer, text, options));
+  const PrintedDocument& doc = printer.Documents().at(0);
+  ASSERT_EQ(doc.pages.size(), 3u);
+  for (const auto& page : doc.pages) {
+    ASSERT_GE(page.size(), 2u);
+    EXPECT_EQ(page[1].text, options.pageHeader);
+    EXPECT_DOUBLE_EQ(page[1].x, 20);
+    EXPECT_DOUBLE_EQ(page[1].y, 12);
+  }
+  EXPECT_EQ(doc.pages[2][0].text, "Page 3 of 3");
+}
+
 TEST(PrintDocument, EmptyLinesTakeTheirHeightAndBareLineFeedsKeepEveryCharacter) {
   RecordingPrinter printer;
   ASSERT_TRUE(PrintDocument(printer, "a\r\n\r\n\r\nd\ne"));

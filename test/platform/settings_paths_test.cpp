@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <string>
 
 #include "platform/paths.h"
 #include "platform/settings.h"
@@ -44,11 +46,35 @@ TEST(Paths, AppDataWinsOverXdgAndSimulatedRunsAreKeptApart) {
   unsetenv("APPDATA");
   Paths paths;
   EXPECT_EQ(paths.DataFolder(), "/tmp/xdg/Veridane");
-  EXPECT_EQ(paths.ParlexFolder(), "/tmp/xdg/Parlex");
+  EXPECT_EQ(paths.ParlexFolder(), "/tmp/xdg/Veridane/Parlex");
   EXPECT_EQ(paths.FaultbookFolder(), "/tmp/xdg/Faultbook");
   paths.SetSimulated(true);
   EXPECT_EQ(paths.DataFolder(), "/tmp/xdg/Veridane/Simulated");
   EXPECT_EQ(Paths("/r", true).FaultbookFolder(), "/r/Faultbook/Simulated");
+  EXPECT_EQ(Paths("/r", true).ParlexFolder(), "/r/Veridane/Simulated/Parlex");
+}
+
+TEST(Paths, AFolderMovedLeavesNothingBehindAndLosesNothing) {
+  fs::path root = TempFolder("veridane_move_test");
+  const fs::path from = root / "Parlex", to = root / "Veridane" / "Parlex";
+  fs::create_directories(from / "Sub");
+  fs::create_directories(to);
+  for (const fs::path& file : {from / "StartUp.gmg", from / "Sub" / "a.txt", to / "StartUp.gmg"})
+    std::ofstream(file) << file.string();
+  std::string error;
+  ASSERT_TRUE(MoveFolderContents(from.string(), to.string(), error)) << error;
+  EXPECT_FALSE(fs::exists(from));
+  EXPECT_TRUE(fs::exists(to / "Sub" / "a.txt"));
+  // The list already in the new folder stays; the old one is kept beside it.
+  std::ifstream kept(to / "StartUp.gmg"), moved(to / "StartUp (moved).gmg");
+  std::string keptText, movedText;
+  kept >> keptText;
+  moved >> movedText;
+  EXPECT_EQ(keptText, (to / "StartUp.gmg").string());
+  EXPECT_EQ(movedText, (from / "StartUp.gmg").string());
+  // Nothing to move is no failure.
+  EXPECT_TRUE(MoveFolderContents(from.string(), to.string(), error));
+  fs::remove_all(root);
 }
 
 TEST(Paths, MakeFolderCreatesOnlyTheLastLevel) {

@@ -174,6 +174,27 @@ TEST(ResultsStore, FiltersBySerialTestAndStep) {
   EXPECT_TRUE(store.Rows({"B3", "", ""}).empty());
 }
 
+TEST(ResultsStore, LogSessionsOfOneFileSinceItWasLastCreated) {
+  ScratchStore scratch("sessions");
+  ResultsStore store(scratch.Target());
+  ASSERT_TRUE(store.Open()) << store.LastError();
+  const std::string log = LogFileKey((scratch.Folder() / "LOG340" / ".." / "LOG340" / "u7.log").string());
+  EXPECT_EQ(log.find(".."), std::string::npos);
+  ASSERT_TRUE(store.AddLogSession(log, {"2026-12-01T08:00:00Z", 0, true}));
+  ASSERT_TRUE(store.AddLogSession(log, {"2026-12-02T08:00:00Z", 30, false}));
+  ASSERT_TRUE(store.AddLogSession("/elsewhere/u7.log", {"2026-12-03T08:00:00Z", 0, true}));
+  // Overwritten: the log began again.
+  ASSERT_TRUE(store.AddLogSession(log, {"2026-12-04T08:00:00Z", 0, true}));
+  ASSERT_TRUE(store.AddLogSession(log, {"2026-12-05T08:00:00Z", 12, false}));
+  const std::vector<LogSession> sessions = store.LogSessions(log);
+  ASSERT_EQ(sessions.size(), 2u);
+  EXPECT_EQ(sessions[0].openedAt, "2026-12-04T08:00:00Z");
+  EXPECT_TRUE(sessions[0].created);
+  EXPECT_EQ(sessions[1].firstLine, 12);
+  EXPECT_FALSE(sessions[1].created);
+  EXPECT_TRUE(store.LogSessions("/nowhere.log").empty());
+}
+
 TEST(ResultsStore, RowOfAnUnknownRunIsRefusedWhole) {
   ScratchStore scratch("orphan");
   ResultsStore store(scratch.Target());

@@ -2,9 +2,13 @@
 // told when a choice cannot be used.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "shell/bench_choice.h"
+#include "shell/launcher.h"
+#include "shell/parlex_folder.h"
+#include "shell/program.h"
 #include "test/support/shell_fakes.h"
 #include "test/support/test_backends.h"
 
@@ -154,6 +158,58 @@ TEST(BenchChoice, InstrumentDataFolder) {
   EXPECT_EQ(InstrumentDataFolderFor(real, settings, paths).string(), "/opt/bench");
   // The setting is for real benches only: a simulated bench keeps its own files.
   EXPECT_EQ(InstrumentDataFolderFor(*bench, settings, paths), bench->InstrumentDataFolder());
+}
+
+TEST(BenchChoice, AFaultBenchIsUsedButNeverRememberedAndTheCaptionNamesTheBench) {
+  const BackendRegistry registry = TestBackends();
+  VirtualClock clock;
+  ScratchFolder root("bench-remember");
+  MemorySettings settings;
+  // The window's start on a bench given on its command line: whether that bench makes faults.
+  auto start = [&](const char* text) {
+    Launcher launcher(registry, settings, Paths(root.String()));
+    LaunchRequest request;
+    request.bench = text;
+    request.rememberBench = true;
+    launcher.Choose(request);
+    launcher.Open(clock);
+    return launcher.bench().InjectsFaults();
+  };
+  for (const char* healthy : {"sim:tds350", "sim:scope-only"}) {
+    EXPECT_FALSE(start(healthy)) << healthy;
+    EXPECT_EQ(settings.Get("Veridane", "Settings", "Bench", ""), healthy);
+  }
+  for (const char* faulty : {"sim:bandwidth-fault", "sim:silent-generator", "sim:missing-comp-file", "sim:selfcal-fault"}) {
+    EXPECT_TRUE(start(faulty)) << faulty;
+    EXPECT_EQ(settings.Get("Veridane", "Settings", "Bench", ""), "sim:scope-only") << faulty;
+  }
+  EXPECT_EQ(BenchCaptionMark("sim:bandwidth-fault", true), " [Simulated bench sim:bandwidth-fault]");
+  EXPECT_EQ(BenchCaptionMark("", true), " [Simulated bench]");
+  EXPECT_EQ(BenchCaptionMark("gpib:0", false), " [Bench gpib:0]");
+  EXPECT_EQ(BenchCaptionMark("", false), "");
+}
+
+TEST(ParlexFolder, TheOldFolderMovesIntoTheProgramsOwnOnceWithTheSetting) {
+  ScratchFolder root("parlex-move");
+  const Paths paths(root.String());
+  std::filesystem::create_directories(root.String() + "/Parlex/Simulated");
+  std::ofstream(root.String() + "/Parlex/StartUp.gmg") << "real";
+  std::ofstream(root.String() + "/Parlex/Simulated/StartUp.gmg") << "sim";
+  MemorySettings settings;
+  settings.Save("Parlex", "Settings", "SelectedDataFolder", root.String() + "/Parlex/Simulated/data");
+  std::string error;
+  ASSERT_TRUE(MoveOldParlexFolder(paths, settings, error)) << error;
+  EXPECT_FALSE(std::filesystem::exists(root.String() + "/Parlex"));
+  std::string real, simulated;
+  std::ifstream(root.String() + "/Veridane/Parlex/StartUp.gmg") >> real;
+  std::ifstream(root.String() + "/Veridane/Simulated/Parlex/StartUp.gmg") >> simulated;
+  EXPECT_EQ(real, "real");
+  EXPECT_EQ(simulated, "sim");
+  EXPECT_FALSE(std::filesystem::exists(root.String() + "/Veridane/Parlex/Simulated"));
+  EXPECT_EQ(settings.Get("Parlex", "Settings", "SelectedDataFolder", ""),
+            root.String() + "/Veridane/Simulated/Parlex/data");
+  // Done once: a second start finds nothing to move.
+  EXPECT_TRUE(MoveOldParlexFolder(paths, settings, error));
 }
 
 }  // namespace

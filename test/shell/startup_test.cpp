@@ -41,7 +41,7 @@ TEST(StartupLoad, FindsScopeAndInstrumentsAndShowsModelAndFirmware) {
   EXPECT_EQ(run.view.captions.front(), kTitle + kMark);
   EXPECT_EQ(p.run.MainTitle, kTitle);
   EXPECT_EQ(p.run.TestNames[1], "Offset at Zero");
-  EXPECT_EQ(run.view.statusLines.size(), 5u);
+  EXPECT_EQ(run.view.statusLines.size(), 6u);  // the five tests, then Self Cal
   EXPECT_EQ(run.view.counters[2], "5");
   for (std::string_view menu : {"F", "P", "U", "V", "A"}) EXPECT_EQ(run.view.State(menu), "disabled") << menu;
   EXPECT_TRUE(technician.Prompts().empty());
@@ -74,7 +74,7 @@ TEST(StartupLoad, UnsupportedModelEndsTheProgramBeforeAnyReset) {
   RecordingShellView view;
   PresetLogDialogs logDialogs(technician);
   Program program(
-      ProgramSeams{technician, clock, settings, Paths(root.String()), bus, view, logDialogs, root.Path(), false});
+      ProgramSeams{technician, clock, settings, Paths(root.String()), bus, view, logDialogs, root.Path(), false, ""});
   Startup startup(program, view, TestVersions());
   EXPECT_THROW(startup.Load(false), ProgramEnded);
   technician.ExpectAllConsumed();
@@ -105,7 +105,7 @@ TEST(StartupLoad, OnlyTheLastFolderLevelIsCreatedAndAFailureIsSaid) {
   // A data root that does not exist: the program folder cannot be made one level down.
   const fs::path missingRoot = run.root.Path() / "no" / "such";
   Program program(ProgramSeams{technician, run.clock, run.settings, Paths(missingRoot.string()), run.bench->Bus(),
-                               run.view, run.logDialogs, run.bench->InstrumentDataFolder(), true});
+                               run.view, run.logDialogs, run.bench->InstrumentDataFolder(), true, ""});
   Startup startup(program, run.view, TestVersions());
   technician.ExpectContaining("cannot be created. Log files cannot be written in this run.",
                               kOkOnly + kExclamation, "Data Folder", kOk);

@@ -28,6 +28,12 @@ void TestStatusUpdate(const RunState& state, MainView& view) {
     ++counts[status == kStatusFail ? kFailCounter : status == kStatusPass ? kPassCounter : kNotRunCounter];
     lines.push_back(StatusLine(state.TestName(n), status));
   }
+  // Self Cal has no TestStatus entry and no counter, but a technician reading the list wants
+  // to know whether the scope was calibrated before its tests: its last result closes the list.
+  const int16_t selfCal = state.SelfCalResult == kSelfCalNotDone ? kStatusNotRun
+                          : state.SelfCalResult == 0              ? kStatusPass
+                                                                  : kStatusFail;
+  lines.push_back(StatusLine(kSelfCalStatusName, selfCal));
   view.SetStatusLines(lines);
   for (int i = 0; i < 3; ++i)
     view.SetCounter(i, std::to_string(counts[static_cast<size_t>(i)]), i == kFailCounter && counts[kFailCounter] > 0);

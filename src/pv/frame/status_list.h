@@ -13,7 +13,13 @@ namespace veridane {
 // 34), " - ", then "PASS", "FAIL" or "N/A".
 std::string StatusLine(std::string_view name, int16_t status);
 
+// The name of the status list's last line, the last self calibration's result.
+inline constexpr std::string_view kSelfCalStatusName = "Self Cal (SPC)";
+// SelfCalResult before any self calibration was performed.
+inline constexpr int16_t kSelfCalNotDone = -1;
+
 // Rebuilds the status list and the counters from TestStatus; a FAIL count above 0 shows red.
+// The five tests come first, in test order, then Self Cal (not counted).
 void TestStatusUpdate(const RunState& state, MainView& view);
 
 }  // namespace veridane

@@ -63,6 +63,13 @@ void TestFrame::EndOfTest(int16_t testNumber, int16_t result) {
     op_.SetBusy(false);
     state_.FullSeqRunning = false;
     state_.AbortFlag = false;
+    // A stopped test has no result: a PASS of an earlier run must not stand for it, on screen
+    // or in the log's status file. An earlier FAIL stays: the scope still needs looking at.
+    if (n >= 1 && n <= kNumberOfTests && state_.TestStatus[static_cast<size_t>(n)] == kStatusPass) {
+      state_.TestStatus[static_cast<size_t>(n)] = kStatusNotRun;
+      if (display_.LogOpen()) Run(hooks_.WriteStatusFile);
+      TestStatusUpdate();
+    }
   } else if (result == 1) {
     // Ended before a result without the technician stopping it: nothing was measured, so
     // nothing is recorded and nothing is announced as passed.
@@ -142,11 +149,10 @@ void TestFrame::FullSequence(std::string_view scopeModel) {
     // No calibration ran in this sequence, so the offset test must not rely on an older one.
     state_.SelfCalDone = false;
   }
-  for (int n = 1; n <= kNumberOfTests; ++n) {
-    if (!state_.FullSeqRunning) return;
-    Run(hooks_.Tests[static_cast<size_t>(n)]);
-  }
-  if (state_.FullSeqRunning) EndFullSeq();
+  for (int n = 1; n <= kNumberOfTests && state_.FullSeqRunning; ++n) Run(hooks_.Tests[static_cast<size_t>(n)]);
+  const bool completed = state_.FullSeqRunning;
+  if (hooks_.FullSequenceEnded) hooks_.FullSequenceEnded(completed);
+  if (completed) EndFullSeq();
 }
 
 void TestFrame::DisableAuto() {

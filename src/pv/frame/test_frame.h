@@ -36,6 +36,9 @@ struct FrameHooks {
   std::array<std::string, kNumberOfTests + 1> Titles{};
   // The test procedures by test number (entry 0 unused).
   std::array<std::function<void()>, kNumberOfTests + 1> Tests{};
+  // A Full Sequence has run to its end (true) or was stopped (false), just before its closing
+  // message: where the window sums it up.
+  std::function<void(bool completed)> FullSequenceEnded;
 };
 
 class TestFrame {

@@ -94,6 +94,7 @@ int16_t SelfCal(PvContext& pv, std::string_view minutes) {
   }
   pv.op.ShowInfo("");
   state.SelfCalResult = result;
+  pv.frame.TestStatusUpdate();
 
   if (result == kSelfCalFailed && state.FullSeqRunning) {
     outcome += "\nFull Sequence disabled.";

@@ -18,6 +18,7 @@
 #include "pv/frame/progress_view.h"
 #include "pv/progress_plan.h"
 #include "shell/launcher.h"
+#include "shell/report_header.h"
 #include "shell/version.h"
 #include "ui/console/console_operator.h"
 #include "ui/console/headless_record.h"
@@ -99,10 +100,11 @@ int OpenRequestedLog(Program& program, PresetLogDialogs& dialogs, const CommandL
 }
 
 // --print: the display as the Print command prints it, into a PDF file.
-bool PrintDisplay(Program& program, const std::string& pdfFile, std::ostream& messages) {
+bool PrintDisplay(Program& program, const std::string& pdfFile, const std::string& serial, std::ostream& messages) {
   QtPrinter printer;
   PresetPrintDialog dialog(PrintChoice{PrintTarget{"", pdfFile}, 1});
-  if (PrintStart(printer, dialog, program.op, program.display.Text())) return true;
+  if (PrintStart(printer, dialog, program.op, program.display.Text(), ReportPrintOptions(program, Text8FromUtf8(serial))))
+    return true;
   messages << "The display could not be printed to " << pdfFile << ".\n";
   return false;
 }
@@ -286,7 +288,7 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
     int code = Outcome(program.run, judged);
     StoreTestOutcomes(launcher, judged);
     code = std::max(code, WriteRunExports(launcher, settings, options, out, messages));
-    if (!options.printFile.empty() && !PrintDisplay(program, options.printFile, messages)) code = std::max(code, 3);
+    if (!options.printFile.empty() && !PrintDisplay(program, options.printFile, options.serial, messages)) code = std::max(code, 3);
     for (const std::string& line : view.StatusLines()) messages << Utf8FromText8(line) << "\n";
     startup.Unload();
     printTranscript();

@@ -2,12 +2,14 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include "record/record_prompts.h"
 #include "ui/qt/twips.h"
@@ -163,8 +165,14 @@ bool CreateLogFileForm::ReadRecordEntries() {
 
 void CreateLogFileForm::ShowForm() {
   label1_->setText(form_.SerialLabel());
-  textSN_->setFixedWidth(Px(form_.SerialWidthTwips()));
   const QString serial = WidgetText(form_.Serial());
+  // The designed width holds five or six characters; a serial such as B012345 or an ID text
+  // must be read whole before it goes into the log header, so the box is never narrower than
+  // twenty characters or the text typed.
+  const QFontMetrics metrics = textSN_->fontMetrics();
+  const int margin = metrics.averageCharWidth() * 2 + 8;
+  textSN_->setFixedWidth(std::max({Px(form_.SerialWidthTwips()), metrics.horizontalAdvance(QString(20, '0')) + margin,
+                                   metrics.horizontalAdvance(serial) + margin}));
   // Upper-casing puts the caret at the end, as the bench PCs always did; in ID mode the text
   // is the technician's own and the caret stays where it is.
   if (!form_.IdTicked() || textSN_->text() != serial) {

@@ -162,7 +162,14 @@ void ErrorLogForm::ReadErrorLog() {
 void ErrorLogForm::ReadAndShow() {
   // A long log takes a while: a tenth of a second per entry after the first few.
   seams_.op.SetBusy(true);
-  logic_.ReadErrorLog();
+  // The old count would pass for the answer while the scope is still talking: say that it is
+  // being read, and how far.
+  list1_->clear();
+  label1_->setText(WidgetText(ErrorLogReading(0)));
+  logic_.ReadErrorLog([this](size_t soFar) {
+    label1_->setText(WidgetText(ErrorLogReading(soFar)));
+    label1_->repaint();
+  });
   seams_.op.SetBusy(false);
   ShowList();
 }

@@ -6,6 +6,8 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QDir>
+#include <QRegularExpression>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,6 +23,7 @@
 #include <QVBoxLayout>
 
 #include "results/results_csv.h"
+#include "ui/qt/qt_file_dialogs.h"
 #include "ui/qt/widget_text.h"
 
 namespace veridane {
@@ -295,7 +298,11 @@ bool HistoryForm::SaveCsv(const QString& path, std::string& error) {
 }
 
 void HistoryForm::ExportPlot() {
-  const QString path = QFileDialog::getSaveFileName(this, "Export Plot", QString(), "PNG image (*.png);;PDF file (*.pdf)");
+  // Named after what it shows, so that a folder of plots can be told apart.
+  QString name = serials_->currentText() + " " + tests_->currentText() + " " + steps_->currentText();
+  name = name.simplified().replace(QRegularExpression(R"([\\/:*?"<>|])"), "-") + ".png";
+  const QString path = AskSaveFileName(this, "Export Plot", QDir::home().filePath(name),
+                                       "PNG image (*.png);;PDF file (*.pdf)");
   if (path.isEmpty()) return;
   if (!SavePlot(path)) QMessageBox::warning(this, "Export Plot", "The plot could not be written to " + path + ".");
 }

@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QKeySequence>
 #include <QMenuBar>
+#include <utility>
 
 #include "pv/catalogue.h"
 
@@ -41,8 +43,10 @@ void BuildMainMenu(QMenuBar& bar) {
                     {"AppendLogFile", "&Import/Append to Existing File"},
                     {"CloseLogFile", "&Close Log File", false}});
   file->addMenu(log);
-  AddEntries(*file, {{"PrintStart", "&Print", false}, {"PrintPreview", "Print Pre&view", false},
-                     {"Certificate", "Cer&tificate..."}, {"Fs1", "-"}, {"FExit", "E&xit"}});
+  AddEntries(*file, {{"PrintStart", "&Print", false}, {"PrintPreview", "Print Pre&view", false}, {"Fs1", "-"}, {"FExit", "E&xit"}});
+  AddEntries(*file, {{"ExportText", "Export as &Text..."}, {"Certificate", "Cer&tificate..."}});
+  for (const char* name : {"ExportText", "Certificate"})
+    file->insertAction(file->findChild<QAction*>("Fs1"), file->findChild<QAction*>(name));
   bar.addMenu(file);
 
   QMenu* pv = AddMenu(bar, "P", "&P/V");
@@ -69,9 +73,30 @@ void BuildMainMenu(QMenuBar& bar) {
   view->findChild<QAction*>("ShowTestStatus")->setCheckable(true);
   bar.addMenu(view);
 
-  // "&About" is a command on the menu bar itself, without items.
+  // "&About" is a command on the menu bar itself, without items; so is the user guide.
+  // Alt+H belongs to the Hide Status button.
+  QAction* help = bar.addAction("He&lp");
+  help->setObjectName("Help");
   QAction* about = bar.addAction("&About");
   about->setObjectName("A");
+
+  // The keys every desktop program answers to. A menu item that is off (no log, a test
+  // running) ignores its key as it ignores a click.
+  const std::pair<const char*, QKeySequence> keys[] = {
+      {"PrintStart", QKeySequence(Qt::CTRL | Qt::Key_P)},
+      {"PrintPreview", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)},
+      {"FExit", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+      {"AppendLogFile", QKeySequence(Qt::CTRL | Qt::Key_O)},
+      {"Help", QKeySequence(Qt::Key_F1)},
+  };
+  for (const auto& [name, key] : keys) {
+    QAction* action = bar.findChild<QAction*>(name);
+    if (action == nullptr) continue;
+    action->setShortcut(key);
+    // The item's own menu need not be open for its key to work.
+    action->setShortcutContext(Qt::WindowShortcut);
+    bar.parentWidget() ? bar.parentWidget()->addAction(action) : void();
+  }
 }
 
 }  // namespace veridane

@@ -36,6 +36,10 @@ OpenLogFileForm::OpenLogFileForm(const std::string& folder, QWidget* parent) : Q
     form_.Click(static_cast<size_t>(row));
     openFileButton_->setEnabled(form_.OpenEnabled());
   });
+  // The first log is picked from the start, so Enter (the default button) opens it; arrow
+  // keys or a click pick another.
+  if (logFileList_->count() > 0) logFileList_->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
+  logFileList_->setFocus();
   connect(logFileList_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
     OpenChosen(form_.DoubleClick(static_cast<size_t>(logFileList_->row(item))));
   });

@@ -10,7 +10,7 @@
 
 namespace veridane {
 
-bool ShowPrintPreview(Operator& op, std::string_view text, QWidget* parent) {
+bool ShowPrintPreview(Operator& op, std::string_view text, QWidget* parent, const PrintOptions& options) {
   QPrinter pages(QPrinter::HighResolution);
   pages.setFullPage(true);
   QPrintPreviewDialog dialog(&pages, parent);
@@ -21,7 +21,7 @@ bool ShowPrintPreview(Operator& op, std::string_view text, QWidget* parent) {
   // Drawn again for every zoom, page set-up and for printing from the preview.
   QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* device) {
     QtPrinter printer(*device);
-    if (!PrintDocument(printer, report) && failure.empty())
+    if (!PrintDocument(printer, report, options) && failure.empty())
       failure = printer.Error().empty() ? std::string("printer error") : printer.Error();
   });
   dialog.exec();

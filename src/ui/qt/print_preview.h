@@ -4,6 +4,7 @@
 // button prints those pages on the printer chosen there.
 #include <string_view>
 
+#include "log/print_report.h"
 #include "platform/operator.h"
 
 class QAction;
@@ -12,7 +13,8 @@ class QWidget;
 namespace veridane {
 
 // False when the pages could not be drawn (reported to the technician).
-bool ShowPrintPreview(Operator& op, std::string_view text, QWidget* parent = nullptr);
+bool ShowPrintPreview(Operator& op, std::string_view text, QWidget* parent = nullptr,
+                      const PrintOptions& options = {});
 
 // The preview item is offered exactly when Print is: it follows the other action's enabled
 // state from now on.

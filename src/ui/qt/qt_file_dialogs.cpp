@@ -62,16 +62,42 @@ std::optional<std::string> QtFileDialogs::OpenFile(const FileDialogRequest& requ
                                              QString::fromStdString(QtFilterText(request.filter))));
 }
 
-std::optional<std::string> QtFileDialogs::SaveFile(const FileDialogRequest& request) {
-  // A file saved as "bench" instead of "bench.gmg" would not show in the next open dialog.
-  QFileDialog dialog(parent_, Q8(request.title), QPath(request.initialFolder),
-                     QString::fromStdString(QtFilterText(request.filter)));
+QString QtFilterSuffix(const QString& filterEntry) {
+  const qsizetype open = filterEntry.lastIndexOf('(');
+  const QString patterns = open >= 0 ? filterEntry.mid(open + 1).chopped(filterEntry.endsWith(')') ? 1 : 0) : filterEntry;
+  const QString first = patterns.section(' ', 0, 0, QString::SectionSkipEmpty);
+  if (!first.startsWith("*.")) return {};
+  const QString suffix = first.mid(2);
+  if (suffix.isEmpty() || suffix.contains('*') || suffix.contains('?')) return {};
+  return suffix;
+}
+
+QString AskSaveFileName(QWidget* parent, const QString& title, const QString& startPath, const QString& qtFilter) {
+  // A file saved as "bench" instead of "bench.gmg" would not show in the next open dialog,
+  // and a plot saved as "plot" with the PNG filter chosen is no picture to anyone.
+  const QFileInfo start(startPath);
+  QFileDialog dialog(parent, title, start.isDir() ? startPath : start.path(), qtFilter);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setDefaultSuffix(QString::fromStdString(QtDefaultSuffix(request.filter)));
-  if (!request.initialName.empty()) dialog.selectFile(StartPath(request));
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return Answer(dialog.selectedFiles().front());
+  dialog.setDefaultSuffix(QtFilterSuffix(dialog.selectedNameFilter()));
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+    const QString suffix = QtFilterSuffix(filter);
+    dialog.setDefaultSuffix(suffix);
+    // The proposed name follows the filter too, so what is shown is what will be written.
+    const QStringList chosen = dialog.selectedFiles();
+    if (suffix.isEmpty() || chosen.isEmpty()) return;
+    const QFileInfo name(chosen.front());
+    if (!name.fileName().isEmpty() && !name.isDir()) dialog.selectFile(name.completeBaseName() + "." + suffix);
+  });
+  if (!start.isDir() && !start.fileName().isEmpty()) dialog.selectFile(start.fileName());
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().front();
+}
+
+std::optional<std::string> QtFileDialogs::SaveFile(const FileDialogRequest& request) {
+  return Answer(AskSaveFileName(parent_, Q8(request.title),
+                                request.initialName.empty() ? QPath(request.initialFolder) : StartPath(request),
+                                QString::fromStdString(QtFilterText(request.filter))));
 }
 
 std::optional<std::string> QtFileDialogs::ChooseFolder(const FileDialogRequest& request) {

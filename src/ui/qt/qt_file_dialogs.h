@@ -1,5 +1,6 @@
 #pragma once
 // The platform's file, folder and print dialogs as Qt windows, and the desktop's "open with".
+#include <QString>
 #include <optional>
 #include <string>
 
@@ -16,6 +17,15 @@ std::string QtFilterText(std::string_view filter);
 // classic save dialogs add it: the first filter's first pattern ("gmg" of "*.gmg"); empty
 // when that pattern takes every file.
 std::string QtDefaultSuffix(std::string_view filter);
+
+// The extension of one Qt filter entry: "png" of "PNG image (*.png)"; empty when its first
+// pattern takes every file.
+QString QtFilterSuffix(const QString& filterEntry);
+
+// The save dialog: starts at startPath (folder and proposed name), and a name typed without an
+// extension gets the one of the filter chosen in the dialog, not always the first filter's.
+// Asks before replacing a file. Empty when cancelled.
+QString AskSaveFileName(QWidget* parent, const QString& title, const QString& startPath, const QString& qtFilter);
 
 class QtFileDialogs : public FileDialogs {
  public:

@@ -37,6 +37,10 @@ SyntaxCheckForm::SyntaxCheckForm(std::string_view frameCaption, int method, QWid
   column->addWidget(options_[2]);
   const int index = method + 1;
   if (index >= 0 && index < 3) options_[static_cast<size_t>(index)]->setChecked(true);
+  // The keyboard walks the options in the order they are shown, starting at the chosen one:
+  // the arrow keys then move the choice up and down, Tab goes on to Close.
+  QWidget::setTabOrder(options_[1], options_[0]);
+  QWidget::setTabOrder(options_[0], options_[2]);
 
   close_ = new QPushButton("&Close", this);
   close_->setObjectName("Close_Button");
@@ -58,6 +62,9 @@ SyntaxCheckForm::SyntaxCheckForm(std::string_view frameCaption, int method, QWid
   layout->addWidget(frame_);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
+  QWidget::setTabOrder(options_[2], close_);
+  for (QRadioButton* option : options_)
+    if (option->isChecked()) option->setFocus();
 }
 
 std::optional<int> SyntaxCheckForm::Run() {

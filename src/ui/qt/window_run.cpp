@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QLabel>
+#include <QMessageBox>
 #include <QCloseEvent>
 #include <QPushButton>
 #include <QTimer>
@@ -17,10 +18,12 @@
 #include "platform/settings.h"
 #include "pv/catalogue.h"
 #include "pv/frame/progress_view.h"
+#include "pv/frame/sequence_summary.h"
 #include "pv/progress_plan.h"
 #include "shell/launcher.h"
 #include "shell/paced_clock.h"
 #include "shell/program.h"
+#include "shell/report_header.h"
 #include "shell/exit_codes.h"
 #include "shell/startup.h"
 #include "shell/version.h"
@@ -29,6 +32,8 @@
 #include "parlex/manual_presenter.h"
 #include "platform_qt/qt_printer.h"
 #include "ui/qt/entry_guard.h"
+#include "ui/qt/export_text.h"
+#include "ui/qt/guide_form.h"
 #include "ui/qt/error_log_form.h"
 #ifdef VERIDANE_HISTORY_WINDOW
 #include "ui/qt/history_form.h"
@@ -176,7 +181,7 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   // What the File menu's Print and the two tools work with.
   QtPrinter printer;
   QtPrintDialog printDialog(&form);
-  const std::string mark = program.simulated ? std::string(kSimulatedCaptionMark) : std::string();
+  const std::string mark = program.CaptionMark();
   parlex::ParlexRunState parlexState;
   QtFileDialogs fileDialogs(&form);
   const auto& found = program.bus.listeners.found;
@@ -186,13 +191,17 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
 
   // The menu: each item and what it runs; an item without work is not part of this build yet.
   FrameHooks& hooks = program.frame.Hooks();
+  double sequenceStart = 0;
   std::vector<std::pair<std::string_view, std::function<void()>>> menu = {
-      {"FSeq", [&] { program.frame.FullSequence(program.scope.ScopeModel); }},
+      {"FSeq", [&] {
+         sequenceStart = runClock.Now();
+         program.frame.FullSequence(program.scope.ScopeModel);
+       }},
       {"CreateLogFile", [&] { program.log.CreateLogFile(); }},
       {"AppendLogFile", [&] { program.log.AppendLogFile(); }},
       {"CloseLogFile", [&] { program.log.CloseLogFile(); }},
-      {"PrintStart", [&] { PrintStart(printer, printDialog, program.op, program.display.Text()); }},
-      {"PrintPreview", [&] { ShowPrintPreview(program.op, program.display.Text(), &form); }},
+      {"PrintStart", [&] { PrintStart(printer, printDialog, program.op, program.display.Text(), ReportPrintOptions(program)); }},
+      {"PrintPreview", [&] { ShowPrintPreview(program.op, program.display.Text(), &form, ReportPrintOptions(program)); }},
       {"Certificate", CertificateMenuCommand(launcher, settings, fileDialogs)},
       {"FManual", [&] { RunParlex(parlexSeams, parlexState, &form); }},
       {"ViewErrorLog", [&] { ShowErrorLog(&form, FaultbookSeams{program.bus, program.scope, program.op, program.paths, mark}); }},
@@ -200,6 +209,11 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
       {"DisableAuto", [&] { program.frame.DisableAuto(); }},
       {"ClearTests", [&] { program.display.ClearTests(); }},
       {"ShowVersions", [&] { startup.ShowVersions(); }},
+      {"ExportText", [&] {
+         ExportLogAsText({program.op, fileDialogs, StoreTargetFromSettings(settings, program.DataFolder()),
+                          program.log.LogOpen() ? program.log.LogPath() : std::string(),
+                          program.scope.LogFolderName.empty() ? program.DataFolder() : program.log.LogFolder()});
+       }},
       {"A", [&] { shellView.ShowAbout(); }},
   };
   for (const CatalogueEntry& test : TestCatalogue())
@@ -207,6 +221,12 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
                       test.number == kSelfCalEntry ? hooks.SelfCal : hooks.Tests[static_cast<size_t>(test.number)]);
   for (auto& [name, work] : menu) connectItem(name, std::move(work));
   FollowEnabled(*form.Item("PrintPreview"), *form.Item(ui::kPrintStart));
+  // The guide can be read at any time, a test running or not: it changes nothing.
+  QObject::connect(form.Item("Help"), &QAction::triggered, &form, [&form] { ShowUserGuide(&form); });
+  // After a Full Sequence the status bar sums it up, before its closing message.
+  hooks.FullSequenceEnded = [&](bool completed) {
+    form.Progress()->setText(WidgetText(FullSequenceSummary(program.run, completed, runClock.Now() - sequenceStart)));
+  };
   QObject::connect(form.ClearTests2(), &QPushButton::clicked, &form,
                    [&] { runCommand([&] { program.display.ClearTests(); }); });
   // Exit Test runs inside the running test's waits: it only sets the flag.
@@ -216,6 +236,11 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   CloseFilter closeFilter([&] {
     if (guard.Ended() || startup.Phase() == StartupPhase::Ended) return true;
     if (busy) {
+      // A close is easily given by mistake (a window manager's key, a click on the wrong
+      // corner); a running test is only stopped when the technician says so.
+      if (QMessageBox::question(&form, "Exit", "A test is running. Stop it and exit?",
+                                QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+        return false;
       // Stop the running test first; the window closes once it has ended.
       program.run.AbortFlag = true;
       closeWanted = true;

@@ -69,7 +69,8 @@ class TestFrameTest : public ::testing::Test {
 TEST_F(TestFrameTest, StatusListAndCounters) {
   state.TestStatus = {0, 1, -1, 0, 0, 1};
   frame.TestStatusUpdate();
-  ASSERT_EQ(view.StatusLines().size(), 5u);
+  ASSERT_EQ(view.StatusLines().size(), 6u);
+  EXPECT_EQ(view.StatusLines()[5], std::string(20, ' ') + "Self Cal (SPC) - N/A");
   EXPECT_EQ(view.StatusLines()[0], std::string(20, ' ') + "Offset at Zero - PASS");
   EXPECT_EQ(view.StatusLines()[1], std::string(12, ' ') + "DC Voltage Measurement - FAIL");
   EXPECT_EQ(view.StatusLines()[3], "Long Term Sample Rate & Delay Time - N/A");
@@ -78,6 +79,16 @@ TEST_F(TestFrameTest, StatusListAndCounters) {
   EXPECT_EQ(view.Counter(2), "2");
   EXPECT_TRUE(view.CounterAlert(1));
   EXPECT_FALSE(view.CounterAlert(0));
+
+  // The last self calibration closes the list; it is not one of the counted tests.
+  state.SelfCalResult = 0;
+  frame.TestStatusUpdate();
+  EXPECT_EQ(view.StatusLines()[5], std::string(20, ' ') + "Self Cal (SPC) - PASS");
+  EXPECT_EQ(view.Counter(0), "2");
+  state.SelfCalResult = 1;
+  frame.TestStatusUpdate();
+  EXPECT_EQ(view.StatusLines()[5], std::string(20, ' ') + "Self Cal (SPC) - FAIL");
+  EXPECT_EQ(view.Counter(1), "1");
 
   state.TestStatus = {0, 1, 1, 0, 0, 0};
   frame.TestStatusUpdate();
@@ -181,12 +192,19 @@ TEST_F(TestFrameTest, StatusFileIsRewrittenOnlyForResultsUnderAnOpenLog) {
   technician.Expect(kPassed, 64, "Offset at Zero / End of Test", kOk);
   frame.EndOfTest(-1, 0);
   EXPECT_EQ(std::count(calls.begin(), calls.end(), "WriteStatusFile"), 1);
+  // Stopped before a result: the earlier PASS is withdrawn from the screen and the file.
   state.AbortFlag = true;
   frame.EndOfTest(-1, 1);
+  EXPECT_EQ(state.TestStatus[1], kStatusNotRun);
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "WriteStatusFile"), 2);
+  EXPECT_EQ(view.StatusLines().at(0), StatusLine("Offset at Zero", kStatusNotRun));
+  state.AbortFlag = true;
+  frame.EndOfTest(-1, 1);  // nothing left to withdraw
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "WriteStatusFile"), 2);
   log.open = false;
   technician.Expect(kPassed, 64, "Offset at Zero / End of Test", kOk);
   frame.EndOfTest(-1, 0);
-  EXPECT_EQ(std::count(calls.begin(), calls.end(), "WriteStatusFile"), 1);
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "WriteStatusFile"), 2);
   EXPECT_TRUE(technician.ExpectAllConsumed());
 }
 

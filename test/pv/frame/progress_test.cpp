@@ -8,6 +8,7 @@
 #include "platform/event_loop.h"
 #include "pv/catalogue.h"
 #include "pv/frame/result_display.h"
+#include "pv/frame/sequence_summary.h"
 #include "pv/frame/test_frame.h"
 #include "pv/progress_plan.h"
 #include "test/support/frame_fakes.h"
@@ -121,6 +122,32 @@ TEST_F(ProgressViewTest, ClearDisplayStaysDisabledWhileATestRunsAndFollowsTheDis
   frame.BeginTest(" ");
   frame.EndOfTest(-kTestOffsetZero, 1);
   EXPECT_EQ(inner.State(ui::kClearTests2), "disabled");
+}
+
+TEST(FullSequenceSummary, SaysHowItEndedAndNamesWhatFailed) {
+  RunState state;
+  FrameHooks hooks;
+  GiveTitles(hooks);
+  state.TestNames = hooks.Titles;
+  state.SelfCalResult = 0;
+  state.TestStatus = {0, kStatusPass, kStatusPass, kStatusPass, kStatusPass, kStatusPass};
+  EXPECT_EQ(FullSequenceSummary(state, true, 843), "Full Sequence passed in 14:03: Self Cal PASS, 5 PASS, 0 FAIL, 0 N/A");
+
+  state.TestStatus[kTestGain] = kStatusFail;
+  state.TestStatus[kTestBandwidth] = kStatusFail;
+  EXPECT_EQ(FullSequenceSummary(state, true, 60),
+            "Full Sequence failed in 1:00: Self Cal PASS, 3 PASS, 2 FAIL, 0 N/A "
+            "(FAIL: DC Voltage Measurement, Analog Bandwidth)");
+
+  // Stopped after Self Cal failed: nothing after it ran, and nothing is called passed.
+  state.SelfCalResult = 1;
+  state.TestStatus = {};
+  EXPECT_EQ(FullSequenceSummary(state, false, 5), "Full Sequence stopped in 0:05: Self Cal FAIL, 0 PASS, 0 FAIL, 5 N/A");
+  // A sequence that ran to the end with a test that gave no result has not passed.
+  state.SelfCalResult = -1;
+  state.TestStatus = {0, kStatusPass, kStatusPass, kStatusPass, kStatusPass, kStatusNotRun};
+  EXPECT_EQ(FullSequenceSummary(state, true, 5),
+            "Full Sequence failed in 0:05: Self Cal not performed, 4 PASS, 0 FAIL, 1 N/A");
 }
 
 }  // namespace

@@ -152,7 +152,7 @@ TEST_F(OffsetZeroTest, CancelAtTheOpeningPromptMeasuresNothing) {
 TEST_F(OffsetZeroTest, ExitTestDuringChannelTwoKeepsTheRowsShown) {
   state.AutoMode = -1;
   technician.Expect("Test Sequence Terminated by Operator.", 64, kEndCaption, kOk);
-  state.TestStatus[kTestOffsetZero] = kStatusPass;  // from an earlier run; an abort must not change it
+  state.TestStatus[kTestOffsetZero] = kStatusPass;  // from an earlier run; the stopped run withdraws it
   Readings({"0", "0", "0", "1.0", "0", "0", "0"});  // channel 1 has a FAIL
   ExitTestAfter("SEL:CH2 ON", 2);                    // inside the first wait of channel 2
 
@@ -171,7 +171,7 @@ TEST_F(OffsetZeroTest, ExitTestDuringChannelTwoKeepsTheRowsShown) {
   // Reported with a result (not as "ended before a result"), so the frame notes the stop.
   EXPECT_EQ(lines[10], "");
   EXPECT_EQ(lines[11], "TEST SEQUENCE TERMINATED BY OPERATOR.");
-  EXPECT_EQ(state.TestStatus[kTestOffsetZero], kStatusPass);
+  EXPECT_EQ(state.TestStatus[kTestOffsetZero], kStatusNotRun);
 }
 
 TEST_F(OffsetZeroTest, RegisteredInTheFrameForTheFullSequence) {

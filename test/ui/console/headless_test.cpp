@@ -10,6 +10,7 @@
 
 #include "shell/command_line.h"
 #include "ui/console/headless.h"
+#include "ui/console/log_text_command.h"
 #include "test/support/shell_fakes.h"
 #include "test/support/test_backends.h"
 
@@ -317,6 +318,47 @@ TEST(Headless, LogIsWrittenAsShownNeverOverwrittenAndContinuedOnAppend) {
   HeadlessResult escaping = RunHeadlessWith({"--headless", "--run", "offset", "--log", "../unit7"}, root);
   EXPECT_EQ(escaping.code, kExitUsage);
   EXPECT_FALSE(std::filesystem::exists(root.Path() / "Veridane" / "Simulated" / "unit7.log"));
+}
+
+TEST(Headless, ALogAppendedTwiceReadsAsThreeDatedSessions) {
+  ScratchFolder root("headless-log-text");
+  MemorySettings settings;
+  const std::filesystem::path log = root.Path() / "Veridane" / "Simulated" / "LOG340" / "u9.log";
+  ASSERT_EQ(RunHeadlessWith({"--headless", "--run", "offset", "--log", "u9", "--serial", "b9"}, root, &settings).code,
+            kExitPassed);
+  for (int i = 0; i < 2; ++i)
+    ASSERT_EQ(RunHeadlessWith({"--headless", "--run", "offset", "--log", "u9", "--append"}, root, &settings).code,
+              kExitPassed);
+  const std::string before = FileBytes(log);
+
+  std::ostringstream out, messages;
+  CommandLine options = ParseCommandLine({"--log-text", log.string()});
+  ASSERT_EQ(RunLogTextCommand(options, settings, Paths(root.String()), out, messages), kExitPassed) << messages.str();
+  const std::string text = out.str();
+  EXPECT_EQ(messages.str(), "");
+  std::vector<std::string> marks;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);)
+    if (line.rfind("----- Session ", 0) == 0) marks.push_back(line.substr(0, 30));
+  ASSERT_EQ(marks.size(), 3u) << text;
+  EXPECT_EQ(marks[0].substr(0, 31), "----- Session 1: log created 2");
+  EXPECT_EQ(marks[1].substr(0, 27), "----- Session 2: appended 2");
+  EXPECT_EQ(marks[2].substr(0, 27), "----- Session 3: appended 2");
+  // The first session opens the text; the rows are expanded, the line ends plain.
+  EXPECT_EQ(text.rfind("----- Session 1", 0), 0u);
+  EXPECT_EQ(text.find('\r'), std::string::npos);
+  EXPECT_NE(text.find("Performance Verification of TDS 340, S/N: B9\n"), std::string::npos);
+  EXPECT_NE(text.find("\xC2\xB1" "3.20 mV"), std::string::npos) << text;  // ± in UTF-8
+  EXPECT_EQ(FileBytes(log), before);
+
+  // A log the database knows nothing of reads without dates; a missing one is an error.
+  std::filesystem::copy_file(log, root.Path() / "copy.log");
+  std::ostringstream copyOut, copyMessages;
+  options = ParseCommandLine({"--log-text", (root.Path() / "copy.log").string()});
+  ASSERT_EQ(RunLogTextCommand(options, settings, Paths(root.String()), copyOut, copyMessages), kExitPassed);
+  EXPECT_EQ(copyOut.str().find("----- Session"), std::string::npos);
+  options = ParseCommandLine({"--log-text", (root.Path() / "none.log").string()});
+  EXPECT_EQ(RunLogTextCommand(options, settings, Paths(root.String()), copyOut, copyMessages), kExitUsage);
 }
 
 TEST(Headless, QuestionMarkPrintsTheTitleAndRunsNothing) {

@@ -47,7 +47,7 @@ TEST(ParlexTerminal, AnswersComeWithTheirAddressFromTheChosenListener) {
   EXPECT_NE(r.out.find("Address 7\n07: 0.\n"), std::string::npos) << r.out;
   // The history goes with the simulated bench's files, never with a real bench's.
   std::string history, error;
-  ASSERT_TRUE(ReadText8File(root.String() + "/Parlex/Simulated/" + kParlexHistoryFile, history, error)) << error;
+  ASSERT_TRUE(ReadText8File(root.String() + "/Veridane/Simulated/Parlex/" + kParlexHistoryFile, history, error)) << error;
   EXPECT_EQ(history, "ID?\r\nID?\r\n");
 }
 

@@ -1,3 +1,4 @@
+#include "ui/qt/guide_form.h"
 #include "ui/qt/main_form.h"
 
 #include <QAction>
@@ -9,6 +10,9 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTextDocument>
 #include <gtest/gtest.h>
 
 #include "platform/settings.h"
@@ -52,6 +56,7 @@ TEST(MainForm, MenuBarHasTheFiveMenusInOrder) {
                         {"P", "&P/V", true},
                         {"U", "&Utilities", true},
                         {"V", "&View", true},
+                        {"Help", "He&lp", true},
                         {"A", "&About", true}}));
   EXPECT_EQ(form.Item("A")->menu(), nullptr);  // About is a command, not a menu
 }
@@ -61,6 +66,7 @@ TEST(MainForm, MenuItemsWithNamesCaptionsAndStates) {
   EXPECT_EQ(ItemsOf(form.Menu("F")), (Items{{"LogF", "&Log File", true},
                                             {"PrintStart", "&Print", false},
                                             {"PrintPreview", "Print Pre&view", false},
+                                            {"ExportText", "Export as &Text...", true},
                                             {"Certificate", "Cer&tificate...", true},
                                             {"Fs1", "-", true},
                                             {"FExit", "E&xit", true}}));
@@ -87,6 +93,36 @@ TEST(MainForm, MenuItemsWithNamesCaptionsAndStates) {
   EXPECT_TRUE(form.Item("ShowTestStatus")->isCheckable());
   EXPECT_FALSE(form.Item("ShowTestStatus")->isChecked());
   EXPECT_EQ(form.Item("NoSuchItem"), nullptr);
+}
+
+TEST(MainForm, TheDesktopKeysAndTheGuide) {
+  MainForm form;
+  EXPECT_EQ(form.Item("PrintStart")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+  EXPECT_EQ(form.Item("PrintPreview")->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+  EXPECT_EQ(form.Item("FExit")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+  EXPECT_EQ(form.Item("AppendLogFile")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+  EXPECT_EQ(form.Item("Help")->shortcut(), QKeySequence(Qt::Key_F1));
+  // The keys work with the menus closed: Ctrl+P reaches Print once it is on.
+  form.show();
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  int printed = 0;
+  QObject::connect(form.Item("PrintStart"), &QAction::triggered, [&] { ++printed; });
+  QTest::keyClick(&form, Qt::Key_P, Qt::ControlModifier);
+  EXPECT_EQ(printed, 0);  // off while there is nothing to print
+  form.Item("PrintStart")->setEnabled(true);
+  QTest::keyClick(&form, Qt::Key_P, Qt::ControlModifier);
+  EXPECT_EQ(printed, 1);
+
+  // F1's guide, read inside the program with its pictures.
+  GuideForm guide(UserGuideUrl());
+  const QString text = guide.Browser()->toPlainText();
+  EXPECT_TRUE(text.startsWith("Veridane user guide")) << text.left(80).toStdString();
+  for (const char* section : {"First start", "A Full Sequence", "Logs", "History", "Parlex", "Faultbook",
+                              "Real adapters", "Headless use", "Exit codes"})
+    EXPECT_TRUE(text.contains(section)) << section;
+  const QVariant picture = guide.Browser()->loadResource(QTextDocument::ImageResource, QUrl("first-start.png"));
+  EXPECT_FALSE(picture.isNull());
 }
 
 TEST(MainForm, MenusAreEnabledAndDisabledTogether) {

@@ -1,6 +1,7 @@
 // The program's file dialogs on Qt: the classic filter texts, and the extension a saved file
 // gets when the technician types a bare name.
 #include <QFileDialog>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -43,6 +44,27 @@ TEST(QtFileDialogs, ABareNameIsSavedWithTheFiltersExtension) {
   EXPECT_TRUE(run.shown);
   ASSERT_TRUE(chosen.has_value());
   EXPECT_EQ(*chosen, (folder / "bench.gmg").string());
+
+  // The extension is the chosen filter's, not the first one's (a plot saved with the PNG
+  // filter chosen must be a .png), and the proposed name and folder are where it starts.
+  EXPECT_EQ(QtFilterSuffix("PNG image (*.png)"), "png");
+  EXPECT_EQ(QtFilterSuffix("All Files (*)"), "");
+  QString plot;
+  const ModalRun pick = RunModal<QFileDialog>(
+      [&] {
+        plot = AskSaveFileName(nullptr, "Export Plot", QString::fromStdString((folder / "B123 Offset.pdf").string()),
+                               "PDF file (*.pdf);;PNG image (*.png)");
+      },
+      [&](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.directory().absolutePath().toStdString(), folder.string());
+        EXPECT_EQ(QFileInfo(dialog.selectedFiles().value(0)).fileName(), "B123 Offset.pdf");
+        dialog.selectNameFilter("PNG image (*.png)");
+        emit dialog.filterSelected("PNG image (*.png)");
+        dialog.selectFile("name");
+        QMetaObject::invokeMethod(&dialog, "accept", Qt::DirectConnection);
+      });
+  EXPECT_TRUE(pick.shown);
+  EXPECT_EQ(plot.toStdString(), (folder / "name.png").string());
   std::filesystem::remove_all(folder);
 }
 

@@ -201,7 +201,7 @@ TEST(QtMainView, StatusListAndCountersWithFailInRed) {
   bench.frame.TestStatusUpdate();
 
   QListWidget* list = bench.form.StatusList();
-  ASSERT_EQ(list->count(), 5);
+  ASSERT_EQ(list->count(), 6);
   EXPECT_EQ(Shown(list->item(0)->text()), std::string(20, ' ') + "Offset at Zero - PASS");
   EXPECT_EQ(Shown(list->item(1)->text()), std::string(12, ' ') + "DC Voltage Measurement - FAIL");
   EXPECT_EQ(Shown(list->item(3)->text()), "Long Term Sample Rate & Delay Time - N/A");
@@ -215,7 +215,7 @@ TEST(QtMainView, StatusListAndCountersWithFailInRed) {
   // Once nothing fails the counter turns back; the list is rebuilt, not extended.
   bench.state.TestStatus[kTestGain] = kStatusPass;
   bench.frame.TestStatusUpdate();
-  EXPECT_EQ(list->count(), 5);
+  EXPECT_EQ(list->count(), 6);
   EXPECT_EQ(Shown(list->item(1)->text()), std::string(12, ' ') + "DC Voltage Measurement - PASS");
   EXPECT_EQ(Shown(bench.form.Label2(1)->text()), "0");
   EXPECT_EQ(bench.CounterColour(1), bench.ButtonText());

@@ -98,7 +98,18 @@ TEST_F(ManualFormTest, SyntaxCheckChosenInItsWindowBlinksOnAMistypedCommand) {
       [](SyntaxCheckForm& box) {
         EXPECT_EQ(box.Frame()->title(), " Syntax Checking for device at address 1 ");
         EXPECT_TRUE(box.SyntaxCheckMethod(1)->isChecked());
-        box.SyntaxCheckMethod(2)->setChecked(true);
+        // The arrow keys walk the options as they are shown: None, Serial Poll, Status Registers.
+        box.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+        ASSERT_EQ(QApplication::focusWidget(), box.SyntaxCheckMethod(1));
+        QTest::keyClick(box.focusWidget(), Qt::Key_Down);
+        EXPECT_TRUE(box.SyntaxCheckMethod(0)->isChecked());
+        QTest::keyClick(box.focusWidget(), Qt::Key_Down);
+        EXPECT_TRUE(box.SyntaxCheckMethod(2)->isChecked());
+        QTest::keyClick(box.focusWidget(), Qt::Key_Up);
+        EXPECT_TRUE(box.SyntaxCheckMethod(0)->isChecked());
+        QTest::keyClick(box.focusWidget(), Qt::Key_Down);
+        EXPECT_TRUE(box.SyntaxCheckMethod(2)->isChecked());
         box.CloseButton()->click();
       });
   EXPECT_TRUE(run.shown);

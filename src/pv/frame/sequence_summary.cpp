@@ -1,0 +1,34 @@
+#include "pv/frame/sequence_summary.h"
+
+#include "pv/frame/progress.h"
+#include "pv/frame/status_list.h"
+
+namespace veridane {
+
+std::string FullSequenceSummary(const RunState& state, bool completed, double seconds) {
+  int passed = 0, failed = 0, notRun = 0;
+  std::string failedNames;
+  for (int n = 1; n <= kNumberOfTests; ++n) {
+    const int16_t status = state.TestStatus[static_cast<size_t>(n)];
+    if (status == kStatusPass) {
+      ++passed;
+    } else if (status == kStatusFail) {
+      ++failed;
+      failedNames += (failedNames.empty() ? "" : ", ") + state.TestName(n);
+    } else {
+      ++notRun;
+    }
+  }
+  const char* selfCal = state.SelfCalResult == kSelfCalNotDone ? "not performed"
+                        : state.SelfCalResult == 0             ? "PASS"
+                                                               : "FAIL";
+  // The same judgement as the closing message: every test must have passed.
+  const char* outcome = !completed ? "stopped" : failed == 0 && notRun == 0 ? "passed" : "failed";
+  std::string text = std::string("Full Sequence ") + outcome + " in " + ClockText(seconds) + ": Self Cal " + selfCal +
+                     ", " + std::to_string(passed) + " PASS, " + std::to_string(failed) + " FAIL, " +
+                     std::to_string(notRun) + " N/A";
+  if (!failedNames.empty()) text += " (FAIL: " + failedNames + ")";
+  return text;
+}
+
+}  // namespace veridane
