@@ -47,7 +47,7 @@ std::vector<QString> StepStatements(int version, bool postgres) {
           "CREATE INDEX log_sessions_by_file ON log_sessions (log_file, first_line)",
       };
     case 4:
-      // New tables only: a program of schema 2 reading the runs and results sees them as before.
+      // New tables only: a program of an earlier schema reading the runs and results sees them as before.
       return {
           "CREATE TABLE run_context (run_id BIGINT PRIMARY KEY REFERENCES runs(id), asset_id TEXT NOT NULL,"
           " customer TEXT NOT NULL, temperature DOUBLE PRECISION, humidity DOUBLE PRECISION, label TEXT NOT NULL,"

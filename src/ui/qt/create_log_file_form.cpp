@@ -1,15 +1,14 @@
 #include "ui/qt/create_log_file_form.h"
 
 #include <QCheckBox>
-#include <QFontMetrics>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-
 #include <algorithm>
 
 #include "record/record_prompts.h"

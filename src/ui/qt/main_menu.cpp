@@ -43,10 +43,10 @@ void BuildMainMenu(QMenuBar& bar) {
                     {"AppendLogFile", "&Import/Append to Existing File"},
                     {"CloseLogFile", "&Close Log File", false}});
   file->addMenu(log);
-  AddEntries(*file, {{"PrintStart", "&Print", false}, {"PrintPreview", "Print Pre&view", false},
-                     {"Certificate", "Cer&tificate..."}, {"Fs1", "-"}, {"FExit", "E&xit"}});
-  AddEntries(*file, {{"ExportText", "Export as &Text..."}});
-  file->insertAction(file->findChild<QAction*>("Fs1"), file->findChild<QAction*>("ExportText"));
+  AddEntries(*file, {{"PrintStart", "&Print", false}, {"PrintPreview", "Print Pre&view", false}, {"Fs1", "-"}, {"FExit", "E&xit"}});
+  AddEntries(*file, {{"ExportText", "Export as &Text..."}, {"Certificate", "Cer&tificate..."}});
+  for (const char* name : {"ExportText", "Certificate"})
+    file->insertAction(file->findChild<QAction*>("Fs1"), file->findChild<QAction*>(name));
   bar.addMenu(file);
 
   QMenu* pv = AddMenu(bar, "P", "&P/V");

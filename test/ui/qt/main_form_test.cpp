@@ -66,8 +66,8 @@ TEST(MainForm, MenuItemsWithNamesCaptionsAndStates) {
   EXPECT_EQ(ItemsOf(form.Menu("F")), (Items{{"LogF", "&Log File", true},
                                             {"PrintStart", "&Print", false},
                                             {"PrintPreview", "Print Pre&view", false},
-                                            {"Certificate", "Cer&tificate...", true},
                                             {"ExportText", "Export as &Text...", true},
+                                            {"Certificate", "Cer&tificate...", true},
                                             {"Fs1", "-", true},
                                             {"FExit", "E&xit", true}}));
   EXPECT_EQ(ItemsOf(form.Menu("LogF")), (Items{{"CreateLogFile", "Create &New File", true},
