@@ -28,13 +28,16 @@ ${usage}.fi
 .TP
 .I ~/.config/Veridane/Veridane.ini
 per-user settings (section Settings: SkipSplash, Bench, InstrumentData, WindowGeometry,
-GpibLibrary, VisaLibrary)
+GpibLibrary, VisaLibrary,
+StandardsFile, DecisionRule; section Certificate: LabName, LabAddress, Accreditation, LogoFile, NumberPrefix)
 .TP
 .I /usr/lib/udev/rules.d/60-veridane-gpib.rules
 access to GPIB boards (group gpib) and a Prologix GPIB-USB (the seat's user); see \\fB\\-\\-doctor\\fR
 .TP
 .I ~/.local/share/Veridane
-data folder: per-model result logs and status files
+data folder: per-model result logs and status files, the results database, and
+.I standards.toml
+(the register of reference standards, when the setting StandardsFile names none)
 .SH ENVIRONMENT
 .TP
 .B NO_COLOR

@@ -27,6 +27,7 @@ for target in $targets; do
   mkdir -p "$corpus"
   seeds="fuzz/corpus/$target"
   [ "$target" = bench_file_fuzz ] && seeds="sim/benches"
+  [ "$target" = standards_register_fuzz ] && seeds="sim/standards"
   echo "== $target: $seeds, $seconds s"
   # -timeout: one input taking longer is a hang; -rss_limit_mb: growth without bound.
   if ! "$build/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=0 \

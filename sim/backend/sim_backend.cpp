@@ -8,6 +8,7 @@
 #include "sim/bench/bench.h"
 #include "sim/bench/bench_file.h"
 #include "sim/bench/shipped_benches.h"
+#include "sim/backend/simulated_standards.h"
 #include "sim/technician/virtual_technician.h"
 
 namespace veridane::sim {
@@ -61,6 +62,7 @@ class SimulatedBench : public OpenedBench {
 
   std::string HelperTranscript() const override { return technician_ ? technician_->TranscriptText() : ""; }
   bool InjectsFaults() const override { return sim::InjectsFaults(bench_->Description()); }
+  std::string StandardsRegisterText() const override { return SimulatedStandardsText(); }
 
  private:
   std::unique_ptr<Bench> bench_;

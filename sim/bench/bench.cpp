@@ -92,6 +92,18 @@ void Bench::BuildInstruments(EventLoop&) {
     bus_.Attach(*instrument.address, *device);
     bus_.SetFaults(*instrument.address, instrument.faults);
   }
+  if (const std::optional<uint64_t> seed = desc_.standardErrorSeed) {
+    // One seeded sequence per standard, so the draws of one never shift another's.
+    if (calibrator_) calibrator_->SetStandardErrors(StandardErrors(*seed * 3 + 1, kSimCalibratorDcVolts));
+    if (generator_) {
+      const GeneratorLanguage language = generator_->Model().language;
+      const StandardErrorFigures figures = language == GeneratorLanguage::Scpi    ? kSimSmeAmplitude
+                                           : language == GeneratorLanguage::Fluke ? kSimFlukeGeneratorAmplitude
+                                                                                  : kSimGeneratorAmplitude;
+      generator_->SetStandardErrors(StandardErrors(*seed * 3 + 2, figures));
+    }
+    if (timeMarks_) timeMarks_->SetStandardErrors(StandardErrors(*seed * 3 + 3, kSimTimeMarkPeriod));
+  }
 }
 
 void Bench::BuildWiring() {

@@ -428,13 +428,19 @@ BenchDescription ParseBenchText(std::string_view text, const std::string& file) 
     throw BenchFileError(file, line > 0 ? line : 1, std::string(error.description()));
   }
   Reader reader(file);
-  reader.CheckKeys(root, "", {"description", "scope", "instrument", "wiring"});
+  reader.CheckKeys(root, "", {"description", "scope", "instrument", "wiring", "standard_errors"});
   BenchDescription desc;
   desc.file = file;
   desc.description = reader.String(root, "description", "description").value_or("");
   ReadScope(reader, root, desc);
   ReadInstruments(reader, root, desc);
   ReadWiring(reader, root, desc);
+  if (const toml::table* errors = reader.Table(root, "standard_errors", "standard_errors")) {
+    reader.CheckKeys(*errors, "standard_errors", {"seed"});
+    std::optional<int64_t> seed = reader.Integer(*errors, "seed", "standard_errors.seed");
+    if (!seed) reader.Fail(*errors, "[standard_errors] needs a seed, e.g. seed = 1");
+    desc.standardErrorSeed = static_cast<uint64_t>(*seed);
+  }
   return desc;
 }
 

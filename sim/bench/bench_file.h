@@ -19,10 +19,13 @@
 //                      scanner_file = "written" | "missing" | "empty", scanner_file_text
 //   [wiring.relays]    NAME = "CODES", as in the scanner configuration file
 //   [[wiring.cable]]   source ("SG", "CALIB", "CGTR", "ATT"), input ("CH1", "CH2", "EXT"), ratio
+//   [standard_errors]  seed: the calibrator, generator and time marks on the bus are off their
+//                      settings by seeded errors of the spread the simulated register states
 //
 // Every mistake is reported as "<file>:<line>: <what>" through BenchFileError; unknown keys
 // are mistakes too, so a misspelt fault is never silently ignored.
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -85,6 +88,8 @@ struct BenchDescription {
   enum class ScannerFile { Written, Missing, Empty } scannerFile = ScannerFile::Written;
   std::optional<std::string> scannerFileText;
   std::vector<CableEntry> cables;
+  // Seeded true errors of the standards; none: the standards are exact.
+  std::optional<uint64_t> standardErrorSeed;
 
   const InstrumentEntry* Find(InstrumentKind kind) const;
 };

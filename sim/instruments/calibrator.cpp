@@ -24,6 +24,7 @@ bool Fluke5100::SetDcVolts(double volts) {
   if (!(std::fabs(volts) <= kMaxVolts)) return false;
   function_ = Function::Volts;
   value_ = volts;
+  error_ = errors_.Draw(volts);
   frequencyHz_ = 0;
   operate_ = true;
   return true;
@@ -39,11 +40,11 @@ Signal Fluke5100::Output() const {
   }
   if (frequencyHz_ > 0) {
     signal.kind = Signal::Kind::Sine;
-    signal.vpp = VppFromRms(value_);
+    signal.vpp = VppFromRms(value_ + error_);
     signal.frequencyHz = frequencyHz_;
   } else {
     signal.kind = Signal::Kind::Dc;
-    signal.dcVolts = value_;
+    signal.dcVolts = value_ + error_;
   }
   return signal;
 }
@@ -126,6 +127,7 @@ void Fluke5100::Execute(std::string_view message) {
     if (rangeUp && std::fabs(v) > kHazardVolts) operate_ = false;
     function_ = *function;
     value_ = v;
+    error_ = errors_.Draw(v);
     frequencyHz_ = frequency;
     if (fourWire) fourWire_ = *fourWire;
   }

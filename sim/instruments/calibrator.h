@@ -12,6 +12,7 @@
 
 #include "sim/instruments/instrument_device.h"
 #include "sim/instruments/signal_source.h"
+#include "sim/instruments/standard_errors.h"
 
 namespace veridane::sim {
 
@@ -37,6 +38,9 @@ class Fluke5100 : public InstrumentDevice, public SignalSource {
   // calibrator's range.
   bool SetDcVolts(double volts);
   void Standby() { operate_ = false; }
+  // Every value entered from now on carries a true error drawn from these (off by default).
+  void SetStandardErrors(StandardErrors errors) { errors_ = errors; }
+  double TrueError() const { return error_; }
 
   Signal Output() const override;
   bool FiftyOhmSource() const override { return false; }
@@ -50,6 +54,8 @@ class Fluke5100 : public InstrumentDevice, public SignalSource {
   double frequencyHz_ = 0;
   bool operate_ = false;
   bool fourWire_ = false;
+  StandardErrors errors_;
+  double error_ = 0;  // of the value entered last
 };
 
 }  // namespace veridane::sim

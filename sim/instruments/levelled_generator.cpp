@@ -64,6 +64,7 @@ double LevelledGenerator::Flatness(double hz) const {
 bool LevelledGenerator::SetFrequency(double hz) {
   if (!(hz >= model_.minHz && hz <= model_.maxHz)) return false;
   frequencyHz_ = hz;
+  relativeError_ = errors_.Draw(1);
   return true;
 }
 
@@ -71,6 +72,7 @@ bool LevelledGenerator::SetLevelVpp(double vpp) {
   // A relative margin so that a level sent as 7 significant digits at the limit still counts.
   if (!(vpp >= model_.minVpp * (1 - 1e-6) && vpp <= model_.maxVpp * (1 + 1e-6))) return false;
   levelVpp_ = vpp;
+  relativeError_ = errors_.Draw(1);
   return true;
 }
 
@@ -85,7 +87,7 @@ Signal LevelledGenerator::Output() const {
   if (!outputOn_) return signal;
   signal.kind = Signal::Kind::Sine;
   signal.frequencyHz = OutputHz();
-  signal.vpp = levelVpp_ * Flatness(signal.frequencyHz);
+  signal.vpp = levelVpp_ * Flatness(signal.frequencyHz) * (1 + relativeError_);
   return signal;
 }
 

@@ -12,6 +12,7 @@
 
 #include "sim/instruments/instrument_device.h"
 #include "sim/instruments/signal_source.h"
+#include "sim/instruments/standard_errors.h"
 
 namespace veridane::sim {
 
@@ -47,6 +48,9 @@ class LevelledGenerator : public InstrumentDevice, public SignalSource {
   bool SetFrequency(double hz);
   bool SetLevelVpp(double vpp);
   void SetOutput(bool on) { outputOn_ = on; }
+  // Every level or frequency set from now on leaves the connector with a true amplitude error
+  // drawn from these, relative to the level (off by default).
+  void SetStandardErrors(StandardErrors errors) { errors_ = errors; }
   // Power-on state: output off, lowest useful level, 50 kHz.
   virtual void Preset();
 
@@ -64,6 +68,8 @@ class LevelledGenerator : public InstrumentDevice, public SignalSource {
   double frequencyHz_ = 50e3;
   double levelVpp_ = 0.01;
   bool outputOn_ = false;
+  StandardErrors errors_;
+  double relativeError_ = 0;  // of the setting made last
 };
 
 // A generator of the model's language.

@@ -23,6 +23,7 @@ bool Cg5011::SetMarkerPeriod(double seconds) {
   for (double step : {1.0, 2.0, 5.0}) {
     if (std::fabs(mantissa - step) < 1e-6) {
       period_ = step * decade;
+      error_ = errors_.Draw(period_);
       return true;
     }
   }
@@ -32,13 +33,14 @@ bool Cg5011::SetMarkerPeriod(double seconds) {
 void Cg5011::Init() {
   mode_ = Mode::Markers;
   period_ = 1e-3;
+  error_ = errors_.Draw(period_);
 }
 
 Signal Cg5011::Output() const {
   Signal signal;
   if (mode_ != Mode::Markers) return signal;
   signal.kind = Signal::Kind::TimeMarks;
-  signal.markerPeriodS = period_ * (1 + ppmError_ * 1e-6);
+  signal.markerPeriodS = period_ * (1 + ppmError_ * 1e-6) + error_;
   signal.markerVolts = kMarkerVolts;
   return signal;
 }

@@ -7,6 +7,7 @@
 
 #include "sim/instruments/instrument_device.h"
 #include "sim/instruments/signal_source.h"
+#include "sim/instruments/standard_errors.h"
 
 namespace veridane::sim {
 
@@ -22,6 +23,8 @@ class Cg5011 : public InstrumentDevice, public SignalSource {
   bool SetMarkerPeriod(double seconds);  // not a 1-2-5 step in range: false, period kept
   void SetMode(Mode mode) { mode_ = mode; }
   void Init();
+  // Every period set from now on carries a true error drawn from these (off by default).
+  void SetStandardErrors(StandardErrors errors) { errors_ = errors; }
 
   Signal Output() const override;
 
@@ -33,6 +36,8 @@ class Cg5011 : public InstrumentDevice, public SignalSource {
   double ppmError_;
   Mode mode_ = Mode::Markers;
   double period_ = 1e-3;
+  StandardErrors errors_;
+  double error_ = 0;  // seconds, of the period set last
 };
 
 }  // namespace veridane::sim

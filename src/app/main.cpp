@@ -100,17 +100,24 @@ int main(int argc, char** argv) {
     return RunLogTextCommand(options, settings, PlatformPaths(), std::cout, std::cerr);
   }
   if (options.results || !options.importFiles.empty()) {
-    QCoreApplication app(argc, argv);
+    // A certificate is drawn with Qt's painting, which needs a GUI application (off screen).
+    std::unique_ptr<QCoreApplication> app;
+    if (options.certificateFile.empty()) {
+      app = std::make_unique<QCoreApplication>(argc, argv);
+    } else {
+      if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+      app = std::make_unique<QGuiApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(kShortAppName);
     const UserSettings settings;
     return RunResultsCommand(Backends(), options, settings, PlatformPaths(), std::cout, std::cerr);
   }
 
   if (options.headless) {
-    // Printing to a PDF file needs Qt's painting, which needs a GUI application; without a
+    // Printing to a PDF file (and drawing a certificate) needs Qt's painting, which needs a GUI application; without a
     // window it renders off screen.
     std::unique_ptr<QCoreApplication> app;
-    if (options.printFile.empty()) {
+    if (options.printFile.empty() && options.certificateFile.empty()) {
       app = std::make_unique<QCoreApplication>(argc, argv);
     } else {
       if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

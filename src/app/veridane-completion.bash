@@ -17,7 +17,9 @@ _veridane() {
 
   local options="--help --bench --list-benches --list-adapters --doctor --headless --run --answers --manual --technician --trace --log --append
     --serial --id --operator --comments --print --version --parlex --script
-    --no-results --results --test --csv --import --log-text"
+    --no-results --results --test --csv --import --log-text --standards --standard --allow-overdue --as-found --as-left
+    --temperature --humidity --customer --asset --certificate --partial --json --junit
+    --repeats --decision-rule --explain"
   local tests="selfcal offset dcv bandwidth samplerate trigger"
   local benches="bandwidth-fault default fluke-generator gain-fault garbled-calibrator missing-comp-file
     long-error-log missing-scanner-file offset-fault scope-only selfcal-fault silent-generator sme-generator tds310 tds320
@@ -55,6 +57,10 @@ _veridane() {
       COMPREPLY=($(compgen -W "virtual none" -- "$cur"))
       return
       ;;
+    --decision-rule)
+      COMPREPLY=($(compgen -W "simple guarded" -- "$cur"))
+      return
+      ;;
     --test)
       COMPREPLY=($(compgen -W "$tests" -- "$cur"))
       return
@@ -63,7 +69,15 @@ _veridane() {
       COMPREPLY=($(compgen -f -X '!*.[lL][oO][gG]' -- "$cur") $(compgen -d -- "$cur"))
       return
       ;;
-    --answers | --trace | --csv | --script)
+    --standards)
+      COMPREPLY=($(compgen -f -X '!*.toml' -- "$cur") $(compgen -d -- "$cur"))
+      return
+      ;;
+    --certificate)
+      COMPREPLY=($(compgen -f -X '!*.[pP][dD][fF]' -- "$cur") $(compgen -d -- "$cur"))
+      return
+      ;;
+    --answers | --trace | --csv | --script | --json | --junit)
       COMPREPLY=($(compgen -f -- "$cur"))
       return
       ;;

@@ -63,6 +63,9 @@ class OpenedBench {
   // A bench made to fail (a simulated fault): it is used when asked for, never remembered as
   // the bench to start on next time.
   virtual bool InjectsFaults() const { return false; }
+  // The register of reference standards the bench ships (TOML text), used when the lab names
+  // none; empty for a real bench, whose standards only the lab's register knows.
+  virtual std::string StandardsRegisterText() const { return {}; }
 };
 
 // One bench a scheme ships, for `--list-benches`.

@@ -26,7 +26,8 @@ ResultsRecorder::ResultsRecorder(RecorderSeams seams) : seams_(std::move(seams))
 
 bool ResultsRecorder::SameFacts(const RunFacts& a, const RunFacts& b) const {
   return a.scopeModel == b.scopeModel && a.firmware == b.firmware && a.serial == b.serial &&
-         a.operatorName == b.operatorName && a.bench == b.bench && a.simulated == b.simulated;
+         a.operatorName == b.operatorName && a.bench == b.bench && a.simulated == b.simulated &&
+         a.context == b.context;
 }
 
 void ResultsRecorder::Report(const std::string& problem) {
@@ -53,7 +54,11 @@ void ResultsRecorder::RecordLogSession(const std::string& logPath, int firstLine
     Report(store_->LastError());
 }
 
-void ResultsRecorder::RecordResult(const StepResult& result) {
+void ResultsRecorder::RecordResult(const StepResult& result) { Record(result, StepUncertainty{}); }
+
+void ResultsRecorder::RecordAssessed(const AssessedStep& step) { Record(step.result, step.uncertainty); }
+
+void ResultsRecorder::Record(const StepResult& result, const StepUncertainty& uncertainty) {
   if (!StoreReady()) {
     if (wanted_) ++notStored_;
     return;
@@ -71,10 +76,11 @@ void ResultsRecorder::RecordResult(const StepResult& result) {
       return;
     }
     runFacts_ = facts;
+    runIds_.push_back(*runId_);
     stepsInRun_.clear();
   }
   stepsInRun_.insert(step);
-  if (!store_->AddRow(*runId_, seams_.now(), result)) {
+  if (!store_->AddRow(*runId_, seams_.now(), result, uncertainty)) {
     Report(store_->LastError());
     ++notStored_;
   }

@@ -14,6 +14,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/operator.h"
 #include "pv/frame/result_row.h"
@@ -40,6 +41,7 @@ class ResultsRecorder : public ResultSink {
   explicit ResultsRecorder(RecorderSeams seams);
 
   void RecordResult(const StepResult& result) override;
+  void RecordAssessed(const AssessedStep& step) override;
   // A result log was created or re-opened: when its session began and at which line.
   void RecordLogSession(const std::string& logPath, int firstLine, bool created);
 
@@ -51,10 +53,13 @@ class ResultsRecorder : public ResultSink {
   int RowsNotStored() const { return notStored_; }
   // The store, once the first row opened it (the History window reads the same one).
   ResultsStore* Store() { return store_.get(); }
+  // The runs this recorder stored, oldest first.
+  const std::vector<int64_t>& RunIds() const { return runIds_; }
 
  private:
   void Report(const std::string& problem);
   bool StoreReady();
+  void Record(const StepResult& result, const StepUncertainty& uncertainty);
   bool SameFacts(const RunFacts& a, const RunFacts& b) const;
 
   RecorderSeams seams_;
@@ -65,6 +70,7 @@ class ResultsRecorder : public ResultSink {
   std::optional<int64_t> runId_;
   RunFacts runFacts_;
   std::set<std::pair<int, std::string>> stepsInRun_;
+  std::vector<int64_t> runIds_;
 };
 
 }  // namespace veridane

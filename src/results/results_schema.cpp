@@ -46,6 +46,33 @@ std::vector<QString> StepStatements(int version, bool postgres) {
               " created INTEGER NOT NULL)",
           "CREATE INDEX log_sessions_by_file ON log_sessions (log_file, first_line)",
       };
+    case 4:
+      // New tables only: a program of an earlier schema reading the runs and results sees them as before.
+      return {
+          "CREATE TABLE run_context (run_id BIGINT PRIMARY KEY REFERENCES runs(id), asset_id TEXT NOT NULL,"
+          " customer TEXT NOT NULL, temperature DOUBLE PRECISION, humidity DOUBLE PRECISION, label TEXT NOT NULL,"
+          " overdue INTEGER NOT NULL, standards_register TEXT NOT NULL)",
+          "CREATE TABLE run_standards (id " + key +
+              ", run_id BIGINT NOT NULL REFERENCES runs(id), role TEXT NOT NULL, model TEXT NOT NULL,"
+              " serial TEXT NOT NULL, asset TEXT NOT NULL, certificate TEXT NOT NULL, calibrated TEXT NOT NULL,"
+              " due TEXT NOT NULL, state TEXT NOT NULL)",
+          "CREATE INDEX run_standards_by_run ON run_standards (run_id)",
+          "CREATE TABLE run_tests (run_id BIGINT NOT NULL REFERENCES runs(id), test_number INTEGER NOT NULL,"
+          " test_name TEXT NOT NULL, outcome TEXT NOT NULL, PRIMARY KEY (run_id, test_number))",
+          // The key is the certificate number, committed before the certificate is drawn: AUTOINCREMENT
+          // (and a PostgreSQL sequence) never hands a committed number out again, even once its row
+          // is deleted, so a certificate lost in a crash leaves a gap, never a second holder.
+          "CREATE TABLE certificates (number " + key +
+              ", run_id BIGINT NOT NULL REFERENCES runs(id), issued_at TEXT NOT NULL, file TEXT NOT NULL)",
+      };
+    case 5:
+      return {
+          "ALTER TABLE results ADD COLUMN uncertainty DOUBLE PRECISION",
+          "ALTER TABLE results ADD COLUMN tur DOUBLE PRECISION",
+          "ALTER TABLE results ADD COLUMN decision_rule TEXT NOT NULL DEFAULT ''",
+          "ALTER TABLE results ADD COLUMN decision TEXT NOT NULL DEFAULT ''",
+          "ALTER TABLE results ADD COLUMN uncertainty_budget TEXT NOT NULL DEFAULT ''",
+      };
     default:
       return {};
   }

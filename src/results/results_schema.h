@@ -5,12 +5,20 @@
 //
 //   1  runs (one per scope verified in one go) and results (one per measured row)
 //   2  runs.source: the log file a run was imported from; indexes for the History window
+//   3  log_sessions: when each session of a result log began, and at which line
+//   4  run_context and run_standards (the calibration record of a run: unit, customer,
+//      conditions, as found or as left, the standards used); run_tests (how each test of a
+//      run ended, so a stopped test is known later); certificates (every number ever
+//      issued, so that none is given twice)
+//   5  results.uncertainty (expanded, k = 2; NULL: not stated), results.tur, results.decision_rule,
+//      results.decision and results.uncertainty_budget (its text; empty for rows stored before
+//      and rows read from a log)
 #include <QSqlDatabase>
 #include <string>
 
 namespace veridane {
 
-inline constexpr int kResultsSchemaVersion = 3;
+inline constexpr int kResultsSchemaVersion = 5;
 
 // The version a database has: 0 for an empty one, -1 when it cannot be read.
 int ReadSchemaVersion(QSqlDatabase& db);

@@ -176,6 +176,11 @@ std::optional<int64_t> ResultsStore::AddRun(const RunFacts& facts) {
   }
   const int64_t id = query.value(0).toLongLong();
   query.finish();
+  // The context goes in the run's own transaction: a run is never stored without it.
+  if (facts.context && !AddContext(db, id, *facts.context)) {
+    db.rollback();
+    return std::nullopt;
+  }
   if (!db.commit()) {
     Fail(db.lastError().text().toStdString());
     db.rollback();
@@ -184,7 +189,167 @@ std::optional<int64_t> ResultsStore::AddRun(const RunFacts& facts) {
   return id;
 }
 
-bool ResultsStore::AddRow(int64_t runId, const std::string& recordedAt, const StepResult& result) {
+bool ResultsStore::AddContext(QSqlDatabase& db, int64_t runId, const RunContext& context) {
+  QSqlQuery query(db);
+  query.prepare(
+      "INSERT INTO run_context (run_id, asset_id, customer, temperature, humidity, label, overdue, standards_register)"
+      " VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+  query.addBindValue(static_cast<qlonglong>(runId));
+  query.addBindValue(Q(context.assetId));
+  query.addBindValue(Q(context.customer));
+  query.addBindValue(Number(context.temperatureC));
+  query.addBindValue(Number(context.humidityPercent));
+  query.addBindValue(QString::fromStdString(std::string(RunLabelName(context.label))));
+  query.addBindValue(context.overdue ? 1 : 0);
+  query.addBindValue(Q(context.standardsRegister));
+  if (!query.exec()) return Fail(query.lastError().text().toStdString());
+  for (const StandardUsed& standard : context.standards) {
+    QSqlQuery add(db);
+    add.prepare(
+        "INSERT INTO run_standards (run_id, role, model, serial, asset, certificate, calibrated, due, state)"
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    add.addBindValue(static_cast<qlonglong>(runId));
+    for (const std::string* text : {&standard.role, &standard.model, &standard.serial, &standard.asset,
+                                    &standard.certificate, &standard.calibrated, &standard.due, &standard.state})
+      add.addBindValue(Q(*text));
+    if (!add.exec()) return Fail(add.lastError().text().toStdString());
+  }
+  return true;
+}
+
+std::optional<RunContext> ResultsStore::ContextOf(int64_t runId) {
+  QSqlDatabase db = QSqlDatabase::database(QString::fromStdString(connection_), false);
+  QSqlQuery query(db);
+  query.prepare(
+      "SELECT asset_id, customer, temperature, humidity, label, overdue, standards_register FROM run_context"
+      " WHERE run_id = ?");
+  query.addBindValue(static_cast<qlonglong>(runId));
+  if (!query.exec()) {
+    Fail(query.lastError().text().toStdString());
+    return std::nullopt;
+  }
+  if (!query.next()) return std::nullopt;
+  RunContext context;
+  context.assetId = Text8(query.value(0));
+  context.customer = Text8(query.value(1));
+  context.temperatureC = Number(query.value(2));
+  context.humidityPercent = Number(query.value(3));
+  context.label = RunLabelFromName(query.value(4).toString().toStdString());
+  context.overdue = query.value(5).toInt() != 0;
+  context.standardsRegister = Text8(query.value(6));
+  QSqlQuery standards(db);
+  standards.prepare(
+      "SELECT role, model, serial, asset, certificate, calibrated, due, state FROM run_standards WHERE run_id = ?"
+      " ORDER BY id");
+  standards.addBindValue(static_cast<qlonglong>(runId));
+  if (!standards.exec()) {
+    Fail(standards.lastError().text().toStdString());
+    return std::nullopt;
+  }
+  while (standards.next()) {
+    StandardUsed used;
+    std::string* fields[] = {&used.role, &used.model, &used.serial, &used.asset,
+                             &used.certificate, &used.calibrated, &used.due, &used.state};
+    for (int i = 0; i < 8; ++i) *fields[i] = Text8(standards.value(i));
+    context.standards.push_back(std::move(used));
+  }
+  return context;
+}
+
+std::optional<StoredRun> ResultsStore::RunById(int64_t id) {
+  if (!open_) {
+    Fail("the results database is not open");
+    return std::nullopt;
+  }
+  error_.clear();
+  QSqlQuery query(QSqlDatabase::database(QString::fromStdString(connection_), false));
+  query.prepare(QString("SELECT ") + kRunColumns + " FROM runs WHERE id = ?");
+  query.addBindValue(static_cast<qlonglong>(id));
+  if (!query.exec()) {
+    Fail(query.lastError().text().toStdString());
+    return std::nullopt;
+  }
+  if (!query.next()) return std::nullopt;
+  StoredRun run = RunFromQuery(query);
+  run.facts.context = ContextOf(id);
+  if (!error_.empty()) return std::nullopt;
+  return run;
+}
+
+bool ResultsStore::SetTestOutcomes(int64_t runId, const std::vector<RunTestOutcome>& outcomes) {
+  if (!open_) return Fail("the results database is not open");
+  QSqlDatabase db = QSqlDatabase::database(QString::fromStdString(connection_), false);
+  if (!db.transaction()) return Fail(db.lastError().text().toStdString());
+  QSqlQuery clear(db);
+  clear.prepare("DELETE FROM run_tests WHERE run_id = ?");
+  clear.addBindValue(static_cast<qlonglong>(runId));
+  bool ok = clear.exec();
+  if (!ok) Fail(clear.lastError().text().toStdString());
+  for (size_t i = 0; ok && i < outcomes.size(); ++i) {
+    QSqlQuery add(db);
+    add.prepare("INSERT INTO run_tests (run_id, test_number, test_name, outcome) VALUES (?, ?, ?, ?)");
+    add.addBindValue(static_cast<qlonglong>(runId));
+    add.addBindValue(outcomes[i].number);
+    add.addBindValue(Q(outcomes[i].name));
+    add.addBindValue(Q(outcomes[i].outcome));
+    ok = add.exec();
+    if (!ok) Fail(add.lastError().text().toStdString());
+  }
+  if (!ok || !db.commit()) {
+    if (ok) Fail(db.lastError().text().toStdString());
+    db.rollback();
+    return false;
+  }
+  return true;
+}
+
+std::vector<RunTestOutcome> ResultsStore::TestOutcomes(int64_t runId) {
+  std::vector<RunTestOutcome> outcomes;
+  if (!open_) return outcomes;
+  QSqlQuery query(QSqlDatabase::database(QString::fromStdString(connection_), false));
+  query.prepare("SELECT test_number, test_name, outcome FROM run_tests WHERE run_id = ? ORDER BY test_number");
+  query.addBindValue(static_cast<qlonglong>(runId));
+  if (!query.exec()) {
+    Fail(query.lastError().text().toStdString());
+    return outcomes;
+  }
+  while (query.next())
+    outcomes.push_back(RunTestOutcome{query.value(0).toInt(), Text8(query.value(1)), Text8(query.value(2))});
+  return outcomes;
+}
+
+std::optional<int64_t> ResultsStore::IssueCertificate(int64_t runId, const std::string& issuedAt, const std::string& file) {
+  if (!open_) {
+    Fail("the results database is not open");
+    return std::nullopt;
+  }
+  QSqlDatabase db = QSqlDatabase::database(QString::fromStdString(connection_), false);
+  if (!db.transaction()) {
+    Fail(db.lastError().text().toStdString());
+    return std::nullopt;
+  }
+  QSqlQuery query(db);
+  query.prepare("INSERT INTO certificates (run_id, issued_at, file) VALUES (?, ?, ?) RETURNING number");
+  query.addBindValue(static_cast<qlonglong>(runId));
+  query.addBindValue(Q(issuedAt));
+  query.addBindValue(Q(file));
+  if (!query.exec() || !query.next()) {
+    Fail(query.lastError().text().toStdString());
+    db.rollback();
+    return std::nullopt;
+  }
+  const int64_t number = query.value(0).toLongLong();
+  query.finish();
+  if (!db.commit()) {
+    Fail(db.lastError().text().toStdString());
+    db.rollback();
+    return std::nullopt;
+  }
+  return number;
+}
+
+bool ResultsStore::AddRow(int64_t runId, const std::string& recordedAt, const StepResult& result,
+                          const StepUncertainty& lab) {
   if (!open_) return Fail("the results database is not open");
   QSqlDatabase db = QSqlDatabase::database(QString::fromStdString(connection_), false);
   if (!db.transaction()) return Fail(db.lastError().text().toStdString());
@@ -192,8 +357,8 @@ bool ResultsStore::AddRow(int64_t runId, const std::string& recordedAt, const St
   // A server prepares against the table, so a lock held on it shows here first.
   if (!query.prepare(
           "INSERT INTO results (run_id, recorded_at, test_number, test_name, step, unit, nominal, lower_limit,"
-          " upper_limit, marginal_lower, marginal_upper, measured, verdict, row_text)"
-          " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")) {
+          " upper_limit, marginal_lower, marginal_upper, measured, verdict, row_text, uncertainty, tur, decision_rule,"
+          " decision, uncertainty_budget) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")) {
     Fail(query.lastError().text().toStdString());
     db.rollback();
     return false;
@@ -210,6 +375,11 @@ bool ResultsStore::AddRow(int64_t runId, const std::string& recordedAt, const St
     query.addBindValue(Number(*value));
   query.addBindValue(QString::fromStdString(std::string(VerdictName(row.verdict))));
   query.addBindValue(Q(result.text));
+  query.addBindValue(Number(lab.budget.expanded));
+  query.addBindValue(Number(lab.tur));
+  query.addBindValue(QString::fromStdString(lab.assessed ? std::string(DecisionRuleName(lab.rule)) : std::string()));
+  query.addBindValue(QString::fromStdString(lab.assessed ? std::string(DecisionName(lab.judged.decision)) : std::string()));
+  query.addBindValue(Q(lab.assessed ? BudgetReport(row.step, row.unit, lab) : std::string()));
   if (!query.exec()) {
     Fail(query.lastError().text().toStdString());
     db.rollback();
@@ -245,16 +415,19 @@ std::vector<StoredRow> ResultsStore::Rows(const ResultFilter& filter) {
   QString sql = QString("SELECT ") + kRunColumns +
                 ", results.recorded_at, results.test_number, results.test_name, results.step, results.unit,"
                 " results.nominal, results.lower_limit, results.upper_limit, results.marginal_lower,"
-                " results.marginal_upper, results.measured, results.verdict, results.row_text"
+                " results.marginal_upper, results.measured, results.verdict, results.row_text,"
+                " results.uncertainty, results.tur, results.decision_rule, results.decision, results.uncertainty_budget"
                 " FROM results JOIN runs ON runs.id = results.run_id WHERE 1 = 1";
   if (filter.serial) sql += " AND runs.serial = ?";
   if (!filter.testName.empty()) sql += " AND results.test_name = ?";
   if (!filter.step.empty()) sql += " AND results.step = ?";
+  if (filter.runId) sql += " AND runs.id = ?";
   sql += " ORDER BY runs.started_at, runs.id, results.id";
   query.prepare(sql);
   if (filter.serial) query.addBindValue(Q(*filter.serial));
   for (const std::string* value : {&filter.testName, &filter.step})
     if (!value->empty()) query.addBindValue(Q(*value));
+  if (filter.runId) query.addBindValue(static_cast<qlonglong>(*filter.runId));
   if (!query.exec()) {
     Fail(query.lastError().text().toStdString());
     return rows;
@@ -276,6 +449,15 @@ std::vector<StoredRow> ResultsStore::Rows(const ResultFilter& filter) {
     result.measured = Number(query.value(21));
     result.verdict = StoredVerdict(query.value(22).toString().toStdString());
     result.text = Text8(query.value(23));
+    stored.uncertainty.budget.expanded = Number(query.value(24));
+    stored.uncertainty.tur = Number(query.value(25));
+    stored.uncertainty.rule = DecisionRuleFromName(query.value(26).toString().toStdString()).value_or(DecisionRule::Simple);
+    const std::string decision = query.value(27).toString().toStdString();
+    stored.decision = decision;
+    stored.budgetText = Text8(query.value(28));
+    stored.uncertainty.assessed = !decision.empty();
+    for (Decision d : {Decision::Pass, Decision::ConditionalPass, Decision::ConditionalFail, Decision::Fail})
+      if (decision == DecisionName(d)) stored.uncertainty.judged.decision = d;
     rows.push_back(std::move(stored));
   }
   return rows;

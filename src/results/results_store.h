@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
+class QSqlDatabase;
+
 #include "pv/frame/result_row.h"
+#include "results/run_context.h"
 #include "results/store_target.h"
 
 namespace veridane {
@@ -26,6 +29,9 @@ struct RunFacts {
   bool simulated = false;
   std::string programVersion;
   std::string source;  // the log file an imported run came from; empty for a live run
+  // The calibration record's part: stored with the run, read back by RunById. Absent for an
+  // imported run and for runs stored before the record existed.
+  std::optional<RunContext> context;
 };
 
 struct StoredRun {
@@ -37,6 +43,9 @@ struct StoredRow {
   StoredRun run;
   std::string recordedAt;
   StepResult result;
+  StepUncertainty uncertainty;  // U, TUR, rule and decision as stored (no budget lines)
+  std::string decision;  // as stored; empty for a row stored before decisions were kept
+  std::string budgetText;  // the step's uncertainty budget as text (8-bit, LF line ends)
 };
 
 // One session of a result log: created, or re-opened to append, at openedAt (ISO 8601),
@@ -53,6 +62,7 @@ struct ResultFilter {
   std::optional<std::string> serial;
   std::string testName;  // as the status list names the test
   std::string step;
+  std::optional<int64_t> runId;
 };
 
 // How the store names a log: its absolute path with links resolved, so that the window and
@@ -72,7 +82,8 @@ class ResultsStore {
   bool IsOpen() const { return open_; }
 
   std::optional<int64_t> AddRun(const RunFacts& facts);
-  bool AddRow(int64_t runId, const std::string& recordedAt, const StepResult& result);
+  bool AddRow(int64_t runId, const std::string& recordedAt, const StepResult& result,
+              const StepUncertainty& uncertainty = {});
 
   std::vector<StoredRun> Runs(const std::optional<std::string>& serial = std::nullopt);
   // Oldest run first, rows in the order they were shown.
@@ -90,11 +101,22 @@ class ResultsStore {
   // again at line 0).
   std::vector<LogSession> LogSessions(const std::string& logFile);
 
+  // One run with its context; nullopt when there is no such run (or it cannot be read:
+  // LastError() is set then).
+  std::optional<StoredRun> RunById(int64_t id);
+  // How the run's tests ended, replacing what was stored before; read back in test order.
+  bool SetTestOutcomes(int64_t runId, const std::vector<RunTestOutcome>& outcomes);
+  std::vector<RunTestOutcome> TestOutcomes(int64_t runId);
+  // A new certificate number for the run, committed before the caller draws the certificate.
+  std::optional<int64_t> IssueCertificate(int64_t runId, const std::string& issuedAt, const std::string& file);
+
   const std::string& LastError() const { return error_; }
   const StoreTarget& Target() const { return target_; }
 
  private:
   bool Fail(const std::string& what);
+  bool AddContext(QSqlDatabase& db, int64_t runId, const RunContext& context);
+  std::optional<RunContext> ContextOf(int64_t runId);
 
   StoreTarget target_;
   std::string connection_;

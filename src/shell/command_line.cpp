@@ -1,5 +1,7 @@
 #include "shell/command_line.h"
 
+#include <charconv>
+#include <system_error>
 #include <utility>
 
 #include "gpib/backends/real_backends.h"
@@ -9,8 +11,15 @@ namespace veridane {
 
 namespace {
 
+// The texts of options that are checked once the whole line is read.
+struct CheckedTexts {
+  std::string repeats;
+  std::string decisionRule;
+};
+
 // Options taking a value, and where the value goes.
-std::string* ValueField(CommandLine& line, const std::string& name, std::optional<std::string>*& optionalField) {
+std::string* ValueField(CommandLine& line, CheckedTexts& checked, const std::string& name,
+                        std::optional<std::string>*& optionalField) {
   optionalField = nullptr;
   if (name == "--bench") {
     optionalField = &line.bench;
@@ -29,6 +38,17 @@ std::string* ValueField(CommandLine& line, const std::string& name, std::optiona
   if (name == "--test") return &line.testName;
   if (name == "--csv") return &line.csvFile;
   if (name == "--log-text") return &line.logTextFile;
+  if (name == "--repeats") return &checked.repeats;
+  if (name == "--decision-rule") return &checked.decisionRule;
+  if (name == "--explain") return &line.explain;
+  if (name == "--standards") return &line.standardsFile;
+  if (name == "--temperature") return &line.temperature;
+  if (name == "--humidity") return &line.humidity;
+  if (name == "--customer") return &line.customer;
+  if (name == "--asset") return &line.assetId;
+  if (name == "--certificate") return &line.certificateFile;
+  if (name == "--json") return &line.jsonFile;
+  if (name == "--junit") return &line.junitFile;
   return nullptr;
 }
 
@@ -47,6 +67,10 @@ bool* FlagField(CommandLine& line, const std::string& name) {
   if (name == "--parlex") return &line.parlex;
   if (name == "--results") return &line.results;
   if (name == "--no-results") return &line.noResults;
+  if (name == "--allow-overdue") return &line.allowOverdue;
+  if (name == "--as-found") return &line.asFound;
+  if (name == "--as-left") return &line.asLeft;
+  if (name == "--partial") return &line.partial;
   return nullptr;
 }
 
@@ -54,6 +78,7 @@ bool* FlagField(CommandLine& line, const std::string& name) {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   CommandLine line;
+  CheckedTexts checked;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     // Any argument with a "?" asks for the About box, whatever else it is.
@@ -67,9 +92,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     const std::string name = dashed && equals != std::string::npos ? arg.substr(0, equals) : arg;
     const bool inlineValue = name != arg;
     std::optional<std::string>* optionalField = nullptr;
-    // --import may be given more than once.
+    // --import and --standard may be given more than once.
     std::string importValue;
-    std::string* field = name == "--import" ? &importValue : ValueField(line, name, optionalField);
+    std::string standardValue;
+    std::string* field = name == "--import"     ? &importValue
+                         : name == "--standard" ? &standardValue
+                                                : ValueField(line, checked, name, optionalField);
     if (field != nullptr || optionalField != nullptr) {
       std::string value;
       if (inlineValue) {
@@ -83,6 +111,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         line.errors.push_back(name + " needs a value");
       } else if (field == &importValue) {
         line.importFiles.push_back(std::move(value));
+      } else if (field == &standardValue) {
+        line.standardChoices.push_back(std::move(value));
       } else if (field != nullptr) {
         *field = std::move(value);
       } else {
@@ -104,6 +134,27 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   // A script nobody reads would look as if it had run.
   if (!line.parlexScript.empty() && !line.parlex) line.errors.push_back("--script needs --parlex");
   if (line.parlex && line.headless) line.errors.push_back("--parlex and --headless are two different runs");
+  if (!checked.repeats.empty()) {
+    int value = 0;
+    const char* end = checked.repeats.data() + checked.repeats.size();
+    const auto result = std::from_chars(checked.repeats.data(), end, value);
+    if (result.ec != std::errc() || result.ptr != end || value < 1 || value > kMaxRepeats)
+      line.errors.push_back("--repeats takes a whole number from 1 to " + std::to_string(kMaxRepeats));
+    else
+      line.repeats = value;
+  }
+  if (!checked.decisionRule.empty()) {
+    line.decisionRule = DecisionRuleFromName(checked.decisionRule);
+    if (!line.decisionRule) line.errors.push_back("--decision-rule is simple or guarded");
+  }
+  if (!line.explain.empty() && !line.headless) line.errors.push_back("--explain needs --headless");
+  if (line.asFound && line.asLeft) line.errors.push_back("--as-found and --as-left: a run is one or the other");
+  // An export the window would never write must not look as if it had been asked for.
+  for (const auto& [given, option] : {std::pair{&line.jsonFile, "--json"}, std::pair{&line.junitFile, "--junit"},
+                                      std::pair{&line.certificateFile, "--certificate"}})
+    if (!given->empty() && !line.headless && !line.results) line.errors.push_back(std::string(option) + " needs --headless or --results");
+  if (line.junitFile == "-") line.errors.push_back("--junit needs a file (only --json writes to standard output)");
+  if (line.partial && line.certificateFile.empty()) line.errors.push_back("--partial needs --certificate");
   return line;
 }
 
@@ -167,6 +218,37 @@ std::string UsageText(const std::string& programName) {
          "  --log-text FILE.log   print a result log as plain UTF-8 text, its rows expanded and\n"
          "                        each session (creation, every append) dated where the results\n"
          "                        database knows it, and exit; the .log is left as it is\n"
+         "  --repeats N           take N readings per measurement (1 to 100; default 1, which\n"
+         "                        sends each query once), judge their mean and add their spread\n"
+         "                        to the step's uncertainty\n"
+         "  --decision-rule RULE  simple (the verdict against the limits, the default) or guarded\n"
+         "                        (pass only inside the limits less U, fail only outside them\n"
+         "                        plus U, conditional between); the table keeps its verdicts;\n"
+         "                        default: setting DecisionRule\n"
+         "  --explain STEP        headless: after the run, print the uncertainty budget of the\n"
+         "                        step so named (\"CH1 5 mV/div -990 mV\", or dcv:STEP)\n"
+         "  --standards FILE      the register of reference standards (TOML); default: setting\n"
+         "                        StandardsFile, else standards.toml in the data folder; a simulated\n"
+         "                        bench uses the register it ships\n"
+         "  --standard MODEL=ASSET  headless: the register entry on the bench when several share a\n"
+         "                        model; may be given more than once\n"
+         "  --allow-overdue       headless: run although a standard is overdue, unknown to the\n"
+         "                        register or not chosen; the run is marked so\n"
+         "  --as-found            headless: the run's results are the unit as it came in (the\n"
+         "                        default)\n"
+         "  --as-left             headless: the run's results are the unit after adjustment\n"
+         "  --temperature DEG_C   headless: the lab's temperature, recorded with the run\n"
+         "  --humidity PERCENT    headless: the lab's relative humidity, recorded with the run\n"
+         "  --customer TEXT       headless: the unit's owner, recorded with the run\n"
+         "  --asset TEXT          headless: the unit's asset id, recorded with the run\n"
+         "  --certificate FILE.pdf  the calibration certificate of the run just made, or with\n"
+         "                        --results --run ID of a stored run\n"
+         "  --partial             with --certificate: also for a run with a test stopped or not\n"
+         "                        run (the certificate names them)\n"
+         "  --json FILE           the run just made (or with --results the stored runs) as JSON;\n"
+         "                        - writes to standard output and the tables to standard error\n"
+         "  --junit FILE          the same as JUnit XML: a testsuite per test, a testcase per step\n"
+         "  --run ID              with --results: only the stored run ID\n"
          "  ?                     show the About box and exit\n"
          "\n"
          "Words without \"--\" are ignored; an unknown \"--\" option ends the program (exit code 4).\n"
@@ -174,8 +256,9 @@ std::string UsageText(const std::string& programName) {
          "\n"
          "Headless exit codes: 0 every test run passed, 1 a test or the self calibration failed,\n"
          "2 the run was aborted, 3 the program ended on a fatal message, or after the tests: result\n"
-         "rows were not stored or the report could not be printed, 4 the command line, a setting\n"
-         "or a file it names is wrong.\n"
+         "rows were not stored or a report could not be written, 4 the command line, a setting\n"
+         "or a file it names is wrong, or a reference standard is overdue or not in the register\n"
+         "(without --allow-overdue).\n"
          "With --parlex: 0 every message went through, 1 a message failed, 3 no listeners on the\n"
          "bus, 4 the command line or the script is wrong.\n";
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "uncertainty/decision.h"
+
 namespace veridane {
 
 struct CommandLine {
@@ -44,12 +46,38 @@ struct CommandLine {
   std::string csvFile;
   std::vector<std::string> importFiles;
   std::string logTextFile;  // --log-text FILE.log: the log as readable text on standard output
+  // Measurement uncertainty: readings per measurement (--repeats N, 1 to 100), the decision
+  // rule (--decision-rule simple|guarded; none: setting DecisionRule), and --explain STEP
+  // (headless: the budget of the steps so named, or RUNNAME:STEP, after the run).
+  int repeats = 1;
+  std::optional<DecisionRule> decisionRule;
+  std::string explain;
+
+  // The calibration record. --standards FILE: the register of reference standards; --standard
+  // MODEL=ASSET (repeatable): which entry is on the bench when several share a model;
+  // --allow-overdue: run (and mark the run) although a standard is overdue or unmatched.
+  std::string standardsFile;
+  std::vector<std::string> standardChoices;
+  bool allowOverdue = false;
+  bool asFound = false;  // --as-found (the default label) / --as-left
+  bool asLeft = false;
+  std::string temperature;  // --temperature DEG_C, --humidity PERCENT: the lab's conditions
+  std::string humidity;
+  std::string customer;
+  std::string assetId;          // --asset TEXT: the unit's asset id
+  std::string certificateFile;  // --certificate FILE.pdf: of the run just made, or of --results --run ID
+  bool partial = false;         // --partial: a certificate also for a run with a test not finished
+  std::string jsonFile;         // --json FILE ("-": standard output; the tables then go to standard error)
+  std::string junitFile;        // --junit FILE
 
   // Options given wrongly: an unknown "--" option, a missing value, a value given to a flag.
   // Each is one line; the program shows them and ends.
   std::vector<std::string> errors;
   std::vector<std::string> ignored;  // words without "--" (and not "-h"); accepted and left alone
 };
+
+// The most readings --repeats takes per measurement.
+inline constexpr int kMaxRepeats = 100;
 
 // args excludes the program name. Options with a value take it as the next argument or after
 // "=" (--bench=sim); a next argument starting with "--" is an option, not the value.

@@ -76,6 +76,9 @@ Program& Launcher::Compose(Operator& person, MainView& view, ShellView& shellVie
                                                     InstrumentDataFolderFor(*bench_, settings_, paths_), simulated_,
                                                     choice_.text});
   startup_ = std::make_unique<Startup>(*program_, shellView, versions);
+  program_->run.Repeats = request_.repeats;
+  program_->run.DecisionRule = request_.decisionRule.value_or(
+      DecisionRuleFromName(settings_.Get("Veridane", "Settings", "DecisionRule", "simple")).value_or(DecisionRule::Simple));
   if (request_.results) {
     recorder_ = std::make_unique<ResultsRecorder>(
         RecorderSeams{StoreTargetFromSettings(settings_, program_->DataFolder()),

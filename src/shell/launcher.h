@@ -12,6 +12,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "gpib/backends/backend_registry.h"
 #include "platform/bench_backend.h"
@@ -24,6 +25,7 @@
 #include "shell/program.h"
 #include "shell/shell_view.h"
 #include "shell/startup.h"
+#include "uncertainty/decision.h"
 
 namespace veridane {
 
@@ -48,6 +50,9 @@ struct LaunchRequest {
   bool results = true;
   std::string serial;
   std::string operatorName;
+  // Readings per measurement; the decision rule (none: setting DecisionRule).
+  int repeats = 1;
+  std::optional<DecisionRule> decisionRule;
 };
 
 class Launcher {

@@ -27,6 +27,7 @@
 #include "pv/frame/result_display.h"
 #include "pv/frame/run_state.h"
 #include "pv/frame/test_frame.h"
+#include "results/run_context.h"
 
 namespace veridane {
 
@@ -119,6 +120,10 @@ class Program {
 
   // The result log: every shown row, and the PASS/FAIL file after each test.
   LogBook log;
+
+  // What the calibration record keeps of this run beside the results: the unit's asset id and
+  // owner, the conditions, as found or as left, and the standards the due-date gate found.
+  RunContext record;
 
   // Closes the open files before an orderly exit, or when the program ends at once.
   std::function<void()> CloseFiles;

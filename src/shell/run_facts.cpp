@@ -20,6 +20,7 @@ RunFacts CurrentRunFacts(const Program& program, const std::string& benchText, c
   facts.bench = Text8FromUtf8(benchText);
   facts.simulated = program.simulated;
   facts.programVersion = ProgramVersionText();
+  facts.context = program.record;
   return facts;
 }
 

@@ -169,7 +169,12 @@ TEST_F(PostgresStore, PreviousSchemaIsMigratedOnTheServer) {
     db.setDatabaseName("veridane_v1");
     db.setUserName("postgres");
     ASSERT_TRUE(db.open());
-    for (const char* sql : {"DROP TABLE log_sessions", "DELETE FROM schema_version WHERE version = 3",
+    for (const char* sql : {"ALTER TABLE results DROP COLUMN uncertainty", "ALTER TABLE results DROP COLUMN tur",
+                            "ALTER TABLE results DROP COLUMN decision_rule", "ALTER TABLE results DROP COLUMN decision",
+                            "ALTER TABLE results DROP COLUMN uncertainty_budget",
+                            "DELETE FROM schema_version WHERE version = 5", "DROP TABLE certificates", "DROP TABLE run_tests", "DROP TABLE run_standards",
+                            "DROP TABLE run_context", "DELETE FROM schema_version WHERE version = 4", "DROP TABLE log_sessions",
+                            "DELETE FROM schema_version WHERE version = 3",
                             "DROP INDEX runs_by_serial", "DROP INDEX results_by_run", "ALTER TABLE runs DROP COLUMN source",
                             "DELETE FROM schema_version WHERE version = 2"})
       ASSERT_TRUE(QSqlQuery(db).exec(sql)) << sql;

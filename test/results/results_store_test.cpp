@@ -98,9 +98,49 @@ TEST(ResultsStore, PreviousSchemaIsMigratedAndItsRowsKept) {
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].run.facts.source, "");
   EXPECT_DOUBLE_EQ(*rows[0].result.measured, 0.0001);
+  // A row stored before uncertainties were kept has none, and no decision.
+  EXPECT_FALSE(rows[0].uncertainty.budget.expanded.has_value());
+  EXPECT_EQ(rows[0].decision, "");
+  // A run from before the calibration record reads with no context and no outcomes.
+  const std::optional<StoredRun> old = store.RunById(1);
+  ASSERT_TRUE(old.has_value()) << store.LastError();
+  EXPECT_FALSE(old->facts.context.has_value());
+  EXPECT_TRUE(store.TestOutcomes(1).empty());
   // New runs go on after the migrated ones.
   ASSERT_TRUE(store.AddRun(SomeRun("B010101", "2026-01-02T10:00:00Z")).has_value()) << store.LastError();
   EXPECT_EQ(store.Runs("B010101").size(), 2u);
+}
+
+// A database of the version before the calibration record (log sessions, no run context) gains
+// the record's tables and the uncertainty columns, and keeps its sessions and rows.
+TEST(ResultsStore, LogSessionsSchemaIsMigratedToTheCalibrationRecord) {
+  ScratchStore scratch("v3");
+  std::filesystem::create_directories(scratch.Folder());
+  {
+    RawFile raw(scratch.File());
+    std::string error;
+    ASSERT_TRUE(MigrateResultsSchema(raw.Db(), error, 3)) << error;
+    ASSERT_TRUE(QSqlQuery(raw.Db()).exec(
+        "INSERT INTO runs (started_at, scope_model, firmware, serial, operator, comments, bench, simulated,"
+        " program_version) VALUES ('2026-06-02T10:00:00Z', 'TDS 340', '1.04', 'B030303', '', '', 'gpib:0', 0, '1.0')"));
+    ASSERT_TRUE(QSqlQuery(raw.Db()).exec(
+        "INSERT INTO log_sessions (log_file, opened_at, first_line, created)"
+        " VALUES ('/bench/u3.log', '2026-06-02T09:59:00Z', 0, 1)"));
+  }
+  ResultsStore store(scratch.Target());
+  ASSERT_TRUE(store.Open()) << store.LastError();
+  ASSERT_EQ(store.LogSessions("/bench/u3.log").size(), 1u);
+  const std::optional<StoredRun> old = store.RunById(1);
+  ASSERT_TRUE(old.has_value()) << store.LastError();
+  EXPECT_FALSE(old->facts.context.has_value());
+  StepUncertainty stated;
+  stated.assessed = true;
+  stated.budget.expanded = 0.0001;
+  ASSERT_TRUE(store.AddRow(1, "2026-06-02T10:01:00Z", OffsetResult("CH1 2 mV/div", 0.0032f, 0.0001f), stated))
+      << store.LastError();
+  const std::vector<StoredRow> rows = store.Rows({"B030303", "", ""});
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_DOUBLE_EQ(*rows[0].uncertainty.budget.expanded, 0.0001);
 }
 
 TEST(ResultsStore, NewerSchemaIsRefusedAndLeftAlone) {
@@ -161,6 +201,37 @@ TEST(ResultsStore, RowsComeBackWithNumbersTextsAndMissingReadings) {
   EXPECT_FALSE(rows[1].result.measured.has_value());
   EXPECT_EQ(rows[1].result.verdict, Verdict::NotMeasurable);
   EXPECT_FALSE(rows[2].result.measured.has_value());  // a NaN is no reading
+}
+
+TEST(ResultsStore, UncertaintyTurAndDecisionComeBackAsStored) {
+  ScratchStore scratch("uncertainty");
+  ResultsStore store(scratch.Target());
+  ASSERT_TRUE(store.Open()) << store.LastError();
+  const int64_t run = *store.AddRun(SomeRun("B012345", "2026-12-07T09:00:00+01:00"));
+  StepUncertainty guarded;
+  guarded.assessed = true;
+  guarded.budget.expanded = 0.0002;
+  guarded.tur = 16;
+  guarded.rule = DecisionRule::Guarded;
+  guarded.judged.decision = Decision::ConditionalPass;
+  ASSERT_TRUE(store.AddRow(run, "2026-12-07T09:00:05+01:00", OffsetResult("CH1 2 mV/div", 0.0032f, 0.0031f), guarded))
+      << store.LastError();
+  ASSERT_TRUE(store.AddRow(run, "2026-12-07T09:00:06+01:00", OffsetResult("CH2 2 mV/div", 0.0032f, 0.001f)));
+
+  std::vector<StoredRow> rows = store.Rows({});
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_DOUBLE_EQ(*rows[0].uncertainty.budget.expanded, 0.0002);
+  EXPECT_DOUBLE_EQ(*rows[0].uncertainty.tur, 16);
+  EXPECT_EQ(rows[0].uncertainty.rule, DecisionRule::Guarded);
+  EXPECT_EQ(rows[0].decision, "conditional pass");
+  EXPECT_EQ(rows[0].uncertainty.judged.decision, Decision::ConditionalPass);
+  EXPECT_EQ(rows[0].result.verdict, Verdict::Marginal);  // the table's verdict is kept apart
+  EXPECT_NE(rows[0].budgetText.find("Decision (guarded): conditional pass"), std::string::npos) << rows[0].budgetText;
+  // A row never assessed (read from a log) states nothing.
+  EXPECT_FALSE(rows[1].uncertainty.budget.expanded.has_value());
+  EXPECT_FALSE(rows[1].uncertainty.tur.has_value());
+  EXPECT_EQ(rows[1].decision, "");
+  EXPECT_EQ(rows[1].budgetText, "");
 }
 
 TEST(ResultsStore, FiltersBySerialTestAndStep) {

@@ -113,3 +113,30 @@ TEST(CommandLine, ResultsOptionsAndRepeatedImports) {
 
 }  // namespace
 }  // namespace veridane
+
+namespace veridane {
+namespace {
+
+TEST(CommandLine, RepeatsDecisionRuleAndExplainAreCheckedWhenRead) {
+  const CommandLine line =
+      ParseCommandLine({"--headless", "--repeats", "5", "--decision-rule=guarded", "--explain", "dcv:CH1 difference"});
+  EXPECT_TRUE(line.errors.empty());
+  EXPECT_EQ(line.repeats, 5);
+  EXPECT_EQ(line.decisionRule, DecisionRule::Guarded);
+  EXPECT_EQ(line.explain, "dcv:CH1 difference");
+
+  const CommandLine defaults = ParseCommandLine({"--headless"});
+  EXPECT_EQ(defaults.repeats, 1);
+  EXPECT_FALSE(defaults.decisionRule.has_value());
+
+  for (const char* bad : {"0", "101", "2x", "-3", "1.5"})
+    EXPECT_EQ(ParseCommandLine({"--repeats", bad}).errors,
+              (std::vector<std::string>{"--repeats takes a whole number from 1 to 100"}))
+        << bad;
+  EXPECT_EQ(ParseCommandLine({"--decision-rule", "strict"}).errors,
+            (std::vector<std::string>{"--decision-rule is simple or guarded"}));
+  EXPECT_EQ(ParseCommandLine({"--explain", "x"}).errors, (std::vector<std::string>{"--explain needs --headless"}));
+}
+
+}  // namespace
+}  // namespace veridane

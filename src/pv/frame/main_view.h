@@ -42,6 +42,9 @@ class MainView {
   virtual void AppendResult(std::string_view text, const StepResult& result) = 0;
   // Focus on the display with the caret at the start of its last line, so the newest row shows.
   virtual void ShowDisplayEnd() = 0;
+  // The expanded uncertainty and TUR of the result row appended last ("\xB1" "248.1 µV" or "not
+  // stated"; "32.3:1" or "-"), for a window that can show them beside the row.
+  virtual void ShowResultUncertainty(std::string_view /*expanded*/, std::string_view /*tur*/) {}
 
   // The test status list, one line per test, and the PASS (0), FAIL (1) and N/A (2) counters;
   // alert shows a counter in red.

@@ -40,11 +40,22 @@ void ResultDisplay::Show(std::string_view line, const StepResult* result) {
   view_.ShowDisplayEnd();
 }
 
-void ResultDisplay::PrintResult(StepResult result) {
+void ResultDisplay::PrintResult(StepResult result, std::vector<StandardSetting> standards,
+                                std::vector<StepReadings> readings) {
   result.test = state_.CurrentTest;
   result.testName = state_.CurrentTestName();
-  Show(result.text, &result);
-  if (sink_ != nullptr) sink_->RecordResult(result);
+  AssessedStep step{std::move(result), std::move(standards), std::move(readings), {}};
+  if (step.readings.empty() && !pending_.empty()) step.readings.push_back(pending_.back());
+  pending_.clear();
+  const StepResult& shown = step.result;
+  const bool simplePass = !Failed(shown.verdict);
+  step.uncertainty = AssessStep(state_.StandardUncertainties, step.standards, step.readings,
+                                StepLimits{shown.nominal, shown.lower, shown.upper, shown.measured, simplePass},
+                                state_.DecisionRule);
+  Show(shown.text, &shown);
+  view_.ShowResultUncertainty(ExpandedText(step.uncertainty, shown.unit), TurText(step.uncertainty));
+  if (sink_ != nullptr) sink_->RecordAssessed(step);
+  results_.push_back(std::move(step));
 }
 
 void ResultDisplay::PrintFirst(std::string_view title, std::string_view header) {
@@ -68,6 +79,7 @@ bool ResultDisplay::ClearScreenQuery() {
 
 void ResultDisplay::ClearDisplay() {
   text_.clear();
+  results_.clear();
   view_.SetDisplayText(text_);
   view_.SetEnabled(ui::kPrintStart, false);
 }

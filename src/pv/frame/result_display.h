@@ -4,6 +4,7 @@
 // read it here; the view only mirrors it.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/event_loop.h"
 #include "platform/operator.h"
@@ -28,8 +29,15 @@ class ResultDisplay {
   // display enables printing and, with no log open, the clear commands. Lets events run.
   void PrintScreen(std::string_view line);
   // A judged step: its row shown and logged as PrintScreen does (the view told it is a result),
-  // then handed, with its test, to the results store.
-  void PrintResult(StepResult result);
+  // assessed against the register's uncertainties (the readings, when none are given, are the
+  // last measurement's), then handed, with its test, to the results store.
+  void PrintResult(StepResult result, std::vector<StandardSetting> standards = {},
+                   std::vector<StepReadings> readings = {});
+  // The replies of a measurement just made; the next result row takes the last of them.
+  void NoteReadings(StepReadings readings) { pending_.push_back(std::move(readings)); }
+  const std::vector<StepReadings>& PendingReadings() const { return pending_; }
+  // Every result row since the display was last cleared, with its uncertainty.
+  const std::vector<AssessedStep>& Results() const { return results_; }
   // A test's heading: empty line, test name [+ " - " + title], and header + empty line.
   void PrintFirst(std::string_view title, std::string_view header);
   // True when the display may be cleared: it is empty, or the technician did not answer No.
@@ -52,6 +60,8 @@ class ResultDisplay {
   void Show(std::string_view line, const StepResult* result);
 
   std::string text_;
+  std::vector<StepReadings> pending_;
+  std::vector<AssessedStep> results_;
 };
 
 }  // namespace veridane

@@ -3,6 +3,10 @@
 // The step itself is a StepResult (report/step_result.h).
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "uncertainty/budget.h"
+#include "uncertainty/step_uncertainty.h"
 
 #include "report/step_result.h"
 
@@ -14,11 +18,23 @@ std::string ScaleStep(std::string_view channel, float voltsPerDivision);
 // two readings.
 std::string DcStepName(std::string_view channel, float voltsPerDivision, float output, bool difference);
 
+// A judged step with what the calibration record adds to it: what the reference standards were
+// set to (none: no standard sets it), the readings judged, and the budget, TUR and decision the
+// display assessed under the run's rule.
+struct AssessedStep {
+  StepResult result;
+  std::vector<StandardSetting> standards{};
+  std::vector<StepReadings> readings{};
+  StepUncertainty uncertainty{};
+};
+
 // Where the display hands every shown result, beside the log.
 class ResultSink {
  public:
   virtual ~ResultSink() = default;
   virtual void RecordResult(const StepResult& result) = 0;
+  // The same step with its uncertainty; a sink that keeps the calibration record stores both.
+  virtual void RecordAssessed(const AssessedStep& step) { RecordResult(step.result); }
 };
 
 }  // namespace veridane

@@ -5,6 +5,10 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "uncertainty/decision.h"
+#include "uncertainty/uncertainty_spec.h"
 
 #include "instruments/run_flags.h"
 
@@ -54,6 +58,13 @@ struct RunState {
   int16_t SelfCalResult = -1;
   // The main window's caption between tests ("...  (Auto)" while in Auto mode).
   std::string MainTitle;
+
+  // Readings per measurement (--repeats); 1 sends each query once, as always.
+  int Repeats = 1;
+  // How a step's decision takes its uncertainty into account (setting DecisionRule).
+  veridane::DecisionRule DecisionRule = veridane::DecisionRule::Simple;
+  // The register's uncertainty figures for the standards on the bench.
+  std::vector<UncertaintySpec> StandardUncertainties;
 
   // The name of test n, or an empty text for a number outside the tables.
   const std::string& TestName(int n) const {

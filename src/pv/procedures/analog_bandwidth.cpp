@@ -195,7 +195,10 @@ void Bandwidth(PvContext& pv) {
           pv.display.PrintScreen("");
       }
       if (Failed(result.verdict)) outcome = TestOutcome::Failed;
-      pv.display.PrintResult(std::move(result));
+      // The reading sees the generator's error through the scope's response at the frequency.
+      const double response = amplitude > 0 && measured && *measured > 0 ? static_cast<double>(*measured) / amplitude : 1.0;
+      pv.display.PrintResult(std::move(result),
+                             {StandardSetting{StandardFunction::AcAmplitude, amplitude, frequency * 1e6, response}});
       if (state.AbortFlag) break;
     }
 

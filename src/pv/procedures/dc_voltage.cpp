@@ -100,6 +100,7 @@ void Gain(PvContext& pv) {
   // Until the first step of channel 1 is through, a stop leaves no result worth recording.
   bool pastFirstStep = false;
   std::array<std::optional<float>, kSteps.size()> readings{};
+  std::array<StepReadings, kSteps.size()> stepReadings{};
 
   for (int16_t n = 1; n <= 2; ++n) {
     const std::string channel = "CH" + std::to_string(n);
@@ -118,6 +119,7 @@ void Gain(PvContext& pv) {
     for (size_t i = 0; i < kSteps.size(); ++i) {
       const DcStep& step = kSteps[i];
       std::optional<float> measured;
+      stepReadings[i] = {};
       if (step.difference) {
         // Without both readings there is no difference to judge.
         if (readings[kDifferenceFirst] && readings[kDifferenceSecond])
@@ -147,7 +149,19 @@ void Gain(PvContext& pv) {
           pv.display.PrintScreen("");
       }
       if (Failed(result.verdict)) outcome = TestOutcome::Failed;
-      pv.display.PrintResult(std::move(result));
+      std::vector<StandardSetting> standards;
+      std::vector<StepReadings> replies;
+      if (step.difference) {
+        // The difference carries both calibrator settings and both readings.
+        for (size_t k : {kDifferenceFirst, kDifferenceSecond}) {
+          standards.push_back({StandardFunction::DcVoltage, kSteps[k].output, std::nullopt});
+          if (!stepReadings[k].replies.empty()) replies.push_back(stepReadings[k]);
+        }
+      } else {
+        standards.push_back({StandardFunction::DcVoltage, step.output, std::nullopt});
+        if (!pv.display.PendingReadings().empty()) stepReadings[i] = pv.display.PendingReadings().back();
+      }
+      pv.display.PrintResult(std::move(result), std::move(standards), std::move(replies));
       if (state.AbortFlag) break;
       pastFirstStep = true;
     }

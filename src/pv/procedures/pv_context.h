@@ -40,8 +40,10 @@ void ScopeWrite(PvContext& pv, std::string_view command);
 // What the scope answers when it cannot make a measurement.
 inline constexpr double kScopeNoMeasurement = 9.9E37;
 
-// The value of the scope's measurement 1 ("MEASU:MEAS1:VAL?"). A reply that is not a number, or
-// a query that failed on the bus, gives kScopeNoMeasurement. Kept in double so that the scope's 9.9E37 for "cannot measure", or anything
+// The value of the scope's measurement 1 ("MEASU:MEAS1:VAL?"), the mean of RunState::Repeats
+// readings, whose replies go to the display for the step's uncertainty. A reply that is not a
+// number, or a query that failed on the bus, gives kScopeNoMeasurement, as does a reading the
+// scope could not make (its 9.9E37). Kept in double so that the scope's 9.9E37 for "cannot measure", or anything
 // larger, can be recognised before the value is narrowed to single precision.
 double ReadMeasurement(PvContext& pv);
 

@@ -25,6 +25,8 @@ constexpr std::string_view kNotMeasurable = "    NOT MEASURABLE         FAIL";
 // The marker rate, 100 Hz, in MHz; the technician adjusts it by hand within 10 %.
 constexpr float kMarkerRateMHz = 0.0001f;
 constexpr float kWindowMicroseconds = 2.0f;
+// The fine scan's step: the edge lies within one step before the position it stops at.
+constexpr double kScanStepSeconds = 10E-9;
 
 class ScopeCursor : public CursorProbe {
  public:
@@ -126,7 +128,9 @@ void SampleRate(PvContext& pv) {
   StepResult result = SampleRateResult(y);
   const TestOutcome outcome = Failed(result.verdict) ? TestOutcome::Failed : TestOutcome::Passed;
   pv.display.PrintFirst(kLabel, kHeader);
-  pv.display.PrintResult(std::move(result));
+  // The marker period sets the delay; the cursor walk reads it to within one of its 10 ns steps.
+  pv.display.PrintResult(std::move(result), {StandardSetting{StandardFunction::TimeMarks, 10E-3, std::nullopt}},
+                         {StepReadings{{}, kScanStepSeconds}});
 
   if (autoMode) CGReset(pv.bus, pv.roles);
   pv.frame.EndTest(kTestSampleRate, outcome, InputsConnected::Yes);

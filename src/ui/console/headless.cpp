@@ -22,6 +22,7 @@
 #include "shell/report_header.h"
 #include "shell/version.h"
 #include "ui/console/console_operator.h"
+#include "ui/console/headless_record.h"
 #include "ui/console/headless_view.h"
 
 namespace veridane {
@@ -121,6 +122,18 @@ bool PrintDisplay(Program& program, const std::string& pdfFile, const std::strin
 }
 
 // --run errorlog: the header line, then one entry per line, as the saved file has them.
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return lower;
+}
+
+std::string RunNameOf(int test) {
+  for (const CatalogueEntry& entry : TestCatalogue())
+    if (entry.number == test) return std::string(entry.runName);
+  return {};
+}
+
 int PrintErrorLog(Program& program, std::ostream& out, std::ostream& messages) {
   Faultbook faultbook(program.bus, program.scope);
   faultbook.Unlock();
@@ -133,6 +146,24 @@ int PrintErrorLog(Program& program, std::ostream& out, std::ostream& messages) {
 }
 
 }  // namespace
+
+bool ExplainSteps(const std::vector<AssessedStep>& steps, std::string_view step, std::ostream& out,
+                  std::ostream& messages) {
+  const std::string wanted = Lower(Trim(Text8FromUtf8(step)));
+  bool found = false;
+  for (const AssessedStep& assessed : steps) {
+    const StepResult& result = assessed.result;
+    const std::string name = Lower(result.step);
+    if (wanted != name && wanted != Lower(RunNameOf(result.test)) + ":" + name) continue;
+    found = true;
+    out << "\n" << Utf8FromText8(result.testName + ": " + BudgetReport(result.step, result.unit, assessed.uncertainty));
+  }
+  if (found) return true;
+  messages << "No step \"" << step << "\" in this run. Its steps:\n";
+  for (const AssessedStep& assessed : steps)
+    messages << "  " << RunNameOf(assessed.result.test) << ":" << Utf8FromText8(assessed.result.step) << "\n";
+  return false;
+}
 
 RunPlan ParseRunPlan(std::string_view text) {
   RunPlan plan;
@@ -187,6 +218,10 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
     messages << error.what() << "\n";
     return kExitUsage;
   }
+  RunContext context;
+  if (const int problem = RecordContextFromOptions(options, context, messages); problem != kExitPassed) return problem;
+  // With --json -, standard output carries the document alone.
+  std::ostream& tables = options.jsonFile == "-" ? messages : out;
   ConsoleOperator console(std::move(rules), messages);
   // A question that comes back again and again for one step stops that test as failed, with
   // the reason in its table; the rest of a Full Sequence goes on.
@@ -213,12 +248,14 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
   request.results = !options.noResults;
   request.serial = options.serial;
   request.operatorName = options.operatorName;
+  request.repeats = options.repeats;
+  request.decisionRule = options.decisionRule;
   // What the virtual technician did, printed however the run ends.
   auto printTranscript = [&] { messages << Utf8FromText8(launcher.HelperTranscript()); };
   try {
     launcher.Choose(request);
     launcher.Open(launcher.Simulated() ? static_cast<EventLoop&>(virtualClock) : realLoop);
-    HeadlessView view(out, messages);
+    HeadlessView view(tables, messages);
     console.SetStepMark([&view] { return view.Changes(); });
     view.SetColourRows(looks.colourRows);
     // Progress as whole lines between the prompts, one per result row: a terminal shows it,
@@ -251,6 +288,15 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
     }
 
     if (!startup.Load(options.aboutRequested)) return kExitPassed;
+    // The due-date gate: after the instruments are found, before any test.
+    if (!plan.errorLog) {
+      const int problem = GateStandards(launcher, settings, options, context, messages);
+      if (problem != kExitPassed) {
+        startup.Unload();
+        printTranscript();
+        return problem;
+      }
+    }
     if (!startup.Activate()) {
       printTranscript();
       return kExitAborted;
@@ -292,6 +338,10 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
       }
     }
     int code = Outcome(program.run, judged);
+    StoreTestOutcomes(launcher, judged);
+    code = std::max(code, WriteRunExports(launcher, settings, options, out, messages));
+    if (!options.explain.empty() && !ExplainSteps(program.display.Results(), options.explain, out, messages))
+      code = std::max(code, static_cast<int>(kExitUsage));
     if (!options.printFile.empty() && !PrintDisplay(program, options.printFile, options.serial, messages))
       code = std::max(code, static_cast<int>(kExitEnded));
     // A log the disk stopped taking was said at the time; a script learns it from the code.

@@ -9,6 +9,7 @@
 
 #include "gpib/backends/backend_registry.h"
 #include "pv/catalogue.h"
+#include "pv/frame/result_row.h"
 #include "shell/command_line.h"
 #include "shell/exit_codes.h"
 #include "ui/console/console_looks.h"
@@ -42,5 +43,10 @@ RunPlan ParseRunPlan(std::string_view text);
 // them on a terminal (colours on out, progress lines on messages).
 int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Settings& settings, const Paths& paths,
                 std::ostream& out, std::ostream& messages, const ConsoleLooks& looks = {});
+
+// --explain: the budgets of the shown steps named `step` ("CH1 2 mV/div", any case) or
+// "RUNNAME:STEP"; false (and a list of the steps there are on messages) when none is.
+bool ExplainSteps(const std::vector<AssessedStep>& steps, std::string_view step, std::ostream& out,
+                  std::ostream& messages);
 
 }  // namespace veridane

@@ -1,5 +1,7 @@
 #include "ui/console/results_query.h"
 
+#include <algorithm>
+#include <charconv>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "results/results_store.h"
 #include "shell/bench_choice.h"
 #include "shell/exit_codes.h"
+#include "ui/console/headless_record.h"
 
 namespace veridane {
 
@@ -86,6 +89,27 @@ int RunResultsCommand(const BackendRegistry& registry, const CommandLine& option
   ResultFilter filter;
   if (!options.serial.empty()) filter.serial = UpperCase1252(Trim(Text8FromUtf8(options.serial)));
   filter.testName = TestTitle(options.testName);
+  if (!options.run.empty()) {
+    int64_t id = 0;
+    const auto [end, problem] = std::from_chars(options.run.data(), options.run.data() + options.run.size(), id);
+    if (problem != std::errc() || end != options.run.data() + options.run.size() || id <= 0) {
+      messages << "--run " << options.run << ": with --results, give a run number (as the list shows it).\n";
+      return kExitUsage;
+    }
+    filter.runId = id;
+  }
+  if (!options.jsonFile.empty() || !options.junitFile.empty() || !options.certificateFile.empty()) {
+    std::vector<int64_t> ids;
+    if (filter.runId) {
+      ids.push_back(*filter.runId);
+    } else if (!options.certificateFile.empty()) {
+      messages << "--certificate with --results needs --run ID: a certificate is of one run.\n";
+      return kExitUsage;
+    } else {
+      for (const StoredRun& run : store.Runs(filter.serial)) ids.push_back(run.id);
+    }
+    return std::max(code, WriteStoredExports(store, ids, settings, options, out, messages));
+  }
   const std::vector<StoredRow> rows = store.Rows(filter);
   if (!store.LastError().empty()) {
     messages << "The results database " << target.Describe() << " cannot be read: " << store.LastError() << "\n";

@@ -1,6 +1,7 @@
 #include "ui/qt/create_log_file_form.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -8,9 +9,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-
 #include <algorithm>
 
+#include "record/record_prompts.h"
 #include "ui/qt/twips.h"
 #include "ui/qt/widget_text.h"
 
@@ -33,7 +34,7 @@ QLabel* AddLabel(QWidget* parent, const char* name, const char* caption) {
 
 }  // namespace
 
-CreateLogFileForm::CreateLogFileForm(Operator& op, QWidget* parent) : QDialog(parent), form_(op) {
+CreateLogFileForm::CreateLogFileForm(Operator& op, QWidget* parent) : QDialog(parent), op_(op), form_(op) {
   setObjectName("CreateLogFileForm");
   setWindowTitle("Create a Logfile");
   setModal(true);
@@ -53,6 +54,17 @@ CreateLogFileForm::CreateLogFileForm(Operator& op, QWidget* parent) : QDialog(pa
   buttonCancel_->setObjectName("Button_Cancel");
   checkID_ = new QCheckBox("ID instead of S/N", this);
   checkID_->setObjectName("Check_ID");
+  // The calibration record's part: not written to the log header.
+  auto* label5 = AddLabel(this, "Label5", "Record: ");
+  condition_ = new QComboBox(this);
+  condition_->setObjectName("Combo_Condition");
+  condition_->addItems({"As found", "As left"});
+  temperature_ = AddBox(this, "Text_Temperature");
+  temperature_->setPlaceholderText("\u00B0C");
+  temperature_->setMaximumWidth(Px(900));
+  humidity_ = AddBox(this, "Text_Humidity");
+  humidity_->setPlaceholderText("% RH");
+  humidity_->setMaximumWidth(Px(900));
 
   // Only the technician's own edits are events of the form: the texts the form sets back
   // (upper case, the name following the serial) must not come round again.
@@ -73,6 +85,7 @@ CreateLogFileForm::CreateLogFileForm(Operator& op, QWidget* parent) : QDialog(pa
     ShowForm();
   });
   connect(buttonOK_, &QPushButton::clicked, this, [this] {
+    if (!ReadRecordEntries()) return;
     if (!form_.Ok()) return;  // the reason was shown; the entries stay for correcting
     accepted_ = true;
     accept();
@@ -100,7 +113,16 @@ CreateLogFileForm::CreateLogFileForm(Operator& op, QWidget* parent) : QDialog(pa
   grid->addWidget(textOperatorName_, 2, 1);
   grid->addWidget(label4, 3, 0);
   grid->addWidget(textComments_, 3, 1);
-  grid->addLayout(buttons, 4, 0, 1, 2);
+  auto* recordRow = new QHBoxLayout;
+  recordRow->addWidget(condition_);
+  recordRow->addWidget(new QLabel("Temperature:", this));
+  recordRow->addWidget(temperature_);
+  recordRow->addWidget(new QLabel("Humidity:", this));
+  recordRow->addWidget(humidity_);
+  recordRow->addStretch(1);
+  grid->addWidget(label5, 4, 0);
+  grid->addLayout(recordRow, 4, 1);
+  grid->addLayout(buttons, 5, 0, 1, 2);
   grid->setColumnStretch(1, 1);
   setMinimumWidth(Px(6000));
 
@@ -110,6 +132,9 @@ CreateLogFileForm::CreateLogFileForm(Operator& op, QWidget* parent) : QDialog(pa
   setTabOrder(textComments_, buttonOK_);
   setTabOrder(buttonOK_, buttonCancel_);
   setTabOrder(buttonCancel_, checkID_);
+  setTabOrder(checkID_, condition_);
+  setTabOrder(condition_, temperature_);
+  setTabOrder(temperature_, humidity_);
 
   ShowForm();
   textSN_->setFocus();
@@ -118,6 +143,24 @@ CreateLogFileForm::CreateLogFileForm(Operator& op, QWidget* parent) : QDialog(pa
 std::optional<CreateLogEntries> CreateLogFileForm::Result() const {
   if (!accepted_) return std::nullopt;
   return form_.Result();
+}
+
+bool CreateLogFileForm::ReadRecordEntries() {
+  record_.label = condition_->currentIndex() == 1 ? RunLabel::AsLeft : RunLabel::AsFound;
+  if (!ConditionReading(TextFromWidget(temperature_->text()), kLowestTemperature, kHighestTemperature,
+                        record_.temperatureC)) {
+    op_.ShowMessBox("The temperature is a number of degrees Celsius (-40 to 80), or empty.", kOkOnly + kExclamation,
+                    "Calibration Record");
+    temperature_->setFocus();
+    return false;
+  }
+  if (!ConditionReading(TextFromWidget(humidity_->text()), 0, 100, record_.humidityPercent)) {
+    op_.ShowMessBox("The humidity is a relative humidity in percent (0 to 100), or empty.", kOkOnly + kExclamation,
+                    "Calibration Record");
+    humidity_->setFocus();
+    return false;
+  }
+  return true;
 }
 
 void CreateLogFileForm::ShowForm() {

@@ -7,13 +7,23 @@
 #include <optional>
 
 #include "log/create_log_form.h"
+#include "results/run_context.h"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
 namespace veridane {
+
+// What the calibration record takes from the dialog beside the log header (which they do not
+// change): as found or as left, and the lab's conditions.
+struct LogRecordEntries {
+  RunLabel label = RunLabel::AsFound;
+  std::optional<double> temperatureC;
+  std::optional<double> humidityPercent;
+};
 
 class CreateLogFileForm : public QDialog {
   Q_OBJECT
@@ -23,6 +33,8 @@ class CreateLogFileForm : public QDialog {
 
   // The entries after OK; none after Cancel, Escape or the title bar's close.
   std::optional<CreateLogEntries> Result() const;
+  // The record's entries after OK.
+  const LogRecordEntries& RecordResult() const { return record_; }
 
   QLabel* Label1() const { return label1_; }
   QLineEdit* TextSN() const { return textSN_; }
@@ -32,6 +44,9 @@ class CreateLogFileForm : public QDialog {
   QPushButton* ButtonOK() const { return buttonOK_; }
   QPushButton* ButtonCancel() const { return buttonCancel_; }
   QCheckBox* CheckID() const { return checkID_; }
+  QComboBox* Condition() const { return condition_; }
+  QLineEdit* Temperature() const { return temperature_; }
+  QLineEdit* Humidity() const { return humidity_; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -41,8 +56,12 @@ class CreateLogFileForm : public QDialog {
   QWidget* WidgetOf(CreateLogForm::Control control) const;
   std::optional<CreateLogForm::Control> ControlOf(const QWidget* widget) const;
 
+  bool ReadRecordEntries();
+
+  Operator& op_;
   CreateLogForm form_;
   bool accepted_ = false;
+  LogRecordEntries record_;
   QLabel* label1_;
   QLineEdit* textSN_;
   QLineEdit* textLogFileName_;
@@ -51,6 +70,9 @@ class CreateLogFileForm : public QDialog {
   QPushButton* buttonOK_;
   QPushButton* buttonCancel_;
   QCheckBox* checkID_;
+  QComboBox* condition_;
+  QLineEdit* temperature_;
+  QLineEdit* humidity_;
 };
 
 }  // namespace veridane

@@ -44,8 +44,9 @@ void BuildMainMenu(QMenuBar& bar) {
                     {"CloseLogFile", "&Close Log File", false}});
   file->addMenu(log);
   AddEntries(*file, {{"PrintStart", "&Print", false}, {"PrintPreview", "Print Pre&view", false}, {"Fs1", "-"}, {"FExit", "E&xit"}});
-  AddEntries(*file, {{"ExportText", "Export as &Text..."}});
-  file->insertAction(file->findChild<QAction*>("Fs1"), file->findChild<QAction*>("ExportText"));
+  AddEntries(*file, {{"ExportText", "Export as &Text..."}, {"Certificate", "Cer&tificate..."}});
+  for (const char* name : {"ExportText", "Certificate"})
+    file->insertAction(file->findChild<QAction*>("Fs1"), file->findChild<QAction*>(name));
   bar.addMenu(file);
 
   QMenu* pv = AddMenu(bar, "P", "&P/V");
@@ -66,10 +67,12 @@ void BuildMainMenu(QMenuBar& bar) {
 
   QMenu* view = AddMenu(bar, "V", "&View");
   AddEntries(*view, {{"ShowTestStatus", "&Show Test Status"},
+                     {"ShowUncertainty", "Show &Uncertainty (U, TUR)"},
                      {"ClearTests", "&Clear Display/Status", false},
                      {"Vs1", "-"},
                      {"ShowVersions", "&Show Module Versions"}});
   view->findChild<QAction*>("ShowTestStatus")->setCheckable(true);
+  view->findChild<QAction*>("ShowUncertainty")->setCheckable(true);
   bar.addMenu(view);
 
   // "&About" is a command on the menu bar itself, without items; so is the user guide.

@@ -9,7 +9,9 @@ namespace veridane {
 std::optional<CreateLogEntries> QtLogDialogs::CreateLogFileForm() {
   veridane::CreateLogFileForm form(op_, parent_);
   form.exec();
-  return form.Result();
+  std::optional<CreateLogEntries> entries = form.Result();
+  if (entries && recordHook_) recordHook_(form.RecordResult());
+  return entries;
 }
 
 std::optional<std::string> QtLogDialogs::OpenLogFileForm(const std::string& folder) {

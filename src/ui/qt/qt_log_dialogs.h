@@ -1,6 +1,9 @@
 #pragma once
 // The log commands' two dialogs as the program's own modal windows.
+#include <functional>
+
 #include "log/log_dialogs.h"
+#include "ui/qt/create_log_file_form.h"
 
 class QWidget;
 
@@ -14,7 +17,11 @@ class QtLogDialogs : public LogDialogs {
   std::optional<CreateLogEntries> CreateLogFileForm() override;
   std::optional<std::string> OpenLogFileForm(const std::string& folder) override;
 
+  // Told the calibration record's entries of each accepted create dialog.
+  void SetRecordHook(std::function<void(const LogRecordEntries&)> hook) { recordHook_ = std::move(hook); }
+
  private:
+  std::function<void(const LogRecordEntries&)> recordHook_;
   Operator& op_;
   QWidget* parent_;
 };

@@ -39,7 +39,19 @@ void ScrollToLastLineStart(QPlainTextEdit* display) {
   horizontal->setValue(horizontal->minimum());
 }
 
+int LineEnds(std::string_view text) {
+  int count = 0;
+  for (size_t at = text.find("\r\n"); at != std::string_view::npos; at = text.find("\r\n", at + 2)) ++count;
+  return count;
+}
+
 }  // namespace
+
+std::string UncertaintyColumns(std::string_view expanded, std::string_view tur) {
+  std::string u(expanded);
+  if (u.size() < 12) u.append(12 - u.size(), ' ');
+  return "   U " + u + "  TUR " + std::string(tur);
+}
 
 std::string DisplayUtf8(std::string_view text8) {
   std::string lines;
@@ -55,13 +67,53 @@ std::string DisplayUtf8(std::string_view text8) {
   return Utf8FromText8(lines);
 }
 
-QtMainView::QtMainView(MainForm& form) : form_(form) {}
+QtMainView::QtMainView(MainForm& form) : form_(form) {
+  if (QAction* item = form_.Item("ShowUncertainty"))
+    QObject::connect(item, &QAction::toggled, &form_, [this](bool on) { SetUncertaintyShown(on); });
+}
 
 void QtMainView::SetCaption(std::string_view caption) { form_.SetCaption(caption); }
 
 void QtMainView::SetDisplayText(std::string_view text) {
+  // A new text (cleared, or a log read back) has none of the rows the columns belonged to.
+  text8_ = text;
+  lines_ = LineEnds(text8_) + 1;
+  columns_.clear();
+  verdicts_.clear();
   form_.Display()->setPlainText(QString::fromStdString(DisplayUtf8(text)));
   ColourVerdicts(*form_.Display()->document(), 0);
+}
+
+void QtMainView::ShowResultUncertainty(std::string_view expanded, std::string_view tur) {
+  const int line = lines_ - 1;
+  columns_[line] = UncertaintyColumns(expanded, tur);
+  if (uncertaintyShown_) AppendColumns(line);
+}
+
+void QtMainView::AppendColumns(int line) {
+  QTextBlock block = form_.Display()->document()->findBlockByNumber(line);
+  if (!block.isValid()) return;
+  QTextCursor end(block);
+  end.movePosition(QTextCursor::EndOfBlock);
+  end.setCharFormat(QTextCharFormat());
+  end.insertText(QString::fromStdString(Utf8FromText8(columns_[line])));
+}
+
+void QtMainView::SetUncertaintyShown(bool shown) {
+  if (shown == uncertaintyShown_) return;
+  uncertaintyShown_ = shown;
+  // The rows are coloured by the verdict at their end, so the columns go on after colouring.
+  std::map<int, std::string> columns = std::move(columns_);
+  std::map<int, Verdict> verdicts = std::move(verdicts_);
+  SetDisplayText(std::string(text8_));
+  columns_ = std::move(columns);
+  verdicts_ = std::move(verdicts);
+  // The rows the program judged keep the colour of their result, not of their text.
+  for (const auto& [line, verdict] : verdicts_)
+    ColourRow(form_.Display()->document()->findBlockByNumber(line), verdict);
+  if (shown)
+    for (const auto& [line, text] : columns_) AppendColumns(line);
+  ShowDisplayEnd();
 }
 
 void QtMainView::AppendDisplayText(std::string_view text) {
@@ -69,6 +121,8 @@ void QtMainView::AppendDisplayText(std::string_view text) {
   QTextDocument* document = form_.Display()->document();
   QTextCursor end(document);
   end.movePosition(QTextCursor::End);
+  text8_ += text;
+  lines_ += LineEnds(text);
   end.setCharFormat(QTextCharFormat());  // not the colour of the row before: no result, no colour
   end.insertText(QString::fromStdString(DisplayUtf8(text)));
 }
@@ -77,6 +131,9 @@ void QtMainView::AppendResult(std::string_view text, const StepResult& result) {
   QTextDocument* document = form_.Display()->document();
   QTextCursor end(document);
   end.movePosition(QTextCursor::End);
+  text8_ += text;
+  lines_ += LineEnds(text);
+  verdicts_[lines_ - 1] = result.verdict;
   end.setCharFormat(QTextCharFormat());
   end.insertText(QString::fromStdString(DisplayUtf8(text)));
   // The text is a line break and the result's row: the row is the last block.

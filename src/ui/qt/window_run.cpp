@@ -47,6 +47,7 @@
 #include "ui/qt/qt_main_view.h"
 #include "ui/qt/qt_operator.h"
 #include "ui/qt/qt_shell_view.h"
+#include "ui/qt/record_window.h"
 #include "ui/qt/widget_text.h"
 #include "ui/qt/window_geometry.h"
 
@@ -107,6 +108,8 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   request.bench = options.bench;
   request.traceFile = options.traceFile;
   request.rememberBench = true;
+  request.repeats = options.repeats;
+  request.decisionRule = options.decisionRule;
   // On a simulated bench nobody can plug a real cable: the virtual technician does the
   // physical part of every prompt (cables, hand-set instruments) before the person sees it and
   // answers. A prompt it does not know simply goes to the person.
@@ -136,6 +139,12 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   versions.faultbookVersion = VerErr();
   QtLogDialogs logDialogs(technician, &form);
   Program& program = launcher.Compose(technician, progressView, shellView, logDialogs, versions);
+  // A new log's dialog also says whether the unit is as found or as left, and the conditions.
+  logDialogs.SetRecordHook([&program](const LogRecordEntries& entries) {
+    program.record.label = entries.label;
+    program.record.temperatureC = entries.temperatureC;
+    program.record.humidityPercent = entries.humidityPercent;
+  });
   progressView.Attach(program.run);
   Startup& startup = launcher.startup();
   guard.SetShutdownHook([&] {
@@ -195,6 +204,7 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
       {"CloseLogFile", [&] { program.log.CloseLogFile(); }},
       {"PrintStart", [&] { PrintStart(printer, printDialog, program.op, program.display.Text(), ReportPrintOptions(program)); }},
       {"PrintPreview", [&] { ShowPrintPreview(program.op, program.display.Text(), &form, ReportPrintOptions(program)); }},
+      {"Certificate", CertificateMenuCommand(launcher, settings, fileDialogs)},
       {"FManual", [&] { RunParlex(parlexSeams, parlexState, &form); }},
       {"ViewErrorLog", [&] { ShowErrorLog(&form, FaultbookSeams{program.bus, program.scope, program.op, program.paths, mark}); }},
       {"ShowHistory", HistoryCommand(&form, settings, program, mark)},
@@ -251,6 +261,12 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   form.show();
   QTimer::singleShot(0, &form, [&] {
     runCommand([&] {
+      // The reference standards before anything is measured; Cancel ends the program.
+      if (!CheckStandardsAtStartup(&form, launcher, settings, options.standardsFile)) {
+        startup.Unload();
+        QCoreApplication::exit(kExitPassed);
+        return;
+      }
       if (!startup.Activate()) QCoreApplication::exit(kExitPassed);  // Cancel: the unload has run
     });
   });

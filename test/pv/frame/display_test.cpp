@@ -155,5 +155,36 @@ TEST_F(ResultDisplayTest, MeasuredRowsGoToTheLogAndTheResultSink) {
   EXPECT_EQ(display.Text().substr(display.Text().size() - row.size()), row);
 }
 
+// Each measured row is assessed against the register with the readings made for it: the last
+// measurement before the row, once; the row's text is not touched by the decision.
+TEST_F(ResultDisplayTest, MeasuredRowsCarryTheirUncertaintyFromTheLastReadings) {
+  UncertaintySpec dc;
+  dc.percentOfValue = 0.02;
+  dc.absolute = 50e-6;
+  state.StandardUncertainties = {dc};
+  state.DecisionRule = DecisionRule::Guarded;
+  display.NoteReadings(StepReadings{{"-9.0E-1"}});
+  display.NoteReadings(StepReadings{{"6.0107E-2"}});
+  StepResult measured = MakeStepResult("CH1 10 mV/div 60 mV", "V", Judge(0.06f, -0.0054f, 0, 0.06536f), 0.06536f);
+  measured.text = " CH1 60 mV" + std::string(VerdictText(measured.verdict));
+  const std::vector<StandardSetting> calibrator{{StandardFunction::DcVoltage, 0.06, std::nullopt}};
+  display.PrintResult(measured, calibrator);
+  display.PrintResult(measured, calibrator);
+
+  ASSERT_EQ(display.Results().size(), 2u);
+  const AssessedStep& first = display.Results()[0];
+  ASSERT_EQ(first.readings.size(), 1u);
+  EXPECT_EQ(first.readings[0].replies, (std::vector<std::string>{"6.0107E-2"}));
+  ASSERT_TRUE(first.uncertainty.budget.Stated());
+  EXPECT_EQ(first.uncertainty.judged.decision, Decision::ConditionalPass);  // 40 µV under the limit, U about 62 µV
+  EXPECT_EQ(first.result.verdict, Verdict::Marginal);
+  EXPECT_TRUE(first.result.text.ends_with(">PASS")) << first.result.text;
+  // The second row had no measurement of its own: no resolution taken from the first.
+  EXPECT_TRUE(display.Results()[1].readings.empty());
+  EXPECT_TRUE(display.PendingReadings().empty());
+  display.ClearDisplay();
+  EXPECT_TRUE(display.Results().empty());
+}
+
 }  // namespace
 }  // namespace veridane

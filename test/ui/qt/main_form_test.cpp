@@ -67,6 +67,7 @@ TEST(MainForm, MenuItemsWithNamesCaptionsAndStates) {
                                             {"PrintStart", "&Print", false},
                                             {"PrintPreview", "Print Pre&view", false},
                                             {"ExportText", "Export as &Text...", true},
+                                            {"Certificate", "Cer&tificate...", true},
                                             {"Fs1", "-", true},
                                             {"FExit", "E&xit", true}}));
   EXPECT_EQ(ItemsOf(form.Menu("LogF")), (Items{{"CreateLogFile", "Create &New File", true},
@@ -86,6 +87,7 @@ TEST(MainForm, MenuItemsWithNamesCaptionsAndStates) {
                                             {"Us1", "-", true},
                                             {"DisableAuto", "Disable Auto Mode", false}}));
   EXPECT_EQ(ItemsOf(form.Menu("V")), (Items{{"ShowTestStatus", "&Show Test Status", true},
+                                            {"ShowUncertainty", "Show &Uncertainty (U, TUR)", true},
                                             {"ClearTests", "&Clear Display/Status", false},
                                             {"Vs1", "-", true},
                                             {"ShowVersions", "&Show Module Versions", true}}));

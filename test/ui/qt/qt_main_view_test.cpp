@@ -330,3 +330,53 @@ TEST(QtMainView, CheckingShowTestStatusMovesTheDisplayToo) {
 
 }  // namespace
 }  // namespace veridane
+
+namespace veridane {
+namespace {
+
+// View > Show Uncertainty: U and TUR after each result row, in the window only; the rows keep
+// their colours and the program's text (log, printout) stays as it was.
+TEST(QtMainView, ShowUncertaintyAddsUAndTurColumnsToResultRowsInTheWindowOnly) {
+  Bench bench;
+  UncertaintySpec dc;
+  dc.percentOfValue = 0.02;
+  dc.absolute = 50e-6;
+  bench.state.StandardUncertainties = {dc};
+  auto result = [&](const std::string& row, float measured) {
+    StepResult judged = MakeStepResult("CH1 5 mV/div -990 mV", "V", Judge(-0.99f, -0.008f, 0, measured), measured);
+    judged.text = row;
+    bench.display.PrintResult(std::move(judged), {StandardSetting{StandardFunction::DcVoltage, -0.99, std::nullopt}});
+  };
+  bench.display.PrintScreen("  CH  DC VOLTAGE   MEASURED PASS/FAIL");
+  result(" CH 1  -990 mV   -1.000  V     FAIL", -1.0f);
+  const std::string programText = bench.display.Text();
+  const QPlainTextEdit* display = bench.form.Display();
+  QAction* item = bench.form.Item("ShowUncertainty");
+  ASSERT_NE(item, nullptr);
+  ASSERT_TRUE(item->isCheckable());
+
+  item->setChecked(true);
+  EXPECT_EQ(Shown(display->document()->findBlockByNumber(1).text()),
+            " CH 1  -990 mV   -1.000  V     FAIL   U \xC2\xB1" "248.0 \xC2\xB5V     TUR 32.3:1");
+  EXPECT_EQ(ColourAt(display, 1, 1), FailColour());
+  EXPECT_FALSE(ColourAt(display, 1, 40).isValid());  // the columns are plain
+  // A row arriving while they are shown gets them at once, and the row before keeps its colour.
+  result(" CH 1  -990 mV   -990.0 mV     PASS", -0.99f);
+  EXPECT_NE(Shown(display->document()->findBlockByNumber(2).text()).find("   U \xC2\xB1"), std::string::npos);
+  EXPECT_EQ(ColourAt(display, 1, 1), FailColour());
+  // The header and the program's own text have no columns.
+  EXPECT_EQ(Shown(display->document()->findBlockByNumber(0).text()), "  CH  DC VOLTAGE   MEASURED PASS/FAIL");
+  EXPECT_EQ(bench.display.Text().substr(0, programText.size()), programText);
+  EXPECT_EQ(bench.display.Text().find("TUR"), std::string::npos);
+
+  item->setChecked(false);
+  EXPECT_EQ(Shown(display->document()->findBlockByNumber(1).text()), " CH 1  -990 mV   -1.000  V     FAIL");
+  EXPECT_EQ(ColourAt(display, 1, 1), FailColour());
+  // Cleared, the columns are gone with their rows.
+  bench.display.ClearDisplay();
+  item->setChecked(true);
+  EXPECT_EQ(Shown(display->toPlainText()), "");
+}
+
+}  // namespace
+}  // namespace veridane

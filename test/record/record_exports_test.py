@@ -1,0 +1,193 @@
+#!/usr/bin/env python3
+"""The calibration record from outside, as a lab's script sees it: a Full Sequence on a faulty
+simulated bench with a register, a certificate, JSON on standard output and JUnit; the JSON
+checked against the published schema and against the result table, the JUnit read by a
+standard XML parser, the certificate's text by pdftotext; then the due-date gate.
+
+Usage: record_exports_test.py VERIDANE SCHEMA.json"""
+import json
+import math
+import os
+import subprocess
+import sys
+import tempfile
+import xml.etree.ElementTree as ElementTree
+
+import jsonschema
+
+PROGRAM, SCHEMA = sys.argv[1], sys.argv[2]
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+        print("FAILED: " + what, file=sys.stderr)
+
+
+REGISTER = """
+[[standard]]
+model = "Fluke 5100B"
+serial = "CAL-SN-4471"
+asset = "LAB-0012"
+certificate = "CERT-0412"
+calibrated = {calibrator_calibrated}
+due = {calibrator_due}
+
+[[standard]]
+model = "SG 5030"
+serial = "SG-SN-0311"
+asset = "LAB-0020"
+certificate = "CERT-0077"
+calibrated = 2026-01-10
+due = 2098-01-10
+
+[[standard]]
+model = "CG 5011"
+serial = "CG-SN-0042"
+asset = "LAB-0030"
+certificate = "CERT-0100"
+calibrated = 2026-01-10
+due = 2098-02-11
+
+[[standard]]
+model = "AT 5010"
+serial = "AT-SN-0007"
+asset = "LAB-0040"
+certificate = "CERT-0200"
+calibrated = 2026-01-10
+due = 2098-03-12
+"""
+
+
+def certificate_value(value, unit):
+    """The certificate's number format: %.5g of the value scaled to an engineering prefix."""
+    exponent = 0
+    if value != 0:
+        exponent = min(12, max(-12, math.floor(math.log10(abs(value)) / 3) * 3))
+    prefix = {-12: "p", -9: "n", -6: "\u00b5", -3: "m", 0: "", 3: "k", 6: "M", 9: "G", 12: "T"}[exponent]
+    return "%.5g %s%s" % (value / math.pow(10.0, exponent), prefix, unit)
+
+
+def run(folder, *arguments):
+    environment = dict(os.environ, APPDATA=folder, QT_QPA_PLATFORM="offscreen", HOME=folder,
+                       XDG_CONFIG_HOME=os.path.join(folder, "config"))
+    return subprocess.run([PROGRAM, "--headless", *arguments], capture_output=True, env=environment, timeout=120)
+
+
+with tempfile.TemporaryDirectory() as folder:
+    register = os.path.join(folder, "standards.toml")
+    with open(register, "w") as out:
+        out.write(REGISTER.format(calibrator_calibrated="2026-03-02", calibrator_due="2098-03-02"))
+    pdf = os.path.join(folder, "certificate.pdf")
+    junit = os.path.join(folder, "run.xml")
+    done = run(folder, "--bench", "sim", "--run", "full", "--technician", "virtual", "--serial", "B010100",
+               "--standards", register, "--certificate", pdf, "--json", "-", "--junit", junit,
+               "--temperature", "23.5", "--customer", "Acme")
+    stderr = done.stderr.decode("utf-8")
+    check(done.returncode == 0, "a healthy bench ends with exit 0, not %d\n%s" % (done.returncode, stderr[-1500:]))
+
+    # Standard output holds the JSON document alone, and it follows the schema.
+    with open(SCHEMA) as schema_file:
+        schema = json.load(schema_file)
+    document = json.loads(done.stdout.decode("utf-8"))
+    jsonschema.validate(document, schema)
+    check(len(document["runs"]) == 1, "one run")
+    the_run = document["runs"][0]
+    steps = [step for test in the_run["tests"] for step in test["steps"]]
+    check(len(steps) > 20, "a Full Sequence has its rows: %d" % len(steps))
+    check(the_run["context"]["environment"]["temperature_c"] == 23.5, "temperature recorded")
+    check(the_run["context"]["overdue_standards"] is False, "no overdue standard")
+    check({s["serial"] for s in the_run["context"]["standards"]} ==
+          {"CAL-SN-4471", "SG-SN-0311", "CG-SN-0042", "AT-SN-0007"}, "every standard recorded")
+
+    # Row for row, the JSON is the table the technician saw (on standard error with --json -).
+    position = 0
+    for step in steps:
+        found = stderr.find(step["text"], position)
+        check(found >= 0, "table row in order: " + step["text"])
+        position = max(position, found)
+
+    # The certificate: every standard's serial and due date, every step's reading and verdict,
+    # the digest and the simulated mark.
+    text = subprocess.run(["pdftotext", "-layout", pdf, "-"], capture_output=True).stdout.decode("utf-8")
+    flat = " ".join(text.split())
+    for standard in the_run["context"]["standards"]:
+        check(standard["serial"] in text and standard["due"] in text, "standard on the certificate: " + standard["serial"])
+    for step in steps:
+        reading = "no reading" if step["measured"] is None else certificate_value(step["measured"], step["unit"])
+        check(reading + " " + step["verdict"] in flat, "reading and verdict on the certificate: %s %s %s" %
+              (step["step"], reading, step["verdict"]))
+        check(step["step"] in flat, "step on the certificate: " + step["step"])
+    check(the_run["sha256"] in flat, "the run's digest on the certificate")
+    pages = text.count("\f") or 1
+    check(pages >= 2 and text.count("SIMULATED - NOT A CALIBRATION") >= 2 * pages, "the simulated mark on every page")
+    check("page 1 of %d" % pages in flat and "page %d of %d" % (pages, pages) in flat, "page x of y")
+
+    # The faulty bench: JUnit read by a standard parser, one failure per failed step; its
+    # stopped trigger test gets a certificate only with --partial, which names it.
+    junit = os.path.join(folder, "faulty.xml")
+    partial = os.path.join(folder, "partial.pdf")
+    faulty = run(folder, "--bench", "sim:bandwidth-fault", "--run", "full", "--technician", "virtual",
+                 "--standards", register, "--json", "-", "--junit", junit, "--certificate", partial, "--partial")
+    check(faulty.returncode == 1, "the faulty bench ends with exit 1, not %d" % faulty.returncode)
+    faulty_run = json.loads(faulty.stdout.decode("utf-8"))
+    jsonschema.validate(faulty_run, schema)
+    faulty_steps = [step for test in faulty_run["runs"][0]["tests"] for step in test["steps"]]
+    failed = [step for step in faulty_steps if step["verdict"] in ("FAIL", "not measurable")]
+    check(len(failed) == 9, "the bandwidth fault fails the nine CH2 rows: %d" % len(failed))
+    check(len(failed) == sum(1 for step in faulty_steps if step["text"].endswith(" FAIL")), "verdicts match the texts")
+    tree = ElementTree.parse(junit)
+    check(len(tree.getroot().findall("testsuite")) == len(faulty_run["runs"][0]["tests"]), "a testsuite per test")
+    check(len(tree.getroot().findall(".//failure")) == len(failed), "JUnit failures %d vs %d" %
+          (len(tree.getroot().findall(".//failure")), len(failed)))
+    check(int(tree.getroot().get("failures")) == len(failed), "the failure count of testsuites")
+    partial_text = " ".join(subprocess.run(["pdftotext", partial, "-"], capture_output=True).stdout.decode().split())
+    check("PARTIAL CERTIFICATE" in partial_text and "Edge Trigger Sensitivity" in partial_text, "partial named")
+    check("NOT TO CONFORM" in partial_text, "a failed unit does not conform")
+
+    # The stored run exported again has the digest the certificate shows.
+    again = subprocess.run([PROGRAM, "--results", "--bench", "sim:bandwidth-fault", "--run", str(the_run["id"]),
+                            "--json", "-"], capture_output=True, timeout=60,
+                           env=dict(os.environ, APPDATA=folder, HOME=folder, XDG_CONFIG_HOME=os.path.join(folder, "config")))
+    check(again.returncode == 0, "--results --run ID --json -: " + again.stderr.decode())
+    if again.returncode == 0:
+        check(json.loads(again.stdout)["runs"][0]["sha256"] == the_run["sha256"], "the digest is of the stored run")
+
+    # An overdue calibrator stops a headless run before any test ...
+    with open(register, "w") as out:
+        out.write(REGISTER.format(calibrator_calibrated="2019-03-02", calibrator_due="2020-03-02"))
+    refused = run(folder, "--bench", "sim", "--run", "full", "--technician", "virtual", "--standards", register,
+                  "--json", os.path.join(folder, "refused.json"))
+    check(refused.returncode == 4, "overdue: exit 4, not %d" % refused.returncode)
+    check(b"OVERDUE since 2020-03-02" in refused.stderr, "overdue named")
+    check(b"PASS" not in refused.stdout and b"PASS" not in refused.stderr, "no test ran")
+    check(not os.path.exists(os.path.join(folder, "refused.json")), "no JSON for a refused run")
+    # ... and with --allow-overdue it runs, and the JSON says so.
+    allowed = run(folder, "--bench", "sim", "--run", "offset", "--technician", "virtual", "--standards", register,
+                  "--allow-overdue", "--as-left", "--json", "-")
+    check(allowed.returncode == 0, "allowed: exit %d %s" % (allowed.returncode, allowed.stderr.decode()[-800:]))
+    if allowed.returncode == 0:
+        context = json.loads(allowed.stdout)["runs"][0]["context"]
+        check(context["overdue_standards"] is True, "the run is marked overdue")
+        check(context["label"] == "as left", "as left")
+
+    # Without --standards a simulated bench uses the register it ships, whose entries cover
+    # every generator the shipped benches hold.
+    for bench in ("sim", "sim:sme-generator", "sim:fluke-generator"):
+        shipped = run(folder, "--bench", bench, "--run", "offset", "--technician", "virtual", "--json", "-")
+        check(shipped.returncode == 0, bench + ": exit %d %s" % (shipped.returncode, shipped.stderr.decode()[-400:]))
+        if shipped.returncode == 0:
+            context = json.loads(shipped.stdout)["runs"][0]["context"]
+            check(context["standards_register"] == "(simulated bench register)", bench + ": the shipped register")
+            check(len(context["standards"]) == 4 and all(s["state"] == "in calibration" for s in context["standards"]),
+                  bench + ": every standard known and in calibration: %s" % context["standards"])
+
+    # A register with a mistake names its file and line.
+    with open(register, "w") as out:
+        out.write(REGISTER.format(calibrator_calibrated="2026-03-02", calibrator_due="2098-03-02").replace('asset = "LAB-0020"', 'asset = "LAB-0012"'))
+    wrong = run(folder, "--bench", "sim", "--run", "offset", "--standards", register)
+    check(wrong.returncode == 4 and (register + ":13: asset \"LAB-0012\" is already in the register (line 5)").encode()
+          in wrong.stderr, "duplicate asset named: " + wrong.stderr.decode()[-400:])
+
+sys.exit(1 if failures else 0)

@@ -1,0 +1,242 @@
+// The calibration record on a scratch SQLite store: a run's context and outcomes kept with it,
+// its digest, certificate numbers, the JSON and JUnit made from it, and the certificate itself.
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QXmlStreamReader>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "platform/text8.h"
+#include "record/certificate.h"
+#include "record/junit_report.h"
+#include "record/run_json.h"
+#include "record/run_record.h"
+#include "record/whole_file.h"
+#include "test/results/results_fixture.h"
+
+namespace veridane {
+namespace {
+
+using testing::OffsetResult;
+using testing::ScratchStore;
+using testing::SomeRun;
+
+RunContext SomeContext(RunLabel label) {
+  RunContext context;
+  context.assetId = "CUST-77";
+  context.customer = "Acme Kraftwerk GmbH \xFC";  // 8-bit inside, UTF-8 at the edges
+  context.temperatureC = 23.1;
+  context.label = label;
+  context.standardsRegister = "/lab/standards.toml";
+  context.standards = {{"Calibrator", "Fluke 5100A/B", "5100-4471", "LAB-0012", "CAL-2026-0412", "2026-03-02",
+                        "2027-03-02", "in calibration"},
+                       {"Time-mark generator", "CG 5011", "", "", "", "", "", "not in the register"}};
+  return context;
+}
+
+// A simulated run of three Offset at Zero rows (a pass, a fail, no reading) and a second test
+// that was stopped.
+int64_t StoreRun(ResultsStore& store, const std::string& startedAt, RunLabel label, float ch2Reading = 0.0001f) {
+  RunFacts facts = SomeRun("B010101", startedAt);
+  facts.simulated = true;
+  facts.context = SomeContext(label);
+  const std::optional<int64_t> id = store.AddRun(facts);
+  EXPECT_TRUE(id.has_value()) << store.LastError();
+  EXPECT_TRUE(store.AddRow(*id, startedAt, OffsetResult("CH1 2 mV/div", 0.0032f, 0.0001f)));
+  EXPECT_TRUE(store.AddRow(*id, startedAt, OffsetResult("CH2 2 mV/div", 0.0032f, ch2Reading)));
+  EXPECT_TRUE(store.AddRow(*id, startedAt, OffsetResult("CH1 5 mV/div", 0.0032f, std::nullopt)));
+  EXPECT_TRUE(store.SetTestOutcomes(*id, {{1, "Offset at Zero", "FAIL"}, {2, "DC Voltage Measurement", "not run"}}));
+  return *id;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST(RecordStore, ContextAndOutcomesAreKeptWithTheRunAndDigested) {
+  ScratchStore scratch("record-context");
+  ResultsStore store(scratch.Target());
+  ASSERT_TRUE(store.Open()) << store.LastError();
+  const int64_t id = StoreRun(store, "2026-12-07T10:00:00+01:00", RunLabel::AsFound, 0.01f);
+  std::string error;
+  const std::optional<RunRecord> record = LoadRunRecord(store, id, error);
+  ASSERT_TRUE(record) << error;
+  ASSERT_TRUE(record->run.facts.context.has_value());
+  EXPECT_EQ(*record->run.facts.context, SomeContext(RunLabel::AsFound));
+  EXPECT_FALSE(record->run.facts.context->humidityPercent.has_value());
+  EXPECT_EQ(record->rows.size(), 3u);
+  EXPECT_EQ(record->outcomes.size(), 2u);
+  ASSERT_EQ(record->sha256.size(), 64u);
+
+  const std::vector<TestRows> tests = RowsByTest(*record);
+  ASSERT_EQ(tests.size(), 2u);
+  EXPECT_EQ(tests[0].outcome, "FAIL");
+  EXPECT_EQ(tests[1].outcome, "not run");
+  EXPECT_TRUE(tests[1].rows.empty());
+
+  // The digest is of what is stored: the same run reads to the same digest, a changed
+  // reading in the database to another one.
+  EXPECT_EQ(LoadRunRecord(store, id, error)->sha256, record->sha256);
+  {
+    QSqlDatabase raw = QSqlDatabase::addDatabase("QSQLITE", "record-raw");
+    raw.setDatabaseName(QString::fromStdString(scratch.File()));
+    ASSERT_TRUE(raw.open());
+    ASSERT_TRUE(QSqlQuery(raw).exec("UPDATE results SET measured = 0.00011 WHERE step = 'CH1 2 mV/div'"));
+    raw.close();
+  }
+  QSqlDatabase::removeDatabase("record-raw");
+  EXPECT_NE(LoadRunRecord(store, id, error)->sha256, record->sha256);
+
+  EXPECT_FALSE(LoadRunRecord(store, id + 1, error).has_value());
+  EXPECT_EQ(error, "there is no run " + std::to_string(id + 1) + " in the results database");
+}
+
+TEST(RecordStore, CertificateNumbersAreNeverHandedOutTwice) {
+  ScratchStore scratch("record-numbers");
+  int64_t first = 0;
+  int64_t second = 0;
+  {
+    ResultsStore store(scratch.Target());
+    ASSERT_TRUE(store.Open()) << store.LastError();
+    const int64_t run = StoreRun(store, "2026-12-07T10:00:00+01:00", RunLabel::AsFound);
+    first = *store.IssueCertificate(run, "2026-12-07T11:00:00+01:00", "a.pdf");
+    second = *store.IssueCertificate(run, "2026-12-07T11:00:00+01:00", "b.pdf");
+    EXPECT_GT(second, first);
+  }
+  // A crash after the number was taken: its row is gone (a restore, a hand edit), the program
+  // starts again, and the next number is still a new one.
+  {
+    QSqlDatabase raw = QSqlDatabase::addDatabase("QSQLITE", "record-raw");
+    raw.setDatabaseName(QString::fromStdString(scratch.File()));
+    ASSERT_TRUE(raw.open());
+    ASSERT_TRUE(QSqlQuery(raw).exec("DELETE FROM certificates WHERE number = " + QString::number(second)));
+    raw.close();
+  }
+  QSqlDatabase::removeDatabase("record-raw");
+  ResultsStore again(scratch.Target());
+  ASSERT_TRUE(again.Open()) << again.LastError();
+  EXPECT_GT(*again.IssueCertificate(1, "2026-12-07T12:00:00+01:00", "c.pdf"), second);
+  EXPECT_EQ(CertificateNumberText("VD-", 17), "VD-000017");
+}
+
+TEST(RecordStore, JsonAndJUnitAgreeWithTheStoredRows) {
+  ScratchStore scratch("record-exports");
+  ResultsStore store(scratch.Target());
+  ASSERT_TRUE(store.Open()) << store.LastError();
+  const int64_t id = StoreRun(store, "2026-12-07T10:00:00+01:00", RunLabel::AsLeft, 0.01f);
+  std::string error;
+  const RunRecord record = *LoadRunRecord(store, id, error);
+
+  const QJsonObject document = QJsonDocument::fromJson(QByteArray::fromStdString(RunsJson({record}, "2026-12-07T10:05:00+01:00"))).object();
+  EXPECT_EQ(document["version"].toInt(), kResultsFormatVersion);
+  const QJsonObject run = document["runs"].toArray()[0].toObject();
+  EXPECT_EQ(run["sha256"].toString().toStdString(), record.sha256);
+  EXPECT_EQ(run["context"]["label"].toString(), "as left");
+  EXPECT_EQ(run["context"]["customer"].toString().toStdString(), "Acme Kraftwerk GmbH \xC3\xBC");
+  EXPECT_TRUE(run["context"]["environment"]["humidity_percent"].isNull());
+  EXPECT_TRUE(run["context"]["standards"][1]["due"].isNull());
+  const QJsonArray steps = run["tests"][0]["steps"].toArray();
+  ASSERT_EQ(steps.size(), 3);
+  for (int i = 0; i < 3; ++i) {
+    const StepResult& row = record.rows[static_cast<size_t>(i)].result;
+    EXPECT_EQ(steps[i]["step"].toString().toStdString(), row.step);
+    EXPECT_EQ(steps[i]["verdict"].toString().toStdString(), VerdictName(row.verdict));
+    if (row.measured) EXPECT_DOUBLE_EQ(steps[i]["measured"].toDouble(), *row.measured);
+    else EXPECT_TRUE(steps[i]["measured"].isNull());
+  }
+  EXPECT_EQ(run["tests"][1]["verdict"].toString(), "not run");
+
+  // JUnit: a failure per failed or unreadable step, the stopped test skipped.
+  QXmlStreamReader xml(QString::fromStdString(RunsJUnit({record})));
+  int suites = 0, cases = 0, failures = 0, skipped = 0;
+  while (!xml.atEnd()) {
+    if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+    suites += xml.name() == QStringLiteral("testsuite");
+    cases += xml.name() == QStringLiteral("testcase");
+    failures += xml.name() == QStringLiteral("failure");
+    skipped += xml.name() == QStringLiteral("skipped");
+  }
+  ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+  EXPECT_EQ(suites, 2);
+  EXPECT_EQ(cases, 4);
+  EXPECT_EQ(failures, 2);
+  EXPECT_EQ(skipped, 1);
+}
+
+TEST(RecordStore, ExportsAreWrittenWholeOrNotAtAll) {
+  ScratchStore scratch("record-files");
+  std::filesystem::create_directories(scratch.Folder());
+  const std::string file = (scratch.Folder() / "run.json").string();
+  std::string error;
+  ASSERT_TRUE(WriteWholeFile(file, "old", error)) << error;
+  ASSERT_TRUE(WriteWholeFile(file, "new", error)) << error;
+  EXPECT_EQ(ReadFile(file), "new");
+  // Through a link, the file it names is replaced and the link stays.
+  const std::string link = (scratch.Folder() / "latest.json").string();
+  std::filesystem::create_symlink(file, link);
+  ASSERT_TRUE(WriteWholeFile(link, "linked", error)) << error;
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(ReadFile(file), "linked");
+  // A folder or a device is no place for an export.
+  EXPECT_FALSE(WriteWholeFile(scratch.Folder().string(), "x", error));
+  EXPECT_NE(error.find("is a folder"), std::string::npos) << error;
+  EXPECT_FALSE(WriteWholeFile("/dev/null", "x", error));
+  EXPECT_NE(error.find("not a file"), std::string::npos) << error;
+  EXPECT_FALSE(WriteWholeFile((scratch.Folder() / "no" / "such.json").string(), "x", error));
+  // No temporary file is left behind by any of them.
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(scratch.Folder()))
+    files += entry.is_regular_file() && !entry.is_symlink();
+  EXPECT_EQ(files, 1);
+}
+
+TEST(RecordStore, CertificateHoldsTheRecordAndRefusesAnUnfinishedRun) {
+  ScratchStore scratch("record-certificate");
+  ResultsStore store(scratch.Target());
+  ASSERT_TRUE(store.Open()) << store.LastError();
+  StoreRun(store, "2026-12-07T09:00:00+01:00", RunLabel::AsFound, 0.01f);
+  const int64_t id = StoreRun(store, "2026-12-07T10:00:00+01:00", RunLabel::AsLeft);
+  const std::string pdf = (scratch.Folder() / "certificate.pdf").string();
+  LabIdentity lab;
+  lab.name = "Kalibrierlabor Nord";
+  lab.accreditation = "D-K-99999-01-00";
+
+  CertificateIssue issue = IssueRunCertificate(store, id, pdf, lab, false, "2026-12-07T11:00:00+01:00");
+  EXPECT_FALSE(issue.ok);
+  EXPECT_NE(issue.error.find("is not complete (DC Voltage Measurement)"), std::string::npos) << issue.error;
+  EXPECT_TRUE(issue.number.empty());  // refused before a number was taken
+  EXPECT_FALSE(std::filesystem::exists(pdf));
+
+  issue = IssueRunCertificate(store, id, pdf, lab, true, "2026-12-07T11:00:00+01:00");
+  ASSERT_TRUE(issue.ok) << issue.error;
+  EXPECT_EQ(issue.number, "VD-000001");
+  const std::string text = (scratch.Folder() / "certificate.txt").string();
+  ASSERT_EQ(std::system(("pdftotext -layout '" + pdf + "' '" + text + "'").c_str()), 0);
+  const std::string content = ReadFile(text);
+  std::string error;
+  const RunRecord record = *LoadRunRecord(store, id, error);
+  for (const std::string& expected :
+       {std::string("Kalibrierlabor Nord"), std::string("D-K-99999-01-00"), std::string("No. VD-000001"),
+        std::string("5100-4471"), std::string("2027-03-02"), std::string("CAL-2026-0412"), std::string("not in the register"),
+        record.sha256, std::string("run ") + std::to_string(id), std::string(kSimulatedCertificateMark),
+        std::string("PARTIAL CERTIFICATE"), std::string("DC Voltage Measurement"), std::string("page 1 of "),
+        // as found beside as left: the earlier run's failed reading, this run's pass
+        Utf8FromText8(CertificateValue(0.01, "V")), Utf8FromText8(CertificateValue(0.0001, "V")), std::string("no reading")})
+    EXPECT_NE(content.find(expected), std::string::npos) << expected;
+  EXPECT_EQ(CertificateValue(-0.0032154, "V"), "-3.2154 mV");
+  EXPECT_EQ(CertificateValue(60.1234e6, "Hz"), "60.123 MHz");
+  EXPECT_EQ(CertificateValue(0, "V"), "0 V");
+}
+
+}  // namespace
+}  // namespace veridane
