@@ -364,7 +364,7 @@ int Render(QPdfWriter& writer, const CertificateContent& content, int totalPages
   sheet.Heading("Procedure");
   sheet.Text("Performance verification of the Tektronix TDS 300 series, as performed by Veridane " + U(facts.programVersion) +
                  ": each test sets the input from the standards above and compares the scope's reading with the limits "
-                 "of the manufacturer's specification.",
+                 "the manufacturer publishes for this model.",
              Font(8.5));
 
   std::map<std::pair<int, std::string>, const StoredRow*> found;
@@ -395,9 +395,9 @@ int Render(QPdfWriter& writer, const CertificateContent& content, int totalPages
   sheet.Heading("Statement of conformity");
   QString statement;
   if (failures == 0) {
-    statement = "The unit was found to CONFORM to the manufacturer's specification at every step listed above.";
+    statement = "The unit was found to CONFORM to the manufacturer's published limits at every step listed above.";
   } else {
-    statement = QString("The unit was found NOT TO CONFORM to the manufacturer's specification: %1 step%2 failed "
+    statement = QString("The unit was found NOT TO CONFORM to the manufacturer's published limits: %1 step%2 failed "
                         "(marked FAIL above).")
                     .arg(failures)
                     .arg(failures == 1 ? "" : "s");
