@@ -13,6 +13,7 @@
 #include "results/results_store.h"
 #include "shell/command_line.h"
 #include "sim/bench/shipped_benches.h"
+#include "test/results/headless_runs.h"
 #include "test/support/shell_fakes.h"
 #include "test/support/test_backends.h"
 #include "ui/console/headless.h"
@@ -23,33 +24,9 @@ namespace {
 
 using testing::ScratchFolder;
 
-struct Outcome {
-  int code = -1;
-  std::string out;
-  std::string messages;
-};
-
-Outcome Invoke(const ScratchFolder& root, MemorySettings& settings, const std::vector<std::string>& args) {
-  CommandLine options = ParseCommandLine(args);
-  EXPECT_TRUE(options.errors.empty());
-  std::ostringstream out, messages;
-  Outcome outcome;
-  if (options.results || !options.importFiles.empty())
-    outcome.code = RunResultsCommand(testing::TestBackends(), options, settings, Paths(root.String()), out, messages);
-  else
-    outcome.code = RunHeadless(testing::TestBackends(), options, settings, Paths(root.String()), out, messages);
-  outcome.out = out.str();
-  outcome.messages = messages.str();
-  return outcome;
-}
-
-Outcome FullSequence(const ScratchFolder& root, MemorySettings& settings, const std::string& bench,
-                     std::vector<std::string> more = {}) {
-  std::vector<std::string> args = {"--headless", "--bench", bench, "--run", "full", "--technician", "virtual",
-                                    "--serial", "b012345"};
-  args.insert(args.end(), more.begin(), more.end());
-  return Invoke(root, settings, args);
-}
+using testing::FullSequence;
+using testing::Invoke;
+using testing::Outcome;
 
 // Two numbers for one step agree when they print alike: the log keeps three or four digits of
 // what the live run judged.

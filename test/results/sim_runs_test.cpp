@@ -11,6 +11,7 @@
 #include "report/step_result.h"
 #include "results/results_store.h"
 #include "shell/command_line.h"
+#include "test/results/headless_runs.h"
 #include "test/support/shell_fakes.h"
 #include "test/support/test_backends.h"
 #include "ui/console/headless.h"
@@ -22,33 +23,9 @@ namespace {
 using testing::ScratchFolder;
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int code = -1;
-  std::string out;
-  std::string messages;
-};
-
-Outcome Invoke(const ScratchFolder& root, MemorySettings& settings, const std::vector<std::string>& args) {
-  CommandLine options = ParseCommandLine(args);
-  EXPECT_TRUE(options.errors.empty());
-  std::ostringstream out, messages;
-  Outcome outcome;
-  if (options.results || !options.importFiles.empty())
-    outcome.code = RunResultsCommand(testing::TestBackends(), options, settings, Paths(root.String()), out, messages);
-  else
-    outcome.code = RunHeadless(testing::TestBackends(), options, settings, Paths(root.String()), out, messages);
-  outcome.out = out.str();
-  outcome.messages = messages.str();
-  return outcome;
-}
-
-Outcome FullSequence(const ScratchFolder& root, MemorySettings& settings, const std::string& bench,
-                     std::vector<std::string> more = {}) {
-  std::vector<std::string> args = {"--headless", "--bench", bench, "--run", "full", "--technician", "virtual",
-                                    "--serial", "b012345"};
-  args.insert(args.end(), more.begin(), more.end());
-  return Invoke(root, settings, args);
-}
+using testing::FullSequence;
+using testing::Invoke;
+using testing::Outcome;
 
 // The judged rows a run printed, 8-bit.
 std::vector<std::string> JudgedRows(const std::string& out) {
