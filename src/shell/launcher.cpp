@@ -76,16 +76,16 @@ Program& Launcher::Compose(Operator& person, MainView& view, ShellView& shellVie
                                                     InstrumentDataFolderFor(*bench_, settings_, paths_), simulated_,
                                                     choice_.text});
   startup_ = std::make_unique<Startup>(*program_, shellView, versions);
-  program_->run.Repeats = request_.repeats;
-  program_->run.DecisionRule = request_.decisionRule.value_or(
-      DecisionRuleFromName(settings_.Get("Veridane", "Settings", "DecisionRule", "simple")).value_or(DecisionRule::Simple));
+  program_->SetRepeats(request_.repeats);
+  program_->SetDecisionRule(request_.decisionRule.value_or(
+      DecisionRuleFromName(settings_.Get("Veridane", "Settings", "DecisionRule", "simple")).value_or(DecisionRule::Simple)));
   if (request_.results) {
     recorder_ = std::make_unique<ResultsRecorder>(
         RecorderSeams{StoreTargetFromSettings(settings_, program_->DataFolder()),
                       [this] { return CurrentRunFacts(*program_, choice_.text, request_.serial, request_.operatorName); },
                       StoreTimeNow, op});
-    program_->display.SetResultSink(recorder_.get());
-    program_->log.SetSessionHook([this](const std::string& logPath, int firstLine, bool created) {
+    program_->SetResultSink(recorder_.get());
+    program_->SetLogSessionHook([this](const std::string& logPath, int firstLine, bool created) {
       recorder_->RecordLogSession(logPath, firstLine, created);
     });
   }

@@ -89,7 +89,7 @@ class Launcher {
   std::string HelperTranscript() const { return bench_ ? bench_->HelperTranscript() : ""; }
   // The program ends at once: its open files are closed, nothing already shown is lost.
   void CloseFiles() {
-    if (program_ && program_->CloseFiles) program_->CloseFiles();
+    if (program_) program_->CloseFiles();
   }
 
  private:

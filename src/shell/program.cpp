@@ -24,37 +24,36 @@ std::string BenchCaptionMark(std::string_view benchText, bool simulated) {
 }
 
 Program::Program(const ProgramSeams& seams)
-    : op(seams.op),
-      loop(seams.loop),
-      settings(seams.settings),
-      paths(PathsFor(seams)),
-      instrumentDataFolder(seams.instrumentDataFolder),
-      simulated(seams.simulated),
-      benchText(seams.benchText),
-      markedView(seams.view, BenchCaptionMark(Text8FromUtf8(seams.benchText), seams.simulated)),
-      view(markedView.Mark().empty() ? seams.view : static_cast<MainView&>(markedView)),
-      bus(seams.driver, seams.op, seams.loop),
-      scopeControl(bus, op, scope),
-      detector(bus, roles, instrumentDataFolder),
-      sg(bus, op, roles, RunFlags{run.AutoMode, run.AbortFlag}, instrumentDataFolder),
-      calibrator(bus, op, roles, RunFlags{run.AutoMode, run.AbortFlag}),
-      scanners(bus, op, roles),
-      display(view, run, op, loop),
-      frame(run, view, display, op, loop),
-      pv{bus, scope, scopeControl, roles, calibrator, scanners, sg, run, frame, display, op, loop},
-      log(LogPlace{[this] { return DataFolder(); }, scope.ScopeModel, scope.LogFolderName}, display, view, run, op,
-          seams.logDialogs, SystemLogStamp) {
-  FrameHooks& hooks = frame.Hooks();
-  hooks.ScopeReset = [this] { scopeControl.ScopeReset(); };
-  hooks.ScannerReset = [this] { scanners.ScannerReset(); };
-  hooks.CalibratorReset = [this] { calibrator.CalibratorReset(); };
-  hooks.CGReset = [this] { CGReset(bus, roles); };
-  hooks.SGReset = [this] { sg.SGReset(); };
-  display.SetResultLog(&log);
-  hooks.WriteStatusFile = [this] { log.WriteStatusFile(); };
-  hooks.CreateLogFile = [this] { log.CreateLogFile(); };
-  CloseFiles = [this] { log.CloseFiles(); };
-  RegisterPvTests(pv);
+    : op_(seams.op),
+      loop_(seams.loop),
+      settings_(seams.settings),
+      paths_(PathsFor(seams)),
+      instrumentDataFolder_(seams.instrumentDataFolder),
+      simulated_(seams.simulated),
+      benchText_(seams.benchText),
+      markedView_(seams.view, BenchCaptionMark(Text8FromUtf8(seams.benchText), seams.simulated)),
+      view_(markedView_.Mark().empty() ? seams.view : static_cast<MainView&>(markedView_)),
+      bus_(seams.driver, seams.op, seams.loop),
+      scopeControl_(bus_, op_, scope_),
+      detector_(bus_, roles_, instrumentDataFolder_),
+      sg_(bus_, op_, roles_, RunFlags{run_.AutoMode, run_.AbortFlag}, instrumentDataFolder_),
+      calibrator_(bus_, op_, roles_, RunFlags{run_.AutoMode, run_.AbortFlag}),
+      scanners_(bus_, op_, roles_),
+      display_(view_, run_, op_, loop_),
+      frame_(run_, view_, display_, op_, loop_),
+      pv_{bus_, scope_, scopeControl_, roles_, calibrator_, scanners_, sg_, run_, frame_, display_, op_, loop_},
+      log_(LogPlace{[this] { return DataFolder(); }, scope_.ScopeModel, scope_.LogFolderName}, display_, view_, run_, op_,
+           seams.logDialogs, SystemLogStamp) {
+  FrameHooks& hooks = frame_.Hooks();
+  hooks.ScopeReset = [this] { scopeControl_.ScopeReset(); };
+  hooks.ScannerReset = [this] { scanners_.ScannerReset(); };
+  hooks.CalibratorReset = [this] { calibrator_.CalibratorReset(); };
+  hooks.CGReset = [this] { CGReset(bus_, roles_); };
+  hooks.SGReset = [this] { sg_.SGReset(); };
+  display_.SetResultLog(&log_);
+  hooks.WriteStatusFile = [this] { log_.WriteStatusFile(); };
+  hooks.CreateLogFile = [this] { log_.CreateLogFile(); };
+  RegisterPvTests(pv_);
 }
 
 }  // namespace veridane

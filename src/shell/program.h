@@ -5,8 +5,11 @@
 // of the members below is the order they are built in.
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "instruments/calibrator.h"
 #include "log/log_book.h"
@@ -83,55 +86,115 @@ class Program {
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
-  // The seams.
-  Operator& op;
-  EventLoop& loop;
-  Settings& settings;
-  const Paths paths;
-  const std::filesystem::path instrumentDataFolder;
-  const bool simulated;
-  const std::string benchText;  // the bench's connection text (file-system text, UTF-8)
-
-  // The window as every subsystem sees it: through the caption marker naming the bench.
-  CaptionMarkingView markedView;
-  MainView& view;
-
-  // GPIB access and the scope under test.
-  GpibBus bus;
-  ScopeIdentity scope;
-  ScopeControl scopeControl;
-
-  // Bench instruments.
-  InstrumentRoles roles;
-  InstrumentDetector detector;
-
-  // Verification run state; the drivers see only its two flags.
-  RunState run;
-  SignalGenerator sg;
-  Calibrator calibrator;
-  ScannerDriver scanners;
-
-  // Result display and the test frame, its hooks wired to the subsystems above.
-  ResultDisplay display;
-  TestFrame frame;
-
-  // What the verification procedures work with; they are registered in the frame from it.
-  PvContext pv;
-
-  // The result log: every shown row, and the PASS/FAIL file after each test.
-  LogBook log;
-
+  // What the windows, the console and the exports read.
+  const RunState& Run() const { return run_; }
+  const ScopeIdentity& Scope() const { return scope_; }
+  const InstrumentRoles& Roles() const { return roles_; }
+  const ResultDisplay& Display() const { return display_; }
+  const LogBook& Log() const { return log_; }
   // What the calibration record keeps of this run beside the results: the unit's asset id and
   // owner, the conditions, as found or as left, and the standards the due-date gate found.
-  RunContext record;
-
-  // Closes the open files before an orderly exit, or when the program ends at once.
-  std::function<void()> CloseFiles;
-
+  const RunContext& Record() const { return record_; }
+  const Paths& Folders() const { return paths_; }
+  bool Simulated() const { return simulated_; }
+  const std::string& BenchText() const { return benchText_; }  // file-system text, UTF-8
   // The program's folder for this run ("…/Veridane", or "…/Veridane/Simulated").
-  std::string DataFolder() const { return paths.DataFolder(); }
+  std::string DataFolder() const { return paths_.DataFolder(); }
   // What every window of this run appends to its caption (empty when it names no bench).
-  const std::string& CaptionMark() const { return markedView.Mark(); }
+  const std::string& CaptionMark() const { return markedView_.Mark(); }
+
+  // The seams handed in, for the tools that open their own windows.
+  Operator& Op() { return op_; }
+  EventLoop& Loop() { return loop_; }
+  // The bus with the scope on it, for the tools that talk to it outside a test (the manual
+  // message tool's listeners, the scope's error log).
+  GpibBus& Bus() { return bus_; }
+  const GpibBus& Bus() const { return bus_; }
+
+  // The menu's commands of the tests, by test number (the catalogue has put the procedures in).
+  FrameHooks& Hooks() { return frame_.Hooks(); }
+  void NameTests() { frame_.NameTests(); }
+  void FullSequence() { frame_.FullSequence(scope_.ScopeModel); }
+  // Exit Test: the running test stops at its next check.
+  void ExitTest() { frame_.ExitTest(); }
+  // A close asked for while a test runs: stops it without the Exit Test button's side effects.
+  void StopTest() { run_.AbortFlag = true; }
+  // Why a run without a person stopped the test (with the stop its answer gives): the test then
+  // fails with this line in its table.
+  void SetStopFinding(std::string finding) { run_.StopFinding = std::move(finding); }
+  void DisableAuto() { frame_.DisableAuto(); }
+  void ClearTests() { display_.ClearTests(); }
+
+  // The result log's commands; CloseFiles closes the open files before an orderly exit, or
+  // when the program ends at once.
+  void CreateLogFile() { log_.CreateLogFile(); }
+  void AppendLogFile() { log_.AppendLogFile(); }
+  void CloseLogFile() { log_.CloseLogFile(); }
+  void CloseFiles() { log_.CloseFiles(); }
+
+  // The record of the run: set whole (the console's --asset and friends, the standards gate),
+  // or the conditions the technician gave with a new log.
+  void SetRecord(RunContext record) { record_ = std::move(record); }
+  void SetConditions(RunLabel label, std::optional<double> temperatureC, std::optional<double> humidityPercent) {
+    record_.label = label;
+    record_.temperatureC = temperatureC;
+    record_.humidityPercent = humidityPercent;
+  }
+
+  // How a step is read and judged: replies averaged per reading, the standards' figures for its
+  // uncertainty, the decision rule.
+  void SetRepeats(int repeats) { run_.Repeats = repeats; }
+  void SetStandardUncertainties(std::vector<UncertaintySpec> figures) { run_.StandardUncertainties = std::move(figures); }
+  void SetDecisionRule(DecisionRule rule) { run_.DecisionRule = rule; }
+
+  // Where judged rows go besides the display, and who hears of every log session started.
+  void SetResultSink(ResultSink* sink) { display_.SetResultSink(sink); }
+  void SetLogSessionHook(LogBook::SessionHook hook) { log_.SetSessionHook(std::move(hook)); }
+
+ private:
+  // Start-up drives the pieces one by one (bus, detection, scope identity, compensation data,
+  // the frame's resets); it is the program's own loading, not a window.
+  friend class Startup;
+
+  // The seams.
+  Operator& op_;
+  EventLoop& loop_;
+  Settings& settings_;
+  const Paths paths_;
+  const std::filesystem::path instrumentDataFolder_;
+  const bool simulated_;
+  const std::string benchText_;
+
+  // The window as every subsystem sees it: through the caption marker naming the bench.
+  CaptionMarkingView markedView_;
+  MainView& view_;
+
+  // GPIB access and the scope under test.
+  GpibBus bus_;
+  ScopeIdentity scope_;
+  ScopeControl scopeControl_;
+
+  // Bench instruments.
+  InstrumentRoles roles_;
+  InstrumentDetector detector_;
+
+  // Verification run state; the drivers only read its Auto mode.
+  RunState run_;
+  SignalGenerator sg_;
+  Calibrator calibrator_;
+  ScannerDriver scanners_;
+
+  // Result display and the test frame, its hooks wired to the subsystems above.
+  ResultDisplay display_;
+  TestFrame frame_;
+
+  // What the verification procedures work with; they are registered in the frame from it.
+  PvContext pv_;
+
+  // The result log: every shown row, and the PASS/FAIL file after each test.
+  LogBook log_;
+
+  RunContext record_;
 };
 
 }  // namespace veridane

@@ -9,18 +9,18 @@ namespace veridane {
 RunFacts CurrentRunFacts(const Program& program, const std::string& benchText, const std::string& serialUtf8,
                          const std::string& operatorUtf8) {
   RunFacts facts;
-  facts.scopeModel = program.scope.ScopeModel;
-  facts.firmware = Trim(program.scope.ScopeFirmware);
+  facts.scopeModel = program.Scope().ScopeModel;
+  facts.firmware = Trim(program.Scope().ScopeFirmware);
   // Upper case, as the log header has it, so that a serial typed either way finds one scope.
-  facts.serial = UpperCase1252(Trim(program.log.SerialText()));
+  facts.serial = UpperCase1252(Trim(program.Log().SerialText()));
   if (facts.serial.empty()) facts.serial = UpperCase1252(Trim(Text8FromUtf8(serialUtf8)));
-  facts.operatorName = Trim(program.log.OperatorText());
+  facts.operatorName = Trim(program.Log().OperatorText());
   if (facts.operatorName.empty()) facts.operatorName = Trim(Text8FromUtf8(operatorUtf8));
-  facts.comments = program.log.CommentsText();
+  facts.comments = program.Log().CommentsText();
   facts.bench = Text8FromUtf8(benchText);
-  facts.simulated = program.simulated;
+  facts.simulated = program.Simulated();
   facts.programVersion = ProgramVersionText();
-  facts.context = program.record;
+  facts.context = program.Record();
   return facts;
 }
 

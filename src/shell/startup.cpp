@@ -19,13 +19,13 @@ Startup::Startup(Program& program, ShellView& shellView, VersionTexts versions)
     : program_(program), shellView_(shellView), versions_(std::move(versions)) {}
 
 void Startup::SetMenusEnabled(bool enabled) {
-  for (std::string_view menu : kTopMenus) program_.view.SetEnabled(menu, enabled);
+  for (std::string_view menu : kTopMenus) program_.view_.SetEnabled(menu, enabled);
 }
 
 bool Startup::Load(bool aboutRequested) {
-  RunState& run = program_.run;
+  RunState& run = program_.run_;
   run.MainTitle = versions_.mainTitle;
-  program_.view.SetCaption(run.MainTitle);
+  program_.view_.SetCaption(run.MainTitle);
 
   if (aboutRequested) {
     shellView_.ShowAbout();
@@ -37,48 +37,48 @@ bool Startup::Load(bool aboutRequested) {
   SetMenusEnabled(false);
   phase_ = StartupPhase::Loading;
 
-  program_.frame.NameTests();
-  program_.frame.TestStatusUpdate();
+  program_.frame_.NameTests();
+  program_.frame_.TestStatusUpdate();
 
-  program_.bus.DeviceTimeout = 12;
-  program_.bus.GpibInit(1);
+  program_.bus_.DeviceTimeout = 12;
+  program_.bus_.GpibInit(1);
   FindScope();
-  program_.detector.DetectAll();
-  program_.scopeControl.IdentifyScope();
-  program_.scopeControl.ReadFirmware();
-  shellView_.SetLabel1(program_.scope.ScopeModel + ", F/W: v" + program_.scope.ScopeFirmware);
+  program_.detector_.DetectAll();
+  program_.scopeControl_.IdentifyScope();
+  program_.scopeControl_.ReadFirmware();
+  shellView_.SetLabel1(program_.scope_.ScopeModel + ", F/W: v" + program_.scope_.ScopeFirmware);
   return true;
 }
 
 void Startup::CreateDataFolder() {
   // Only the last level is made, as on the bench PCs where the parent always exists; a
   // simulated run keeps its own folder one level further down.
-  Paths real = program_.paths;
+  Paths real = program_.paths_;
   real.SetSimulated(false);
   std::string folder = real.DataFolder();
   bool made = MakeFolder(folder);
-  if (made && program_.simulated) {
-    folder = program_.paths.DataFolder();
+  if (made && program_.simulated_) {
+    folder = program_.paths_.DataFolder();
     made = MakeFolder(folder);
   }
   if (!made) {
     // Nothing would stop the run here, but every log written later would be lost without a
     // word; say so now, while the technician can still fix it.
-    program_.op.ShowMessBox("The data folder\n" + Text8FromUtf8(folder) +
+    program_.op_.ShowMessBox("The data folder\n" + Text8FromUtf8(folder) +
                                 "\ncannot be created. Log files cannot be written in this run.",
                             kOkOnly + kExclamation, "Data Folder");
   }
 }
 
 void Startup::FindScope() {
-  ScopeIdentity& scope = program_.scope;
+  ScopeIdentity& scope = program_.scope_;
   for (const char* id : kScopeIds) {
-    scope.ScopeDevice = program_.bus.FindDevice("ID?", id);
+    scope.ScopeDevice = program_.bus_.FindDevice("ID?", id);
     if (scope.ScopeDevice != 0) return;
   }
   // Not silent: a failure reports every answer received and ends the program.
-  scope.ScopeDevice = program_.bus.FindDevice("ID?", "TDS 3x0");
-  if (scope.ScopeDevice == 0) program_.op.EndProgram();
+  scope.ScopeDevice = program_.bus_.FindDevice("ID?", "TDS 3x0");
+  if (scope.ScopeDevice == 0) program_.op_.EndProgram();
 }
 
 std::string Startup::AutoModeQuestion(std::string_view sgName) {
@@ -94,38 +94,38 @@ std::string Startup::SetupText() {
 
 bool Startup::Activate() {
   if (activated_) return phase_ != StartupPhase::Ended;
-  program_.loop.ProcessEvents();
+  program_.loop_.ProcessEvents();
   activated_ = true;
   phase_ = StartupPhase::Activated;
 
-  const std::string skip = program_.settings.Get("Veridane", "Settings", "SkipSplash", "0");
+  const std::string skip = program_.settings_.Get("Veridane", "Settings", "SkipSplash", "0");
   if (NumericValue(skip) == 0) Intro(3);
 
-  RunState& run = program_.run;
-  if (program_.roles.AllRolesFilled()) {
-    const int16_t answer = program_.op.ShowMessBox(AutoModeQuestion(program_.roles.SGName),
+  RunState& run = program_.run_;
+  if (program_.roles_.AllRolesFilled()) {
+    const int16_t answer = program_.op_.ShowMessBox(AutoModeQuestion(program_.roles_.SGName),
                                                    kYesNoCancel + kQuestion, "Auto mode possible");
     if (answer == kYes) {
       run.AutoMode = Automation::Full;
-      if (!program_.sg.LoadCompData()) run.AutoMode = Automation::WithoutCompensation;
+      if (!program_.sg_.LoadCompData()) run.AutoMode = Automation::WithoutCompensation;
       run.MainTitle += "  (Auto)";
-      program_.view.SetCaption(run.MainTitle);
-      program_.view.SetEnabled(ui::kDisableAuto, true);
+      program_.view_.SetCaption(run.MainTitle);
+      program_.view_.SetEnabled(ui::kDisableAuto, true);
     } else if (answer == kCancel) {
       Unload();
       return false;
     }
   }
 
-  program_.frame.ResetAll();
-  program_.scopeControl.InitScope();
+  program_.frame_.ResetAll();
+  program_.scopeControl_.InitScope();
 
-  if (IsAuto(run.AutoMode)) program_.op.ShowMessBox(SetupText(), kOkOnly + kInformation, "Setup");
+  if (IsAuto(run.AutoMode)) program_.op_.ShowMessBox(SetupText(), kOkOnly + kInformation, "Setup");
 
   SetMenusEnabled(true);
   // The log commands start from the same rule every log command ends with, now that the model
   // (and with it the log folder) is known.
-  ApplyLogMenus(program_.view, program_.log.Menus());
+  ApplyLogMenus(program_.view_, program_.log_.Menus());
   phase_ = StartupPhase::Ready;
   return true;
 }
@@ -133,12 +133,12 @@ bool Startup::Activate() {
 void Startup::Unload() {
   if (unloaded_) return;
   unloaded_ = true;
-  if (program_.display.LogOpen() && program_.CloseFiles) program_.CloseFiles();
-  program_.op.ShowInfo("Please wait while the program shuts down.");
+  if (program_.display_.LogOpen()) program_.CloseFiles();
+  program_.op_.ShowInfo("Please wait while the program shuts down.");
   // Before the scope was found there is nothing on the bus to put back to its idle state.
-  if (program_.scope.ScopeDevice != 0) {
-    program_.frame.ResetAll();
-    program_.scopeControl.ScopeReset();
+  if (program_.scope_.ScopeDevice != 0) {
+    program_.frame_.ResetAll();
+    program_.scopeControl_.ScopeReset();
   }
   phase_ = StartupPhase::Ended;
 }
@@ -160,7 +160,7 @@ std::string Startup::ModuleVersionsText() const {
 }
 
 void Startup::ShowVersions() {
-  program_.op.ShowMessBox(ModuleVersionsText(), kOkOnly, "Current Module versions");
+  program_.op_.ShowMessBox(ModuleVersionsText(), kOkOnly, "Current Module versions");
 }
 
 }  // namespace veridane

@@ -44,7 +44,7 @@ TEST_P(BandwidthOnModelBench, EighteenRowsAtTheModelsFrequenciesAllPass) {
   const ModelBench& c = GetParam();
   E2eRun run(c.bench);
   ASSERT_TRUE(run.Start());
-  ASSERT_EQ(run.program->run.AutoMode, Automation::Full);
+  ASSERT_EQ(run.program->Run().AutoMode, Automation::Full);
   run.RunTest(3);
 
   const ResultTable table = FindResultTable(run.DisplayText(), kBandwidthTitle);
@@ -168,7 +168,7 @@ TEST(SelfCalFirst, FullSequenceOpensWithTheSelfCalibration) {
   const std::vector<sim::TranscriptEntry> spc = run.PromptsCaptioned("SPC");
   ASSERT_EQ(spc.size(), 1u) << Utf8FromText8(run.Transcript());  // in Auto only the question
   EXPECT_EQ(spc[0].text, "Do you wish to perform a Self Cal ?\nThis will take approximately 4 minutes.");
-  EXPECT_TRUE(run.program->run.SelfCalDone);
+  EXPECT_TRUE(run.program->Run().SelfCalDone);
   // The scope took its calibration time on the clock, and the tests came after it.
   EXPECT_GE(run.clock.Now() - before, run.Description().scope.selfCalSeconds);
   EXPECT_EQ(run.Status(3), 1);
@@ -185,9 +185,9 @@ TEST(SelfCalFirst, AFailedCalibrationStopsTheFullSequence) {
   ASSERT_EQ(spc.size(), 2u) << Utf8FromText8(run.Transcript());
   EXPECT_EQ(spc[1].text, "Self Calibration Failed - Restart to try again.\nFull Sequence disabled.");
   EXPECT_EQ(spc[1].style, 64);
-  for (int16_t n = 1; n <= run.program->run.NumberOfTests; ++n) EXPECT_EQ(run.Status(n), 0) << n;
+  for (int16_t n = 1; n <= run.program->Run().NumberOfTests; ++n) EXPECT_EQ(run.Status(n), 0) << n;
   EXPECT_TRUE(run.PromptsCaptioned("End of Full Sequence").empty());
-  EXPECT_FALSE(run.program->run.FullSeqRunning);
+  EXPECT_FALSE(run.program->Run().FullSeqRunning);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ namespace {
 // its bench, matched as a run matches them; scaled (1: as stated).
 std::vector<UncertaintySpec> ShippedRegister(const E2eRun& run, double scale = 1) {
   const StandardsRegister shipped = ParseStandardsRegister(sim::SimulatedStandardsText(), "(simulated bench)");
-  const StandardsGate gate = CheckBenchStandards(shipped, BenchInstruments(run.program->roles), {},
+  const StandardsGate gate = CheckBenchStandards(shipped, BenchInstruments(run.program->Roles()), {},
                                                  std::chrono::year_month_day{std::chrono::year{2026} / 12 / 7});
   std::vector<UncertaintySpec> specs = gate.uncertainties;
   for (UncertaintySpec& spec : specs) {
@@ -52,7 +52,7 @@ std::vector<StepPair> FullSequencePairs(int seed, std::vector<UncertaintySpec>& 
   E2eRun exact(BenchText(seed, false));
   for (E2eRun* run : {&actual, &exact}) {
     // The rows are read from the display; a results database would only cost disk syncs.
-    run->program->display.SetResultSink(nullptr);
+    run->program->SetResultSink(nullptr);
     if (!run->Start()) return pairs;
     run->FullSequence();
   }
@@ -60,8 +60,8 @@ std::vector<StepPair> FullSequencePairs(int seed, std::vector<UncertaintySpec>& 
     stated = ShippedRegister(actual);
     understated = ShippedRegister(actual, 0.5);
   }
-  const std::vector<AssessedStep>& a = actual.program->display.Results();
-  const std::vector<AssessedStep>& b = exact.program->display.Results();
+  const std::vector<AssessedStep>& a = actual.program->Display().Results();
+  const std::vector<AssessedStep>& b = exact.program->Display().Results();
   EXPECT_EQ(a.size(), b.size()) << "seed " << seed;
   for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
     EXPECT_EQ(a[i].result.step, b[i].result.step);
@@ -135,7 +135,7 @@ namespace veridane::testing {
 namespace {
 
 const AssessedStep* Ch1At98Volts(const E2eRun& run) {
-  for (const AssessedStep& result : run.program->display.Results())
+  for (const AssessedStep& result : run.program->Display().Results())
     if (result.result.step.rfind("CH1", 0) == 0 && result.result.nominal == 98.0) return &result;
   return nullptr;
 }
@@ -152,9 +152,9 @@ TEST(UncertaintyDecision, AReadingInsideTheLimitByLessThanUIsAConditionalPassWhi
   const double offset = first->result.upper.value() - 0.010 - *first->result.measured;
   E2eRun run(ShippedBenchWith("default", "address = 1\n",
                               "address = 1\n\n[scope.ch1]\noffset_error = " + std::to_string(offset) + "\n"));
-  run.program->run.DecisionRule = DecisionRule::Guarded;
+  run.program->SetDecisionRule(DecisionRule::Guarded);
   ASSERT_TRUE(run.Start());
-  run.program->run.StandardUncertainties = ShippedRegister(run);
+  run.program->SetStandardUncertainties(ShippedRegister(run));
   run.RunTest(kTestGain);
   const AssessedStep* near = Ch1At98Volts(run);
   ASSERT_NE(near, nullptr);
@@ -173,14 +173,14 @@ TEST(UncertaintyDecision, AReadingInsideTheLimitByLessThanUIsAConditionalPassWhi
 
 TEST(UncertaintyDecision, RepeatedReadingsAreAveragedAndTheirSpreadJoinsTheBudget) {
   E2eRun run("default");
-  run.program->run.Repeats = 4;
+  run.program->SetRepeats(4);
   ASSERT_TRUE(run.Start());
-  run.program->run.StandardUncertainties = ShippedRegister(run);
+  run.program->SetStandardUncertainties(ShippedRegister(run));
   run.RunTest(kTestGain);
   // Twelve steps set the calibrator on two channels; the difference steps read nothing.
   EXPECT_EQ(run.MeasurementReplies(kTestGain).size(), 4u * 12u);
   int withSpread = 0;
-  for (const AssessedStep& result : run.program->display.Results()) {
+  for (const AssessedStep& result : run.program->Display().Results()) {
     ASSERT_FALSE(result.readings.empty()) << result.result.text;
     if (result.standards.size() == 1) {
       ASSERT_EQ(result.readings[0].replies.size(), 4u) << result.result.text;
@@ -195,14 +195,14 @@ TEST(UncertaintyDecision, RepeatedReadingsAreAveragedAndTheirSpreadJoinsTheBudge
 TEST(UncertaintyDecision, WithoutFiguresInTheRegisterEveryUIsNotStatedAndTheTableIsUnchanged) {
   E2eRun plain("default");
   E2eRun lab("default");
-  lab.program->run.DecisionRule = DecisionRule::Guarded;
+  lab.program->SetDecisionRule(DecisionRule::Guarded);
   for (E2eRun* run : {&plain, &lab}) {
     ASSERT_TRUE(run->Start());
     run->FullSequence();
   }
   EXPECT_EQ(plain.DisplayText(), lab.DisplayText());
-  ASSERT_FALSE(lab.program->display.Results().empty());
-  for (const AssessedStep& result : lab.program->display.Results()) {
+  ASSERT_FALSE(lab.program->Display().Results().empty());
+  for (const AssessedStep& result : lab.program->Display().Results()) {
     EXPECT_EQ(ExpandedText(result.uncertainty, result.result.unit), "not stated") << result.result.text;
     EXPECT_TRUE(result.uncertainty.judged.fellBackToSimple || !result.result.measured) << result.result.text;
   }

@@ -53,7 +53,7 @@ bool E2eRun::Start() {
 }
 
 void E2eRun::RunTest(int16_t n) {
-  const auto& test = program->frame.Hooks().Tests[static_cast<size_t>(n)];
+  const auto& test = program->Hooks().Tests[static_cast<size_t>(n)];
   ASSERT_TRUE(test) << "no menu command for test " << n;
   const size_t begin = trace.size();
   test();
@@ -74,7 +74,7 @@ std::vector<double> E2eRun::MeasurementReplies(int16_t n) const {
   return replies;
 }
 
-void E2eRun::FullSequence() { program->frame.FullSequence(program->scope.ScopeModel); }
+void E2eRun::FullSequence() { program->FullSequence(); }
 
 void E2eRun::OnTrace(std::string text, std::function<void()> action) {
   traceActions_.push_back({std::move(text), std::move(action)});

@@ -37,7 +37,7 @@ class E2eRun {
   // P/V > Full Sequence.
   void FullSequence();
   // The "&Exit Test" button.
-  void PressExitTest() { program->frame.ExitTest(); }
+  void PressExitTest() { program->ExitTest(); }
 
   // Calls `action` once, right after the first bus trace line containing `text` at or after
   // the current end of the trace (e.g. a command to the scope going out).
@@ -46,8 +46,8 @@ class E2eRun {
   // The scope's answers to the measurement queries during the last run of test n, in order.
   std::vector<double> MeasurementReplies(int16_t n) const;
 
-  const std::string& DisplayText() const { return program->display.Text(); }
-  int16_t Status(int16_t n) const { return program->run.TestStatus[static_cast<size_t>(n)]; }
+  const std::string& DisplayText() const { return program->Display().Text(); }
+  int16_t Status(int16_t n) const { return program->Run().TestStatus[static_cast<size_t>(n)]; }
   const sim::BenchDescription& Description() const { return bench->Description(); }
   // The faults the bench file injects into the scope's two channels.
   const std::array<sim::ScopeChannelConfig, 2>& ChannelFaults() const { return bench->Description().scope.channels; }

@@ -69,7 +69,7 @@ TEST(ExitTest, DuringChannel2KeepsTheRowsAndLeavesTheStatusNotRun) {
   ASSERT_EQ(ends.size(), 1u) << Utf8FromText8(run.Transcript());
   EXPECT_EQ(ends[0].text, kTerminated);
   EXPECT_EQ(ends[0].style, 64);
-  EXPECT_FALSE(run.program->run.AbortFlag);
+  EXPECT_FALSE(run.program->Run().AbortFlag);
   EXPECT_EQ(run.view.State("ExitTestButton"), "disabled");
   EXPECT_EQ(run.view.State("P"), "enabled");
   // The calibrator is put back to standby after the stop: it may have been at 98 V.

@@ -71,7 +71,7 @@ class FaultBench : public ::testing::TestWithParam<FaultCase> {};
 TEST_P(FaultBench, EveryRowGetsTheVerdictItsFaultCallsFor) {
   E2eRun run(GetParam().bench);
   ASSERT_TRUE(run.Start());
-  ASSERT_EQ(run.program->run.AutoMode, Automation::Full);
+  ASSERT_EQ(run.program->Run().AutoMode, Automation::Full);
   run.RunTest(kTestOffsetZero);
   run.RunTest(kTestGain);
 

@@ -48,7 +48,7 @@ void ExpectCleanTranscript(const E2eRun& run) {
 }
 
 void ExpectEveryTestPassed(const E2eRun& run) {
-  for (int16_t n = 1; n <= run.program->run.NumberOfTests; ++n) EXPECT_EQ(run.Status(n), kStatusPass) << "test " << n;
+  for (int16_t n = 1; n <= run.program->Run().NumberOfTests; ++n) EXPECT_EQ(run.Status(n), kStatusPass) << "test " << n;
   ASSERT_EQ(run.view.statusLines.size(), 6u);  // Self Cal closes the list
   for (const std::string& line : run.view.statusLines) EXPECT_EQ(line.substr(line.size() - 4), "PASS") << line;
   EXPECT_EQ(run.view.counters.at(0), "5");
@@ -66,7 +66,7 @@ class FullSequenceOnModelBench : public ::testing::TestWithParam<std::string> {}
 TEST_P(FullSequenceOnModelBench, AutoSequencePassesEveryTest) {
   E2eRun run(GetParam());
   ASSERT_TRUE(run.Start());
-  ASSERT_EQ(run.program->run.AutoMode, Automation::Full);
+  ASSERT_EQ(run.program->Run().AutoMode, Automation::Full);
   run.FullSequence();
 
   const std::vector<sim::TranscriptEntry> end = run.PromptsCaptioned("End of Full Sequence");
@@ -90,7 +90,7 @@ TEST_P(FullSequenceOnModelBench, AutoSequencePassesEveryTest) {
   // In an Auto sequence neither test asks for terminations: the scanners route everything.
   EXPECT_TRUE(run.PromptsCaptioned("Long Term Sample Rate & Delay Time").empty());
   EXPECT_TRUE(run.PromptsCaptioned("Edge Trigger Sensitivity").empty());
-  EXPECT_FALSE(run.program->run.FullSeqRunning);
+  EXPECT_FALSE(run.program->Run().FullSeqRunning);
   ExpectCleanTranscript(run);
 }
 
@@ -104,7 +104,7 @@ TEST(FullSequenceByHand, TheTechnicianCarriesTheScopeAloneThroughEveryTest) {
   options.seed = 5;
   E2eRun run("scope-only", options);
   ASSERT_TRUE(run.Start());
-  ASSERT_EQ(run.program->run.AutoMode, Automation::Manual);
+  ASSERT_EQ(run.program->Run().AutoMode, Automation::Manual);
   run.FullSequence();
 
   const std::vector<sim::TranscriptEntry> end = run.PromptsCaptioned("End of Full Sequence");

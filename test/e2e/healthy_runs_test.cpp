@@ -57,7 +57,7 @@ void ExpectCleanTranscript(const E2eRun& run) {
 TEST(HealthyAuto, Tds340PassesBothTestsRowByRow) {
   E2eRun run("default");
   ASSERT_TRUE(run.Start());
-  ASSERT_EQ(run.program->run.AutoMode, Automation::Full);
+  ASSERT_EQ(run.program->Run().AutoMode, Automation::Full);
   run.RunTest(1);
   run.RunTest(2);
 
@@ -98,7 +98,7 @@ TEST_P(HealthyManual, TechnicianDoesTheHandWorkAndBothTestsPass) {
   options.autoModeAnswer = kNo;
   E2eRun run(c.bench, options);
   ASSERT_TRUE(run.Start());
-  ASSERT_EQ(run.program->run.AutoMode, Automation::Manual);
+  ASSERT_EQ(run.program->Run().AutoMode, Automation::Manual);
   EXPECT_EQ(run.PromptsCaptioned("Auto mode possible").size(), c.autoOffered ? 1u : 0u);
   run.RunTest(1);
   run.RunTest(2);
@@ -155,8 +155,8 @@ class ModelBench : public ::testing::TestWithParam<std::string> {};
 TEST_P(ModelBench, PassesBothTestsInAutoMode) {
   E2eRun run(GetParam());
   ASSERT_TRUE(run.Start());
-  EXPECT_EQ(run.program->scope.ScopeModel, run.Description().scope.model);
-  ASSERT_EQ(run.program->run.AutoMode, Automation::Full) << Utf8FromText8(run.Transcript());
+  EXPECT_EQ(run.program->Scope().ScopeModel, run.Description().scope.model);
+  ASSERT_EQ(run.program->Run().AutoMode, Automation::Full) << Utf8FromText8(run.Transcript());
   run.RunTest(1);
   run.RunTest(2);
   ExpectBothTablesPass(run);
@@ -176,8 +176,8 @@ TEST(HealthyFullSequence, PassesOnTheVirtualClock) {
   ExpectOnePrompt(run, "End of Full Sequence", "Full Sequence Passed.", 64);
   ExpectOnePrompt(run, "Adjust",
                   "You have selected to do a Full Sequence PV of the TDS 340.\nAre you sure you want to continue ?", 36);
-  for (int16_t n = 1; n <= run.program->run.NumberOfTests; ++n) {
-    if (!run.program->frame.Hooks().Tests[static_cast<size_t>(n)]) continue;
+  for (int16_t n = 1; n <= run.program->Run().NumberOfTests; ++n) {
+    if (!run.program->Hooks().Tests[static_cast<size_t>(n)]) continue;
     EXPECT_EQ(run.Status(n), 1) << "test " << n;
   }
   ExpectOffsetTable(FindResultTable(run.DisplayText(), kOffsetTitle), run.ChannelFaults());

