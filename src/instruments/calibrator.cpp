@@ -15,10 +15,10 @@ enum class Wiring { None, TwoWire, FourWire };
 
 }  // namespace
 
-Calibrator::Calibrator(GpibBus& bus, Operator& op, const InstrumentRoles& roles, RunFlags flags)
-    : bus_(bus), op_(op), roles_(roles), flags_(flags) {}
+Calibrator::Calibrator(GpibBus& bus, Operator& op, const InstrumentRoles& roles, const Automation& autoMode)
+    : bus_(bus), op_(op), roles_(roles), autoMode_(autoMode) {}
 
-void Calibrator::SetCalibrator(float value, std::string_view function, float frequency) {
+Setting Calibrator::SetCalibrator(float value, std::string_view function, float frequency) {
   std::string f = Trim(function);
   bool standby = false;
   if (!f.empty() && f.front() == '*') {
@@ -67,7 +67,7 @@ void Calibrator::SetCalibrator(float value, std::string_view function, float fre
     bus_.GpibWrite(roles_.CalibratorDevice, command);
     bus_.Wait(1.0f);
     bus_.ibloc(roles_.CalibratorDevice);
-    return;
+    return Setting::Made;
   }
 
   std::string suffix;
@@ -81,7 +81,7 @@ void Calibrator::SetCalibrator(float value, std::string_view function, float fre
   std::string unit = letter == "Z" ? "Ohm" : letter;
   std::string text = Trim(FormatValue(value, unit, 0)) + suffix;
   int16_t style = okOnly ? kExclamation : kOkCancel + kExclamation;
-  if (op_.ShowMessBox(text, style, "Set the " + roles_.CalibratorName) == kCancel) flags_.AbortFlag = true;
+  return op_.ShowMessBox(text, style, "Set the " + roles_.CalibratorName) == kCancel ? Setting::Cancelled : Setting::Made;
 }
 
 void Calibrator::CalibratorReset() {
@@ -91,7 +91,7 @@ void Calibrator::CalibratorReset() {
   }
   bus_.GpibWrite(roles_.CalibratorDevice, "CC");
   bus_.ibloc(roles_.CalibratorDevice);
-  if (IsAuto(flags_.AutoMode)) bus_.Wait(1.0f);
+  if (IsAuto(autoMode_)) bus_.Wait(1.0f);
 }
 
 }  // namespace veridane

@@ -13,12 +13,14 @@ class Operator;
 
 class Calibrator {
  public:
-  Calibrator(GpibBus& bus, Operator& op, const InstrumentRoles& roles, RunFlags flags);
+  // autoMode: the run's Auto mode, read at every reset.
+  Calibrator(GpibBus& bus, Operator& op, const InstrumentRoles& roles, const Automation& autoMode);
 
   // value in V, A or Ohm; function "[*][2|4]V", "A" or "[*][2|4]R" ("*": standby code "CC";
   // 2/4: two- or four-wire; lower-case "v", "a", "r": OK-only prompt); frequency in Hz, 0 = DC.
-  // Arguments the calibrator cannot take end the program.
-  void SetCalibrator(float value, std::string_view function, float frequency);
+  // Arguments the calibrator cannot take end the program. Cancelled when the technician
+  // cancelled the prompt that asked for the setting.
+  Setting SetCalibrator(float value, std::string_view function, float frequency);
   // Standby; without a calibrator an OK-only prompt for 0 V.
   void CalibratorReset();
 
@@ -26,7 +28,7 @@ class Calibrator {
   GpibBus& bus_;
   Operator& op_;
   const InstrumentRoles& roles_;
-  RunFlags flags_;
+  const Automation& autoMode_;
 };
 
 }  // namespace veridane

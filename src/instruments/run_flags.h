@@ -1,6 +1,7 @@
 #pragma once
-// The two run-state flags the instrument drivers read and write. They belong to the test
-// frame's run state; the drivers only hold references so that they never depend on it.
+// What the instrument drivers and their callers share about a run: the Auto mode the drivers
+// read, and what became of a setting the technician was asked to make. The drivers never
+// write the run state; a caller that gets a cancelled setting stops its test.
 #include <cstdint>
 
 namespace veridane {
@@ -15,9 +16,8 @@ enum class Automation : int16_t {
 
 constexpr bool IsAuto(Automation mode) { return mode != Automation::Manual; }
 
-struct RunFlags {
-  Automation& AutoMode;
-  bool& AbortFlag;     // set by operator aborts; the running test stops at its next check
-};
+// A setting made (over the bus, or by the technician at a prompt answered OK), or cancelled
+// by the technician at its prompt.
+enum class Setting : int8_t { Made, Cancelled };
 
 }  // namespace veridane

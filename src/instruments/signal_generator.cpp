@@ -32,9 +32,9 @@ bool InWindow(float level, float nominal) {
 
 }  // namespace
 
-SignalGenerator::SignalGenerator(GpibBus& bus, Operator& op, const InstrumentRoles& roles, RunFlags flags,
+SignalGenerator::SignalGenerator(GpibBus& bus, Operator& op, const InstrumentRoles& roles, const Automation& autoMode,
                                  std::filesystem::path instrumentDataFolder)
-    : bus_(bus), op_(op), roles_(roles), flags_(flags), folder_(std::move(instrumentDataFolder)) {}
+    : bus_(bus), op_(op), roles_(roles), autoMode_(autoMode), folder_(std::move(instrumentDataFolder)) {}
 
 const SGModelInfo* SignalGenerator::Model() const { return FindSGModel(roles_.SGModel); }
 
@@ -67,13 +67,13 @@ void SignalGenerator::ParameterMismatch(float fHz, float amplitude) {
   op_.EndProgram();
 }
 
-void SignalGenerator::SetSG(float F, float A) {
+Setting SignalGenerator::SetSG(float F, float A) {
   if (F == 0 && A == 0) {
     state.lastAttenuation = 0;
     state.lastAmplitude = 0;
-    return;
+    return Setting::Made;
   }
-  bool autoPath = flags_.AutoMode == Automation::Full;
+  bool autoPath = autoMode_ == Automation::Full;
   const float FM = F;
   float fHz = 0;
   bool keepFreq = false;
@@ -150,10 +150,7 @@ void SignalGenerator::SetSG(float F, float A) {
     // A level that is not a number (a zero table entry divided by) must never reach a generator.
     if (!std::isfinite(pp) || !std::isfinite(rms)) throw SetSGFailure{};
 
-    if (roles_.SGDevice == 0) {
-      PromptOperator(keepFreq, fHz, keepAmpl, pp, rms, okOnly);
-      return;
-    }
+    if (roles_.SGDevice == 0) return PromptOperator(keepFreq, fHz, keepAmpl, pp, rms, okOnly);
 
     const SGModelInfo* model = Model();
     if (model == nullptr) throw SetSGFailure{};
@@ -179,9 +176,10 @@ void SignalGenerator::SetSG(float F, float A) {
   } catch (const SetSGFailure&) {
     ParameterMismatch(fHz, A);
   }
+  return Setting::Made;
 }
 
-void SignalGenerator::PromptOperator(bool keepFreq, float fHz, bool keepAmpl, float pp, float rms, bool okOnly) {
+Setting SignalGenerator::PromptOperator(bool keepFreq, float fHz, bool keepAmpl, float pp, float rms, bool okOnly) {
   std::string text = keepFreq ? "Dont Change the Frequency." : "Frequency: " + FormatWithPoint(fHz, "Hz", 0);
   text += '\n';
   if (keepAmpl) {
@@ -190,20 +188,18 @@ void SignalGenerator::PromptOperator(bool keepFreq, float fHz, bool keepAmpl, fl
     text += "Amplitude:  " + FormatWithPoint(pp, "V pp", 104) + " (" + Trim(FormatWithPoint(rms, "V rms", 104)) + ")";
   }
   int16_t style = okOnly ? kExclamation : kOkCancel + kExclamation;
-  if (op_.ShowMessBox(text, style, "Set the " + roles_.SGName) == kCancel) flags_.AbortFlag = true;
+  return op_.ShowMessBox(text, style, "Set the " + roles_.SGName) == kCancel ? Setting::Cancelled : Setting::Made;
 }
 
-void SignalGenerator::SetSGOnScope(float F, float A) {
+Setting SignalGenerator::SetSGOnScope(float F, float A) {
   if (A > 0 && roles_.SGDevice == 0) {
     std::string text = F != 0 ? "Frequency: " + FormatValue(std::fabs(F) * 1000000.0f, "Hz", 1.1f) + "\n"
                               : std::string("Don't change the Frequency.\n");
     text += "Amplitude:  " + FormatValue(A, "V pp", 104) + " as seen on the scope.";
-    if (op_.ShowMessBox(text, kOkCancel + kExclamation, "Set the " + roles_.SGName) == kCancel) {
-      flags_.AbortFlag = true;
-    }
-    return;
+    return op_.ShowMessBox(text, kOkCancel + kExclamation, "Set the " + roles_.SGName) == kCancel ? Setting::Cancelled
+                                                                                                  : Setting::Made;
   }
-  SetSG(F, A);
+  return SetSG(F, A);
 }
 
 void SignalGenerator::SGOutput(bool on) {

@@ -23,7 +23,8 @@ struct SGState {
 
 class SignalGenerator {
  public:
-  SignalGenerator(GpibBus& bus, Operator& op, const InstrumentRoles& roles, RunFlags flags,
+  // autoMode: the run's Auto mode, read at every setting.
+  SignalGenerator(GpibBus& bus, Operator& op, const InstrumentRoles& roles, const Automation& autoMode,
                   std::filesystem::path instrumentDataFolder);
 
   // Fills the table from "<folder>/<SGName>.dat". On failure the technician chooses between
@@ -34,9 +35,10 @@ class SignalGenerator {
   // F in MHz: > 0 set it (compensated Auto path allowed), < 0 set |F| directly, 0 keep it.
   // A in V p-p: < 0 |A| with an OK-only prompt, >= 10 means RMS A - 10 (direct path),
   // 0 keeps the last amplitude. SetSG(0, 0) forgets the last values and sends nothing.
-  void SetSG(float F, float A);
+  // Cancelled when the technician cancelled the prompt that asked for the setting.
+  Setting SetSG(float F, float A);
   // Without a generator: a prompt worded for reading the amplitude off the scope.
-  void SetSGOnScope(float F, float A);
+  Setting SetSGOnScope(float F, float A);
   void SGOutput(bool on);
   void SGReset();
   void SetAttenuator(int16_t handle, float ratio);
@@ -47,13 +49,13 @@ class SignalGenerator {
 
  private:
   void ParameterMismatch(float fHz, float amplitude);
-  void PromptOperator(bool keepFreq, float fHz, bool keepAmpl, float pp, float rms, bool okOnly);
+  Setting PromptOperator(bool keepFreq, float fHz, bool keepAmpl, float pp, float rms, bool okOnly);
   const SGModelInfo* Model() const;
 
   GpibBus& bus_;
   Operator& op_;
   const InstrumentRoles& roles_;
-  RunFlags flags_;
+  const Automation& autoMode_;
   std::filesystem::path folder_;
 };
 

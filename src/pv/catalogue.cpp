@@ -14,14 +14,22 @@ namespace veridane {
 
 namespace {
 
+// Each procedure is handed the parts it uses.
+void RunSelfCal(PvContext& pv) { SelfCalMenu(pv.scope, pv.bench.scanners, pv.op, pv.test); }
+void RunOffsetZero(PvContext& pv) { OffsetZero(pv.scope, pv.test); }
+void RunGain(PvContext& pv) { Gain(pv.scope, pv.bench, pv.test); }
+void RunBandwidth(PvContext& pv) { Bandwidth(pv.scope, pv.bench, pv.op, pv.test); }
+void RunSampleRate(PvContext& pv) { SampleRate(pv.scope, pv.bench, pv.op, pv.test); }
+void RunTrigger(PvContext& pv) { Trigger(pv.scope, pv.bench, pv.op, pv.test); }
+
 constexpr auto kCatalogue = std::to_array<CatalogueEntry>({
-    {kSelfCalEntry, "Self Cal", "SPC", "Self &Cal (SPC)", "selfcal", &SelfCalMenu},
-    {kTestOffsetZero, "Offset at Zero", "OffsetZero", "&Offset at Zero", "offset", &OffsetZero},
-    {kTestGain, "DC Voltage Measurement", "Gain", "&DC Voltage Measurement", "dcv", &Gain},
-    {kTestBandwidth, "Analog Bandwidth", "Bandwidth", "Analog &Bandwidth", "bandwidth", &Bandwidth},
+    {kSelfCalEntry, "Self Cal", "SPC", "Self &Cal (SPC)", "selfcal", &RunSelfCal},
+    {kTestOffsetZero, "Offset at Zero", "OffsetZero", "&Offset at Zero", "offset", &RunOffsetZero},
+    {kTestGain, "DC Voltage Measurement", "Gain", "&DC Voltage Measurement", "dcv", &RunGain},
+    {kTestBandwidth, "Analog Bandwidth", "Bandwidth", "Analog &Bandwidth", "bandwidth", &RunBandwidth},
     {kTestSampleRate, "Long Term Sample Rate & Delay Time", "SampleRate", "Long Term &Sample Rate && Delay Time",
-     "samplerate", &SampleRate},
-    {kTestTrigger, "Edge Trigger Sensitivity", "Trigger", "Edge &Trigger Sensitivity", "trigger", &Trigger},
+     "samplerate", &RunSampleRate},
+    {kTestTrigger, "Edge Trigger Sensitivity", "Trigger", "Edge &Trigger Sensitivity", "trigger", &RunTrigger},
 });
 
 // Row n is test n (row 0 the self calibration), and they fit the run state's tables.
@@ -58,7 +66,7 @@ void GiveTitles(FrameHooks& hooks) {
 }
 
 void RegisterPvTests(PvContext& pv) {
-  FrameHooks& hooks = pv.frame.Hooks();
+  FrameHooks& hooks = pv.test.frame.Hooks();
   GiveTitles(hooks);
   for (const CatalogueEntry& test : TestCatalogue()) {
     if (test.entry == nullptr) continue;

@@ -21,7 +21,7 @@ struct CatalogueEntry {
   std::string_view menuItem;     // object name of its P/V menu item
   std::string_view menuCaption;  // caption of that item ("&" marks the access key)
   std::string_view runName;      // name for --run
-  void (*entry)(PvContext&);     // nullptr while the test is not built
+  void (*entry)(PvContext&);     // hands the procedure its parts; nullptr while the test is not built
 };
 
 std::span<const CatalogueEntry> TestCatalogue();

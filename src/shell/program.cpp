@@ -36,12 +36,12 @@ Program::Program(const ProgramSeams& seams)
       bus_(seams.driver, seams.op, seams.loop),
       scopeControl_(bus_, op_, scope_),
       detector_(bus_, roles_, instrumentDataFolder_),
-      sg_(bus_, op_, roles_, RunFlags{run_.AutoMode, run_.AbortFlag}, instrumentDataFolder_),
-      calibrator_(bus_, op_, roles_, RunFlags{run_.AutoMode, run_.AbortFlag}),
+      sg_(bus_, op_, roles_, run_.AutoMode, instrumentDataFolder_),
+      calibrator_(bus_, op_, roles_, run_.AutoMode),
       scanners_(bus_, op_, roles_),
       display_(view_, run_, op_, loop_),
       frame_(run_, view_, display_, op_, loop_),
-      pv_{bus_, scope_, scopeControl_, roles_, calibrator_, scanners_, sg_, run_, frame_, display_, op_, loop_},
+      pv_{{bus_, scope_, scopeControl_}, {roles_, calibrator_, scanners_, sg_}, {run_, frame_, display_}, op_},
       log_(LogPlace{[this] { return DataFolder(); }, scope_.ScopeModel, scope_.LogFolderName}, display_, view_, run_, op_,
            seams.logDialogs, SystemLogStamp) {
   FrameHooks& hooks = frame_.Hooks();

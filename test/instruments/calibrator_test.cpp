@@ -10,7 +10,7 @@ constexpr int kCal = 5;
 class CalibratorTest : public DriverBench {
  protected:
   Calibrator& cal() {
-    if (!cal_) cal_ = std::make_unique<Calibrator>(bus, op, roles, flags);
+    if (!cal_) cal_ = std::make_unique<Calibrator>(bus, op, roles, autoMode);
     return *cal_;
   }
   void Present() {
@@ -74,16 +74,13 @@ TEST_F(CalibratorTest, UnknownFunctionEndsTheProgram) {
 
 TEST_F(CalibratorTest, WithoutCalibratorTheTechnicianSetsTheSource) {
   op.Expect("60 mV, DC", 49, "Set the Calibrator", kOk);
-  cal().SetCalibrator(0.06f, "V", 0);
+  EXPECT_EQ(cal().SetCalibrator(0.06f, "V", 0), Setting::Made);
   op.Expect("-990 mV, DC", 49, "Set the Calibrator", kCancel);
-  cal().SetCalibrator(-0.99f, "V", 0);
-  EXPECT_TRUE(abortFlag);
-  abortFlag = false;
+  EXPECT_EQ(cal().SetCalibrator(-0.99f, "V", 0), Setting::Cancelled);
   op.Expect("1  V, 1.0 kHz", 48, "Set the Calibrator", kCancel);
-  cal().SetCalibrator(1, "v", 1000);
-  EXPECT_TRUE(abortFlag);
+  EXPECT_EQ(cal().SetCalibrator(1, "v", 1000), Setting::Cancelled);
   op.Expect("100  Ohm", 49, "Set the Calibrator", kOk);
-  cal().SetCalibrator(100, "4R", 0);
+  EXPECT_EQ(cal().SetCalibrator(100, "4R", 0), Setting::Made);
   EXPECT_TRUE(Traffic().empty());
 }
 

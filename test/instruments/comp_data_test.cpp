@@ -21,7 +21,7 @@ class CompDataTest : public DriverBench {
     roles.SGDevice = Device(10);
     roles.SGModel = model;
     roles.SGName = std::move(name);
-    sg = std::make_unique<SignalGenerator>(bus, op, roles, flags, folder.path());
+    sg = std::make_unique<SignalGenerator>(bus, op, roles, autoMode, folder.path());
     autoMode = Automation::Full;
   }
   TempFolder folder;

@@ -18,7 +18,7 @@ class SignalGeneratorTest : public DriverBench {
     roles.SGName = std::move(name);
   }
   SignalGenerator& sg() {
-    if (!sg_) sg_ = std::make_unique<SignalGenerator>(bus, op, roles, flags, folder.path());
+    if (!sg_) sg_ = std::make_unique<SignalGenerator>(bus, op, roles, autoMode, folder.path());
     return *sg_;
   }
 
@@ -212,11 +212,9 @@ TEST_F(SignalGeneratorTest, WithoutGeneratorTheTechnicianIsAsked) {
   op.Expect("Frequency:  50.0 MHz\nAmplitude:   600.0 mV pp (212.1 mV rms)", 48, "Set the Signal Generator", kOk);
   sg().SetSG(50, -0.6f);
   op.Expect("Frequency:  50.0 MHz\nAmplitude:   600.0 mV pp (212.1 mV rms)", 49, "Set the Signal Generator", kOk);
-  sg().SetSG(50, 0.6f);
-  EXPECT_FALSE(abortFlag);
+  EXPECT_EQ(sg().SetSG(50, 0.6f), Setting::Made);
   op.Expect("Dont Change the Frequency.\nAmplitude:   1.200  V pp (424.3 mV rms)", 49, "Set the Signal Generator", kCancel);
-  sg().SetSG(0, 1.2f);
-  EXPECT_TRUE(abortFlag);
+  EXPECT_EQ(sg().SetSG(0, 1.2f), Setting::Cancelled);
   op.Expect("Frequency:  1.0 MHz\nDon't Change the Amplitude.", 49, "Set the Signal Generator", kOk);
   sg().SetSG(1, 0);
   EXPECT_TRUE(Traffic().empty());
@@ -230,8 +228,7 @@ TEST_F(SignalGeneratorTest, ResetWithoutGeneratorAsksForFiftyKilohertzWithOkOnly
 
 TEST_F(SignalGeneratorTest, OnScopePromptOnlyWithoutGenerator) {
   op.Expect("Frequency:  50.0 MHz\nAmplitude:   600.0 mV pp as seen on the scope.", 49, "Set the Signal Generator", kCancel);
-  sg().SetSGOnScope(-50, 0.6f);
-  EXPECT_TRUE(abortFlag);
+  EXPECT_EQ(sg().SetSGOnScope(-50, 0.6f), Setting::Cancelled);
   op.Expect("Don't change the Frequency.\nAmplitude:   1.200  V pp as seen on the scope.", 49, "Set the Signal Generator", kOk);
   sg().SetSGOnScope(0, 1.2f);
 

@@ -47,8 +47,6 @@ class DriverBench : public ::testing::Test {
   GpibBus bus{gpib, op, clock};
   InstrumentRoles roles;
   Automation autoMode = Automation::Manual;
-  bool abortFlag = false;
-  RunFlags flags{autoMode, abortFlag};
 };
 
 // A folder of its own under the system temp folder, removed afterwards.

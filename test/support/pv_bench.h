@@ -2,7 +2,7 @@
 // A bench for the verification procedures: the recording driver (every write stamped with the
 // virtual time it went out at), the scripted technician, the virtual clock, the frame tests'
 // recording main window, and the real frame, display, scope control and instrument drivers
-// wired into one PvContext, as start-up wires them.
+// handed out in the parts the procedures take, as start-up wires them.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -16,6 +16,7 @@
 #include "test/support/scripted_operator.h"
 #include "test/support/frame_fakes.h"
 #include "pv/procedures/pv_context.h"
+#include "pv/procedures/set_signal.h"
 
 namespace veridane::testing {
 
@@ -126,12 +127,15 @@ class PvBench : public ::testing::Test {
   ScopeIdentity scope;
   ScopeControl scopeControl{bus, technician, scope};
   InstrumentRoles roles;
-  RunFlags flags{state.AutoMode, state.AbortFlag};
-  Calibrator calibrator{bus, technician, roles, flags};
+  Calibrator calibrator{bus, technician, roles, state.AutoMode};
   ScannerDriver scanners{bus, technician, roles};
-  SignalGenerator generator{bus, technician, roles, flags, ""};
-  PvContext pv{bus, scope, scopeControl, roles, calibrator, scanners, generator,
-               state, frame, display, technician, clock};
+  SignalGenerator generator{bus, technician, roles, state.AutoMode, ""};
+  // The parts the procedures are handed, and all of them as start-up wires them.
+  ScopeLink link{bus, scope, scopeControl};
+  BenchParts benchParts{roles, calibrator, scanners, generator};
+  TestRun testRun{state, frame, display};
+  SignalParts signal{link, roles, generator, technician, StopToken(state.AbortFlag)};
+  PvContext pv{link, benchParts, testRun, technician};
 };
 
 // The scope's reset as the frame sends it at the start and the end of every test.

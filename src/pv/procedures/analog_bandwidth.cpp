@@ -48,12 +48,12 @@ std::optional<float> Amplitude(double raw) {
 }
 
 // Sixteen acquisitions averaged for the reading, then back to sampling.
-std::optional<float> AveragedAmplitude(PvContext& pv, float settleSeconds, std::string_view sampleCommand) {
-  ScopeWrite(pv, "ACQ:MOD AVE;NUMAV 16");
-  pv.bus.Wait(settleSeconds);
-  const std::optional<float> amplitude = Amplitude(ReadMeasurement(pv));
-  ScopeWrite(pv, sampleCommand);
-  pv.bus.Wait(1);
+std::optional<float> AveragedAmplitude(ScopeLink& scope, TestRun& test, float settleSeconds, std::string_view sampleCommand) {
+  ScopeWrite(scope, "ACQ:MOD AVE;NUMAV 16");
+  scope.bus.Wait(settleSeconds);
+  const std::optional<float> amplitude = Amplitude(ReadMeasurement(scope, test));
+  ScopeWrite(scope, sampleCommand);
+  scope.bus.Wait(1);
   return amplitude;
 }
 
@@ -64,23 +64,23 @@ std::string DecibelText(float measured, float reference) {
 }
 
 // How far the compensation may lift a level above the one asked for at 50 kHz.
-float CompensationRise(const PvContext& pv, const SGModelInfo& model) {
-  if (pv.state.AutoMode != Automation::Full) return 1;
-  const float base = pv.generator.compTable[0][0];
+float CompensationRise(const SignalGenerator& generator, Automation mode, const SGModelInfo& model) {
+  if (mode != Automation::Full) return 1;
+  const float base = generator.compTable[0][0];
   if (!(base > 0)) return 1;
   float rise = 1;
-  for (int k = 1; k < model.compPairs && k < static_cast<int>(pv.generator.compTable[0].size()); ++k)
-    rise = std::max(rise, pv.generator.compTable[0][static_cast<size_t>(k)] / base);
+  for (int k = 1; k < model.compPairs && k < static_cast<int>(generator.compTable[0].size()); ++k)
+    rise = std::max(rise, generator.compTable[0][static_cast<size_t>(k)] / base);
   return rise;
 }
 
 }  // namespace
 
-float DeliverableLevel(const PvContext& pv, float wanted) {
-  if (pv.roles.SGDevice == 0) return wanted;  // the technician's own generator
-  const SGModelInfo* model = FindSGModel(pv.roles.SGModel);
+float DeliverableLevel(const InstrumentRoles& roles, const SignalGenerator& generator, Automation mode, float wanted) {
+  if (roles.SGDevice == 0) return wanted;  // the technician's own generator
+  const SGModelInfo* model = FindSGModel(roles.SGModel);
   if (model == nullptr) return wanted;
-  const float rise = CompensationRise(pv, *model);
+  const float rise = CompensationRise(generator, mode, *model);
   auto fits = [&](float pp) {
     const float level = pp * rise;
     return (model->limitIsRms ? level / std::sqrt(8.0f) : level) <= model->levelLimit;
@@ -109,29 +109,30 @@ StepResult BandwidthResult(int16_t channel, float scale, std::optional<float> re
   return result;
 }
 
-void Bandwidth(PvContext& pv) {
-  RunState& state = pv.state;
+void Bandwidth(ScopeLink& scope, BenchParts& bench, Operator& op, TestRun& test) {
+  RunState& state = test.state;
+  SignalParts signal{scope, bench.roles, bench.generator, op, StopToken(state.AbortFlag)};
   // Start-up accepts only the models of the table.
-  const ModelBandwidth* model = FindModelBandwidth(pv.scope.ScopeModelCode);
+  const ModelBandwidth* model = FindModelBandwidth(scope.identity.ScopeModelCode);
   if (model == nullptr) return;
   state.CurrentTest = kTestBandwidth;
-  pv.generator.SGReset();
-  pv.frame.BeginTest(kLabel);
+  bench.generator.SGReset();
+  test.frame.BeginTest(kLabel);
 
   for (std::string_view command :
        {"DIS:GRA FRA", "HOR:TRIG:POS 30", "TRIG:MAI:EDGE:COUP NOISE", "MEASU:MEAS1:TYP PK2;STATE ON", "MEASU:METH MINM"})
-    ScopeWrite(pv, command);
-  pv.scopeControl.WaitOPC(13);
+    ScopeWrite(scope, command);
+  scope.control.WaitOPC(13);
 
   const bool autoMode = IsAuto(state.AutoMode);
   if (autoMode) {
-    pv.frame.TestPrompt("Insert a 50 ohm termination in the path to all scope inputs (including EXT TRIG).", kOkCancel);
-    if (!state.AbortFlag) pv.scanners.SetRoute("SG,CH1");
+    test.frame.TestPrompt("Insert a 50 ohm termination in the path to all scope inputs (including EXT TRIG).", kOkCancel);
+    if (!state.AbortFlag) bench.scanners.SetRoute("SG,CH1");
   } else {
-    pv.frame.TestPrompt("Connect the " + pv.roles.SGName + " to CH 1 trough a 50 ohm termination.", kOkCancel);
+    test.frame.TestPrompt("Connect the " + bench.roles.SGName + " to CH 1 trough a 50 ohm termination.", kOkCancel);
   }
   if (state.AbortFlag) {
-    pv.frame.EndTest(kTestBandwidth, TestOutcome::Stopped, InputsConnected::No);
+    test.frame.EndTest(kTestBandwidth, TestOutcome::Stopped, InputsConnected::No);
     return;
   }
 
@@ -141,16 +142,16 @@ void Bandwidth(PvContext& pv) {
   for (int16_t n = 1; n <= 2; ++n) {
     const std::string channel = "CH" + std::to_string(n);
     if (n == 1) {
-      if (pv.roles.SGDevice == 0) pv.frame.TestPrompt(kAttenuatorHint, kOkOnly);
+      if (bench.roles.SGDevice == 0) test.frame.TestPrompt(kAttenuatorHint, kOkOnly);
     } else {
       for (std::string_view command :
            {"SEL:CH2 ON", "TRIG:MAI:EDGE:SOU CH2;COUP NOISE", "TRIG:MAI:LEV 0", "MEASU:MEAS1:SOU CH2;STATE ON"})
-        ScopeWrite(pv, command);
-      pv.scopeControl.WaitOPC(13);
+        ScopeWrite(scope, command);
+      scope.control.WaitOPC(13);
       if (autoMode)
-        pv.scanners.SetRoute("SG,CH2");
+        bench.scanners.SetRoute("SG,CH2");
       else
-        pv.frame.TestPrompt("Move the signal (including the 50 ohm termination) to CH 2.", kOkCancel);
+        test.frame.TestPrompt("Move the signal (including the 50 ohm termination) to CH 2.", kOkCancel);
       if (state.AbortFlag) break;
     }
 
@@ -158,57 +159,57 @@ void Bandwidth(PvContext& pv) {
       const float scale = kScales[i];
       const bool lowest = i == 0;
       stoppedAtFirstStep = n == 1 && lowest;
-      const float amplitude = DeliverableLevel(pv, StepAmplitude(scale));
-      ScopeWrite(pv, channel + ":SCA" + PlainText(scale));
-      ScopeWrite(pv, "HOR:MAI:SCA 10E-6");
-      pv.generator.SetSG(kReferenceMHz, amplitude);
+      const float amplitude = DeliverableLevel(bench.roles, bench.generator, state.AutoMode, StepAmplitude(scale));
+      ScopeWrite(scope, channel + ":SCA" + PlainText(scale));
+      ScopeWrite(scope, "HOR:MAI:SCA 10E-6");
+      if (bench.generator.SetSG(kReferenceMHz, amplitude) == Setting::Cancelled) state.AbortFlag = true;
       if (state.AbortFlag) break;
       // Auto mode trusts the compensated generator for the level; by hand the scope checks it.
       if (autoMode)
-        SetSignal(pv, pv.scope.ScopeDevice, kReferenceMHz, 10, 0, 0);
+        SetSignal(signal, scope.Device(), kReferenceMHz, 10, 0, 0);
       else
-        SetSignal(pv, pv.scope.ScopeDevice, kReferenceMHz, 10, amplitude, 3);
+        SetSignal(signal, scope.Device(), kReferenceMHz, 10, amplitude, 3);
       if (state.AbortFlag) break;
 
-      const std::optional<float> reference = AveragedAmplitude(pv, 3, "ACQ:MOD SAM");
+      const std::optional<float> reference = AveragedAmplitude(scope, test, 3, "ACQ:MOD SAM");
 
-      ScopeWrite(pv, "HOR:MAI:SEC " + std::string(model->timebase));
+      ScopeWrite(scope, "HOR:MAI:SEC " + std::string(model->timebase));
       if (lowest) {
-        ScopeWrite(pv, "TRIG:MAI:EDGE:COUP DC");
+        ScopeWrite(scope, "TRIG:MAI:EDGE:COUP DC");
         reduction = model->reductionAt2mV;
       } else if (i == 1) {
         reduction = 0;
       }
       const float frequency = model->bandwidth - reduction;
-      pv.generator.SetSG(frequency, 0);
+      if (bench.generator.SetSG(frequency, 0) == Setting::Cancelled) state.AbortFlag = true;
       if (state.AbortFlag) break;
-      SetSignal(pv, pv.scope.ScopeDevice, frequency, 3, 0, 0);
+      SetSignal(signal, scope.Device(), frequency, 3, 0, 0);
       if (state.AbortFlag) break;
 
-      const std::optional<float> measured = AveragedAmplitude(pv, 2, "ACQ:MOD SAMP");
+      const std::optional<float> measured = AveragedAmplitude(scope, test, 2, "ACQ:MOD SAMP");
 
       StepResult result = BandwidthResult(n, scale, reference, measured, frequency);
       if (lowest) {
         if (n == 1)
-          pv.display.PrintFirst(kLabel, kHeader);
+          test.display.PrintFirst(kLabel, kHeader);
         else
-          pv.display.PrintScreen("");
+          test.display.PrintScreen("");
       }
       if (Failed(result.verdict)) outcome = TestOutcome::Failed;
       // The reading sees the generator's error through the scope's response at the frequency.
       const double response = amplitude > 0 && measured && *measured > 0 ? static_cast<double>(*measured) / amplitude : 1.0;
-      pv.display.PrintResult(std::move(result),
+      test.display.PrintResult(std::move(result),
                              {StandardSetting{StandardFunction::AcAmplitude, amplitude, frequency * 1e6, response}});
       if (state.AbortFlag) break;
     }
 
-    pv.generator.SGReset();
+    bench.generator.SGReset();
     if (state.AbortFlag) break;
-    if (n == 1) ScopeWrite(pv, "SEL:CH1 OFF");
+    if (n == 1) ScopeWrite(scope, "SEL:CH1 OFF");
   }
 
   if (state.AbortFlag && stoppedAtFirstStep) outcome = TestOutcome::Stopped;
-  pv.frame.EndTest(kTestBandwidth, outcome, InputsConnected::Yes);
+  test.frame.EndTest(kTestBandwidth, outcome, InputsConnected::Yes);
 }
 
 }  // namespace veridane

@@ -15,7 +15,7 @@
 namespace veridane {
 
 // Runs the whole test (menu entry and Full Sequence alike) and ends it through the frame.
-void Bandwidth(PvContext& pv);
+void Bandwidth(ScopeLink& scope, BenchParts& bench, Operator& op, TestRun& test);
 
 // One judged step and its row: channel, scale, reference at 50 kHz, its -3 dB level, the
 // measured amplitude with its ratio in dB, the test frequency and the verdict. An absent
@@ -26,6 +26,6 @@ StepResult BandwidthResult(int16_t channel, float scale, std::optional<float> re
 // The level the generator on the bus is asked for at a step that wants `wanted` V p-p: the
 // same, or, beyond what the generator can deliver, the highest level of its attenuator ladder
 // it can deliver.
-float DeliverableLevel(const PvContext& pv, float wanted);
+float DeliverableLevel(const InstrumentRoles& roles, const SignalGenerator& generator, Automation mode, float wanted);
 
 }  // namespace veridane

@@ -13,6 +13,7 @@
 #include "pv/frame/result_row.h"
 #include "report/format.h"
 #include "report/step_result.h"
+#include "scope/scope_commands.h"
 
 namespace veridane {
 
@@ -72,27 +73,27 @@ StepResult DcResult(int16_t channel, const DcStep& step, std::optional<float> me
 
 }  // namespace
 
-void Gain(PvContext& pv) {
-  RunState& state = pv.state;
-  pv.calibrator.CalibratorReset();
+void Gain(ScopeLink& scope, BenchParts& bench, TestRun& test) {
+  RunState& state = test.state;
+  bench.calibrator.CalibratorReset();
   state.CurrentTest = kTestGain;
-  pv.frame.BeginTest(kLabel);
+  test.frame.BeginTest(kLabel);
 
   for (std::string_view command : {"DIS:GRA FRA", "HOR:MAI:SCA 50E-6", "TRIG:MAI:EDGE:COUP HFR",
                                    "MEASU:MEAS1:TYP MEAN;STATE ON", "MEASU:METH MINM"})
-    ScopeWrite(pv, command);
-  pv.scopeControl.WaitOPC(13);
+    ScopeWrite(scope, command);
+  scope.control.WaitOPC(13);
 
   const bool autoMode = IsAuto(state.AutoMode);
   if (autoMode) {
     if (!state.FullSeqRunning)
-      pv.frame.TestPrompt("If present remove any a 50 ohm termination(s) at the inputs.", kOkCancel);
-    if (!state.AbortFlag) pv.scanners.SetRoute("CALIB,CH1");
+      test.frame.TestPrompt("If present remove any a 50 ohm termination(s) at the inputs.", kOkCancel);
+    if (!state.AbortFlag) bench.scanners.SetRoute("CALIB,CH1");
   } else {
-    pv.frame.TestPrompt("Connect the " + pv.roles.CalibratorName + " to CH 1.", kOkCancel);
+    test.frame.TestPrompt("Connect the " + bench.roles.CalibratorName + " to CH 1.", kOkCancel);
   }
   if (state.AbortFlag) {
-    pv.frame.EndTest(kTestGain, TestOutcome::Stopped, InputsConnected::No);
+    test.frame.EndTest(kTestGain, TestOutcome::Stopped, InputsConnected::No);
     return;
   }
 
@@ -105,16 +106,15 @@ void Gain(PvContext& pv) {
   for (int16_t n = 1; n <= 2; ++n) {
     const std::string channel = "CH" + std::to_string(n);
     if (n == 2) {
-      ScopeWrite(pv, "SEL:CH2 ON");
-      ScopeWrite(pv, "MEASU:MEAS1:SOU CH2;STATE ON");
-      pv.scopeControl.WaitOPC(13);
+      MeasureOnCH2(scope.bus, scope.Device());
+      scope.control.WaitOPC(13);
       if (autoMode)
-        pv.scanners.SetRoute("CALIB,CH2");
+        bench.scanners.SetRoute("CALIB,CH2");
       else
-        pv.frame.TestPrompt("Move the signal to " + ChannelName(2) + ".", kOkCancel);
+        test.frame.TestPrompt("Move the signal to " + ChannelName(2) + ".", kOkCancel);
       if (state.AbortFlag) break;
     }
-    ScopeWrite(pv, channel + ":BAN TWE");  // 20 MHz bandwidth limit
+    ScopeWrite(scope, channel + ":BAN TWE");  // 20 MHz bandwidth limit
 
     for (size_t i = 0; i < kSteps.size(); ++i) {
       const DcStep& step = kSteps[i];
@@ -125,28 +125,28 @@ void Gain(PvContext& pv) {
         if (readings[kDifferenceFirst] && readings[kDifferenceSecond])
           measured = std::fabs(*readings[kDifferenceFirst] - *readings[kDifferenceSecond]);
       } else {
-        ScopeWrite(pv, channel + ":SCA" + PlainText(step.scale) + ";OFFS " + PlainText(step.offset) + ";POS " +
+        ScopeWrite(scope, channel + ":SCA" + PlainText(step.scale) + ";OFFS " + PlainText(step.offset) + ";POS " +
                            PlainText(step.position));
-        pv.calibrator.SetCalibrator(step.output, "V", 0);
+        if (bench.calibrator.SetCalibrator(step.output, "V", 0) == Setting::Cancelled) state.AbortFlag = true;
         if (state.AbortFlag) break;
         // The calibrator's output needs time to settle; the high-voltage range longer. A
         // technician setting it by hand has confirmed the setting already.
-        if (pv.roles.CalibratorDevice != 0) pv.bus.Wait(step.output > 90 ? 3.0f : 2.0f);
-        ScopeWrite(pv, "TRIG FORCE");
-        ScopeWrite(pv, "ACQ:MODE AVE");
-        pv.bus.Wait(4);
-        double raw = ReadMeasurement(pv);
+        if (bench.roles.CalibratorDevice != 0) scope.bus.Wait(step.output > 90 ? 3.0f : 2.0f);
+        ScopeWrite(scope, "TRIG FORCE");
+        ScopeWrite(scope, "ACQ:MODE AVE");
+        scope.bus.Wait(4);
+        double raw = ReadMeasurement(scope, test);
         if (std::fabs(raw) <= kNoMeasurement) measured = static_cast<float>(raw);
-        ScopeWrite(pv, "ACQ:MODE SAM");
+        ScopeWrite(scope, "ACQ:MODE SAM");
         readings[i] = measured;
       }
 
       StepResult result = DcResult(n, step, measured);
       if (i == 0) {
         if (n == 1)
-          pv.display.PrintFirst(kLabel, kHeader);
+          test.display.PrintFirst(kLabel, kHeader);
         else
-          pv.display.PrintScreen("");
+          test.display.PrintScreen("");
       }
       if (Failed(result.verdict)) outcome = TestOutcome::Failed;
       std::vector<StandardSetting> standards;
@@ -159,21 +159,21 @@ void Gain(PvContext& pv) {
         }
       } else {
         standards.push_back({StandardFunction::DcVoltage, step.output, std::nullopt});
-        if (!pv.display.PendingReadings().empty()) stepReadings[i] = pv.display.PendingReadings().back();
+        if (!test.display.PendingReadings().empty()) stepReadings[i] = test.display.PendingReadings().back();
       }
-      pv.display.PrintResult(std::move(result), std::move(standards), std::move(replies));
+      test.display.PrintResult(std::move(result), std::move(standards), std::move(replies));
       if (state.AbortFlag) break;
       pastFirstStep = true;
     }
 
     // Back to standby after every channel, and also when stopped: the output may be at 98 V.
-    pv.calibrator.CalibratorReset();
+    bench.calibrator.CalibratorReset();
     if (state.AbortFlag) break;
-    if (n == 1) ScopeWrite(pv, "SEL:CH1 OFF");
+    if (n == 1) ScopeWrite(scope, "SEL:CH1 OFF");
   }
 
   if (state.AbortFlag && !pastFirstStep) outcome = TestOutcome::Stopped;
-  pv.frame.EndTest(kTestGain, outcome, InputsConnected::Yes);
+  test.frame.EndTest(kTestGain, outcome, InputsConnected::Yes);
 }
 
 }  // namespace veridane

@@ -7,6 +7,6 @@
 namespace veridane {
 
 // Runs the whole test (menu entry and Full Sequence alike) and ends it through the frame.
-void Gain(PvContext& pv);
+void Gain(ScopeLink& scope, BenchParts& bench, TestRun& test);
 
 }  // namespace veridane

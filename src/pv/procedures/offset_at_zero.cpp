@@ -13,6 +13,7 @@
 #include "pv/frame/result_row.h"
 #include "report/format.h"
 #include "report/step_result.h"
+#include "scope/scope_commands.h"
 
 namespace veridane {
 
@@ -58,20 +59,20 @@ StepResult OffsetResult(int16_t channel, const OffsetStep& step, std::optional<f
 
 }  // namespace
 
-void OffsetZero(PvContext& pv) {
-  RunState& state = pv.state;
+void OffsetZero(ScopeLink& scope, TestRun& test) {
+  RunState& state = test.state;
   state.CurrentTest = kTestOffsetZero;
-  pv.frame.BeginTest(kLabel);
+  test.frame.BeginTest(kLabel);
 
   for (std::string_view command : {"DIS:GRA FRA", "MEASU:MEAS1:TYP MEAN;STATE ON", "MEASU:METH MINM", "ACQ:MOD AVE"})
-    ScopeWrite(pv, command);
-  pv.scopeControl.WaitOPC(13);
+    ScopeWrite(scope, command);
+  scope.control.WaitOPC(13);
 
   // A self calibration that just passed in this sequence already had the inputs free.
   bool inputsKnownFree = state.FullSeqRunning && state.SelfCalDone;
-  if (!IsAuto(state.AutoMode) && !inputsKnownFree) pv.frame.TestPrompt("Disconnect all input signals.", kOkCancel);
+  if (!IsAuto(state.AutoMode) && !inputsKnownFree) test.frame.TestPrompt("Disconnect all input signals.", kOkCancel);
   if (state.AbortFlag) {
-    pv.frame.EndTest(kTestOffsetZero, TestOutcome::Stopped, InputsConnected::No);
+    test.frame.EndTest(kTestOffsetZero, TestOutcome::Stopped, InputsConnected::No);
     return;
   }
 
@@ -79,28 +80,27 @@ void OffsetZero(PvContext& pv) {
   for (int16_t n = 1; n <= 2; ++n) {
     const std::string channel = "CH" + std::to_string(n);
     if (n == 2) {
-      ScopeWrite(pv, "SEL:CH2 ON");
-      ScopeWrite(pv, "MEASU:MEAS1:SOU CH2;STATE ON");
-      pv.display.PrintScreen("");
+      MeasureOnCH2(scope.bus, scope.Device());
+      test.display.PrintScreen("");
     }
     for (size_t i = 0; i < kSteps.size() && !state.AbortFlag; ++i) {
       const OffsetStep& step = kSteps[i];
-      ScopeWrite(pv, channel + ":SCA" + PlainText(step.scale));
-      pv.bus.Wait(4);
-      double raw = ReadMeasurement(pv);
+      ScopeWrite(scope, channel + ":SCA" + PlainText(step.scale));
+      scope.bus.Wait(4);
+      double raw = ReadMeasurement(scope, test);
       const std::optional<float> reading =
           std::fabs(raw) <= kNoMeasurement ? std::optional<float>(static_cast<float>(raw)) : std::nullopt;
 
       StepResult result = OffsetResult(n, step, reading);
-      if (n == 1 && i == 0) pv.display.PrintFirst(kLabel, kHeader);
+      if (n == 1 && i == 0) test.display.PrintFirst(kLabel, kHeader);
       if (Failed(result.verdict)) outcome = TestOutcome::Failed;
-      pv.display.PrintResult(std::move(result));
+      test.display.PrintResult(std::move(result));
     }
     if (state.AbortFlag) break;
-    if (n == 1) ScopeWrite(pv, "SEL:CH1 OFF");
+    if (n == 1) ScopeWrite(scope, "SEL:CH1 OFF");
   }
   // Nothing was connected, so no reminder to disconnect.
-  pv.frame.EndTest(kTestOffsetZero, outcome, InputsConnected::No);
+  test.frame.EndTest(kTestOffsetZero, outcome, InputsConnected::No);
 }
 
 }  // namespace veridane

@@ -6,6 +6,6 @@
 namespace veridane {
 
 // Runs the whole test (menu entry and Full Sequence alike) and ends it through the frame.
-void OffsetZero(PvContext& pv);
+void OffsetZero(ScopeLink& scope, TestRun& test);
 
 }  // namespace veridane

@@ -7,7 +7,7 @@
 
 namespace veridane {
 
-void ScopeWrite(PvContext& pv, std::string_view command) { pv.bus.GpibWrite(pv.scope.ScopeDevice, command); }
+void ScopeWrite(ScopeLink& scope, std::string_view command) { scope.bus.GpibWrite(scope.Device(), command); }
 
 namespace {
 
@@ -22,16 +22,16 @@ bool StartsWithNumber(std::string_view text) {
 
 }  // namespace
 
-double ReadMeasurement(PvContext& pv) {
+double ReadMeasurement(ScopeLink& scope, TestRun& test) {
   StepReadings readings;
-  const int repeats = pv.state.Repeats > 1 ? pv.state.Repeats : 1;
+  const int repeats = test.state.Repeats > 1 ? test.state.Repeats : 1;
   double sum = 0;
   for (int i = 0; i < repeats; ++i) {
-    const std::string reply = pv.bus.GpibQuery(pv.scope.ScopeDevice, "MEASU:MEAS1:VAL?");
+    const std::string reply = scope.bus.GpibQuery(scope.Device(), "MEASU:MEAS1:VAL?");
     // A query that failed on the bus (the scope went away, the technician chose OK at the error)
     // leaves an empty reply, which would read as 0 V and pass a test at zero. It is no
     // measurement, exactly as the scope's own "cannot measure" is.
-    if (pv.bus.GpibWriteFailed || pv.bus.status.Err() || pv.bus.status.Timo()) return kScopeNoMeasurement;
+    if (scope.bus.GpibWriteFailed || scope.bus.status.Err() || scope.bus.status.Timo()) return kScopeNoMeasurement;
     // A garbled reply is no reading either: read as a number it would be 0 V, a pass at zero.
     if (!StartsWithNumber(reply)) return kScopeNoMeasurement;
     const double value = NumericValue(reply);
@@ -40,7 +40,7 @@ double ReadMeasurement(PvContext& pv) {
     sum += value;
     readings.replies.push_back(reply);
   }
-  pv.display.NoteReadings(std::move(readings));
+  test.display.NoteReadings(std::move(readings));
   return sum / repeats;
 }
 

@@ -30,19 +30,19 @@ constexpr double kScanStepSeconds = 10E-9;
 
 class ScopeCursor : public CursorProbe {
  public:
-  explicit ScopeCursor(PvContext& pv) : pv_(pv) {}
+  explicit ScopeCursor(ScopeLink& scope) : scope_(scope) {}
   float LevelAt(const std::string& positionText) override {
-    ScopeWrite(pv_, "CURS:VBA:POSITION2 " + positionText + "E-6");
-    pv_.bus.Wait(0.5);
-    return static_cast<float>(NumericValue(pv_.bus.GpibQuery(pv_.scope.ScopeDevice, "CURSOR:PAI:HPOS2?")));
+    ScopeWrite(scope_, "CURS:VBA:POSITION2 " + positionText + "E-6");
+    scope_.bus.Wait(0.5);
+    return static_cast<float>(NumericValue(scope_.bus.GpibQuery(scope_.Device(), "CURSOR:PAI:HPOS2?")));
   }
 
  private:
-  PvContext& pv_;
+  ScopeLink& scope_;
 };
 
-float Query(PvContext& pv, std::string_view query) {
-  return static_cast<float>(NumericValue(pv.bus.GpibQuery(pv.scope.ScopeDevice, query)));
+float Query(ScopeLink& scope, std::string_view query) {
+  return static_cast<float>(NumericValue(scope.bus.GpibQuery(scope.Device(), query)));
 }
 
 // The position the cursor was given: the step as its command text rounds it. Single-precision
@@ -73,67 +73,68 @@ float ScanForMidLevel(CursorProbe& probe, float mid) {
   return y;
 }
 
-void SampleRate(PvContext& pv) {
-  RunState& state = pv.state;
+void SampleRate(ScopeLink& scope, BenchParts& bench, Operator& op, TestRun& test) {
+  RunState& state = test.state;
+  SignalParts signal{scope, bench.roles, bench.generator, op, StopToken(state.AbortFlag)};
   state.CurrentTest = kTestSampleRate;
-  pv.frame.BeginTest(kLabel);
+  test.frame.BeginTest(kLabel);
 
   const bool autoMode = IsAuto(state.AutoMode);
-  ScopeWrite(pv, "DIS:GRA FRA");
-  ScopeWrite(pv, autoMode ? "CH1:SCA .2;POS -2.5" : "CH1:SCA .5;POS -1.5");
-  ScopeWrite(pv, "HOR:MAI:SCA 2.5E-3");
-  ScopeWrite(pv, "TRIG:MAI:LEV .5");
-  pv.scopeControl.WaitOPC(13);
+  ScopeWrite(scope, "DIS:GRA FRA");
+  ScopeWrite(scope, autoMode ? "CH1:SCA .2;POS -2.5" : "CH1:SCA .5;POS -1.5");
+  ScopeWrite(scope, "HOR:MAI:SCA 2.5E-3");
+  ScopeWrite(scope, "TRIG:MAI:LEV .5");
+  scope.control.WaitOPC(13);
 
   if (autoMode) {
-    if (!state.FullSeqRunning) pv.frame.TestPrompt("Insert a 50 ohm termination in the path to CH1 input.", kOkCancel);
+    if (!state.FullSeqRunning) test.frame.TestPrompt("Insert a 50 ohm termination in the path to CH1 input.", kOkCancel);
     if (!state.AbortFlag) {
-      pv.scanners.SetRoute("CGTR,CH1");
-      pv.bus.GpibWrite(pv.roles.TimeMarkDevice, "MODE MKRS;U/D 10E-3");
-      pv.bus.Wait(1);
+      bench.scanners.SetRoute("CGTR,CH1");
+      scope.bus.GpibWrite(bench.roles.TimeMarkDevice, "MODE MKRS;U/D 10E-3");
+      scope.bus.Wait(1);
     }
   } else {
-    pv.frame.TestPrompt("Connect the a Time Mark Generator to CH 1 through a 50 ohm termination.\r\nSet it to 10 ms.",
+    test.frame.TestPrompt("Connect the a Time Mark Generator to CH 1 through a 50 ohm termination.\r\nSet it to 10 ms.",
                         kOkCancel);
   }
   if (state.AbortFlag) {
-    pv.frame.EndTest(kTestSampleRate, TestOutcome::Stopped, InputsConnected::No);
+    test.frame.EndTest(kTestSampleRate, TestOutcome::Stopped, InputsConnected::No);
     return;
   }
 
-  SetSignal(pv, pv.scope.ScopeDevice, kMarkerRateMHz, -10, 0, 0);
+  SetSignal(signal, scope.Device(), kMarkerRateMHz, -10, 0, 0);
   if (state.AbortFlag) {
-    pv.frame.EndTest(kTestSampleRate, TestOutcome::Stopped, InputsConnected::Yes);
+    test.frame.EndTest(kTestSampleRate, TestOutcome::Stopped, InputsConnected::Yes);
     return;
   }
 
   for (std::string_view command :
        {"HOR:MAI:SCA 1E-3", "HOR:TRIG:POS 25", "HOR:POS 25", "CURS:FUNC PAI;VBA:POSITION1 0;POSITION2 0;SELECT CURSOR2",
         "HOR:MOD DELAYE;DEL:SCA 5E-7", "HOR:DEL:TIM 1E-2"})
-    ScopeWrite(pv, command);
-  pv.scopeControl.WaitOPC(13);
-  ScopeWrite(pv, "ACQ:MOD AVE;NUMAV 16");
-  pv.bus.Wait(2);
-  ScopeWrite(pv, "ACQ:STATE OFF");  // the averaged record stays put while the cursor walks it
+    ScopeWrite(scope, command);
+  scope.control.WaitOPC(13);
+  ScopeWrite(scope, "ACQ:MOD AVE;NUMAV 16");
+  scope.bus.Wait(2);
+  ScopeWrite(scope, "ACQ:STATE OFF");  // the averaged record stays put while the cursor walks it
 
-  const float high = Query(pv, "MEASU:IMM:TYP HIGH;VAL?");
-  const float low = Query(pv, "MEASU:IMM:TYP LOW;VAL?");
+  const float high = Query(scope, "MEASU:IMM:TYP HIGH;VAL?");
+  const float low = Query(scope, "MEASU:IMM:TYP LOW;VAL?");
   const float mid = (high + low) * 0.5f;
 
   // Exit Test is not looked at during the scans: the row is finished and the frame's end of
   // the test reports the stop. The waits let the window respond meanwhile.
-  ScopeCursor cursor(pv);
+  ScopeCursor cursor(scope);
   const float y = ScanForMidLevel(cursor, mid);
 
   StepResult result = SampleRateResult(y);
   const TestOutcome outcome = Failed(result.verdict) ? TestOutcome::Failed : TestOutcome::Passed;
-  pv.display.PrintFirst(kLabel, kHeader);
+  test.display.PrintFirst(kLabel, kHeader);
   // The marker period sets the delay; the cursor walk reads it to within one of its 10 ns steps.
-  pv.display.PrintResult(std::move(result), {StandardSetting{StandardFunction::TimeMarks, 10E-3, std::nullopt}},
+  test.display.PrintResult(std::move(result), {StandardSetting{StandardFunction::TimeMarks, 10E-3, std::nullopt}},
                          {StepReadings{{}, kScanStepSeconds}});
 
-  if (autoMode) CGReset(pv.bus, pv.roles);
-  pv.frame.EndTest(kTestSampleRate, outcome, InputsConnected::Yes);
+  if (autoMode) CGReset(scope.bus, bench.roles);
+  test.frame.EndTest(kTestSampleRate, outcome, InputsConnected::Yes);
 }
 
 }  // namespace veridane

@@ -13,7 +13,7 @@
 namespace veridane {
 
 // Runs the whole test (menu entry and Full Sequence alike) and ends it through the frame.
-void SampleRate(PvContext& pv);
+void SampleRate(ScopeLink& scope, BenchParts& bench, Operator& op, TestRun& test);
 
 // The judged step for the cursor position y (µs) where the marker reached its middle level,
 // kept in seconds; a position beyond ±2 µs (the scan found nothing inside) is NOT MEASURABLE

@@ -35,9 +35,9 @@ bool ReadsAsNumber(std::string_view reply) {
   return digit < text.size() && text[digit] >= '0' && text[digit] <= '9';
 }
 
-int16_t Calibrate(PvContext& pv) {
-  GpibBus& bus = pv.bus;
-  const int16_t scope = pv.scope.ScopeDevice;
+int16_t Calibrate(ScopeLink& link) {
+  GpibBus& bus = link.bus;
+  const int16_t scope = link.Device();
   const int16_t previous = bus.ibask(scope, kIbaTmo);
   bus.ibtmo(scope, kThreeHundredSeconds);
   bus.GpibWrite(scope, "*CAL?");
@@ -52,8 +52,8 @@ int16_t Calibrate(PvContext& pv) {
 
 }  // namespace
 
-int16_t SelfCal(PvContext& pv, std::string_view minutes) {
-  RunState& state = pv.state;
+int16_t SelfCal(ScopeLink& scope, ScannerDriver& scanners, Operator& op, TestRun& test, std::string_view minutes) {
+  RunState& state = test.state;
   state.SelfCalDone = false;
   int16_t result = kSelfCalNotPerformed;
   const Announcement announcement = Decode(minutes);
@@ -63,12 +63,12 @@ int16_t SelfCal(PvContext& pv, std::string_view minutes) {
     std::string question = "Do you wish to perform a Self Cal ?";
     if (!announcement.duration.empty())
       question += "\nThis will take approximately " + announcement.duration + " minutes.";
-    if (pv.op.ShowMessBox(question, kYesNo + kQuestion, kCaption) == kNo) go = false;
+    if (op.ShowMessBox(question, kYesNo + kQuestion, kCaption) == kNo) go = false;
   }
   if (go) {
     if (IsAuto(state.AutoMode)) {
-      pv.scanners.ScannerReset();  // all relays open: nothing reaches the inputs
-    } else if (pv.op.ShowMessBox("Remove all input signals.", announcement.ask ? kOkCancel : kOkOnly, kCaption) ==
+      scanners.ScannerReset();  // all relays open: nothing reaches the inputs
+    } else if (op.ShowMessBox("Remove all input signals.", announcement.ask ? kOkCancel : kOkOnly, kCaption) ==
                kCancel) {
       go = false;
     }
@@ -76,9 +76,9 @@ int16_t SelfCal(PvContext& pv, std::string_view minutes) {
   if (go) {
     const std::string duration =
         announcement.duration.empty() ? "." : " - Will take approximately " + announcement.duration + " minutes.";
-    pv.op.ShowInfo("Please Wait ...");
-    pv.op.ShowInfo("+Self Cal in progress" + duration);
-    result = Calibrate(pv);
+    op.ShowInfo("Please Wait ...");
+    op.ShowInfo("+Self Cal in progress" + duration);
+    result = Calibrate(scope);
   } else {
     state.AbortFlag = true;
   }
@@ -92,17 +92,17 @@ int16_t SelfCal(PvContext& pv, std::string_view minutes) {
   } else {
     outcome = "Self Calibration Failed - Restart to try again.";
   }
-  pv.op.ShowInfo("");
+  op.ShowInfo("");
   state.SelfCalResult = result;
-  pv.frame.TestStatusUpdate();
+  test.frame.TestStatusUpdate();
 
   // Whatever the scope answered other than success, it did not calibrate: a scope verified on
   // top of that would pass with a wrong compensation. The failure is kept in the result
   // display (and so the log), shown even in an Auto sequence, and fails the sequence.
   const bool failed = result != kSelfCalNotPerformed && result != kSelfCalPassed;
   if (failed) {
-    pv.display.PrintScreen("");
-    pv.display.PrintScreen(UpperCase(outcome));
+    test.display.PrintScreen("");
+    test.display.PrintScreen(UpperCase(outcome));
   }
   if (failed && state.FullSeqRunning) {
     outcome += "\nFull Sequence disabled.";
@@ -111,13 +111,13 @@ int16_t SelfCal(PvContext& pv, std::string_view minutes) {
   } else if (IsAuto(state.AutoMode) && state.FullSeqRunning) {
     return result;  // an Auto sequence goes on without a word
   }
-  pv.op.ShowMessBox(outcome, kOkOnly + kInformation, kCaption);
+  op.ShowMessBox(outcome, kOkOnly + kInformation, kCaption);
   return result;
 }
 
-void SelfCalMenu(PvContext& pv) {
-  pv.state.AbortFlag = false;
-  SelfCal(pv, "4");
+void SelfCalMenu(ScopeLink& scope, ScannerDriver& scanners, Operator& op, TestRun& test) {
+  test.state.AbortFlag = false;
+  SelfCal(scope, scanners, op, test, "4");
 }
 
 }  // namespace veridane

@@ -21,9 +21,9 @@ enum : int16_t {
 // negative one does not ask but shows the duration (the text without its minus sign); a
 // zero-valued text asks without a duration; an empty text neither asks nor shows one.
 // Returns the outcome; a declined or cancelled calibration also sets AbortFlag.
-int16_t SelfCal(PvContext& pv, std::string_view minutes);
+int16_t SelfCal(ScopeLink& scope, ScannerDriver& scanners, Operator& op, TestRun& test, std::string_view minutes);
 
 // The SPC menu entry: a fresh start, then the calibration announced as taking 4 minutes.
-void SelfCalMenu(PvContext& pv);
+void SelfCalMenu(ScopeLink& scope, ScannerDriver& scanners, Operator& op, TestRun& test);
 
 }  // namespace veridane

@@ -23,8 +23,8 @@ constexpr int kQuestionPass = 6;
 
 class SignalLoop {
  public:
-  SignalLoop(PvContext& pv, int16_t handle, float frequency, bool quiet, bool hand)
-      : pv_(pv), handle_(handle), F_(frequency), quiet_(quiet), hand_(hand), generator_(pv.roles.SGDevice != 0) {}
+  SignalLoop(SignalParts& parts, int16_t handle, float frequency, bool quiet, bool hand)
+      : parts_(parts), handle_(handle), F_(frequency), quiet_(quiet), hand_(hand), generator_(parts.roles.SGDevice != 0) {}
 
   void SaveSettings();
   void FirstReadings();
@@ -33,17 +33,17 @@ class SignalLoop {
   void Restore();
 
  private:
-  void Write(std::string_view command) { pv_.bus.GpibWrite(handle_, command); }
-  std::string Query(std::string_view query) { return pv_.bus.GpibQuery(handle_, query); }
+  void Write(std::string_view command) { parts_.scope.bus.GpibWrite(handle_, command); }
+  std::string Query(std::string_view query) { return parts_.scope.bus.GpibQuery(handle_, query); }
   void Settle();
   float ReadFrequency();
   float ReadAmplitude();
-  void Abort() { pv_.state.AbortFlag = true; }
+  void Abort() { parts_.stop.Raise(); }
   void EndLiveReading();
-  std::string Subject() const { return hand_ ? std::string("signal") : pv_.roles.SGName + " output"; }
+  std::string Subject() const { return hand_ ? std::string("signal") : parts_.roles.SGName + " output"; }
   void Regulate(const Quantity& q, float& measured);
 
-  PvContext& pv_;
+  SignalParts& parts_;
   const int16_t handle_;
   const float F_;  // MHz, sign removed; also chooses the settling
   const bool quiet_;
@@ -76,10 +76,10 @@ void SignalLoop::Settle() {
   if (F_ >= 0.0001f) Write("TRIG:MAI SETL");
   if (F_ <= 50) {
     Write("ACQ:MODE AVE;NUMAV 16");
-    pv_.bus.Wait(2);
+    parts_.scope.bus.Wait(2);
   }
-  if (F_ > 0 && F_ < 0.0001f) pv_.bus.Wait(2);
-  if (F_ > 50) pv_.bus.Wait(6);
+  if (F_ > 0 && F_ < 0.0001f) parts_.scope.bus.Wait(2);
+  if (F_ > 50) parts_.scope.bus.Wait(6);
 }
 
 float SignalLoop::ReadFrequency() {
@@ -131,19 +131,19 @@ void SignalLoop::Regulate(const Quantity& q, float& measured) {
   float setting = q.wanted;
   int pass = 0;
   // Exit Test pressed during a settling wait also ends the loop.
-  while (!pv_.state.AbortFlag) {
+  while (!parts_.stop.Raised()) {
     ++pass;
     if (pass >= 2) {
       Settle();
       measured = q.read();
       Write("ACQ:MODE SAM");
-      pv_.bus.Wait(1);
+      parts_.scope.bus.Wait(1);
     }
     const float error = ErrorPercent(measured, q.wanted);
     if (error <= q.tolerance) break;
 
     if (q.asksLarge(error)) {
-      if (pv_.op.ShowMessBox(q.largeText, kYesNo + kCritical, q.largeCaption) == kNo) {
+      if (parts_.op.ShowMessBox(q.largeText, kYesNo + kCritical, q.largeCaption) == kNo) {
         Abort();
         break;
       }
@@ -157,7 +157,7 @@ void SignalLoop::Regulate(const Quantity& q, float& measured) {
         live_ = true;
       }
       const int16_t answer =
-          pv_.op.ShowMessBox(text, hand_ ? kYesNoCancel + kCritical : kOkCancel + kCritical, q.caption);
+          parts_.op.ShowMessBox(text, hand_ ? kYesNoCancel + kCritical : kOkCancel + kCritical, q.caption);
       if (answer == kCancel) {
         Abort();
         break;
@@ -168,9 +168,9 @@ void SignalLoop::Regulate(const Quantity& q, float& measured) {
     }
 
     if (pass == kQuestionPass) {
-      const std::string question = "Unable set the " + pv_.roles.SGName + " " + std::string(q.name) + " to within" +
+      const std::string question = "Unable set the " + parts_.roles.SGName + " " + std::string(q.name) + " to within" +
                                    FormatDigits(q.tolerance, 103) + "%.\n\nDo you wish to try again ?";
-      if (pv_.op.ShowMessBox(question, kYesNo + kCritical, q.caption) == kNo) {
+      if (parts_.op.ShowMessBox(question, kYesNo + kCritical, q.caption) == kNo) {
         Abort();
         break;
       }
@@ -204,7 +204,9 @@ void SignalLoop::RegulateFrequency(float FT) {
            " frequency to " + FormatValue(F_ * 1000000.0f, ";Hz", 103) + ".";
   };
   q.liveCommands = {"MEASU:MEAS1:TYPE FREQ;SOU " + source_ + ";STATE ON", "MEASU:MEAS2:STATE OFF", "ACQ:MODE AVE;NUMAV 2"};
-  q.setGenerator = [this](float setting) { pv_.generator.SetSG(setting, 0); };
+  q.setGenerator = [this](float setting) {
+    if (parts_.generator.SetSG(setting, 0) == Setting::Cancelled) Abort();
+  };
   Regulate(q, frequency_);
 }
 
@@ -228,7 +230,9 @@ void SignalLoop::RegulateAmplitude(float A, float AT) {
            " amplitude to" + FormatValue(A, "V", 103) + " P-P.";
   };
   q.liveCommands = {"MEASU:Meas1:TYPE PK2;SOU " + source_ + ";STATE ON", "ACQ:MODE AVE;NUMAV 4"};
-  q.setGenerator = [this](float setting) { pv_.generator.SetSG(0, setting); };
+  q.setGenerator = [this](float setting) {
+    if (parts_.generator.SetSG(0, setting) == Setting::Cancelled) Abort();
+  };
   Regulate(q, amplitude_);
 }
 
@@ -236,7 +240,7 @@ void SignalLoop::Restore() {
   Write(savedMethod_);
   Write(savedImmediate_);
   Write(savedAcquire_);
-  pv_.scopeControl.WaitOPC(13);
+  parts_.scope.control.WaitOPC(13);
 }
 
 }  // namespace
@@ -250,8 +254,8 @@ std::string WithoutUnits(std::string_view reply) {
   return text;
 }
 
-void SetSignal(PvContext& pv, int16_t device, float F, float FT, float A, float AT) {
-  const bool generator = pv.roles.SGDevice != 0;
+void SetSignal(SignalParts parts, int16_t device, float F, float FT, float A, float AT) {
+  const bool generator = parts.roles.SGDevice != 0;
   const bool quiet = device < 0;
   const int16_t handle = quiet ? static_cast<int16_t>(-device) : device;
 
@@ -275,11 +279,11 @@ void SetSignal(PvContext& pv, int16_t device, float F, float FT, float A, float 
     hand = true;
   }
 
-  SignalLoop loop(pv, handle, F, quiet, hand);
+  SignalLoop loop(parts, handle, F, quiet, hand);
   loop.SaveSettings();
   loop.FirstReadings();
   if (regulateFrequency) loop.RegulateFrequency(FT);
-  if (regulateAmplitude && !pv.state.AbortFlag) loop.RegulateAmplitude(A, AT);
+  if (regulateAmplitude && !parts.stop.Raised()) loop.RegulateAmplitude(A, AT);
   loop.Restore();
 }
 

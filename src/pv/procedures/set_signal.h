@@ -12,6 +12,16 @@
 
 namespace veridane {
 
+// What the signal setting works with: the scope as the meter, the generator and whether it is on
+// the bus, the technician at the knob, and the run's stop.
+struct SignalParts {
+  ScopeLink& scope;
+  const InstrumentRoles& roles;
+  SignalGenerator& generator;
+  Operator& op;
+  StopToken stop;
+};
+
 // The signs of the arguments are options:
 //   device < 0  the handle is |device|; no warning for an amplitude error above 35 %
 //   F           MHz; 0 (or FT 0) leaves the frequency alone; < 0: |F|, and with a generator on
@@ -20,7 +30,7 @@ namespace veridane {
 //   A           V p-p; 0 (or AT 0) leaves the amplitude alone; < 0 with a generator: not regulated
 //   AT          %; < 0: |AT|, and the technician adjusts by hand
 // A Cancel, or a No to "continue" / "try again", sets AbortFlag; the scope is restored first.
-void SetSignal(PvContext& pv, int16_t device, float F, float FT, float A, float AT);
+void SetSignal(SignalParts parts, int16_t device, float F, float FT, float A, float AT);
 
 // A saved measurement setting without its units element (";UNI..." up to its next ';'), so
 // that the reply can be sent back as a command.

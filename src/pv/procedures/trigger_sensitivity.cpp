@@ -35,29 +35,33 @@ int SweepRange(int amplitudeMillivolts) { return amplitudeMillivolts * 6 / 10; }
 
 class ScopeTrigger : public TriggerProbe {
  public:
-  explicit ScopeTrigger(PvContext& pv) : pv_(pv) {}
-  void SetLevel(int millivolts) override { ScopeWrite(pv_, "TRIG:MAI:LEV " + PlainText(millivolts) + "E-3"); }
-  void Wait(double seconds) override { pv_.bus.Wait(seconds); }
-  std::string TriggerState() override { return pv_.bus.GpibQuery(pv_.scope.ScopeDevice, "TRIG:STATE?"); }
-  bool Aborted() override { return pv_.state.AbortFlag; }
+  ScopeTrigger(ScopeLink& scope, StopToken stop) : scope_(scope), stop_(stop) {}
+  void SetLevel(int millivolts) override { ScopeWrite(scope_, "TRIG:MAI:LEV " + PlainText(millivolts) + "E-3"); }
+  void Wait(double seconds) override { scope_.bus.Wait(seconds); }
+  std::string TriggerState() override { return scope_.bus.GpibQuery(scope_.Device(), "TRIG:STATE?"); }
+  bool Aborted() override { return stop_.Raised(); }
 
  private:
-  PvContext& pv_;
+  ScopeLink& scope_;
+  StopToken stop_;
 };
 
 bool Triggered(std::string_view reply) { return reply.find("TR") != std::string_view::npos; }
 
 // Where the test stands; everything below the connection prompt works on it.
 struct TriggerRun {
-  PvContext& pv;
+  ScopeLink& scope;
+  BenchParts& bench;
+  TestRun& test;
+  SignalParts signal;
   const ModelBandwidth& model;
   int amplitude = 500;  // mV p-p
   SlopeLevels levels{};
   TestOutcome outcome = TestOutcome::Passed;
   bool linesShown = false;
 
-  bool Aborted() const { return pv.state.AbortFlag; }
-  bool AutoMode() const { return IsAuto(pv.state.AutoMode); }
+  bool Aborted() const { return test.state.AbortFlag; }
+  bool AutoMode() const { return IsAuto(test.state.AutoMode); }
   std::string Timebase() const { return "HOR:MAI:SEC " + std::string(model.timebase); }
 
   bool PrepareSource(int16_t source);
@@ -65,15 +69,15 @@ struct TriggerRun {
 };
 
 bool TriggerRun::PrepareSource(int16_t source) {
-  ScopeWrite(pv, "TRIG:MAI:EDGE:SLO RIS");
+  ScopeWrite(scope, "TRIG:MAI:EDGE:SLO RIS");
   if (source == 2) {
     for (std::string_view command : {"SEL:CH1 OFF;CH2 ON", "TRIG:MAI:EDGE:SOU CH2",
                                      "MEASU:MEAS1:TYP PK2;SOURCE1 CH2;STATE 1", "MEASU:MEAS2:TYP FREQ;SOURCE1 CH2;STATE 1"})
-      ScopeWrite(pv, command);
+      ScopeWrite(scope, command);
     if (AutoMode())
-      pv.scanners.SetRoute("SG,CH2");
+      bench.scanners.SetRoute("SG,CH2");
     else
-      pv.frame.TestPrompt("Move the signal (including the 50 ohm termination) to CH 2.", kOkCancel);
+      test.frame.TestPrompt("Move the signal (including the 50 ohm termination) to CH 2.", kOkCancel);
     if (Aborted()) return false;
   }
 
@@ -81,38 +85,38 @@ bool TriggerRun::PrepareSource(int16_t source) {
     amplitude = 1500;
     const float volts = 1.5f;
     if (AutoMode()) {
-      pv.scanners.SetRoute("SG,AUXTR");
-      pv.generator.SetSG(model.bandwidth, volts);
+      bench.scanners.SetRoute("SG,AUXTR");
+      if (bench.generator.SetSG(model.bandwidth, volts) == Setting::Cancelled) test.state.AbortFlag = true;
     } else {
       // The trigger input shows no waveform: the level is checked at 50 kHz on CH2 first.
-      ScopeWrite(pv, "HOR:MAI:SEC 5E-6");
-      pv.generator.SetSG(0.05f, volts);
+      ScopeWrite(scope, "HOR:MAI:SEC 5E-6");
+      if (bench.generator.SetSG(0.05f, volts) == Setting::Cancelled) test.state.AbortFlag = true;
       if (Aborted()) return false;
-      SetSignal(pv, pv.scope.ScopeDevice, 0.05f, 5, volts, 5);
+      SetSignal(signal, scope.Device(), 0.05f, 5, volts, 5);
       if (Aborted()) return false;
-      ScopeWrite(pv, Timebase());
-      pv.generator.SetSG(model.bandwidth, 0);
+      ScopeWrite(scope, Timebase());
+      if (bench.generator.SetSG(model.bandwidth, 0) == Setting::Cancelled) test.state.AbortFlag = true;
       if (Aborted()) return false;
-      pv.frame.TestPrompt("Move the signal (including the 50 ohm termination) to EXT TRIG.", kOkCancel);
+      test.frame.TestPrompt("Move the signal (including the 50 ohm termination) to EXT TRIG.", kOkCancel);
       if (Aborted()) return false;
     }
-    ScopeWrite(pv, "TRIG:MAI:EDGE:SOU EXT10");
+    ScopeWrite(scope, "TRIG:MAI:EDGE:SOU EXT10");
     return !Aborted();
   }
 
-  pv.generator.SetSGOnScope(-model.bandwidth, 0.5f);
+  if (bench.generator.SetSGOnScope(-model.bandwidth, 0.5f) == Setting::Cancelled) test.state.AbortFlag = true;
   if (Aborted()) return false;
-  const int16_t scope = pv.scope.ScopeDevice;
-  SetSignal(pv, static_cast<int16_t>(-scope), model.bandwidth, 5, 0, 0);
-  ScopeWrite(pv, source == 1 ? "CH1:SCA .5" : "CH2:SCA .5");
-  ScopeWrite(pv, "TRIG:MAI SETL");
-  SetSignal(pv, scope, 0, 0, 0.5f, 5);
+  const int16_t device = scope.Device();
+  SetSignal(signal, static_cast<int16_t>(-device), model.bandwidth, 5, 0, 0);
+  ScopeWrite(scope, source == 1 ? "CH1:SCA .5" : "CH2:SCA .5");
+  ScopeWrite(scope, "TRIG:MAI SETL");
+  SetSignal(signal, device, 0, 0, 0.5f, 5);
   return !Aborted();
 }
 
 void TriggerRun::MeasureSlope(int16_t source, int slope) {
-  if (slope == 1) ScopeWrite(pv, "TRIG:MAI:EDGE:SLO FALL");
-  ScopeTrigger probe(pv);
+  if (slope == 1) ScopeWrite(scope, "TRIG:MAI:EDGE:SLO FALL");
+  ScopeTrigger probe(scope, signal.stop);
   levels.sides = 0;
   for (int side : {-1, +1}) {
     const std::optional<int> found = SweepSide(probe, side, SweepRange(amplitude));
@@ -125,19 +129,19 @@ void TriggerRun::MeasureSlope(int16_t source, int slope) {
 
   if (slope == 0) {
     if (source == 1)
-      pv.display.PrintFirst(kLabel, kHeader);
+      test.display.PrintFirst(kLabel, kHeader);
     else
-      pv.display.PrintScreen("");
+      test.display.PrintScreen("");
   }
   StepResult result = TriggerResult(source, model.bandwidth, slope == 0, levels);
   if (Failed(result.verdict)) outcome = TestOutcome::Failed;
-  pv.display.PrintResult(std::move(result));
+  test.display.PrintResult(std::move(result));
   linesShown = true;
 
   if (slope == 1) {
     // Back to the middle of the rising-slope levels, where the next source's set-up triggers.
     const float middle = (static_cast<float>(levels.above) + static_cast<float>(levels.below)) / 2;
-    ScopeWrite(pv, "TRIG:MAI:LEV " + Trim(PlainText(middle)) + "E-3");
+    ScopeWrite(scope, "TRIG:MAI:LEV " + Trim(PlainText(middle)) + "E-3");
   }
 }
 
@@ -192,37 +196,37 @@ StepResult TriggerResult(int16_t source, float frequencyMHz, bool rising, const 
   return result;
 }
 
-void Trigger(PvContext& pv) {
-  RunState& state = pv.state;
+void Trigger(ScopeLink& scope, BenchParts& bench, Operator& op, TestRun& test) {
+  RunState& state = test.state;
   // Start-up accepts only the models of the table.
-  const ModelBandwidth* model = FindModelBandwidth(pv.scope.ScopeModelCode);
+  const ModelBandwidth* model = FindModelBandwidth(scope.identity.ScopeModelCode);
   if (model == nullptr) return;
   state.CurrentTest = kTestTrigger;
-  pv.frame.BeginTest(kLabel);
-  pv.generator.SGReset();
+  test.frame.BeginTest(kLabel);
+  bench.generator.SGReset();
 
-  TriggerRun run{pv, *model};
+  TriggerRun run{scope, bench, test, {scope, bench.roles, bench.generator, op, StopToken(state.AbortFlag)}, *model};
   for (std::string_view command :
        {"DIS:GRA FRA", "TRIG:MAI:MOD NORM", "ACQ:NUMAV 4", "MEASU:METH MINM", "CH1:SCA .1", "CH2:SCA .1"})
-    ScopeWrite(pv, command);
-  ScopeWrite(pv, run.Timebase());
-  pv.scopeControl.WaitOPC(13);
+    ScopeWrite(scope, command);
+  ScopeWrite(scope, run.Timebase());
+  scope.control.WaitOPC(13);
 
   if (run.AutoMode()) {
     if (!state.FullSeqRunning)
-      pv.frame.TestPrompt("Insert a 50 ohm termination in the path to all scope inputs.", kOkCancel);
+      test.frame.TestPrompt("Insert a 50 ohm termination in the path to all scope inputs.", kOkCancel);
   } else {
-    pv.frame.TestPrompt("Connect the " + pv.roles.SGName + " through a 50 ohm termination to CH 1.", kOkCancel);
+    test.frame.TestPrompt("Connect the " + bench.roles.SGName + " through a 50 ohm termination to CH 1.", kOkCancel);
   }
   if (state.AbortFlag) {
-    pv.frame.EndTest(kTestTrigger, TestOutcome::Stopped, InputsConnected::No);
+    test.frame.EndTest(kTestTrigger, TestOutcome::Stopped, InputsConnected::No);
     return;
   }
   if (run.AutoMode()) {
-    pv.scanners.SetRoute("SG,CH1");
+    bench.scanners.SetRoute("SG,CH1");
   } else {
-    ScopeWrite(pv, "MEASU:MEAS1:TYP PK2;SOURCE1 CH1;STATE 1");
-    ScopeWrite(pv, "MEASU:MEAS2:TYP FREQ;SOURCE1 CH1;STATE 1");
+    ScopeWrite(scope, "MEASU:MEAS1:TYP PK2;SOURCE1 CH1;STATE 1");
+    ScopeWrite(scope, "MEASU:MEAS2:TYP FREQ;SOURCE1 CH1;STATE 1");
   }
 
   for (int16_t source : kSources) {
@@ -231,14 +235,14 @@ void Trigger(PvContext& pv) {
     if (state.AbortFlag) break;
     run.MeasureSlope(source, 1);
     if (state.AbortFlag) break;
-    if (source != kExt10) pv.generator.SGReset();
+    if (source != kExt10) bench.generator.SGReset();
   }
 
-  pv.generator.SGReset();
+  bench.generator.SGReset();
   // Stopped before the first row: nothing was measured. The signal is connected by then, so
   // the reminder to disconnect it stays.
   if (state.AbortFlag && !run.linesShown) run.outcome = TestOutcome::Stopped;
-  pv.frame.EndTest(kTestTrigger, run.outcome, InputsConnected::Yes);
+  test.frame.EndTest(kTestTrigger, run.outcome, InputsConnected::Yes);
 }
 
 }  // namespace veridane

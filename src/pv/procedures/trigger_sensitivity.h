@@ -14,7 +14,7 @@
 namespace veridane {
 
 // Runs the whole test (menu entry and Full Sequence alike) and ends it through the frame.
-void Trigger(PvContext& pv);
+void Trigger(ScopeLink& scope, BenchParts& bench, Operator& op, TestRun& test);
 
 // What a level sweep needs from the scope and the run.
 class TriggerProbe {

@@ -90,7 +90,7 @@ TEST_P(BandwidthModel, RunsEachStepAtTheModelsFrequencyAndPasses) {
                     "Analog Bandwidth", kOk);
   technician.Expect("Test Passed.              ", 64, kEndCaption, kOk);
 
-  Bandwidth(pv);
+  Bandwidth(link, benchParts, technician, testRun);
 
   std::vector<std::string> lines = DisplayLines();
   ASSERT_GE(lines.size(), 2u);
@@ -132,7 +132,7 @@ TEST_F(BandwidthTest, LowRollOffFailsTheTest) {
                     "Analog Bandwidth", kOk);
   technician.Expect("Test Failed.              ", 64, kEndCaption, kOk);
 
-  Bandwidth(pv);
+  Bandwidth(link, benchParts, technician, testRun);
 
   for (const std::string& row : Rows()) EXPECT_EQ(row.substr(73), " FAIL") << row;
   EXPECT_EQ(state.TestStatus[kTestBandwidth], kStatusFail);
@@ -143,7 +143,7 @@ TEST_F(BandwidthTest, StopAtTheConnectionPromptEndsWithoutAResultOrReminder) {
   technician.Expect("Connect the Signal Generator to CH 1 trough a 50 ohm termination.", 65, "Analog Bandwidth",
                     kCancel);
 
-  Bandwidth(pv);
+  Bandwidth(link, benchParts, technician, testRun);
 
   EXPECT_TRUE(Rows().empty());
   EXPECT_EQ(state.TestStatus[kTestBandwidth], kStatusNotRun);
@@ -162,7 +162,7 @@ TEST_F(BandwidthTest, ManualStopAtTheFirstSettingShowsTheHintOnceAndRecordsNothi
   technician.Expect(reset, 48, "Set the Signal Generator", kOk);
   technician.Expect("Disconnect all input signals.", 64, kEndCaption, kOk);
 
-  Bandwidth(pv);
+  Bandwidth(link, benchParts, technician, testRun);
 
   EXPECT_NE(technician.Prompts()[2].text.find(".\n\nIf done like this"), std::string::npos);
   EXPECT_EQ(state.TestStatus[kTestBandwidth], kStatusNotRun);
@@ -224,18 +224,18 @@ class DeliverableLevelTest : public PvBench {
 };
 
 TEST_F(DeliverableLevelTest, StepsBeyondTheGeneratorUseItsHighestLadderLevel) {
-  EXPECT_EQ(DeliverableLevel(pv, 5.0f), 5.0f);  // the technician's own generator
+  EXPECT_EQ(DeliverableLevel(roles, generator, state.AutoMode, 5.0f), 5.0f);  // the technician's own generator
 
   Generator(3000);  // SME: up to 3.5 V p-p
-  EXPECT_EQ(DeliverableLevel(pv, 3.0f), 3.0f);
-  EXPECT_EQ(DeliverableLevel(pv, 5.0f), 2.4f);
+  EXPECT_EQ(DeliverableLevel(roles, generator, state.AutoMode, 3.0f), 3.0f);
+  EXPECT_EQ(DeliverableLevel(roles, generator, state.AutoMode, 5.0f), 2.4f);
 
   Generator(6061);  // Fluke: up to 1 V rms
-  EXPECT_EQ(DeliverableLevel(pv, 3.0f), 2.4f);
-  EXPECT_EQ(DeliverableLevel(pv, 1.2f), 1.2f);
+  EXPECT_EQ(DeliverableLevel(roles, generator, state.AutoMode, 3.0f), 2.4f);
+  EXPECT_EQ(DeliverableLevel(roles, generator, state.AutoMode, 1.2f), 1.2f);
 
   Generator(5030);
-  EXPECT_EQ(DeliverableLevel(pv, 5.0f), 5.0f);
+  EXPECT_EQ(DeliverableLevel(roles, generator, state.AutoMode, 5.0f), 5.0f);
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ TEST_F(GainTest, ManualWithCalibratorTrafficAndSettlingWaits) {
   Readings(kGoodReadings);
   Readings(kGoodReadings);
 
-  Gain(pv);
+  Gain(link, benchParts, testRun);
 
   EXPECT_EQ(WrittenTo(kScopeAddress), Join({kScopeReset, kSetup, ChannelTraffic("CH1"), kChannel2Select,
                                             ChannelTraffic("CH2"), kScopeReset}));
@@ -87,7 +87,7 @@ TEST_F(GainTest, RowsForASetOfReadings) {
   Readings(kGoodReadings);
   Readings({"-984.0E-3", "9.9E37", "-905.0E-3", "-610.0E-3", "8.3", "96.0"});
 
-  Gain(pv);
+  Gain(link, benchParts, testRun);
 
   const std::vector<std::string> expected = {
       "DC Voltage Measurement - Test ACQ / 2 of 3",
@@ -123,7 +123,7 @@ TEST_F(GainTest, AutoModeRoutesTheCalibratorThroughTheScanners) {
   Readings(kGoodReadings);
   Readings(kGoodReadings);
 
-  Gain(pv);
+  Gain(link, benchParts, testRun);
 
   EXPECT_EQ(WrittenTo(kScanner1Address), (std::vector<std::string>{"INIT;CLOSE A1,B2,", "INIT;CLOSE A1,B3,", "INIT"}));
   EXPECT_EQ(WrittenTo(kScanner2Address), (std::vector<std::string>{"INIT", "INIT;CLOSE A3,", "INIT"}));
@@ -146,7 +146,7 @@ TEST_F(GainTest, WithoutCalibratorTheTechnicianSetsItAndNothingWaits) {
   Readings(kGoodReadings);
   Readings(kGoodReadings);
 
-  Gain(pv);
+  Gain(link, benchParts, testRun);
 
   EXPECT_TRUE(WrittenTo(kCalibratorAddress).empty());
   for (size_t i = 0; i < kSteps.size(); ++i) {
@@ -162,7 +162,7 @@ TEST_F(GainTest, CancelAtTheOpeningPromptEndsWithoutAResult) {
   AddCalibrator();
   technician.Expect("Connect the Fluke 5100A/B to CH 1.", 65, kCaption, kCancel);
 
-  Gain(pv);
+  Gain(link, benchParts, testRun);
 
   EXPECT_EQ(WrittenTo(kScopeAddress), Join({kScopeReset, kSetup, kScopeReset}));
   EXPECT_EQ(WrittenTo(kCalibratorAddress), (std::vector<std::string>{"CC"}));
@@ -174,7 +174,7 @@ TEST_F(GainTest, CancelAtTheOpeningPromptEndsWithoutAResult) {
   state.AutoMode = Automation::Full;
   AddScanners();
   technician.Expect("If present remove any a 50 ohm termination(s) at the inputs.", 65, kCaption, kCancel);
-  Gain(pv);
+  Gain(link, benchParts, testRun);
   EXPECT_EQ(WrittenTo(kScanner1Address), (std::vector<std::string>{"INIT"}));  // the frame's reset only
   EXPECT_TRUE(display.Text().empty());
 }
@@ -189,7 +189,7 @@ TEST_F(GainTest, ExitTestDuringChannelTwoKeepsTheRowsAndReportsTheResult) {
   // Selection, route prompt, 1 s calibrator, 2 s settling: 5 s in is the averaging wait of step 1.
   ExitTestAfter("SEL:CH2 ON", 5);
 
-  Gain(pv);
+  Gain(link, benchParts, testRun);
 
   std::vector<std::string> traffic = WrittenTo(kScopeAddress);
   std::vector<std::string> channel2 = ChannelTraffic("CH2");
@@ -214,7 +214,7 @@ TEST_F(GainTest, StoppedWithinTheFirstStepCountsAsNoResult) {
   Readings({"0"});
   ExitTestAfter("TRIG FORCE", 1);
 
-  Gain(pv);
+  Gain(link, benchParts, testRun);
 
   std::vector<std::string> lines = DisplayLines();
   ASSERT_EQ(lines.size(), 4u);
@@ -231,7 +231,7 @@ TEST_F(GainTest, StoppedWithinTheFirstStepCountsAsNoResult) {
   ExpectCalibratorPrompts({"-990 mV, DC"}, kCancel);
   ExpectCalibratorZero();
   technician.Expect(kReminder, 64, kEndCaption, kOk);
-  Gain(pv);
+  Gain(link, benchParts, testRun);
   EXPECT_TRUE(display.Text().empty());
   EXPECT_EQ(WrittenTo(kScopeAddress).back(), "CLEARM");
 }

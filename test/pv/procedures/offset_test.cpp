@@ -38,7 +38,7 @@ TEST_F(OffsetZeroTest, ManualRunSendsTheStepsAndShowsEveryRow) {
   technician.Expect("Test Failed.              ", 64, kEndCaption, kOk);
   Readings({"500.0E-6", "-1.2E-3", "35.0E-3", "9.9E37", "0.5", "0", "0", "0", "0", "0"});
 
-  OffsetZero(pv);
+  OffsetZero(link, testRun);
 
   EXPECT_EQ(WrittenTo(kScopeAddress),
             Join({kScopeReset, kSetup, ChannelSteps("CH1"), {"SEL:CH1 OFF", "SEL:CH2 ON", "MEASU:MEAS1:SOU CH2;STATE ON"},
@@ -83,7 +83,7 @@ TEST_F(OffsetZeroTest, ImpossibleOrGarbledReadings) {
   // Beyond reach in either direction or no number at all: none may reach the table as such.
   Readings({"9.9E37", "garbled", "-9.9E37", "99E36", "3.0E-3", "0", "0", "0", "0", "0"});
 
-  OffsetZero(pv);
+  OffsetZero(link, testRun);
 
   std::vector<std::string> lines = DisplayLines();
   ASSERT_EQ(lines.size(), 14u);
@@ -104,7 +104,7 @@ TEST_F(OffsetZeroTest, AReadingWhoseQueryFailedOnTheBusIsNoMeasurement) {
   technician.Expect("Test Failed.              ", 64, kEndCaption, kOk);
   Readings(kTenZeros);
 
-  OffsetZero(pv);
+  OffsetZero(link, testRun);
 
   std::vector<std::string> lines = DisplayLines();
   ASSERT_EQ(lines.size(), 14u);
@@ -118,7 +118,7 @@ TEST_F(OffsetZeroTest, NoOpeningPromptInAutoModeOrAfterASelfCalOfThisSequence) {
   state.AutoMode = Automation::WithoutCompensation;
   technician.Expect("Test Passed.              ", 64, kEndCaption, kOk);
   Readings(kTenZeros);
-  OffsetZero(pv);
+  OffsetZero(link, testRun);
   EXPECT_EQ(state.TestStatus[kTestOffsetZero], kStatusPass);
 
   // Within a Full Sequence the end message is left to the sequence.
@@ -126,21 +126,21 @@ TEST_F(OffsetZeroTest, NoOpeningPromptInAutoModeOrAfterASelfCalOfThisSequence) {
   state.FullSeqRunning = true;
   state.SelfCalDone = true;
   Readings(kTenZeros);
-  OffsetZero(pv);
+  OffsetZero(link, testRun);
   EXPECT_EQ(DisplayLines().size(), 29u);
 
   // A sequence without a successful self calibration still asks.
   state.SelfCalDone = false;
   technician.Expect("Disconnect all input signals.", 65, kCaption, kOk);
   Readings(kTenZeros);
-  OffsetZero(pv);
+  OffsetZero(link, testRun);
   EXPECT_EQ(technician.Prompts().size(), 2u);
 }
 
 TEST_F(OffsetZeroTest, CancelAtTheOpeningPromptMeasuresNothing) {
   technician.Expect("Disconnect all input signals.", 65, kCaption, kCancel);
 
-  OffsetZero(pv);
+  OffsetZero(link, testRun);
 
   EXPECT_EQ(WrittenTo(kScopeAddress), Join({kScopeReset, kSetup, kScopeReset}));
   EXPECT_TRUE(display.Text().empty());
@@ -156,7 +156,7 @@ TEST_F(OffsetZeroTest, ExitTestDuringChannelTwoKeepsTheRowsShown) {
   Readings({"0", "0", "0", "1.0", "0", "0", "0"});  // channel 1 has a FAIL
   ExitTestAfter("SEL:CH2 ON", 2);                    // inside the first wait of channel 2
 
-  OffsetZero(pv);
+  OffsetZero(link, testRun);
 
   std::vector<std::string> traffic = WrittenTo(kScopeAddress);
   EXPECT_EQ(traffic, Join({kScopeReset, kSetup, ChannelSteps("CH1"),

@@ -151,7 +151,7 @@ TEST_F(SampleRateTest, AutoRunSetsTheMarkersScansAndResetsTheGenerator) {
                     kOk);
   technician.Expect("Test Failed.              ", 64, kEndCaption, kOk);
 
-  SampleRate(pv);
+  SampleRate(link, benchParts, technician, testRun);
 
   EXPECT_TRUE(Wrote("CH1:SCA .2;POS -2.5"));
   EXPECT_FALSE(Wrote("CH1:SCA .5;POS -1.5"));
@@ -179,7 +179,7 @@ TEST_F(SampleRateTest, WithinAnAutoFullSequenceNoTerminationPrompt) {
   state.FullSeqRunning = true;
   MarkerAlwaysHigh();
   Readings({"100", "1.0"});
-  SampleRate(pv);
+  SampleRate(link, benchParts, technician, testRun);
   EXPECT_TRUE(technician.Prompts().empty());
   EXPECT_EQ(state.TestStatus[kTestSampleRate], kStatusFail);
   EXPECT_TRUE(state.FullSeqFailed);
@@ -188,7 +188,7 @@ TEST_F(SampleRateTest, WithinAnAutoFullSequenceNoTerminationPrompt) {
 TEST_F(SampleRateTest, ManualCancelAtTheConnectionEndsWithoutResultOrReminder) {
   technician.Expect("Connect the a Time Mark Generator to CH 1 through a 50 ohm termination.\r\nSet it to 10 ms.", 65,
                     "Long Term Sample Rate & Delay Time", kCancel);
-  SampleRate(pv);
+  SampleRate(link, benchParts, technician, testRun);
   EXPECT_TRUE(Wrote("CH1:SCA .5;POS -1.5"));
   EXPECT_FALSE(Wrote("HOR:MOD DELAYE;DEL:SCA 5E-7"));
   EXPECT_TRUE(DisplayLines().empty());
@@ -204,7 +204,7 @@ TEST_F(SampleRateTest, ManualStopWhileSettingTheRateEndsWithTheReminder) {
   technician.Expect("The frequency is out of limit!\nIncrease the signal frequency to 100  Hz.\n\nTry again ?", 19,
                     "Frequency Error", kCancel);
   technician.Expect("Disconnect all input signals.", 64, kEndCaption, kOk);
-  SampleRate(pv);
+  SampleRate(link, benchParts, technician, testRun);
   EXPECT_FALSE(Wrote("HOR:MOD DELAYE;DEL:SCA 5E-7"));
   EXPECT_EQ(state.TestStatus[kTestSampleRate], kStatusNotRun);
 }
@@ -219,7 +219,7 @@ TEST_F(SampleRateTest, ExitTestDuringTheScansTakesEffectAtTheEnd) {
   technician.Expect("Insert a 50 ohm termination in the path to CH1 input.", 65, "Long Term Sample Rate & Delay Time",
                     kOk);
   technician.Expect("Test Sequence Terminated by Operator.", 64, kEndCaption, kOk);
-  SampleRate(pv);
+  SampleRate(link, benchParts, technician, testRun);
   EXPECT_TRUE(Wrote("CURS:VBA:POSITION2  2.0E-6"));
   const std::vector<std::string> lines = DisplayLines();
   ASSERT_GE(lines.size(), 2u);

@@ -60,7 +60,7 @@ TEST_F(SetSignalTest, EightPercentInsideTenMakesNoCorrectionAndRestoresTheScope)
   AddGenerator();
   Readings({"54.0E3", "1.0"});  // frequency in Hz, then the amplitude
 
-  SetSignal(pv, scope.ScopeDevice, 0.05f, 10, 0, 0);
+  SetSignal(signal, scope.ScopeDevice, 0.05f, 10, 0, 0);
 
   EXPECT_EQ(WrittenTo(kScopeAddress),
             (std::vector<std::string>{"SEL?", "HEAD ON", "MEASU:MEAS1?", "MEASU:MEAS2?", "MEASU:IMM?", "MEASU:METH?",
@@ -78,7 +78,7 @@ TEST_F(SetSignalTest, AmplitudeCorrectionScalesTheGeneratorByWantedOverMeasured)
   AddGenerator();
   Readings({"50.0E3", "1.2", "1.49"});
 
-  SetSignal(pv, scope.ScopeDevice, 0.05f, 10, 1.5f, 5);
+  SetSignal(signal, scope.ScopeDevice, 0.05f, 10, 1.5f, 5);
 
   // 1.5 x 1.5 / 1.2, then the second reading is within 5 %.
   EXPECT_EQ(AmplitudeSettings(), std::vector<std::string>{"AMPL 1.875;OUT ON"});
@@ -94,7 +94,7 @@ TEST_F(SetSignalTest, SixthPassAsksAndYesGivesFiveMoreCorrections) {
   technician.Expect(unable, 20, "Amplitude Error", kYes);
   technician.Expect(unable, 20, "Amplitude Error", kNo);
 
-  SetSignal(pv, scope.ScopeDevice, 0.05f, 10, 1.5f, 5);
+  SetSignal(signal, scope.ScopeDevice, 0.05f, 10, 1.5f, 5);
 
   EXPECT_EQ(AmplitudeSettings().size(), 10u);
   EXPECT_TRUE(state.AbortFlag);
@@ -109,7 +109,7 @@ TEST_F(SetSignalTest, LargeErrorWithAGeneratorMeasuresAgainInsteadOfDividingByNo
       "The frequency error is greater than 25% !\nThe cause is probably an incorrect setup. \n\nDo you wish to continue ?",
       20, "Large Frequency Error", kYes);
 
-  SetSignal(pv, scope.ScopeDevice, 0.05f, 10, 0, 0);
+  SetSignal(signal, scope.ScopeDevice, 0.05f, 10, 0, 0);
 
   EXPECT_TRUE(WrittenTo(kGeneratorAddress).empty());
   EXPECT_FALSE(state.AbortFlag);
@@ -122,7 +122,7 @@ TEST_F(SetSignalTest, NegativeToleranceHandsTheKnobToTheTechnicianEvenWithAGener
   technician.Expect(turn, 19, "Frequency Error", kYes);
   technician.Expect(turn, 19, "Frequency Error", kNo);
 
-  SetSignal(pv, scope.ScopeDevice, 0.0001f, -10, 0, 0);
+  SetSignal(signal, scope.ScopeDevice, 0.0001f, -10, 0, 0);
 
   // No takes the signal as it is: no abort, no generator setting.
   EXPECT_FALSE(state.AbortFlag);
@@ -143,7 +143,7 @@ TEST_F(SetSignalTest, NoAmplitudeStillAsksWithTheHandFlag) {
   Readings({"50.0E3", "0"});
   technician.Expect(kLargeAmplitude, 20, "Large Amplitude Error", kNo);
 
-  SetSignal(pv, scope.ScopeDevice, 0.05f, 10, 1.5f, -3);
+  SetSignal(signal, scope.ScopeDevice, 0.05f, 10, 1.5f, -3);
 
   EXPECT_TRUE(state.AbortFlag);
   ExpectRestored();
@@ -155,7 +155,7 @@ TEST_F(SetSignalTest, WithoutAGeneratorTheTechnicianTurnsTheGeneratorKnob) {
   technician.Expect(turn, 17, "Amplitude Error", kOk);
   technician.Expect(turn, 17, "Amplitude Error", kOk);
 
-  SetSignal(pv, scope.ScopeDevice, 0.05f, 10, 1.5f, 3);
+  SetSignal(signal, scope.ScopeDevice, 0.05f, 10, 1.5f, 3);
 
   EXPECT_FALSE(state.AbortFlag);
   std::vector<std::string> scope = WrittenTo(kScopeAddress);
@@ -167,7 +167,7 @@ TEST_F(SetSignalTest, CancelAtTheKnobStopsAndStillRestores) {
   technician.Expect("The frequency is out of limit!\nDecrease the Signal Generator output frequency to 50.0 kHz.", 17,
                     "Frequency Error", kCancel);
 
-  SetSignal(pv, scope.ScopeDevice, 0.05f, 10, 1.5f, 3);
+  SetSignal(signal, scope.ScopeDevice, 0.05f, 10, 1.5f, 3);
 
   EXPECT_TRUE(state.AbortFlag);
   // The amplitude loop never started.
@@ -180,7 +180,7 @@ TEST_F(SetSignalTest, NegativeDeviceCorrectsALargeAmplitudeErrorWithoutAsking) {
   AddGenerator();
   Readings({"50.0E3", "0.9", "1.5"});
 
-  SetSignal(pv, static_cast<int16_t>(-scope.ScopeDevice), 0.05f, 10, 1.5f, 5);
+  SetSignal(signal, static_cast<int16_t>(-scope.ScopeDevice), 0.05f, 10, 1.5f, 5);
 
   EXPECT_EQ(AmplitudeSettings(), std::vector<std::string>{"AMPL 2.5;OUT ON"});
   EXPECT_FALSE(state.AbortFlag);
@@ -190,7 +190,7 @@ TEST_F(SetSignalTest, AboveFiftyMegahertzTheScopeSettlesSixSecondsWithoutAveragi
   AddGenerator();
   Readings({"100.0E6", "1.0"});
 
-  SetSignal(pv, scope.ScopeDevice, 100, 3, 0, 0);
+  SetSignal(signal, scope.ScopeDevice, 100, 3, 0, 0);
 
   std::vector<std::string> scope = WrittenTo(kScopeAddress);
   EXPECT_EQ(std::count(scope.begin(), scope.end(), "ACQ:MODE AVE;NUMAV 16"), 0);

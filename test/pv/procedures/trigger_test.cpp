@@ -183,7 +183,7 @@ TEST_F(TriggerTest, AutoRunShowsSixRowsForTheThreeSources) {
   technician.Expect("Insert a 50 ohm termination in the path to all scope inputs.", 65, "Edge Trigger Sensitivity", kOk);
   technician.Expect("Test Passed.              \n\nDisconnect all input signals.", 64, kEndCaption, kOk);
 
-  Trigger(pv);
+  Trigger(link, benchParts, technician, testRun);
 
   const std::vector<std::string> lines = DisplayLines();
   ASSERT_GE(lines.size(), 2u);
@@ -213,7 +213,7 @@ TEST_F(TriggerTest, CancelAtTheOpeningPromptEndsWithoutLinesOrReminder) {
   technician.Expect("Frequency:  50.0 kHz\nAmplitude:   10.00 mV pp (3.536 mV rms)", 48, "Set the Signal Generator", kOk);
   technician.Expect("Connect the Signal Generator through a 50 ohm termination to CH 1.", 65, "Edge Trigger Sensitivity",
                     kCancel);
-  Trigger(pv);
+  Trigger(link, benchParts, technician, testRun);
   EXPECT_TRUE(DisplayLines().empty());
   EXPECT_EQ(Count("MEASU:MEAS1:TYP PK2;SOURCE1 CH1;STATE 1"), 0);
   EXPECT_EQ(state.TestStatus[kTestTrigger], kStatusNotRun);
@@ -228,7 +228,7 @@ TEST_F(TriggerTest, ExitTestDuringASweepKeepsTheRowsShown) {
   ExitTestAfter("TRIG:MAI:EDGE:SOU CH2", 0);
   technician.Expect("Insert a 50 ohm termination in the path to all scope inputs.", 65, "Edge Trigger Sensitivity", kOk);
   technician.Expect("Test Sequence Terminated by Operator.\n\nDisconnect all input signals.", 64, kEndCaption, kOk);
-  Trigger(pv);
+  Trigger(link, benchParts, technician, testRun);
   const std::vector<std::string> rows = Rows();
   ASSERT_EQ(rows.size(), 2u) << display.Text();
   EXPECT_NE(rows[0].find("NOT TRIG'D"), std::string::npos);

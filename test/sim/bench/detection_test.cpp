@@ -121,8 +121,7 @@ TEST(AutoPath, ProgramDriversDeliverCompensatedLevelsAtTheRoutedInput) {
   InstrumentRoles roles;
   InstrumentDetector(bus, roles, bench->InstrumentDataFolder()).DetectAll();
   Automation autoMode = Automation::Full;
-  bool abort = false;
-  SignalGenerator generator(bus, technician, roles, RunFlags{autoMode, abort}, bench->InstrumentDataFolder());
+  SignalGenerator generator(bus, technician, roles, autoMode, bench->InstrumentDataFolder());
   generator.LoadCompData();
   ASSERT_EQ(autoMode, Automation::Full);
   ScannerDriver scanners(bus, technician, roles);

@@ -28,9 +28,8 @@ class DriverPromptsTest : public ::testing::Test {
       : bench_(Bench::Shipped("scope-only", clock_)),
         technician_(*bench_, options),
         bus_(bench_->Bus(), technician_, clock_),
-        flags_{autoMode_, abortFlag_},
-        calibrator_(bus_, technician_, roles_, flags_),
-        generator_(bus_, technician_, roles_, flags_, bench_->InstrumentDataFolder()) {
+        calibrator_(bus_, technician_, roles_, autoMode_),
+        generator_(bus_, technician_, roles_, autoMode_, bench_->InstrumentDataFolder()) {
     state_.TestNames = {"", "Offset at Zero", "DC Voltage Measurement", "Analog Bandwidth",
                         "Long Term Sample Rate & Delay Time", "Edge Trigger Sensitivity"};
   }
@@ -61,8 +60,6 @@ class DriverPromptsTest : public ::testing::Test {
   GpibBus bus_;
   InstrumentRoles roles_;
   Automation autoMode_ = Automation::Manual;
-  bool abortFlag_ = false;
-  RunFlags flags_;
   Calibrator calibrator_;
   SignalGenerator generator_;
   RunState state_;
@@ -73,8 +70,7 @@ TEST_F(DriverPromptsTest, DcVoltageStepsReachTheInputThroughTheCalibratorPrompts
   calibrator_.CalibratorReset();
   Prompt("Connect the " + roles_.CalibratorName + " to CH 1.", 2);
   for (float volts : {-0.99f, 0.06f, -0.9f, -0.6f, 8.4f, 98.0f}) {
-    calibrator_.SetCalibrator(volts, "V", 0);
-    EXPECT_FALSE(abortFlag_);
+    EXPECT_EQ(calibrator_.SetCalibrator(volts, "V", 0), Setting::Made);
     Signal ch1 = bench_->SignalAt(ScopeInput::Ch1);
     ASSERT_EQ(ch1.kind, Signal::Kind::Dc);
     EXPECT_NEAR(ch1.dcVolts, volts, 1e-6) << volts;
@@ -104,8 +100,7 @@ TEST_F(DriverPromptsTest, GeneratorPromptsSetFrequencyAndPeakToPeakLevel) {
       {-60, 0.5f, 60e6, 0.5},       {0, 0.3f, 60e6, 0.3},   {50, 10.5f, 50e6, 2 * std::sqrt(2.0) * 0.5},
   };
   for (const Step& s : steps) {
-    generator_.SetSG(s.mhz, s.amplitude);
-    EXPECT_FALSE(abortFlag_);
+    EXPECT_EQ(generator_.SetSG(s.mhz, s.amplitude), Setting::Made);
     EXPECT_NEAR(bench_->HandGenerator().FrequencyHz(), s.hz, s.hz * 1e-6) << s.mhz << ", " << s.amplitude;
     // The prompt shows four significant digits.
     EXPECT_NEAR(bench_->HandGenerator().Vpp(), s.vpp, s.vpp * 1e-3) << s.mhz << ", " << s.amplitude;
@@ -126,8 +121,7 @@ TEST_F(DriverPromptsTest, TimeMarkPromptAndTheHandLoopInstruction) {
 TEST_F(DriverPromptsTest, LevelAsSeenOnTheScopeMakesUpForTheScopesRollOff) {
   Prompt("Connect the " + roles_.SGName + " through a 50 ohm termination to CH 1.", 5);
   ShowPeakToPeakOnCh1(".1", "10E-9");
-  generator_.SetSGOnScope(-100, 0.5f);
-  EXPECT_FALSE(abortFlag_);
+  EXPECT_EQ(generator_.SetSGOnScope(-100, 0.5f), Setting::Made);
   EXPECT_DOUBLE_EQ(bench_->HandGenerator().FrequencyHz(), 100e6);
   // At its -3 dB frequency the scope shows less than the generator gives: the technician
   // turned the level up until the scope showed 0.5 V.
