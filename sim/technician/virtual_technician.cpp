@@ -74,20 +74,20 @@ UnknownPrompt::UnknownPrompt(std::string caption, std::string text, std::string 
       reason_(std::move(reason)) {}
 
 int16_t AffirmativeAnswer(int16_t style) {
-  switch (style & 7) {
-    case kOkOnly:
-    case kOkCancel: return kOk;
-    case kAbortRetryIgnore:
-    case kRetryCancel: return kRetry;
+  switch (static_cast<Buttons>(style & 7)) {
+    case Buttons::OkOnly:
+    case Buttons::OkCancel: return kOk;
+    case Buttons::AbortRetryIgnore:
+    case Buttons::RetryCancel: return kRetry;
     default: return kYes;
   }
 }
 
 int16_t RefusalAnswer(int16_t style) {
-  switch (style & 7) {
-    case kOkOnly: return kOk;
-    case kAbortRetryIgnore: return kAbort;
-    case kYesNo: return kNo;
+  switch (static_cast<Buttons>(style & 7)) {
+    case Buttons::OkOnly: return kOk;
+    case Buttons::AbortRetryIgnore: return kAbort;
+    case Buttons::YesNo: return kNo;
     default: return kCancel;
   }
 }

@@ -92,6 +92,7 @@ class VirtualTechnician : public Operator {
   // Assistant: `person` sees every prompt after the technician's physical part, and answers.
   VirtualTechnician(Bench& bench, Operator& person, TechnicianOptions options = {});
 
+  using Operator::ShowMessBox;
   int16_t ShowMessBox(std::string_view text, int16_t style, std::string_view caption) override;
   void ShowInfo(std::string_view text) override;
   void SetBusy(bool busy) override;

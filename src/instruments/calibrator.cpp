@@ -80,7 +80,7 @@ Setting Calibrator::SetCalibrator(float value, std::string_view function, float 
   }
   std::string unit = letter == "Z" ? "Ohm" : letter;
   std::string text = Trim(FormatValue(value, unit, 0)) + suffix;
-  int16_t style = okOnly ? kExclamation : kOkCancel + kExclamation;
+  const BoxStyle style = okOnly ? BoxStyle(kExclamation) : kOkCancel + kExclamation;
   return op_.ShowMessBox(text, style, "Set the " + roles_.CalibratorName) == kCancel ? Setting::Cancelled : Setting::Made;
 }
 

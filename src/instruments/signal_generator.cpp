@@ -187,7 +187,7 @@ Setting SignalGenerator::PromptOperator(bool keepFreq, float fHz, bool keepAmpl,
   } else {
     text += "Amplitude:  " + FormatWithPoint(pp, "V pp", 104) + " (" + Trim(FormatWithPoint(rms, "V rms", 104)) + ")";
   }
-  int16_t style = okOnly ? kExclamation : kOkCancel + kExclamation;
+  const BoxStyle style = okOnly ? BoxStyle(kExclamation) : kOkCancel + kExclamation;
   return op_.ShowMessBox(text, style, "Set the " + roles_.SGName) == kCancel ? Setting::Cancelled : Setting::Made;
 }
 

@@ -169,7 +169,7 @@ void ManualPresenter::SetTimer(bool enabled) {
 
 void ManualPresenter::ShowAddress(int index) { view_.SetAddressButton(index, c_.address[static_cast<size_t>(index)]); }
 
-int16_t ManualPresenter::Ask(std::string_view text, int16_t style, std::string_view caption) {
+int16_t ManualPresenter::Ask(std::string_view text, BoxStyle style, std::string_view caption) {
   return seams_.op.ShowMessBox(text, style, caption);
 }
 

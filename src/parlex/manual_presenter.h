@@ -158,7 +158,7 @@ class ManualPresenter {
   void ReportUnreadable(const std::string& file);
   void ReadOptions();
   void WriteOptions();
-  int16_t Ask(std::string_view text, int16_t style, std::string_view caption);
+  int16_t Ask(std::string_view text, BoxStyle style, std::string_view caption);
   void Busy(bool busy);
 
   ParlexSeams& seams_;

@@ -7,47 +7,35 @@
 
 namespace veridane {
 
-MessBoxStyle DecodeStyle(int16_t style) {
-  // Read as the 16 bits the caller wrote, so a negative number cannot smuggle in a sign.
-  const unsigned bits = static_cast<uint16_t>(style) & 0x0FFFu;
-  MessBoxStyle decoded;
-  decoded.buttonSet = static_cast<int>(bits & 0x00Fu);
-  decoded.iconKind = static_cast<int>((bits >> 4) & 0x00Fu);
-  decoded.defaultButton = static_cast<int>((bits >> 8) & 0x00Fu);
-  return decoded;
-}
+BoxStyle DecodeStyle(int16_t style) { return BoxStyle::FromCode(style); }
 
-std::string IconMarker(int iconKind) {
-  switch (iconKind) {
-    case 1: return "  <Critical>";
-    case 2: return "  < ? >";
-    case 3: return "  < ! >";
-    case 4: return "  <Info>";
+std::string IconMarker(Icon icon) {
+  switch (icon) {
+    case Icon::Critical: return "  <Critical>";
+    case Icon::Question: return "  < ? >";
+    case Icon::Exclamation: return "  < ! >";
+    case Icon::Information: return "  <Info>";
     default: return {};
   }
 }
 
-std::string MessBoxTitle(std::string_view caption, int iconKind) {
-  return " " + Trim(caption) + IconMarker(iconKind);
-}
+std::string MessBoxTitle(std::string_view caption, Icon icon) { return " " + Trim(caption) + IconMarker(icon); }
 
-std::string MessBoxTitleLine(std::string_view caption, int iconKind) {
-  return UpperCase(MessBoxTitle(caption, iconKind));
-}
+std::string MessBoxTitleLine(std::string_view caption, Icon icon) { return UpperCase(MessBoxTitle(caption, icon)); }
 
-ButtonCaptions CaptionsForSet(int buttonSet) {
-  switch (buttonSet) {
-    case 1: return {"Cancel", "OK", ""};
-    case 2: return {"Ignore", "Retry", "Abort"};
-    case 3: return {"Cancel", "No", "Yes"};
-    case 4: return {"No", "Yes", ""};
-    case 5: return {"Cancel", "Retry", ""};
+ButtonCaptions CaptionsForSet(Buttons buttons) {
+  switch (buttons) {
+    case Buttons::OkCancel: return {"Cancel", "OK", ""};
+    case Buttons::AbortRetryIgnore: return {"Ignore", "Retry", "Abort"};
+    case Buttons::YesNoCancel: return {"Cancel", "No", "Yes"};
+    case Buttons::YesNo: return {"No", "Yes", ""};
+    case Buttons::RetryCancel: return {"Cancel", "Retry", ""};
     default: return {"OK", "", ""};
   }
 }
 
-int VisibleButtonCount(int buttonSet) {
-  const ButtonCaptions captions = CaptionsForSet(buttonSet);
+int VisibleButtonCount(Buttons buttons) {
+  const ButtonCaptions captions = CaptionsForSet(buttons);
   return static_cast<int>(std::count_if(captions.begin(), captions.end(),
                                         [](const std::string& c) { return !c.empty(); }));
 }
@@ -63,25 +51,24 @@ std::optional<int16_t> CodeFromCaption(std::string_view caption) {
   return std::nullopt;
 }
 
-int16_t CloseBoxAnswer(int buttonSet) {
-  const ButtonCaptions captions = CaptionsForSet(buttonSet);
+int16_t CloseBoxAnswer(Buttons buttons) {
+  const ButtonCaptions captions = CaptionsForSet(buttons);
   if (std::find(captions.begin(), captions.end(), "Cancel") != captions.end()) return kCancel;
   return CodeFromCaption(captions[0]).value_or(kOk);
 }
 
-std::optional<int16_t> EscapeAnswer(int buttonSet) {
-  const ButtonCaptions captions = CaptionsForSet(buttonSet);
+std::optional<int16_t> EscapeAnswer(Buttons buttons) {
+  const ButtonCaptions captions = CaptionsForSet(buttons);
   for (std::string_view wayOut : {"Cancel", "No"})
     if (std::find(captions.begin(), captions.end(), wayOut) != captions.end()) return CodeFromCaption(wayOut);
-  if (VisibleButtonCount(buttonSet) == 1) return CodeFromCaption(captions[0]);
+  if (VisibleButtonCount(buttons) == 1) return CodeFromCaption(captions[0]);
   return std::nullopt;
 }
 
-int InitialFocusIndex(const MessBoxStyle& style) {
-  const ButtonCaptions captions = CaptionsForSet(style.buttonSet);
-  if (style.defaultButton >= 1 && style.defaultButton <= 2 &&
-      !captions[static_cast<size_t>(style.defaultButton)].empty())
-    return style.defaultButton;
+int InitialFocusIndex(const BoxStyle& style) {
+  const ButtonCaptions captions = CaptionsForSet(style.buttons);
+  const int wanted = static_cast<int>(style.defaultButton);
+  if (wanted >= 1 && wanted <= 2 && !captions[static_cast<size_t>(wanted)].empty()) return wanted;
   // As in the platform boxes the style numbers come from: the first button as read, left to
   // right, answers Enter. That is OK, Yes, Retry or Abort, never the Cancel or No that ends a
   // run or the program, so a technician who presses Enter out of habit loses nothing.

@@ -7,45 +7,41 @@
 #include <string>
 #include <string_view>
 
+#include "platform/box_style.h"
+
 namespace veridane {
 
-// The three 4-bit fields of a style number. Bits above 11 are ignored.
-struct MessBoxStyle {
-  int buttonSet = 0;      // 0 OK ... 5 Retry/Cancel
-  int iconKind = 0;       // 0 none, 1 critical, 2 question, 3 exclamation, 4 information
-  int defaultButton = 0;  // index into the button array (0 = rightmost)
-};
-
-MessBoxStyle DecodeStyle(int16_t style);
+// The style number a box was asked with, as the value it stands for (BoxStyle::FromCode).
+BoxStyle DecodeStyle(int16_t style);
 
 // "  <Critical>", "  < ? >", "  < ! >", "  <Info>", or nothing.
-std::string IconMarker(int iconKind);
+std::string IconMarker(Icon icon);
 
 // The window's own caption: " " + trimmed caption + marker. The title line inside the box shows
 // the same text in upper case (MessBoxTitleLine).
-std::string MessBoxTitle(std::string_view caption, int iconKind);
-std::string MessBoxTitleLine(std::string_view caption, int iconKind);
+std::string MessBoxTitle(std::string_view caption, Icon icon);
+std::string MessBoxTitleLine(std::string_view caption, Icon icon);
 
 // Captions of Button(0) (rightmost), Button(1) and Button(2) (leftmost); empty = hidden.
 // A button set the box does not know shows a single OK button, so every box can be answered.
 using ButtonCaptions = std::array<std::string, 3>;
-ButtonCaptions CaptionsForSet(int buttonSet);
-int VisibleButtonCount(int buttonSet);
+ButtonCaptions CaptionsForSet(Buttons buttons);
+int VisibleButtonCount(Buttons buttons);
 
 // The code of a pressed button, from its caption; nothing for a caption not in the table.
 std::optional<int16_t> CodeFromCaption(std::string_view caption);
 
 // The answer when the box is closed through its window frame rather than a button: Cancel where
 // the set has a Cancel button, otherwise the code of Button(0), the rightmost one.
-int16_t CloseBoxAnswer(int buttonSet);
+int16_t CloseBoxAnswer(Buttons buttons);
 
 // The answer Escape gives: the box's way out (Cancel, else No, else the only button). A box
 // whose every button acts (Abort/Retry/Ignore) has none, and Escape leaves it open.
-std::optional<int16_t> EscapeAnswer(int buttonSet);
+std::optional<int16_t> EscapeAnswer(Buttons buttons);
 
-// The button that has the focus when the box opens: the style's default button when it is shown,
-// otherwise the leftmost shown button.
-int InitialFocusIndex(const MessBoxStyle& style);
+// The button that has the focus when the box opens (an index into ButtonCaptions, 0 the
+// rightmost): the style's default button when it is shown, otherwise the leftmost shown button.
+int InitialFocusIndex(const BoxStyle& style);
 
 // Line breaks as the callers write them (LF, sometimes CR LF) made into plain LF.
 std::string MessageLines(std::string_view text);

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/box_style.h"
+
 namespace veridane {
 
 // Button codes returned by ShowMessBox.
@@ -20,22 +22,6 @@ enum : int16_t {
   kNo = 7,
 };
 
-// Style numbers: button set + icon + default button.
-enum : int16_t {
-  kOkOnly = 0,
-  kOkCancel = 1,
-  kAbortRetryIgnore = 2,
-  kYesNoCancel = 3,
-  kYesNo = 4,
-  kRetryCancel = 5,
-  kCritical = 16,
-  kQuestion = 32,
-  kExclamation = 48,
-  kInformation = 64,
-  kDefaultButton2 = 256,
-  kDefaultButton3 = 512,
-};
-
 // Thrown by EndProgram in the headless run and by the tests' operator, caught by main() or the
 // test; it unwinds the stack so that open files are closed and nothing already written is lost.
 class ProgramEnded : public std::runtime_error {
@@ -47,8 +33,12 @@ class Operator {
  public:
   virtual ~Operator() = default;
 
-  // Texts are the program's 8-bit text; LF breaks lines. Returns the button code.
+  // Texts are the program's 8-bit text; LF breaks lines. Returns the button code. The style
+  // number is BoxStyle::Code() of what the caller asked for.
   virtual int16_t ShowMessBox(std::string_view text, int16_t style, std::string_view caption) = 0;
+  int16_t ShowMessBox(std::string_view text, BoxStyle style, std::string_view caption) {
+    return ShowMessBox(text, style.Code(), caption);
+  }
 
   // The modeless info window: empty text closes it, "+text" adds a line, other text replaces.
   virtual void ShowInfo(std::string_view text) = 0;

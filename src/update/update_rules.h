@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/box_style.h"
+
 namespace veridane {
 
 enum class VersionsFile {
@@ -19,7 +21,7 @@ enum class VersionsFile {
 
 struct UpdateMessage {
   std::string text;
-  int16_t style = 0;
+  BoxStyle style;
   std::string caption;
   // Any answer but No opens the program's homepage.
   bool offersHomepage = false;

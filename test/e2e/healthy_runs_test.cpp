@@ -122,8 +122,8 @@ TEST_P(HealthyManual, TechnicianDoesTheHandWorkAndBothTestsPass) {
   // whether the technician set them right shows in the measured column.
   size_t outputs = 0, standbys = 0;
   for (const sim::TranscriptEntry& prompt : run.PromptsCaptioned("Set the Calibrator")) {
-    outputs += prompt.style == kOkCancel + kExclamation;
-    standbys += prompt.style == kExclamation;
+    outputs += prompt.style == (kOkCancel + kExclamation).Code();
+    standbys += prompt.style == BoxStyle(kExclamation).Code();
   }
   EXPECT_EQ(outputs, c.calibratorSetByHand ? 12u : 0u);
   EXPECT_EQ(standbys > 0, c.calibratorSetByHand);

@@ -8,59 +8,105 @@
 namespace veridane {
 namespace {
 
-TEST(MessBoxStyle, SplitsTheThreeFields) {
-  EXPECT_EQ(DecodeStyle(36).buttonSet, 4);
-  EXPECT_EQ(DecodeStyle(36).iconKind, 2);
-  EXPECT_EQ(DecodeStyle(36).defaultButton, 0);
+// The fields as the style number holds them, named or not.
+Buttons B(int n) { return static_cast<Buttons>(n); }
+Icon I(int n) { return static_cast<Icon>(n); }
+DefaultButton D(int n) { return static_cast<DefaultButton>(n); }
 
-  const MessBoxStyle full = DecodeStyle(3 + 48 + 512);
-  EXPECT_EQ(full.buttonSet, 3);
-  EXPECT_EQ(full.iconKind, 3);
-  EXPECT_EQ(full.defaultButton, 2);
+TEST(MessBoxStyle, SplitsTheThreeFields) {
+  EXPECT_EQ(DecodeStyle(36).buttons, B(4));
+  EXPECT_EQ(DecodeStyle(36).icon, I(2));
+  EXPECT_EQ(DecodeStyle(36).defaultButton, D(0));
+
+  const BoxStyle full = DecodeStyle(3 + 48 + 512);
+  EXPECT_EQ(full.buttons, B(3));
+  EXPECT_EQ(full.icon, I(3));
+  EXPECT_EQ(full.defaultButton, D(2));
 
   // Up to 15 the value is the button set alone.
-  EXPECT_EQ(DecodeStyle(5).buttonSet, 5);
-  EXPECT_EQ(DecodeStyle(5).iconKind, 0);
+  EXPECT_EQ(DecodeStyle(5).buttons, B(5));
+  EXPECT_EQ(DecodeStyle(5).icon, I(0));
+}
+
+// Every style the program asks with reaches the technician's side as the number the window,
+// the console and the virtual technician decode, and decodes back to what was asked.
+TEST(MessBoxStyle, EveryStyleTheProgramUsesRoundTripsThroughItsNumber) {
+  struct Case {
+    BoxStyle style;
+    int16_t code;
+  };
+  const Case cases[] = {
+      {kOkOnly, 0},
+      {kOkCancel, 1},
+      {kAbortRetryIgnore, 2},
+      {kYesNoCancel, 3},
+      {kYesNo, 4},
+      {kRetryCancel, 5},
+      {kCritical, 16},
+      {kQuestion, 32},
+      {kExclamation, 48},
+      {kInformation, 64},
+      {kOkOnly + kCritical, 16},
+      {kOkOnly + kExclamation, 48},
+      {kOkOnly + kInformation, 64},
+      {kOkCancel + kCritical, 17},
+      {kOkCancel + kExclamation, 49},
+      {kOkCancel + kInformation, 65},  // a test's prompt
+      {kYesNoCancel + kCritical, 19},
+      {kYesNoCancel + kQuestion, 35},
+      {kYesNo + kCritical, 20},
+      {kYesNo + kQuestion, 36},
+      {kYesNo + kExclamation, 52},
+      {kYesNo + kQuestion + kDefaultButton2, 292},
+      {kYesNoCancel + kDefaultButton3, 515},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.style.Code(), c.code);
+    EXPECT_EQ(BoxStyle::FromCode(c.code), c.style) << c.code;
+  }
+  // A test's prompt adds its icon to the buttons it was given, whatever icon they came with.
+  EXPECT_EQ((kOkOnly + kCritical + kInformation).Code(), 64);
+  EXPECT_EQ((kYesNo + kQuestion + kDefaultButton2 + kInformation).Code(), 4 + 64 + 256);
 }
 
 TEST(MessBoxStyle, IgnoresBitsAboveEleven) {
-  const MessBoxStyle decoded = DecodeStyle(static_cast<int16_t>(4096 + 256 + 64 + 1));
-  EXPECT_EQ(decoded.buttonSet, 1);
-  EXPECT_EQ(decoded.iconKind, 4);
-  EXPECT_EQ(decoded.defaultButton, 1);
+  const BoxStyle decoded = DecodeStyle(static_cast<int16_t>(4096 + 256 + 64 + 1));
+  EXPECT_EQ(decoded.buttons, B(1));
+  EXPECT_EQ(decoded.icon, I(4));
+  EXPECT_EQ(decoded.defaultButton, D(1));
   // A negative number is its 16 bits: 0xFFFF keeps 15 in every field.
-  const MessBoxStyle negative = DecodeStyle(-1);
-  EXPECT_EQ(negative.buttonSet, 15);
-  EXPECT_EQ(negative.iconKind, 15);
-  EXPECT_EQ(negative.defaultButton, 15);
+  const BoxStyle negative = DecodeStyle(-1);
+  EXPECT_EQ(negative.buttons, B(15));
+  EXPECT_EQ(negative.icon, I(15));
+  EXPECT_EQ(negative.defaultButton, D(15));
 }
 
 TEST(MessBoxStyle, TitleHasBlankCaptionAndMarker) {
-  EXPECT_EQ(MessBoxTitle("Disable Auto Mode", DecodeStyle(36).iconKind), " Disable Auto Mode  < ? >");
-  EXPECT_EQ(MessBoxTitleLine("Disable Auto Mode", DecodeStyle(36).iconKind), " DISABLE AUTO MODE  < ? >");
-  EXPECT_EQ(MessBoxTitle("GPIB Error", DecodeStyle(49).iconKind), " GPIB Error  < ! >");
-  EXPECT_EQ(MessBoxTitle("TDS", DecodeStyle(19).iconKind), " TDS  <Critical>");
-  EXPECT_EQ(MessBoxTitle("Setup", DecodeStyle(64).iconKind), " Setup  <Info>");
-  EXPECT_EQ(MessBoxTitle("Current Module versions", DecodeStyle(0).iconKind), " Current Module versions");
+  EXPECT_EQ(MessBoxTitle("Disable Auto Mode", DecodeStyle(36).icon), " Disable Auto Mode  < ? >");
+  EXPECT_EQ(MessBoxTitleLine("Disable Auto Mode", DecodeStyle(36).icon), " DISABLE AUTO MODE  < ? >");
+  EXPECT_EQ(MessBoxTitle("GPIB Error", DecodeStyle(49).icon), " GPIB Error  < ! >");
+  EXPECT_EQ(MessBoxTitle("TDS", DecodeStyle(19).icon), " TDS  <Critical>");
+  EXPECT_EQ(MessBoxTitle("Setup", DecodeStyle(64).icon), " Setup  <Info>");
+  EXPECT_EQ(MessBoxTitle("Current Module versions", DecodeStyle(0).icon), " Current Module versions");
   // The caption is trimmed; an unknown icon kind has no marker.
-  EXPECT_EQ(MessBoxTitle("  Setup  ", 0), " Setup");
-  EXPECT_EQ(MessBoxTitle("Setup", 5), " Setup");
+  EXPECT_EQ(MessBoxTitle("  Setup  ", I(0)), " Setup");
+  EXPECT_EQ(MessBoxTitle("Setup", I(5)), " Setup");
   // Only ASCII letters change case in the title line: "µ" stays as it is.
-  EXPECT_EQ(MessBoxTitleLine("5 \xB5s", 0), " 5 \xB5S");
+  EXPECT_EQ(MessBoxTitleLine("5 \xB5s", I(0)), " 5 \xB5S");
 }
 
 TEST(MessBoxStyle, ButtonCaptionsByIndexRightmostFirst) {
-  EXPECT_EQ(CaptionsForSet(0), (ButtonCaptions{"OK", "", ""}));
-  EXPECT_EQ(CaptionsForSet(1), (ButtonCaptions{"Cancel", "OK", ""}));
-  EXPECT_EQ(CaptionsForSet(2), (ButtonCaptions{"Ignore", "Retry", "Abort"}));
-  EXPECT_EQ(CaptionsForSet(3), (ButtonCaptions{"Cancel", "No", "Yes"}));
-  EXPECT_EQ(CaptionsForSet(4), (ButtonCaptions{"No", "Yes", ""}));
-  EXPECT_EQ(CaptionsForSet(5), (ButtonCaptions{"Cancel", "Retry", ""}));
+  EXPECT_EQ(CaptionsForSet(B(0)), (ButtonCaptions{"OK", "", ""}));
+  EXPECT_EQ(CaptionsForSet(B(1)), (ButtonCaptions{"Cancel", "OK", ""}));
+  EXPECT_EQ(CaptionsForSet(B(2)), (ButtonCaptions{"Ignore", "Retry", "Abort"}));
+  EXPECT_EQ(CaptionsForSet(B(3)), (ButtonCaptions{"Cancel", "No", "Yes"}));
+  EXPECT_EQ(CaptionsForSet(B(4)), (ButtonCaptions{"No", "Yes", ""}));
+  EXPECT_EQ(CaptionsForSet(B(5)), (ButtonCaptions{"Cancel", "Retry", ""}));
   // A set the box does not know still gets a button that answers.
-  EXPECT_EQ(CaptionsForSet(9), (ButtonCaptions{"OK", "", ""}));
-  EXPECT_EQ(VisibleButtonCount(2), 3);
-  EXPECT_EQ(VisibleButtonCount(4), 2);
-  EXPECT_EQ(VisibleButtonCount(15), 1);
+  EXPECT_EQ(CaptionsForSet(B(9)), (ButtonCaptions{"OK", "", ""}));
+  EXPECT_EQ(VisibleButtonCount(B(2)), 3);
+  EXPECT_EQ(VisibleButtonCount(B(4)), 2);
+  EXPECT_EQ(VisibleButtonCount(B(15)), 1);
 }
 
 TEST(MessBoxStyle, CodesFromCaptions) {
@@ -76,13 +122,13 @@ TEST(MessBoxStyle, CodesFromCaptions) {
 }
 
 TEST(MessBoxStyle, CloseBoxGivesCancelOrTheRightmostButton) {
-  EXPECT_EQ(CloseBoxAnswer(0), kOk);
-  EXPECT_EQ(CloseBoxAnswer(1), kCancel);
-  EXPECT_EQ(CloseBoxAnswer(2), kIgnore);
-  EXPECT_EQ(CloseBoxAnswer(3), kCancel);
-  EXPECT_EQ(CloseBoxAnswer(4), kNo);
-  EXPECT_EQ(CloseBoxAnswer(5), kCancel);
-  EXPECT_EQ(CloseBoxAnswer(12), kOk);
+  EXPECT_EQ(CloseBoxAnswer(B(0)), kOk);
+  EXPECT_EQ(CloseBoxAnswer(B(1)), kCancel);
+  EXPECT_EQ(CloseBoxAnswer(B(2)), kIgnore);
+  EXPECT_EQ(CloseBoxAnswer(B(3)), kCancel);
+  EXPECT_EQ(CloseBoxAnswer(B(4)), kNo);
+  EXPECT_EQ(CloseBoxAnswer(B(5)), kCancel);
+  EXPECT_EQ(CloseBoxAnswer(B(12)), kOk);
 }
 
 TEST(MessBoxStyle, InitialFocusIsTheLeftmostButtonUnlessTheDefaultFieldNamesAShownOne) {
@@ -101,8 +147,8 @@ TEST(MessBoxStyle, InitialFocusIsTheLeftmostButtonUnlessTheDefaultFieldNamesASho
   };
   for (const Case& c : cases) {
     for (int field = 0; field < 3; ++field) {
-      const MessBoxStyle style = DecodeStyle(static_cast<int16_t>(c.set + 48 + field * 256));
-      EXPECT_EQ(CaptionsForSet(c.set)[static_cast<size_t>(InitialFocusIndex(style))], c.focused[static_cast<size_t>(field)])
+      const BoxStyle style = DecodeStyle(static_cast<int16_t>(c.set + 48 + field * 256));
+      EXPECT_EQ(CaptionsForSet(B(c.set))[static_cast<size_t>(InitialFocusIndex(style))], c.focused[static_cast<size_t>(field)])
           << "set " << c.set << " default field " << field;
     }
   }

@@ -20,6 +20,7 @@ struct Prompt {
 
 class FakeOperator : public Operator {
  public:
+  using Operator::ShowMessBox;
   int16_t ShowMessBox(std::string_view text, int16_t style, std::string_view caption) override {
     prompts.push_back({std::string(text), style, std::string(caption)});
     if (answers.empty()) return kOk;

@@ -26,10 +26,17 @@ class ScriptedOperator : public Operator {
  public:
   // The next prompt must have exactly this text, style and caption; it is answered with answer.
   ScriptedOperator& Expect(std::string text, int16_t style, std::string caption, int16_t answer);
+  ScriptedOperator& Expect(std::string text, BoxStyle style, std::string caption, int16_t answer) {
+    return Expect(std::move(text), style.Code(), std::move(caption), answer);
+  }
   // The same, but the prompt's text need only contain textPart.
   ScriptedOperator& ExpectContaining(std::string textPart, int16_t style, std::string caption, int16_t answer);
+  ScriptedOperator& ExpectContaining(std::string textPart, BoxStyle style, std::string caption, int16_t answer) {
+    return ExpectContaining(std::move(textPart), style.Code(), std::move(caption), answer);
+  }
 
   // An unexpected prompt fails the test and is answered with Cancel.
+  using Operator::ShowMessBox;
   int16_t ShowMessBox(std::string_view text, int16_t style, std::string_view caption) override;
   void ShowInfo(std::string_view text) override;
   void SetBusy(bool busy) override { busy_ = busy; }

@@ -67,16 +67,17 @@ class CaptionOperator : public Operator {
 
   void Answer(std::string caption, int16_t answer) { answers_[std::move(caption)] = answer; }
 
+  using Operator::ShowMessBox;
   int16_t ShowMessBox(std::string_view text, int16_t style, std::string_view caption) override {
     prompts.push_back({std::string(text), style, std::string(caption)});
     auto it = answers_.find(std::string(caption));
     if (it != answers_.end()) return it->second;
-    switch (style & 15) {
-      case kYesNoCancel:
-      case kYesNo:
+    switch (BoxStyle::FromCode(style).buttons) {
+      case Buttons::YesNoCancel:
+      case Buttons::YesNo:
         return kYes;
-      case kRetryCancel:
-      case kAbortRetryIgnore:
+      case Buttons::RetryCancel:
+      case Buttons::AbortRetryIgnore:
         return kRetry;
       default:
         return kOk;

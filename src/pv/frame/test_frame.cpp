@@ -178,6 +178,6 @@ void TestFrame::DisableAuto() {
   view_.SetEnabled(ui::kDisableAuto, false);
 }
 
-void TestFrame::TestPrompt(std::string_view text, int16_t style) { veridane::TestPrompt(text, style, op_, state_); }
+void TestFrame::TestPrompt(std::string_view text, BoxStyle style) { veridane::TestPrompt(text, style, op_, state_); }
 
 }  // namespace veridane

@@ -82,7 +82,7 @@ class TestFrame {
   void DisableAuto();
 
   // The running test's prompt (see test_prompt.h).
-  void TestPrompt(std::string_view text, int16_t style);
+  void TestPrompt(std::string_view text, BoxStyle style);
 
  private:
   void Run(const std::function<void()>& hook) {

@@ -2,8 +2,8 @@
 
 namespace veridane {
 
-void TestPrompt(std::string_view text, int16_t style, Operator& op, RunState& state) {
-  int16_t answer = op.ShowMessBox(text, static_cast<int16_t>(style + kInformation), state.CurrentTestName());
+void TestPrompt(std::string_view text, BoxStyle style, Operator& op, RunState& state) {
+  int16_t answer = op.ShowMessBox(text, style + kInformation, state.CurrentTestName());
   if (answer == kCancel || answer == kNo) state.AbortFlag = true;
 }
 

@@ -10,6 +10,6 @@ namespace veridane {
 
 // Shows text with the given button style plus the information icon, captioned with the
 // running test's name; Cancel or No sets state.AbortFlag, any other answer leaves it alone.
-void TestPrompt(std::string_view text, int16_t style, Operator& op, RunState& state);
+void TestPrompt(std::string_view text, BoxStyle style, Operator& op, RunState& state);
 
 }  // namespace veridane

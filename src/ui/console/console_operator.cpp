@@ -27,7 +27,7 @@ int16_t AnswerFromText(const std::string& text) {
   return 0;
 }
 
-bool SetHasCode(int buttonSet, int16_t code) {
+bool SetHasCode(Buttons buttonSet, int16_t code) {
   for (const std::string& caption : CaptionsForSet(buttonSet))
     if (!caption.empty() && CodeFromCaption(caption) == code) return true;
   return false;
@@ -102,13 +102,13 @@ std::vector<AnswerRule> ConsoleOperator::ParseAnswers(std::string_view content, 
   return rules;
 }
 
-int16_t ConsoleOperator::AffirmativeAnswer(int buttonSet) {
+int16_t ConsoleOperator::AffirmativeAnswer(Buttons buttonSet) {
   for (int16_t code : {kOk, kYes, kRetry})
     if (SetHasCode(buttonSet, code)) return code;
   return CloseBoxAnswer(buttonSet);
 }
 
-int16_t ConsoleOperator::Choose(int buttonSet, std::string_view caption, std::string_view text) {
+int16_t ConsoleOperator::Choose(Buttons buttonSet, std::string_view caption, std::string_view text) {
   const std::string promptText = MessageLines(text);
   for (const AnswerRule& rule : rules_) {
     if (!rule.caption.FoundIn(caption)) continue;
@@ -123,15 +123,15 @@ int16_t ConsoleOperator::Choose(int buttonSet, std::string_view caption, std::st
 }
 
 int16_t ConsoleOperator::ShowMessBox(std::string_view text, int16_t style, std::string_view caption) {
-  const MessBoxStyle decoded = DecodeStyle(style);
-  out_ << "\n" << Utf8FromText8(MessBoxTitleLine(caption, decoded.iconKind)) << "\n";
+  const BoxStyle decoded = DecodeStyle(style);
+  out_ << "\n" << Utf8FromText8(MessBoxTitleLine(caption, decoded.icon)) << "\n";
   std::string lines = MessageLines(text);
   if (!lines.empty() && lines.back() != '\n') lines += '\n';
   out_ << Utf8FromText8(lines);
 
   const int16_t answer =
-      BoundQuestion(decoded.buttonSet, text, style, caption, Choose(decoded.buttonSet, caption, text));
-  const ButtonCaptions captions = CaptionsForSet(decoded.buttonSet);
+      BoundQuestion(decoded.buttons, text, style, caption, Choose(decoded.buttons, caption, text));
+  const ButtonCaptions captions = CaptionsForSet(decoded.buttons);
   for (int i = 2; i >= 0; --i)
     if (!captions[static_cast<size_t>(i)].empty()) out_ << "[" << captions[static_cast<size_t>(i)] << "] ";
   out_ << "-> " << CaptionOfCode(answer) << std::endl;
@@ -140,7 +140,7 @@ int16_t ConsoleOperator::ShowMessBox(std::string_view text, int16_t style, std::
   return answer;
 }
 
-int16_t ConsoleOperator::BoundQuestion(int buttonSet, std::string_view text, int16_t style, std::string_view caption,
+int16_t ConsoleOperator::BoundQuestion(Buttons buttonSet, std::string_view text, int16_t style, std::string_view caption,
                                        int16_t answer) {
   if (answer != kYes || !SetHasCode(buttonSet, kNo)) return answer;
   const uint64_t step = stepMark_ ? stepMark_() : 0;

@@ -57,12 +57,13 @@ class ConsoleOperator : public Operator {
   static std::vector<AnswerRule> ReadAnswers(const std::string& path);
   static std::vector<AnswerRule> ParseAnswers(std::string_view content, const std::string& source);
 
+  using Operator::ShowMessBox;
   int16_t ShowMessBox(std::string_view text, int16_t style, std::string_view caption) override;
   void ShowInfo(std::string_view text) override;
   [[noreturn]] void EndProgram() override;
 
   // OK, Yes or Retry, whichever the button set has.
-  static int16_t AffirmativeAnswer(int buttonSet);
+  static int16_t AffirmativeAnswer(Buttons buttonSet);
 
   // A prompt someone else answered (the bench's own technician): it counts for the repeat
   // guard as if answered here.
@@ -75,10 +76,10 @@ class ConsoleOperator : public Operator {
   void OnQuestionBounded(std::function<void(std::string_view caption)> bounded) { bounded_ = std::move(bounded); }
 
  private:
-  int16_t Choose(int buttonSet, std::string_view caption, std::string_view text);
+  int16_t Choose(Buttons buttonSet, std::string_view caption, std::string_view text);
   void GuardAgainstRepeats(std::string_view text, int16_t style, std::string_view caption, int16_t answer);
   // Yes, or No for a question that came back past kQuestionBound in this step.
-  int16_t BoundQuestion(int buttonSet, std::string_view text, int16_t style, std::string_view caption,
+  int16_t BoundQuestion(Buttons buttonSet, std::string_view text, int16_t style, std::string_view caption,
                         int16_t answer);
 
   std::vector<AnswerRule> rules_;

@@ -43,7 +43,7 @@ QRect AvailableArea(const QWidget* parent) {
 MessBox::MessBox(std::string_view text, int16_t style, std::string_view caption, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       style_(DecodeStyle(style)),
-      answer_(CloseBoxAnswer(style_.buttonSet)),
+      answer_(CloseBoxAnswer(style_.buttons)),
       labelCaption_(new QLabel(this)),
       labelMsg_(new QLabel(this)),
       frameMsg_(new QFrame(this)),
@@ -57,9 +57,9 @@ MessBox::MessBox(std::string_view text, int16_t style, std::string_view caption,
   lineMsg_->setObjectName("Line_Msg");
 
   // Plain text throughout: the markers ("< ? >") and callers' texts must never read as markup.
-  setWindowTitle(WidgetText(MessBoxTitle(caption, style_.iconKind)));
+  setWindowTitle(WidgetText(MessBoxTitle(caption, style_.icon)));
   labelCaption_->setTextFormat(Qt::PlainText);
-  labelCaption_->setText(WidgetText(MessBoxTitleLine(caption, style_.iconKind)));
+  labelCaption_->setText(WidgetText(MessBoxTitleLine(caption, style_.icon)));
   QFont bold = labelCaption_->font();
   bold.setBold(true);
   labelCaption_->setFont(bold);
@@ -82,7 +82,7 @@ MessBox::MessBox(std::string_view text, int16_t style, std::string_view caption,
   lineMsg_->setFrameStyle(QFrame::HLine | QFrame::Sunken);
   frameMsg_->lower();
 
-  const ButtonCaptions captions = CaptionsForSet(style_.buttonSet);
+  const ButtonCaptions captions = CaptionsForSet(style_.buttons);
   for (int i = 0; i < 3; ++i) {
     auto* button = new QPushButton(this);
     button->setObjectName(QString("Button_%1").arg(i));
@@ -103,7 +103,7 @@ MessBox::MessBox(std::string_view text, int16_t style, std::string_view caption,
 void MessBox::FitInto(const QRect& area) { LayOut(area); }
 
 void MessBox::LayOut(const QRect& area) {
-  const int buttonCount = VisibleButtonCount(style_.buttonSet);
+  const int buttonCount = VisibleButtonCount(style_.buttons);
   const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, messageArea_) + 2;
   const int maxClientWidth = area.isValid() ? area.width() - kFrameAllowanceWidth : kUnbounded;
   const int maxClientHeight = area.isValid() ? area.height() - kFrameAllowanceHeight : kUnbounded;
@@ -157,7 +157,7 @@ void MessBox::ButtonClicked(int index) {
 }
 
 void MessBox::reject() {
-  answer_ = CloseBoxAnswer(style_.buttonSet);
+  answer_ = CloseBoxAnswer(style_.buttons);
   QDialog::reject();
 }
 
@@ -177,7 +177,7 @@ void MessBox::keyPressEvent(QKeyEvent* event) {
   }
   if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
     // Escape is a way out and never the focused button: on "Are you sure ?" it must not say Yes.
-    if (const std::optional<int16_t> wayOut = EscapeAnswer(style_.buttonSet)) {
+    if (const std::optional<int16_t> wayOut = EscapeAnswer(style_.buttons)) {
       for (size_t i = 0; i < buttons_.size(); ++i) {
         if (!buttons_[i]->isHidden() && CodeFromCaption(buttons_[i]->text().toStdString()) == wayOut) {
           ButtonClicked(static_cast<int>(i));

@@ -56,7 +56,7 @@ class MessBox : public QDialog {
   void ButtonClicked(int index);
   void LayOut(const QRect& area);
 
-  MessBoxStyle style_;
+  BoxStyle style_;
   int16_t answer_;
   QLabel* labelCaption_;
   QLabel* labelMsg_;

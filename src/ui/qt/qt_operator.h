@@ -17,6 +17,7 @@ class QtOperator : public Operator {
   void SetMainWindow(QWidget* mainWindow);
 
   // The box opens over the main window, shown first if it is not yet on screen.
+  using Operator::ShowMessBox;
   int16_t ShowMessBox(std::string_view text, int16_t style, std::string_view caption) override;
   void ShowInfo(std::string_view text) override;
   void SetBusy(bool busy) override;

@@ -36,7 +36,7 @@ class DriverPromptsTest : public ::testing::Test {
 
   void Prompt(const std::string& text, int16_t test) {
     state_.CurrentTest = test;
-    TestPrompt(text, 1, technician_, state_);
+    TestPrompt(text, kOkCancel, technician_, state_);
     ASSERT_FALSE(state_.AbortFlag) << text;
   }
   // The scope at address 1, for set-up and readings as the program would make them.

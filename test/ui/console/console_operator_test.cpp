@@ -204,8 +204,8 @@ TEST(ConsoleOperator, AnswersGivenByTheBenchsTechnicianCountForTheRepeatGuard) {
   std::ostringstream out;
   ConsoleOperator technician(out);
   for (int i = 1; i < ConsoleOperator::kRepeatLimit; ++i)
-    ASSERT_NO_THROW(technician.Witness("Unable to read", kOkCancel, "GPIB ERROR # 6", kOk));
-  EXPECT_THROW(technician.Witness("Unable to read", kOkCancel, "GPIB ERROR # 6", kOk), ProgramEnded);
+    ASSERT_NO_THROW(technician.Witness("Unable to read", BoxStyle(kOkCancel).Code(), "GPIB ERROR # 6", kOk));
+  EXPECT_THROW(technician.Witness("Unable to read", BoxStyle(kOkCancel).Code(), "GPIB ERROR # 6", kOk), ProgramEnded);
 }
 
 }  // namespace
