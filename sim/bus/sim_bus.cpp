@@ -87,7 +87,7 @@ void SimBus::Ok(int32_t bits, int32_t count) {
 void SimBus::Fail(int iberr, int32_t bits) { status_ = {kErr | kCmpl | bits, iberr, 0}; }
 
 void SimBus::TimeOut(const Handle& handle) {
-  loop_.Block(TimeoutSeconds(handle.tmo));
+  loop_.Block(Seconds(TimeoutSeconds(handle.tmo)));
   Fail(kEabo, kTimo);
   Trace("TIMEOUT " + std::to_string(handle.pad));
 }
@@ -235,7 +235,7 @@ void SimBus::ibwait(int ud, int mask) {
   // Every transfer here completes before its call returns, so a wait that accepts CMPL is
   // over at once; one that accepts only TIMO lasts the timeout.
   if ((mask & kCmpl) == 0 && (mask & kTimo) != 0) {
-    loop_.Block(TimeoutSeconds(handle->tmo));
+    loop_.Block(Seconds(TimeoutSeconds(handle->tmo)));
     Ok(kTimo);
     return;
   }

@@ -70,7 +70,7 @@ bool SimBus::AwaitAnswer(int address, const Handle& handle) {
   if (wait <= 0) return true;
   double timeout = TimeoutSeconds(handle.tmo);
   if (handle.tmo != 0 && wait > timeout) return false;
-  loop_.Block(wait);
+  loop_.Block(Seconds(wait));
   return true;
 }
 

@@ -124,7 +124,7 @@ void PrologixSession::Read(const std::string& argument) {
     if (stopChar >= 0 && !got.empty() && static_cast<unsigned char>(got.back()) == stopChar) break;
     if (count > 0) continue;
     if (clock_.Now() - lastByte >= readTmoMs_ / 1000.0) break;
-    clock_.Block(kPollSeconds);
+    clock_.Block(Seconds(kPollSeconds));
   }
   if (end && eotEnable_) got += static_cast<char>(eotChar_);
   if (!got.empty()) reply_(got);
@@ -137,7 +137,7 @@ void PrologixSession::SerialPoll(int pad, int sad) {
   bus_.ibrsp(ud, statusByte);
   if (bus_.Status().ibsta & kErr) {
     // Nobody answered: the adapter waits out its read timeout and says nothing.
-    clock_.Block(readTmoMs_ / 1000.0);
+    clock_.Block(std::chrono::milliseconds(readTmoMs_));
     return;
   }
   Answer(std::to_string(statusByte));

@@ -194,7 +194,7 @@ std::optional<std::string> SimScope::Respond() {
     Error(420, "Query UNTERMINATED");
     return std::nullopt;
   }
-  if (core_.IsBusy()) core_.clock->Block(core_.busyUntil - core_.clock->Now());
+  if (core_.IsBusy()) core_.clock->Block(Seconds(core_.busyUntil - core_.clock->Now()));
   std::string reply = *output_ + "\n";
   output_.reset();
   core_.status.Refresh(false);

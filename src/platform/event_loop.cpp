@@ -17,7 +17,8 @@ void RealEventLoop::ProcessEvents() {
   if (processEvents_) processEvents_();
 }
 
-void RealEventLoop::Wait(double seconds) {
+void RealEventLoop::Wait(Seconds time) {
+  const double seconds = time.count();
   if (seconds <= 0) return;
   double end = Now() + seconds;
   for (;;) {
@@ -28,7 +29,8 @@ void RealEventLoop::Wait(double seconds) {
   }
 }
 
-void RealEventLoop::Block(double seconds) {
+void RealEventLoop::Block(Seconds time) {
+  const double seconds = time.count();
   if (seconds > 0) std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
@@ -45,7 +47,8 @@ void VirtualClock::ProcessEvents() {
   RunDue();
 }
 
-void VirtualClock::Wait(double seconds) {
+void VirtualClock::Wait(Seconds time) {
+  const double seconds = time.count();
   ++processEventsCount_;
   RunDue();
   if (seconds <= 0) return;
@@ -58,7 +61,8 @@ void VirtualClock::Wait(double seconds) {
   now_ = end;
 }
 
-void VirtualClock::Block(double seconds) {
+void VirtualClock::Block(Seconds time) {
+  const double seconds = time.count();
   if (seconds > 0) now_ += seconds;
 }
 

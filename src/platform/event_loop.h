@@ -2,10 +2,15 @@
 // Time and the user interface's event processing. Long operations wait through this seam so
 // that the Exit Test button stays live, and so that tests and simulated runs can use a virtual
 // clock on which every wait passes at once.
+#include <chrono>
 #include <functional>
 #include <map>
 
 namespace veridane {
+
+// A length of time as the waits take it: whole or fractional seconds, or any std::chrono
+// duration (2s, 500ms), with no unit left to guess.
+using Seconds = std::chrono::duration<double>;
 
 class EventLoop {
  public:
@@ -17,11 +22,11 @@ class EventLoop {
   // Lets pending user-interface events run once.
   virtual void ProcessEvents() = 0;
 
-  // Returns after the given seconds, processing events meanwhile; 0 or less returns at once.
-  virtual void Wait(double seconds) = 0;
+  // Returns after the given time, processing events meanwhile; 0 or less returns at once.
+  virtual void Wait(Seconds time) = 0;
 
   // Lets time pass without processing events: a driver call blocking until its timeout.
-  virtual void Block(double seconds) = 0;
+  virtual void Block(Seconds time) = 0;
 };
 
 // Real time on the steady clock. The event hook is where the GUI plugs in Qt's event
@@ -31,8 +36,8 @@ class RealEventLoop : public EventLoop {
   explicit RealEventLoop(std::function<void()> processEvents = {});
   double Now() override;
   void ProcessEvents() override;
-  void Wait(double seconds) override;
-  void Block(double seconds) override;
+  void Wait(Seconds time) override;
+  void Block(Seconds time) override;
 
  private:
   std::function<void()> processEvents_;
@@ -45,8 +50,8 @@ class VirtualClock : public EventLoop {
  public:
   double Now() override { return now_; }
   void ProcessEvents() override;
-  void Wait(double seconds) override;
-  void Block(double seconds) override;
+  void Wait(Seconds time) override;
+  void Block(Seconds time) override;
 
   void ScheduleAt(double time, std::function<void()> action);
   void ScheduleAfter(double delay, std::function<void()> action) { ScheduleAt(now_ + delay, std::move(action)); }

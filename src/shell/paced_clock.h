@@ -11,13 +11,13 @@ class PacedClock : public EventLoop {
  public:
   // real: the window's own loop (its Wait processes events). A virtual wait of s seconds takes
   // s x pace real seconds, never more than maxRealWait.
-  PacedClock(EventLoop& real, double pace, double maxRealWait);
+  PacedClock(EventLoop& real, double pace, Seconds maxRealWait);
 
   double Now() override { return now_; }
   void ProcessEvents() override { real_.ProcessEvents(); }
-  void Wait(double seconds) override;
+  void Wait(Seconds time) override;
   // A blocked driver call processes no events, so it passes at once.
-  void Block(double seconds) override;
+  void Block(Seconds time) override;
 
  private:
   EventLoop& real_;

@@ -37,7 +37,7 @@ void UpdateCheck::Start() {
   running_ = true;
   std::error_code ignored;
   std::filesystem::create_directories(options_.cacheFolder, ignored);
-  download_.Start(VersionsUrl(site_), VersionsFilePath(options_.cacheFolder), options_.timeoutMs, kMaxVersionsBytes);
+  download_.Start(VersionsUrl(site_), VersionsFilePath(options_.cacheFolder), options_.timeout, kMaxVersionsBytes);
 }
 
 void UpdateCheck::OnDownloaded(DownloadResult result) {

@@ -3,6 +3,7 @@
 // keep it in the cache folder, and tell the technician what it says, offering the homepage.
 // The check runs in the event loop; the window stays live and learns the end from finished().
 #include <QObject>
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -18,7 +19,7 @@ struct UpdateCheckOptions {
   std::string applicationTitle;
   std::string versionString;
   std::string cacheFolder;  // where the versions file is kept
-  int timeoutMs = 20000;
+  std::chrono::milliseconds timeout{20000};
   // Opens a web page with the desktop's browser; a failure there is of no concern to the check.
   std::function<void(const std::string& url)> openUrl;
 };

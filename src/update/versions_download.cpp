@@ -37,7 +37,9 @@ VersionsDownload::~VersionsDownload() {
   }
 }
 
-void VersionsDownload::Start(const std::string& url, const std::string& filePath, int timeoutMs, qint64 maxBytes) {
+void VersionsDownload::Start(const std::string& url, const std::string& filePath, std::chrono::milliseconds timeout,
+                             qint64 maxBytes) {
+  const int timeoutMs = static_cast<int>(timeout.count());
   if (reply_) {
     QNetworkReply* old = reply_;
     reply_ = nullptr;

@@ -3,6 +3,7 @@
 // access runs in the event loop and reports once, with a time limit for the whole transfer
 // (a server that accepts and never answers, or trickles, must not keep the check alive) and a
 // size limit (a versions file is a few lines; anything large is not one).
+#include <chrono>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -28,7 +29,7 @@ class VersionsDownload : public QObject {
 
   // Starts fetching url into filePath (replacing it); finished() follows exactly once, never
   // from inside Start. A download already running is abandoned without a report.
-  void Start(const std::string& url, const std::string& filePath, int timeoutMs, qint64 maxBytes);
+  void Start(const std::string& url, const std::string& filePath, std::chrono::milliseconds timeout, qint64 maxBytes);
   bool Running() const { return reply_ != nullptr; }
 
  signals:

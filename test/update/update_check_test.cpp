@@ -30,8 +30,8 @@ class UpdateCheckTest : public ::testing::Test {
   ~UpdateCheckTest() override { fs::remove_all(cache); }
   void TearDown() override { op.ExpectAllConsumed(); }
 
-  UpdateCheckOptions Options(int timeoutMs = 5000) {
-    return {"Veridane", "1.6", (cache / "Veridane").string(), timeoutMs,
+  UpdateCheckOptions Options(std::chrono::milliseconds timeout = std::chrono::milliseconds(5000)) {
+    return {"Veridane", "1.6", (cache / "Veridane").string(), timeout,
             [this](const std::string& url) { opened.push_back(url); }};
   }
   // Runs one check to its end.
@@ -89,7 +89,7 @@ TEST_F(UpdateCheckTest, AMissingFileOnTheSiteIsWebDatafileNotFound) {
 
 TEST_F(UpdateCheckTest, ASilentServerEndsWithTheTimeoutAndASecondStartIsIgnored) {
   server.StaySilent();
-  UpdateCheck check(op, settings, Options(300));
+  UpdateCheck check(op, settings, Options(std::chrono::milliseconds(300)));
   op.Expect(std::string("Web Datafile not found.") + kQuestion, kYesNo, kCaption, kNo);
   QSignalSpy done(&check, &UpdateCheck::finished);
   check.Start();

@@ -66,7 +66,7 @@ std::string GpibBus::GpibQuery(int16_t handle, std::string_view text) {
 
 void GpibBus::Wait(float seconds) {
   if (seconds <= 0) return;
-  loop_.Wait(seconds);
+  loop_.Wait(Seconds(seconds));
 }
 
 }  // namespace veridane

@@ -129,7 +129,7 @@ void TestFrame::ResetAll() {
   Run(hooks_.CalibratorReset);
   Run(hooks_.CGReset);
   Run(hooks_.SGReset);
-  loop_.Wait(1.0);
+  loop_.Wait(std::chrono::seconds(1));
   Run(hooks_.ScannerReset);
   op_.SetBusy(false);
 }

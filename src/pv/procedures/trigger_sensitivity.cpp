@@ -37,7 +37,7 @@ class ScopeTrigger : public TriggerProbe {
  public:
   ScopeTrigger(ScopeLink& scope, StopToken stop) : scope_(scope), stop_(stop) {}
   void SetLevel(int millivolts) override { ScopeWrite(scope_, "TRIG:MAI:LEV " + PlainText(millivolts) + "E-3"); }
-  void Wait(double seconds) override { scope_.bus.Wait(seconds); }
+  void Wait(Seconds time) override { scope_.bus.Wait(static_cast<float>(time.count())); }
   std::string TriggerState() override { return scope_.bus.GpibQuery(scope_.Device(), "TRIG:STATE?"); }
   bool Aborted() override { return stop_.Raised(); }
 
@@ -154,12 +154,12 @@ std::optional<int> SweepSide(TriggerProbe& probe, int side, int rangeMillivolts)
   bool first = true;
   for (int level = side * rangeMillivolts; (level - end) * step <= 0; level += step) {
     probe.SetLevel(level);
-    if (first || found) probe.Wait(1);
+    if (first || found) probe.Wait(std::chrono::seconds(1));
     first = false;
     std::string reply = probe.TriggerState();
     // A first trigger must still be there a second later: one seen only once was noise.
     if (Triggered(reply) && !found) {
-      probe.Wait(1);
+      probe.Wait(std::chrono::seconds(1));
       reply = probe.TriggerState();
     }
     if (Triggered(reply)) {

@@ -21,7 +21,7 @@ class TriggerProbe {
  public:
   virtual ~TriggerProbe() = default;
   virtual void SetLevel(int millivolts) = 0;  // "TRIG:MAI:LEV <level>E-3"
-  virtual void Wait(double seconds) = 0;
+  virtual void Wait(Seconds time) = 0;
   virtual std::string TriggerState() = 0;  // the reply to "TRIG:STATE?"
   virtual bool Aborted() = 0;
 };

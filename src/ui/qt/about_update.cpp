@@ -33,7 +33,7 @@ AboutUpdateCheck::AboutUpdateCheck(QPushButton& button, ClickLabel& email, const
                                    QObject* parent)
     : QObject(parent),
       check_(seams.op, seams.settings,
-             UpdateCheckOptions{applicationTitle, versionString, seams.cacheFolder, seams.timeoutMs, seams.openUrl}, this) {
+             UpdateCheckOptions{applicationTitle, versionString, seams.cacheFolder, seams.timeout, seams.openUrl}, this) {
   QPushButton* target = &button;
   connect(&button, &QPushButton::clicked, this, [this, target] {
     target->setEnabled(false);

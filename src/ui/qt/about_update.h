@@ -3,6 +3,7 @@
 // starts the check and stays disabled until its message has been answered, the window staying
 // live meanwhile; the label writes to the maintainer through the desktop's mail program.
 #include <QObject>
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -23,7 +24,7 @@ struct AboutUpdateSeams {
   std::string cacheFolder;  // the versions file is kept there
   // Opens a web page or a mailto: link; failures are ignored.
   std::function<void(const std::string& url)> openUrl;
-  int timeoutMs = 20000;
+  std::chrono::milliseconds timeout{20000};
 };
 
 // Opens the link with the desktop (browser, mail program); a failure is ignored.

@@ -1,5 +1,7 @@
 #include "ui/qt/window_run.h"
 
+#include <chrono>
+
 #include <QAction>
 #include <QApplication>
 #include <QIcon>
@@ -58,7 +60,7 @@ namespace {
 // rehearsal takes minutes instead of the bench's twenty, yet each wait still lasts long enough
 // to read the info window and to press Exit Test.
 constexpr double kSimulatedPace = 0.25;
-constexpr double kLongestSimulatedWait = 1.0;
+constexpr std::chrono::seconds kLongestSimulatedWait{1};
 
 // Asks before the main window closes; a refused close is ignored.
 class CloseFilter : public QObject {

@@ -317,7 +317,7 @@ TEST_F(TestFrameTest, ExitTestDuringAWaitAfterResults) {
     state.CurrentTest = kTestOffsetZero;
     frame.BeginTest("Test ACQ / 1 of 3");
     for (int step = 1; step <= 5 && !state.AbortFlag; ++step) {
-      clock.Wait(4);
+      clock.Wait(std::chrono::seconds(4));
       display.PrintScreen("row " + std::to_string(step));
     }
     frame.EndOfTest(-1, 0);

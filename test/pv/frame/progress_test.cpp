@@ -72,7 +72,7 @@ class ProgressViewTest : public ::testing::Test {
     frame.BeginTest(" ");
     display.PrintFirst("", "CHANNEL    MEASURED    PASS/FAIL");
     for (Verdict verdict : verdicts) {
-      clock.Wait(pace);
+      clock.Wait(Seconds(pace));
       StepResult result;
       result.verdict = verdict;
       result.text = " CH 1      1.0 mV        " + std::string(VerdictText(verdict));

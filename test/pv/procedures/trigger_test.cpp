@@ -60,7 +60,7 @@ class FakeTrigger : public TriggerProbe {
     level_ = millivolts;
     log.push_back("L" + std::to_string(millivolts));
   }
-  void Wait(double seconds) override { log.push_back("W" + std::to_string(static_cast<int>(seconds))); }
+  void Wait(Seconds time) override { log.push_back("W" + std::to_string(static_cast<int>(time.count()))); }
   std::string TriggerState() override {
     log.push_back("Q");
     if (polls_++ == abortAfterPolls) aborted_ = true;

@@ -18,7 +18,7 @@ class CalibratingDevice : public sim::SimDevice {
   CalibratingDevice(EventLoop& clock, double busy) : clock_(clock), busy_(busy) {}
   void Receive(std::string_view) override { doneAt_ = clock_.Now() + busy_; }
   std::optional<std::string> Respond() override {
-    if (clock_.Now() < doneAt_) clock_.Block(doneAt_ - clock_.Now());
+    if (clock_.Now() < doneAt_) clock_.Block(Seconds(doneAt_ - clock_.Now()));
     return std::string("0\n");
   }
   double SecondsUntilReady() const override { return doneAt_ > clock_.Now() ? doneAt_ - clock_.Now() : 0; }

@@ -131,7 +131,7 @@ class LoopbackTransport : public ByteTransport {
     return true;
   }
   bool Read(std::string& into, double seconds) override {
-    if (inbox_.empty()) clock_.Block(seconds);
+    if (inbox_.empty()) clock_.Block(Seconds(seconds));
     into += inbox_;
     inbox_.clear();
     return true;
