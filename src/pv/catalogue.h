@@ -1,7 +1,8 @@
 #pragma once
 // The verification tests, one row each: from this table the frame names the tests, the
 // status list shows them, the P/V menu runs them, the headless run finds them by name and the
-// Full Sequence runs them in order. A new test is one row here plus its procedure file.
+// Full Sequence runs them in order. A new test is one row here, the one-line adapter in
+// catalogue.cpp that hands it its parts, and its procedure file.
 #include <cstdint>
 #include <functional>
 #include <span>
