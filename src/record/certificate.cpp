@@ -401,9 +401,9 @@ int Render(QPdfWriter& writer, const CertificateContent& content, int totalPages
     for (const StoredRow* row : test.rows)
       failures += Failed(row->result.verdict);
     if (sideBySide) {
-      sheet.Table({{"Step", 32}, {"Nominal", 14}, {"Limits", 26}, {"As found", 16, Qt::AlignRight},
-                   {"U (k = 2)", 18, Qt::AlignRight}, {"Verdict, decision", 17}, {"As left", 16, Qt::AlignRight},
-                   {"U (k = 2)", 18, Qt::AlignRight}, {"Verdict, decision", 17}},
+      sheet.Table({{"Step", 27}, {"Nominal", 14}, {"Limits", 25}, {"As found", 19, Qt::AlignRight},
+                   {"U (k = 2)", 17, Qt::AlignRight}, {"Verdict, decision", 18}, {"As left", 19, Qt::AlignRight},
+                   {"U (k = 2)", 17, Qt::AlignRight}, {"Verdict, decision", 18}},
                   ResultRows(test, &found), 8);
     } else {
       sheet.Table({{"Step", 40}, {"Nominal", 18}, {"Limits", 34}, {"Measured", 22, Qt::AlignRight}, {"Verdict", 16},
