@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "platform/text8.h"
+#include "pv/catalogue.h"
 #include "report/format.h"
 #include "report/step_result.h"
 #include "results/results_store.h"
@@ -106,6 +107,16 @@ TEST(SimulatedRuns, FullSequencesLandInTheStoreAsShown) {
   Outcome list = Invoke(root, settings, {"--results", "--bench", "sim", "--serial", "B012345", "--test", "offset"});
   EXPECT_EQ(list.code, kExitPassed) << list.messages;
   EXPECT_NE(list.out.find("sim:offset-fault"), std::string::npos) << list.out;
+  // Every test's name stands apart from its step, the longest ones too.
+  Outcome all = Invoke(root, settings, {"--results", "--bench", "sim", "--serial", "B012345"});
+  ASSERT_EQ(all.code, kExitPassed) << all.messages;
+  size_t listedRows = 0;
+  for (const CatalogueEntry& test : TestCatalogue()) {
+    const std::string name = "  " + std::string(test.title);
+    for (size_t at = all.out.find(name); at != std::string::npos; at = all.out.find(name, at + 1), ++listedRows)
+      EXPECT_EQ(all.out.compare(at + name.size(), 2, "  "), 0) << all.out.substr(at, 80);
+  }
+  EXPECT_EQ(listedRows, store.Rows({"B012345", "", ""}).size());
   const std::string csv = (root.Path() / "f.csv").string();
   Outcome exported = Invoke(root, settings, {"--results", "--bench", "sim", "--serial", "b012345", "--csv", csv});
   EXPECT_EQ(exported.code, kExitPassed) << exported.messages;
