@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "platform/text8.h"
@@ -158,21 +159,14 @@ TEST(RecordStore, TheDigestCoversTheUncertaintyAndKeepsEarlierRunsDigests) {
       << covered;
   // Each column on its own moves the digest.
   const std::string digest = Sha256Hex(covered);
-  RunRecord changed = record;
-  changed.rows[0].uncertainty.budget.expanded = 0.0003;
-  EXPECT_NE(Sha256Hex(RunDigestText(changed)), digest);
-  changed = record;
-  changed.rows[0].uncertainty.tur = 8;
-  EXPECT_NE(Sha256Hex(RunDigestText(changed)), digest);
-  changed = record;
-  changed.rows[0].decision = "conditional pass";
-  EXPECT_NE(Sha256Hex(RunDigestText(changed)), digest);
-  changed = record;
-  changed.rows[0].uncertainty.rule = DecisionRule::Simple;
-  EXPECT_NE(Sha256Hex(RunDigestText(changed)), digest);
-  changed = record;
-  changed.rows[0].budgetText += "more";
-  EXPECT_NE(Sha256Hex(RunDigestText(changed)), digest);
+  for (auto change : std::vector<std::function<void(StoredRow&)>>{
+           [](StoredRow& r) { r.uncertainty.budget.expanded = 0.0003; }, [](StoredRow& r) { r.uncertainty.tur = 8; },
+           [](StoredRow& r) { r.decision = "conditional pass"; },
+           [](StoredRow& r) { r.uncertainty.rule = DecisionRule::Simple; }, [](StoredRow& r) { r.budgetText += "x"; }}) {
+    RunRecord changed = record;
+    change(changed.rows[0]);
+    EXPECT_NE(Sha256Hex(RunDigestText(changed)), digest);
+  }
 
   // Through the store: the columns read back are the ones digested, and a step judged on an
   // answer (the self calibration) keeps having no numbers.
