@@ -133,6 +133,13 @@ void PrologixSession::Read(const std::string& argument) {
 void PrologixSession::SerialPoll(int pad, int sad) {
   const int ud = Handle(pad, sad, true);
   if (ud < 0) return;
+  const auto slow = pollDelays_.find(pad);
+  const double delay = slow == pollDelays_.end() ? 0 : slow->second;
+  if (delay * 1000.0 >= readTmoMs_) {
+    // Too slow for the adapter: as far as it can tell, nobody is there.
+    clock_.Block(std::chrono::milliseconds(readTmoMs_));
+    return;
+  }
   uint8_t statusByte = 0;
   bus_.ibrsp(ud, statusByte);
   if (bus_.Status().ibsta & kErr) {
@@ -140,6 +147,7 @@ void PrologixSession::SerialPoll(int pad, int sad) {
     clock_.Block(std::chrono::milliseconds(readTmoMs_));
     return;
   }
+  if (delay > 0) clock_.Block(Seconds(delay));
   Answer(std::to_string(statusByte));
 }
 

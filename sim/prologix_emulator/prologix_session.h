@@ -38,6 +38,11 @@ class PrologixSession {
   // Bytes from the host; complete lines are carried out before this returns.
   void Feed(std::string_view bytes);
 
+  // A device slow to answer serial polls (an older instrument answers them in its firmware,
+  // not in its interface chip): its status byte comes this long after "++spoll", or never
+  // when that is past the read timeout, the adapter having given up first.
+  void SetPollDelay(int pad, double seconds) { pollDelays_[pad] = seconds; }
+
   static constexpr const char* kVersion = "Prologix GPIB-USB Controller version 6.107 (Veridane emulator)";
   static constexpr const char* kEthernetVersion =
       "Prologix GPIB-ETHERNET Controller version 01.06.06.00 (Veridane emulator)";
@@ -75,6 +80,7 @@ class PrologixSession {
   int mode_ = 1;
   bool saveConfig_ = true;
   std::map<int, int> handles_;  // key: pad, sad, eoi
+  std::map<int, double> pollDelays_;
 };
 
 }  // namespace veridane::sim

@@ -285,29 +285,46 @@ QString Number(const std::optional<double>& value, const char* unit) {
   return QString(text) + unit;
 }
 
-// The rows of one test as the certificate lists them; an as-found run's rows beside.
+// A step's measured cell, U and decision: a step judged on an answer shows the answer and
+// neither U nor a decision.
+QString MeasuredCell(const StoredRow& stored, const std::string& unit) {
+  if (JudgedOnAnswer(stored.result)) return U(stored.result.text);
+  return U(Value(stored.result.measured, unit));
+}
+QString UncertaintyCell(const StoredRow& stored, const std::string& unit) {
+  if (JudgedOnAnswer(stored.result)) return "-";
+  return U(ExpandedText(stored.uncertainty, unit));
+}
+QString DecisionCell(const StoredRow& stored) {
+  return QString::fromStdString(stored.decision.empty() ? "-" : stored.decision);
+}
+QString VerdictCell(const StoredRow& stored) { return QString::fromStdString(std::string(VerdictName(stored.result.verdict))); }
+
+// The rows of one test as the certificate lists them; an as-found run's rows beside, each
+// side with its reading, its U and its verdict over its decision.
 std::vector<TableRow> ResultRows(const TestRows& test, const std::map<std::pair<int, std::string>, const StoredRow*>* found) {
   std::vector<TableRow> rows;
   for (const StoredRow* stored : test.rows) {
     const StepResult& row = stored->result;
     TableRow out;
-    const bool failed = Failed(row.verdict);
-    out.alert = failed;
-    out.cells << U(row.step) << U(Value(row.nominal, row.unit)) << U(Limits(row));
+    out.alert = Failed(row.verdict);
+    const bool answer = JudgedOnAnswer(row);
+    out.cells << U(row.step) << (answer ? QString("-") : U(Value(row.nominal, row.unit))) << U(Limits(row));
     if (found != nullptr) {
       const auto it = found->find({stored->result.test, row.step});
       if (it != found->end()) {
-        out.cells << U(Value(it->second->result.measured, row.unit))
-                  << QString::fromStdString(std::string(VerdictName(it->second->result.verdict)));
+        const StoredRow& before = *it->second;
+        out.cells << MeasuredCell(before, row.unit) << UncertaintyCell(before, row.unit)
+                  << VerdictCell(before) + "\n" + DecisionCell(before);
       } else {
-        out.cells << "-" << "-";
+        out.cells << "-" << "-" << "-";
       }
+      out.cells << MeasuredCell(*stored, row.unit) << UncertaintyCell(*stored, row.unit)
+                << VerdictCell(*stored) + "\n" + DecisionCell(*stored);
+    } else {
+      out.cells << MeasuredCell(*stored, row.unit) << VerdictCell(*stored) << UncertaintyCell(*stored, row.unit)
+                << DecisionCell(*stored);
     }
-    out.cells << U(Value(row.measured, row.unit)) << QString::fromStdString(std::string(VerdictName(row.verdict)));
-    // A run shown alone has room for its expanded uncertainty and the decision under the rule.
-    if (found == nullptr)
-      out.cells << U(ExpandedText(stored->uncertainty, row.unit))
-                << QString::fromStdString(stored->decision.empty() ? "-" : stored->decision);
     rows.push_back(std::move(out));
   }
   return rows;
@@ -374,7 +391,9 @@ int Render(QPdfWriter& writer, const CertificateContent& content, int totalPages
 
   int failures = 0;
   for (const TestRows& test : RowsByTest(record)) {
-    sheet.Heading(QString("Test %1: ").arg(test.number) + U(test.name) + "  -  " + U(test.outcome));
+    // The self calibration (stored as test 0) is no numbered test.
+    sheet.Heading((test.number < 1 ? QString() : QString("Test %1: ").arg(test.number)) + U(test.name) +
+                  "  -  " + U(test.outcome));
     if (test.rows.empty()) {
       sheet.Text("No result: the test did not run.", Font(8.5));
       continue;
@@ -382,9 +401,10 @@ int Render(QPdfWriter& writer, const CertificateContent& content, int totalPages
     for (const StoredRow* row : test.rows)
       failures += Failed(row->result.verdict);
     if (sideBySide) {
-      sheet.Table({{"Step", 44}, {"Nominal", 20}, {"Limits", 36}, {"As found", 20, Qt::AlignRight}, {"Verdict", 17},
-                   {"As left", 20, Qt::AlignRight}, {"Verdict", 17}},
-                  ResultRows(test, &found), 6);
+      sheet.Table({{"Step", 27}, {"Nominal", 14}, {"Limits", 25}, {"As found", 19, Qt::AlignRight},
+                   {"U (k = 2)", 17, Qt::AlignRight}, {"Verdict, decision", 18}, {"As left", 19, Qt::AlignRight},
+                   {"U (k = 2)", 17, Qt::AlignRight}, {"Verdict, decision", 18}},
+                  ResultRows(test, &found), 8);
     } else {
       sheet.Table({{"Step", 40}, {"Nominal", 18}, {"Limits", 34}, {"Measured", 22, Qt::AlignRight}, {"Verdict", 16},
                    {"U (k = 2)", 22, Qt::AlignRight}, {"Decision", 22}},

@@ -4,13 +4,14 @@
 #include <QByteArray>
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 
 namespace veridane {
 
 namespace {
 
 std::string Number(const std::optional<double>& value) {
-  if (!value) return "-";
+  if (!value || !std::isfinite(*value)) return "-";
   char buffer[32];
   const auto end = std::to_chars(buffer, buffer + sizeof buffer, *value).ptr;
   return std::string(buffer, end);
@@ -27,6 +28,12 @@ void Line(std::string& text, const char* key, const std::string& value) {
     else text += c;
   }
   text += '\n';
+}
+
+// What the store holds of a row's uncertainty: U, TUR, the rule, the decision and the budget.
+// A row stored before they were kept has none of them.
+bool HoldsUncertainty(const StoredRow& row) {
+  return row.uncertainty.budget.expanded || row.uncertainty.tur || !row.decision.empty() || !row.budgetText.empty();
 }
 
 }  // namespace
@@ -70,7 +77,10 @@ std::optional<RunRecord> AsFoundBefore(ResultsStore& store, const RunRecord& rec
 
 std::string RunDigestText(const RunRecord& record) {
   const RunFacts& facts = record.run.facts;
-  std::string text = "veridane-run 1\n";
+  // Layout 2 adds each row's uncertainty; a run with none stored keeps layout 1, and with it
+  // the digest printed on its certificates.
+  const bool uncertainty = std::any_of(record.rows.begin(), record.rows.end(), HoldsUncertainty);
+  std::string text = uncertainty ? "veridane-run 2\n" : "veridane-run 1\n";
   Line(text, "id", std::to_string(record.run.id));
   Line(text, "started_at", facts.startedAt);
   Line(text, "scope_model", facts.scopeModel);
@@ -99,11 +109,22 @@ std::string RunDigestText(const RunRecord& record) {
     Line(text, "outcome", std::to_string(outcome.number) + "|" + outcome.name + "|" + outcome.outcome);
   for (const StoredRow& stored : record.rows) {
     const StepResult& row = stored.result;
-    Line(text, "row",
-         stored.recordedAt + "|" + std::to_string(stored.result.test) + "|" + stored.result.testName + "|" + row.step +
-             "|" + row.unit + "|" + Number(row.nominal) + "|" + Number(row.lower) + "|" + Number(row.upper) + "|" +
-             Number(row.marginalLower) + "|" + Number(row.marginalUpper) + "|" + Number(row.measured) + "|" +
-             std::string(VerdictName(row.verdict)) + "|" + stored.result.text);
+    std::string line = stored.recordedAt + "|" + std::to_string(stored.result.test) + "|" + stored.result.testName + "|" +
+                       row.step + "|" + row.unit + "|" + Number(row.nominal) + "|" + Number(row.lower) + "|" +
+                       Number(row.upper) + "|" + Number(row.marginalLower) + "|" + Number(row.marginalUpper) + "|" +
+                       Number(row.measured) + "|" + std::string(VerdictName(row.verdict)) + "|" + stored.result.text;
+    if (uncertainty) {
+      const StepUncertainty& lab = stored.uncertainty;
+      const bool decided = !stored.decision.empty();
+      // The row's text may hold a "|": the budget's own fields follow on a line of their own.
+      Line(text, "row", line);
+      Line(text, "uncertainty", Number(lab.budget.expanded) + "|" + Number(lab.tur) + "|" +
+                                    (decided ? std::string(DecisionRuleName(lab.rule)) : std::string()) + "|" +
+                                    stored.decision);
+      Line(text, "budget", stored.budgetText);
+      continue;
+    }
+    Line(text, "row", line);
   }
   return text;
 }

@@ -1,5 +1,6 @@
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <utility>
 
@@ -199,6 +200,17 @@ StepResult Scaled(StepResult result, double factor) {
     if (*value) **value = TidyProduct(**value, factor);
   return result;
 }
+
+StepResult AnswerStepResult(std::string step, std::string answer, bool passed) {
+  StepResult result;
+  result.step = std::move(step);
+  result.nominal = std::numeric_limits<double>::quiet_NaN();
+  result.verdict = passed ? Verdict::Pass : Verdict::Fail;
+  result.text = std::move(answer);
+  return result;
+}
+
+bool JudgedOnAnswer(const StepResult& result) { return !std::isfinite(result.nominal) && !result.measured; }
 
 std::string NoReadingCell(size_t width) {
   constexpr std::string_view kNoReading = "no reading";

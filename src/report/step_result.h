@@ -80,6 +80,11 @@ StepResult MakeStepResult(std::string step, std::string unit, const Judgement& j
 // The same step with every number multiplied by factor (a step judged in µs kept in s).
 StepResult Scaled(StepResult result, double factor);
 
+// A step judged on what an instrument answered rather than on a reading (the scope's self
+// calibration): no numbers at all (its nominal value is not a number, stored as none), and its
+// text is the answer, which is what its measured cell shows wherever the step is listed.
+StepResult AnswerStepResult(std::string step, std::string answer, bool passed);
+bool JudgedOnAnswer(const StepResult& result);
 // The text of a measured cell that has no reading: "no reading", right-aligned in the width the
 // cell has when it holds a number, so the row keeps its width.
 std::string NoReadingCell(size_t width);

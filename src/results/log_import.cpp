@@ -373,6 +373,8 @@ std::vector<StoredRunRows> StoredRunsOf(ResultsStore& store, const RunFacts& fac
   for (StoredRow& row : store.Rows(filter)) {
     // An empty serial in a filter matches every scope: the serial is compared here as well.
     if (row.run.facts.serial != facts.serial || row.run.facts.scopeModel != facts.scopeModel) continue;
+    // The self calibration's outcome is stored beside the rows; the log has no row for it.
+    if (JudgedOnAnswer(row.result)) continue;
     if (runs.empty() || runs.back().run.id != row.run.id) runs.push_back({row.run, {}});
     runs.back().texts.push_back(std::move(row.result.text));
   }

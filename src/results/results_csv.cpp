@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <charconv>
+#include <cmath>
 #include <optional>
 
 #include "platform/text8.h"
@@ -28,7 +29,7 @@ std::string Field(const std::string& text8) {
 }
 
 std::string Number(const std::optional<double>& value) {
-  if (!value) return "";
+  if (!value || !std::isfinite(*value)) return "";
   char buffer[32];
   auto end = std::to_chars(buffer, buffer + sizeof buffer, *value).ptr;  // shortest exact form
   return std::string(buffer, end);

@@ -7,6 +7,7 @@
 #include <QVariant>
 #include <cmath>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
 #include "platform/text8.h"
@@ -441,7 +442,8 @@ std::vector<StoredRow> ResultsStore::Rows(const ResultFilter& filter) {
     result.testName = Text8(query.value(13));
     result.step = Text8(query.value(14));
     result.unit = Text8(query.value(15));
-    result.nominal = query.value(16).toDouble();
+    // Only a step judged on an answer has no nominal value.
+    result.nominal = Number(query.value(16)).value_or(std::numeric_limits<double>::quiet_NaN());
     result.lower = Number(query.value(17));
     result.upper = Number(query.value(18));
     result.marginalLower = Number(query.value(19));

@@ -54,6 +54,11 @@ std::string_view FunctionUnit(StandardFunction function) {
   return "V";
 }
 
+StandardSetting AttenuatorSetting(double ratio, double frequencyHz, double volts) {
+  const double decibels = ratio > 1 ? 20 * std::log10(ratio) : 0;
+  return StandardSetting{StandardFunction::Attenuation, decibels, frequencyHz, std::fabs(volts) * std::log(10.0) / 20};
+}
+
 const UncertaintySpec* FindSpec(const std::vector<UncertaintySpec>& specs, const StandardSetting& setting) {
   const UncertaintySpec* everyFrequency = nullptr;
   for (const UncertaintySpec& spec : specs) {

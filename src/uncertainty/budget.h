@@ -26,6 +26,12 @@ struct StandardSetting {
   double sensitivity = 1;
 };
 
+// The attenuator a generator's signal passes on its way to the scope, set to `ratio` (below 1:
+// not set since its reset, which leaves it at 1), as a standard setting of a step at
+// `frequencyHz` whose reading is `volts`: its value in dB, and as sensitivity how far the
+// reading moves per dB of error (volts × ln 10 / 20).
+StandardSetting AttenuatorSetting(double ratio, double frequencyHz, double volts);
+
 // The readings a step judged: the scope's replies as sent, in order. Their mean is the
 // measured value; their resolution and spread enter the budget.
 struct StepReadings {

@@ -192,6 +192,40 @@ TEST(UncertaintyDecision, RepeatedReadingsAreAveragedAndTheirSpreadJoinsTheBudge
   EXPECT_GT(withSpread, 0);
 }
 
+// The generator's signal reaches the scope through the AT 5010: every bandwidth step counts
+// the attenuator's figure, and a register that states none for it leaves those steps not stated.
+TEST(UncertaintyDecision, BandwidthStepsCountTheAttenuatorTheSignalPasses) {
+  E2eRun stated("default");
+  E2eRun silent("default");
+  for (E2eRun* run : {&stated, &silent}) {
+    ASSERT_TRUE(run->Start());
+    run->program->SetStandardUncertainties(ShippedRegister(*run));
+  }
+  std::vector<UncertaintySpec> withoutAttenuator = silent.program->Run().StandardUncertainties;
+  std::erase_if(withoutAttenuator, [](const UncertaintySpec& spec) { return spec.function == StandardFunction::Attenuation; });
+  ASSERT_LT(withoutAttenuator.size(), stated.program->Run().StandardUncertainties.size());
+  silent.program->SetStandardUncertainties(withoutAttenuator);
+  for (E2eRun* run : {&stated, &silent}) run->RunTest(kTestBandwidth);
+
+  int steps = 0;
+  for (const AssessedStep& step : stated.program->Display().Results()) {
+    if (!step.result.measured) continue;
+    ++steps;
+    ASSERT_TRUE(step.uncertainty.budget.Stated()) << step.result.text << ": " << step.uncertainty.budget.missing;
+    int attenuator = 0;
+    for (const Contribution& c : step.uncertainty.budget.contributions)
+      attenuator += c.source.rfind("Reference standard: attenuation", 0) == 0 && c.standard > 0;
+    EXPECT_EQ(attenuator, 1) << step.result.text;
+  }
+  EXPECT_EQ(steps, 18);
+  ASSERT_EQ(silent.program->Display().Results().size(), stated.program->Display().Results().size());
+  for (const AssessedStep& step : silent.program->Display().Results()) {
+    EXPECT_EQ(ExpandedText(step.uncertainty, step.result.unit), "not stated") << step.result.text;
+    EXPECT_NE(step.uncertainty.budget.missing.find("attenuation"), std::string::npos) << step.uncertainty.budget.missing;
+  }
+  EXPECT_EQ(silent.DisplayText(), stated.DisplayText());
+}
+
 TEST(UncertaintyDecision, WithoutFiguresInTheRegisterEveryUIsNotStatedAndTheTableIsUnchanged) {
   E2eRun plain("default");
   E2eRun lab("default");

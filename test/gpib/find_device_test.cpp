@@ -27,7 +27,7 @@ TEST(FindDevice, ContainsMatchClaimsTheAddressAndHandsOverTheProbe) {
   int16_t handle = b.bus.FindDevice("ID?", "!TDS 340");
   EXPECT_EQ(handle, 1);
   EXPECT_EQ(b.driver.Log(), (std::vector<std::string>{
-                                "ibdev(0, 1, 0, 11, 1, 0) -> 1",
+                                "ibdev(0, 1, 0, 9, 1, 0) -> 1",
                                 "ibpad(1@1, 3)",
                                 "ibclr(1@3)",
                                 "ibrsp(1@3) -> 0",
@@ -158,7 +158,7 @@ TEST(FindDevice, EmptyQueryHandsOutOneGeneralHandle) {
   int16_t handle = b.bus.FindDevice("", "");
   EXPECT_EQ(handle, 1);
   EXPECT_EQ(b.driver.Log(), (std::vector<std::string>{
-                                "ibdev(0, 1, 0, 11, 1, 0) -> 1",
+                                "ibdev(0, 1, 0, 9, 1, 0) -> 1",
                                 "ibpad(1@1, 4)",
                                 "ibrsp(1@4) -> 0",
                                 "ibpad(1@4, 7)",

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "platform/text8.h"
@@ -19,6 +20,7 @@
 #include "record/run_json.h"
 #include "record/run_record.h"
 #include "record/whole_file.h"
+#include "uncertainty/step_uncertainty.h"
 #include "test/results/results_fixture.h"
 
 namespace veridane {
@@ -43,17 +45,30 @@ RunContext SomeContext(RunLabel label) {
 
 // A simulated run of three Offset at Zero rows (a pass, a fail, no reading) and a second test
 // that was stopped.
-int64_t StoreRun(ResultsStore& store, const std::string& startedAt, RunLabel label, float ch2Reading = 0.0001f) {
+int64_t StoreRun(ResultsStore& store, const std::string& startedAt, RunLabel label, float ch2Reading = 0.0001f,
+                 const StepUncertainty& ch1 = {}) {
   RunFacts facts = SomeRun("B010101", startedAt);
   facts.simulated = true;
   facts.context = SomeContext(label);
   const std::optional<int64_t> id = store.AddRun(facts);
   EXPECT_TRUE(id.has_value()) << store.LastError();
-  EXPECT_TRUE(store.AddRow(*id, startedAt, OffsetResult("CH1 2 mV/div", 0.0032f, 0.0001f)));
+  EXPECT_TRUE(store.AddRow(*id, startedAt, OffsetResult("CH1 2 mV/div", 0.0032f, 0.0001f), ch1));
   EXPECT_TRUE(store.AddRow(*id, startedAt, OffsetResult("CH2 2 mV/div", 0.0032f, ch2Reading)));
   EXPECT_TRUE(store.AddRow(*id, startedAt, OffsetResult("CH1 5 mV/div", 0.0032f, std::nullopt)));
   EXPECT_TRUE(store.SetTestOutcomes(*id, {{1, "Offset at Zero", "FAIL"}, {2, "DC Voltage Measurement", "not run"}}));
   return *id;
+}
+
+// An assessed step: U at k = 2 and the decision under the rule.
+StepUncertainty Assessed(double expanded, DecisionRule rule, Decision decision) {
+  StepUncertainty lab;
+  lab.assessed = true;
+  lab.budget.combined = expanded / 2;
+  lab.budget.expanded = expanded;
+  lab.tur = 0.0032 / expanded;
+  lab.rule = rule;
+  lab.judged.decision = decision;
+  return lab;
 }
 
 std::string ReadFile(const std::string& path) {
@@ -99,6 +114,82 @@ TEST(RecordStore, ContextAndOutcomesAreKeptWithTheRunAndDigested) {
 
   EXPECT_FALSE(LoadRunRecord(store, id + 1, error).has_value());
   EXPECT_EQ(error, "there is no run " + std::to_string(id + 1) + " in the results database");
+}
+
+// A run stored without uncertainties digests as it always did, so that the certificates
+// already printed for it still check; once a row holds U, TUR, a decision or a budget, each
+// of them is in the digest.
+TEST(RecordStore, TheDigestCoversTheUncertaintyAndKeepsEarlierRunsDigests) {
+  RunRecord record;
+  record.run.id = 17;
+  record.run.facts = SomeRun("B010101", "2026-12-07T10:00:00+01:00");
+  record.outcomes = {{1, "Offset at Zero", "PASS"}};
+  StoredRow row;
+  row.recordedAt = "2026-12-07T10:00:01+01:00";
+  row.result.test = 1;
+  row.result.testName = "Offset at Zero";
+  row.result.step = "CH1 2 mV/div";
+  row.result.unit = "V";
+  row.result.nominal = 0;
+  row.result.lower = -0.0032;
+  row.result.upper = 0.0032;
+  row.result.marginalLower = -0.00224;
+  row.result.marginalUpper = 0.00224;
+  row.result.measured = 0.0001;
+  row.result.verdict = Verdict::Pass;
+  row.result.text = " CH1 2 mV/div  PASS";
+  record.rows = {row};
+  const std::string earlier =
+      "veridane-run 1\nid=17\nstarted_at=2026-12-07T10:00:00+01:00\nscope_model=TDS 340\nfirmware=1.04\n"
+      "serial=B010101\noperator=J. M\xFCller\ncomments=\nbench=sim\nsimulated=1\nprogram_version=1.0.0\nsource=\n"
+      "outcome=1|Offset at Zero|PASS\n"
+      "row=2026-12-07T10:00:01+01:00|1|Offset at Zero|CH1 2 mV/div|V|0|-0.0032|0.0032|-0.00224|0.00224|1e-04|PASS|"
+      " CH1 2 mV/div  PASS\n";
+  EXPECT_EQ(RunDigestText(record), earlier);
+  EXPECT_EQ(Sha256Hex(RunDigestText(record)), "3cfe604433af6863ed30770e5ce278361db833039ff0e99813531eb9f49c021d");
+
+  record.rows[0].uncertainty = Assessed(0.0002, DecisionRule::Guarded, Decision::Pass);
+  record.rows[0].decision = "pass";
+  record.rows[0].budgetText = "Uncertainty budget: CH1 2 mV/div\nU = 200 \xB5V\n";
+  const std::string covered = RunDigestText(record);
+  EXPECT_EQ(covered.rfind("veridane-run 2\n", 0), 0u) << covered;
+  EXPECT_NE(covered.find("|1e-04|PASS| CH1 2 mV/div  PASS\nuncertainty=2e-04|16|guarded|pass\n"
+                         "budget=Uncertainty budget: CH1 2 mV/div\\nU = 200 \xB5V\\n\n"),
+            std::string::npos)
+      << covered;
+  // Each column on its own moves the digest.
+  const std::string digest = Sha256Hex(covered);
+  for (auto change : std::vector<std::function<void(StoredRow&)>>{
+           [](StoredRow& r) { r.uncertainty.budget.expanded = 0.0003; }, [](StoredRow& r) { r.uncertainty.tur = 8; },
+           [](StoredRow& r) { r.decision = "conditional pass"; },
+           [](StoredRow& r) { r.uncertainty.rule = DecisionRule::Simple; }, [](StoredRow& r) { r.budgetText += "x"; }}) {
+    RunRecord changed = record;
+    change(changed.rows[0]);
+    EXPECT_NE(Sha256Hex(RunDigestText(changed)), digest);
+  }
+
+  // Through the store: the columns read back are the ones digested, and a step judged on an
+  // answer (the self calibration) keeps having no numbers.
+  ScratchStore scratch("record-digest");
+  ResultsStore store(scratch.Target());
+  ASSERT_TRUE(store.Open()) << store.LastError();
+  const int64_t id = StoreRun(store, "2026-12-07T10:00:00+01:00", RunLabel::AsFound, 0.0001f,
+                              Assessed(0.0002, DecisionRule::Simple, Decision::Pass));
+  StepResult selfCal = AnswerStepResult("*CAL?", "answered 1", false);
+  selfCal.testName = "Self Cal";
+  ASSERT_TRUE(store.AddRow(id, "2026-12-07T10:00:02+01:00", selfCal));
+  std::string error;
+  const RunRecord stored = *LoadRunRecord(store, id, error);
+  const std::string text = RunDigestText(stored);
+  EXPECT_NE(text.find("|1e-04|PASS| CH1 2 mV/div   PASS\nuncertainty=2e-04|16|simple|pass\nbudget=Uncertainty budget: CH1 2 mV/div\\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("|0|Self Cal|*CAL?||-|-|-|-|-|-|FAIL|answered 1\nuncertainty=-|-||\nbudget=\n"),
+            std::string::npos)
+      << text;
+  ASSERT_EQ(stored.rows.size(), 4u);
+  EXPECT_TRUE(JudgedOnAnswer(stored.rows[3].result));
+  EXPECT_FALSE(JudgedOnAnswer(stored.rows[2].result));  // no reading, but a number to judge against
 }
 
 TEST(RecordStore, CertificateNumbersAreNeverHandedOutTwice) {
@@ -204,8 +295,10 @@ TEST(RecordStore, CertificateHoldsTheRecordAndRefusesAnUnfinishedRun) {
   ScratchStore scratch("record-certificate");
   ResultsStore store(scratch.Target());
   ASSERT_TRUE(store.Open()) << store.LastError();
-  StoreRun(store, "2026-12-07T09:00:00+01:00", RunLabel::AsFound, 0.01f);
-  const int64_t id = StoreRun(store, "2026-12-07T10:00:00+01:00", RunLabel::AsLeft);
+  const StepUncertainty found = Assessed(0.0004, DecisionRule::Guarded, Decision::ConditionalPass);
+  const StepUncertainty left = Assessed(0.00025, DecisionRule::Guarded, Decision::Pass);
+  StoreRun(store, "2026-12-07T09:00:00+01:00", RunLabel::AsFound, 0.01f, found);
+  const int64_t id = StoreRun(store, "2026-12-07T10:00:00+01:00", RunLabel::AsLeft, 0.0001f, left);
   const std::string pdf = (scratch.Folder() / "certificate.pdf").string();
   LabIdentity lab;
   lab.name = "Kalibrierlabor Nord";
@@ -231,8 +324,15 @@ TEST(RecordStore, CertificateHoldsTheRecordAndRefusesAnUnfinishedRun) {
         record.sha256, std::string("run ") + std::to_string(id), std::string(kSimulatedCertificateMark),
         std::string("PARTIAL CERTIFICATE"), std::string("DC Voltage Measurement"), std::string("page 1 of "),
         // as found beside as left: the earlier run's failed reading, this run's pass
-        Utf8FromText8(CertificateValue(0.01, "V")), Utf8FromText8(CertificateValue(0.0001, "V")), std::string("no reading")})
+        Utf8FromText8(CertificateValue(0.01, "V")), Utf8FromText8(CertificateValue(0.0001, "V")), std::string("no reading"),
+        // and each side with its own U and decision
+        Utf8FromText8(ExpandedText(found, "V")), Utf8FromText8(ExpandedText(left, "V")), std::string("conditional")})
     EXPECT_NE(content.find(expected), std::string::npos) << expected;
+  // The as-left side's decision stands beside its own U, on the CH1 row.
+  const size_t ch1 = content.find("CH1 2 mV/div");
+  ASSERT_NE(ch1, std::string::npos);
+  const std::string line = content.substr(ch1, content.find('\n', ch1) - ch1);
+  EXPECT_LT(line.find(Utf8FromText8(ExpandedText(found, "V"))), line.find(Utf8FromText8(ExpandedText(left, "V")))) << line;
   EXPECT_EQ(CertificateValue(-0.0032154, "V"), "-3.2154 mV");
   EXPECT_EQ(CertificateValue(60.1234e6, "Hz"), "60.123 MHz");
   EXPECT_EQ(CertificateValue(0, "V"), "0 V");

@@ -1,12 +1,14 @@
 #include "test/results/results_fixture.h"
 
+#include <unistd.h>
+
 #include "pv/frame/run_state.h"
 #include "report/format.h"
 
 namespace veridane::testing {
 
 ScratchStore::ScratchStore(const std::string& name)
-    : folder_(std::filesystem::temp_directory_path() / ("veridane-results-" + name)) {
+    : folder_(std::filesystem::temp_directory_path() / ("veridane-results-" + name + "-" + std::to_string(::getpid()))) {
   std::filesystem::remove_all(folder_);
 }
 

@@ -3,10 +3,12 @@
 // lists and exports them.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <sstream>
 
 #include "platform/text8.h"
+#include "pv/catalogue.h"
 #include "report/format.h"
 #include "report/step_result.h"
 #include "results/results_store.h"
@@ -63,6 +65,12 @@ TEST(SimulatedRuns, FullSequencesLandInTheStoreAsShown) {
     std::vector<StoredRow> rows;
     for (StoredRow& row : store.Rows({"B012345", "", ""}))
       if (row.run.id == stored[n].id) rows.push_back(std::move(row));
+    // The self calibration opens each run in the store alone: what the scope answered, no row shown.
+    ASSERT_FALSE(rows.empty()) << "run " << n;
+    const StepResult& selfCal = rows.front().result;
+    EXPECT_TRUE(selfCal.testName == "Self Cal" && selfCal.verdict == Verdict::Pass && JudgedOnAnswer(selfCal));
+    EXPECT_EQ(selfCal.text, "answered 0");
+    rows.erase(rows.begin());
     ASSERT_EQ(rows.size(), shown.size()) << "run " << n;
     for (size_t i = 0; i < rows.size(); ++i) {
       const StepResult& result = rows[i].result;
@@ -94,6 +102,16 @@ TEST(SimulatedRuns, FullSequencesLandInTheStoreAsShown) {
   Outcome list = Invoke(root, settings, {"--results", "--bench", "sim", "--serial", "B012345", "--test", "offset"});
   EXPECT_EQ(list.code, kExitPassed) << list.messages;
   EXPECT_NE(list.out.find("sim:offset-fault"), std::string::npos) << list.out;
+  // Every test's name stands apart from its step, the longest ones too.
+  Outcome all = Invoke(root, settings, {"--results", "--bench", "sim", "--serial", "B012345"});
+  ASSERT_EQ(all.code, kExitPassed) << all.messages;
+  size_t listedRows = 0;
+  for (const CatalogueEntry& test : TestCatalogue()) {
+    const std::string name = "  " + std::string(test.title);
+    for (size_t at = all.out.find(name); at != std::string::npos; at = all.out.find(name, at + 1), ++listedRows)
+      EXPECT_EQ(all.out.compare(at + name.size(), 2, "  "), 0) << all.out.substr(at, 80);
+  }
+  EXPECT_EQ(listedRows, store.Rows({"B012345", "", ""}).size());
   const std::string csv = (root.Path() / "f.csv").string();
   Outcome exported = Invoke(root, settings, {"--results", "--bench", "sim", "--serial", "b012345", "--csv", csv});
   EXPECT_EQ(exported.code, kExitPassed) << exported.messages;
@@ -105,6 +123,50 @@ TEST(SimulatedRuns, FullSequencesLandInTheStoreAsShown) {
   EXPECT_NE(content.find("not measurable"), std::string::npos);
   // Limits as decimals, not as the single-precision numbers' binary neighbours.
   EXPECT_NE(content.find(",Offset at Zero,CH2 2 mV/div,V,0,-0.0032,0.0032,"), std::string::npos);
+}
+
+// A self calibration that failed ends the sequence and is a failed step of the run: stored,
+// listed with the scope's answer, exported as a failure; the log and its .tst stay as the
+// tables made them.
+TEST(SimulatedRuns, AFailedSelfCalibrationIsAFailedStepOfItsRun) {
+  ScratchFolder root("results-selfcal");
+  MemorySettings settings;
+  const std::string junit = (root.Path() / "run.xml").string();
+  Outcome run = FullSequence(root, settings, "sim:selfcal-fault", {"--log", "cal", "--junit", junit});
+  EXPECT_EQ(run.code, kExitFailed) << run.messages;
+
+  ResultsStore store(ParseStoreTarget("", Paths(root.String(), true).DataFolder()));
+  ASSERT_TRUE(store.Open()) << store.LastError();
+  const std::vector<StoredRow> rows = store.Rows({"B012345", "", ""});
+  ASSERT_EQ(rows.size(), 1u);  // nothing after it: a scope that did not calibrate is not verified
+  EXPECT_EQ(rows[0].result.testName, "Self Cal");
+  EXPECT_EQ(rows[0].result.step, "*CAL?");
+  EXPECT_EQ(rows[0].result.verdict, Verdict::Fail);
+  EXPECT_EQ(rows[0].result.text, "answered 1");
+  EXPECT_FALSE(std::isfinite(rows[0].result.nominal));
+
+  Outcome list = Invoke(root, settings, {"--results", "--bench", "sim", "--serial", "B012345"});
+  EXPECT_EQ(list.code, kExitPassed) << list.messages;
+  std::istringstream lines(list.out);
+  std::string line;
+  std::getline(lines, line);  // the run
+  std::getline(lines, line);
+  EXPECT_NE(line.find("Self Cal"), std::string::npos) << list.out;
+  EXPECT_NE(line.find("answered 1"), std::string::npos) << list.out;
+  EXPECT_TRUE(line.ends_with("FAIL")) << list.out;
+
+  std::ifstream xml(junit, std::ios::binary);
+  const std::string report((std::istreambuf_iterator<char>(xml)), std::istreambuf_iterator<char>());
+  EXPECT_NE(report.find("failures=\"1\""), std::string::npos) << report;
+  EXPECT_NE(report.find(">answered 1</failure>"), std::string::npos) << report;
+
+  for (const char* ending : {".log", ".tst"}) {
+    std::ifstream file(root.Path() / "Veridane" / "Simulated" / "LOG340" / (std::string("cal") + ending), std::ios::binary);
+    ASSERT_TRUE(file) << ending;
+    const std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(content.find("answered"), std::string::npos) << ending;
+    EXPECT_EQ(content.find("*CAL?"), std::string::npos) << ending;
+  }
 }
 
 // A log re-opened for appending belongs to the scope its header names: the new run is stored

@@ -1,6 +1,8 @@
 #pragma once
 // What the start-up tests need around a Program: a window that remembers what it was told,
 // a technician answering by caption, and a scratch data folder.
+#include <unistd.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -106,8 +108,10 @@ class CaptionOperator : public Operator {
 // A fresh, empty folder removed afterwards.
 class ScratchFolder {
  public:
+  // The process id keeps two suites run at once (two build trees, or ctest -j) apart.
   explicit ScratchFolder(const std::string& name)
-      : path_(std::filesystem::temp_directory_path() / ("veridane-shell-" + name)) {
+      : path_(std::filesystem::temp_directory_path() /
+              ("veridane-shell-" + name + "-" + std::to_string(::getpid()))) {
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
   }

@@ -56,6 +56,27 @@ TEST(Budget, CertificateFigureOverItsCoverageFactorAndLimitOverRootThree) {
   EXPECT_NEAR(*budget.combined, 248e-6 / 3, 1e-12);
 }
 
+// A bandwidth step: the generator's amplitude and the attenuator its signal passes. The
+// attenuator's ±0.05 dB (a specification limit) reaches a 0.42 V reading as
+// 0.42 V × ln 10 / 20 per dB.
+TEST(Budget, TheAttenuatorInThePathJoinsTheBudgetInDecibels) {
+  UncertaintySpec decibels;
+  decibels.function = StandardFunction::Attenuation;
+  decibels.absolute = 0.05;
+  decibels.specificationLimit = true;
+  const StandardSetting amplitude{StandardFunction::AcAmplitude, 0.6, 400e6, 0.7};
+  const StepBudget budget = BudgetOf({Ac(50e3, 550e6, 1.5), decibels}, {amplitude, AttenuatorSetting(10, 400e6, -0.42)}, {});
+  ASSERT_TRUE(budget.Stated()) << budget.missing;
+  ASSERT_EQ(budget.contributions.size(), 2u);
+  const double fromAttenuator = 0.05 / std::sqrt(3.0) * 0.42 * std::log(10.0) / 20;
+  EXPECT_NEAR(budget.contributions[1].standard, fromAttenuator, 1e-12);
+  EXPECT_NEAR(*budget.combined, std::hypot(0.7 * 0.6 * 0.015 / 2, fromAttenuator), 1e-12);
+  EXPECT_EQ(budget.contributions[1].source.rfind("Reference standard: attenuation 20", 0), 0u)
+      << budget.contributions[1].source;
+  // Not set since its reset: ratio 1, no attenuation.
+  EXPECT_EQ(AttenuatorSetting(0, 400e6, 0.42).value, 0);
+}
+
 TEST(Budget, ResolutionAndRepeatabilityAddInQuadrature) {
   const StandardSetting at{StandardFunction::DcVoltage, 1.0, std::nullopt};
   StepReadings readings{{"1.0001E0", "1.0003E0", "9.999E-1"}};

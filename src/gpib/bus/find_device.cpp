@@ -10,7 +10,15 @@ namespace veridane {
 namespace {
 
 constexpr int16_t kBoard = 0;
-constexpr int16_t kProbeTimeout = 11;  // 1 s per probed device
+// Timeout code 9, 100 ms, for each probed device's identification answer. An instrument keeps
+// that answer ready-made: it starts talking within a few milliseconds of the query, and the
+// longest answer expected (under 60 bytes) crosses even a slow talker's handshake in about
+// 25 ms, so a device that answers at all answers well within this. A device that does not
+// understand the query (the TM 5000 plug-ins say nothing to "*IDN?") costs the whole timeout,
+// once per search, on every start: at 1 s those silences were most of the start-up. The
+// generator that needs a moment after the poll gets its pause before the query ("?" marker)
+// on top of this, and a claimed device is given DeviceTimeout for everything afterwards.
+constexpr int16_t kProbeTimeout = 9;
 constexpr size_t kIdBufferSize = 256;
 
 struct SearchOptions {

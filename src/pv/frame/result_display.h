@@ -33,6 +33,9 @@ class ResultDisplay {
   // last measurement's), then handed, with its test, to the results store.
   void PrintResult(StepResult result, std::vector<StandardSetting> standards = {},
                    std::vector<StepReadings> readings = {});
+  // A step kept in the results store alone (the self calibration's outcome): nothing is shown
+  // or logged, so the tables and the log stay as they are.
+  void RecordOnly(const StepResult& result) { if (sink_ != nullptr) sink_->RecordResult(result); }
   // The replies of a measurement just made; the next result row takes the last of them.
   void NoteReadings(StepReadings readings) { pending_.push_back(std::move(readings)); }
   const std::vector<StepReadings>& PendingReadings() const { return pending_; }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "instruments/sg_models.h"
 #include "platform/numbers.h"
@@ -198,8 +199,12 @@ void Bandwidth(ScopeLink& scope, BenchParts& bench, Operator& op, TestRun& test)
       if (Failed(result.verdict)) outcome = TestOutcome::Failed;
       // The reading sees the generator's error through the scope's response at the frequency.
       const double response = amplitude > 0 && measured && *measured > 0 ? static_cast<double>(*measured) / amplitude : 1.0;
-      test.display.PrintResult(std::move(result),
-                             {StandardSetting{StandardFunction::AcAmplitude, amplitude, frequency * 1e6, response}});
+      std::vector<StandardSetting> standards{
+          StandardSetting{StandardFunction::AcAmplitude, amplitude, frequency * 1e6, response}};
+      // A generator on the bus reaches the scope through the attenuator, whose error the reading sees as well.
+      if (bench.roles.SGDevice != 0 && bench.roles.AttenuatorDevice != 0)
+        standards.push_back(AttenuatorSetting(bench.generator.state.lastAttenuation, frequency * 1e6, measured.value_or(0)));
+      test.display.PrintResult(std::move(result), std::move(standards));
       if (state.AbortFlag) break;
     }
 

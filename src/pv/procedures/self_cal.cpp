@@ -11,6 +11,7 @@ namespace {
 
 constexpr std::string_view kCaption = "SPC";
 constexpr int16_t kThreeHundredSeconds = 16;  // the driver's timeout code
+constexpr int kSelfCalRow = 0;                 // the catalogue's row of the self calibration
 
 struct Announcement {
   bool ask = false;
@@ -35,7 +36,16 @@ bool ReadsAsNumber(std::string_view reply) {
   return digit < text.size() && text[digit] >= '0' && text[digit] <= '9';
 }
 
-int16_t Calibrate(ScopeLink& link) {
+// What the scope answered, as the stored step's measured cell says it.
+std::string AnswerText(bool answered, std::string_view reply) {
+  if (!answered) return "no answer";
+  std::string text;
+  for (char c : reply)
+    if (c > ' ' && c < 0x7F) text += c;
+  return text.empty() ? "no answer" : "answered " + text;
+}
+
+int16_t Calibrate(ScopeLink& link, std::string& answer) {
   GpibBus& bus = link.bus;
   const int16_t scope = link.Device();
   const int16_t previous = bus.ibask(scope, kIbaTmo);
@@ -46,6 +56,7 @@ int16_t Calibrate(ScopeLink& link) {
   const bool answered = !bus.status.Err();
   bus.GpibErrorCheck();
   bus.ibtmo(scope, previous);
+  answer = AnswerText(answered, reply);
   if (!answered || !ReadsAsNumber(reply)) return kSelfCalFailed;
   return static_cast<int16_t>(NumericValue(reply));
 }
@@ -57,6 +68,7 @@ int16_t SelfCal(ScopeLink& scope, ScannerDriver& scanners, Operator& op, TestRun
   state.SelfCalDone = false;
   int16_t result = kSelfCalNotPerformed;
   const Announcement announcement = Decode(minutes);
+  std::string answer;
 
   bool go = true;
   if (announcement.ask) {
@@ -78,7 +90,7 @@ int16_t SelfCal(ScopeLink& scope, ScannerDriver& scanners, Operator& op, TestRun
         announcement.duration.empty() ? "." : " - Will take approximately " + announcement.duration + " minutes.";
     op.ShowInfo("Please Wait ...");
     op.ShowInfo("+Self Cal in progress" + duration);
-    result = Calibrate(scope);
+    result = Calibrate(scope, answer);
   } else {
     state.AbortFlag = true;
   }
@@ -95,6 +107,12 @@ int16_t SelfCal(ScopeLink& scope, ScannerDriver& scanners, Operator& op, TestRun
   op.ShowInfo("");
   state.SelfCalResult = result;
   test.frame.TestStatusUpdate();
+  if (result != kSelfCalNotPerformed) {
+    StepResult step = AnswerStepResult("*CAL?", answer, result == kSelfCalPassed);
+    step.test = kSelfCalRow;
+    step.testName = "Self Cal";
+    test.display.RecordOnly(step);
+  }
 
   // Whatever the scope answered other than success, it did not calibrate: a scope verified on
   // top of that would pass with a wrong compensation. The failure is kept in the result

@@ -2,14 +2,15 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <istream>
 #include <memory>
+#include <sstream>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "gpib/bus/gpib_bus.h"
+#include "platform/file_checks.h"
 #include "platform/text8.h"
 #include "platform/text8_file.h"
 #include "shell/exit_codes.h"
@@ -25,6 +26,8 @@ namespace {
 constexpr int16_t kInitFatal = 1;
 // The history file is read for recall only; a stray huge file must not fill the memory.
 constexpr size_t kHistoryReadLimit = 1u << 20;
+// A script is typed messages, one per line: 16 MB is far beyond any made by hand or by a tool.
+constexpr size_t kScriptReadLimit = 16u << 20;
 
 std::vector<std::string> RecalledLines(const std::string& historyFile) {
   std::string content, error;
@@ -38,13 +41,20 @@ std::vector<std::string> RecalledLines(const std::string& historyFile) {
 
 int RunParlexTerminal(const BackendRegistry& registry, const CommandLine& options, Settings& settings, Paths paths,
                       std::istream& in, bool interactive, std::ostream& out, std::ostream& err) {
-  std::ifstream script;
-  if (!options.parlexScript.empty()) {
-    script.open(options.parlexScript, std::ios::binary);
-    if (!script) {
-      err << "The script " << options.parlexScript << " cannot be read.\n";
+  // A script is read whole before the bus opens, through the checks every named file gets: a
+  // folder, /dev/zero or a FIFO given by mistake is a word at once, never a hang or an abort.
+  std::istringstream script;
+  const bool scripted = !options.parlexScript.empty();
+  if (scripted) {
+    const FileRead read = ReadRegularFile(options.parlexScript, kScriptReadLimit);
+    if (!read.Ok()) {
+      if (read.status == FileReadStatus::Missing || read.status == FileReadStatus::Unreadable)
+        err << "The script " << options.parlexScript << " cannot be read.\n";
+      else
+        err << "The script " << options.parlexScript << " " << read.problem << ".\n";
       return kExitUsage;
     }
+    script.str(read.bytes);
   }
 
   // Prompts (a driver error, a transfer's warning) are answered by policy and shown on the
@@ -80,7 +90,7 @@ int RunParlexTerminal(const BackendRegistry& registry, const CommandLine& option
     ParlexConsoleSeams seams{launcher.Driver(), console, loop, settings, folder,
                              std::vector<int16_t>(found.begin() + 1, found.begin() + 1 + count), bus.DeviceTimeout,
                              folder + "/" + kParlexHistoryFile};
-    if (script.is_open()) return RunParlexConsole(seams, script, out, err);
+    if (scripted) return RunParlexConsole(seams, script, out, err);
     if (!interactive) return RunParlexConsole(seams, in, out, err);
     out << "Parlex: one message per line, :help for the commands, Ctrl-D to end.\n";
     LineEditBuffer edited("parlex> ", RecalledLines(seams.historyFile), &out);

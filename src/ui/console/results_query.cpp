@@ -29,13 +29,21 @@ std::string TestTitle(const std::string& given) {
 }
 
 std::string Measured(const StepResult& row) {
-  if (!row.measured) return "-";
+  if (!row.measured) return JudgedOnAnswer(row) ? row.text : "-";  // the self calibration: what the scope answered
   return Trim(FormatValue(static_cast<float>(*row.measured), row.unit, 105));
 }
 
+// A column at least `width` wide that always leaves two blanks before the next one, so that a
+// long test name ("Long Term Sample Rate & Delay Time") never runs into its step.
 std::string Padded(std::string text, size_t width) {
-  if (text.size() < width) text.append(width - text.size(), ' ');
+  text.append(text.size() + 2 < width ? width - text.size() : 2, ' ');
   return text;
+}
+
+size_t LongestTestTitle() {
+  size_t longest = 0;
+  for (const CatalogueEntry& entry : TestCatalogue()) longest = std::max(longest, entry.title.size());
+  return longest;
 }
 
 }  // namespace
@@ -125,6 +133,7 @@ int RunResultsCommand(const BackendRegistry& registry, const CommandLine& option
     return code;
   }
   int64_t lastRun = -1;
+  const size_t testColumn = LongestTestTitle() + 2;
   for (const StoredRow& stored : rows) {
     const RunFacts& run = stored.run.facts;
     if (stored.run.id != lastRun) {
@@ -134,7 +143,7 @@ int RunResultsCommand(const BackendRegistry& registry, const CommandLine& option
           << Utf8FromText8(run.bench) << (run.simulated ? " (simulated)" : "")
           << (run.source.empty() ? "" : "  imported from " + Utf8FromText8(run.source)) << "\n";
     }
-    out << "  " << Utf8FromText8(Padded(stored.result.testName, 24)) << Utf8FromText8(Padded(stored.result.step, 28))
+    out << "  " << Utf8FromText8(Padded(stored.result.testName, testColumn)) << Utf8FromText8(Padded(stored.result.step, 28))
         << Utf8FromText8(Padded(Measured(stored.result), 13)) << VerdictName(stored.result.verdict) << "\n";
   }
   if (rows.empty()) messages << "No stored results match.\n";

@@ -67,6 +67,18 @@ TEST(ParlexTerminal, AWrongBenchOrScriptIsACommandLineMistake) {
   EXPECT_EQ(noScript.code, kExitUsage);
   EXPECT_NE(noScript.err.find("none.txt cannot be read"), std::string::npos) << noScript.err;
 
+  // A folder, an endless device or a FIFO nobody writes to is refused at once, before any bus.
+  const std::string fifo = root.String() + "/script-fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const auto& [script, problem] : {std::pair<std::string, std::string>{root.String(), "is a folder"},
+                                        {"/dev/zero", "is not a regular file"},
+                                        {fifo, "is not a regular file"}}) {
+    TerminalResult refused = RunTerminal({"--parlex", "--bench", "sim", "--script", script}, root, "ID?\n");
+    EXPECT_EQ(refused.code, kExitUsage) << script;
+    EXPECT_NE(refused.err.find(problem), std::string::npos) << refused.err;
+    EXPECT_EQ(refused.out, "") << script;
+  }
+
   TerminalResult noBench = RunTerminal({"--parlex", "--bench", root.String() + "/missing.toml"}, root, "ID?\n");
   EXPECT_EQ(noBench.code, kExitUsage);
   EXPECT_EQ(noBench.out, "");
