@@ -81,7 +81,8 @@ Setting Calibrator::SetCalibrator(float value, std::string_view function, float 
   std::string unit = letter == "Z" ? "Ohm" : letter;
   std::string text = Trim(FormatValue(value, unit, 0)) + suffix;
   const BoxStyle style = okOnly ? BoxStyle(kExclamation) : kOkCancel + kExclamation;
-  return op_.ShowMessBox(text, style, "Set the " + roles_.CalibratorName) == kCancel ? Setting::Cancelled : Setting::Made;
+  const int16_t answer = op_.ShowMessBox(text, style, "Set the " + roles_.CalibratorName);
+  return answer == kCancel ? Setting::Cancelled : Setting::Made;
 }
 
 void Calibrator::CalibratorReset() {

@@ -144,7 +144,9 @@ class Program {
   // How a step is read and judged: replies averaged per reading, the standards' figures for its
   // uncertainty, the decision rule.
   void SetRepeats(int repeats) { run_.Repeats = repeats; }
-  void SetStandardUncertainties(std::vector<UncertaintySpec> figures) { run_.StandardUncertainties = std::move(figures); }
+  void SetStandardUncertainties(std::vector<UncertaintySpec> figures) {
+    run_.StandardUncertainties = std::move(figures);
+  }
   void SetDecisionRule(DecisionRule rule) { run_.DecisionRule = rule; }
 
   // Where judged rows go besides the display, and who hears of every log session started.

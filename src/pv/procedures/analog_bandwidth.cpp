@@ -49,7 +49,8 @@ std::optional<float> Amplitude(double raw) {
 }
 
 // Sixteen acquisitions averaged for the reading, then back to sampling.
-std::optional<float> AveragedAmplitude(ScopeLink& scope, TestRun& test, float settleSeconds, std::string_view sampleCommand) {
+std::optional<float> AveragedAmplitude(ScopeLink& scope, TestRun& test, float settleSeconds,
+                                      std::string_view sampleCommand) {
   ScopeWrite(scope, "ACQ:MOD AVE;NUMAV 16");
   scope.bus.Wait(settleSeconds);
   const std::optional<float> amplitude = Amplitude(ReadMeasurement(scope, test));

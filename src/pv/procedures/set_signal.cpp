@@ -24,7 +24,12 @@ constexpr int kQuestionPass = 6;
 class SignalLoop {
  public:
   SignalLoop(SignalParts& parts, int16_t handle, float frequency, bool quiet, bool hand)
-      : parts_(parts), handle_(handle), F_(frequency), quiet_(quiet), hand_(hand), generator_(parts.roles.SGDevice != 0) {}
+      : parts_(parts),
+        handle_(handle),
+        F_(frequency),
+        quiet_(quiet),
+        hand_(hand),
+        generator_(parts.roles.SGDevice != 0) {}
 
   void SaveSettings();
   void FirstReadings();
