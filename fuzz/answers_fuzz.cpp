@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string caption = input.TakeUntil('\0');
     const int16_t answer = technician.ShowMessBox("fuzz", style, caption);
     bool offered = false;
-    for (const std::string& button : CaptionsForSet(style))
+    for (const std::string& button : CaptionsForSet(DecodeStyle(style).buttons))
       offered = offered || (!button.empty() && CodeFromCaption(button) == answer);
     if (!offered) fuzz::Broken("an answer the box does not offer");
   }
