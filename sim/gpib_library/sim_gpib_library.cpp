@@ -3,27 +3,21 @@
 // that the program's real board back end can load it with dlopen and run a whole bench
 // through the same path as on a board.
 //
-// The bench is chosen by the environment when the library is first used:
-//   VERIDANE_SIM_BENCH   a shipped bench name or a bench file (default: "default")
-//   VERIDANE_SIM_DATA    where the bench writes its instrument data (default: a temporary
-//                        folder, removed when the program ends)
-//   VERIDANE_SIM_CONFORMANCE  set: the conformance suite's devices join the bench
-//                        (sim/bus/conformance_devices.h)
+// The bench is chosen by the environment when the library is first used
+// (sim/bench/environment_bench.h: VERIDANE_SIM_BENCH, VERIDANE_SIM_DATA).
 // It runs on the real clock, as a board does: the program treats a board bench as real.
 // Board 0 is the bench; any other board does not exist (ENEB), as on a PC with one board.
 //
 // A C library's interface has process-wide state by nature (its ibsta); here the bench too.
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/event_loop.h"
 #include "platform/gpib488.h"
-#include "sim/bench/bench.h"
-#include "sim/bus/conformance_devices.h"
+#include "sim/bench/environment_bench.h"
 
 namespace {
 
@@ -35,7 +29,6 @@ constexpr int kIbcTmo = 0x3;
 struct Library {
   veridane::RealEventLoop clock;
   std::unique_ptr<veridane::sim::Bench> bench;
-  std::string problem;
 };
 
 Library& Lib() {
@@ -43,19 +36,8 @@ Library& Lib() {
   static bool opened = false;
   if (!opened) {
     opened = true;
-    const char* name = std::getenv("VERIDANE_SIM_BENCH");
-    const char* data = std::getenv("VERIDANE_SIM_DATA");
-    veridane::sim::BenchOptions options;
-    if (data != nullptr) options.dataFolder = data;
-    try {
-      library.bench = veridane::sim::Bench::Open(name && *name ? name : "default", library.clock, options);
-      if (std::getenv(veridane::sim::ConformanceDevices::kEnvironment) != nullptr) {
-        veridane::sim::ConformanceDevices::AttachTo(library.bench->SimulatedBus());
-      }
-    } catch (const std::exception& error) {
-      // The library has no way to say why; the board then does not exist, and stderr tells.
-      std::cerr << "simulated GPIB library: " << error.what() << "\n";
-    }
+    // A bench that cannot be opened leaves no board: the program finds none, and stderr says why.
+    library.bench = veridane::sim::OpenEnvironmentBench(library.clock, "simulated GPIB library");
   }
   return library;
 }

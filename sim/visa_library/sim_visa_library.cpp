@@ -4,14 +4,12 @@
 // viGpibSendIFC) played on the bench's bus, so that the program's VISA back end is run the way
 // it runs on a lab's vendor VISA.
 //
-// The bench is chosen as for the simulated board library:
-//   VERIDANE_SIM_BENCH   a shipped bench name or a bench file (default: "default")
-//   VERIDANE_SIM_DATA    where the bench writes its instrument data (default: a temporary folder)
+// The bench is chosen by the environment, as for the simulated board library
+// (sim/bench/environment_bench.h: VERIDANE_SIM_BENCH, VERIDANE_SIM_DATA).
 // It runs on the real clock. Board 0 is the bench; any other board is not found.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
 #include <map>
 #include <memory>
 #include <string>
@@ -19,8 +17,7 @@
 
 #include "platform/event_loop.h"
 #include "platform/gpib488.h"
-#include "sim/bench/bench.h"
-#include "sim/bus/conformance_devices.h"
+#include "sim/bench/environment_bench.h"
 
 namespace {
 
@@ -63,18 +60,8 @@ Library& Lib() {
   static bool opened = false;
   if (!opened) {
     opened = true;
-    const char* name = std::getenv("VERIDANE_SIM_BENCH");
-    const char* data = std::getenv("VERIDANE_SIM_DATA");
-    veridane::sim::BenchOptions options;
-    if (data != nullptr) options.dataFolder = data;
-    try {
-      library.bench = veridane::sim::Bench::Open(name && *name ? name : "default", library.clock, options);
-      if (std::getenv(veridane::sim::ConformanceDevices::kEnvironment) != nullptr) {
-        veridane::sim::ConformanceDevices::AttachTo(library.bench->SimulatedBus());
-      }
-    } catch (const std::exception& error) {
-      std::cerr << "simulated VISA library: " << error.what() << "\n";
-    }
+    // A bench that cannot be opened leaves no board: the program finds none, and stderr says why.
+    library.bench = veridane::sim::OpenEnvironmentBench(library.clock, "simulated VISA library");
   }
   return library;
 }
