@@ -502,7 +502,7 @@ int Render(QPdfWriter& writer, const CertificateContent& content, int totalPages
     if (!annex) {
       sheet.Heading("Annex: uncertainty budgets");
       sheet.Text("Each step's expanded uncertainty U after the GUM: standard uncertainties from the register's figures "
-                     "(a certificate's expanded figure over its coverage factor, a specification limit over \u221A3), the "
+                     "(a certificate's expanded figure over its coverage factor, a published limit over \u221A3), the "
                      "reading's resolution (half its last digit, over \u221A3) and, for repeated readings, the standard "
                      "deviation of their mean; combined by root sum of squares and expanded with k = 2.",
                  Font(8));

@@ -33,7 +33,7 @@ bool ConditionReading(const std::string& text, double low, double high, std::opt
 }
 
 bool AskAboutStandards(const StandardsSource& source, const std::vector<BenchInstrument>& bench,
-                       StandardsPromptSeams seams, RunContext& context, std::vector<UncertaintySpec>& uncertainties) {
+                       StandardsPromptSeams seams, RunContext& context, std::vector<UncertaintyFigure>& uncertainties) {
   std::optional<StandardsRegister> reg;
   try {
     reg = FindStandardsRegister(source);

@@ -41,10 +41,10 @@ struct StandardsPromptSeams {
 // run records (marked overdue when the technician went on with OK) and `uncertainties` the
 // figures of the standards matched.
 bool AskAboutStandards(const StandardsSource& source, const std::vector<BenchInstrument>& bench,
-                       StandardsPromptSeams seams, RunContext& context, std::vector<UncertaintySpec>& uncertainties);
+                       StandardsPromptSeams seams, RunContext& context, std::vector<UncertaintyFigure>& uncertainties);
 inline bool AskAboutStandards(const StandardsSource& source, const std::vector<BenchInstrument>& bench,
                               StandardsPromptSeams seams, RunContext& context) {
-  std::vector<UncertaintySpec> unused;
+  std::vector<UncertaintyFigure> unused;
   return AskAboutStandards(source, bench, seams, context, unused);
 }
 

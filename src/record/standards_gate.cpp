@@ -68,8 +68,8 @@ StandardsGate CheckBenchStandards(const std::optional<StandardsRegister>& reg, c
       used.due = IsoDate(use.standard->due);
       // Only what the instrument does in its role: a calibration generator's amplitude figure is
       // no DC voltage the calibrator sets.
-      for (const UncertaintySpec& spec : use.standard->uncertainty)
-        if (ServedInRole(use.instrument.role, spec.function)) gate.uncertainties.push_back(spec);
+      for (const UncertaintyFigure& figure : use.standard->uncertainty)
+        if (ServedInRole(use.instrument.role, figure.function)) gate.uncertainties.push_back(figure);
     }
     gate.used.push_back(std::move(used));
   }

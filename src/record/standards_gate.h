@@ -34,7 +34,7 @@ struct StandardsGate {
   std::vector<std::string> problems;   // one line each, due-soon entries included
   std::vector<StandardUsed> used;      // what the run records
   // The uncertainty figures of the standards matched on the bench, for the steps' budgets.
-  std::vector<UncertaintySpec> uncertainties;
+  std::vector<UncertaintyFigure> uncertainties;
 };
 
 StandardsGate CheckBenchStandards(const std::optional<StandardsRegister>& reg, const std::vector<BenchInstrument>& bench,

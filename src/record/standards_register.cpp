@@ -113,35 +113,35 @@ class EntryReader {
   int line_;
 };
 
-UncertaintySpec ReadUncertainty(const std::string& file, const toml::table& table, const std::string& owner, int line) {
+UncertaintyFigure ReadUncertainty(const std::string& file, const toml::table& table, const std::string& owner, int line) {
   EntryReader reader(file, table, owner + ", uncertainty", line);
-  reader.CheckKeys({"function", "band_low_hz", "band_high_hz", "percent", "absolute", "k", "specification_limit"});
-  UncertaintySpec spec;
+  reader.CheckKeys({"function", "band_low_hz", "band_high_hz", "percent", "absolute", "k", "published_limit"});
+  UncertaintyFigure figure;
   const std::string function = reader.Text("function");
-  if (!StandardFunctionFromKey(function, spec.function))
+  if (!StandardFunctionFromKey(function, figure.function))
     reader.Fail(reader.Node("function"),
                 "unknown function \"" + function + "\" (dc_voltage, ac_amplitude, frequency, time_marks or attenuation)");
-  spec.bandLowHz = reader.Number("band_low_hz");
-  spec.bandHighHz = reader.Number("band_high_hz");
-  if (spec.bandLowHz && *spec.bandLowHz < 0) reader.Fail(reader.Node("band_low_hz"), "band_low_hz below 0 Hz");
-  if (spec.bandHighHz && !(*spec.bandHighHz > spec.bandLowHz.value_or(0)))
+  figure.bandLowHz = reader.Number("band_low_hz");
+  figure.bandHighHz = reader.Number("band_high_hz");
+  if (figure.bandLowHz && *figure.bandLowHz < 0) reader.Fail(reader.Node("band_low_hz"), "band_low_hz below 0 Hz");
+  if (figure.bandHighHz && !(*figure.bandHighHz > figure.bandLowHz.value_or(0)))
     reader.Fail(reader.Node("band_high_hz"), "band_high_hz must lie above band_low_hz (and above 0 Hz)");
   const std::optional<double> percent = reader.Number("percent");
   const std::optional<double> absolute = reader.Number("absolute");
   if (!percent && !absolute) reader.Fail(nullptr, "needs \"percent\", \"absolute\" or both");
   if (percent && *percent < 0) reader.Fail(reader.Node("percent"), "\"percent\" below 0");
   if (absolute && *absolute < 0) reader.Fail(reader.Node("absolute"), "\"absolute\" below 0");
-  spec.percentOfValue = percent.value_or(0);
-  spec.absolute = absolute.value_or(0);
+  figure.percentOfValue = percent.value_or(0);
+  figure.absolute = absolute.value_or(0);
   const std::optional<double> k = reader.Number("k");
-  spec.specificationLimit = reader.Bool("specification_limit").value_or(false);
-  // A specification limit has no coverage factor; a k beside it says the figure is really a
+  figure.publishedLimit = reader.Bool("published_limit").value_or(false);
+  // A published limit has no coverage factor; a k beside it says the figure is really a
   // certificate's, and one of the two is a mistake.
-  if (k && spec.specificationLimit)
-    reader.Fail(reader.Node("k"), "give either k (a certificate's expanded uncertainty) or specification_limit = true");
+  if (k && figure.publishedLimit)
+    reader.Fail(reader.Node("k"), "give either k (a certificate's expanded uncertainty) or published_limit = true");
   if (k && !(*k > 0)) reader.Fail(reader.Node("k"), "the coverage factor k must be above 0");
-  if (k) spec.coverageFactor = *k;
-  return spec;
+  if (k) figure.coverageFactor = *k;
+  return figure;
 }
 
 ReferenceStandard ReadStandard(const std::string& file, const toml::table& table, size_t index) {

@@ -24,7 +24,7 @@
 #include <string_view>
 #include <vector>
 
-#include "uncertainty/uncertainty_spec.h"
+#include "uncertainty/uncertainty_figure.h"
 
 namespace veridane {
 
@@ -47,7 +47,7 @@ struct ReferenceStandard {
   std::string certificate;
   std::chrono::year_month_day calibrated{};
   std::chrono::year_month_day due{};
-  std::vector<UncertaintySpec> uncertainty;
+  std::vector<UncertaintyFigure> uncertainty;
   int line = 0;  // of its [[standard]] header, for later complaints
 };
 

@@ -144,7 +144,7 @@ class Program {
   // How a step is read and judged: replies averaged per reading, the standards' figures for its
   // uncertainty, the decision rule.
   void SetRepeats(int repeats) { run_.Repeats = repeats; }
-  void SetStandardUncertainties(std::vector<UncertaintySpec> figures) {
+  void SetStandardUncertainties(std::vector<UncertaintyFigure> figures) {
     run_.StandardUncertainties = std::move(figures);
   }
   void SetDecisionRule(DecisionRule rule) { run_.DecisionRule = rule; }

@@ -12,11 +12,11 @@ namespace {
 
 const double kSqrt3 = std::sqrt(3.0);
 
-bool BandHolds(const UncertaintySpec& spec, double hz) {
-  return (!spec.bandLowHz || hz >= *spec.bandLowHz) && (!spec.bandHighHz || hz <= *spec.bandHighHz);
+bool BandHolds(const UncertaintyFigure& figure, double hz) {
+  return (!figure.bandLowHz || hz >= *figure.bandLowHz) && (!figure.bandHighHz || hz <= *figure.bandHighHz);
 }
 
-bool Banded(const UncertaintySpec& spec) { return spec.bandLowHz.has_value() || spec.bandHighHz.has_value(); }
+bool Banded(const UncertaintyFigure& figure) { return figure.bandLowHz.has_value() || figure.bandHighHz.has_value(); }
 
 std::string Trimmed(std::string text) {
   const size_t first = text.find_first_not_of(' ');
@@ -59,22 +59,22 @@ StandardSetting AttenuatorSetting(double ratio, double frequencyHz, double volts
   return StandardSetting{StandardFunction::Attenuation, decibels, frequencyHz, std::fabs(volts) * std::log(10.0) / 20};
 }
 
-const UncertaintySpec* FindSpec(const std::vector<UncertaintySpec>& specs, const StandardSetting& setting) {
-  const UncertaintySpec* everyFrequency = nullptr;
-  for (const UncertaintySpec& spec : specs) {
-    if (spec.function != setting.function) continue;
-    if (!Banded(spec)) {
-      if (everyFrequency == nullptr) everyFrequency = &spec;
+const UncertaintyFigure* FindFigure(const std::vector<UncertaintyFigure>& figures, const StandardSetting& setting) {
+  const UncertaintyFigure* everyFrequency = nullptr;
+  for (const UncertaintyFigure& figure : figures) {
+    if (figure.function != setting.function) continue;
+    if (!Banded(figure)) {
+      if (everyFrequency == nullptr) everyFrequency = &figure;
       continue;
     }
     // A band says nothing about a setting whose frequency is not known.
-    if (setting.frequencyHz && BandHolds(spec, *setting.frequencyHz)) return &spec;
+    if (setting.frequencyHz && BandHolds(figure, *setting.frequencyHz)) return &figure;
   }
   return everyFrequency;
 }
 
-double StatedAmount(const UncertaintySpec& spec, double value) {
-  return std::fabs(value) * spec.percentOfValue / 100 + spec.absolute;
+double StatedAmount(const UncertaintyFigure& figure, double value) {
+  return std::fabs(value) * figure.percentOfValue / 100 + figure.absolute;
 }
 
 std::optional<double> HalfLastDigit(std::string_view reply) {
@@ -125,7 +125,7 @@ ReadingStatistics StatisticsOf(const StepReadings& readings) {
   return stats;
 }
 
-StepBudget BudgetOf(const std::vector<UncertaintySpec>& specs, const std::vector<StandardSetting>& settings,
+StepBudget BudgetOf(const std::vector<UncertaintyFigure>& figures, const std::vector<StandardSetting>& settings,
                     const std::vector<StepReadings>& readings) {
   StepBudget budget;
   if (settings.empty()) {
@@ -133,20 +133,20 @@ StepBudget BudgetOf(const std::vector<UncertaintySpec>& specs, const std::vector
     return budget;
   }
   for (const StandardSetting& setting : settings) {
-    const UncertaintySpec* spec = FindSpec(specs, setting);
-    if (spec == nullptr) {
+    const UncertaintyFigure* figure = FindFigure(figures, setting);
+    if (figure == nullptr) {
       budget.missing = "the register states no uncertainty for " + SettingText(setting);
       budget.contributions.clear();
       return budget;
     }
     Contribution c;
     c.source = "Reference standard: " + SettingText(setting);
-    c.figure = StatedAmount(*spec, setting.value);
-    if (spec->specificationLimit) {
+    c.figure = StatedAmount(*figure, setting.value);
+    if (figure->publishedLimit) {
       c.distribution = Distribution::Rectangular;
       c.divisor = kSqrt3;
     } else {
-      c.divisor = spec->coverageFactor > 0 ? spec->coverageFactor : kExpandedCoverageFactor;
+      c.divisor = figure->coverageFactor > 0 ? figure->coverageFactor : kExpandedCoverageFactor;
     }
     c.sensitivity = setting.sensitivity;
     c.standard = std::fabs(c.sensitivity) * c.figure / c.divisor;

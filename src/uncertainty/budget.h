@@ -1,7 +1,7 @@
 #pragma once
 // The uncertainty budget of one verification step, after the GUM: each contribution as a
 // standard uncertainty (a certificate's expanded figure over its coverage factor, a
-// specification limit or a resolution over √3, the spread of repeated readings over √N),
+// published limit or a resolution over √3, the spread of repeated readings over √N),
 // combined by root sum of squares and expanded with k = 2. A step whose reference standard has
 // no figure for the function it serves has no budget: its uncertainty is "not stated".
 #include <optional>
@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "uncertainty/uncertainty_spec.h"
+#include "uncertainty/uncertainty_figure.h"
 
 namespace veridane {
 
@@ -63,10 +63,10 @@ struct StepBudget {
 
 // The register's entry for a setting: a banded entry whose band holds the frequency before an
 // entry for every frequency; null when there is none.
-const UncertaintySpec* FindSpec(const std::vector<UncertaintySpec>& specs, const StandardSetting& setting);
+const UncertaintyFigure* FindFigure(const std::vector<UncertaintyFigure>& figures, const StandardSetting& setting);
 
 // The ± amount a register entry states for a value: |value| × % + absolute.
-double StatedAmount(const UncertaintySpec& spec, double value);
+double StatedAmount(const UncertaintyFigure& figure, double value);
 
 // Half the last digit of a numeric reply ("-9.9123E-1" -> 5E-6, "12" -> 0.5); absent for a
 // reply that is no number.
@@ -83,7 +83,7 @@ ReadingStatistics StatisticsOf(const StepReadings& readings);
 // The budget of a step from the standards' register entries, the settings the step used
 // (several when it compares readings made at different settings) and the readings it judged.
 // A step with no setting, or with one the register states nothing for, is not stated.
-StepBudget BudgetOf(const std::vector<UncertaintySpec>& specs, const std::vector<StandardSetting>& settings,
+StepBudget BudgetOf(const std::vector<UncertaintyFigure>& figures, const std::vector<StandardSetting>& settings,
                     const std::vector<StepReadings>& readings);
 
 // "DC voltage", "AC amplitude", "frequency", "time marks", "attenuation".

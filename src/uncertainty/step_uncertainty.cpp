@@ -28,11 +28,11 @@ std::string Ratio(double value) {
 
 }  // namespace
 
-StepUncertainty AssessStep(const std::vector<UncertaintySpec>& specs, const std::vector<StandardSetting>& settings,
+StepUncertainty AssessStep(const std::vector<UncertaintyFigure>& figures, const std::vector<StandardSetting>& settings,
                            const std::vector<StepReadings>& readings, const StepLimits& limits, DecisionRule rule) {
   StepUncertainty step;
   step.assessed = true;
-  step.budget = BudgetOf(specs, settings, readings);
+  step.budget = BudgetOf(figures, settings, readings);
   step.tur = TestUncertaintyRatio(limits.nominal, limits.lower, limits.upper, step.budget.expanded);
   step.rule = rule;
   step.judged = Decide(rule, limits.simplePass, limits.measured, limits.lower, limits.upper, step.budget.expanded);

@@ -30,7 +30,7 @@ struct StepUncertainty {
   bool TurLow() const { return tur && *tur < kMinimumTur; }
 };
 
-StepUncertainty AssessStep(const std::vector<UncertaintySpec>& specs, const std::vector<StandardSetting>& settings,
+StepUncertainty AssessStep(const std::vector<UncertaintyFigure>& figures, const std::vector<StandardSetting>& settings,
                            const std::vector<StepReadings>& readings, const StepLimits& limits, DecisionRule rule);
 
 // U as a column shows it: "±248.1 µV", or "not stated" (8-bit text).

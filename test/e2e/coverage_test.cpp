@@ -20,16 +20,16 @@ namespace {
 
 // The figures the shipped simulated register states for the standards a started run found on
 // its bench, matched as a run matches them; scaled (1: as stated).
-std::vector<UncertaintySpec> ShippedRegister(const E2eRun& run, double scale = 1) {
+std::vector<UncertaintyFigure> ShippedRegister(const E2eRun& run, double scale = 1) {
   const StandardsRegister shipped = ParseStandardsRegister(sim::SimulatedStandardsText(), "(simulated bench)");
   const StandardsGate gate = CheckBenchStandards(shipped, BenchInstruments(run.program->Roles()), {},
                                                  std::chrono::year_month_day{std::chrono::year{2026} / 12 / 7});
-  std::vector<UncertaintySpec> specs = gate.uncertainties;
-  for (UncertaintySpec& spec : specs) {
-    spec.percentOfValue *= scale;
-    spec.absolute *= scale;
+  std::vector<UncertaintyFigure> figures = gate.uncertainties;
+  for (UncertaintyFigure& figure : figures) {
+    figure.percentOfValue *= scale;
+    figure.absolute *= scale;
   }
-  return specs;
+  return figures;
 }
 
 // The default bench with its own scope (seeded imperfections) and, when asked, seeded errors
@@ -45,8 +45,8 @@ struct StepPair {
   double truth = 0;      // the same step on the exact bench
 };
 
-std::vector<StepPair> FullSequencePairs(int seed, std::vector<UncertaintySpec>& stated,
-                                        std::vector<UncertaintySpec>& understated) {
+std::vector<StepPair> FullSequencePairs(int seed, std::vector<UncertaintyFigure>& stated,
+                                        std::vector<UncertaintyFigure>& understated) {
   std::vector<StepPair> pairs;
   E2eRun actual(BenchText(seed, true));
   E2eRun exact(BenchText(seed, false));
@@ -77,12 +77,12 @@ struct Coverage {
   double Fraction() const { return steps > 0 ? static_cast<double>(covered) / steps : 0; }
 };
 
-Coverage CoverageUnder(const std::vector<StepPair>& pairs, const std::vector<UncertaintySpec>& specs) {
+Coverage CoverageUnder(const std::vector<StepPair>& pairs, const std::vector<UncertaintyFigure>& figures) {
   Coverage coverage;
   for (const StepPair& pair : pairs) {
     const AssessedStep& step = pair.measured;
     const StepResult& row = step.result;
-    const StepBudget budget = BudgetOf(specs, step.standards, step.readings);
+    const StepBudget budget = BudgetOf(figures, step.standards, step.readings);
     if (!budget.Stated()) {
       ADD_FAILURE() << "no U for " << row.step;
       continue;
@@ -95,8 +95,8 @@ Coverage CoverageUnder(const std::vector<StepPair>& pairs, const std::vector<Unc
 
 TEST(UncertaintyCoverage, TheTruthLiesWithinUInNinetyFivePercentOfStepsAndAnUnderstatedRegisterIsCaught) {
   std::vector<StepPair> pairs;
-  std::vector<UncertaintySpec> stated;
-  std::vector<UncertaintySpec> understated;
+  std::vector<UncertaintyFigure> stated;
+  std::vector<UncertaintyFigure> understated;
   for (int seed = 1; pairs.size() < 2000; ++seed) {
     std::vector<StepPair> more = FullSequencePairs(seed, stated, understated);
     ASSERT_FALSE(more.empty()) << "seed " << seed;
@@ -105,17 +105,17 @@ TEST(UncertaintyCoverage, TheTruthLiesWithinUInNinetyFivePercentOfStepsAndAnUnde
   // The register as shipped states, for the calibrator, the generator and the time marks, the
   // figures the simulated standards draw their errors by.
   int drawnFunctions = 0;
-  for (const UncertaintySpec& spec : stated) {
-    const sim::StandardErrorFigures* drawn = spec.function == StandardFunction::DcVoltage     ? &sim::kSimCalibratorDcVolts
-                                             : spec.function == StandardFunction::AcAmplitude ? &sim::kSimGeneratorAmplitude
-                                             : spec.function == StandardFunction::TimeMarks   ? &sim::kSimTimeMarkPeriod
+  for (const UncertaintyFigure& figure : stated) {
+    const sim::StandardErrorFigures* drawn = figure.function == StandardFunction::DcVoltage     ? &sim::kSimCalibratorDcVolts
+                                             : figure.function == StandardFunction::AcAmplitude ? &sim::kSimGeneratorAmplitude
+                                             : figure.function == StandardFunction::TimeMarks   ? &sim::kSimTimeMarkPeriod
                                                                                               : nullptr;
     if (drawn == nullptr) continue;
     ++drawnFunctions;
-    EXPECT_EQ(spec.percentOfValue, drawn->percentOfValue) << FunctionName(spec.function);
-    EXPECT_EQ(spec.absolute, drawn->absolute) << FunctionName(spec.function);
-    EXPECT_EQ(spec.coverageFactor, drawn->coverageFactor) << FunctionName(spec.function);
-    EXPECT_FALSE(spec.specificationLimit) << FunctionName(spec.function);
+    EXPECT_EQ(figure.percentOfValue, drawn->percentOfValue) << FunctionName(figure.function);
+    EXPECT_EQ(figure.absolute, drawn->absolute) << FunctionName(figure.function);
+    EXPECT_EQ(figure.coverageFactor, drawn->coverageFactor) << FunctionName(figure.function);
+    EXPECT_FALSE(figure.publishedLimit) << FunctionName(figure.function);
   }
   EXPECT_EQ(drawnFunctions, 3);
   const Coverage honest = CoverageUnder(pairs, stated);
@@ -201,8 +201,8 @@ TEST(UncertaintyDecision, BandwidthStepsCountTheAttenuatorTheSignalPasses) {
     ASSERT_TRUE(run->Start());
     run->program->SetStandardUncertainties(ShippedRegister(*run));
   }
-  std::vector<UncertaintySpec> withoutAttenuator = silent.program->Run().StandardUncertainties;
-  std::erase_if(withoutAttenuator, [](const UncertaintySpec& spec) { return spec.function == StandardFunction::Attenuation; });
+  std::vector<UncertaintyFigure> withoutAttenuator = silent.program->Run().StandardUncertainties;
+  std::erase_if(withoutAttenuator, [](const UncertaintyFigure& figure) { return figure.function == StandardFunction::Attenuation; });
   ASSERT_LT(withoutAttenuator.size(), stated.program->Run().StandardUncertainties.size());
   silent.program->SetStandardUncertainties(withoutAttenuator);
   for (E2eRun* run : {&stated, &silent}) run->RunTest(kTestBandwidth);

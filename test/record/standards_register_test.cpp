@@ -49,7 +49,7 @@ due = 2026-12-20
   band_low_hz = 50e3
   band_high_hz = 250e6
   percent = 1.5
-  specification_limit = true
+  published_limit = true
 
   [[standard.uncertainty]]
   function = "frequency"
@@ -94,7 +94,7 @@ TEST(StandardsRegisterTest, ReadsEntriesWithDatesAndUncertainties) {
   EXPECT_EQ(generator.uncertainty[0].function, StandardFunction::AcAmplitude);
   EXPECT_DOUBLE_EQ(*generator.uncertainty[0].bandLowHz, 50e3);
   EXPECT_DOUBLE_EQ(*generator.uncertainty[0].bandHighHz, 250e6);
-  EXPECT_TRUE(generator.uncertainty[0].specificationLimit);
+  EXPECT_TRUE(generator.uncertainty[0].publishedLimit);
   EXPECT_DOUBLE_EQ(generator.uncertainty[1].coverageFactor, 2.1);
 }
 
@@ -123,7 +123,7 @@ TEST(StandardsRegisterTest, BadEntriesNameFileAndLine) {
 
 TEST(StandardsRegisterTest, UncertaintyEntriesAreChecked) {
   EXPECT_NE(ErrorOf(With("function = \"frequency\"", "function = \"freq\"")).find("standards.toml:39: standard 3 (LAB-0020), uncertainty: unknown function \"freq\""), std::string::npos);
-  EXPECT_NE(ErrorOf(With("  specification_limit = true", "  specification_limit = true\n  k = 2")).find("either k"),
+  EXPECT_NE(ErrorOf(With("  published_limit = true", "  published_limit = true\n  k = 2")).find("either k"),
             std::string::npos);
   EXPECT_NE(ErrorOf(With("band_high_hz = 250e6", "band_high_hz = 10e3")).find("band_high_hz must lie above"), std::string::npos);
   EXPECT_NE(ErrorOf(With("  percent = 0.005\n  absolute = 10e-6\n", "")).find("needs \"percent\", \"absolute\" or both"),

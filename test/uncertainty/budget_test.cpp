@@ -10,23 +10,23 @@
 namespace veridane {
 namespace {
 
-UncertaintySpec Dc(double percent, double absolute, double k = 2, bool limit = false) {
-  UncertaintySpec spec;
-  spec.function = StandardFunction::DcVoltage;
-  spec.percentOfValue = percent;
-  spec.absolute = absolute;
-  spec.coverageFactor = k;
-  spec.specificationLimit = limit;
-  return spec;
+UncertaintyFigure Dc(double percent, double absolute, double k = 2, bool limit = false) {
+  UncertaintyFigure figure;
+  figure.function = StandardFunction::DcVoltage;
+  figure.percentOfValue = percent;
+  figure.absolute = absolute;
+  figure.coverageFactor = k;
+  figure.publishedLimit = limit;
+  return figure;
 }
 
-UncertaintySpec Ac(std::optional<double> low, std::optional<double> high, double percent) {
-  UncertaintySpec spec;
-  spec.function = StandardFunction::AcAmplitude;
-  spec.bandLowHz = low;
-  spec.bandHighHz = high;
-  spec.percentOfValue = percent;
-  return spec;
+UncertaintyFigure Ac(std::optional<double> low, std::optional<double> high, double percent) {
+  UncertaintyFigure figure;
+  figure.function = StandardFunction::AcAmplitude;
+  figure.bandLowHz = low;
+  figure.bandHighHz = high;
+  figure.percentOfValue = percent;
+  return figure;
 }
 
 TEST(HalfLastDigit, FollowsTheDigitsAndExponentOfTheReply) {
@@ -57,13 +57,13 @@ TEST(Budget, CertificateFigureOverItsCoverageFactorAndLimitOverRootThree) {
 }
 
 // A bandwidth step: the generator's amplitude and the attenuator its signal passes. The
-// attenuator's ±0.05 dB (a specification limit) reaches a 0.42 V reading as
+// attenuator's ±0.05 dB (a published limit) reaches a 0.42 V reading as
 // 0.42 V × ln 10 / 20 per dB.
 TEST(Budget, TheAttenuatorInThePathJoinsTheBudgetInDecibels) {
-  UncertaintySpec decibels;
+  UncertaintyFigure decibels;
   decibels.function = StandardFunction::Attenuation;
   decibels.absolute = 0.05;
-  decibels.specificationLimit = true;
+  decibels.publishedLimit = true;
   const StandardSetting amplitude{StandardFunction::AcAmplitude, 0.6, 400e6, 0.7};
   const StepBudget budget = BudgetOf({Ac(50e3, 550e6, 1.5), decibels}, {amplitude, AttenuatorSetting(10, 400e6, -0.42)}, {});
   ASSERT_TRUE(budget.Stated()) << budget.missing;
@@ -115,14 +115,14 @@ TEST(Budget, NotStatedWhenTheRegisterHasNothingForTheSetting) {
 }
 
 TEST(Budget, AFrequencyBandIsPreferredToAnEntryForEveryFrequency) {
-  const std::vector<UncertaintySpec> specs{Ac(std::nullopt, std::nullopt, 1), Ac(50e6, 400e6, 3),
+  const std::vector<UncertaintyFigure> figures{Ac(std::nullopt, std::nullopt, 1), Ac(50e6, 400e6, 3),
                                            Ac(1e3, 50e6, 2)};
-  EXPECT_EQ(FindSpec(specs, {StandardFunction::AcAmplitude, 1, 100e6}), &specs[1]);
-  EXPECT_EQ(FindSpec(specs, {StandardFunction::AcAmplitude, 1, 50e3}), &specs[2]);
-  EXPECT_EQ(FindSpec(specs, {StandardFunction::AcAmplitude, 1, 1e9}), &specs[0]);
-  EXPECT_EQ(FindSpec(specs, {StandardFunction::AcAmplitude, 1, std::nullopt}), &specs[0]);
-  EXPECT_EQ(FindSpec({Ac(50e6, 400e6, 3)}, {StandardFunction::AcAmplitude, 1, 10e6}), nullptr);
-  EXPECT_EQ(FindSpec(specs, {StandardFunction::Frequency, 1, 10e6}), nullptr);
+  EXPECT_EQ(FindFigure(figures, {StandardFunction::AcAmplitude, 1, 100e6}), &figures[1]);
+  EXPECT_EQ(FindFigure(figures, {StandardFunction::AcAmplitude, 1, 50e3}), &figures[2]);
+  EXPECT_EQ(FindFigure(figures, {StandardFunction::AcAmplitude, 1, 1e9}), &figures[0]);
+  EXPECT_EQ(FindFigure(figures, {StandardFunction::AcAmplitude, 1, std::nullopt}), &figures[0]);
+  EXPECT_EQ(FindFigure({Ac(50e6, 400e6, 3)}, {StandardFunction::AcAmplitude, 1, 10e6}), nullptr);
+  EXPECT_EQ(FindFigure(figures, {StandardFunction::Frequency, 1, 10e6}), nullptr);
 }
 
 TEST(Budget, ReportNamesEveryContributionAndTheResult) {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "uncertainty/decision.h"
-#include "uncertainty/uncertainty_spec.h"
+#include "uncertainty/uncertainty_figure.h"
 
 #include "instruments/run_flags.h"
 
@@ -64,7 +64,7 @@ struct RunState {
   // How a step's decision takes its uncertainty into account (setting DecisionRule).
   veridane::DecisionRule DecisionRule = veridane::DecisionRule::Simple;
   // The register's uncertainty figures for the standards on the bench.
-  std::vector<UncertaintySpec> StandardUncertainties;
+  std::vector<UncertaintyFigure> StandardUncertainties;
 
   // The name of test n, or an empty text for a number outside the tables.
   const std::string& TestName(int n) const {

@@ -35,7 +35,7 @@ bool CheckStandardsAtStartup(QWidget* parent, Launcher& launcher, Settings& sett
     return box.exec() == QMessageBox::Ok;
   };
   RunContext record = program.Record();
-  std::vector<UncertaintySpec> figures = program.Run().StandardUncertainties;
+  std::vector<UncertaintyFigure> figures = program.Run().StandardUncertainties;
   const bool goOn = AskAboutStandards(
       source, BenchInstruments(program.Roles()),
       StandardsPromptSeams{program.Op(), settings, launcher.Choice().text, choose, LocalToday(), goOnAnyway}, record,

@@ -158,7 +158,7 @@ TEST_F(ResultDisplayTest, MeasuredRowsGoToTheLogAndTheResultSink) {
 // Each measured row is assessed against the register with the readings made for it: the last
 // measurement before the row, once; the row's text is not touched by the decision.
 TEST_F(ResultDisplayTest, MeasuredRowsCarryTheirUncertaintyFromTheLastReadings) {
-  UncertaintySpec dc;
+  UncertaintyFigure dc;
   dc.percentOfValue = 0.02;
   dc.absolute = 50e-6;
   state.StandardUncertainties = {dc};

@@ -338,7 +338,7 @@ namespace {
 // their colours and the program's text (log, printout) stays as it was.
 TEST(QtMainView, ShowUncertaintyAddsUAndTurColumnsToResultRowsInTheWindowOnly) {
   Bench bench;
-  UncertaintySpec dc;
+  UncertaintyFigure dc;
   dc.percentOfValue = 0.02;
   dc.absolute = 50e-6;
   bench.state.StandardUncertainties = {dc};
