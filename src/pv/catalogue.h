@@ -10,11 +10,9 @@
 #include <string_view>
 
 #include "pv/procedures/pv_context.h"
+#include "pv/procedures/self_cal.h"
 
 namespace veridane {
-
-// The self calibration's row: it runs first in the Full Sequence and has no status entry.
-inline constexpr int16_t kSelfCalEntry = 0;
 
 struct CatalogueEntry {
   int16_t number;                // CurrentTest, TestStatus index, Full Sequence order; 0 Self Cal

@@ -11,7 +11,6 @@ namespace {
 
 constexpr std::string_view kCaption = "SPC";
 constexpr int16_t kThreeHundredSeconds = 16;  // the driver's timeout code
-constexpr int kSelfCalRow = 0;                 // the catalogue's row of the self calibration
 
 struct Announcement {
   bool ask = false;
@@ -109,7 +108,7 @@ int16_t SelfCal(ScopeLink& scope, ScannerDriver& scanners, Operator& op, TestRun
   test.frame.TestStatusUpdate();
   if (result != kSelfCalNotPerformed) {
     StepResult step = AnswerStepResult("*CAL?", answer, result == kSelfCalPassed);
-    step.test = kSelfCalRow;
+    step.test = kSelfCalEntry;
     step.testName = "Self Cal";
     test.display.RecordOnly(step);
   }

@@ -9,6 +9,10 @@
 
 namespace veridane {
 
+// The self calibration's row in the catalogue: it runs first in the Full Sequence and has no
+// status entry.
+inline constexpr int16_t kSelfCalEntry = 0;
+
 // Outcomes of a self calibration (also kept in RunState::SelfCalResult).
 enum : int16_t {
   kSelfCalNotPerformed = -1,
