@@ -85,7 +85,13 @@ int OpenRequestedLog(Program& program, PresetLogDialogs& dialogs, const CommandL
              << " characters.\n";
     return kExitUsage;
   }
-  const bool exists = std::filesystem::exists(program.Log().LogFolder() + "/" + name + ".log");
+  // The dialog's own rules, said here as what they are: a refused name is no existing log.
+  if (const std::string error = LogNameError(name); !error.empty()) {
+    messages << "The log name " << options.logName << " is refused: " << Utf8FromText8(error) << "\n";
+    return kExitUsage;
+  }
+  const std::string path = program.Log().LogFolder() + "/" + name + ".log";
+  const bool exists = std::filesystem::exists(path);
   if (exists && !options.appendLog) {
     messages << "The log " << options.logName << " already exists; give --append to add to it.\n";
     return kExitUsage;
@@ -102,7 +108,8 @@ int OpenRequestedLog(Program& program, PresetLogDialogs& dialogs, const CommandL
     const Text8File::Refusal refusal = program.Log().OpenRefusal();
     if (refusal == Text8File::Refusal::InUse)
       messages << "The log " << options.logName << " is in use by another run; try again when that run has ended.\n";
-    else if (!exists && (refusal == Text8File::Refusal::Exists || refusal == Text8File::Refusal::None))
+    else if (!exists && (refusal == Text8File::Refusal::Exists ||
+                         (refusal == Text8File::Refusal::None && std::filesystem::exists(path))))
       messages << "The log " << options.logName << " already exists; give --append to add to it.\n";
     else
       messages << "The log " << options.logName << " could not be " << (exists ? "opened" : "created") << ".\n";

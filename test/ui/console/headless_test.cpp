@@ -321,6 +321,9 @@ TEST(Headless, LogIsWrittenAsShownNeverOverwrittenAndContinuedOnAppend) {
   EXPECT_NE(overlong.messages.find("longer than 18 characters"), std::string::npos) << overlong.messages;
   HeadlessResult escaping = RunHeadlessWith({"--headless", "--run", "offset", "--log", "../unit7"}, root);
   EXPECT_EQ(escaping.code, kExitUsage);
+  EXPECT_NE(escaping.messages.find("is refused: Logfile Name must be without extension."), std::string::npos)
+      << escaping.messages;
+  EXPECT_EQ(escaping.messages.find("already exists"), std::string::npos) << escaping.messages;
   EXPECT_FALSE(std::filesystem::exists(root.Path() / "Veridane" / "Simulated" / "unit7.log"));
 }
 
