@@ -390,16 +390,24 @@ int Render(QPdfWriter& writer, const CertificateContent& content, int totalPages
     for (const StoredRow& row : content.asFound->rows) found[{row.result.test, row.result.step}] = &row;
 
   int failures = 0;
+  // Tests that failed beyond their rows: on a finding, or with no failing step.
+  QStringList failedTests;
   for (const TestRows& test : RowsByTest(record)) {
     // The self calibration (stored as test 0) is no numbered test.
     sheet.Heading((test.number < 1 ? QString() : QString("Test %1: ").arg(test.number)) + U(test.name) +
                   "  -  " + U(test.outcome));
+    int testFailures = 0;
+    for (const StoredRow* row : test.rows) testFailures += Failed(row->result.verdict);
+    failures += testFailures;
+    const bool failedBeyondRows = test.outcome == kOutcomeFail && (!test.finding.empty() || testFailures == 0);
+    // A finding names its test; a test that failed with no failing step and no finding is named.
+    if (failedBeyondRows) failedTests << (test.finding.empty() ? U(test.name) + " failed" : U(test.finding));
     if (test.rows.empty()) {
-      sheet.Text("No result: the test did not run.", Font(8.5));
+      sheet.Text(failedBeyondRows ? "No step was measured: " + U(test.finding.empty() ? "the test failed." : test.finding)
+                                  : QString("No result: the test did not run."),
+                 Font(8.5), 0, kWidth, failedBeyondRows ? QColor(0xB0, 0, 0) : QColor(Qt::black));
       continue;
     }
-    for (const StoredRow* row : test.rows)
-      failures += Failed(row->result.verdict);
     if (sideBySide) {
       sheet.Table({{"Step", 27}, {"Nominal", 14}, {"Limits", 25}, {"As found", 19, Qt::AlignRight},
                    {"U (k = 2)", 17, Qt::AlignRight}, {"Verdict, decision", 18}, {"As left", 19, Qt::AlignRight},
@@ -410,17 +418,21 @@ int Render(QPdfWriter& writer, const CertificateContent& content, int totalPages
                    {"U (k = 2)", 22, Qt::AlignRight}, {"Decision", 22}},
                   ResultRows(test, nullptr), 4);
     }
+    if (!test.finding.empty()) sheet.Text(U(test.finding), Font(8.5, true), 0, kWidth, QColor(0xB0, 0, 0));
   }
 
   sheet.Heading("Statement of conformity");
   QString statement;
-  if (failures == 0) {
+  if (failures == 0 && failedTests.isEmpty()) {
     statement = "The unit was found to CONFORM to the manufacturer's published limits at every step listed above.";
+  } else if (failures == 0) {
+    statement = "The unit was found NOT TO CONFORM to the manufacturer's published limits: " + failedTests.join("; ") + ".";
   } else {
     statement = QString("The unit was found NOT TO CONFORM to the manufacturer's published limits: %1 step%2 failed "
                         "(marked FAIL above).")
                     .arg(failures)
                     .arg(failures == 1 ? "" : "s");
+    if (!failedTests.isEmpty()) statement += " Also: " + failedTests.join("; ") + ".";
   }
   // The rule the run's decisions were made under (rows stored before decisions were kept have none).
   std::optional<DecisionRule> rule;

@@ -1,5 +1,6 @@
 #include "record/junit_report.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include <QString>
@@ -15,6 +16,33 @@ QString Q(const std::string& text8) { return QString::fromStdString(Utf8FromText
 
 bool Failed(const StoredRow& row) {
   return Failed(row.result.verdict);
+}
+
+// A test that failed beyond its rows: on a finding (a signal it could not set), or with no
+// failing step at all. It gets a testcase of its own, so the failure counts in any reader.
+bool FailedBeyondRows(const TestRows& test) {
+  if (test.outcome != kOutcomeFail) return false;
+  return !test.finding.empty() ||
+         std::none_of(test.rows.begin(), test.rows.end(), [](const StoredRow* row) { return Failed(*row); });
+}
+
+// A test's testcases and failures: one per step, one more for a failure beyond its rows, and a
+// single skipped testcase for a test that did not run.
+struct SuiteCounts {
+  int cases = 0;
+  int failures = 0;
+  bool beyondRows = false;
+  bool notRun = false;
+};
+
+SuiteCounts CountsOf(const TestRows& test) {
+  SuiteCounts counts;
+  counts.beyondRows = FailedBeyondRows(test);
+  counts.notRun = test.rows.empty() && !counts.beyondRows;
+  counts.cases = counts.notRun ? 1 : static_cast<int>(test.rows.size()) + (counts.beyondRows ? 1 : 0);
+  for (const StoredRow* row : test.rows) counts.failures += Failed(*row) ? 1 : 0;
+  counts.failures += counts.beyondRows ? 1 : 0;
+  return counts;
 }
 
 std::string ShortNumber(double value) {
@@ -36,8 +64,9 @@ std::string RunsJUnit(const std::vector<RunRecord>& records) {
   int allFailures = 0;
   for (const RunRecord& record : records)
     for (const TestRows& test : RowsByTest(record)) {
-      allTests += test.rows.empty() ? 1 : static_cast<int>(test.rows.size());
-      for (const StoredRow* row : test.rows) allFailures += Failed(*row) ? 1 : 0;
+      const SuiteCounts counts = CountsOf(test);
+      allTests += counts.cases;
+      allFailures += counts.failures;
     }
   out.writeAttribute("tests", QString::number(allTests));
   out.writeAttribute("failures", QString::number(allFailures));
@@ -46,13 +75,12 @@ std::string RunsJUnit(const std::vector<RunRecord>& records) {
     const RunFacts& facts = record.run.facts;
     const std::string unit = facts.scopeModel + (facts.serial.empty() ? "" : " " + facts.serial);
     for (const TestRows& test : RowsByTest(record)) {
-      int failures = 0;
-      for (const StoredRow* row : test.rows) failures += Failed(*row) ? 1 : 0;
-      const bool notRun = test.rows.empty();
+      const SuiteCounts counts = CountsOf(test);
+      const bool notRun = counts.notRun;
       out.writeStartElement("testsuite");
       out.writeAttribute("name", Q(test.name));
-      out.writeAttribute("tests", QString::number(notRun ? 1 : static_cast<int>(test.rows.size())));
-      out.writeAttribute("failures", QString::number(failures));
+      out.writeAttribute("tests", QString::number(counts.cases));
+      out.writeAttribute("failures", QString::number(counts.failures));
       out.writeAttribute("errors", "0");
       out.writeAttribute("skipped", notRun ? "1" : "0");
       out.writeAttribute("timestamp", Q(facts.startedAt));
@@ -110,6 +138,16 @@ std::string RunsJUnit(const std::vector<RunRecord>& records) {
         } else {
           out.writeTextElement("system-out", Q(row->result.text));
         }
+        out.writeEndElement();
+      }
+      if (counts.beyondRows) {
+        out.writeStartElement("testcase");
+        out.writeAttribute("name", "(test)");
+        out.writeAttribute("classname", className);
+        out.writeStartElement("failure");
+        out.writeAttribute("message", Q(test.finding.empty() ? "The test failed with no failing step." : test.finding));
+        out.writeAttribute("type", "test");
+        out.writeEndElement();
         out.writeEndElement();
       }
       out.writeEndElement();

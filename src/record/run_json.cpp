@@ -102,6 +102,7 @@ QJsonObject RunObject(const RunRecord& record) {
     t["number"] = test.number;
     t["name"] = Text(test.name);
     t["verdict"] = Text(test.outcome);
+    if (!test.finding.empty()) t["finding"] = Text(test.finding);
     QJsonArray steps;
     for (const StoredRow* row : test.rows) steps.append(StepObject(*row));
     t["steps"] = steps;

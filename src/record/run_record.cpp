@@ -105,8 +105,11 @@ std::string RunDigestText(const RunRecord& record) {
                                  s.calibrated + "|" + s.due + "|" + s.state);
     }
   }
+  // A finding is added to its outcome's line only where there is one: the digests of runs
+  // stored before findings were kept stay as printed on their certificates.
   for (const RunTestOutcome& outcome : record.outcomes)
-    Line(text, "outcome", std::to_string(outcome.number) + "|" + outcome.name + "|" + outcome.outcome);
+    Line(text, "outcome", std::to_string(outcome.number) + "|" + outcome.name + "|" + outcome.outcome +
+                              (outcome.finding.empty() ? "" : "|" + outcome.finding));
   for (const StoredRow& stored : record.rows) {
     const StepResult& row = stored.result;
     std::string line = stored.recordedAt + "|" + std::to_string(stored.result.test) + "|" + stored.result.testName + "|" +
@@ -149,7 +152,7 @@ std::vector<TestRows> RowsByTest(const RunRecord& record) {
   for (const StoredRow& row : record.rows) {
     auto it = std::find_if(tests.begin(), tests.end(), [&](const TestRows& t) { return t.number == row.result.test; });
     if (it == tests.end()) {
-      tests.push_back(TestRows{row.result.test, row.result.testName, {}, {}});
+      tests.push_back(TestRows{row.result.test, row.result.testName, {}, {}, {}});
       it = std::prev(tests.end());
     }
     it->rows.push_back(&row);
@@ -157,13 +160,15 @@ std::vector<TestRows> RowsByTest(const RunRecord& record) {
   // Tests that ended without a row (stopped at once, not available) still belong to the run.
   for (const RunTestOutcome& outcome : record.outcomes) {
     if (std::none_of(tests.begin(), tests.end(), [&](const TestRows& t) { return t.number == outcome.number; }))
-      tests.push_back(TestRows{outcome.number, outcome.name, {}, {}});
+      tests.push_back(TestRows{outcome.number, outcome.name, {}, {}, {}});
   }
   for (TestRows& test : tests) {
     test.outcome = TestVerdict(test.rows);
-    for (const RunTestOutcome& outcome : record.outcomes)
-      if (outcome.number == test.number && (outcome.outcome == kOutcomeNotRun || outcome.outcome == kOutcomeFail))
-        test.outcome = outcome.outcome;
+    for (const RunTestOutcome& outcome : record.outcomes) {
+      if (outcome.number != test.number) continue;
+      if (outcome.outcome == kOutcomeNotRun || outcome.outcome == kOutcomeFail) test.outcome = outcome.outcome;
+      test.finding = outcome.finding;
+    }
   }
   return tests;
 }

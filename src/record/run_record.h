@@ -41,6 +41,7 @@ struct TestRows {
   std::string name;
   std::vector<const StoredRow*> rows;
   std::string outcome;  // from the stored outcomes; else the rows' verdict
+  std::string finding;  // the line the test failed on without a failing step (see RunTestOutcome)
 };
 std::vector<TestRows> RowsByTest(const RunRecord& record);
 

@@ -3,12 +3,14 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QString>
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <optional>
 #include <set>
 #include <string_view>
+#include <utility>
 
 #include "platform/text8.h"
 #include "platform/text8_file.h"
@@ -270,6 +272,13 @@ std::string StartedAt(std::string_view dateTime, const std::string& fileTime) {
   return local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODate).toStdString();
 }
 
+// How a test ended, beyond its rows; a later line about the same test replaces an earlier one.
+RunTestOutcome& KeepOutcome(std::vector<RunTestOutcome>& outcomes, RunTestOutcome outcome) {
+  std::erase_if(outcomes, [&](const RunTestOutcome& o) { return o.number == outcome.number; });
+  outcomes.push_back(std::move(outcome));
+  return outcomes.back();
+}
+
 }  // namespace
 
 LogImport ParseResultLog(const std::string& content, const std::string& source, const std::string& fileTime,
@@ -283,10 +292,12 @@ LogImport ParseResultLog(const std::string& content, const std::string& source, 
   int test = 0;
   std::string testName;
   std::set<std::pair<int, std::string>> stepsInRun;
+  RunTestOutcome* findingOf = nullptr;  // the outcome whose finding may go on in the next line
   size_t lineNumber = 0;
   for (const std::string& compacted : SplitText8Lines(content)) {
     ++lineNumber;
     const std::string line = ExpandLine(compacted);
+    RunTestOutcome* const continued = std::exchange(findingOf, nullptr);
     if (line.rfind(kHeaderStart, 0) == 0) {
       headerSeen = true;
       const std::string rest = line.substr(kHeaderStart.size());
@@ -303,7 +314,7 @@ LogImport ParseResultLog(const std::string& content, const std::string& source, 
         facts.serial = serial;
       }
       stepsInRun.clear();
-      import.runs.push_back(ImportedRun{facts, {}});
+      import.runs.push_back(ImportedRun{facts, {}, {}});
       continue;
     }
     if (!headerSeen) continue;
@@ -320,6 +331,26 @@ LogImport ParseResultLog(const std::string& content, const std::string& source, 
     if (line.rfind("Comments:", 0) == 0) {
       run.facts.comments = AfterLabel(line, "Comments:");
       if (run.facts.comments.find_first_not_of('_') == std::string::npos) run.facts.comments.clear();
+      continue;
+    }
+    // A test that failed on a finding names itself on the finding's first line; its second
+    // line, when there is one, says why.
+    if (continued != nullptr && line.starts_with("  (\"")) {
+      continued->finding += " " + Trim(line);
+      continue;
+    }
+    if (line.ends_with(kSignalNotSet)) {
+      const std::string title = line.substr(0, line.size() - kSignalNotSet.size());
+      const auto known = std::find_if(tests.begin(), tests.end(), [&](const ImportTest& t) { return t.title == title; });
+      if (known != tests.end()) {
+        test = known->number;
+        testName = known->title;
+        findingOf = &KeepOutcome(run.outcomes, RunTestOutcome{test, testName, std::string(kOutcomeFail), line});
+        continue;
+      }
+    }
+    if (line == kStoppedByOperatorLine && test != 0) {
+      KeepOutcome(run.outcomes, RunTestOutcome{test, testName, std::string(kOutcomeNotRun), {}});
       continue;
     }
     bool heading = false;
@@ -344,7 +375,7 @@ LogImport ParseResultLog(const std::string& content, const std::string& source, 
     // A step shown again in one log is a new run of the same scope, as live.
     const std::pair<int, std::string> step{test, row->step};
     if (stepsInRun.count(step) != 0) {
-      ImportedRun again{run.facts, {}};
+      ImportedRun again{run.facts, {}, {}};
       import.runs.push_back(again);
       stepsInRun.clear();
     }
@@ -439,6 +470,11 @@ ImportOutcome ImportResultLog(ResultsStore& store, const std::string& path, cons
         outcome.added = -1;
         return outcome;
       }
+    }
+    if (!run.outcomes.empty() && !store.SetTestOutcomes(*id, run.outcomes)) {
+      outcome.error = store.LastError();
+      outcome.added = -1;
+      return outcome;
     }
     ++outcome.added;
   }

@@ -19,6 +19,9 @@ struct ImportTest {
 struct ImportedRun {
   RunFacts facts;
   std::vector<StepResult> rows;
+  // Tests whose table ends on a line that says more than the rows: failed on a finding (FAIL,
+  // the line kept), or stopped by the technician ("not run"), as a live run records them.
+  std::vector<RunTestOutcome> outcomes;
 };
 
 struct LogImport {

@@ -54,6 +54,24 @@ void ResultsRecorder::RecordLogSession(const std::string& logPath, int firstLine
     Report(store_->LastError());
 }
 
+bool ResultsRecorder::StartRun(bool newRun) {
+  RunFacts facts = seams_.facts();
+  if (runId_ && !newRun && SameFacts(facts, runFacts_)) return true;
+  facts.startedAt = seams_.now();
+  facts.source.clear();
+  runId_ = store_->AddRun(facts);
+  if (!runId_) {
+    Report(store_->LastError());
+    return false;
+  }
+  runFacts_ = facts;
+  runIds_.push_back(*runId_);
+  stepsInRun_.clear();
+  return true;
+}
+
+bool ResultsRecorder::BeginRun() { return StoreReady() && StartRun(false); }
+
 void ResultsRecorder::RecordResult(const StepResult& result) { Record(result, StepUncertainty{}); }
 
 void ResultsRecorder::RecordAssessed(const AssessedStep& step) { Record(step.result, step.uncertainty); }
@@ -63,21 +81,10 @@ void ResultsRecorder::Record(const StepResult& result, const StepUncertainty& un
     if (wanted_) ++notStored_;
     return;
   }
-  RunFacts facts = seams_.facts();
   const std::pair<int, std::string> step{result.test, result.step};
-  const bool repeated = stepsInRun_.count(step) != 0;
-  if (!runId_ || repeated || !SameFacts(facts, runFacts_)) {
-    facts.startedAt = seams_.now();
-    facts.source.clear();
-    runId_ = store_->AddRun(facts);
-    if (!runId_) {
-      Report(store_->LastError());
-      ++notStored_;
-      return;
-    }
-    runFacts_ = facts;
-    runIds_.push_back(*runId_);
-    stepsInRun_.clear();
+  if (!StartRun(stepsInRun_.count(step) != 0)) {
+    ++notStored_;
+    return;
   }
   stepsInRun_.insert(step);
   if (!store_->AddRow(*runId_, seams_.now(), result, uncertainty)) {

@@ -42,6 +42,10 @@ class ResultsRecorder : public ResultSink {
 
   void RecordResult(const StepResult& result) override;
   void RecordAssessed(const AssessedStep& step) override;
+  // Begins a run before its first row, unless one is under way with the same facts: for a run
+  // whose tests failed before any step was measured, so that how they ended is still kept.
+  // False when there is no working store.
+  bool BeginRun();
   // A result log was created or re-opened: when its session began and at which line.
   void RecordLogSession(const std::string& logPath, int firstLine, bool created);
 
@@ -60,6 +64,8 @@ class ResultsRecorder : public ResultSink {
   void Report(const std::string& problem);
   bool StoreReady();
   void Record(const StepResult& result, const StepUncertainty& uncertainty);
+  // The run a row goes to: a new one when newRun, when there is none or when the facts changed.
+  bool StartRun(bool newRun);
   bool SameFacts(const RunFacts& a, const RunFacts& b) const;
 
   RecorderSeams seams_;

@@ -73,6 +73,9 @@ std::vector<QString> StepStatements(int version, bool postgres) {
           "ALTER TABLE results ADD COLUMN decision TEXT NOT NULL DEFAULT ''",
           "ALTER TABLE results ADD COLUMN uncertainty_budget TEXT NOT NULL DEFAULT ''",
       };
+    case 6:
+      // The line a test failed on when it could not measure its steps to the end.
+      return {"ALTER TABLE run_tests ADD COLUMN finding TEXT NOT NULL DEFAULT ''"};
     default:
       return {};
   }

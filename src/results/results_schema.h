@@ -13,12 +13,14 @@
 //   5  results.uncertainty (expanded, k = 2; NULL: not stated), results.tur, results.decision_rule,
 //      results.decision and results.uncertainty_budget (its text; empty for rows stored before
 //      and rows read from a log)
+//   6  run_tests.finding: the line a test failed on when it could not measure its steps to
+//      the end (a signal that could not be set)
 #include <QSqlDatabase>
 #include <string>
 
 namespace veridane {
 
-inline constexpr int kResultsSchemaVersion = 5;
+inline constexpr int kResultsSchemaVersion = 6;
 
 // The version a database has: 0 for an empty one, -1 when it cannot be read.
 int ReadSchemaVersion(QSqlDatabase& db);

@@ -288,11 +288,12 @@ bool ResultsStore::SetTestOutcomes(int64_t runId, const std::vector<RunTestOutco
   if (!ok) Fail(clear.lastError().text().toStdString());
   for (size_t i = 0; ok && i < outcomes.size(); ++i) {
     QSqlQuery add(db);
-    add.prepare("INSERT INTO run_tests (run_id, test_number, test_name, outcome) VALUES (?, ?, ?, ?)");
+    add.prepare("INSERT INTO run_tests (run_id, test_number, test_name, outcome, finding) VALUES (?, ?, ?, ?, ?)");
     add.addBindValue(static_cast<qlonglong>(runId));
     add.addBindValue(outcomes[i].number);
     add.addBindValue(Q(outcomes[i].name));
     add.addBindValue(Q(outcomes[i].outcome));
+    add.addBindValue(Q(outcomes[i].finding));
     ok = add.exec();
     if (!ok) Fail(add.lastError().text().toStdString());
   }
@@ -308,14 +309,15 @@ std::vector<RunTestOutcome> ResultsStore::TestOutcomes(int64_t runId) {
   std::vector<RunTestOutcome> outcomes;
   if (!open_) return outcomes;
   QSqlQuery query(QSqlDatabase::database(QString::fromStdString(connection_), false));
-  query.prepare("SELECT test_number, test_name, outcome FROM run_tests WHERE run_id = ? ORDER BY test_number");
+  query.prepare("SELECT test_number, test_name, outcome, finding FROM run_tests WHERE run_id = ? ORDER BY test_number");
   query.addBindValue(static_cast<qlonglong>(runId));
   if (!query.exec()) {
     Fail(query.lastError().text().toStdString());
     return outcomes;
   }
   while (query.next())
-    outcomes.push_back(RunTestOutcome{query.value(0).toInt(), Text8(query.value(1)), Text8(query.value(2))});
+    outcomes.push_back(
+        RunTestOutcome{query.value(0).toInt(), Text8(query.value(1)), Text8(query.value(2)), Text8(query.value(3))});
   return outcomes;
 }
 

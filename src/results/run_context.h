@@ -51,6 +51,9 @@ struct RunTestOutcome {
   int number = 0;
   std::string name;
   std::string outcome;
+  // The line the test failed on when no step of it could be measured to the end (a signal
+  // that could not be set), as shown in its table; empty otherwise.
+  std::string finding;
 
   bool operator==(const RunTestOutcome&) const = default;
 };

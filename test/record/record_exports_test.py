@@ -157,6 +157,32 @@ with tempfile.TemporaryDirectory() as folder:
     check("PARTIAL CERTIFICATE" in partial_text and "Edge Trigger Sensitivity" in partial_text, "partial named")
     check("NOT TO CONFORM" in partial_text, "a failed unit does not conform")
 
+    # In Auto the trigger test cannot set its signal on CH2 and fails on that finding with no
+    # failing row: the finding is in the JSON, in JUnit as a failure of its own, and on the
+    # certificate.
+    auto_junit = os.path.join(folder, "auto.xml")
+    auto_pdf = os.path.join(folder, "auto.pdf")
+    auto = run(folder, "--bench", "sim:bandwidth-fault", "--run", "full", "--standards", register, "--json", "-",
+               "--junit", auto_junit, "--certificate", auto_pdf)
+    check(auto.returncode == 1, "Auto on the faulty bench ends with exit 1, not %d" % auto.returncode)
+    auto_run = json.loads(auto.stdout.decode("utf-8"))
+    jsonschema.validate(auto_run, schema)
+    trigger = [test for test in auto_run["runs"][0]["tests"] if test["name"] == "Edge Trigger Sensitivity"][0]
+    check(trigger["verdict"] == "FAIL" and trigger.get("finding") == "Edge Trigger Sensitivity - SIGNAL COULD NOT BE "
+          "SET: TEST FAILED. (\"Large Amplitude Error\" asked too often)",
+          "the trigger test's finding: %s" % {k: v for k, v in trigger.items() if k != "steps"})
+    check(all(step["verdict"] == "PASS" for step in trigger["steps"]), "the rows it measured passed")
+    check(trigger["finding"].replace(". (", ".\n  (") in auto.stderr.decode("utf-8"), "the finding as the table shows it")
+    root = ElementTree.parse(auto_junit).getroot()
+    trigger_suite = [s for s in root.findall("testsuite") if s.get("name") == "Edge Trigger Sensitivity"][0]
+    check(trigger_suite.get("failures") == "1" and
+          [f.get("message") for f in trigger_suite.iter("failure")] == [trigger["finding"]],
+          "JUnit fails the trigger test on its finding")
+    check(int(root.get("failures")) == len(root.findall(".//failure")) == 10, "nine rows and the finding fail")
+    auto_text = " ".join(subprocess.run(["pdftotext", auto_pdf, "-"], capture_output=True).stdout.decode().split())
+    check("(marked FAIL above). Also: Edge Trigger Sensitivity - SIGNAL COULD NOT BE SET: TEST FAILED." in auto_text,
+          "the certificate names it")
+
     # The stored run exported again has the digest the certificate shows.
     again = subprocess.run([PROGRAM, "--results", "--bench", "sim:bandwidth-fault", "--run", str(the_run["id"]),
                             "--json", "-"], capture_output=True, timeout=60,

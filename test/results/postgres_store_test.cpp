@@ -169,7 +169,8 @@ TEST_F(PostgresStore, PreviousSchemaIsMigratedOnTheServer) {
     db.setDatabaseName("veridane_v1");
     db.setUserName("postgres");
     ASSERT_TRUE(db.open());
-    for (const char* sql : {"ALTER TABLE results DROP COLUMN uncertainty", "ALTER TABLE results DROP COLUMN tur",
+    for (const char* sql : {"DELETE FROM schema_version WHERE version = 6",
+                            "ALTER TABLE results DROP COLUMN uncertainty", "ALTER TABLE results DROP COLUMN tur",
                             "ALTER TABLE results DROP COLUMN decision_rule", "ALTER TABLE results DROP COLUMN decision",
                             "ALTER TABLE results DROP COLUMN uncertainty_budget",
                             "DELETE FROM schema_version WHERE version = 5", "DROP TABLE certificates", "DROP TABLE run_tests", "DROP TABLE run_standards",

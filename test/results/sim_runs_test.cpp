@@ -169,6 +169,42 @@ TEST(SimulatedRuns, AFailedSelfCalibrationIsAFailedStepOfItsRun) {
   }
 }
 
+// Without a generator, a headless bandwidth test cannot set its signal and fails before its
+// first row: the failure is kept as a run of its own, listed with what the table said, and a
+// log holding it reads back as that failure, not as a test with nothing wrong.
+TEST(SimulatedRuns, ATestThatFailedBeforeItsFirstRowIsKept) {
+  ScratchFolder root("results-finding");
+  MemorySettings settings;
+  Outcome run = Invoke(root, settings,
+                       {"--headless", "--bench", "sim:scope-only", "--run", "bandwidth", "--serial", "b1", "--log", "bw"});
+  EXPECT_EQ(run.code, kExitFailed) << run.messages;
+  const std::string shown = "Analog Bandwidth - SIGNAL COULD NOT BE SET: TEST FAILED.";
+  EXPECT_NE(run.out.find(shown), std::string::npos) << run.out;
+
+  ResultsStore store(ParseStoreTarget("", Paths(root.String(), true).DataFolder()));
+  ASSERT_TRUE(store.Open()) << store.LastError();
+  const std::vector<StoredRun> runs = store.Runs("B1");
+  ASSERT_EQ(runs.size(), 1u);
+  const std::vector<RunTestOutcome> outcomes = store.TestOutcomes(runs[0].id);
+  ASSERT_EQ(outcomes.size(), 1u);
+  EXPECT_EQ(outcomes[0].outcome, "FAIL");
+  EXPECT_EQ(outcomes[0].finding, shown + " (\"Large Frequency Error\" asked too often)");
+
+  Outcome list = Invoke(root, settings, {"--results", "--bench", "sim", "--serial", "B1"});
+  EXPECT_EQ(list.code, kExitPassed) << list.messages;
+  EXPECT_NE(list.out.find("\n  Analog Bandwidth  "), std::string::npos) << list.out;
+  EXPECT_NE(list.out.find("  SIGNAL COULD NOT BE SET: TEST FAILED. (\"Large Frequency Error\" asked too often)\n"),
+            std::string::npos)
+      << list.out;
+
+  const std::string log = (root.Path() / "Veridane" / "Simulated" / "LOG340" / "bw.log").string();
+  std::ifstream file(log, std::ios::binary);
+  const std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const LogImport import = ParseResultLog(content, log, "2026-01-01T00:00:00Z", CatalogueTests());
+  ASSERT_EQ(import.runs.size(), 1u);
+  EXPECT_EQ(import.runs[0].outcomes, outcomes);
+}
+
 // A log re-opened for appending belongs to the scope its header names: the new run is stored
 // under that serial, and a run without any serial is found under "no serial" alone.
 TEST(SimulatedRuns, AppendedRunsCarryTheLogsSerial) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "uncertainty/decision.h"
@@ -35,6 +36,17 @@ enum : int16_t {
   kStatusPass = 1,
 };
 
+// What a test fails on when a run without a person gave up setting its signal (the question
+// `caption` came back too often for one step): two lines, the first naming the test as its
+// heading does, as the test may have shown no table of its own yet. The record keeps them as
+// one line (the line break and indent a blank).
+inline constexpr std::string_view kSignalNotSet = " - SIGNAL COULD NOT BE SET: TEST FAILED.";
+inline std::string SignalNotSetFinding(std::string_view testName, std::string_view caption) {
+  return std::string(testName) + std::string(kSignalNotSet) + "\n  (\"" + std::string(caption) + "\" asked too often)";
+}
+// The line a test's table ends with when the technician stopped it.
+inline constexpr std::string_view kStoppedByOperatorLine = "TEST SEQUENCE TERMINATED BY OPERATOR.";
+
 struct RunState {
   Automation AutoMode = Automation::Manual;
   // Set by Exit Test and by Cancel/No in a test prompt; tests poll it between steps.
@@ -50,6 +62,9 @@ struct RunState {
   // the scope (a signal that could not be set): the test fails with this line in its table
   // and a Full Sequence goes on. Cleared at the end of every test.
   std::string StopFinding;
+  // The finding each test last ended on (the line shown in its table), kept for the record;
+  // empty for a test that ended any other way.
+  std::array<std::string, kMostTests + 1> TestFindings{};
   bool FullSeqRunning = false;
   bool FullSeqFailed = false;
   // A self calibration succeeded; within a Full Sequence the offset test then needs no prompt.

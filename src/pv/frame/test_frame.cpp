@@ -1,5 +1,6 @@
 #include "pv/frame/test_frame.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -60,9 +61,17 @@ void TestFrame::EndTest(int16_t test, TestOutcome outcome, InputsConnected input
   std::string message;
   const std::string finding = std::move(state_.StopFinding);
   state_.StopFinding.clear();
+  if (n >= 1 && n <= state_.NumberOfTests) state_.TestFindings[static_cast<size_t>(n)].clear();
   if (state_.AbortFlag && !finding.empty() && n >= 1 && n <= state_.NumberOfTests) {
     display_.PrintScreen("");
-    display_.PrintScreen(finding);
+    std::string& kept = state_.TestFindings[static_cast<size_t>(n)];
+    for (size_t start = 0; start <= finding.size();) {
+      const size_t end = std::min(finding.find('\n', start), finding.size());
+      const std::string line = finding.substr(start, end - start);
+      display_.PrintScreen(line);
+      kept += (kept.empty() ? "" : " ") + Trim(line);
+      start = end + 1;
+    }
     state_.AbortFlag = false;
     outcome = TestOutcome::Failed;
   }
@@ -71,7 +80,7 @@ void TestFrame::EndTest(int16_t test, TestOutcome outcome, InputsConnected input
     if (!noResult && n != 0) {
       message = "Test Sequence Terminated by Operator.";
       display_.PrintScreen("");
-      display_.PrintScreen(UpperCase(message));
+      display_.PrintScreen(std::string(kStoppedByOperatorLine));
     }
     if (state_.FullSeqRunning) message += message.empty() ? "Full Sequence Terminated." : "\nFull Sequence Terminated.";
     op_.SetBusy(false);

@@ -234,8 +234,7 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
   // the reason in its table; the rest of a Full Sequence goes on.
   Program* running = nullptr;
   console.OnQuestionBounded([&running](std::string_view caption) {
-    if (running != nullptr)
-      running->SetStopFinding("SIGNAL COULD NOT BE SET (\"" + std::string(caption) + "\" asked too often): TEST FAILED.");
+    if (running != nullptr) running->SetStopFinding(SignalNotSetFinding(running->Run().CurrentTestName(), caption));
   });
 
   // A simulated bench runs on virtual time: every wait passes at once. A real bench has no

@@ -93,13 +93,20 @@ int GateStandards(Launcher& launcher, Settings& settings, const CommandLine& opt
 
 void StoreTestOutcomes(Launcher& launcher, const std::vector<int>& tests) {
   ResultsRecorder* recorder = launcher.Recorder();
-  if (recorder == nullptr || recorder->Store() == nullptr || recorder->RunIds().empty()) return;
+  if (recorder == nullptr) return;
   const RunState& run = launcher.program().Run();
   std::vector<RunTestOutcome> outcomes;
+  bool failed = false;
   for (int n : tests) {
     if (n < 1 || n > run.NumberOfTests) continue;  // the self calibration has no status entry
-    outcomes.push_back(RunTestOutcome{n, run.TestName(n), Outcome(run.TestStatus[static_cast<size_t>(n)])});
+    outcomes.push_back(RunTestOutcome{n, run.TestName(n), Outcome(run.TestStatus[static_cast<size_t>(n)]),
+                                      run.TestFindings[static_cast<size_t>(n)]});
+    failed = failed || outcomes.back().outcome == kOutcomeFail;
   }
+  // A test that failed before measuring a step has no row to begin the run with; its failure
+  // is kept all the same.
+  if (recorder->RunIds().empty() && (!failed || !recorder->BeginRun())) return;
+  if (recorder->Store() == nullptr) return;
   recorder->Store()->SetTestOutcomes(recorder->RunIds().back(), outcomes);
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -132,21 +133,41 @@ int RunResultsCommand(const BackendRegistry& registry, const CommandLine& option
     messages << rows.size() << " rows written to " << options.csvFile << "\n";
     return code;
   }
-  int64_t lastRun = -1;
+  // Run by run: its rows, then the tests of it that failed on a finding (a test may have failed
+  // so before its first row, leaving a run with no row), with the finding as the table said it.
+  std::map<int64_t, std::vector<const StoredRow*>> rowsOfRun;
+  for (const StoredRow& stored : rows) rowsOfRun[stored.run.id].push_back(&stored);
   const size_t testColumn = LongestTestTitle() + 2;
-  for (const StoredRow& stored : rows) {
-    const RunFacts& run = stored.run.facts;
-    if (stored.run.id != lastRun) {
-      lastRun = stored.run.id;
-      out << "Run " << stored.run.id << "  " << run.startedAt << "  " << Utf8FromText8(run.scopeModel) << "  "
-          << (run.serial.empty() ? "(no serial)" : Utf8FromText8(run.serial)) << "  "
-          << Utf8FromText8(run.bench) << (run.simulated ? " (simulated)" : "")
-          << (run.source.empty() ? "" : "  imported from " + Utf8FromText8(run.source)) << "\n";
+  bool listed = false;
+  for (const StoredRun& stored : store.Runs(filter.serial)) {
+    if (filter.runId && stored.id != *filter.runId) continue;
+    std::vector<RunTestOutcome> findings;
+    if (filter.step.empty())
+      for (RunTestOutcome& outcome : store.TestOutcomes(stored.id))
+        if (!outcome.finding.empty() && (filter.testName.empty() || filter.testName == outcome.name))
+          findings.push_back(std::move(outcome));
+    const std::vector<const StoredRow*>& its = rowsOfRun[stored.id];
+    if (its.empty() && findings.empty()) continue;
+    listed = true;
+    const RunFacts& run = stored.facts;
+    out << "Run " << stored.id << "  " << run.startedAt << "  " << Utf8FromText8(run.scopeModel) << "  "
+        << (run.serial.empty() ? "(no serial)" : Utf8FromText8(run.serial)) << "  " << Utf8FromText8(run.bench)
+        << (run.simulated ? " (simulated)" : "")
+        << (run.source.empty() ? "" : "  imported from " + Utf8FromText8(run.source)) << "\n";
+    for (const StoredRow* row : its)
+      out << "  " << Utf8FromText8(Padded(row->result.testName, testColumn)) << Utf8FromText8(Padded(row->result.step, 28))
+          << Utf8FromText8(Padded(Measured(row->result), 13)) << VerdictName(row->result.verdict) << "\n";
+    for (const RunTestOutcome& outcome : findings) {
+      std::string finding = outcome.finding;  // named by the test column already
+      if (finding.starts_with(outcome.name + " - ")) finding.erase(0, outcome.name.size() + 3);
+      out << "  " << Utf8FromText8(Padded(outcome.name, testColumn)) << Utf8FromText8(finding) << "\n";
     }
-    out << "  " << Utf8FromText8(Padded(stored.result.testName, testColumn)) << Utf8FromText8(Padded(stored.result.step, 28))
-        << Utf8FromText8(Padded(Measured(stored.result), 13)) << VerdictName(stored.result.verdict) << "\n";
   }
-  if (rows.empty()) messages << "No stored results match.\n";
+  if (!store.LastError().empty()) {
+    messages << "The results database " << target.Describe() << " cannot be read: " << store.LastError() << "\n";
+    return kExitEnded;
+  }
+  if (!listed) messages << "No stored results match.\n";
   return code;
 }
 

@@ -63,7 +63,8 @@ std::function<void()> CertificateMenuCommand(Launcher& launcher, Settings& setti
       outcomes.push_back(RunTestOutcome{entry.number, program.Run().TestName(entry.number),
                                      std::string(status == kStatusPass   ? kOutcomePass
                                                  : status == kStatusFail ? kOutcomeFail
-                                                                         : kOutcomeNotRun)});
+                                                                         : kOutcomeNotRun),
+                                        program.Run().TestFindings[static_cast<size_t>(entry.number)]});
     }
     CertificateCommand(*store, recorder->RunIds().back(), outcomes,
                        CertificatePromptSeams{program.Op(), dialogs, LabIdentityFromSettings(settings), StoreTimeNow()});
