@@ -8,6 +8,9 @@ set -u
 cd "$(dirname "$0")/.."
 rounds=${1:-50}
 program=${2:-build/src/app/veridane}
+case "$rounds" in
+  ''|*[!0-9]*|0) echo "usage: $0 [ROUNDS] [PROGRAM]   (ROUNDS a number above 0, not \"$rounds\")" >&2; exit 2 ;;
+esac
 [ -x "$program" ] || { echo "no program at $program (build it first)" >&2; exit 2; }
 
 scratch=$(mktemp -d)
