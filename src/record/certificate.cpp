@@ -105,8 +105,10 @@ class Sheet {
 
   void Gap(double mm) { y_ += mm; }
 
-  void Heading(const QString& text) {
-    Need(14);  // a heading never ends a page alone
+  // keepWith: the room (mm) of what must follow the heading on its page, e.g. a table's header
+  // and first row.
+  void Heading(const QString& text, double keepWith = 0) {
+    Need(14 + keepWith);  // a heading never ends a page alone
     Gap(3);
     Text(text, Font(10.5, true));
     painter_.setPen(QPen(QColor(0x40, 0x40, 0x40), Mm(0.2)));
@@ -395,7 +397,8 @@ int Render(QPdfWriter& writer, const CertificateContent& content, int totalPages
   for (const TestRows& test : RowsByTest(record)) {
     // The self calibration (stored as test 0) is no numbered test.
     sheet.Heading((test.number < 1 ? QString() : QString("Test %1: ").arg(test.number)) + U(test.name) +
-                  "  -  " + U(test.outcome));
+                      "  -  " + U(test.outcome),
+                  12);
     int testFailures = 0;
     for (const StoredRow* row : test.rows) testFailures += Failed(row->result.verdict);
     failures += testFailures;
