@@ -187,4 +187,5 @@ key alt+e
 sleep 1
 main_window
 key ctrl+q
+answer_boxes                    # the hand-set instruments are set back to rest on the way out
 wait "$APP" || true
