@@ -21,6 +21,8 @@ void ExpectPlannedRows(const std::string& bench, int16_t autoAnswer, std::initia
     EXPECT_NE(run.Status(test), kStatusNotRun) << bench << " test " << test;
     EXPECT_EQ(static_cast<int>(run.view.results.size()), PlannedProgress(test).steps)
         << bench << " test " << test << " auto answer " << autoAnswer;
+    // Each row's U and TUR reach the window through the views the program wraps around it.
+    EXPECT_EQ(run.view.uncertainties.size(), run.view.results.size()) << bench << " test " << test;
   }
 }
 

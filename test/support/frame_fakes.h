@@ -19,6 +19,7 @@ class RecordingView : public MainView {
   void AppendDisplayText(std::string_view text) override { display_ += text; }
   void AppendResult(std::string_view text, const StepResult&) override { display_ += text; }
   void ShowDisplayEnd() override { ++showEndCount_; }
+  void ShowResultUncertainty(std::string_view, std::string_view) override {}
   void SetStatusLines(const std::vector<std::string>& lines) override { statusLines_ = lines; }
   void SetCounter(int index, std::string_view text, bool alert) override {
     counters_[index] = {std::string(text), alert};

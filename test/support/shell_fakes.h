@@ -26,6 +26,9 @@ class RecordingShellView : public MainView, public ShellView {
     results.push_back(result);
   }
   void ShowDisplayEnd() override {}
+  void ShowResultUncertainty(std::string_view expanded, std::string_view tur) override {
+    uncertainties.emplace_back(std::string(expanded) + " " + std::string(tur));
+  }
   void SetStatusLines(const std::vector<std::string>& lines) override { statusLines = lines; }
   void SetCounter(int index, std::string_view text, bool) override { counters[index] = text; }
   void SetEnabled(std::string_view name, bool enabled) override { enabled_[std::string(name)] = enabled; }
@@ -47,6 +50,7 @@ class RecordingShellView : public MainView, public ShellView {
   std::vector<std::string> captions;
   std::string display;
   std::vector<StepResult> results;  // every judged step shown, in order
+  std::vector<std::string> uncertainties;  // "U TUR" of each, as the window would show them
   std::vector<std::string> statusLines;
   std::map<int, std::string> counters;
   std::string label1;

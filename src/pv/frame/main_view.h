@@ -43,8 +43,9 @@ class MainView {
   // Focus on the display with the caret at the start of its last line, so the newest row shows.
   virtual void ShowDisplayEnd() = 0;
   // The expanded uncertainty and TUR of the result row appended last ("\xB1" "248.1 µV" or "not
-  // stated"; "32.3:1" or "-"), for a window that can show them beside the row.
-  virtual void ShowResultUncertainty(std::string_view /*expanded*/, std::string_view /*tur*/) {}
+  // stated"; "32.3:1" or "-"), for a window that can show them beside the row. Every view says
+  // what it does with them: a view that wraps another passes them on.
+  virtual void ShowResultUncertainty(std::string_view expanded, std::string_view tur) = 0;
 
   // The test status list, one line per test, and the PASS (0), FAIL (1) and N/A (2) counters;
   // alert shows a counter in red.

@@ -34,6 +34,9 @@ class ProgressView : public MainView {
   void AppendDisplayText(std::string_view text) override { inner_.AppendDisplayText(text); }
   void AppendResult(std::string_view text, const StepResult& result) override;
   void ShowDisplayEnd() override { inner_.ShowDisplayEnd(); }
+  void ShowResultUncertainty(std::string_view expanded, std::string_view tur) override {
+    inner_.ShowResultUncertainty(expanded, tur);
+  }
   void SetStatusLines(const std::vector<std::string>& lines) override { inner_.SetStatusLines(lines); }
   void SetCounter(int index, std::string_view text, bool alert) override { inner_.SetCounter(index, text, alert); }
   void SetEnabled(std::string_view name, bool enabled) override;

@@ -25,6 +25,8 @@ class HeadlessView : public MainView, public ShellView {
   void AppendDisplayText(std::string_view text) override;
   void AppendResult(std::string_view text, const StepResult& result) override;
   void ShowDisplayEnd() override {}
+  // The terminal keeps the table as the log has it; --explain and --json say the uncertainty.
+  void ShowResultUncertainty(std::string_view, std::string_view) override {}
   void SetStatusLines(const std::vector<std::string>& lines) override { statusLines_ = lines; }
   void SetCounter(int, std::string_view, bool) override {}
   void SetEnabled(std::string_view, bool) override {}
