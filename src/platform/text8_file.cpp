@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <utility>
 
+#include "platform/file_checks.h"
+
 namespace veridane {
 
 namespace {
@@ -163,34 +165,24 @@ bool Text8File::Close() {
 bool ReadText8File(const std::string& path, std::string& content, std::string& error, size_t maxBytes) {
   content.clear();
   error.clear();
-  FILE* file = std::fopen(path.c_str(), "rbe");
-  if (file == nullptr) {
-    error = SystemError(path, errno);
-    return false;
+  // Only a regular file: a FIFO named as a log would wait for a writer for ever.
+  FileRead read = ReadRegularFile(path, maxBytes);
+  if (read.Ok()) {
+    content = std::move(read.bytes);
+    return true;
   }
-  char buffer[65536];
-  bool ok = true;
-  for (;;) {
-    size_t got = std::fread(buffer, 1, sizeof buffer, file);
-    if (got > 0) {
-      if (content.size() + got > maxBytes) {
-        error = path + ": the file is too large";
-        ok = false;
-        break;
-      }
-      content.append(buffer, got);
-    }
-    if (got < sizeof buffer) {
-      if (std::ferror(file)) {
-        error = SystemError(path, errno != 0 ? errno : EIO);
-        ok = false;
-      }
+  switch (read.status) {
+    case FileReadStatus::Missing:
+      error = SystemError(path, ENOENT);
       break;
-    }
+    case FileReadStatus::TooLarge:
+      error = path + ": the file is too large";
+      break;
+    default:
+      error = path + ": " + read.problem;
+      break;
   }
-  std::fclose(file);
-  if (!ok) content.clear();
-  return ok;
+  return false;
 }
 
 std::vector<std::string> SplitText8Lines(std::string_view content) {

@@ -237,16 +237,38 @@ std::string AfterLabel(std::string_view line, std::string_view label) {
   return line.rfind(label, 0) == 0 ? Trim(line.substr(label.size())) : std::string();
 }
 
-// "12/7/2026, 11:46" in the bench's short date: year first when it has four digits first,
-// day first with dots or a first number above 12, else month first (the bench PCs' default).
+// A month written as a word ("8 Dec 2026", "Dec 8, 2026"), as some locales' short dates are: 1-12, else 0.
+int MonthOfWord(std::string_view word) {
+  static constexpr std::string_view kMonths[] = {"jan", "feb", "mar", "apr", "may", "jun",
+                                                 "jul", "aug", "sep", "oct", "nov", "dec"};
+  if (word.size() < 3) return 0;
+  std::string first;
+  for (char c : word.substr(0, 3)) first += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (int month = 0; month < 12; ++month)
+    if (first == kMonths[month]) return month + 1;
+  return 0;
+}
+
+// The header's date as the locale wrote it. "12/7/2026, 11:46": year first when it has four
+// digits first, day first with dots or a first number above 12, else month first (the bench
+// PCs' default). "8 Dec 2026, 05:22" (this program's own under some locales): the month by its
+// name. What cannot be read gives the file's own time.
 std::string StartedAt(std::string_view dateTime, const std::string& fileTime) {
   int numbers[5] = {};
+  int digitsOf[5] = {};
   int count = 0;
-  int firstDigits = 0;
+  int namedMonth = 0;
   char separator = 0;
   size_t i = 0;
   while (i < dateTime.size() && count < 5) {
-    if (!std::isdigit(static_cast<unsigned char>(dateTime[i]))) {
+    const auto c = static_cast<unsigned char>(dateTime[i]);
+    if (std::isalpha(c)) {
+      size_t start = i;
+      while (i < dateTime.size() && std::isalpha(static_cast<unsigned char>(dateTime[i]))) ++i;
+      if (namedMonth == 0 && count < 2) namedMonth = MonthOfWord(dateTime.substr(start, i - start));
+      continue;
+    }
+    if (!std::isdigit(c)) {
       if (count == 1 && separator == 0) separator = dateTime[i];
       ++i;
       continue;
@@ -254,20 +276,30 @@ std::string StartedAt(std::string_view dateTime, const std::string& fileTime) {
     size_t start = i;
     while (i < dateTime.size() && std::isdigit(static_cast<unsigned char>(dateTime[i]))) ++i;
     std::from_chars(dateTime.data() + start, dateTime.data() + i, numbers[count]);
-    if (count == 0) firstDigits = static_cast<int>(i - start);
+    digitsOf[count] = static_cast<int>(i - start);
     ++count;
   }
-  if (count < 5) return fileTime;
-  int year = 0, month = 0, day = 0;
-  if (firstDigits == 4) {
-    year = numbers[0], month = numbers[1], day = numbers[2];
-  } else if (separator == '.' || numbers[0] > 12) {
-    day = numbers[0], month = numbers[1], year = numbers[2];
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+  if (namedMonth != 0) {
+    if (count < 4) return fileTime;
+    month = namedMonth;
+    const bool yearFirst = digitsOf[0] == 4 || numbers[0] > 31;
+    year = yearFirst ? numbers[0] : numbers[1];
+    day = yearFirst ? numbers[1] : numbers[0];
+    hour = numbers[2], minute = numbers[3];
   } else {
-    month = numbers[0], day = numbers[1], year = numbers[2];
+    if (count < 5) return fileTime;
+    if (digitsOf[0] == 4) {
+      year = numbers[0], month = numbers[1], day = numbers[2];
+    } else if (separator == '.' || numbers[0] > 12) {
+      day = numbers[0], month = numbers[1], year = numbers[2];
+    } else {
+      month = numbers[0], day = numbers[1], year = numbers[2];
+    }
+    hour = numbers[3], minute = numbers[4];
   }
   if (year < 100) year += 2000;
-  const QDateTime local(QDate(year, month, day), QTime(numbers[3], numbers[4]));
+  const QDateTime local(QDate(year, month, day), QTime(hour, minute));
   if (!local.isValid()) return fileTime;
   return local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODate).toStdString();
 }
@@ -289,6 +321,7 @@ LogImport ParseResultLog(const std::string& content, const std::string& source, 
   facts.bench = "imported";
   facts.startedAt = fileTime;
   bool headerSeen = false;
+  int headers = 0;
   int test = 0;
   std::string testName;
   std::set<std::pair<int, std::string>> stepsInRun;
@@ -314,7 +347,7 @@ LogImport ParseResultLog(const std::string& content, const std::string& source, 
         facts.serial = serial;
       }
       stepsInRun.clear();
-      import.runs.push_back(ImportedRun{facts, {}, {}});
+      import.runs.push_back(ImportedRun{facts, {}, {}, ++headers});
       continue;
     }
     if (!headerSeen) continue;
@@ -363,7 +396,13 @@ LogImport ParseResultLog(const std::string& content, const std::string& source, 
     }
     if (heading) continue;
     const std::optional<Verdict> shown = VerdictOfRowText(line);
-    if (!shown) continue;
+    if (!shown) {
+      // Under a test, a line that starts as its rows do (one blank, then the channel or the
+      // time base) is a row whose verdict was cut off or garbled: said, never dropped quietly.
+      if (test != 0 && line.size() > 1 && line[0] == ' ' && line[1] != ' ')
+        import.skipped.push_back("line " + std::to_string(lineNumber) + ": " + Trim(line));
+      continue;
+    }
     std::optional<StepResult> row = RowOf(test, line, *shown);
     if (!row) {
       import.skipped.push_back("line " + std::to_string(lineNumber) + ": " + Trim(line));
@@ -375,7 +414,7 @@ LogImport ParseResultLog(const std::string& content, const std::string& source, 
     // A step shown again in one log is a new run of the same scope, as live.
     const std::pair<int, std::string> step{test, row->step};
     if (stepsInRun.count(step) != 0) {
-      ImportedRun again{run.facts, {}, {}};
+      ImportedRun again{run.facts, {}, {}, run.header};
       import.runs.push_back(again);
       stepsInRun.clear();
     }
@@ -430,53 +469,92 @@ ImportOutcome ImportResultLog(ResultsStore& store, const std::string& path, cons
   }
   outcome.added = 0;
   std::set<int64_t> matched;
-  for (const ImportedRun& run : import.runs) {
-    if (run.rows.empty()) continue;
-    std::vector<std::string> texts;
-    for (const StepResult& row : run.rows) texts.push_back(row.text);
-    // The header's time has minutes only; a minute's slack either side covers it and the clock.
-    const QDateTime from = TimeOf(run.facts.startedAt).addSecs(-60);
-    const QDateTime until = lastChange.addSecs(60);
-    bool stored = false;
+  // The runs under one header are one stream of rows: a log continued by --append or File >
+  // Log File > Append has no header of its own, so a run recorded live may begin or end where
+  // this reader's split (a step shown again) did not. Stored runs are found as stretches of that
+  // stream; only the rows no stored run holds are added.
+  for (size_t first = 0; first < import.runs.size();) {
+    size_t end = first + 1;
+    while (end < import.runs.size() && import.runs[end].header == import.runs[first].header) ++end;
+    struct Place {
+      size_t run;
+      size_t row;
+    };
+    std::vector<Place> stream;
+    for (size_t r = first; r < end; ++r)
+      for (size_t i = 0; i < import.runs[r].rows.size(); ++i) stream.push_back({r, i});
     const std::string errorBefore = store.LastError();
-    const std::vector<StoredRunRows> candidates = StoredRunsOf(store, run.facts);
+    const std::vector<StoredRunRows> candidates = StoredRunsOf(store, import.runs[first].facts);
     if (store.LastError() != errorBefore) {
       outcome.error = store.LastError();
       outcome.added = -1;
       return outcome;
     }
-    for (const StoredRunRows& candidate : candidates) {
-      if (matched.count(candidate.run.id) != 0 || candidate.texts != texts) continue;
-      const QDateTime started = TimeOf(candidate.run.facts.startedAt);
-      if (!started.isValid() || started < from || started > until) continue;
-      matched.insert(candidate.run.id);
-      stored = true;
-      break;
-    }
-    if (stored) {
+    // The header's time has minutes only; a minute's slack either side covers it and the clock.
+    // A file whose last change is before its own header (a copy dated by hand) bounds nothing.
+    const QDateTime from = TimeOf(import.runs[first].facts.startedAt).addSecs(-60);
+    const QDateTime until = lastChange.addSecs(60);
+    const bool bounded = until >= from;
+    std::vector<std::vector<bool>> kept(end - first);
+    for (size_t r = first; r < end; ++r) kept[r - first].assign(import.runs[r].rows.size(), true);
+    for (size_t at = 0; at < stream.size();) {
+      // The longest stored run that reads on from here: runs of a simulated bench often repeat
+      // a shorter run's rows exactly.
+      const StoredRunRows* best = nullptr;
+      for (const StoredRunRows& candidate : candidates) {
+        const size_t n = candidate.texts.size();
+        if (n == 0 || at + n > stream.size() || matched.count(candidate.run.id) != 0) continue;
+        if (best != nullptr && n <= best->texts.size()) continue;
+        const QDateTime started = TimeOf(candidate.run.facts.startedAt);
+        if (!started.isValid() || started < from || (bounded && started > until)) continue;
+        bool same = true;
+        for (size_t k = 0; k < n && same; ++k)
+          same = candidate.texts[k] == import.runs[stream[at + k].run].rows[stream[at + k].row].text;
+        if (same) best = &candidate;
+      }
+      if (best == nullptr) {
+        ++at;
+        continue;
+      }
+      matched.insert(best->run.id);
       ++outcome.alreadyStored;
-      continue;
+      for (size_t k = 0; k < best->texts.size(); ++k) kept[stream[at + k].run - first][stream[at + k].row] = false;
+      at += best->texts.size();
     }
-    std::optional<int64_t> id = store.AddRun(run.facts);
-    if (!id) {
-      outcome.error = store.LastError();
-      outcome.added = -1;
-      return outcome;
-    }
-    matched.insert(*id);
-    for (const StepResult& row : run.rows) {
-      if (!store.AddRow(*id, run.facts.startedAt, row)) {
+    for (size_t r = first; r < end; ++r) {
+      const ImportedRun& run = import.runs[r];
+      std::vector<const StepResult*> rows;
+      for (size_t i = 0; i < run.rows.size(); ++i)
+        if (kept[r - first][i]) rows.push_back(&run.rows[i]);
+      if (rows.empty()) continue;
+      // Part of the run is stored already: the outcomes go with the tests whose rows are new.
+      std::vector<RunTestOutcome> outcomes;
+      for (const RunTestOutcome& told : run.outcomes)
+        if (rows.size() == run.rows.size() ||
+            std::any_of(rows.begin(), rows.end(), [&](const StepResult* row) { return row->test == told.number; }))
+          outcomes.push_back(told);
+      std::optional<int64_t> id = store.AddRun(run.facts);
+      if (!id) {
         outcome.error = store.LastError();
         outcome.added = -1;
         return outcome;
       }
+      matched.insert(*id);
+      for (const StepResult* row : rows) {
+        if (!store.AddRow(*id, run.facts.startedAt, *row)) {
+          outcome.error = store.LastError();
+          outcome.added = -1;
+          return outcome;
+        }
+      }
+      if (!outcomes.empty() && !store.SetTestOutcomes(*id, outcomes)) {
+        outcome.error = store.LastError();
+        outcome.added = -1;
+        return outcome;
+      }
+      ++outcome.added;
     }
-    if (!run.outcomes.empty() && !store.SetTestOutcomes(*id, run.outcomes)) {
-      outcome.error = store.LastError();
-      outcome.added = -1;
-      return outcome;
-    }
-    ++outcome.added;
+    first = end;
   }
   return outcome;
 }

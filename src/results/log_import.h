@@ -22,12 +22,13 @@ struct ImportedRun {
   // Tests whose table ends on a line that says more than the rows: failed on a finding (FAIL,
   // the line kept), or stopped by the technician ("not run"), as a live run records them.
   std::vector<RunTestOutcome> outcomes;
+  int header = 0;  // which header of the file the run comes under (1 for the first)
 };
 
 struct LogImport {
   std::vector<ImportedRun> runs;
-  // Rows with a verdict that could not be read into a result ("line 12: <the row>"): outside
-  // any known test, or columns this reader does not know.
+  // Rows that could not be read into a result ("line 12: <the row>"): outside any known test,
+  // columns this reader does not know, or a row of a test whose verdict is missing or garbled.
   std::vector<std::string> skipped;
   std::string error;  // the file is no result log
 };

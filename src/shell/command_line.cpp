@@ -1,6 +1,9 @@
 #include "shell/command_line.h"
 
+#include <algorithm>
 #include <charconv>
+#include <filesystem>
+#include <iterator>
 #include <system_error>
 #include <utility>
 
@@ -52,6 +55,18 @@ std::string* ValueField(CommandLine& line, CheckedTexts& checked, const std::str
   return nullptr;
 }
 
+// Two output paths that end at one file (also when written differently, as "a.pdf" and "./a.pdf").
+bool SameOutput(const std::string& a, const std::string& b) {
+  if (a.empty() || b.empty()) return false;
+  std::error_code ignored;
+  const auto resolved = [&ignored](const std::string& path) {
+    return std::filesystem::weakly_canonical(std::filesystem::absolute(path, ignored), ignored);
+  };
+  const std::filesystem::path one = resolved(a);
+  const std::filesystem::path two = resolved(b);
+  return a == b || (!one.empty() && one == two);
+}
+
 // Options without a value.
 bool* FlagField(CommandLine& line, const std::string& name) {
   if (name == "--help" || name == "-h") return &line.help;
@@ -84,6 +99,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     // Any argument with a "?" asks for the About box, whatever else it is.
     if (arg.find('?') != std::string::npos) {
       line.aboutRequested = true;
+      const size_t equals = arg.find('=');
+      if (arg.rfind("--", 0) == 0 && equals != std::string::npos && arg.find('?') > equals &&
+          line.questionInValueOf.empty())
+        line.questionInValueOf = arg.substr(0, equals);
       continue;
     }
 
@@ -105,7 +124,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       } else if (i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0) {
         // The next option is never taken as a value: "--trace --headless" lacks the file.
         value = args[++i];
-        if (value.find('?') != std::string::npos) line.aboutRequested = true;
+        if (value.find('?') != std::string::npos) {
+          line.aboutRequested = true;
+          if (line.questionInValueOf.empty()) line.questionInValueOf = name;
+        }
       }
       if (value.empty()) {
         line.errors.push_back(name + " needs a value");
@@ -155,6 +177,23 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (!given->empty() && !line.headless && !line.results) line.errors.push_back(std::string(option) + " needs --headless or --results");
   if (line.junitFile == "-") line.errors.push_back("--junit needs a file (only --json writes to standard output)");
   if (line.partial && line.certificateFile.empty()) line.errors.push_back("--partial needs --certificate");
+  // What goes into a log's header or a record is one line: a line end in it would break the
+  // header and could even read back as a result row.
+  for (const auto& [given, option] :
+       {std::pair{&line.serial, "--serial"}, std::pair{&line.operatorName, "--operator"},
+        std::pair{&line.comments, "--comments"}, std::pair{&line.customer, "--customer"},
+        std::pair{&line.assetId, "--asset"}, std::pair{&line.logName, "--log"}})
+    if (std::any_of(given->begin(), given->end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
+      line.errors.push_back(std::string(option) + " must be one line of text: it holds a line end or another control character");
+  // Two outputs on one path: the second would replace the first without a word.
+  const std::pair<const std::string*, const char*> outputs[] = {
+      {&line.jsonFile, "--json"}, {&line.junitFile, "--junit"}, {&line.certificateFile, "--certificate"},
+      {&line.printFile, "--print"}, {&line.csvFile, "--csv"}, {&line.traceFile, "--trace"}};
+  for (size_t a = 0; a < std::size(outputs); ++a)
+    for (size_t b = a + 1; b < std::size(outputs); ++b)
+      if (!outputs[a].first->empty() && *outputs[a].first != "-" && SameOutput(*outputs[a].first, *outputs[b].first))
+        line.errors.push_back(std::string(outputs[a].second) + " and " + outputs[b].second + " name the same file " +
+                              *outputs[a].first + "; give each its own");
   return line;
 }
 

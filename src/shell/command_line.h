@@ -13,6 +13,7 @@ struct CommandLine {
   bool help = false;           // --help / -h: print the usage and end
   bool version = false;        // --version: print the program's title and version and end
   bool aboutRequested = false;  // any argument containing "?": start-up shows only the About box
+  std::string questionInValueOf;  // the option whose value held that "?" ("--comments"), if one did
   bool demoMessBox = false;    // --demo-messbox (hidden): show a sample message box and end
   bool listBenches = false;    // --list-benches: print the shipped benches and the remembered one
   bool listAdapters = false;   // --list-adapters: print the GPIB boards and adapters found here

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -190,6 +191,13 @@ TEST_F(Text8FileTest, ReadingRefusesMissingAndOversizedFiles) {
   EXPECT_FALSE(ReadText8File(In("big.log"), content, error, 4096));
   EXPECT_TRUE(ReadText8File(In("big.log"), content, error, 5000));
   EXPECT_EQ(content.size(), 5000u);
+
+  // A FIFO nobody writes to and a folder are refused at once, not waited on.
+  ASSERT_EQ(::mkfifo(In("fifo.log").c_str(), 0600), 0);
+  EXPECT_FALSE(ReadText8File(In("fifo.log"), content, error));
+  EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+  EXPECT_FALSE(ReadText8File(folder.string(), content, error));
+  EXPECT_NE(error.find("folder"), std::string::npos) << error;
 }
 
 TEST(SplitText8Lines, EveryKindOfLineEndAndATruncatedLastLine) {

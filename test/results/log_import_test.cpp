@@ -156,6 +156,13 @@ TEST(LogImport, RepeatedTestStartsASecondRunAndDatesReadEitherWay) {
   EXPECT_EQ(import.runs[0].facts.serial, "");  // the blank field to write on
   EXPECT_EQ(import.runs[0].facts.startedAt.substr(0, 16), "2022-03-04T09:15");  // month first
   EXPECT_EQ(import.runs[1].rows.size(), 2u);
+  // The month by its name, either side of the day.
+  for (const char* date : {"Date & Time: 14 Mar 2020, 09:15", "Date & Time: Mar 14, 2020, 09:15"}) {
+    lines[2] = date;
+    EXPECT_EQ(ParseResultLog(LogOf(lines), "x.log", "file-time", kTests).runs[0].facts.startedAt.substr(0, 16),
+              "2020-03-14T09:15")
+        << date;
+  }
 }
 
 TEST(LogImport, FileWithoutHeaderIsRefused) {

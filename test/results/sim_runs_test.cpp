@@ -222,6 +222,38 @@ TEST(SimulatedRuns, AppendedRunsCarryTheLogsSerial) {
   for (const StoredRow& row : store.Rows({"", "", ""})) EXPECT_EQ(row.run.facts.serial, "");
 }
 
+// A log continued by a second run on another bench has no header between the two: its import
+// finds both live runs in it and adds nothing, also from a copy made later under another name.
+TEST(SimulatedRuns, AnAppendedLogImportsNothingTheLiveRunsStored) {
+  ScratchFolder root("results-append-import");
+  MemorySettings settings;
+  ASSERT_EQ(Invoke(root, settings, {"--headless", "--bench", "sim:offset-fault", "--run", "offset", "--log", "ap1",
+                                    "--serial", "ap1"}).code, kExitFailed);
+  ASSERT_EQ(Invoke(root, settings, {"--headless", "--run", "dcv,offset", "--log", "ap1", "--append"}).code, kExitPassed);
+  const fs::path log = root.Path() / "Veridane" / "Simulated" / "LOG340" / "ap1.log";
+  fs::create_directories(root.Path() / "elsewhere");
+  const fs::path copy = root.Path() / "elsewhere" / "copy.log";
+  fs::copy_file(log, copy);
+  for (const fs::path& file : {log, copy}) {
+    Outcome imported = Invoke(root, settings, {"--import", file.string()});
+    EXPECT_EQ(imported.code, kExitPassed) << imported.messages;
+    EXPECT_NE(imported.messages.find(": 0 runs added, 2 runs stored already"), std::string::npos) << imported.messages;
+  }
+  ResultsStore store(ParseStoreTarget("", Paths(root.String(), true).DataFolder()));
+  ASSERT_TRUE(store.Open()) << store.LastError();
+  EXPECT_EQ(store.Runs("AP1").size(), 2u);
+
+  // A row whose verdict was cut off is named, not dropped.
+  std::ifstream in(log, std::ios::binary);
+  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const LogImport whole = ParseResultLog(content, log.string(), "2026-01-01T00:00:00Z", CatalogueTests());
+  ASSERT_TRUE(whole.skipped.empty());
+  const size_t lastRowEnd = content.rfind("\r\n", content.size() - 3);
+  const LogImport cut = ParseResultLog(content.substr(0, lastRowEnd - 20), log.string(), "2026-01-01T00:00:00Z",
+                                       CatalogueTests());
+  ASSERT_EQ(cut.skipped.size(), 1u);
+}
+
 // A setting the program cannot take is refused before the tests, and nothing is made from it.
 TEST(SimulatedRuns, MistypedDatabaseSettingIsRefused) {
   ScratchFolder root("results-typo");

@@ -24,6 +24,10 @@ TEST(CommandLine, AnyArgumentWithAQuestionMarkAsksForTheAboutBox) {
   EXPECT_TRUE(ParseCommandLine({"?"}).aboutRequested);
   EXPECT_TRUE(ParseCommandLine({"x", "/?"}).aboutRequested);
   EXPECT_FALSE(ParseCommandLine({"--bench", "sim"}).aboutRequested);
+  // Where the "?" sat in an option's value, that option is named (a headless run then says so).
+  EXPECT_EQ(ParseCommandLine({"--comments", "noisy?"}).questionInValueOf, "--comments");
+  EXPECT_EQ(ParseCommandLine({"--serial=B?1"}).questionInValueOf, "--serial");
+  EXPECT_EQ(ParseCommandLine({"/?"}).questionInValueOf, "");
 }
 
 TEST(CommandLine, PlainWordsAreKeptInOrderAndIgnored) {
@@ -62,6 +66,18 @@ TEST(CommandLine, OptionsWithoutTheirValueAreRefused) {
   EXPECT_EQ(ParseCommandLine({"--trace=--odd-name"}).traceFile, "--odd-name");
   // A flag given a value is a mistake too, not a flag quietly set or dropped.
   EXPECT_EQ(ParseCommandLine({"--headless=yes"}).errors, std::vector<std::string>{"--headless takes no value"});
+}
+
+TEST(CommandLine, HeaderTextsAreOneLineAndTwoOutputsNeverShareAFile) {
+  const CommandLine broken = ParseCommandLine({"--headless", "--serial", "S1\nS2", "--comments=ok", "--operator", "a\rb"});
+  ASSERT_EQ(broken.errors.size(), 2u);
+  EXPECT_EQ(broken.errors[0].rfind("--serial must be one line", 0), 0u) << broken.errors[0];
+  EXPECT_EQ(broken.errors[1].rfind("--operator must be one line", 0), 0u) << broken.errors[1];
+  // Written differently, one file all the same; standard output is not a file.
+  const CommandLine same = ParseCommandLine({"--headless", "--json", "out.x", "--junit", "./out.x"});
+  ASSERT_EQ(same.errors.size(), 1u);
+  EXPECT_NE(same.errors[0].find("--json and --junit name the same file"), std::string::npos) << same.errors[0];
+  EXPECT_TRUE(ParseCommandLine({"--headless", "--json", "-", "--junit", "a.xml", "--certificate", "a.pdf"}).errors.empty());
 }
 
 TEST(CommandLine, AQuestionMarkWinsOverEveryOtherRule) {

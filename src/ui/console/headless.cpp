@@ -203,6 +203,13 @@ RunPlan ParseRunPlan(std::string_view text) {
 int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Settings& settings, const Paths& paths,
                 std::ostream& out, std::ostream& messages, const ConsoleLooks& looks) {
   const RunPlan plan = ParseRunPlan(options.run);
+  // A "?" asks for the About box only; one inside a comment or a serial would turn a scripted
+  // run into nothing that still looked like success.
+  if (options.aboutRequested && !options.questionInValueOf.empty() && !options.run.empty()) {
+    messages << "The value of " << options.questionInValueOf
+             << " contains \"?\", which asks for the About box only: nothing was run. Leave the \"?\" out to run.\n";
+    return kExitUsage;
+  }
   if (!options.aboutRequested && options.run.empty()) {
     messages << "A headless run needs --run (full, " << kErrorLogRunName << ", or test names separated by commas: "
              << RunNames() << ").\n";

@@ -437,6 +437,11 @@ TEST(Headless, QuestionMarkPrintsTheTitleAndRunsNothing) {
   EXPECT_EQ(r.code, kExitPassed);
   EXPECT_EQ(r.out.rfind("Veridane, v", 0), 0u) << r.out;
   EXPECT_EQ(r.messages.find("(scope)"), std::string::npos);
+  // A "?" in a comment asked for no About box: the run that was asked for is refused, not skipped.
+  HeadlessResult asked = RunHeadlessWith({"--headless", "--run", "offset", "--comments", "CH2 noisy?"}, root);
+  EXPECT_EQ(asked.code, kExitUsage);
+  EXPECT_NE(asked.messages.find("The value of --comments contains \"?\""), std::string::npos) << asked.messages;
+  EXPECT_EQ(asked.out, "");
 }
 
 TEST(HeadlessRunPlan, Names) {
