@@ -18,6 +18,13 @@ bool ExportLogText(const std::string& logPath, const StoreTarget& target, LogTex
     error = "The file " + Text8FromUtf8(logPath) + " cannot be read: " + Text8FromUtf8(readError);
     return false;
   }
+  // Only a result log is shown as one: anything else named by mistake would pour its bytes,
+  // control codes and all, onto the terminal.
+  constexpr std::string_view kHeader = "Performance Verification of ";
+  if (!content.starts_with(kHeader) && content.find("\n" + std::string(kHeader)) == std::string::npos) {
+    error = "The file " + Text8FromUtf8(logPath) + " is no result log: it has no header (\"" + std::string(kHeader) + "...\")";
+    return false;
+  }
   std::vector<LogSessionMark> marks;
   // Reading a log never makes a database: an SQLite file that is not there knows nothing.
   std::error_code missing;
@@ -33,6 +40,9 @@ bool ExportLogText(const std::string& logPath, const StoreTarget& target, LogTex
     }
   }
   result.text = LogAsText(content, marks, &result.sessions);
+  // A control code left in a row after expansion (a damaged file) is shown, not obeyed.
+  for (char& c : result.text)
+    if ((static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\r' && c != '\t') || c == 0x7F) c = '?';
   return true;
 }
 

@@ -197,6 +197,17 @@ TEST(SimulatedRuns, ATestThatFailedBeforeItsFirstRowIsKept) {
             std::string::npos)
       << list.out;
 
+  // The CSV of the same rows has the finding as a failed line of its test.
+  const std::string csv = (root.Path() / "b1.csv").string();
+  Outcome exported = Invoke(root, settings, {"--results", "--bench", "sim", "--serial", "B1", "--csv", csv});
+  ASSERT_EQ(exported.code, kExitPassed) << exported.messages;
+  std::ifstream csvFile(csv, std::ios::binary);
+  const std::string csvText((std::istreambuf_iterator<char>(csvFile)), std::istreambuf_iterator<char>());
+  EXPECT_NE(csvText.find(",Analog Bandwidth,,,0,,,,,,FAIL,\"Analog Bandwidth - SIGNAL COULD NOT BE SET: TEST FAILED."),
+            std::string::npos)
+      << csvText;
+  EXPECT_EQ(Invoke(root, settings, {"--results", "--bench", "sim", "--test", "bandwidht"}).code, kExitUsage);
+
   const std::string log = (root.Path() / "Veridane" / "Simulated" / "LOG340" / "bw.log").string();
   std::ifstream file(log, std::ios::binary);
   const std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());

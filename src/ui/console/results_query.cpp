@@ -98,6 +98,14 @@ int RunResultsCommand(const BackendRegistry& registry, const CommandLine& option
   ResultFilter filter;
   if (!options.serial.empty()) filter.serial = UpperCase1252(Trim(Text8FromUtf8(options.serial)));
   filter.testName = TestTitle(options.testName);
+  // A mistyped test name would match nothing and read as "no results".
+  if (!filter.testName.empty() &&
+      std::none_of(TestCatalogue().begin(), TestCatalogue().end(),
+                   [&](const CatalogueEntry& entry) { return entry.title == filter.testName; })) {
+    messages << "--test " << options.testName << ": no such test (give a --run name: " << RunNames()
+             << ", or a test's title).\n";
+    return kExitUsage;
+  }
   if (!options.run.empty()) {
     int64_t id = 0;
     const auto [end, problem] = std::from_chars(options.run.data(), options.run.data() + options.run.size(), id);
@@ -124,21 +132,13 @@ int RunResultsCommand(const BackendRegistry& registry, const CommandLine& option
     messages << "The results database " << target.Describe() << " cannot be read: " << store.LastError() << "\n";
     return kExitEnded;
   }
-  if (!options.csvFile.empty()) {
-    std::string error;
-    if (!WriteResultsCsv(options.csvFile, rows, error)) {
-      messages << "The CSV file cannot be written: " << Utf8FromText8(error) << "\n";
-      return kExitUsage;
-    }
-    messages << rows.size() << " rows written to " << options.csvFile << "\n";
-    return code;
-  }
   // Run by run: its rows, then the tests of it that failed on a finding (a test may have failed
   // so before its first row, leaving a run with no row), with the finding as the table said it.
   std::map<int64_t, std::vector<const StoredRow*>> rowsOfRun;
   for (const StoredRow& stored : rows) rowsOfRun[stored.run.id].push_back(&stored);
   const size_t testColumn = LongestTestTitle() + 2;
   bool listed = false;
+  std::vector<StoredRow> csvRows;
   for (const StoredRun& stored : store.Runs(filter.serial)) {
     if (filter.runId && stored.id != *filter.runId) continue;
     std::vector<RunTestOutcome> findings;
@@ -149,6 +149,22 @@ int RunResultsCommand(const BackendRegistry& registry, const CommandLine& option
     const std::vector<const StoredRow*>& its = rowsOfRun[stored.id];
     if (its.empty() && findings.empty()) continue;
     listed = true;
+    if (!options.csvFile.empty()) {
+      // In the CSV a finding is a failed line of its test with no step, so that a failed run
+      // never reads as all PASS there.
+      for (const StoredRow* row : its) csvRows.push_back(*row);
+      for (const RunTestOutcome& outcome : findings) {
+        StoredRow line;
+        line.run = stored;
+        line.recordedAt = stored.facts.startedAt;
+        line.result.test = outcome.number;
+        line.result.testName = outcome.name;
+        line.result.verdict = Verdict::Fail;
+        line.result.text = outcome.finding;
+        csvRows.push_back(std::move(line));
+      }
+      continue;
+    }
     const RunFacts& run = stored.facts;
     out << "Run " << stored.id << "  " << run.startedAt << "  " << Utf8FromText8(run.scopeModel) << "  "
         << (run.serial.empty() ? "(no serial)" : Utf8FromText8(run.serial)) << "  " << Utf8FromText8(run.bench)
@@ -166,6 +182,15 @@ int RunResultsCommand(const BackendRegistry& registry, const CommandLine& option
   if (!store.LastError().empty()) {
     messages << "The results database " << target.Describe() << " cannot be read: " << store.LastError() << "\n";
     return kExitEnded;
+  }
+  if (!options.csvFile.empty()) {
+    std::string error;
+    if (!WriteResultsCsv(options.csvFile, csvRows, error)) {
+      messages << "The CSV file cannot be written: " << Utf8FromText8(error) << "\n";
+      return kExitUsage;
+    }
+    messages << csvRows.size() << " rows written to " << options.csvFile << "\n";
+    return code;
   }
   if (!listed) messages << "No stored results match.\n";
   return code;

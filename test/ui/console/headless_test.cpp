@@ -429,6 +429,19 @@ TEST(Headless, ALogAppendedTwiceReadsAsThreeDatedSessions) {
   EXPECT_EQ(copyOut.str().find("----- Session"), std::string::npos);
   options = ParseCommandLine({"--log-text", (root.Path() / "none.log").string()});
   EXPECT_EQ(RunLogTextCommand(options, settings, Paths(root.String()), copyOut, copyMessages), kExitUsage);
+  // A file that is no log is refused, and a control code inside a log is shown, not obeyed.
+  { std::ofstream(root.Path() / "junk.log", std::ios::binary) << "\x1b]0;title\x07\x1b[2J random bytes\r\n"; }
+  std::ostringstream junkOut, junkMessages;
+  options = ParseCommandLine({"--log-text", (root.Path() / "junk.log").string()});
+  EXPECT_EQ(RunLogTextCommand(options, settings, Paths(root.String()), junkOut, junkMessages), kExitUsage);
+  EXPECT_EQ(junkOut.str(), "");
+  EXPECT_NE(junkMessages.str().find("is no result log"), std::string::npos) << junkMessages.str();
+  { std::ofstream(root.Path() / "copy.log", std::ios::binary | std::ios::app) << " CH 1 \x1b[2J\r\n"; }
+  std::ostringstream escOut, escMessages;
+  options = ParseCommandLine({"--log-text", (root.Path() / "copy.log").string()});
+  ASSERT_EQ(RunLogTextCommand(options, settings, Paths(root.String()), escOut, escMessages), kExitPassed);
+  EXPECT_EQ(escOut.str().find('\x1b'), std::string::npos);
+  EXPECT_NE(escOut.str().find(" CH 1 ?[2J"), std::string::npos);
 }
 
 TEST(Headless, QuestionMarkPrintsTheTitleAndRunsNothing) {
