@@ -57,6 +57,7 @@ class LogBook : public ResultLog {
 
   // A row or a status file the disk did not take since the log was opened (said at the time).
   bool LogIncomplete() const { return rowsLost_ || statusFileFailing_; }
+  bool RowsLost() const { return rowsLost_; }
   // Why the last Create or Import/Append did not open the log (None when it did).
   Text8File::Refusal OpenRefusal() const { return refusal_; }
   // Told when a log is created (first line 0) or re-opened to append (first line: the lines

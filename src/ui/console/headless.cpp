@@ -358,7 +358,11 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
       code = std::max(code, static_cast<int>(kExitEnded));
     // A log the disk stopped taking was said at the time; a script learns it from the code.
     if (!options.logName.empty() && program.Log().LogIncomplete()) {
-      messages << "The log " << options.logName << " is incomplete: the disk did not take every row.\n";
+      if (program.Log().RowsLost())
+        messages << "The log " << options.logName << " is incomplete: the disk did not take every row.\n";
+      else
+        messages << "The log " << options.logName << " holds every row, but its status file " << options.logName
+                 << ".tst could not be written: it lacks this run's PASS/FAIL.\n";
       code = std::max(code, static_cast<int>(kExitEnded));
     }
     // The tests and the log ran to their end; what the database missed is said once, here.

@@ -84,6 +84,9 @@ int RunResultsCommand(const BackendRegistry& registry, const CommandLine& option
     messages << file << ": " << outcome.added << (outcome.added == 1 ? " run" : " runs") << " added";
     if (outcome.alreadyStored > 0)
       messages << ", " << outcome.alreadyStored << (outcome.alreadyStored == 1 ? " run" : " runs") << " stored already";
+    // A log of a failed Self Cal, or of tests stopped before their first row, has nothing to add.
+    if (outcome.added == 0 && outcome.alreadyStored == 0 && outcome.skipped.empty())
+      messages << " (it holds no result row; a Self Cal outcome or a finding alone is kept only by the run itself)";
     messages << "\n";
     // A row left out would make the history look better than the log: say which, and fail.
     if (!outcome.skipped.empty()) {

@@ -367,6 +367,16 @@ TEST(Headless, ALogTheDiskStopsTakingEndsTheRunWithThree) {
   const std::string log = FileBytes(root.Path() / "Veridane" / "Simulated" / "LOG340" / "u11.log");
   EXPECT_GT(log.size(), 1000u);
   EXPECT_TRUE(log.ends_with("\r\n"));
+
+  // Only the status file failing (its new copy cannot be made): the log is whole and says so.
+  ASSERT_EQ(RunHeadlessWith({"--headless", "--run", "offset", "--no-results", "--log", "u12"}, root).code, kExitPassed);
+  std::filesystem::create_directory(root.Path() / "Veridane" / "Simulated" / "LOG340" / "u12.tst.new");
+  r = RunHeadlessWith({"--headless", "--run", "offset", "--no-results", "--log", "u12", "--append"}, root);
+  EXPECT_EQ(r.code, kExitEnded) << r.messages;
+  EXPECT_EQ(r.messages.find("is incomplete"), std::string::npos) << r.messages;
+  EXPECT_NE(r.messages.find("The log u12 holds every row, but its status file u12.tst could not be written"),
+            std::string::npos)
+      << r.messages;
 }
 
 // Any answer of *CAL? but success fails the Full Sequence, in Auto mode too, and the run.
