@@ -365,15 +365,22 @@ int Render(QPdfWriter& writer, const CertificateContent& content, int totalPages
               << U(s.due) << U(s.state);
     standards.push_back(row);
   }
-  if (standards.empty()) {
+  if (standards.empty() && !facts.source.empty()) {
+    sheet.Text("The reference standards of this run are not known: it was imported from the result log " +
+                   U(facts.source) + ".",
+               Font(8.5));
+  } else if (standards.empty()) {
     sheet.Text("No reference standard was found on the bus: every setting was made by hand.", Font(8.5));
   } else {
     sheet.Table({{"Role", 20}, {"Model", 22}, {"Serial", 25}, {"Asset", 16}, {"Certificate", 24}, {"Calibrated", 18},
                  {"Due", 18}, {"State", 31}},
                 standards, 7);
   }
-  sheet.Text("The standards are calibrated with metrological traceability to national measurement standards (SI) "
-             "through the calibration certificates listed." +
+  // Traceability is claimed only through standards the record names.
+  sheet.Text((standards.empty() ? QString("No traceability to national measurement standards can be stated for this "
+                                          "run: it names no calibrated reference standard.")
+                                : QString("The standards are calibrated with metrological traceability to national "
+                                          "measurement standards (SI) through the calibration certificates listed.")) +
                  QString(context.overdue ? " A standard was overdue, unmatched or not chosen when this run was made; "
                                            "the run was made anyway and is marked so."
                                          : ""),

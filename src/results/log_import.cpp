@@ -453,7 +453,8 @@ std::vector<StoredRunRows> StoredRunsOf(ResultsStore& store, const RunFacts& fac
 
 }  // namespace
 
-ImportOutcome ImportResultLog(ResultsStore& store, const std::string& path, const std::vector<ImportTest>& tests) {
+ImportOutcome ImportResultLog(ResultsStore& store, const std::string& path, const std::vector<ImportTest>& tests,
+                              bool simulatedStore) {
   ImportOutcome outcome;
   std::string content;
   if (!ReadText8File(path, content, outcome.error)) return outcome;
@@ -462,6 +463,7 @@ ImportOutcome ImportResultLog(ResultsStore& store, const std::string& path, cons
   const std::string fileTime = lastChange.toOffsetFromUtc(lastChange.offsetFromUtc()).toString(Qt::ISODate).toStdString();
   const std::string source = Text8FromUtf8(info.absoluteFilePath().toStdString());
   LogImport import = ParseResultLog(content, source, fileTime, tests);
+  for (ImportedRun& run : import.runs) run.facts.simulated = simulatedStore;
   outcome.skipped = import.skipped;
   if (!import.error.empty()) {
     outcome.error = path + ": " + import.error;

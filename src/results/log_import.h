@@ -46,9 +46,11 @@ struct ImportOutcome {
 };
 
 // Reads the file and stores its runs unless they are stored already. A run is stored already
-// when a run of the same scope (model and serial) with exactly these rows, in this order,
-// started between the log's header time and the file's last change: the live run that wrote
-// the log, or an earlier import of it (from any path).
-ImportOutcome ImportResultLog(ResultsStore& store, const std::string& path, const std::vector<ImportTest>& tests);
+// when a run of the same scope (model and serial) whose rows, in this order, stand together in
+// the log under one header started between the header's time and the file's last change: the
+// live run that wrote them, or an earlier import of the log (from any path). Runs imported into
+// the simulated bench's store are marked simulated, as everything there is.
+ImportOutcome ImportResultLog(ResultsStore& store, const std::string& path, const std::vector<ImportTest>& tests,
+                              bool simulatedStore = false);
 
 }  // namespace veridane

@@ -191,6 +191,33 @@ with tempfile.TemporaryDirectory() as folder:
     if again.returncode == 0:
         check(json.loads(again.stdout)["runs"][0]["sha256"] == the_run["sha256"], "the digest is of the stored run")
 
+    # A run imported from a log names no standard: its certificate says they are not known and
+    # claims no traceability; imported into the simulated store it carries the simulated mark.
+    environment = dict(os.environ, APPDATA=folder, QT_QPA_PLATFORM="offscreen", HOME=folder,
+                       XDG_CONFIG_HOME=os.path.join(folder, "config"))
+    logged = run(folder, "--bench", "sim", "--run", "offset", "--log", "imp", "--serial", "imp1", "--no-results")
+    check(logged.returncode == 0, "the log to import: " + logged.stderr.decode())
+    logs = [os.path.join(top, name) for top, _, names in os.walk(folder) for name in names if name == "imp.log"]
+    check(len(logs) == 1, "the log imp.log is written once: %s" % logs)
+    imported = subprocess.run([PROGRAM, "--import", logs[0], "--bench", "sim"], capture_output=True, env=environment,
+                              timeout=60)
+    check(imported.returncode == 0 and b"1 run added" in imported.stderr, "imported: " + imported.stderr.decode())
+    listing = subprocess.run([PROGRAM, "--results", "--bench", "sim", "--serial", "IMP1"], capture_output=True,
+                             env=environment, timeout=60).stdout.decode()
+    imported_ids = [line.split()[1] for line in listing.splitlines() if line.startswith("Run ") and "imported from" in line]
+    check(len(imported_ids) == 1, "the imported run is listed: " + listing)
+    if imported_ids:
+        imported_pdf = os.path.join(folder, "imported.pdf")
+        made = subprocess.run([PROGRAM, "--results", "--bench", "sim", "--run", imported_ids[0], "--certificate",
+                               imported_pdf, "--partial"], capture_output=True, env=environment, timeout=60)
+        check(made.returncode == 0, "certificate of the imported run: " + made.stderr.decode())
+        imported_text = " ".join(subprocess.run(["pdftotext", imported_pdf, "-"], capture_output=True).stdout.decode().split())
+        check("The reference standards of this run are not known: it was imported from the result log" in imported_text,
+              "the imported run's standards are said to be unknown")
+        check("No traceability to national measurement standards can be stated" in imported_text and
+              "through the calibration certificates listed" not in imported_text, "no traceability is claimed")
+        check("SIMULATED - NOT A CALIBRATION" in imported_text, "imported into the simulated store: marked simulated")
+
     # An overdue calibrator stops a headless run before any test ...
     with open(register, "w") as out:
         out.write(REGISTER.format(calibrator_calibrated="2019-03-02", calibrator_due="2020-03-02"))

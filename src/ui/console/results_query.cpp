@@ -75,7 +75,7 @@ int RunResultsCommand(const BackendRegistry& registry, const CommandLine& option
 
   int code = kExitPassed;
   for (const std::string& file : options.importFiles) {
-    const ImportOutcome outcome = ImportResultLog(store, file, CatalogueTests());
+    const ImportOutcome outcome = ImportResultLog(store, file, CatalogueTests(), choice.Simulated());
     if (outcome.added < 0) {
       messages << "Not imported: " << Utf8FromText8(outcome.error) << "\n";
       code = kExitUsage;
