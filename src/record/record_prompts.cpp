@@ -69,7 +69,7 @@ bool AskAboutStandards(const StandardsSource& source, const std::vector<BenchIns
                                                "the program."))
       return false;
   } else if (!gate.problems.empty()) {
-    seams.op.ShowMessBox("Reference standards due soon:" + Lines(gate.problems), kOkOnly + kInformation,
+    seams.op.ShowMessBox("Reference standards to look at (due soon, or dated oddly in the register):" + Lines(gate.problems), kOkOnly + kInformation,
                          kStandardsCaption);
   }
   context.overdue = gate.blocking;

@@ -76,6 +76,7 @@ std::vector<StandardUse> CheckStandards(const StandardsRegister& reg, const std:
       use.standard = *pick;
       use.candidates.clear();
       use.daysToDue = static_cast<int>((std::chrono::sys_days(pick->due) - std::chrono::sys_days(today)).count());
+      use.calibratedLater = std::chrono::sys_days(pick->calibrated) > std::chrono::sys_days(today);
       use.state = use.daysToDue < 0              ? StandardState::Overdue
                   : use.daysToDue <= kDueSoonDays ? StandardState::DueSoon
                                                   : StandardState::InCalibration;
@@ -115,10 +116,11 @@ std::string StateText(const StandardUse& use) {
 std::vector<std::string> StandardProblems(const std::vector<StandardUse>& uses) {
   std::vector<std::string> lines;
   for (const StandardUse& use : uses) {
-    if (use.state == StandardState::InCalibration) continue;
     std::string line = use.instrument.role + " " + use.instrument.model;
     if (use.standard) line += " (asset " + use.standard->asset + ", due " + IsoDate(use.standard->due) + ")";
-    lines.push_back(line + ": " + StateText(use));
+    if (use.calibratedLater)
+      lines.push_back(line + ": calibrated " + IsoDate(use.standard->calibrated) + ", a date still to come; check the register");
+    if (use.state != StandardState::InCalibration) lines.push_back(line + ": " + StateText(use));
   }
   return lines;
 }

@@ -39,6 +39,7 @@ struct StandardUse {
   std::vector<std::string> candidates;         // assets to choose from when ambiguous
   StandardState state = StandardState::Unmatched;
   int daysToDue = 0;
+  bool calibratedLater = false;  // the register dates its calibration after today: a typing error, said
 };
 
 // True when a register model names the instrument detection found: case, blanks and dashes

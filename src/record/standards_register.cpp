@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <initializer_list>
+#include <limits>
 #include <map>
 #include <optional>
 #include <toml++/toml.h>
@@ -165,10 +166,25 @@ ReferenceStandard ReadStandard(const std::string& file, const toml::table& table
   if (const toml::node* node = table.get("uncertainty")) {
     const toml::array* list = node->as_array();
     if (list == nullptr) EntryReader(file, table, named, line).Fail(node, "uncertainty must be [[standard.uncertainty]] tables");
+    std::vector<int> lines;
     for (const toml::node& item : *list) {
       const toml::table* entry = item.as_table();
       if (entry == nullptr) EntryReader(file, table, named, line).Fail(&item, "uncertainty must be [[standard.uncertainty]] tables");
-      standard.uncertainty.push_back(ReadUncertainty(file, *entry, named, LineOf(item, line)));
+      const UncertaintyFigure figure = ReadUncertainty(file, *entry, named, LineOf(item, line));
+      // Two figures for one function and band: which one holds would be a guess.
+      const double low = figure.bandLowHz.value_or(0);
+      const double high = figure.bandHighHz.value_or(std::numeric_limits<double>::infinity());
+      for (size_t i = 0; i < standard.uncertainty.size(); ++i) {
+        const UncertaintyFigure& other = standard.uncertainty[i];
+        if (other.function == figure.function && low < other.bandHighHz.value_or(std::numeric_limits<double>::infinity()) &&
+            other.bandLowHz.value_or(0) < high)
+          EntryReader(file, *entry, named + ", uncertainty", LineOf(item, line))
+              .Fail(nullptr, "a second figure for " + std::string(StandardFunctionKey(figure.function)) +
+                                 " over the same frequencies as line " + std::to_string(lines[i]) +
+                                 " (give each band once)");
+      }
+      standard.uncertainty.push_back(figure);
+      lines.push_back(LineOf(item, line));
     }
   }
   return standard;

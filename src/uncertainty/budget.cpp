@@ -150,6 +150,7 @@ StepBudget BudgetOf(const std::vector<UncertaintyFigure>& figures, const std::ve
     }
     c.sensitivity = setting.sensitivity;
     c.standard = std::fabs(c.sensitivity) * c.figure / c.divisor;
+    c.figureUnit = FunctionUnit(setting.function);
     budget.contributions.push_back(c);
   }
   for (const StepReadings& reading : readings) {

@@ -50,6 +50,7 @@ struct Contribution {
   double figure = 0;      // the register's ± amount, the half digit, the standard deviation
   double sensitivity = 1;  // c_i
   double standard = 0;     // |c_i| × figure / divisor: standard uncertainty in the step's unit
+  std::string figureUnit;  // the figure's unit where it is not the step's (an attenuator's dB)
 };
 
 struct StepBudget {

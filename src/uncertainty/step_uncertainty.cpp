@@ -10,6 +10,12 @@ namespace veridane {
 namespace {
 
 std::string Amount(double value, std::string_view unit) {
+  // Decibels take no SI prefix.
+  if (unit == "dB") {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4g dB", value);
+    return text;
+  }
   std::string text = FormatValue(static_cast<float>(value), unit, 104);
   const size_t first = text.find_first_not_of(' ');
   return first == std::string::npos ? text : text.substr(first);
@@ -64,7 +70,7 @@ std::string BudgetReport(std::string_view step, std::string_view unit, const Ste
       std::snprintf(sensitivity, sizeof sensitivity, "%.3g", c.sensitivity);
       text += "  " + Padded(c.source, 52) +
               Padded(c.distribution == Distribution::Normal ? "normal" : "rectangular", 12) +
-              Padded("\xB1" + Amount(c.figure, unit), 12) + Padded(divisor, 8) + Padded(sensitivity, 6) + Amount(c.standard, unit) + "\n";
+              Padded("\xB1" + Amount(c.figure, c.figureUnit.empty() ? unit : std::string_view(c.figureUnit)), 12) + Padded(divisor, 8) + Padded(sensitivity, 6) + Amount(c.standard, unit) + "\n";
     }
     text += "  " + Padded("Combined standard uncertainty u_c", 93) + Amount(*budget.combined, unit) + "\n";
     text += "  " + Padded("Expanded uncertainty U (k = 2)", 93) + Amount(*budget.expanded, unit) + "\n";

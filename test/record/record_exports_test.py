@@ -254,4 +254,12 @@ with tempfile.TemporaryDirectory() as folder:
     check(wrong.returncode == 4 and (register + ":13: asset \"LAB-0012\" is already in the register (line 5)").encode()
           in wrong.stderr, "duplicate asset named: " + wrong.stderr.decode()[-400:])
 
+    # A choice of an asset the register does not hold for that model is refused by name.
+    with open(register, "w") as out:
+        out.write(REGISTER.format(calibrator_calibrated="2026-03-02", calibrator_due="2098-03-02"))
+    unknown = run(folder, "--bench", "sim", "--run", "offset", "--standards", register, "--standard", "SG 5030=NOPE")
+    check(unknown.returncode == 4 and b"--standard SG 5030=NOPE: the register" in unknown.stderr and
+          b"has no entry of model SG 5030 with asset NOPE" in unknown.stderr,
+          "unknown asset named: %d %s" % (unknown.returncode, unknown.stderr.decode()[-300:]))
+
 sys.exit(1 if failures else 0)

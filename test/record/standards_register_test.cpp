@@ -130,6 +130,18 @@ TEST(StandardsRegisterTest, UncertaintyEntriesAreChecked) {
             std::string::npos);
   EXPECT_NE(ErrorOf(With("k = 2.1", "k = 0")).find("coverage factor k must be above 0"), std::string::npos);
   EXPECT_NE(ErrorOf(With("percent = 0.001", "percent = nan")).find("finite"), std::string::npos);
+  // One function twice over the same frequencies (here every frequency) is refused; two bands
+  // side by side are not.
+  const std::string twice = With("  percent = 0.005\n  absolute = 10e-6\n",
+                                 "  percent = 0.005\n\n  [[standard.uncertainty]]\n  function = \"dc_voltage\"\n  percent = 5\n");
+  EXPECT_NE(ErrorOf(twice).find("standards.toml:14: standard 1 (LAB-0012), uncertainty: a second figure for dc_voltage "
+                                "over the same frequencies as line 10"),
+            std::string::npos)
+      << ErrorOf(twice);
+  EXPECT_EQ(ErrorOf(With("  percent = 1.5\n  published_limit = true\n",
+                         "  percent = 1.5\n  published_limit = true\n\n  [[standard.uncertainty]]\n"
+                         "  function = \"ac_amplitude\"\n  band_low_hz = 250e6\n  absolute = 0.01\n")),
+            "no error");
 }
 
 TEST(StandardsRegisterTest, AFileThatIsNoRegisterIsRefused) {
@@ -194,6 +206,10 @@ TEST(StandardsCheckTest, DueDatesAndChoicesDecideEachInstrument) {
   EXPECT_EQ(StandardProblems(uses).size(), 1u);
   EXPECT_EQ(CheckStandards(reg, {bench[1]}, {}, year_month_day{year{2026}, month{12}, day{20}})[0].state,
             StandardState::DueSoon);
+  // A calibration dated after today is said, not refused.
+  EXPECT_EQ(StandardProblems(CheckStandards(reg, {bench[1]}, {}, year_month_day{year{2026}, month{1}, day{9}})),
+            std::vector<std::string>{"Signal generator SG 5030 (asset LAB-0020, due 2026-12-20): calibrated 2026-01-10, "
+                                     "a date still to come; check the register"});
   EXPECT_EQ(CheckStandards(reg, {bench[1]}, {}, year_month_day{year{2026}, month{12}, day{21}})[0].state,
             StandardState::Overdue);
 

@@ -73,6 +73,11 @@ TEST(Budget, TheAttenuatorInThePathJoinsTheBudgetInDecibels) {
   EXPECT_NEAR(*budget.combined, std::hypot(0.7 * 0.6 * 0.015 / 2, fromAttenuator), 1e-12);
   EXPECT_EQ(budget.contributions[1].source.rfind("Reference standard: attenuation 20", 0), 0u)
       << budget.contributions[1].source;
+  // The report gives the attenuator's figure in its own unit, the standard u in the step's.
+  StepUncertainty step;
+  step.budget = budget;
+  const std::string report = BudgetReport("CH1 100 mV/div", "V", step);
+  EXPECT_NE(report.find("rectangular  \xB1" "0.05 dB "), std::string::npos) << report;
   // Not set since its reset: ratio 1, no attenuation.
   EXPECT_EQ(AttenuatorSetting(0, 400e6, 0.42).value, 0);
 }

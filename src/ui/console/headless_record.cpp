@@ -1,5 +1,6 @@
 #include "ui/console/headless_record.h"
 
+#include <algorithm>
 #include <map>
 
 #include "platform/text8.h"
@@ -8,6 +9,7 @@
 #include "record/junit_report.h"
 #include "record/record_prompts.h"
 #include "record/run_json.h"
+#include "record/standards_check.h"
 #include "record/standards_gate.h"
 #include "record/whole_file.h"
 #include "results/results_recorder.h"
@@ -69,6 +71,16 @@ int GateStandards(Launcher& launcher, Settings& settings, const CommandLine& opt
     std::string asset;
     if (!ParseStandardChoice(Text8FromUtf8(text), model, asset)) {
       messages << "--standard " << text << ": give MODEL=ASSET, e.g. --standard \"Fluke 5100B=LAB-0012\".\n";
+      return kExitUsage;
+    }
+    // A choice the register cannot meet would otherwise be passed over without a word.
+    const bool known = reg && std::any_of(reg->standards.begin(), reg->standards.end(), [&](const ReferenceStandard& s) {
+                         return ModelMatches(s.model, model) && UpperCase(s.asset) == UpperCase(asset);
+                       });
+    if (!known) {
+      messages << "--standard " << text << ": the register "
+               << (reg ? Utf8FromText8(reg->file) : std::string("(none found)")) << " has no entry of model "
+               << Utf8FromText8(model) << " with asset " << Utf8FromText8(asset) << ".\n";
       return kExitUsage;
     }
     chosen[model] = asset;
