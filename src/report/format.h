@@ -43,4 +43,10 @@ std::string JudgeResult(float nominal, float tolerance, int16_t mode, float meas
 std::string CompactLine(std::string_view line);
 std::string ExpandLine(std::string_view line);
 
+// Every result log begins a header with this; a file without one is no result log.
+inline constexpr std::string_view kLogHeaderStart = "Performance Verification of ";
+inline bool HasLogHeader(std::string_view content) {
+  return content.starts_with(kLogHeaderStart) || content.find("\n" + std::string(kLogHeaderStart)) != std::string_view::npos;
+}
+
 }  // namespace veridane

@@ -21,7 +21,7 @@ namespace veridane {
 
 namespace {
 
-constexpr std::string_view kHeaderStart = "Performance Verification of ";
+constexpr std::string_view kHeaderStart = kLogHeaderStart;
 
 // A number with its unit as the result columns print it: "-990 mV", "3.20 mV", "1  V".
 struct Quantity {

@@ -7,6 +7,7 @@
 #include "results/log_text.h"
 #include "platform/text8.h"
 #include "platform/text8_file.h"
+#include "report/format.h"
 #include "results/results_store.h"
 
 namespace veridane {
@@ -20,9 +21,9 @@ bool ExportLogText(const std::string& logPath, const StoreTarget& target, LogTex
   }
   // Only a result log is shown as one: anything else named by mistake would pour its bytes,
   // control codes and all, onto the terminal.
-  constexpr std::string_view kHeader = "Performance Verification of ";
-  if (!content.starts_with(kHeader) && content.find("\n" + std::string(kHeader)) == std::string::npos) {
-    error = "The file " + Text8FromUtf8(logPath) + " is no result log: it has no header (\"" + std::string(kHeader) + "...\")";
+  if (!HasLogHeader(content)) {
+    error = "The file " + Text8FromUtf8(logPath) + " is no result log: it has no header (\"" +
+            std::string(kLogHeaderStart) + "...\")";
     return false;
   }
   std::vector<LogSessionMark> marks;

@@ -188,7 +188,7 @@ TEST(LogImport, StoredOnceEvenWhenImportedTwice) {
   const std::string copy = (scratch.Folder() / "copy.log").string();
   std::filesystem::copy_file(path, copy);
   EXPECT_EQ(ImportResultLog(store, copy, kTests).added, 0);
-  std::vector<StoredRow> rows = store.Rows({"B0\xC9" "1234", "Offset at Zero", ""});
+  std::vector<StoredRow> rows = store.Rows({"B0\xC9" "1234", "Offset at Zero", "", {}});
   ASSERT_EQ(rows.size(), 4u);
   EXPECT_EQ(rows[0].run.facts.bench, "imported");
   EXPECT_NE(rows[0].run.facts.source.find("u7.log"), std::string::npos);

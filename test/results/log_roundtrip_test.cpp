@@ -92,7 +92,9 @@ TEST(SimulatedRuns, EveryShippedBenchsLogImportsAsTheLiveRunStoredIt) {
       EXPECT_TRUE(SameAsPrinted(a.upper, b.upper));
       // A trigger row that did not trigger on both sides does not print how many sides did.
       const bool untriggered = a.unit == "sides" && a.verdict == Verdict::Fail && !b.measured;
-      if (!untriggered) EXPECT_TRUE(SameAsPrinted(a.measured, b.measured));
+      if (!untriggered) {
+        EXPECT_TRUE(SameAsPrinted(a.measured, b.measured));
+      }
     }
 
     // A test that failed on a finding (its signal could not be set) reads back as failed on it,

@@ -63,7 +63,7 @@ TEST(SimulatedRuns, FullSequencesLandInTheStoreAsShown) {
   for (size_t n = 0; n < runs.size(); ++n) {
     const std::vector<std::string> shown = JudgedRows(runs[n].out);
     std::vector<StoredRow> rows;
-    for (StoredRow& row : store.Rows({"B012345", "", ""}))
+    for (StoredRow& row : store.Rows({"B012345", "", "", {}}))
       if (row.run.id == stored[n].id) rows.push_back(std::move(row));
     // The self calibration opens each run in the store alone: what the scope answered, no row shown.
     ASSERT_FALSE(rows.empty()) << "run " << n;
@@ -90,7 +90,7 @@ TEST(SimulatedRuns, FullSequencesLandInTheStoreAsShown) {
 
   // The offset fault shows on CH 2 of the third run only.
   int failures = 0;
-  for (const StoredRow& row : store.Rows({"B012345", "Offset at Zero", ""}))
+  for (const StoredRow& row : store.Rows({"B012345", "Offset at Zero", "", {}}))
     if (row.result.verdict != Verdict::Pass && row.result.verdict != Verdict::Marginal) {
       EXPECT_EQ(row.run.id, stored[2].id);
       EXPECT_EQ(row.result.step.rfind("CH2", 0), 0u) << row.result.step;
@@ -111,7 +111,7 @@ TEST(SimulatedRuns, FullSequencesLandInTheStoreAsShown) {
     for (size_t at = all.out.find(name); at != std::string::npos; at = all.out.find(name, at + 1), ++listedRows)
       EXPECT_EQ(all.out.compare(at + name.size(), 2, "  "), 0) << all.out.substr(at, 80);
   }
-  EXPECT_EQ(listedRows, store.Rows({"B012345", "", ""}).size());
+  EXPECT_EQ(listedRows, store.Rows({"B012345", "", "", {}}).size());
   const std::string csv = (root.Path() / "f.csv").string();
   Outcome exported = Invoke(root, settings, {"--results", "--bench", "sim", "--serial", "b012345", "--csv", csv});
   EXPECT_EQ(exported.code, kExitPassed) << exported.messages;
@@ -119,7 +119,7 @@ TEST(SimulatedRuns, FullSequencesLandInTheStoreAsShown) {
   std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   size_t lines = 0;
   for (size_t at = content.find("\r\n"); at != std::string::npos; at = content.find("\r\n", at + 2)) ++lines;
-  EXPECT_EQ(lines, 1 + store.Rows({"B012345", "", ""}).size());
+  EXPECT_EQ(lines, 1 + store.Rows({"B012345", "", "", {}}).size());
   EXPECT_NE(content.find("not measurable"), std::string::npos);
   // Limits as decimals, not as the single-precision numbers' binary neighbours.
   EXPECT_NE(content.find(",Offset at Zero,CH2 2 mV/div,V,0,-0.0032,0.0032,"), std::string::npos);
@@ -137,7 +137,7 @@ TEST(SimulatedRuns, AFailedSelfCalibrationIsAFailedStepOfItsRun) {
 
   ResultsStore store(ParseStoreTarget("", Paths(root.String(), true).DataFolder()));
   ASSERT_TRUE(store.Open()) << store.LastError();
-  const std::vector<StoredRow> rows = store.Rows({"B012345", "", ""});
+  const std::vector<StoredRow> rows = store.Rows({"B012345", "", "", {}});
   ASSERT_EQ(rows.size(), 1u);  // nothing after it: a scope that did not calibrate is not verified
   EXPECT_EQ(rows[0].result.testName, "Self Cal");
   EXPECT_EQ(rows[0].result.step, "*CAL?");
@@ -230,7 +230,7 @@ TEST(SimulatedRuns, AppendedRunsCarryTheLogsSerial) {
   ASSERT_TRUE(store.Open()) << store.LastError();
   EXPECT_EQ(store.Runs("B777").size(), 2u);
   EXPECT_EQ(store.Runs("").size(), 1u);
-  for (const StoredRow& row : store.Rows({"", "", ""})) EXPECT_EQ(row.run.facts.serial, "");
+  for (const StoredRow& row : store.Rows({"", "", "", {}})) EXPECT_EQ(row.run.facts.serial, "");
 }
 
 // A log continued by a second run on another bench has no header between the two: its import
