@@ -1,6 +1,8 @@
 #include "gpib/backends/fd_transport.h"
 
 #include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,7 +12,10 @@
 
 namespace veridane {
 
-FdTransport::FdTransport(int fd, std::string where) : fd_(fd), where_(std::move(where)) {}
+FdTransport::FdTransport(int fd, std::string where) : fd_(fd), where_(std::move(where)) {
+  struct stat info {};
+  socket_ = fd_ >= 0 && ::fstat(fd_, &info) == 0 && S_ISSOCK(info.st_mode);
+}
 
 FdTransport::~FdTransport() {
   if (fd_ >= 0) ::close(fd_);
@@ -30,7 +35,10 @@ bool FdTransport::Write(std::string_view bytes) {
   if (fd_ < 0) return false;
   size_t sent = 0;
   while (sent < bytes.size()) {
-    ssize_t n = ::write(fd_, bytes.data() + sent, bytes.size() - sent);
+    // Writing to a socket whose peer has gone would raise SIGPIPE and end the program without a
+    // word; sent without the signal, it fails here and the link is reported as lost.
+    ssize_t n = socket_ ? ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL)
+                        : ::write(fd_, bytes.data() + sent, bytes.size() - sent);
     if (n > 0) {
       sent += static_cast<size_t>(n);
       continue;

@@ -27,6 +27,7 @@ class FdTransport : public ByteTransport {
 
  private:
   int fd_;
+  bool socket_ = false;  // sent to with MSG_NOSIGNAL: a peer that went away must not kill the program
   std::string where_;
   std::string lastError_;
 };

@@ -178,6 +178,15 @@ bool ResolveVisaResource(std::string_view resource, bool throughVisa, std::strin
       return refuse(prologix ? "write PRLGX-TCPIP::HOST::INTFC." : "write TCPIP0::HOST::PORT::SOCKET (a raw socket).");
     }
     std::string host(parts[1]);
+    if (host.empty()) return refuse("it names no host; write " + std::string(prologix ? "PRLGX-TCPIP::HOST::INTFC." : "TCPIP0::HOST::PORT::SOCKET."));
+    // One colon is a port written into the host ("127.0.0.1:1234"); an IPv6 address has more.
+    if (std::count(host.begin(), host.end(), ':') == 1)
+      return refuse("the port is a part of its own: write " +
+                    std::string(prologix ? "PRLGX-TCPIP::HOST::PORT::INTFC." : "TCPIP0::HOST::PORT::SOCKET."));
+    if (parts.size() == 4) {
+      int port = 0;
+      if (!ParseNumber(parts[2], 1, 65535, port)) return refuse("the port " + Quoted(parts[2]) + " is no number from 1 to 65535.");
+    }
     if (host.find(':') != std::string::npos && !host.starts_with("[")) host = "[" + host + "]";
     native = "prologix-tcp:" + host + (parts.size() == 4 ? ":" + std::string(parts[2]) : "");
     return true;

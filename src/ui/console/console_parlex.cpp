@@ -1,6 +1,7 @@
 #include "ui/console/console_parlex.h"
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <istream>
 #include <ostream>
@@ -13,6 +14,7 @@
 #include "platform/file_checks.h"
 #include "platform/numbers.h"
 #include "platform/text8.h"
+#include "platform/text8_file.h"
 
 namespace veridane {
 
@@ -232,6 +234,21 @@ class Session {
     if (seams_.historyFile.empty()) return;
     // A history that is not a plain file (a FIFO would hold the session up) is not kept.
     if (!CheckWriteTarget(seams_.historyFile).Ok()) return;
+    // The history stays small enough to be recalled whole: past its limit its older half goes.
+    std::error_code unknown;
+    const auto size = std::filesystem::file_size(seams_.historyFile, unknown);
+    if (!unknown && size + line.size() + 2 > kParlexHistoryLimit) {
+      std::string content, error;
+      if (ReadText8File(seams_.historyFile, content, error, 2 * kParlexHistoryLimit)) {
+        std::string kept;
+        for (const std::string& old : SplitText8Lines(content)) kept += old + "\r\n";
+        const size_t cut = kept.find("\r\n", kept.size() > kParlexHistoryLimit / 2 ? kept.size() - kParlexHistoryLimit / 2 : 0);
+        kept = cut == std::string::npos ? std::string() : kept.substr(cut + 2);
+        if (!ReplaceText8File(seams_.historyFile, kept, error)) return;
+      } else {
+        std::filesystem::remove(seams_.historyFile, unknown);
+      }
+    }
     std::ofstream history(seams_.historyFile, std::ios::binary | std::ios::app);
     history << line << "\r\n";
   }
@@ -255,9 +272,22 @@ int RunParlexConsole(ParlexConsoleSeams& seams, std::istream& in, std::ostream& 
   Session session(seams, out, err);
   session.Start();
   std::string line;
-  while (std::getline(in, line)) {
+  for (;;) {
+    // One line at most kParlexLineLimit long: /dev/zero or a stream without line ends on the
+    // input must not fill the memory. Such input is no message typed by anyone: it ends the
+    // session as failed.
+    line.clear();
+    int c = 0;
+    while ((c = in.get()) != std::char_traits<char>::eof() && c != '\n' && line.size() <= kParlexLineLimit)
+      line += static_cast<char>(c);
+    if (line.size() > kParlexLineLimit) {
+      err << "A line of more than " << kParlexLineLimit << " characters came in; it is no message. The session ends.\n";
+      return kParlexExitFailed;
+    }
+    if (c == std::char_traits<char>::eof() && line.empty()) break;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (!session.Line(line)) break;
+    if (c == std::char_traits<char>::eof()) break;
   }
   return session.Failed() ? kParlexExitFailed : kParlexExitOk;
 }

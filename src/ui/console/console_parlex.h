@@ -11,6 +11,7 @@
 //   :cr on|off, :lf on|off     terminators added to each message
 //   :help, :quit
 // Every message line is appended to the history file (8-bit, CR LF).
+#include <cstddef>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -22,6 +23,10 @@ namespace veridane {
 inline constexpr int kParlexExitOk = 0;
 inline constexpr int kParlexExitFailed = 1;  // a message failed (write error, syntax error, no answer)
 inline constexpr int kParlexExitUsage = 4;   // a wrong command line
+// The longest line taken as a message at the terminal, and the size the history file is kept
+// under (it is recalled whole, up to 1 MiB).
+inline constexpr std::size_t kParlexLineLimit = 64 * 1024;
+inline constexpr std::size_t kParlexHistoryLimit = 1024 * 1024;
 
 struct ParlexConsoleSeams {
   Gpib488& driver;

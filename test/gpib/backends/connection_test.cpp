@@ -79,9 +79,13 @@ TEST(Connection, VisaResourceStringsNameTheSameBackEnds) {
     EXPECT_EQ(MatchHardwareForm(other), nullptr) << other;
 
   std::string error;
-  for (const char* bad : {"GPIB0::1::SOCKET", "GPIB16::1::INSTR", "TCPIP0::host::INSTR", "ASRL/dev/x::SOCKET"}) {
+  // Also a host left out, a port written into the host, a port that is no number: the message
+  // quotes what was typed, never a text the program made of it.
+  for (const char* bad : {"GPIB0::1::SOCKET", "GPIB16::1::INSTR", "TCPIP0::host::INSTR", "ASRL/dev/x::SOCKET",
+                          "TCPIP0::::1234::SOCKET", "PRLGX-TCPIP::127.0.0.1:1234::INTFC", "TCPIP0::h::x::SOCKET"}) {
     EXPECT_EQ(OpenRealBackend(bad, "", error), nullptr) << bad;
     EXPECT_NE(error.find("is not a VISA resource this program can open"), std::string::npos) << error;
+    EXPECT_NE(error.find(bad), std::string::npos) << error;
   }
   EXPECT_EQ(OpenRealBackend("visa:COM1", "", error), nullptr);
   EXPECT_NE(error.find("write visa:GPIB0"), std::string::npos) << error;

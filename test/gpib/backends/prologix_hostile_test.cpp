@@ -1,10 +1,15 @@
 // An adapter that talks too much or frames badly, over a real loopback connection: one answer
 // stays bounded in memory and fails as a GPIB error, a block holding the end character arrives
 // whole however the link splits it, and the adapter is usable again afterwards.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "gpib/backends/real_backends.h"
+#include "gpib/backends/tcp_transport.h"
 #include "test/support/hostile_adapter.h"
 
 namespace veridane::testing {
@@ -41,6 +46,34 @@ void ExpectBoundedFailureAndRecovery(HostileAdapter::Mode mode) {
   driver->ibrsp(ud, poll);
   EXPECT_EQ(driver->Status().ibsta & kErr, 0) << driver->Status().iberr;
   EXPECT_EQ(poll, 0);
+}
+
+// The adapter's end of the connection goes away (unplugged, switched off): writing to it fails
+// and says so; it never ends the program with SIGPIPE.
+TEST(PrologixHostile, AnAdapterThatHangsUpFailsTheWriteInsteadOfKillingTheProgram) {
+  const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  ASSERT_EQ(::listen(listener, 1), 0);
+  std::string error;
+  std::unique_ptr<ByteTransport> link = OpenTcpTransport("127.0.0.1", ntohs(address.sin_port), error);
+  ASSERT_TRUE(link) << error;
+  const int peer = ::accept(listener, nullptr, nullptr);
+  ASSERT_GE(peer, 0);
+  ::close(peer);
+  ::close(listener);
+  bool failed = false;
+  for (int i = 0; i < 50 && !failed; ++i) {
+    failed = !link->Write("++ver\n");
+    if (!failed) ::usleep(10000);
+  }
+  EXPECT_TRUE(failed);
+  EXPECT_NE(link->LastError().find("Writing failed"), std::string::npos) << link->LastError();
 }
 
 TEST(PrologixHostile, AnEndlessStreamFailsTheReadWithBoundedMemory) {

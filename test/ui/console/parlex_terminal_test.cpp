@@ -13,6 +13,7 @@
 #include "shell/exit_codes.h"
 #include "test/support/shell_fakes.h"
 #include "test/support/test_backends.h"
+#include "ui/console/console_parlex.h"
 #include "ui/console/parlex_terminal.h"
 
 namespace veridane::testing {
@@ -49,6 +50,28 @@ TEST(ParlexTerminal, AnswersComeWithTheirAddressFromTheChosenListener) {
   std::string history, error;
   ASSERT_TRUE(ReadText8File(root.String() + "/Veridane/Simulated/Parlex/" + kParlexHistoryFile, history, error)) << error;
   EXPECT_EQ(history, "ID?\r\nID?\r\n");
+}
+
+// Input that is no typed message (a line without end, as from /dev/zero) ends the session
+// instead of filling the memory; the history is trimmed before it outgrows what is recalled.
+TEST(ParlexTerminal, EndlessLinesEndTheSessionAndTheHistoryStaysBounded) {
+  ScratchFolder root("parlex-bounded");
+  TerminalResult endless =
+      RunTerminal({"--parlex", "--bench", "sim"}, root, "ID?\n" + std::string(kParlexLineLimit + 10, 'x'));
+  EXPECT_EQ(endless.code, kExitFailed);
+  EXPECT_NE(endless.err.find("A line of more than 65536 characters came in"), std::string::npos) << endless.err;
+  EXPECT_NE(endless.out.find("01: ID TEK/TDS 340"), std::string::npos) << "the lines before it were sent";
+
+  const std::string file = root.String() + "/Veridane/Simulated/Parlex/" + kParlexHistoryFile;
+  std::string old;
+  for (int i = 0; old.size() <= kParlexHistoryLimit; ++i) old += "line " + std::to_string(i) + "\r\n";
+  { std::ofstream(file, std::ios::binary | std::ios::trunc) << old; }
+  EXPECT_EQ(RunTerminal({"--parlex", "--bench", "sim"}, root, "ID?").code, kExitPassed);
+  std::string history, error;
+  ASSERT_TRUE(ReadText8File(file, history, error)) << error;
+  EXPECT_LE(history.size(), kParlexHistoryLimit);
+  EXPECT_TRUE(history.ends_with("\r\nID?\r\n"));
+  EXPECT_EQ(history.rfind("line ", 0), 0u) << "whole lines are kept";
 }
 
 TEST(ParlexTerminal, AScriptInsteadOfTheInputAndAFailedMessage) {
