@@ -483,9 +483,15 @@ std::vector<std::string> ResultsStore::TestNames(const std::string& serial) {
   std::vector<std::string> names;
   if (!open_) return names;
   QSqlQuery query(QSqlDatabase::database(QString::fromStdString(connection_), false));
+  // Also a test that failed on a finding before its first row: it has a history of failing.
   query.prepare(
-      "SELECT results.test_name, MIN(results.test_number) FROM results JOIN runs ON runs.id = results.run_id"
-      " WHERE runs.serial = ? GROUP BY results.test_name ORDER BY MIN(results.test_number), results.test_name");
+      "SELECT name, MIN(number) FROM ("
+      " SELECT results.test_name AS name, results.test_number AS number FROM results"
+      " JOIN runs ON runs.id = results.run_id WHERE runs.serial = ?"
+      " UNION ALL SELECT run_tests.test_name, run_tests.test_number FROM run_tests"
+      " JOIN runs ON runs.id = run_tests.run_id WHERE runs.serial = ? AND run_tests.finding <> ''"
+      ") AS tested GROUP BY name ORDER BY MIN(number), name");
+  query.addBindValue(Q(serial));
   query.addBindValue(Q(serial));
   if (!query.exec()) {
     Fail(query.lastError().text().toStdString());

@@ -144,7 +144,7 @@ TEST_F(PostgresStore, RunsAndRowsRoundTripThroughTheServer) {
   // A second bench on the same server sees the rows; the schema is not made twice.
   ResultsStore other(server_->Target());
   ASSERT_TRUE(other.Open()) << other.LastError();
-  std::vector<StoredRow> rows = other.Rows({"B012345", "Offset at Zero", ""});
+  std::vector<StoredRow> rows = other.Rows({"B012345", "Offset at Zero", "", {}});
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0].result.text, row.text);
   EXPECT_EQ(rows[0].run.facts.operatorName, "J. M\xFCller");
@@ -152,6 +152,9 @@ TEST_F(PostgresStore, RunsAndRowsRoundTripThroughTheServer) {
   EXPECT_EQ(rows[0].result.verdict, Verdict::Fail);
   EXPECT_FALSE(rows[1].result.measured.has_value());
   EXPECT_EQ(other.Serials(), std::vector<std::string>{"B012345"});
+  // Tests with rows, and one that failed on a finding before any row, in catalogue order.
+  ASSERT_TRUE(store.SetTestOutcomes(run, {{3, "Analog Bandwidth", "FAIL", "Analog Bandwidth - SIGNAL COULD NOT BE SET"}}));
+  EXPECT_EQ(other.TestNames("B012345"), (std::vector<std::string>{"Offset at Zero", "Analog Bandwidth"}));
 }
 
 TEST_F(PostgresStore, PreviousSchemaIsMigratedOnTheServer) {

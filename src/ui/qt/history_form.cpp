@@ -156,8 +156,19 @@ void HistoryForm::FillTests() {
 
 void HistoryForm::FillSteps() {
   rows_.clear();
-  if (serials_->currentIndex() >= 0 && tests_->currentIndex() >= 0)
-    rows_ = store_->Rows({TextFromWidget(serials_->currentData().toString()), TextFromWidget(tests_->currentText()), ""});
+  findings_ = 0;
+  lastFinding_.clear();
+  if (serials_->currentIndex() >= 0 && tests_->currentIndex() >= 0) {
+    const std::string serial = TextFromWidget(serials_->currentData().toString());
+    const std::string test = TextFromWidget(tests_->currentText());
+    rows_ = store_->Rows({serial, test, "", {}});
+    for (const StoredRun& run : store_->Runs(serial))
+      for (const RunTestOutcome& outcome : store_->TestOutcomes(run.id))
+        if (outcome.name == test && !outcome.finding.empty()) {
+          ++findings_;
+          lastFinding_ = outcome.finding;
+        }
+  }
   series_ = BuildHistory(rows_);
   QSignalBlocker block(steps_);
   steps_->clear();
@@ -184,9 +195,16 @@ void HistoryForm::Draw() {
   const PlotSeries* shown = Shown();
   exportPlot_->setEnabled(shown != nullptr);
   exportCsv_->setEnabled(!rows_.empty());
+  // A test that failed on a finding has no point for it: the status line says so.
+  const QString findings =
+      findings_ == 0 ? QString()
+                     : QString("%1 %2 this test on a finding, the last: %3")
+                           .arg(findings_)
+                           .arg(findings_ == 1 ? "run failed" : "runs failed")
+                           .arg(WidgetText(lastFinding_));
   if (shown == nullptr) {
     chart->setTitle("No stored results");
-    status_->setText(serials_->count() == 0 ? "The results database holds no runs yet." : "");
+    status_->setText(serials_->count() == 0 ? "The results database holds no runs yet." : findings);
     chartView_->setChart(chart);
     return;
   }
@@ -254,6 +272,7 @@ void HistoryForm::Draw() {
   chartView_->setChart(chart);
   QString text = QString("%1 runs, %2 failed").arg(shown->points.size()).arg(shown->failures);
   if (unmeasured > 0) text += QString(", %1 without a reading (not drawn)").arg(unmeasured);
+  if (!findings.isEmpty()) text += "; " + findings;
   status_->setText(text);
 }
 

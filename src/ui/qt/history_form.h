@@ -49,6 +49,10 @@ class HistoryForm : public QDialog {
   std::unique_ptr<ResultsStore> store_;
   std::vector<StoredRow> rows_;
   std::vector<PlotSeries> series_;
+  // Runs of the chosen test that failed on a finding (a signal that could not be set), which
+  // no plotted step shows, and the newest such finding.
+  int findings_ = 0;
+  std::string lastFinding_;
   QComboBox* serials_;
   QComboBox* tests_;
   QComboBox* steps_;

@@ -91,6 +91,24 @@ TEST_F(HistoryWindow, OpensOnTheFailingStepWithLimitsBandAndTheFailMarked) {
   }
 }
 
+// A test that failed on a finding before its first row has no point to plot; History still
+// offers it and says it failed.
+TEST(HistoryWindowFindings, ATestThatFailedOnAFindingIsOfferedAndSaid) {
+  ScratchFolder root("history-finding-" + std::to_string(::getpid()));
+  MemorySettings settings;
+  CommandLine options = ParseCommandLine({"--headless", "--bench", "sim:scope-only", "--run", "bandwidth", "--serial", "F1"});
+  std::ostringstream out, messages;
+  ASSERT_EQ(RunHeadless(testing::TestBackends(), options, settings, Paths(root.String()), out, messages), 1) << messages.str();
+  HistoryForm form(ParseStoreTarget("", Paths(root.String(), true).DataFolder()), "Results History");
+  ASSERT_TRUE(form.ChooseSerial("F1"));
+  ASSERT_TRUE(form.ChooseTest("Analog Bandwidth"));
+  EXPECT_EQ(form.Shown(), nullptr);
+  EXPECT_NE(form.StatusText().indexOf("1 run failed this test on a finding, the last: Analog Bandwidth - SIGNAL COULD "
+                                      "NOT BE SET: TEST FAILED."),
+            -1)
+      << form.StatusText().toStdString();
+}
+
 TEST_F(HistoryWindow, ExportsPlotAsPngAndPdfAndRowsAsCsv) {
   HistoryForm form(Target(), "Results History");
   ASSERT_TRUE(form.ChooseSerial("B012345"));
