@@ -82,7 +82,10 @@ void ResultsRecorder::Record(const StepResult& result, const StepUncertainty& un
     return;
   }
   const std::pair<int, std::string> step{result.test, result.step};
-  if (!StartRun(stepsInRun_.count(step) != 0)) {
+  // A step shown again is a new run of the scope; so is a self calibration after other rows:
+  // it begins the Full Sequence it belongs to, never the end of the run before.
+  const bool selfCalAfterRows = JudgedOnAnswer(result) && !stepsInRun_.empty();
+  if (!StartRun(stepsInRun_.count(step) != 0 || selfCalAfterRows)) {
     ++notStored_;
     return;
   }

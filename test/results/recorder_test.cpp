@@ -55,6 +55,16 @@ TEST(ResultsRecorder, ConsecutiveTestsShareARunAndARepeatedTestStartsANewOne) {
   ASSERT_EQ(rows.size(), 5u);
   EXPECT_EQ(rows[2].run.id, runs[0].id);
   EXPECT_EQ(rows[3].run.id, runs[1].id);
+
+  // A self calibration after rows begins the next Full Sequence: a run of its own from there.
+  bench.recorder.RecordResult(AnswerStepResult("*CAL?", "0", true));
+  bench.recorder.RecordResult(OfTest(kTestGain, "CH1 5 mV/div -990 mV"));
+  runs = store.Runs();
+  ASSERT_EQ(runs.size(), 3u);
+  rows = store.Rows({});
+  ASSERT_EQ(rows.size(), 7u);
+  EXPECT_EQ(rows[5].run.id, runs[2].id);
+  EXPECT_EQ(rows[6].run.id, runs[2].id);
 }
 
 TEST(ResultsRecorder, AnotherScopeOrOperatorStartsANewRun) {

@@ -8,7 +8,6 @@
 #include <QDateTimeAxis>
 #include <QDir>
 #include <QRegularExpression>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLegend>
@@ -316,10 +315,19 @@ bool HistoryForm::SaveCsv(const QString& path, std::string& error) {
   return WriteResultsCsv(path.toStdString(), rows_, error);
 }
 
+namespace {
+
+// A file name from what the window shows, so that a folder of exports can be told apart.
+QString ExportName(const QString& shown, const QString& extension) {
+  QString name = shown.simplified();
+  return name.replace(QRegularExpression(R"([\\/:*?"<>|])"), "-") + extension;
+}
+
+}  // namespace
+
 void HistoryForm::ExportPlot() {
-  // Named after what it shows, so that a folder of plots can be told apart.
-  QString name = serials_->currentText() + " " + tests_->currentText() + " " + steps_->currentText();
-  name = name.simplified().replace(QRegularExpression(R"([\\/:*?"<>|])"), "-") + ".png";
+  const QString name =
+      ExportName(serials_->currentText() + " " + tests_->currentText() + " " + steps_->currentText(), ".png");
   const QString path = AskSaveFileName(this, "Export Plot", QDir::home().filePath(name),
                                        "PNG image (*.png);;PDF file (*.pdf)");
   if (path.isEmpty()) return;
@@ -327,7 +335,8 @@ void HistoryForm::ExportPlot() {
 }
 
 void HistoryForm::ExportCsv() {
-  const QString path = QFileDialog::getSaveFileName(this, "Export CSV", QString(), "CSV file (*.csv)");
+  const QString name = ExportName(serials_->currentText() + " " + tests_->currentText(), ".csv");
+  const QString path = AskSaveFileName(this, "Export CSV", QDir::home().filePath(name), "CSV file (*.csv)");
   if (path.isEmpty()) return;
   std::string error;
   if (!SaveCsv(path, error))

@@ -149,10 +149,13 @@ TEST(FullSequenceSummary, SaysHowItEndedAndNamesWhatFailed) {
             "Full Sequence failed in 1:00: Self Cal PASS, 3 PASS, 2 FAIL, 0 N/A "
             "(FAIL: DC Voltage Measurement, Analog Bandwidth)");
 
-  // Stopped after Self Cal failed: nothing after it ran, and nothing is called passed.
+  // Ended by a failed Self Cal: nothing after it ran, and the sequence failed (as the exit code
+  // of a headless run says); stopped is what the technician does.
   state.SelfCalResult = 1;
   state.TestStatus = {};
-  EXPECT_EQ(FullSequenceSummary(state, false, 5), "Full Sequence stopped in 0:05: Self Cal FAIL, 0 PASS, 0 FAIL, 5 N/A");
+  EXPECT_EQ(FullSequenceSummary(state, false, 5), "Full Sequence failed in 0:05: Self Cal FAIL, 0 PASS, 0 FAIL, 5 N/A");
+  state.SelfCalResult = 0;
+  EXPECT_EQ(FullSequenceSummary(state, false, 5), "Full Sequence stopped in 0:05: Self Cal PASS, 0 PASS, 0 FAIL, 5 N/A");
   // A sequence that ran to the end with a test that gave no result has not passed.
   state.SelfCalResult = -1;
   state.TestStatus = {0, kStatusPass, kStatusPass, kStatusPass, kStatusPass, kStatusNotRun};
