@@ -21,8 +21,6 @@ namespace veridane {
 
 namespace {
 
-constexpr std::string_view kHeaderStart = kLogHeaderStart;
-
 // A number with its unit as the result columns print it: "-990 mV", "3.20 mV", "1  V".
 struct Quantity {
   double value = 0;  // in the base unit
@@ -331,9 +329,9 @@ LogImport ParseResultLog(const std::string& content, const std::string& source, 
     ++lineNumber;
     const std::string line = ExpandLine(compacted);
     RunTestOutcome* const continued = std::exchange(findingOf, nullptr);
-    if (line.rfind(kHeaderStart, 0) == 0) {
+    if (line.rfind(kLogHeaderStart, 0) == 0) {
       headerSeen = true;
-      const std::string rest = line.substr(kHeaderStart.size());
+      const std::string rest = line.substr(kLogHeaderStart.size());
       const size_t comma = rest.find(", ");
       facts.scopeModel = rest.substr(0, comma);
       facts.serial.clear();
@@ -421,7 +419,7 @@ LogImport ParseResultLog(const std::string& content, const std::string& source, 
     stepsInRun.insert(step);
     import.runs.back().rows.push_back(std::move(*row));
   }
-  if (!headerSeen) import.error = "it has no result log header (\"" + std::string(kHeaderStart) + "...\")";
+  if (!headerSeen) import.error = "it has no result log header (\"" + std::string(kLogHeaderStart) + "...\")";
   return import;
 }
 
@@ -470,6 +468,11 @@ ImportOutcome ImportResultLog(ResultsStore& store, const std::string& path, cons
     return outcome;
   }
   outcome.added = 0;
+  const auto storeFailed = [&] {
+    outcome.error = store.LastError();
+    outcome.added = -1;
+    return outcome;
+  };
   std::set<int64_t> matched;
   // The runs under one header are one stream of rows: a log continued by --append or File >
   // Log File > Append has no header of its own, so a run recorded live may begin or end where
@@ -480,25 +483,20 @@ ImportOutcome ImportResultLog(ResultsStore& store, const std::string& path, cons
     while (end < import.runs.size() && import.runs[end].header == import.runs[first].header) ++end;
     struct Place {
       size_t run;
-      size_t row;
+      const StepResult* row;
+      bool stored = false;
     };
     std::vector<Place> stream;
     for (size_t r = first; r < end; ++r)
-      for (size_t i = 0; i < import.runs[r].rows.size(); ++i) stream.push_back({r, i});
+      for (const StepResult& row : import.runs[r].rows) stream.push_back({r, &row});
     const std::string errorBefore = store.LastError();
     const std::vector<StoredRunRows> candidates = StoredRunsOf(store, import.runs[first].facts);
-    if (store.LastError() != errorBefore) {
-      outcome.error = store.LastError();
-      outcome.added = -1;
-      return outcome;
-    }
+    if (store.LastError() != errorBefore) return storeFailed();
     // The header's time has minutes only; a minute's slack either side covers it and the clock.
     // A file whose last change is before its own header (a copy dated by hand) bounds nothing.
     const QDateTime from = TimeOf(import.runs[first].facts.startedAt).addSecs(-60);
     const QDateTime until = lastChange.addSecs(60);
     const bool bounded = until >= from;
-    std::vector<std::vector<bool>> kept(end - first);
-    for (size_t r = first; r < end; ++r) kept[r - first].assign(import.runs[r].rows.size(), true);
     for (size_t at = 0; at < stream.size();) {
       // The longest stored run that reads on from here: runs of a simulated bench often repeat
       // a shorter run's rows exactly.
@@ -510,8 +508,7 @@ ImportOutcome ImportResultLog(ResultsStore& store, const std::string& path, cons
         const QDateTime started = TimeOf(candidate.run.facts.startedAt);
         if (!started.isValid() || started < from || (bounded && started > until)) continue;
         bool same = true;
-        for (size_t k = 0; k < n && same; ++k)
-          same = candidate.texts[k] == import.runs[stream[at + k].run].rows[stream[at + k].row].text;
+        for (size_t k = 0; k < n && same; ++k) same = candidate.texts[k] == stream[at + k].row->text;
         if (same) best = &candidate;
       }
       if (best == nullptr) {
@@ -520,14 +517,14 @@ ImportOutcome ImportResultLog(ResultsStore& store, const std::string& path, cons
       }
       matched.insert(best->run.id);
       ++outcome.alreadyStored;
-      for (size_t k = 0; k < best->texts.size(); ++k) kept[stream[at + k].run - first][stream[at + k].row] = false;
+      for (size_t k = 0; k < best->texts.size(); ++k) stream[at + k].stored = true;
       at += best->texts.size();
     }
     for (size_t r = first; r < end; ++r) {
       const ImportedRun& run = import.runs[r];
       std::vector<const StepResult*> rows;
-      for (size_t i = 0; i < run.rows.size(); ++i)
-        if (kept[r - first][i]) rows.push_back(&run.rows[i]);
+      for (const Place& place : stream)
+        if (place.run == r && !place.stored) rows.push_back(place.row);
       if (rows.empty()) continue;
       // Part of the run is stored already: the outcomes go with the tests whose rows are new.
       std::vector<RunTestOutcome> outcomes;
@@ -536,24 +533,11 @@ ImportOutcome ImportResultLog(ResultsStore& store, const std::string& path, cons
             std::any_of(rows.begin(), rows.end(), [&](const StepResult* row) { return row->test == told.number; }))
           outcomes.push_back(told);
       std::optional<int64_t> id = store.AddRun(run.facts);
-      if (!id) {
-        outcome.error = store.LastError();
-        outcome.added = -1;
-        return outcome;
-      }
+      if (!id) return storeFailed();
       matched.insert(*id);
-      for (const StepResult* row : rows) {
-        if (!store.AddRow(*id, run.facts.startedAt, *row)) {
-          outcome.error = store.LastError();
-          outcome.added = -1;
-          return outcome;
-        }
-      }
-      if (!outcomes.empty() && !store.SetTestOutcomes(*id, outcomes)) {
-        outcome.error = store.LastError();
-        outcome.added = -1;
-        return outcome;
-      }
+      for (const StepResult* row : rows)
+        if (!store.AddRow(*id, run.facts.startedAt, *row)) return storeFailed();
+      if (!outcomes.empty() && !store.SetTestOutcomes(*id, outcomes)) return storeFailed();
       ++outcome.added;
     }
     first = end;

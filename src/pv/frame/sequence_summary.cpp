@@ -19,12 +19,10 @@ std::string FullSequenceSummary(const RunState& state, bool completed, double se
       ++notRun;
     }
   }
-  const char* selfCal = state.SelfCalResult == kSelfCalNotDone ? "not performed"
-                        : state.SelfCalResult == 0             ? "PASS"
-                                                               : "FAIL";
+  const bool selfCalFailed = state.SelfCalResult != kSelfCalNotDone && state.SelfCalResult != 0;
+  const char* selfCal = state.SelfCalResult == kSelfCalNotDone ? "not performed" : selfCalFailed ? "FAIL" : "PASS";
   // The same judgement as the closing message: every test must have passed. A failed Self Cal
   // ends the sequence before its tests, and that is a failure, not a stop.
-  const bool selfCalFailed = state.SelfCalResult != kSelfCalNotDone && state.SelfCalResult != 0;
   const char* outcome = selfCalFailed ? "failed" : !completed ? "stopped" : failed == 0 && notRun == 0 ? "passed" : "failed";
   std::string text = std::string("Full Sequence ") + outcome + " in " + ClockText(seconds) + ": Self Cal " + selfCal +
                      ", " + std::to_string(passed) + " PASS, " + std::to_string(failed) + " FAIL, " +

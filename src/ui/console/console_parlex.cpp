@@ -284,10 +284,10 @@ int RunParlexConsole(ParlexConsoleSeams& seams, std::istream& in, std::ostream& 
       err << "A line of more than " << kParlexLineLimit << " characters came in; it is no message. The session ends.\n";
       return kParlexExitFailed;
     }
-    if (c == std::char_traits<char>::eof() && line.empty()) break;
+    const bool last = c == std::char_traits<char>::eof();
+    if (last && line.empty()) break;
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!session.Line(line)) break;
-    if (c == std::char_traits<char>::eof()) break;
+    if (!session.Line(line) || last) break;
   }
   return session.Failed() ? kParlexExitFailed : kParlexExitOk;
 }
