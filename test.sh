@@ -6,7 +6,7 @@ set -e
 cd "$(dirname "$0")"
 ./scripts/setup.sh
 ./scripts/check_layers.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+./scripts/configure.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"
 cd build
 set +e

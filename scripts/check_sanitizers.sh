@@ -15,7 +15,7 @@ build=build-sanitize
 
 ./scripts/setup.sh
 export CCACHE_BASEDIR="$(pwd)"
-CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVERIDANE_FUZZ=ON >/dev/null
+CC=clang CXX=clang++ ./scripts/configure.sh "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVERIDANE_FUZZ=ON
 cmake --build "$build" -j"$(nproc)" --target all fuzz_targets
 
 # A finding ends the program with 86, a code no run of ours gives.

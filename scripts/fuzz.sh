@@ -16,7 +16,7 @@ targets="$*"
 if [ -z "$VERIDANE_SKIP_BUILD" ]; then
   ./scripts/setup.sh
   export CCACHE_BASEDIR="$(pwd)"
-  CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVERIDANE_FUZZ=ON >/dev/null
+  CC=clang CXX=clang++ ./scripts/configure.sh "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVERIDANE_FUZZ=ON
   cmake --build "$build" -j"$(nproc)" --target fuzz_targets
 fi
 
