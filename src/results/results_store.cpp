@@ -292,7 +292,7 @@ bool ResultsStore::SetTestOutcomes(int64_t runId, const std::vector<RunTestOutco
     add.addBindValue(static_cast<qlonglong>(runId));
     add.addBindValue(outcomes[i].number);
     add.addBindValue(Q(outcomes[i].name));
-    add.addBindValue(Q(outcomes[i].outcome));
+    add.addBindValue(Q(std::string(OutcomeWord(outcomes[i].outcome))));
     add.addBindValue(Q(outcomes[i].finding));
     ok = add.exec();
     if (!ok) Fail(add.lastError().text().toStdString());
@@ -315,9 +315,16 @@ std::vector<RunTestOutcome> ResultsStore::TestOutcomes(int64_t runId) {
     Fail(query.lastError().text().toStdString());
     return outcomes;
   }
-  while (query.next())
-    outcomes.push_back(
-        RunTestOutcome{query.value(0).toInt(), Text8(query.value(1)), Text8(query.value(2)), Text8(query.value(3))});
+  while (query.next()) {
+    const std::string word = Text8(query.value(2));
+    const std::optional<TestOutcome> outcome = OutcomeFromWord(word);
+    // A word no build writes would be read as something it does not say.
+    if (!outcome) {
+      Fail("run " + std::to_string(runId) + " holds a test outcome no program writes: \"" + word + "\"");
+      return {};
+    }
+    outcomes.push_back(RunTestOutcome{query.value(0).toInt(), Text8(query.value(1)), *outcome, Text8(query.value(3))});
+  }
   return outcomes;
 }
 

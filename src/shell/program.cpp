@@ -41,7 +41,7 @@ Program::Program(const ProgramSeams& seams)
       scanners_(bus_, op_, roles_),
       display_(view_, run_, op_, loop_),
       frame_(run_, view_, display_, op_, loop_),
-      pv_{{bus_, scope_, scopeControl_}, {roles_, calibrator_, scanners_, sg_}, {run_, frame_, display_}, op_},
+      pv_{{bus_, scope_, scopeControl_}, {roles_, calibrator_, scanners_, sg_}, {run_, frame_, display_}, op_, run_},
       log_(LogPlace{[this] { return DataFolder(); }, scope_.ScopeModel, scope_.LogFolderName}, display_, view_, run_, op_,
            seams.logDialogs, SystemLogStamp) {
   FrameHooks& hooks = frame_.Hooks();

@@ -153,7 +153,7 @@ TEST_F(PostgresStore, RunsAndRowsRoundTripThroughTheServer) {
   EXPECT_FALSE(rows[1].result.measured.has_value());
   EXPECT_EQ(other.Serials(), std::vector<std::string>{"B012345"});
   // Tests with rows, and one that failed on a finding before any row, in catalogue order.
-  ASSERT_TRUE(store.SetTestOutcomes(run, {{3, "Analog Bandwidth", "FAIL", "Analog Bandwidth - SIGNAL COULD NOT BE SET"}}));
+  ASSERT_TRUE(store.SetTestOutcomes(run, {{3, "Analog Bandwidth", TestOutcome::Failed, "Analog Bandwidth - SIGNAL COULD NOT BE SET"}}));
   EXPECT_EQ(other.TestNames("B012345"), (std::vector<std::string>{"Offset at Zero", "Analog Bandwidth"}));
 }
 

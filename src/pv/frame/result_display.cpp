@@ -45,8 +45,6 @@ void ResultDisplay::PrintResult(StepResult result, std::vector<StandardSetting> 
   result.test = state_.CurrentTest;
   result.testName = state_.CurrentTestName();
   AssessedStep step{std::move(result), std::move(standards), std::move(readings), {}};
-  if (step.readings.empty() && !pending_.empty()) step.readings.push_back(pending_.back());
-  pending_.clear();
   const StepResult& shown = step.result;
   const bool simplePass = !Failed(shown.verdict);
   step.uncertainty = AssessStep(state_.StandardUncertainties, step.standards, step.readings,
@@ -86,7 +84,7 @@ void ResultDisplay::ClearDisplay() {
 
 void ResultDisplay::ClearTests() {
   if (!ClearScreenQuery()) return;
-  for (int n = 1; n <= state_.NumberOfTests; ++n) state_.TestStatus[static_cast<size_t>(n)] = kStatusNotRun;
+  for (int n = 1; n <= state_.NumberOfTests; ++n) state_.TestStatus[static_cast<size_t>(n)] = TestOutcome::NotRun;
   ClearDisplay();
   TestStatusUpdate(state_, view_);
   view_.SetEnabled(ui::kClearTests, false);

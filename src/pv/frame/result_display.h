@@ -29,16 +29,13 @@ class ResultDisplay {
   // display enables printing and, with no log open, the clear commands. Lets events run.
   void PrintScreen(std::string_view line);
   // A judged step: its row shown and logged as PrintScreen does (the view told it is a result),
-  // assessed against the register's uncertainties (the readings, when none are given, are the
-  // last measurement's), then handed, with its test, to the results store.
+  // assessed against the register's uncertainties with the readings it judged, then handed,
+  // with its test, to the results store.
   void PrintResult(StepResult result, std::vector<StandardSetting> standards = {},
                    std::vector<StepReadings> readings = {});
   // A step kept in the results store alone (the self calibration's outcome): nothing is shown
   // or logged, so the tables and the log stay as they are.
   void RecordOnly(const StepResult& result) { if (sink_ != nullptr) sink_->RecordResult(result); }
-  // The replies of a measurement just made; the next result row takes the last of them.
-  void NoteReadings(StepReadings readings) { pending_.push_back(std::move(readings)); }
-  const std::vector<StepReadings>& PendingReadings() const { return pending_; }
   // Every result row since the display was last cleared, with its uncertainty.
   const std::vector<AssessedStep>& Results() const { return results_; }
   // A test's heading: empty line, test name [+ " - " + title], and header + empty line.
@@ -63,7 +60,6 @@ class ResultDisplay {
   void Show(std::string_view line, const StepResult* result);
 
   std::string text_;
-  std::vector<StepReadings> pending_;
   std::vector<AssessedStep> results_;
 };
 

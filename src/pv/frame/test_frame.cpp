@@ -1,7 +1,6 @@
 #include "pv/frame/test_frame.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 
 #include "platform/text8.h"
@@ -40,12 +39,21 @@ void TestFrame::BeginTest(std::string_view subTitle) {
   if (hasSubTitle) Run(hooks_.ScopeReset);
 }
 
-void TestFrame::EndOfTest(int16_t testNumber, int16_t result) {
-  const TestOutcome outcome = result == -1  ? TestOutcome::Failed
-                              : result == 1 ? (state_.AbortFlag ? TestOutcome::Stopped : TestOutcome::NotApplicable)
-                                            : TestOutcome::Passed;
-  EndTest(static_cast<int16_t>(std::abs(static_cast<int>(testNumber))), outcome,
-          testNumber > 0 ? InputsConnected::Yes : InputsConnected::No);
+void TestFrame::Run(int16_t test, const TestProcedure& procedure) {
+  state_.CurrentTest = test;
+  BeginTest(procedure.label);
+  StopToken stop(state_.AbortFlag);
+  if (procedure.opening) procedure.opening(stop);
+  if (stop.Raised()) {
+    EndTest(test, TestOutcome::Stopped, InputsConnected::No);
+    return;
+  }
+  EndTest(test, procedure.measuring(stop), procedure.inputs);
+}
+
+StopToken TestFrame::FreshStop() {
+  state_.AbortFlag = false;
+  return StopToken(state_.AbortFlag);
 }
 
 void TestFrame::EndTest(int16_t test, TestOutcome outcome, InputsConnected inputs) {
@@ -75,7 +83,7 @@ void TestFrame::EndTest(int16_t test, TestOutcome outcome, InputsConnected input
     state_.AbortFlag = false;
     outcome = TestOutcome::Failed;
   }
-  const bool noResult = outcome == TestOutcome::Stopped || outcome == TestOutcome::NotApplicable;
+  const bool noResult = !HasResult(outcome);
   if (state_.AbortFlag) {
     if (!noResult && n != 0) {
       message = "Test Sequence Terminated by Operator.";
@@ -88,8 +96,8 @@ void TestFrame::EndTest(int16_t test, TestOutcome outcome, InputsConnected input
     state_.AbortFlag = false;
     // A stopped test has no result: a PASS of an earlier run must not stand for it, on screen
     // or in the log's status file. An earlier FAIL stays: the scope still needs looking at.
-    if (n >= 1 && n <= state_.NumberOfTests && state_.TestStatus[static_cast<size_t>(n)] == kStatusPass) {
-      state_.TestStatus[static_cast<size_t>(n)] = kStatusNotRun;
+    if (n >= 1 && n <= state_.NumberOfTests && state_.TestStatus[static_cast<size_t>(n)] == TestOutcome::Passed) {
+      state_.TestStatus[static_cast<size_t>(n)] = TestOutcome::NotRun;
       if (display_.LogOpen()) Run(hooks_.WriteStatusFile);
       TestStatusUpdate();
     }
@@ -99,7 +107,7 @@ void TestFrame::EndTest(int16_t test, TestOutcome outcome, InputsConnected input
   } else {
     const bool failed = outcome == TestOutcome::Failed;
     if (n >= 1 && n <= state_.NumberOfTests)
-      state_.TestStatus[static_cast<size_t>(n)] = failed ? kStatusFail : kStatusPass;
+      state_.TestStatus[static_cast<size_t>(n)] = failed ? TestOutcome::Failed : TestOutcome::Passed;
     if (failed) state_.FullSeqFailed = true;
     if (!state_.FullSeqRunning) message = failed ? "Test Failed.              " : "Test Passed.              ";
     if (display_.LogOpen()) Run(hooks_.WriteStatusFile);
@@ -124,7 +132,7 @@ void TestFrame::EndFullSeq() {
   // technician stopping the sequence) has shown nothing to pass.
   bool everyTestPassed = true;
   for (int n = 1; n <= state_.NumberOfTests; ++n)
-    everyTestPassed = everyTestPassed && state_.TestStatus[static_cast<size_t>(n)] == kStatusPass;
+    everyTestPassed = everyTestPassed && state_.TestStatus[static_cast<size_t>(n)] == TestOutcome::Passed;
   if (state_.FullSeqFailed || !everyTestPassed)
     op_.ShowMessBox("Full Sequence Failed.", kOkOnly + kExclamation, "End of Full Sequence");
   else
@@ -162,7 +170,7 @@ void TestFrame::FullSequence(std::string_view scopeModel) {
     if (answer == kYes) hooks_.CreateLogFile();
   }
 
-  for (int n = 1; n <= state_.NumberOfTests; ++n) state_.TestStatus[static_cast<size_t>(n)] = kStatusNotRun;
+  for (int n = 1; n <= state_.NumberOfTests; ++n) state_.TestStatus[static_cast<size_t>(n)] = TestOutcome::NotRun;
   TestStatusUpdate();
   state_.FullSeqFailed = false;
 

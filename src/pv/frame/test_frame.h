@@ -17,19 +17,26 @@
 #include "pv/frame/main_view.h"
 #include "pv/frame/result_display.h"
 #include "pv/frame/run_state.h"
+#include "pv/frame/stop_token.h"
 
 namespace veridane {
 
-// How a test ended.
-enum class TestOutcome {
-  Passed,
-  Failed,
-  Stopped,        // the technician stopped it before it had a result
-  NotApplicable,  // it ended before a result without being stopped (nothing could be measured)
-};
-
 // Whether the end message reminds the technician to disconnect what the test connected.
 enum class InputsConnected { Yes, No };
+
+// A test as the frame runs it. The frame sets the current test, shows its start (caption,
+// menus, the scope reset for a sub-title), runs the opening, and, unless the technician stopped
+// it there, the measuring; then it ends the test with the outcome the measuring returns.
+struct TestProcedure {
+  std::string_view label;  // the sub-title: caption, "Test ACQ / 1 of 3" ...
+  // The set-up and the connection prompt. A stop here ends the test Stopped, before anything
+  // was connected. Empty: none.
+  std::function<void(StopToken)> opening;
+  // The steps; returns how the test ended.
+  std::function<TestOutcome(StopToken)> measuring;
+  // Whether the end message reminds the technician to disconnect what the measuring connected.
+  InputsConnected inputs = InputsConnected::Yes;
+};
 
 struct FrameHooks {
   std::function<void()> ScopeReset;
@@ -62,15 +69,10 @@ class TestFrame {
   void NameTests();
   void TestStatusUpdate();
 
-  // Start of test CurrentTest: caption, menus locked, Exit Test enabled, AbortFlag cleared;
-  // a non-blank sub-title also resets the scope.
-  void BeginTest(std::string_view subTitle);
-  // End of test `test` (1 to the number of tests; 0 for none): status, status file, end message.
-  // With InputsConnected::Yes the message reminds to disconnect the inputs (not in full Auto).
-  void EndTest(int16_t test, TestOutcome outcome, InputsConnected inputs);
-  // The same in its coded form: |testNumber|, negative for no reminder; result -1 failed,
-  // 0 passed, 1 ended before a result.
-  void EndOfTest(int16_t testNumber, int16_t result);
+  // Runs test `test` (1 to the number of tests) from its start to its end (see TestProcedure).
+  void Run(int16_t test, const TestProcedure& procedure);
+  // The stop, cleared, for a command that is not run as a test (the self calibration).
+  StopToken FreshStop();
   void EndFullSeq();
   void ResetAll();
 
@@ -88,6 +90,12 @@ class TestFrame {
   void Run(const std::function<void()>& hook) {
     if (hook) hook();
   }
+  // Start of test CurrentTest: caption, menus locked, Exit Test enabled, AbortFlag cleared;
+  // a non-blank sub-title also resets the scope.
+  void BeginTest(std::string_view subTitle);
+  // End of test `test` (1 to the number of tests; 0 for none): status, status file, end message.
+  // With InputsConnected::Yes the message reminds to disconnect the inputs (not in full Auto).
+  void EndTest(int16_t test, TestOutcome outcome, InputsConnected inputs);
   void SetMenusEnabled(bool enabled);
 
   RunState& state_;

@@ -82,23 +82,23 @@ TEST_F(ResultDisplayTest, OpenLogGetsEveryLineCompactedAndKeepsClearingOff) {
 
 TEST_F(ResultDisplayTest, ClearQuestionAnsweredNoChangesNothing) {
   display.PrintScreen("row");
-  state.TestStatus[2] = kStatusFail;
+  state.TestStatus[2] = TestOutcome::Failed;
   technician.Expect(kClearQuestion, 36, "Create Log File", kNo);
   display.ClearTests();
   EXPECT_EQ(display.Text(), "row");
-  EXPECT_EQ(state.TestStatus[2], kStatusFail);
+  EXPECT_EQ(state.TestStatus[2], TestOutcome::Failed);
   EXPECT_EQ(view.State(ui::kClearTests), "enabled");
   EXPECT_TRUE(technician.ExpectAllConsumed());
 }
 
 TEST_F(ResultDisplayTest, ClearDisplayStatusClearsEverything) {
   display.PrintScreen("row");
-  state.TestStatus = {0, 1, -1, 0, 0, 1};
+  state.TestStatus = {TestOutcome::NotRun, TestOutcome::Passed, TestOutcome::Failed, TestOutcome::NotRun, TestOutcome::NotRun, TestOutcome::Passed};
   technician.Expect(kClearQuestion, 36, "Create Log File", kYes);
   display.ClearTests();
   EXPECT_EQ(display.Text(), "");
   EXPECT_EQ(view.Display(), "");
-  for (int n = 1; n <= 5; ++n) EXPECT_EQ(state.TestStatus[static_cast<size_t>(n)], 0);
+  for (int n = 1; n <= 5; ++n) EXPECT_EQ(state.TestStatus[static_cast<size_t>(n)], TestOutcome::NotRun);
   EXPECT_EQ(view.Counter(2), "5");
   EXPECT_EQ(view.State(ui::kPrintStart), "disabled");
   EXPECT_EQ(view.State(ui::kClearTests), "disabled");
@@ -155,20 +155,18 @@ TEST_F(ResultDisplayTest, MeasuredRowsGoToTheLogAndTheResultSink) {
   EXPECT_EQ(display.Text().substr(display.Text().size() - row.size()), row);
 }
 
-// Each measured row is assessed against the register with the readings made for it: the last
-// measurement before the row, once; the row's text is not touched by the decision.
-TEST_F(ResultDisplayTest, MeasuredRowsCarryTheirUncertaintyFromTheLastReadings) {
+// Each measured row is assessed against the register with the readings made for it; the row's
+// text is not touched by the decision.
+TEST_F(ResultDisplayTest, MeasuredRowsCarryTheirUncertaintyFromTheirReadings) {
   UncertaintyFigure dc;
   dc.percentOfValue = 0.02;
   dc.absolute = 50e-6;
   state.StandardUncertainties = {dc};
   state.DecisionRule = DecisionRule::Guarded;
-  display.NoteReadings(StepReadings{{"-9.0E-1"}});
-  display.NoteReadings(StepReadings{{"6.0107E-2"}});
   StepResult measured = MakeStepResult("CH1 10 mV/div 60 mV", "V", Judge(0.06f, -0.0054f, 0, 0.06536f), 0.06536f);
   measured.text = " CH1 60 mV" + std::string(VerdictText(measured.verdict));
   const std::vector<StandardSetting> calibrator{{StandardFunction::DcVoltage, 0.06, std::nullopt}};
-  display.PrintResult(measured, calibrator);
+  display.PrintResult(measured, calibrator, {StepReadings{{"6.0107E-2"}}});
   display.PrintResult(measured, calibrator);
 
   ASSERT_EQ(display.Results().size(), 2u);
@@ -181,7 +179,6 @@ TEST_F(ResultDisplayTest, MeasuredRowsCarryTheirUncertaintyFromTheLastReadings) 
   EXPECT_TRUE(first.result.text.ends_with(">PASS")) << first.result.text;
   // The second row had no measurement of its own: no resolution taken from the first.
   EXPECT_TRUE(display.Results()[1].readings.empty());
-  EXPECT_TRUE(display.PendingReadings().empty());
   display.ClearDisplay();
   EXPECT_TRUE(display.Results().empty());
 }

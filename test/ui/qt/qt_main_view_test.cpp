@@ -173,7 +173,7 @@ TEST(QtMainView, FirstRowEnablesPrintAndClearAndClearingDisablesThem) {
   EXPECT_TRUE(clear->isEnabled());
   EXPECT_TRUE(clear2->isEnabled());
 
-  bench.state.TestStatus[kTestGain] = kStatusFail;
+  bench.state.TestStatus[kTestGain] = TestOutcome::Failed;
   bench.technician.Expect("This will clear screen and (re)set all test status.\r\nDo you want to continue ?", 36,
                           "Create Log File", kYes);
   bench.display.ClearTests();
@@ -209,7 +209,7 @@ TEST(QtMainView, ShowDisplayEndPutsTheCaretAtTheStartOfTheLastLineInView) {
 
 TEST(QtMainView, StatusListAndCountersWithFailInRed) {
   Bench bench;
-  bench.state.TestStatus = {0, kStatusPass, kStatusFail, kStatusNotRun, kStatusNotRun, kStatusPass};
+  bench.state.TestStatus = {TestOutcome::NotRun, TestOutcome::Passed, TestOutcome::Failed, TestOutcome::NotRun, TestOutcome::NotRun, TestOutcome::Passed};
   bench.frame.TestStatusUpdate();
 
   QListWidget* list = bench.form.StatusList();
@@ -225,7 +225,7 @@ TEST(QtMainView, StatusListAndCountersWithFailInRed) {
   EXPECT_EQ(bench.CounterColour(2), bench.ButtonText());
 
   // Once nothing fails the counter turns back; the list is rebuilt, not extended.
-  bench.state.TestStatus[kTestGain] = kStatusPass;
+  bench.state.TestStatus[kTestGain] = TestOutcome::Passed;
   bench.frame.TestStatusUpdate();
   EXPECT_EQ(list->count(), 6);
   EXPECT_EQ(Shown(list->item(1)->text()), std::string(12, ' ') + "DC Voltage Measurement - PASS");
@@ -278,14 +278,16 @@ TEST(QtMainView, EnablesMenusItemsAndButtonsByName) {
 
 TEST(QtMainView, TestFrameLocksTheMenusAndArmsExitTestWhileATestRuns) {
   Bench bench;
-  bench.state.CurrentTest = kTestOffsetZero;
-  bench.frame.BeginTest("Test ACQ / 1 of 3");
-  EXPECT_EQ(Shown(bench.form.windowTitle()), "Offset at Zero - Test ACQ / 1 of 3");
-  for (const char* menu : {"F", "P", "U", "V", "A"}) EXPECT_FALSE(bench.form.Item(menu)->isEnabled()) << menu;
-  EXPECT_TRUE(bench.form.ExitTestButton()->isEnabled());
-
   bench.technician.Expect("Test Passed.              ", 64, "Offset at Zero / End of Test", kOk);
-  bench.frame.EndOfTest(-kTestOffsetZero, 0);
+  bench.frame.Run(kTestOffsetZero, {"Test ACQ / 1 of 3", nullptr,
+                                    [&](StopToken) {
+                                      EXPECT_EQ(Shown(bench.form.windowTitle()), "Offset at Zero - Test ACQ / 1 of 3");
+                                      for (const char* menu : {"F", "P", "U", "V", "A"})
+                                        EXPECT_FALSE(bench.form.Item(menu)->isEnabled()) << menu;
+                                      EXPECT_TRUE(bench.form.ExitTestButton()->isEnabled());
+                                      return TestOutcome::Passed;
+                                    },
+                                    InputsConnected::No});
   EXPECT_TRUE(bench.technician.ExpectAllConsumed());
   EXPECT_EQ(Shown(bench.form.windowTitle()), bench.state.MainTitle);
   for (const char* menu : {"F", "P", "U", "V", "A"}) EXPECT_TRUE(bench.form.Item(menu)->isEnabled()) << menu;
@@ -298,11 +300,13 @@ TEST(QtMainView, ExitTestPressedByTheTechnicianDisablesItself) {
   bench.form.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&bench.form));
   QObject::connect(bench.form.ExitTestButton(), &QPushButton::clicked, [&] { bench.frame.ExitTest(); });
-  bench.state.CurrentTest = kTestGain;
-  bench.frame.BeginTest("");
-  QTest::mouseClick(bench.form.ExitTestButton(), Qt::LeftButton);
-  EXPECT_TRUE(bench.state.AbortFlag);
-  EXPECT_FALSE(bench.form.ExitTestButton()->isEnabled());
+  bench.frame.Run(kTestGain, {"", nullptr, [&](StopToken stop) {
+                                QTest::mouseClick(bench.form.ExitTestButton(), Qt::LeftButton);
+                                EXPECT_TRUE(stop.Raised());
+                                EXPECT_FALSE(bench.form.ExitTestButton()->isEnabled());
+                                return TestOutcome::Stopped;
+                              },
+                              InputsConnected::No});
 }
 
 TEST(QtMainView, CheckingShowTestStatusMovesTheDisplayToo) {
