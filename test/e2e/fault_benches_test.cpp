@@ -63,7 +63,7 @@ void ExpectOutcome(const E2eRun& run, int16_t n, const FailureOutlook& outlook, 
       FindResultTable(run.DisplayText(), n == kTestOffsetZero ? kOffsetTitle : kDcTitle);
   bool anyFailed = false;
   for (const std::string& row : table.AllRows()) anyFailed = anyFailed || Verdict(row) == " FAIL";
-  EXPECT_EQ(run.Status(n), anyFailed ? -1 : 1) << "test " << n;
+  EXPECT_EQ(run.Status(n), anyFailed ? TestOutcome::Failed : TestOutcome::Passed) << "test " << n;
 }
 
 class FaultBench : public ::testing::TestWithParam<FaultCase> {};

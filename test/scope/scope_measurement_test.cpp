@@ -48,7 +48,7 @@ TEST_F(ScopeMeasurementTest, RepeatedReadingsAreAveragedAndTheirRepliesKept) {
   const Measurement m = ReadMeasurement(bus, device, 3);
   ASSERT_TRUE(m.value);
   EXPECT_NEAR(*m.value, 2.0E-3, 1E-12);
-  EXPECT_EQ(m.replies, (std::vector<std::string>{"1.0E-3\n", "2.0E-3\n", "3.0E-3\n"}));
+  EXPECT_EQ(m.replies, (std::vector<std::string>{"1.0E-3", "2.0E-3", "3.0E-3"}));  // as the bus gives them
   EXPECT_EQ(gpib.WrittenTo(kScopeAddress), std::vector<std::string>(3, "MEASU:MEAS1:VAL?"));
   // Fewer than one repeat is one reading.
   Replies({"5.0E-1\n"});
