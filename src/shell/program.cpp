@@ -51,6 +51,8 @@ Program::Program(const ProgramSeams& seams)
   hooks.CGReset = [this] { CGReset(bus_, roles_); };
   hooks.SGReset = [this] { sg_.SGReset(); };
   display_.SetResultLog(&log_);
+  frame_.Sinks().log = &log_;
+  frame_.Sinks().view = &display_;
   hooks.WriteStatusFile = [this] { log_.WriteStatusFile(); };
   hooks.CreateLogFile = [this] { log_.CreateLogFile(); };
   RegisterPvTests(pv_);

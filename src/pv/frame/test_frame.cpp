@@ -10,7 +10,9 @@
 namespace veridane {
 
 TestFrame::TestFrame(RunState& state, MainView& view, ResultDisplay& display, Operator& op, EventLoop& loop)
-    : state_(state), view_(view), display_(display), op_(op), loop_(loop) {}
+    : state_(state), view_(view), display_(display), op_(op), loop_(loop) {
+  sinks_.view = &display_;
+}
 
 void TestFrame::NameTests() {
   state_.TestNames = hooks_.Titles;
@@ -39,7 +41,42 @@ void TestFrame::BeginTest(std::string_view subTitle) {
   if (hasSubTitle) Run(hooks_.ScopeReset);
 }
 
+void TestFrame::BeginRun() {
+  runOpen_ = true;
+  inRun_.fill(false);
+  for (StepSink* sink : sinks_.InOrder()) sink->BeginRun();
+}
+
+void TestFrame::EndRun() {
+  if (!runOpen_) return;
+  runOpen_ = false;
+  for (StepSink* sink : sinks_.InOrder()) sink->EndRun();
+}
+
+void TestFrame::JoinRun(int16_t entry) {
+  const size_t n = entry >= 0 && entry <= kMostTests ? static_cast<size_t>(entry) : 0;
+  // A self calibration after anything else in the run begins the next sequence of tests, never
+  // the end of this one.
+  const bool again = n == 0 ? std::find(inRun_.begin(), inRun_.end(), true) != inRun_.end() : inRun_[n];
+  if (!runOpen_ || again) {
+    EndRun();
+    BeginRun();
+  }
+  inRun_[n] = true;
+}
+
+void TestFrame::Step(StepResult result, std::vector<StandardSetting> standards, std::vector<StepReadings> readings) {
+  const AssessedStep step = MakeAssessedStep(state_, std::move(result), std::move(standards), std::move(readings));
+  for (StepSink* sink : sinks_.InOrder()) sink->Step(step);
+}
+
+void TestFrame::RecordOnly(const StepResult& result) {
+  JoinRun(0);
+  if (sinks_.store != nullptr) sinks_.store->Step(AssessedStep{result});
+}
+
 void TestFrame::Run(int16_t test, const TestProcedure& procedure) {
+  JoinRun(test);
   state_.CurrentTest = test;
   BeginTest(procedure.label);
   StopToken stop(state_.AbortFlag);
@@ -173,6 +210,9 @@ void TestFrame::FullSequence(std::string_view scopeModel) {
   for (int n = 1; n <= state_.NumberOfTests; ++n) state_.TestStatus[static_cast<size_t>(n)] = TestOutcome::NotRun;
   TestStatusUpdate();
   state_.FullSeqFailed = false;
+  // The sequence is a run of its own, from its self calibration to its last test.
+  EndRun();
+  BeginRun();
 
   if (hooks_.SelfCal) {
     hooks_.SelfCal();
@@ -182,6 +222,7 @@ void TestFrame::FullSequence(std::string_view scopeModel) {
   }
   for (int n = 1; n <= state_.NumberOfTests && state_.FullSeqRunning; ++n) Run(hooks_.Tests[static_cast<size_t>(n)]);
   const bool completed = state_.FullSeqRunning;
+  EndRun();
   if (hooks_.FullSequenceEnded) hooks_.FullSequenceEnded(completed);
   if (completed) EndFullSeq();
 }

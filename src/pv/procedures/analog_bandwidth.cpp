@@ -139,7 +139,7 @@ TestOutcome MeasureBandwidth(ScopeLink& scope, BenchParts& bench, TestRun& test,
       // A generator on the bus reaches the scope through the attenuator, whose error the reading sees as well.
       if (bench.roles.SGDevice != 0 && bench.roles.AttenuatorDevice != 0)
         standards.push_back(AttenuatorSetting(bench.generator.state.lastAttenuation, frequency * 1e6, measured.value_or(0)));
-      test.display.PrintResult(std::move(result), std::move(standards), ReadingsOf(reading));
+      test.frame.Step(std::move(result), std::move(standards), ReadingsOf(reading));
       if (stop.Raised()) break;
     }
 

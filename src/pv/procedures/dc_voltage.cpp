@@ -134,7 +134,7 @@ TestOutcome MeasureGain(ScopeLink& scope, BenchParts& bench, TestRun& test, Stop
         standards.push_back({StandardFunction::DcVoltage, step.output, std::nullopt});
         if (!stepReadings[i].replies.empty()) replies.push_back(stepReadings[i]);
       }
-      test.display.PrintResult(std::move(result), std::move(standards), std::move(replies));
+      test.frame.Step(std::move(result), std::move(standards), std::move(replies));
       if (stop.Raised()) break;
       pastFirstStep = true;
     }

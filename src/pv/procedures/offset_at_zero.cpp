@@ -69,7 +69,7 @@ TestOutcome Measure(ScopeLink& scope, TestRun& test, StopToken stop) {
       StepResult result = OffsetResult(n, step, reading.Single());
       if (n == 1 && i == 0) test.display.PrintFirst(kLabel, kHeader);
       if (Failed(result.verdict)) outcome = TestOutcome::Failed;
-      test.display.PrintResult(std::move(result), {}, ReadingsOf(reading));
+      test.frame.Step(std::move(result), {}, ReadingsOf(reading));
     }
     if (stop.Raised()) break;
     if (n == 1) ScopeWrite(scope, "SEL:CH1 OFF");

@@ -122,7 +122,7 @@ TestOutcome MeasureDelay(ScopeLink& scope, BenchParts& bench, TestRun& test, Sig
   const TestOutcome outcome = Failed(result.verdict) ? TestOutcome::Failed : TestOutcome::Passed;
   test.display.PrintFirst(kLabel, kHeader);
   // The marker period sets the delay; the cursor walk reads it to within one of its 10 ns steps.
-  test.display.PrintResult(std::move(result), {StandardSetting{StandardFunction::TimeMarks, 10E-3, std::nullopt}},
+  test.frame.Step(std::move(result), {StandardSetting{StandardFunction::TimeMarks, 10E-3, std::nullopt}},
                          {StepReadings{{}, kScanStepSeconds}});
 
   if (IsAuto(test.state.AutoMode)) CGReset(scope.bus, bench.roles);

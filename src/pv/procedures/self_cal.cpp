@@ -110,7 +110,7 @@ int16_t SelfCal(ScopeLink& scope, ScannerDriver& scanners, Operator& op, RunStat
     StepResult step = AnswerStepResult("*CAL?", answer, result == kSelfCalPassed);
     step.test = kSelfCalEntry;
     step.testName = "Self Cal";
-    test.display.RecordOnly(step);
+    test.frame.RecordOnly(step);
   }
 
   // Whatever the scope answered other than success, it did not calibrate: a scope verified on

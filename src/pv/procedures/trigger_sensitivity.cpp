@@ -160,7 +160,7 @@ void TriggerRun::MeasureSlope(int16_t source, int slope) {
   }
   StepResult result = TriggerResult(source, model.bandwidth, slope == 0, levels);
   if (Failed(result.verdict)) outcome = TestOutcome::Failed;
-  test.display.PrintResult(std::move(result));
+  test.frame.Step(std::move(result));
   linesShown = true;
 
   if (slope == 1) {

@@ -280,6 +280,7 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
     Program& program = launcher.Compose(console, progress, view, logDialogs, versions);
     running = &program;
     progress.Attach(program.Run());
+    program.SetProgressSink(&progress);
     Startup& startup = launcher.startup();
     // A mistyped database setting would otherwise lose every row of the run to a message box.
     if (ResultsRecorder* recorder = launcher.Recorder(); recorder != nullptr && !recorder->Target().error.empty()) {

@@ -107,7 +107,7 @@ void StoreTestOutcomes(Launcher& launcher, const std::vector<int>& tests) {
   }
   // A test that failed before measuring a step has no row to begin the run with; its failure
   // is kept all the same.
-  if (recorder->RunIds().empty() && (!failed || !recorder->BeginRun())) return;
+  if (recorder->RunIds().empty() && (!failed || !recorder->OpenRun())) return;
   if (recorder->Store() == nullptr) return;
   recorder->Store()->SetTestOutcomes(recorder->RunIds().back(), outcomes);
 }

@@ -139,6 +139,7 @@ TEST_F(TestFrameTest, RunStartsTheTestLockingTheMenusAndResettingTheScope) {
   }, "Test ACQ / 1 of 3");
 
   state.AutoMode = Automation::WithoutCompensation;
+  calls.clear();
   technician.Expect(kPassed + "\n\n" + kReminder, 64, "Edge Trigger Sensitivity / End of Test", kOk);
   RunTest(kTestTrigger, P, InputsConnected::Yes, [this](StopToken) {
     EXPECT_EQ(view.Caption(), "Edge Trigger Sensitivity  (Auto)");
@@ -380,6 +381,70 @@ TEST_F(TestFrameTest, FailedSelfCalStopsTheSequence) {
   technician.Expect(kFullSeqQuestion, 36, "Adjust", kYes);
   frame.FullSequence("TDS 340");
   EXPECT_TRUE(calls.empty());
+  EXPECT_TRUE(technician.ExpectAllConsumed());
+}
+
+// A sink that notes what reached it, in one list shared by the whole chain.
+struct NotingSink : StepSink {
+  NotingSink(std::string name, std::vector<std::string>& notes) : name(std::move(name)), notes(notes) {}
+  void BeginRun() override { notes.push_back(name + " begin"); }
+  void Step(const AssessedStep& step) override {
+    notes.push_back(name + " " + std::to_string(step.result.test) + " " + step.result.testName + " " + step.result.step);
+  }
+  void EndRun() override { notes.push_back(name + " end"); }
+  std::string name;
+  std::vector<std::string>& notes;
+};
+
+// Every judged step reaches the named sinks in one order, stamped with the running test; the
+// frame says where runs begin: a test joins the run under way unless it is in it already.
+TEST_F(TestFrameTest, StepsGoThroughTheChainInOrderBetweenTheFramesRunBoundaries) {
+  std::vector<std::string> notes;
+  NotingSink log("log", notes), view("view", notes), store("store", notes), progress("progress", notes);
+  frame.Sinks() = StepSinks{&log, &view, &store, &progress};
+  StepResult step = MakeStepResult("CH1 2 mV/div", "V", Judge(0, -0.0032f, 0, 0.001f), 0.001f);
+  const auto measure = [&](StopToken) { frame.Step(step); };
+  technician.Expect(kPassed, 64, "Offset at Zero / End of Test", kOk);
+  RunTest(kTestOffsetZero, P, InputsConnected::No, measure);
+  EXPECT_EQ(notes, (std::vector<std::string>{"log begin", "view begin", "store begin", "progress begin",
+                                             "log 1 Offset at Zero CH1 2 mV/div", "view 1 Offset at Zero CH1 2 mV/div",
+                                             "store 1 Offset at Zero CH1 2 mV/div",
+                                             "progress 1 Offset at Zero CH1 2 mV/div"}));
+  // Another test joins the run; the first one again (after an adjustment) is a new run.
+  notes.clear();
+  technician.Expect(kPassed + "\n\n" + kReminder, 64, "DC Voltage Measurement / End of Test", kOk);
+  RunTest(kTestGain, P, InputsConnected::Yes, measure);
+  EXPECT_EQ(std::count(notes.begin(), notes.end(), "store begin"), 0);
+  EXPECT_EQ(notes.front(), "log 2 DC Voltage Measurement CH1 2 mV/div");
+  notes.clear();
+  technician.Expect(kPassed, 64, "Offset at Zero / End of Test", kOk);
+  RunTest(kTestOffsetZero, P, InputsConnected::No, measure);
+  ASSERT_GE(notes.size(), 8u);
+  EXPECT_EQ(notes[0], "log end");
+  EXPECT_EQ(notes[4], "log begin");
+  // A self calibration after tests begins the next run; its step goes to the store alone.
+  notes.clear();
+  frame.RecordOnly(AnswerStepResult("*CAL?", "0", true));
+  EXPECT_EQ(notes.back(), "store 0  *CAL?");
+  EXPECT_EQ(std::count(notes.begin(), notes.end(), "store begin"), 1);
+  EXPECT_EQ(std::count_if(notes.begin(), notes.end(), [](const std::string& n) { return n.starts_with("view 0"); }), 0);
+  EXPECT_TRUE(technician.ExpectAllConsumed());
+}
+
+TEST_F(TestFrameTest, AFullSequenceIsOneRunFromItsSelfCalToItsLastTest) {
+  std::vector<std::string> notes;
+  NotingSink store("store", notes);
+  frame.Sinks().store = &store;
+  // A test before the sequence has a run of its own.
+  technician.Expect(kPassed, 64, "Offset at Zero / End of Test", kOk);
+  RunTest(kTestOffsetZero, P, InputsConnected::No, [&](StopToken) { frame.Step(StepResult{}); });
+  frame.Hooks().SelfCal = [this] { frame.RecordOnly(AnswerStepResult("*CAL?", "0", true)); };
+  for (int16_t n = 1; n <= 5; ++n) frame.Hooks().Tests[static_cast<size_t>(n)] = Procedure(n, P);
+  technician.Expect(kFullSeqQuestion, 36, "Adjust", kYes);
+  technician.Expect("Full Sequence Passed.", 64, "End of Full Sequence", kOk);
+  notes.clear();
+  frame.FullSequence("TDS 340");
+  EXPECT_EQ(notes, (std::vector<std::string>{"store end", "store begin", "store 0  *CAL?", "store end"}));
   EXPECT_TRUE(technician.ExpectAllConsumed());
 }
 

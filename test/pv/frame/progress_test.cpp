@@ -64,6 +64,7 @@ class ProgressViewTest : public ::testing::Test {
     GiveTitles(frame.Hooks());
     frame.NameTests();
     progress.Attach(state);
+    frame.Sinks().progress = &progress;
   }
 
   // A test with n result rows, one every `pace` seconds, each with one of `verdicts`.
@@ -76,7 +77,7 @@ class ProgressViewTest : public ::testing::Test {
                          StepResult result;
                          result.verdict = verdict;
                          result.text = " CH 1      1.0 mV        " + std::string(VerdictText(verdict));
-                         display.PrintResult(result);
+                         frame.Step(result);
                          texts.push_back(progress.Tracker().Text(clock.Now()));
                          clearDuringTest.push_back(inner.State(ui::kClearTests2));
                        }
@@ -112,7 +113,7 @@ TEST_F(ProgressViewTest, CountsTheVerdictRowsOfTheRunningTestAgainstItsPlan) {
   // Results shown between tests are not counted, nor is text that merely ends like a result.
   StepResult stray;
   stray.text = " stray        FAIL";
-  display.PrintResult(stray);
+  frame.Step(stray);
   EXPECT_EQ(progress.Tracker().Done(), 3);
   frame.Run(kTestGain, {" ", nullptr, [this](StopToken) {
                           display.PrintScreen(" text         FAIL");

@@ -128,9 +128,9 @@ TEST(QtMainView, FailRowsAreRedAndMarginalPassesAmberByTheirResults) {
   Bench bench;
   const std::string header = "CHANNEL   MEASURED        PASS/FAIL";
   bench.display.PrintScreen(header);
-  bench.display.PrintResult(Shown(" CH 1     -10.4 mV            PASS", Verdict::Pass));
-  bench.display.PrintResult(Shown(" CH 2      20.0 \xB5V           FAIL", Verdict::Fail));
-  bench.display.PrintResult(Shown(" CH 2      3.90 mV           >PASS", Verdict::Marginal));
+  bench.display.Step(AssessedStep{Shown(" CH 1     -10.4 mV            PASS", Verdict::Pass)});
+  bench.display.Step(AssessedStep{Shown(" CH 2      20.0 \xB5V           FAIL", Verdict::Fail)});
+  bench.display.Step(AssessedStep{Shown(" CH 2      3.90 mV           >PASS", Verdict::Marginal)});
   bench.display.PrintScreen(" FAIL noted by hand, CH 2    FAIL");
   const QPlainTextEdit* display = bench.form.Display();
   // The text is untouched.
@@ -147,10 +147,10 @@ TEST(QtMainView, FailRowsAreRedAndMarginalPassesAmberByTheirResults) {
   EXPECT_EQ(ColourAt(display, 3, 1), MarginalColour());
   EXPECT_FALSE(ColourAt(display, 4, 1).isValid());   // text, not a result
   // A row appended after a red one is not red.
-  bench.display.PrintResult(Shown(" CH 1      1.00 mV            PASS", Verdict::Pass));
+  bench.display.Step(AssessedStep{Shown(" CH 1      1.00 mV            PASS", Verdict::Pass)});
   EXPECT_FALSE(ColourAt(display, 5, 1).isValid());
   // No reading is a failure.
-  bench.display.PrintResult(Shown(" CH 1    no reading            FAIL", Verdict::NotMeasurable));
+  bench.display.Step(AssessedStep{Shown(" CH 1    no reading            FAIL", Verdict::NotMeasurable)});
   EXPECT_EQ(ColourAt(display, 6, 1), FailColour());
 
   // A display replaced as a whole (a log appended to) is coloured as well.
@@ -349,7 +349,8 @@ TEST(QtMainView, ShowUncertaintyAddsUAndTurColumnsToResultRowsInTheWindowOnly) {
   auto result = [&](const std::string& row, float measured) {
     StepResult judged = MakeStepResult("CH1 5 mV/div -990 mV", "V", Judge(-0.99f, -0.008f, 0, measured), measured);
     judged.text = row;
-    bench.display.PrintResult(std::move(judged), {StandardSetting{StandardFunction::DcVoltage, -0.99, std::nullopt}});
+    bench.display.Step(MakeAssessedStep(bench.state, std::move(judged),
+                                        {StandardSetting{StandardFunction::DcVoltage, -0.99, std::nullopt}}));
   };
   bench.display.PrintScreen("  CH  DC VOLTAGE   MEASURED PASS/FAIL");
   result(" CH 1  -990 mV   -1.000  V     FAIL", -1.0f);
