@@ -46,7 +46,7 @@ void LogBook::ClearEntries() {
 }
 
 void LogBook::ResetStatuses() {
-  for (int n = 1; n <= state_.NumberOfTests; ++n) state_.TestStatus[static_cast<size_t>(n)] = kStatusNotRun;
+  for (int n = 1; n <= state_.NumberOfTests; ++n) state_.TestStatus[static_cast<size_t>(n)] = TestOutcome::NotRun;
 }
 
 bool LogBook::OpenLog(Text8File::Mode mode) {

@@ -36,9 +36,21 @@ std::vector<std::string> LogHeaderLines(std::string_view scopeModel, const Creat
           ""};
 }
 
+namespace {
+
+// The status file's codes, which files written by every earlier build share.
+int StatusCode(TestOutcome status) {
+  return status == TestOutcome::Failed ? -1 : status == TestOutcome::Passed ? 1 : 0;
+}
+TestOutcome StatusOfCode(int code) {
+  return code < 0 ? TestOutcome::Failed : code > 0 ? TestOutcome::Passed : TestOutcome::NotRun;
+}
+
+}  // namespace
+
 std::string StatusFileText(const TestStatuses& testStatus, int tests) {
   std::string text;
-  for (int n = 1; n <= tests && n <= kMostTests; ++n) text += PlainText(static_cast<int>(testStatus[static_cast<size_t>(n)])) + " ";
+  for (int n = 1; n <= tests && n <= kMostTests; ++n) text += PlainText(StatusCode(testStatus[static_cast<size_t>(n)])) + " ";
   return text;
 }
 
@@ -60,7 +72,7 @@ bool ParseStatusFile(std::string_view text, TestStatuses& testStatus, int tests)
     auto [ptr, ec] = std::from_chars(word.data(), word.data() + word.size(), value);
     // A damaged file must not put a status into the list that no test can have.
     if (ec != std::errc() || ptr != word.data() + word.size() || value < -1 || value > 1) return false;
-    read[static_cast<size_t>(n)] = static_cast<int16_t>(value);
+    read[static_cast<size_t>(n)] = StatusOfCode(value);
     pos = end;
   }
   for (int n = 1; n <= tests; ++n) testStatus[static_cast<size_t>(n)] = read[static_cast<size_t>(n)];

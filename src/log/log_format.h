@@ -33,10 +33,10 @@ struct LogStamp {
 std::vector<std::string> LogHeaderLines(std::string_view scopeModel, const CreateLogEntries& entries,
                                         const LogStamp& stamp);
 
-using TestStatuses = std::array<int16_t, kMostTests + 1>;
+using TestStatuses = std::array<TestOutcome, kMostTests + 1>;
 
-// The statuses of tests 1 to `tests`: " 0  0  0  0  0 " for five tests not run; "-1 " for a
-// failed one.
+// The statuses of tests 1 to `tests` in the file's codes: " 0  0  0  0  0 " for five tests
+// not run; "-1 " for a failed one, "1 " for a passed one.
 std::string StatusFileText(const TestStatuses& testStatus, int tests);
 
 // The status files the first builds wrote hold five entries; every later one at least as many.

@@ -15,7 +15,7 @@ namespace veridane {
 namespace {
 
 // Each procedure is handed the parts it uses.
-void RunSelfCal(PvContext& pv) { SelfCalMenu(pv.scope, pv.bench.scanners, pv.op, pv.test); }
+void RunSelfCal(PvContext& pv) { SelfCalMenu(pv.scope, pv.bench.scanners, pv.op, pv.state, pv.test); }
 void RunOffsetZero(PvContext& pv) { OffsetZero(pv.scope, pv.test); }
 void RunGain(PvContext& pv) { Gain(pv.scope, pv.bench, pv.test); }
 void RunBandwidth(PvContext& pv) { Bandwidth(pv.scope, pv.bench, pv.op, pv.test); }

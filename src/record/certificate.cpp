@@ -404,12 +404,12 @@ int Render(QPdfWriter& writer, const CertificateContent& content, int totalPages
   for (const TestRows& test : RowsByTest(record)) {
     // The self calibration (stored as test 0) is no numbered test.
     sheet.Heading((test.number < 1 ? QString() : QString("Test %1: ").arg(test.number)) + U(test.name) +
-                      "  -  " + U(test.outcome),
+                      "  -  " + U(test.Word()),
                   12);
     int testFailures = 0;
     for (const StoredRow* row : test.rows) testFailures += Failed(row->result.verdict);
     failures += testFailures;
-    const bool failedBeyondRows = test.outcome == kOutcomeFail && (!test.finding.empty() || testFailures == 0);
+    const bool failedBeyondRows = test.outcome == TestOutcome::Failed && (!test.finding.empty() || testFailures == 0);
     // A finding names its test; a test that failed with no failing step and no finding is named.
     if (failedBeyondRows) failedTests << (test.finding.empty() ? U(test.name) + " failed" : U(test.finding));
     if (test.rows.empty()) {
@@ -580,7 +580,7 @@ std::vector<std::string> UnfinishedTests(const RunRecord& record) {
   std::vector<std::string> names;
   if (record.outcomes.empty()) return {"(the run's test outcomes were not recorded)"};
   for (const RunTestOutcome& outcome : record.outcomes)
-    if (outcome.outcome == kOutcomeNotRun) names.push_back(outcome.name);
+    if (!HasResult(outcome.outcome)) names.push_back(outcome.name);
   return names;
 }
 

@@ -21,7 +21,7 @@ bool Failed(const StoredRow& row) {
 // A test that failed beyond its rows: on a finding (a signal it could not set), or with no
 // failing step at all. It gets a testcase of its own, so the failure counts in any reader.
 bool FailedBeyondRows(const TestRows& test) {
-  if (test.outcome != kOutcomeFail) return false;
+  if (test.outcome != TestOutcome::Failed) return false;
   return !test.finding.empty() ||
          std::none_of(test.rows.begin(), test.rows.end(), [](const StoredRow* row) { return Failed(*row); });
 }
@@ -104,7 +104,7 @@ std::string RunsJUnit(const std::vector<RunRecord>& records) {
         out.writeAttribute("name", "(test)");
         out.writeAttribute("classname", className);
         out.writeStartElement("skipped");
-        out.writeAttribute("message", Q(test.outcome));
+        out.writeAttribute("message", Q(test.Word()));
         out.writeEndElement();
         out.writeEndElement();
       }

@@ -101,7 +101,7 @@ QJsonObject RunObject(const RunRecord& record) {
     QJsonObject t;
     t["number"] = test.number;
     t["name"] = Text(test.name);
-    t["verdict"] = Text(test.outcome);
+    t["verdict"] = Text(test.Word());
     if (!test.finding.empty()) t["finding"] = Text(test.finding);
     QJsonArray steps;
     for (const StoredRow* row : test.rows) steps.append(StepObject(*row));

@@ -108,7 +108,7 @@ std::string RunDigestText(const RunRecord& record) {
   // A finding is added to its outcome's line only where there is one: the digests of runs
   // stored before findings were kept stay as printed on their certificates.
   for (const RunTestOutcome& outcome : record.outcomes)
-    Line(text, "outcome", std::to_string(outcome.number) + "|" + outcome.name + "|" + outcome.outcome +
+    Line(text, "outcome", std::to_string(outcome.number) + "|" + outcome.name + "|" + std::string(OutcomeWord(outcome.outcome)) +
                               (outcome.finding.empty() ? "" : "|" + outcome.finding));
   for (const StoredRow& stored : record.rows) {
     const StepResult& row = stored.result;
@@ -136,15 +136,20 @@ std::string Sha256Hex(const std::string& bytes) {
   return QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Sha256).toHex().toStdString();
 }
 
-std::string TestVerdict(const std::vector<const StoredRow*>& rows) {
-  if (rows.empty()) return std::string(kOutcomeNotRun);
-  bool marginal = false;
-  for (const StoredRow* row : rows) {
-    const Verdict verdict = row->result.verdict;
-    if (Failed(verdict)) return std::string(kOutcomeFail);
-    marginal = marginal || verdict == Verdict::Marginal;
-  }
-  return marginal ? std::string(VerdictName(Verdict::Marginal)) : std::string(kOutcomePass);
+TestOutcome TestVerdict(const std::vector<const StoredRow*>& rows) {
+  if (rows.empty()) return TestOutcome::NotRun;
+  for (const StoredRow* row : rows)
+    if (Failed(row->result.verdict)) return TestOutcome::Failed;
+  return TestOutcome::Passed;
+}
+
+bool TestRows::Marginal() const {
+  return outcome == TestOutcome::Passed &&
+         std::any_of(rows.begin(), rows.end(), [](const StoredRow* row) { return row->result.verdict == Verdict::Marginal; });
+}
+
+std::string TestRows::Word() const {
+  return std::string(Marginal() ? VerdictName(Verdict::Marginal) : OutcomeWord(outcome));
 }
 
 std::vector<TestRows> RowsByTest(const RunRecord& record) {
@@ -166,7 +171,7 @@ std::vector<TestRows> RowsByTest(const RunRecord& record) {
     test.outcome = TestVerdict(test.rows);
     for (const RunTestOutcome& outcome : record.outcomes) {
       if (outcome.number != test.number) continue;
-      if (outcome.outcome == kOutcomeNotRun || outcome.outcome == kOutcomeFail) test.outcome = outcome.outcome;
+      if (outcome.outcome != TestOutcome::Passed) test.outcome = outcome.outcome;
       test.finding = outcome.finding;
     }
   }

@@ -31,17 +31,23 @@ std::optional<RunRecord> AsFoundBefore(ResultsStore& store, const RunRecord& rec
 std::string RunDigestText(const RunRecord& record);
 std::string Sha256Hex(const std::string& bytes);
 
-// A test's verdict from its rows: FAIL when a row failed or was not measurable, else marginal
-// when one was, else PASS; "not run" with no rows.
-std::string TestVerdict(const std::vector<const StoredRow*>& rows);
+// A test's outcome from its rows: Failed when a row failed or was not measurable, else Passed;
+// NotRun with no rows.
+TestOutcome TestVerdict(const std::vector<const StoredRow*>& rows);
 
 // The rows grouped by test, in the order the tests were shown.
 struct TestRows {
   int number = 0;
   std::string name;
   std::vector<const StoredRow*> rows;
-  std::string outcome;  // from the stored outcomes; else the rows' verdict
+  TestOutcome outcome = TestOutcome::NotRun;  // from the stored outcomes; else the rows' verdict
   std::string finding;  // the line the test failed on without a failing step (see RunTestOutcome)
+
+  // Passed with a marginal step.
+  bool Marginal() const;
+  // The test's verdict as JSON, JUnit and the certificate name it: its outcome's word, or
+  // "marginal" for a pass with a marginal step.
+  std::string Word() const;
 };
 std::vector<TestRows> RowsByTest(const RunRecord& record);
 

@@ -31,13 +31,6 @@ std::optional<double> PrefixFactor(char prefix);
 float UpperLimit(float nominal, float tolerance);
 float LowerLimit(float nominal, float tolerance);
 
-// Verdict text of one reading: " PASS", ">PASS" (outside 70 % of the band but inside the limits,
-// mode 0 only), " FAIL" or "Parameter Error" (mode 0 with tolerance 0). Mode 0 is two-sided,
-// mode < 0 a lower limit, mode > 0 an upper limit. stepFailed becomes -1 after a verdict that
-// fails the test, else 0. The text of Judge (step_result.h), which the tests use to keep the
-// judgement beside the row.
-std::string JudgeResult(float nominal, float tolerance, int16_t mode, float measured, int16_t& stepFailed);
-
 // The log file's form of a result row: blank runs and frequent words become control codes.
 // ExpandLine(CompactLine(row)) gives the row back.
 std::string CompactLine(std::string_view line);

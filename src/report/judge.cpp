@@ -109,13 +109,6 @@ Judgement Judge(float nominal, float tolerance, int16_t mode, std::optional<floa
   return judgement;
 }
 
-std::string JudgeResult(float nominal, float tolerance, int16_t mode, float measured, int16_t& stepFailed) {
-  const Verdict verdict = Judge(nominal, tolerance, mode, measured).verdict;
-  // As this routine always has: a parameter error is shown, the step flag left at 0.
-  stepFailed = verdict == Verdict::Fail || verdict == Verdict::NotMeasurable ? -1 : 0;
-  return std::string(VerdictText(verdict));
-}
-
 std::string_view VerdictText(Verdict verdict) {
   switch (verdict) {
     case Verdict::Pass:

@@ -376,12 +376,12 @@ LogImport ParseResultLog(const std::string& content, const std::string& source, 
       if (known != tests.end()) {
         test = known->number;
         testName = known->title;
-        findingOf = &KeepOutcome(run.outcomes, RunTestOutcome{test, testName, std::string(kOutcomeFail), line});
+        findingOf = &KeepOutcome(run.outcomes, RunTestOutcome{test, testName, TestOutcome::Failed, line});
         continue;
       }
     }
     if (line == kStoppedByOperatorLine && test != 0) {
-      KeepOutcome(run.outcomes, RunTestOutcome{test, testName, std::string(kOutcomeNotRun), {}});
+      KeepOutcome(run.outcomes, RunTestOutcome{test, testName, TestOutcome::NotRun, {}});
       continue;
     }
     bool heading = false;

@@ -66,30 +66,23 @@ bool ResultsRecorder::StartRun(bool newRun) {
   }
   runFacts_ = facts;
   runIds_.push_back(*runId_);
-  stepsInRun_.clear();
+  newRun_ = false;
   return true;
 }
 
-bool ResultsRecorder::BeginRun() { return StoreReady() && StartRun(false); }
+bool ResultsRecorder::OpenRun() { return StoreReady() && StartRun(newRun_); }
 
-void ResultsRecorder::RecordResult(const StepResult& result) { Record(result, StepUncertainty{}); }
-
-void ResultsRecorder::RecordAssessed(const AssessedStep& step) { Record(step.result, step.uncertainty); }
+void ResultsRecorder::Step(const AssessedStep& step) { Record(step.result, step.uncertainty); }
 
 void ResultsRecorder::Record(const StepResult& result, const StepUncertainty& uncertainty) {
   if (!StoreReady()) {
     if (wanted_) ++notStored_;
     return;
   }
-  const std::pair<int, std::string> step{result.test, result.step};
-  // A step shown again is a new run of the scope; so is a self calibration after other rows:
-  // it begins the Full Sequence it belongs to, never the end of the run before.
-  const bool selfCalAfterRows = JudgedOnAnswer(result) && !stepsInRun_.empty();
-  if (!StartRun(stepsInRun_.count(step) != 0 || selfCalAfterRows)) {
+  if (!StartRun(newRun_)) {
     ++notStored_;
     return;
   }
-  stepsInRun_.insert(step);
   if (!store_->AddRow(*runId_, seams_.now(), result, uncertainty)) {
     Report(store_->LastError());
     ++notStored_;

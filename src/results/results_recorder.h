@@ -1,23 +1,22 @@
 #pragma once
-// The results store as the result display sees it: each measured row shown is written to the
-// database at once, under the run it belongs to.
+// The results store as the frame's store sink: each judged step is written to the database at
+// once, under the run it belongs to.
 //
-// A run is one verification of one scope: it begins with the first row after start-up, and a
-// new one begins when the scope's facts change (another serial in a new log, another operator)
-// or when a step already in the run is shown again (a second Full Sequence, a test repeated
-// after an adjustment), so that as-found and as-left results stay apart.
+// A run is one verification of one scope. The frame says where one begins (BeginRun: a Full
+// Sequence, a test repeated after an adjustment), so that as-found and as-left results stay
+// apart; the run is stored with its first row. A new one also begins when the scope's facts
+// change (another serial in a new log, another operator).
 //
 // A store that cannot be opened or written is reported once; the rows go on to the display and
 // the log, and the store is left alone for the rest of the program. The rows it missed are
 // counted, so that the run can say how many at its end.
 #include <functional>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/operator.h"
-#include "pv/frame/result_row.h"
+#include "pv/frame/step_sink.h"
 #include "results/results_store.h"
 
 namespace veridane {
@@ -36,16 +35,17 @@ std::string StoreTimeNow();
 // The version text runs are stored with.
 std::string ProgramVersionText();
 
-class ResultsRecorder : public ResultSink {
+class ResultsRecorder : public StepSink {
  public:
   explicit ResultsRecorder(RecorderSeams seams);
 
-  void RecordResult(const StepResult& result) override;
-  void RecordAssessed(const AssessedStep& step) override;
-  // Begins a run before its first row, unless one is under way with the same facts: for a run
-  // whose tests failed before any step was measured, so that how they ended is still kept.
-  // False when there is no working store.
-  bool BeginRun();
+  // The next step begins a new run.
+  void BeginRun() override { newRun_ = true; }
+  void Step(const AssessedStep& step) override;
+  // Stores the run now, before its first row, unless one is under way with the same facts: for
+  // a run whose tests failed before any step was measured, so that how they ended is still
+  // kept. False when there is no working store.
+  bool OpenRun();
   // A result log was created or re-opened: when its session began and at which line.
   void RecordLogSession(const std::string& logPath, int firstLine, bool created);
 
@@ -75,7 +75,7 @@ class ResultsRecorder : public ResultSink {
   int notStored_ = 0;
   std::optional<int64_t> runId_;
   RunFacts runFacts_;
-  std::set<std::pair<int, std::string>> stepsInRun_;
+  bool newRun_ = false;
   std::vector<int64_t> runIds_;
 };
 

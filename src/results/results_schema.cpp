@@ -76,6 +76,9 @@ std::vector<QString> StepStatements(int version, bool postgres) {
     case 6:
       // The line a test failed on when it could not measure its steps to the end.
       return {"ALTER TABLE run_tests ADD COLUMN finding TEXT NOT NULL DEFAULT ''"};
+    case 7:
+      // The budget as data; the text column stays for the rows stored before.
+      return {"ALTER TABLE results ADD COLUMN uncertainty_contributions TEXT NOT NULL DEFAULT ''"};
     default:
       return {};
   }

@@ -15,12 +15,15 @@
 //      and rows read from a log)
 //   6  run_tests.finding: the line a test failed on when it could not measure its steps to
 //      the end (a signal that could not be set)
+//   7  results.uncertainty_contributions: the budget as data (JSON: each contribution with its
+//      figure, distribution, divisor, sensitivity and standard uncertainty; u_c; what is missing),
+//      from which its text is printed; rows stored before keep their text in uncertainty_budget
 #include <QSqlDatabase>
 #include <string>
 
 namespace veridane {
 
-inline constexpr int kResultsSchemaVersion = 6;
+inline constexpr int kResultsSchemaVersion = 7;
 
 // The version a database has: 0 for an empty one, -1 when it cannot be read.
 int ReadSchemaVersion(QSqlDatabase& db);

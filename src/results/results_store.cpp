@@ -1,5 +1,8 @@
 #include "results/results_store.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -22,6 +25,56 @@ std::string Text8(const QVariant& value) { return Text8FromUtf8(value.toString()
 
 // A reading that is no number is stored as no reading: a NaN means something else in every
 // database, and nothing in SQLite.
+// The budget of an assessed step as the store keeps it: its contributions with their figures and
+// distributions, u_c, what the register lacked, and whether the decision fell back to simple
+// acceptance. U, TUR, the rule and the decision have columns of their own.
+QString BudgetData(const StepUncertainty& lab) {
+  const StepBudget& budget = lab.budget;
+  QJsonArray contributions;
+  for (const Contribution& c : budget.contributions) {
+    QJsonObject o;
+    o["source"] = Q(c.source);
+    o["distribution"] = c.distribution == Distribution::Normal ? "normal" : "rectangular";
+    o["divisor"] = c.divisor;
+    o["figure"] = c.figure;
+    o["sensitivity"] = c.sensitivity;
+    o["standard"] = c.standard;
+    if (!c.figureUnit.empty()) o["figure_unit"] = Q(c.figureUnit);
+    contributions.append(o);
+  }
+  QJsonObject data;
+  data["contributions"] = contributions;
+  if (budget.combined) data["combined"] = *budget.combined;
+  if (!budget.missing.empty()) data["missing"] = Q(budget.missing);
+  if (lab.judged.fellBackToSimple) data["fell_back_to_simple"] = true;
+  return QString::fromUtf8(QJsonDocument(data).toJson(QJsonDocument::Compact));
+}
+
+// Reads BudgetData back into `lab`; false for text that is not such data.
+bool ReadBudgetData(const QString& text, StepUncertainty& lab) {
+  const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8());
+  if (!document.isObject()) return false;
+  const QJsonObject data = document.object();
+  StepBudget& budget = lab.budget;
+  budget.contributions.clear();
+  for (const QJsonValue& value : data["contributions"].toArray()) {
+    const QJsonObject o = value.toObject();
+    Contribution c;
+    c.source = Text8FromUtf8(o["source"].toString().toStdString());
+    c.distribution = o["distribution"].toString() == "rectangular" ? Distribution::Rectangular : Distribution::Normal;
+    c.divisor = o["divisor"].toDouble();
+    c.figure = o["figure"].toDouble();
+    c.sensitivity = o["sensitivity"].toDouble();
+    c.standard = o["standard"].toDouble();
+    c.figureUnit = Text8FromUtf8(o["figure_unit"].toString().toStdString());
+    budget.contributions.push_back(std::move(c));
+  }
+  budget.combined = data.contains("combined") ? std::optional<double>(data["combined"].toDouble()) : std::nullopt;
+  budget.missing = Text8FromUtf8(data["missing"].toString().toStdString());
+  lab.judged.fellBackToSimple = data["fell_back_to_simple"].toBool();
+  return true;
+}
+
 QVariant Number(const std::optional<double>& value) {
   if (!value || !std::isfinite(*value)) return QVariant();
   return QVariant(*value);
@@ -292,7 +345,7 @@ bool ResultsStore::SetTestOutcomes(int64_t runId, const std::vector<RunTestOutco
     add.addBindValue(static_cast<qlonglong>(runId));
     add.addBindValue(outcomes[i].number);
     add.addBindValue(Q(outcomes[i].name));
-    add.addBindValue(Q(outcomes[i].outcome));
+    add.addBindValue(Q(std::string(OutcomeWord(outcomes[i].outcome))));
     add.addBindValue(Q(outcomes[i].finding));
     ok = add.exec();
     if (!ok) Fail(add.lastError().text().toStdString());
@@ -315,9 +368,16 @@ std::vector<RunTestOutcome> ResultsStore::TestOutcomes(int64_t runId) {
     Fail(query.lastError().text().toStdString());
     return outcomes;
   }
-  while (query.next())
-    outcomes.push_back(
-        RunTestOutcome{query.value(0).toInt(), Text8(query.value(1)), Text8(query.value(2)), Text8(query.value(3))});
+  while (query.next()) {
+    const std::string word = Text8(query.value(2));
+    const std::optional<TestOutcome> outcome = OutcomeFromWord(word);
+    // A word no build writes would be read as something it does not say.
+    if (!outcome) {
+      Fail("run " + std::to_string(runId) + " holds a test outcome no program writes: \"" + word + "\"");
+      return {};
+    }
+    outcomes.push_back(RunTestOutcome{query.value(0).toInt(), Text8(query.value(1)), *outcome, Text8(query.value(3))});
+  }
   return outcomes;
 }
 
@@ -361,7 +421,8 @@ bool ResultsStore::AddRow(int64_t runId, const std::string& recordedAt, const St
   if (!query.prepare(
           "INSERT INTO results (run_id, recorded_at, test_number, test_name, step, unit, nominal, lower_limit,"
           " upper_limit, marginal_lower, marginal_upper, measured, verdict, row_text, uncertainty, tur, decision_rule,"
-          " decision, uncertainty_budget) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")) {
+          " decision, uncertainty_budget, uncertainty_contributions)"
+          " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")) {
     Fail(query.lastError().text().toStdString());
     db.rollback();
     return false;
@@ -382,7 +443,9 @@ bool ResultsStore::AddRow(int64_t runId, const std::string& recordedAt, const St
   query.addBindValue(Number(lab.tur));
   query.addBindValue(QString::fromStdString(lab.assessed ? std::string(DecisionRuleName(lab.rule)) : std::string()));
   query.addBindValue(QString::fromStdString(lab.assessed ? std::string(DecisionName(lab.judged.decision)) : std::string()));
-  query.addBindValue(Q(lab.assessed ? BudgetReport(row.step, row.unit, lab) : std::string()));
+  // The budget is kept as data; its text is printed from that when the row is read.
+  query.addBindValue(QString(""));
+  query.addBindValue(lab.assessed ? BudgetData(lab) : QString(""));
   if (!query.exec()) {
     Fail(query.lastError().text().toStdString());
     db.rollback();
@@ -419,7 +482,8 @@ std::vector<StoredRow> ResultsStore::Rows(const ResultFilter& filter) {
                 ", results.recorded_at, results.test_number, results.test_name, results.step, results.unit,"
                 " results.nominal, results.lower_limit, results.upper_limit, results.marginal_lower,"
                 " results.marginal_upper, results.measured, results.verdict, results.row_text,"
-                " results.uncertainty, results.tur, results.decision_rule, results.decision, results.uncertainty_budget"
+                " results.uncertainty, results.tur, results.decision_rule, results.decision, results.uncertainty_budget,"
+                " results.uncertainty_contributions"
                 " FROM results JOIN runs ON runs.id = results.run_id WHERE 1 = 1";
   if (filter.serial) sql += " AND runs.serial = ?";
   if (!filter.testName.empty()) sql += " AND results.test_name = ?";
@@ -458,10 +522,15 @@ std::vector<StoredRow> ResultsStore::Rows(const ResultFilter& filter) {
     stored.uncertainty.rule = DecisionRuleFromName(query.value(26).toString().toStdString()).value_or(DecisionRule::Simple);
     const std::string decision = query.value(27).toString().toStdString();
     stored.decision = decision;
-    stored.budgetText = Text8(query.value(28));
     stored.uncertainty.assessed = !decision.empty();
     for (Decision d : {Decision::Pass, Decision::ConditionalPass, Decision::ConditionalFail, Decision::Fail})
       if (decision == DecisionName(d)) stored.uncertainty.judged.decision = d;
+    // A row stored with its budget as data prints it from there; one stored before kept its text.
+    const QString data = query.value(29).toString();
+    if (!data.isEmpty() && ReadBudgetData(data, stored.uncertainty))
+      stored.budgetText = BudgetReport(result.step, result.unit, stored.uncertainty);
+    else
+      stored.budgetText = Text8(query.value(28));
     rows.push_back(std::move(stored));
   }
   return rows;

@@ -43,9 +43,11 @@ struct StoredRow {
   StoredRun run;
   std::string recordedAt;
   StepResult result;
-  StepUncertainty uncertainty;  // U, TUR, rule and decision as stored (no budget lines)
+  StepUncertainty uncertainty;  // U, TUR, rule, decision and, for rows stored with it, the budget's data
   std::string decision;  // as stored; empty for a row stored before decisions were kept
-  std::string budgetText;  // the step's uncertainty budget as text (8-bit, LF line ends)
+  // The step's uncertainty budget as text (8-bit, LF line ends): printed from the stored data,
+  // or as stored for a row kept before the budget was stored as data.
+  std::string budgetText;
 };
 
 // One session of a result log: created, or re-opened to append, at openedAt (ISO 8601),

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "report/test_outcome.h"
+
 namespace veridane {
 
 enum class RunLabel { AsFound, AsLeft };
@@ -45,21 +47,18 @@ struct RunContext {
   bool operator==(const RunContext&) const = default;
 };
 
-// How one test of a run ended: "PASS", "FAIL", or "not run" (stopped, or not available on
-// this scope or bench).
+// How one test of a run ended. The store keeps its word (OutcomeWord: "PASS", "FAIL", or
+// "not run" for a test stopped, not available on this scope or bench, or never started), so a
+// test stored as stopped reads back as NotRun.
 struct RunTestOutcome {
   int number = 0;
   std::string name;
-  std::string outcome;
+  TestOutcome outcome = TestOutcome::NotRun;
   // The line the test failed on when no step of it could be measured to the end (a signal
   // that could not be set), as shown in its table; empty otherwise.
   std::string finding;
 
   bool operator==(const RunTestOutcome&) const = default;
 };
-
-inline constexpr std::string_view kOutcomePass = "PASS";
-inline constexpr std::string_view kOutcomeFail = "FAIL";
-inline constexpr std::string_view kOutcomeNotRun = "not run";
 
 }  // namespace veridane

@@ -41,7 +41,7 @@ Program::Program(const ProgramSeams& seams)
       scanners_(bus_, op_, roles_),
       display_(view_, run_, op_, loop_),
       frame_(run_, view_, display_, op_, loop_),
-      pv_{{bus_, scope_, scopeControl_}, {roles_, calibrator_, scanners_, sg_}, {run_, frame_, display_}, op_},
+      pv_{{bus_, scope_, scopeControl_}, {roles_, calibrator_, scanners_, sg_}, {run_, frame_, display_}, op_, run_},
       log_(LogPlace{[this] { return DataFolder(); }, scope_.ScopeModel, scope_.LogFolderName}, display_, view_, run_, op_,
            seams.logDialogs, SystemLogStamp) {
   FrameHooks& hooks = frame_.Hooks();
@@ -51,6 +51,8 @@ Program::Program(const ProgramSeams& seams)
   hooks.CGReset = [this] { CGReset(bus_, roles_); };
   hooks.SGReset = [this] { sg_.SGReset(); };
   display_.SetResultLog(&log_);
+  frame_.Sinks().log = &log_;
+  frame_.Sinks().view = &display_;
   hooks.WriteStatusFile = [this] { log_.WriteStatusFile(); };
   hooks.CreateLogFile = [this] { log_.CreateLogFile(); };
   RegisterPvTests(pv_);

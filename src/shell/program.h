@@ -152,8 +152,10 @@ class Program {
   }
   void SetDecisionRule(DecisionRule rule) { run_.DecisionRule = rule; }
 
-  // Where judged rows go besides the display, and who hears of every log session started.
-  void SetResultSink(ResultSink* sink) { display_.SetResultSink(sink); }
+  // The sinks of judged steps besides the log and the display: the results store and the
+  // progress line (null: none); and who hears of every log session started.
+  void SetResultSink(StepSink* sink) { frame_.Sinks().store = sink; }
+  void SetProgressSink(StepSink* sink) { frame_.Sinks().progress = sink; }
   void SetLogSessionHook(LogBook::SessionHook hook) { log_.SetSessionHook(std::move(hook)); }
 
  private:

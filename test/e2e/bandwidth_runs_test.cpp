@@ -59,7 +59,7 @@ TEST_P(BandwidthOnModelBench, EighteenRowsAtTheModelsFrequenciesAllPass) {
   const std::vector<double> replies = run.MeasurementReplies(3);
   ASSERT_EQ(replies.size(), 36u);
   for (size_t i = 0; i < 18; ++i) EXPECT_NEAR(replies[2 * i] / kNominalVpp[i % 9], 1.0, 0.03) << i;
-  EXPECT_EQ(run.Status(3), 1);
+  EXPECT_EQ(run.Status(3), TestOutcome::Passed);
   ExpectCleanTranscript(run);
 }
 
@@ -81,7 +81,7 @@ TEST(BandwidthFaultBench, FailsExactlyTheRowsOfTheNarrowChannel) {
   const std::vector<std::string> rows = FindResultTable(run.DisplayText(), kBandwidthTitle).AllRows();
   ASSERT_EQ(rows.size(), 18u);
   for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(Verdict(rows[i]), i < 9 ? " PASS" : " FAIL") << rows[i];
-  EXPECT_EQ(run.Status(3), -1);
+  EXPECT_EQ(run.Status(3), TestOutcome::Failed);
 }
 
 // The SME and the Fluke cannot make the 5 V (Fluke: also 3 V) steps: they are measured at the
@@ -97,7 +97,7 @@ TEST(BandwidthOtherGenerators, LevelsBeyondTheGeneratorAreMeasuredAtItsHighestLe
     const std::vector<double> replies = run.MeasurementReplies(3);
     ASSERT_EQ(replies.size(), 36u);
     EXPECT_NEAR(replies[16], 2.4, 0.1) << bench;  // the 1 V/div reference
-    EXPECT_EQ(run.Status(3), 1) << bench;
+    EXPECT_EQ(run.Status(3), TestOutcome::Passed) << bench;
     ExpectCleanTranscript(run);
   }
 }
@@ -114,7 +114,7 @@ TEST(BandwidthByHand, TheTechniciansKnobIsCorrectedUntilTheScopeAgrees) {
   const std::vector<std::string> rows = FindResultTable(run.DisplayText(), kBandwidthTitle).AllRows();
   ASSERT_EQ(rows.size(), 18u) << Utf8FromText8(run.Transcript());
   for (const std::string& row : rows) EXPECT_EQ(Verdict(row), " PASS") << row;
-  EXPECT_EQ(run.Status(3), 1);
+  EXPECT_EQ(run.Status(3), TestOutcome::Passed);
 
   // By hand the 50 kHz level is checked within 3 % before the reference is taken.
   const std::vector<double> replies = run.MeasurementReplies(3);
@@ -153,7 +153,7 @@ TEST(BandwidthExitTest, DuringTheClosedLoopOnChannel2) {
   EXPECT_EQ(table.channel1.size(), 9u);
   EXPECT_EQ(table.channel2.size(), 2u);
   EXPECT_EQ(table.after, (std::vector<std::string>{"", "TEST SEQUENCE TERMINATED BY OPERATOR."}));
-  EXPECT_EQ(run.Status(3), 0);
+  EXPECT_EQ(run.Status(3), TestOutcome::NotRun);
   const std::vector<sim::TranscriptEntry> end = run.PromptsCaptioned("Analog Bandwidth / End of Test");
   ASSERT_EQ(end.size(), 1u);
   EXPECT_EQ(end[0].text, "Test Sequence Terminated by Operator.");
@@ -171,7 +171,7 @@ TEST(SelfCalFirst, FullSequenceOpensWithTheSelfCalibration) {
   EXPECT_TRUE(run.program->Run().SelfCalDone);
   // The scope took its calibration time on the clock, and the tests came after it.
   EXPECT_GE(run.clock.Now() - before, run.Description().scope.selfCalSeconds);
-  EXPECT_EQ(run.Status(3), 1);
+  EXPECT_EQ(run.Status(3), TestOutcome::Passed);
   ASSERT_EQ(run.PromptsCaptioned("End of Full Sequence").size(), 1u);
   EXPECT_EQ(run.PromptsCaptioned("End of Full Sequence")[0].text, "Full Sequence Passed.");
 }
@@ -185,7 +185,7 @@ TEST(SelfCalFirst, AFailedCalibrationStopsTheFullSequence) {
   ASSERT_EQ(spc.size(), 2u) << Utf8FromText8(run.Transcript());
   EXPECT_EQ(spc[1].text, "Self Calibration Failed - Restart to try again.\nFull Sequence disabled.");
   EXPECT_EQ(spc[1].style, 64);
-  for (int16_t n = 1; n <= run.program->Run().NumberOfTests; ++n) EXPECT_EQ(run.Status(n), 0) << n;
+  for (int16_t n = 1; n <= run.program->Run().NumberOfTests; ++n) EXPECT_EQ(run.Status(n), TestOutcome::NotRun) << n;
   EXPECT_TRUE(run.PromptsCaptioned("End of Full Sequence").empty());
   EXPECT_FALSE(run.program->Run().FullSeqRunning);
 }

@@ -47,7 +47,7 @@ class E2eRun {
   std::vector<double> MeasurementReplies(int16_t n) const;
 
   const std::string& DisplayText() const { return program->Display().Text(); }
-  int16_t Status(int16_t n) const { return program->Run().TestStatus[static_cast<size_t>(n)]; }
+  TestOutcome Status(int16_t n) const { return program->Run().TestStatus[static_cast<size_t>(n)]; }
   const sim::BenchDescription& Description() const { return bench->Description(); }
   // The faults the bench file injects into the scope's two channels.
   const std::array<sim::ScopeChannelConfig, 2>& ChannelFaults() const { return bench->Description().scope.channels; }

@@ -60,7 +60,7 @@ TEST(ExitTest, DuringChannel2KeepsTheRowsAndLeavesTheStatusNotRun) {
   ExpectStoppedTable(run, exit);
   const ResultTable table = FindResultTable(run.DisplayText(), kDcTitle);
   EXPECT_GE(table.channel2.size(), 1u) << "pressed late enough for a row of channel 2";
-  EXPECT_EQ(run.Status(kTestGain), 0);
+  EXPECT_EQ(run.Status(kTestGain), TestOutcome::NotRun);
   EXPECT_EQ(run.view.statusLines[1], std::string(12, ' ') + "DC Voltage Measurement - N/A");
   EXPECT_EQ(run.view.counters[2], "5");
 
@@ -86,13 +86,13 @@ TEST(ExitTest, DuringChannel2WithdrawsAnEarlierPass) {
   E2eRun run("default");
   ASSERT_TRUE(run.Start());
   run.RunTest(kTestGain);
-  ASSERT_EQ(run.Status(kTestGain), 1);
+  ASSERT_EQ(run.Status(kTestGain), TestOutcome::Passed);
 
   ExitDuringChannel2 exit(run, 7);
   run.RunTest(kTestGain);
   ExpectStoppedTable(run, exit);
   // The stopped run has no result, and the earlier PASS no longer stands for the test.
-  EXPECT_EQ(run.Status(kTestGain), kStatusNotRun);
+  EXPECT_EQ(run.Status(kTestGain), TestOutcome::NotRun);
   EXPECT_EQ(run.view.statusLines[1], std::string(12, ' ') + "DC Voltage Measurement - N/A");
 }
 
@@ -103,7 +103,7 @@ TEST(ExitTest, DuringChannel2InManualModeRemindsToDisconnect) {
   run.RunTest(kTestGain);
 
   ExpectStoppedTable(run, exit);
-  EXPECT_EQ(run.Status(kTestGain), 0);
+  EXPECT_EQ(run.Status(kTestGain), TestOutcome::NotRun);
   const std::vector<sim::TranscriptEntry> ends = run.PromptsCaptioned(kDcEnd);
   ASSERT_EQ(ends.size(), 1u) << Utf8FromText8(run.Transcript());
   EXPECT_EQ(ends[0].text, kTerminated + "\n\nDisconnect all input signals.");

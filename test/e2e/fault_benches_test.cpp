@@ -50,20 +50,20 @@ void ExpectOutcome(const E2eRun& run, int16_t n, const FailureOutlook& outlook, 
   const std::vector<sim::TranscriptEntry> ends = run.PromptsCaptioned(endCaption);
   ASSERT_EQ(ends.size(), 1u) << Utf8FromText8(run.Transcript());
   if (outlook.mustFail) {
-    EXPECT_EQ(run.Status(n), -1) << "test " << n;
+    EXPECT_EQ(run.Status(n), TestOutcome::Failed) << "test " << n;
     EXPECT_EQ(ends[0].text, kFailed);
   } else if (!outlook.mayFail) {
-    EXPECT_EQ(run.Status(n), 1) << "test " << n;
+    EXPECT_EQ(run.Status(n), TestOutcome::Passed) << "test " << n;
     EXPECT_EQ(ends[0].text, kPassed);
   } else {
-    EXPECT_NE(run.Status(n), 0) << "test " << n;
+    EXPECT_NE(run.Status(n), TestOutcome::NotRun) << "test " << n;
   }
   // Whatever the rows gave, the status follows them.
   const ResultTable table =
       FindResultTable(run.DisplayText(), n == kTestOffsetZero ? kOffsetTitle : kDcTitle);
   bool anyFailed = false;
   for (const std::string& row : table.AllRows()) anyFailed = anyFailed || Verdict(row) == " FAIL";
-  EXPECT_EQ(run.Status(n), anyFailed ? -1 : 1) << "test " << n;
+  EXPECT_EQ(run.Status(n), anyFailed ? TestOutcome::Failed : TestOutcome::Passed) << "test " << n;
 }
 
 class FaultBench : public ::testing::TestWithParam<FaultCase> {};

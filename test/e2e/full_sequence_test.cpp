@@ -48,7 +48,7 @@ void ExpectCleanTranscript(const E2eRun& run) {
 }
 
 void ExpectEveryTestPassed(const E2eRun& run) {
-  for (int16_t n = 1; n <= run.program->Run().NumberOfTests; ++n) EXPECT_EQ(run.Status(n), kStatusPass) << "test " << n;
+  for (int16_t n = 1; n <= run.program->Run().NumberOfTests; ++n) EXPECT_EQ(run.Status(n), TestOutcome::Passed) << "test " << n;
   ASSERT_EQ(run.view.statusLines.size(), 6u);  // Self Cal closes the list
   for (const std::string& line : run.view.statusLines) EXPECT_EQ(line.substr(line.size() - 4), "PASS") << line;
   EXPECT_EQ(run.view.counters.at(0), "5");
@@ -139,9 +139,9 @@ TEST(TimebaseFault, OnlyTheSampleRateRowFails) {
   const std::vector<std::string> rows = RowsUnder(run, kSampleRateTitle);
   ASSERT_EQ(rows.size(), 1u) << Utf8FromText8(run.DisplayText());
   EXPECT_EQ(Verdict(rows[0]), " FAIL") << Utf8FromText8(rows[0]);
-  EXPECT_EQ(run.Status(kTestSampleRate), kStatusFail);
+  EXPECT_EQ(run.Status(kTestSampleRate), TestOutcome::Failed);
   run.RunTest(kTestTrigger);
-  EXPECT_EQ(run.Status(kTestTrigger), kStatusPass);
+  EXPECT_EQ(run.Status(kTestTrigger), TestOutcome::Passed);
   ExpectCleanTranscript(run);
 }
 
@@ -155,9 +155,9 @@ TEST(TriggerFault, TheChannelOneRowsAreNotTriggered) {
     EXPECT_EQ(rows[i].find("NOT TRIG'D") != std::string::npos, i < 2) << rows[i];
     EXPECT_EQ(Verdict(rows[i]), i < 2 ? " FAIL" : " PASS") << rows[i];
   }
-  EXPECT_EQ(run.Status(kTestTrigger), kStatusFail);
+  EXPECT_EQ(run.Status(kTestTrigger), TestOutcome::Failed);
   run.RunTest(kTestSampleRate);
-  EXPECT_EQ(run.Status(kTestSampleRate), kStatusPass);
+  EXPECT_EQ(run.Status(kTestSampleRate), TestOutcome::Passed);
 }
 
 // Found levels lie inside each source's swing by its sensitivity: the sweep's 10 mV steps put

@@ -38,8 +38,8 @@ void ExpectBothTablesPass(const E2eRun& run) {
   ExpectDcMeasurements(dc, run.MeasurementReplies(2));
   EXPECT_TRUE(dc.after.empty()) << Utf8FromText8(dc.after.front());
 
-  EXPECT_EQ(run.Status(1), 1);
-  EXPECT_EQ(run.Status(2), 1);
+  EXPECT_EQ(run.Status(1), TestOutcome::Passed);
+  EXPECT_EQ(run.Status(2), TestOutcome::Passed);
 }
 
 void ExpectOnePrompt(const E2eRun& run, const std::string& caption, const std::string& text, int16_t style) {
@@ -178,7 +178,7 @@ TEST(HealthyFullSequence, PassesOnTheVirtualClock) {
                   "You have selected to do a Full Sequence PV of the TDS 340.\nAre you sure you want to continue ?", 36);
   for (int16_t n = 1; n <= run.program->Run().NumberOfTests; ++n) {
     if (!run.program->Hooks().Tests[static_cast<size_t>(n)]) continue;
-    EXPECT_EQ(run.Status(n), 1) << "test " << n;
+    EXPECT_EQ(run.Status(n), TestOutcome::Passed) << "test " << n;
   }
   ExpectOffsetTable(FindResultTable(run.DisplayText(), kOffsetTitle), run.ChannelFaults());
   ExpectDcTable(FindResultTable(run.DisplayText(), kDcTitle), run.ChannelFaults());

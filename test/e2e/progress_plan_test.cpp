@@ -18,7 +18,7 @@ void ExpectPlannedRows(const std::string& bench, int16_t autoAnswer, std::initia
     E2eRun run(bench, options);
     ASSERT_TRUE(run.Start());
     run.RunTest(test);
-    EXPECT_NE(run.Status(test), kStatusNotRun) << bench << " test " << test;
+    EXPECT_NE(run.Status(test), TestOutcome::NotRun) << bench << " test " << test;
     EXPECT_EQ(static_cast<int>(run.view.results.size()), PlannedProgress(test).steps)
         << bench << " test " << test << " auto answer " << autoAnswer;
     // Each row's U and TUR reach the window through the views the program wraps around it.

@@ -173,14 +173,15 @@ TEST_F(LogBookTest, OverwriteYesReplacesTheOldLogAndIdModeSaysId) {
 
 TEST_F(LogBookTest, EveryShownLineIsInTheLogAndAFailedTestReachesTheStatusFile) {
   CreateUnit7();
-  state.CurrentTest = kTestBandwidth;
-  frame.BeginTest("");
-  display.PrintFirst("CH1", "  VERTICAL SCALE      MEASURED        LIMIT");
-  display.PrintScreen("     5 mV    -3.2 dB   -3 dB   FAIL");
-  EXPECT_EQ(Bytes(Folder() / "unit7.log"), CompactedFileOf(display.Text()));  // before the test ends
   technician.Expect("Test Failed.              \n\nDisconnect all input signals.", 64,
                     "Analog Bandwidth / End of Test", kOk);
-  frame.EndOfTest(kTestBandwidth, -1);
+  frame.Run(kTestBandwidth, {"", nullptr, [this](StopToken) {
+                               display.PrintFirst("CH1", "  VERTICAL SCALE      MEASURED        LIMIT");
+                               display.PrintScreen("     5 mV    -3.2 dB   -3 dB   FAIL");
+                               // before the test ends
+                               EXPECT_EQ(Bytes(Folder() / "unit7.log"), CompactedFileOf(display.Text()));
+                               return TestOutcome::Failed;
+                             }});
   EXPECT_EQ(Bytes(Folder() / "unit7.tst"), " 0  0 -1  0  0 ");
 
   // New rows keep the clear commands off while the log is open.
@@ -212,7 +213,7 @@ TEST_F(LogBookTest, AppendShowsTheTranscriptByteForByteAndGoesOnWritingIt) {
   display.PrintFirst("Test ACQ / 1 of 3", "  CH   VERTICAL SCALE   MEASURED      LIMIT");
   display.PrintScreen("  CH1     2 mV          0.1 mV      \xB1 0.4 mV    PASS");
   display.PrintScreen("        120 \xB5V          ");
-  state.TestStatus[1] = kStatusPass;
+  state.TestStatus[1] = TestOutcome::Passed;
   log.WriteStatusFile();
   std::string shown = display.Text();
   technician.Expect("Do you really want to close logfile: unit7", 36, "Close Log File", kYes);
@@ -224,7 +225,7 @@ TEST_F(LogBookTest, AppendShowsTheTranscriptByteForByteAndGoesOnWritingIt) {
   log.AppendLogFile();
   ASSERT_TRUE(log.LogOpen());
   EXPECT_EQ(display.Text(), shown);
-  EXPECT_EQ(state.TestStatus[1], kStatusPass);
+  EXPECT_EQ(state.TestStatus[1], TestOutcome::Passed);
   EXPECT_EQ(dialogs.openFolders, std::vector<std::string>{Folder().string()});
   EXPECT_EQ(view.State(ui::kPrintStart), "enabled");
   EXPECT_EQ(view.State(ui::kCloseLogFile), "enabled");
@@ -245,7 +246,7 @@ TEST_F(LogBookTest, AppendReadsAHandMadeWindowsLog) {
   log.AppendLogFile();
   ASSERT_TRUE(log.LogOpen());
   EXPECT_EQ(display.Text(), "Performance Verification of TDS 340, S/N: B0\r\n\r\n  5 mV     MEASURED     \xB1 0.4 mV   PASS");
-  EXPECT_EQ(view.StatusLines()[1], StatusLine("DC Voltage Measurement", kStatusFail));
+  EXPECT_EQ(view.StatusLines()[1], StatusLine("DC Voltage Measurement", TestOutcome::Failed));
   EXPECT_EQ(view.Counter(0), "2");
   // New rows belong to the scope the header names.
   EXPECT_EQ(log.SerialText(), "B0");
@@ -301,13 +302,13 @@ TEST_F(LogBookTest, AppendWithoutStatusFileAsksYesKeepsNoLeavesNoLog) {
   const std::string question =
       "The file u.tst which contains the PASS/FAIL data is missing or corrupt\n\nDo you wish keep the Test data anyway "
       "and append to u.log?";
-  state.TestStatus[2] = kStatusFail;
+  state.TestStatus[2] = TestOutcome::Failed;
   dialogs.QueueOpen("u");
   technician.Expect(question, 4, "File Error", kNo);
   log.AppendLogFile();
   EXPECT_FALSE(log.LogOpen());
   EXPECT_EQ(display.Text(), "");
-  EXPECT_EQ(state.TestStatus[2], kStatusNotRun);
+  EXPECT_EQ(state.TestStatus[2], TestOutcome::NotRun);
   EXPECT_EQ(view.Counter(2), "5");
 
   dialogs.QueueOpen("u");
@@ -379,11 +380,13 @@ TEST_F(LogBookTest, FullSequenceAsksForALogAndTheLogExpandsToTheDisplay) {
   fs::create_directories(Folder());
   state.CurrentTest = kTestOffsetZero;
   frame.Hooks().Tests[kTestOffsetZero] = [this] {
-    state.CurrentTest = kTestOffsetZero;
-    frame.BeginTest("");
-    display.PrintFirst("Test ACQ / 1 of 3", "  CH   VERTICAL SCALE   MEASURED      LIMIT");
-    display.PrintScreen("  CH1     2 mV          0.1 mV      \xB1 0.4 mV    PASS");
-    frame.EndOfTest(-kTestOffsetZero, 0);
+    frame.Run(kTestOffsetZero, {"", nullptr,
+                                [this](StopToken) {
+                                  display.PrintFirst("Test ACQ / 1 of 3", "  CH   VERTICAL SCALE   MEASURED      LIMIT");
+                                  display.PrintScreen("  CH1     2 mV          0.1 mV      \xB1 0.4 mV    PASS");
+                                  return TestOutcome::Passed;
+                                },
+                                InputsConnected::No});
   };
   dialogs.QueueCreate(Entries("b123", "unit7"));
   technician.Expect("You have selected to do a Full Sequence PV of the TDS 340.\nAre you sure you want to continue ?", 36,

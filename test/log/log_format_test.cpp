@@ -33,8 +33,8 @@ TEST(LogHeader, EmptySerialPadsTheFirstLineTo72AndIdModeSaysId) {
 TEST(StatusFile, FifteenCharactersWithoutLineEndAndReadBack) {
   TestStatuses status{};
   EXPECT_EQ(StatusFileText(status, 5), " 0  0  0  0  0 ");
-  status[1] = 1;
-  status[2] = -1;
+  status[1] = TestOutcome::Passed;
+  status[2] = TestOutcome::Failed;
   EXPECT_EQ(StatusFileText(status, 5), " 1 -1  0  0  0 ");
 
   TestStatuses read{};
@@ -42,27 +42,27 @@ TEST(StatusFile, FifteenCharactersWithoutLineEndAndReadBack) {
   EXPECT_EQ(read, status);
   // Hand-written forms: line ends, commas, more than five entries.
   ASSERT_TRUE(ParseStatusFile("0\r\n0\r\n-1,1,0\r\n9", read, 5));
-  EXPECT_EQ(read[3], -1);
-  EXPECT_EQ(read[4], 1);
+  EXPECT_EQ(read[3], TestOutcome::Failed);
+  EXPECT_EQ(read[4], TestOutcome::Passed);
 }
 
 // A build with a sixth test writes six entries and still reads the five an older one wrote:
 // the test the old file does not name was not run.
 TEST(StatusFile, OneEntryPerTestAndOlderFilesStillRead) {
   TestStatuses status{};
-  status[6] = -1;
+  status[6] = TestOutcome::Failed;
   EXPECT_EQ(StatusFileText(status, 6), " 0  0  0  0  0 -1 ");
   TestStatuses read{};
-  read[6] = 1;
+  read[6] = TestOutcome::Passed;
   ASSERT_TRUE(ParseStatusFile(" 1  1 -1  0  1 ", read, 6));
-  EXPECT_EQ(read[3], -1);
-  EXPECT_EQ(read[5], 1);
-  EXPECT_EQ(read[6], 0);
+  EXPECT_EQ(read[3], TestOutcome::Failed);
+  EXPECT_EQ(read[5], TestOutcome::Passed);
+  EXPECT_EQ(read[6], TestOutcome::NotRun);
   EXPECT_FALSE(ParseStatusFile(" 1  1 -1  0 ", read, 6));  // fewer than any build wrote
 }
 
 TEST(StatusFile, DamagedTextIsRefusedAndLeavesTheStatusesAlone) {
-  TestStatuses status{0, 1, 1, 1, 1, 1};
+  TestStatuses status{TestOutcome::NotRun, TestOutcome::Passed, TestOutcome::Passed, TestOutcome::Passed, TestOutcome::Passed, TestOutcome::Passed};
   const auto before = status;
   for (const char* damaged : {"", " 0  0  0  0 ", " 0  0  x  0  0 ", " 0  0  2  0  0 ", " 0  0  1.5  0  0 ", "\x01\x02"})
     EXPECT_FALSE(ParseStatusFile(damaged, status, 5)) << damaged;

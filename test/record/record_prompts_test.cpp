@@ -125,7 +125,7 @@ TEST(RecordPrompts, AnUnfinishedRunIsCertifiedOnlyAsPartialAndWhenAgreed) {
   RunFacts facts = testing::SomeRun("B1", "2026-12-07T10:00:00+01:00");
   const int64_t run = *store.AddRun(facts);
   ASSERT_TRUE(store.AddRow(run, facts.startedAt, OffsetResult("CH1 2 mV/div", 0.0032f, 0.0001f)));
-  const std::vector<RunTestOutcome> outcomes{{1, "Offset at Zero", "PASS"}, {3, "Analog Bandwidth", "not run"}};
+  const std::vector<RunTestOutcome> outcomes{{1, "Offset at Zero", TestOutcome::Passed}, {3, "Analog Bandwidth", TestOutcome::NotRun}};
   testing::ScriptedFileDialogs dialogs;
   const std::string pdf = (scratch.Folder() / "c.pdf").string();
   dialogs.Expect(testing::ScriptedFileDialogs::Kind::Save, "Save Certificate", pdf);

@@ -55,7 +55,7 @@ int64_t StoreRun(ResultsStore& store, const std::string& startedAt, RunLabel lab
   EXPECT_TRUE(store.AddRow(*id, startedAt, OffsetResult("CH1 2 mV/div", 0.0032f, 0.0001f), ch1));
   EXPECT_TRUE(store.AddRow(*id, startedAt, OffsetResult("CH2 2 mV/div", 0.0032f, ch2Reading)));
   EXPECT_TRUE(store.AddRow(*id, startedAt, OffsetResult("CH1 5 mV/div", 0.0032f, std::nullopt)));
-  EXPECT_TRUE(store.SetTestOutcomes(*id, {{1, "Offset at Zero", "FAIL"}, {2, "DC Voltage Measurement", "not run"}}));
+  EXPECT_TRUE(store.SetTestOutcomes(*id, {{1, "Offset at Zero", TestOutcome::Failed}, {2, "DC Voltage Measurement", TestOutcome::NotRun}}));
   return *id;
 }
 
@@ -95,8 +95,8 @@ TEST(RecordStore, ContextAndOutcomesAreKeptWithTheRunAndDigested) {
 
   const std::vector<TestRows> tests = RowsByTest(*record);
   ASSERT_EQ(tests.size(), 2u);
-  EXPECT_EQ(tests[0].outcome, "FAIL");
-  EXPECT_EQ(tests[1].outcome, "not run");
+  EXPECT_EQ(tests[0].outcome, TestOutcome::Failed);
+  EXPECT_EQ(tests[1].outcome, TestOutcome::NotRun);
   EXPECT_TRUE(tests[1].rows.empty());
 
   // The digest is of what is stored: the same run reads to the same digest, a changed
@@ -123,7 +123,7 @@ TEST(RecordStore, TheDigestCoversTheUncertaintyAndKeepsEarlierRunsDigests) {
   RunRecord record;
   record.run.id = 17;
   record.run.facts = SomeRun("B010101", "2026-12-07T10:00:00+01:00");
-  record.outcomes = {{1, "Offset at Zero", "PASS"}};
+  record.outcomes = {{1, "Offset at Zero", TestOutcome::Passed}};
   StoredRow row;
   row.recordedAt = "2026-12-07T10:00:01+01:00";
   row.result.test = 1;

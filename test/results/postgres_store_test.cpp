@@ -153,7 +153,7 @@ TEST_F(PostgresStore, RunsAndRowsRoundTripThroughTheServer) {
   EXPECT_FALSE(rows[1].result.measured.has_value());
   EXPECT_EQ(other.Serials(), std::vector<std::string>{"B012345"});
   // Tests with rows, and one that failed on a finding before any row, in catalogue order.
-  ASSERT_TRUE(store.SetTestOutcomes(run, {{3, "Analog Bandwidth", "FAIL", "Analog Bandwidth - SIGNAL COULD NOT BE SET"}}));
+  ASSERT_TRUE(store.SetTestOutcomes(run, {{3, "Analog Bandwidth", TestOutcome::Failed, "Analog Bandwidth - SIGNAL COULD NOT BE SET"}}));
   EXPECT_EQ(other.TestNames("B012345"), (std::vector<std::string>{"Offset at Zero", "Analog Bandwidth"}));
 }
 
@@ -172,7 +172,9 @@ TEST_F(PostgresStore, PreviousSchemaIsMigratedOnTheServer) {
     db.setDatabaseName("veridane_v1");
     db.setUserName("postgres");
     ASSERT_TRUE(db.open());
-    for (const char* sql : {"DELETE FROM schema_version WHERE version = 6",
+    for (const char* sql : {"DELETE FROM schema_version WHERE version = 7",
+                            "ALTER TABLE results DROP COLUMN uncertainty_contributions",
+                            "DELETE FROM schema_version WHERE version = 6",
                             "ALTER TABLE results DROP COLUMN uncertainty", "ALTER TABLE results DROP COLUMN tur",
                             "ALTER TABLE results DROP COLUMN decision_rule", "ALTER TABLE results DROP COLUMN decision",
                             "ALTER TABLE results DROP COLUMN uncertainty_budget",
@@ -201,8 +203,9 @@ TEST_F(PostgresStore, RecorderWritesThroughTheSetting) {
   ResultsRecorder recorder(RecorderSeams{server_->Target("veridane_recorder"), [&] { return facts; },
                                          [] { return std::string("2026-12-07T10:00:00Z"); }, op});
   StepResult result = testing::OffsetResult("CH1 2 mV/div", 0.0032f, 0.0001f);
-  recorder.RecordResult(result);
-  recorder.RecordResult(result);  // the same test again: a second run
+  recorder.Step(AssessedStep{result});
+  recorder.BeginRun();  // the same test again: a second run
+  recorder.Step(AssessedStep{result});
   EXPECT_TRUE(op.prompts.empty()) << op.prompts[0].text;
   EXPECT_EQ(recorder.Store()->Runs("B5").size(), 2u);
 }

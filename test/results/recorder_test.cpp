@@ -1,5 +1,5 @@
-// The recorder between the display and the store: which rows make a run, and a store that
-// fails is reported once while the run goes on.
+// The recorder as the frame's store sink: which rows make a run, and a store that fails is
+// reported once while the run goes on.
 #include <gtest/gtest.h>
 
 #include <QSqlDatabase>
@@ -36,15 +36,21 @@ StepResult OfTest(int test, const std::string& step) {
   return result;
 }
 
-TEST(ResultsRecorder, ConsecutiveTestsShareARunAndARepeatedTestStartsANewOne) {
+// The frame says where a run begins; the run is stored with its first row, so a run begun
+// without a row leaves nothing behind.
+TEST(ResultsRecorder, RowsGoToTheRunUnderWayAndEachRunBegunIsStoredWithItsFirstRow) {
   ScratchStore scratch("runs");
   RecorderBench bench(scratch.Target());
-  bench.recorder.RecordResult(OfTest(kTestOffsetZero, "CH1 2 mV/div"));
-  bench.recorder.RecordResult(OfTest(kTestOffsetZero, "CH2 2 mV/div"));
-  bench.recorder.RecordResult(OfTest(kTestGain, "CH1 5 mV/div -990 mV"));
-  // The Full Sequence again: Offset at Zero comes round a second time.
-  bench.recorder.RecordResult(OfTest(kTestOffsetZero, "CH1 2 mV/div"));
-  bench.recorder.RecordResult(OfTest(kTestOffsetZero, "CH2 2 mV/div"));
+  bench.recorder.BeginRun();
+  bench.recorder.Step(AssessedStep{OfTest(kTestOffsetZero, "CH1 2 mV/div")});
+  bench.recorder.Step(AssessedStep{OfTest(kTestOffsetZero, "CH2 2 mV/div")});
+  bench.recorder.Step(AssessedStep{OfTest(kTestGain, "CH1 5 mV/div -990 mV")});
+  // The same step again without a new run begun stays in the run: the recorder guesses nothing.
+  bench.recorder.Step(AssessedStep{OfTest(kTestGain, "CH1 5 mV/div -990 mV")});
+  // The Full Sequence again, begun by the frame.
+  bench.recorder.BeginRun();
+  bench.recorder.Step(AssessedStep{OfTest(kTestOffsetZero, "CH1 2 mV/div")});
+  bench.recorder.Step(AssessedStep{OfTest(kTestOffsetZero, "CH2 2 mV/div")});
   ASSERT_TRUE(bench.op.prompts.empty());
 
   ResultsStore& store = *bench.recorder.Store();
@@ -52,29 +58,38 @@ TEST(ResultsRecorder, ConsecutiveTestsShareARunAndARepeatedTestStartsANewOne) {
   ASSERT_EQ(runs.size(), 2u);
   EXPECT_EQ(runs[0].facts.startedAt, "2026-12-07T10:00:10Z");  // the first row's time
   std::vector<StoredRow> rows = store.Rows({});
-  ASSERT_EQ(rows.size(), 5u);
-  EXPECT_EQ(rows[2].run.id, runs[0].id);
-  EXPECT_EQ(rows[3].run.id, runs[1].id);
+  ASSERT_EQ(rows.size(), 6u);
+  EXPECT_EQ(rows[3].run.id, runs[0].id);
+  EXPECT_EQ(rows[4].run.id, runs[1].id);
 
-  // A self calibration after rows begins the next Full Sequence: a run of its own from there.
-  bench.recorder.RecordResult(AnswerStepResult("*CAL?", "0", true));
-  bench.recorder.RecordResult(OfTest(kTestGain, "CH1 5 mV/div -990 mV"));
+  // Runs begun and ended without a row (tests stopped at once) store nothing.
+  bench.recorder.BeginRun();
+  bench.recorder.EndRun();
+  bench.recorder.BeginRun();
+  EXPECT_EQ(store.Runs().size(), 2u);
+  bench.recorder.Step(AssessedStep{AnswerStepResult("*CAL?", "0", true)});
+  bench.recorder.Step(AssessedStep{OfTest(kTestGain, "CH1 5 mV/div -990 mV")});
   runs = store.Runs();
   ASSERT_EQ(runs.size(), 3u);
   rows = store.Rows({});
-  ASSERT_EQ(rows.size(), 7u);
-  EXPECT_EQ(rows[5].run.id, runs[2].id);
+  ASSERT_EQ(rows.size(), 8u);
   EXPECT_EQ(rows[6].run.id, runs[2].id);
+  EXPECT_EQ(rows[7].run.id, runs[2].id);
+  // A run opened for outcomes before any row is the run the rows then go to.
+  bench.recorder.BeginRun();
+  ASSERT_TRUE(bench.recorder.OpenRun());
+  bench.recorder.Step(AssessedStep{OfTest(kTestGain, "CH1 5 mV/div -990 mV")});
+  EXPECT_EQ(store.Runs().size(), 4u);
 }
 
 TEST(ResultsRecorder, AnotherScopeOrOperatorStartsANewRun) {
   ScratchStore scratch("facts");
   RecorderBench bench(scratch.Target());
-  bench.recorder.RecordResult(OfTest(kTestOffsetZero, "CH1 2 mV/div"));
+  bench.recorder.Step(AssessedStep{OfTest(kTestOffsetZero, "CH1 2 mV/div")});
   bench.facts.serial = "B099999";  // a new log for the next scope
-  bench.recorder.RecordResult(OfTest(kTestGain, "CH1 5 mV/div -990 mV"));
+  bench.recorder.Step(AssessedStep{OfTest(kTestGain, "CH1 5 mV/div -990 mV")});
   bench.facts.operatorName = "K. Lee";
-  bench.recorder.RecordResult(OfTest(kTestGain, "CH1 10 mV/div 60 mV"));
+  bench.recorder.Step(AssessedStep{OfTest(kTestGain, "CH1 10 mV/div 60 mV")});
   std::vector<StoredRun> runs = bench.recorder.Store()->Runs();
   ASSERT_EQ(runs.size(), 3u);
   EXPECT_EQ(runs[0].facts.serial, "B012345");
@@ -88,7 +103,7 @@ TEST(ResultsRecorder, StoreThatCannotBeOpenedIsReportedOnceAndLeftAlone) {
   // A file where the database's folder should be.
   { std::ofstream(scratch.Folder() / "blocker") << "x"; }
   RecorderBench bench(ParseStoreTarget((scratch.Folder() / "blocker" / "results.db").string(), ""));
-  for (int i = 0; i < 3; ++i) bench.recorder.RecordResult(OfTest(kTestOffsetZero, "CH1 2 mV/div"));
+  for (int i = 0; i < 3; ++i) bench.recorder.Step(AssessedStep{OfTest(kTestOffsetZero, "CH1 2 mV/div")});
   ASSERT_EQ(bench.op.prompts.size(), 1u);
   EXPECT_EQ(bench.op.prompts[0].caption, "Results Database");
   EXPECT_NE(bench.op.prompts[0].text.find("blocker"), std::string::npos) << bench.op.prompts[0].text;
@@ -111,8 +126,8 @@ TEST(ResultsRecorder, LockedFileCostsTheRowNotTheBenchsTime) {
   StoreTarget target = scratch.Target();
   target.waitMilliseconds = 100;
   RecorderBench bench(target);
-  bench.recorder.RecordResult(OfTest(kTestOffsetZero, "CH1 2 mV/div"));
-  bench.recorder.RecordResult(OfTest(kTestOffsetZero, "CH2 2 mV/div"));
+  bench.recorder.Step(AssessedStep{OfTest(kTestOffsetZero, "CH1 2 mV/div")});
+  bench.recorder.Step(AssessedStep{OfTest(kTestOffsetZero, "CH2 2 mV/div")});
   QSqlQuery(other).exec("ROLLBACK");
   other.close();
   other = QSqlDatabase();
@@ -125,7 +140,7 @@ TEST(ResultsRecorder, LockedFileCostsTheRowNotTheBenchsTime) {
 TEST(ResultsRecorder, StoreLostDuringTheRunIsReportedOnce) {
   ScratchStore scratch("lost");
   RecorderBench bench(scratch.Target());
-  bench.recorder.RecordResult(OfTest(kTestOffsetZero, "CH1 2 mV/div"));
+  bench.recorder.Step(AssessedStep{OfTest(kTestOffsetZero, "CH1 2 mV/div")});
   ASSERT_TRUE(bench.op.prompts.empty());
   // The table goes away under the running program (a restore, a careless admin).
   {
@@ -136,14 +151,14 @@ TEST(ResultsRecorder, StoreLostDuringTheRunIsReportedOnce) {
     other.close();
   }
   QSqlDatabase::removeDatabase("other");
-  for (int i = 0; i < 3; ++i) bench.recorder.RecordResult(OfTest(kTestOffsetZero, "CH2 2 mV/div"));
+  for (int i = 0; i < 3; ++i) bench.recorder.Step(AssessedStep{OfTest(kTestOffsetZero, "CH2 2 mV/div")});
   ASSERT_EQ(bench.op.prompts.size(), 1u);
   EXPECT_NE(bench.op.prompts[0].text.find("results"), std::string::npos);
 }
 
 TEST(ResultsRecorder, TurnedOffStoresNothingAndSaysNothing) {
   RecorderBench bench(ParseStoreTarget("off", "/nowhere"));
-  bench.recorder.RecordResult(OfTest(kTestOffsetZero, "CH1 2 mV/div"));
+  bench.recorder.Step(AssessedStep{OfTest(kTestOffsetZero, "CH1 2 mV/div")});
   EXPECT_TRUE(bench.op.prompts.empty());
   EXPECT_EQ(bench.recorder.Store(), nullptr);
   EXPECT_EQ(bench.recorder.RowsNotStored(), 0);
@@ -151,8 +166,8 @@ TEST(ResultsRecorder, TurnedOffStoresNothingAndSaysNothing) {
 
 TEST(ResultsRecorder, UnreadableSettingIsReportedAtTheFirstRow) {
   RecorderBench bench(ParseStoreTarget("postgresql://db", "/nowhere"));
-  bench.recorder.RecordResult(OfTest(kTestOffsetZero, "CH1 2 mV/div"));
-  bench.recorder.RecordResult(OfTest(kTestOffsetZero, "CH2 2 mV/div"));
+  bench.recorder.Step(AssessedStep{OfTest(kTestOffsetZero, "CH1 2 mV/div")});
+  bench.recorder.Step(AssessedStep{OfTest(kTestOffsetZero, "CH2 2 mV/div")});
   ASSERT_EQ(bench.op.prompts.size(), 1u);
   EXPECT_NE(bench.op.prompts[0].text.find("names no database"), std::string::npos) << bench.op.prompts[0].text;
 }

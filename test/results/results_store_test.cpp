@@ -11,6 +11,7 @@
 
 #include "results/results_schema.h"
 #include "results/results_store.h"
+#include "uncertainty/step_uncertainty.h"
 #include "test/results/results_fixture.h"
 
 namespace veridane {
@@ -150,13 +151,13 @@ TEST(ResultsStore, NewerSchemaIsRefusedAndLeftAlone) {
     RawFile raw(scratch.File());
     std::string error;
     ASSERT_TRUE(MigrateResultsSchema(raw.Db(), error)) << error;
-    ASSERT_TRUE(QSqlQuery(raw.Db()).exec("INSERT INTO schema_version (version) VALUES (7)"));
+    ASSERT_TRUE(QSqlQuery(raw.Db()).exec(QString("INSERT INTO schema_version (version) VALUES (%1)").arg(kResultsSchemaVersion + 1)));
   }
   ResultsStore store(scratch.Target());
   EXPECT_FALSE(store.Open());
   EXPECT_NE(store.LastError().find("newer"), std::string::npos) << store.LastError();
   RawFile raw(scratch.File());
-  EXPECT_EQ(ReadSchemaVersion(raw.Db()), 7);
+  EXPECT_EQ(ReadSchemaVersion(raw.Db()), kResultsSchemaVersion + 1);
 }
 
 TEST(ResultsStore, FileThatIsNoDatabaseIsReportedNotOverwritten) {
@@ -232,6 +233,55 @@ TEST(ResultsStore, UncertaintyTurAndDecisionComeBackAsStored) {
   EXPECT_FALSE(rows[1].uncertainty.tur.has_value());
   EXPECT_EQ(rows[1].decision, "");
   EXPECT_EQ(rows[1].budgetText, "");
+}
+
+// The budget is kept as data and its text printed from that, to the byte what it was when the
+// step was assessed (the run's digest covers it); a row stored with only the text keeps it.
+TEST(ResultsStore, TheBudgetIsStoredAsDataAndPrintedFromItWhileEarlierTextStillReads) {
+  ScratchStore scratch("budget");
+  ResultsStore store(scratch.Target());
+  ASSERT_TRUE(store.Open()) << store.LastError();
+  const int64_t run = *store.AddRun(SomeRun("B012345", "2026-12-07T09:00:00+01:00"));
+  UncertaintyFigure dc;
+  dc.percentOfValue = 0.02;
+  dc.absolute = 50e-6;
+  const StepResult step = OffsetResult("CH1 10 mV/div 60 mV", 0.0054f, 0.06536f - 0.06f);
+  const StepUncertainty assessed =
+      AssessStep({dc}, {{StandardFunction::DcVoltage, 0.06, std::nullopt}}, {StepReadings{{"6.0107E-2", "6.0113E-2"}}},
+                 StepLimits{0, -0.0054, 0.0054, 0.00536, true}, DecisionRule::Guarded);
+  ASSERT_GE(assessed.budget.contributions.size(), 2u);
+  StepUncertainty missing;  // assessed, but the register states nothing for it
+  missing.assessed = true;
+  missing.budget.missing = "no figure for DC voltage";
+  missing.judged.fellBackToSimple = true;
+  ASSERT_TRUE(store.AddRow(run, "2026-12-07T09:00:05+01:00", step, assessed)) << store.LastError();
+  ASSERT_TRUE(store.AddRow(run, "2026-12-07T09:00:06+01:00", step, missing)) << store.LastError();
+  ASSERT_TRUE(store.AddRow(run, "2026-12-07T09:00:07+01:00", step, assessed)) << store.LastError();
+  {
+    RawFile raw(scratch.File());
+    // What is stored is the data, not the text.
+    EXPECT_EQ(raw.One("SELECT uncertainty_budget FROM results WHERE id = 1").toString(), "");
+    EXPECT_TRUE(raw.One("SELECT uncertainty_contributions FROM results WHERE id = 1").toString().contains("rectangular"));
+    // The third row as an earlier build stored it: the text alone.
+    ASSERT_TRUE(QSqlQuery(raw.Db()).exec(
+        "UPDATE results SET uncertainty_budget = 'Uncertainty budget: as printed then', uncertainty_contributions = ''"
+        " WHERE id = 3"));
+  }
+  const std::vector<StoredRow> rows = store.Rows({});
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].budgetText, BudgetReport(step.step, step.unit, assessed));
+  const std::vector<Contribution>& back = rows[0].uncertainty.budget.contributions;
+  ASSERT_EQ(back.size(), assessed.budget.contributions.size());
+  for (size_t i = 0; i < back.size(); ++i) {
+    EXPECT_EQ(back[i].source, assessed.budget.contributions[i].source);
+    EXPECT_EQ(back[i].distribution, assessed.budget.contributions[i].distribution);
+    EXPECT_EQ(back[i].figure, assessed.budget.contributions[i].figure);  // exactly: the digest prints from it
+    EXPECT_EQ(back[i].standard, assessed.budget.contributions[i].standard);
+  }
+  EXPECT_EQ(rows[1].budgetText, BudgetReport(step.step, step.unit, missing));
+  EXPECT_NE(rows[1].budgetText.find("(no figure for DC voltage)"), std::string::npos) << rows[1].budgetText;
+  EXPECT_NE(rows[1].budgetText.find("simple acceptance"), std::string::npos) << rows[1].budgetText;
+  EXPECT_EQ(rows[2].budgetText, "Uncertainty budget: as printed then");
 }
 
 TEST(ResultsStore, FiltersBySerialTestAndStep) {

@@ -187,7 +187,7 @@ TEST(SimulatedRuns, ATestThatFailedBeforeItsFirstRowIsKept) {
   ASSERT_EQ(runs.size(), 1u);
   const std::vector<RunTestOutcome> outcomes = store.TestOutcomes(runs[0].id);
   ASSERT_EQ(outcomes.size(), 1u);
-  EXPECT_EQ(outcomes[0].outcome, "FAIL");
+  EXPECT_EQ(outcomes[0].outcome, TestOutcome::Failed);
   EXPECT_EQ(outcomes[0].finding, shown + " (\"Large Frequency Error\" asked too often)");
 
   Outcome list = Invoke(root, settings, {"--results", "--bench", "sim", "--serial", "B1"});

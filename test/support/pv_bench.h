@@ -135,7 +135,7 @@ class PvBench : public ::testing::Test {
   BenchParts benchParts{roles, calibrator, scanners, generator};
   TestRun testRun{state, frame, display};
   SignalParts signal{link, roles, generator, technician, StopToken(state.AbortFlag)};
-  PvContext pv{link, benchParts, testRun, technician};
+  PvContext pv{link, benchParts, testRun, technician, state};
 };
 
 // The scope's reset as the frame sends it at the start and the end of every test.

@@ -9,8 +9,7 @@ void ProgressView::Refresh() {
   if (sink_) sink_(tracker_.Text(clock_.Now()));
 }
 
-void ProgressView::AppendResult(std::string_view text, const StepResult& result) {
-  inner_.AppendResult(text, result);
+void ProgressView::Step(const AssessedStep&) {
   if (!tracker_.Running()) return;
   tracker_.Step();
   Refresh();

@@ -1,8 +1,9 @@
 #pragma once
 // The main window as the frame drives it, with two things added on the way through, so that
 // every display (window or console) gets them alike:
-//  - progress: a test runs from Exit Test armed to Exit Test disarmed; its judged steps (the
-//    rows shown as results) are its steps; every change is handed to a progress sink;
+//  - progress: a test runs from Exit Test armed to Exit Test disarmed; its judged steps (as the
+//    frame hands them to this, its progress sink) are its steps; every change is handed on to
+//    the line that shows it;
 //  - Clear Display stays disabled while a test runs (clearing mid-test would lose rows the log
 //    may not hold); what the display asked for meanwhile is applied when the test ends.
 #include <functional>
@@ -13,10 +14,11 @@
 #include "pv/frame/main_view.h"
 #include "pv/frame/progress.h"
 #include "pv/frame/run_state.h"
+#include "pv/frame/step_sink.h"
 
 namespace veridane {
 
-class ProgressView : public MainView {
+class ProgressView : public MainView, public StepSink {
  public:
   using PlanFor = std::function<ProgressPlan(int testNumber)>;
   using Sink = std::function<void(std::string_view text)>;
@@ -32,7 +34,7 @@ class ProgressView : public MainView {
   void SetCaption(std::string_view caption) override { inner_.SetCaption(caption); }
   void SetDisplayText(std::string_view text) override { inner_.SetDisplayText(text); }
   void AppendDisplayText(std::string_view text) override { inner_.AppendDisplayText(text); }
-  void AppendResult(std::string_view text, const StepResult& result) override;
+  void AppendResult(std::string_view text, const StepResult& result) override { inner_.AppendResult(text, result); }
   void ShowDisplayEnd() override { inner_.ShowDisplayEnd(); }
   void ShowResultUncertainty(std::string_view expanded, std::string_view tur) override {
     inner_.ShowResultUncertainty(expanded, tur);
@@ -42,6 +44,9 @@ class ProgressView : public MainView {
   void SetEnabled(std::string_view name, bool enabled) override;
   void SetChecked(std::string_view name, bool checked) override { inner_.SetChecked(name, checked); }
   void SetLogFileLabel(std::string_view name) override { inner_.SetLogFileLabel(name); }
+
+  // A judged step of the running test counts as done; steps outside a test do not.
+  void Step(const AssessedStep& step) override;
 
  private:
   MainView& inner_;

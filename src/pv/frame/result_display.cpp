@@ -12,8 +12,8 @@ void ResultDisplay::PrintScreen(std::string_view line) { Show(line, nullptr); }
 
 void ResultDisplay::Show(std::string_view line, const StepResult* result) {
   // On disk before on screen: a line the technician has seen is in the log even when the
-  // program is killed the moment after.
-  if (LogOpen()) log_->WriteLogLine(CompactLine(line));
+  // program is killed the moment after. A judged step's row was written by the log's sink.
+  if (result == nullptr && LogOpen()) log_->WriteLogLine(CompactLine(line));
   if (!text_.empty()) {
     std::string added = "\r\n" + std::string(line);
     text_ += added;
@@ -40,22 +40,11 @@ void ResultDisplay::Show(std::string_view line, const StepResult* result) {
   view_.ShowDisplayEnd();
 }
 
-void ResultDisplay::PrintResult(StepResult result, std::vector<StandardSetting> standards,
-                                std::vector<StepReadings> readings) {
-  result.test = state_.CurrentTest;
-  result.testName = state_.CurrentTestName();
-  AssessedStep step{std::move(result), std::move(standards), std::move(readings), {}};
-  if (step.readings.empty() && !pending_.empty()) step.readings.push_back(pending_.back());
-  pending_.clear();
+void ResultDisplay::Step(const AssessedStep& step) {
   const StepResult& shown = step.result;
-  const bool simplePass = !Failed(shown.verdict);
-  step.uncertainty = AssessStep(state_.StandardUncertainties, step.standards, step.readings,
-                                StepLimits{shown.nominal, shown.lower, shown.upper, shown.measured, simplePass},
-                                state_.DecisionRule);
   Show(shown.text, &shown);
   view_.ShowResultUncertainty(ExpandedText(step.uncertainty, shown.unit), TurText(step.uncertainty));
-  if (sink_ != nullptr) sink_->RecordAssessed(step);
-  results_.push_back(std::move(step));
+  results_.push_back(step);
 }
 
 void ResultDisplay::PrintFirst(std::string_view title, std::string_view header) {
@@ -86,7 +75,7 @@ void ResultDisplay::ClearDisplay() {
 
 void ResultDisplay::ClearTests() {
   if (!ClearScreenQuery()) return;
-  for (int n = 1; n <= state_.NumberOfTests; ++n) state_.TestStatus[static_cast<size_t>(n)] = kStatusNotRun;
+  for (int n = 1; n <= state_.NumberOfTests; ++n) state_.TestStatus[static_cast<size_t>(n)] = TestOutcome::NotRun;
   ClearDisplay();
   TestStatusUpdate(state_, view_);
   view_.SetEnabled(ui::kClearTests, false);

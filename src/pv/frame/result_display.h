@@ -1,7 +1,8 @@
 #pragma once
 // The main window's result display: every row a test produces, in order, and (while a log is
-// open) the same row in the log file. Keeps the text itself, so printing and the log commands
-// read it here; the view only mirrors it.
+// open) the same line in the log file. Keeps the text itself, so printing and the log commands
+// read it here; the view only mirrors it. For judged steps it is the frame's view sink: it shows
+// the step as it is made, and decides nothing about it.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,33 +13,24 @@
 #include "pv/frame/result_log.h"
 #include "pv/frame/result_row.h"
 #include "pv/frame/run_state.h"
+#include "pv/frame/step_sink.h"
 
 namespace veridane {
 
-class ResultDisplay {
+class ResultDisplay : public StepSink {
  public:
   ResultDisplay(MainView& view, RunState& state, Operator& op, EventLoop& loop);
 
   // The log arrives after construction (it needs this display itself); null means no log.
   void SetResultLog(ResultLog* log) { log_ = log; }
   bool LogOpen() const { return log_ != nullptr && log_->LogOpen(); }
-  // The results store, beside the log; null means none. It sees only rows shown with PrintResult.
-  void SetResultSink(ResultSink* sink) { sink_ = sink; }
 
   // Appends a row (CR LF between rows, none after the last); the first row into an empty
   // display enables printing and, with no log open, the clear commands. Lets events run.
   void PrintScreen(std::string_view line);
-  // A judged step: its row shown and logged as PrintScreen does (the view told it is a result),
-  // assessed against the register's uncertainties (the readings, when none are given, are the
-  // last measurement's), then handed, with its test, to the results store.
-  void PrintResult(StepResult result, std::vector<StandardSetting> standards = {},
-                   std::vector<StepReadings> readings = {});
-  // A step kept in the results store alone (the self calibration's outcome): nothing is shown
-  // or logged, so the tables and the log stay as they are.
-  void RecordOnly(const StepResult& result) { if (sink_ != nullptr) sink_->RecordResult(result); }
-  // The replies of a measurement just made; the next result row takes the last of them.
-  void NoteReadings(StepReadings readings) { pending_.push_back(std::move(readings)); }
-  const std::vector<StepReadings>& PendingReadings() const { return pending_; }
+  // A judged step (the view sink): its row shown as PrintScreen shows a line, the view told it
+  // is a result and given its uncertainty. The log has it already, as the sink before.
+  void Step(const AssessedStep& step) override;
   // Every result row since the display was last cleared, with its uncertainty.
   const std::vector<AssessedStep>& Results() const { return results_; }
   // A test's heading: empty line, test name [+ " - " + title], and header + empty line.
@@ -59,11 +51,9 @@ class ResultDisplay {
   Operator& op_;
   EventLoop& loop_;
   ResultLog* log_ = nullptr;
-  ResultSink* sink_ = nullptr;
   void Show(std::string_view line, const StepResult* result);
 
   std::string text_;
-  std::vector<StepReadings> pending_;
   std::vector<AssessedStep> results_;
 };
 

@@ -1,6 +1,6 @@
 #pragma once
-// How the tests name their steps, and where the display hands every judged step beside the log.
-// The step itself is a StepResult (report/step_result.h).
+// How the tests name their steps, and a judged step as the sinks receive it. The step itself is a
+// StepResult (report/step_result.h).
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,22 +19,13 @@ std::string ScaleStep(std::string_view channel, float voltsPerDivision);
 std::string DcStepName(std::string_view channel, float voltsPerDivision, float output, bool difference);
 
 // A judged step with what the calibration record adds to it: what the reference standards were
-// set to (none: no standard sets it), the readings judged, and the budget, TUR and decision the
-// display assessed under the run's rule.
+// set to (none: no standard sets it), the readings judged, and the budget, TUR and decision it
+// was assessed with under the run's rule when the frame made it (MakeAssessedStep).
 struct AssessedStep {
   StepResult result;
   std::vector<StandardSetting> standards{};
   std::vector<StepReadings> readings{};
   StepUncertainty uncertainty{};
-};
-
-// Where the display hands every shown result, beside the log.
-class ResultSink {
- public:
-  virtual ~ResultSink() = default;
-  virtual void RecordResult(const StepResult& result) = 0;
-  // The same step with its uncertainty; a sink that keeps the calibration record stores both.
-  virtual void RecordAssessed(const AssessedStep& step) { RecordResult(step.result); }
 };
 
 }  // namespace veridane

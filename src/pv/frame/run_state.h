@@ -12,6 +12,7 @@
 #include "uncertainty/uncertainty_figure.h"
 
 #include "instruments/run_flags.h"
+#include "report/test_outcome.h"
 
 namespace veridane {
 
@@ -19,7 +20,7 @@ namespace veridane {
 // names them (TestFrame::NameTests sets NumberOfTests), and checks that they fit here.
 inline constexpr int16_t kMostTests = 15;
 
-// The numbers of the tests the program has always had, as CurrentTest and EndOfTest use them
+// The numbers of the tests the program has always had, as CurrentTest and TestFrame::Run use them
 // (the catalogue gives every test its number; a new one needs no name here).
 enum : int16_t {
   kTestOffsetZero = 1,
@@ -27,13 +28,6 @@ enum : int16_t {
   kTestBandwidth = 3,
   kTestSampleRate = 4,
   kTestTrigger = 5,
-};
-
-// Values of TestStatus.
-enum : int16_t {
-  kStatusFail = -1,
-  kStatusNotRun = 0,
-  kStatusPass = 1,
 };
 
 // What a test fails on when a run without a person gave up setting its signal (the question
@@ -57,7 +51,8 @@ struct RunState {
   // unused, so test numbers index directly).
   int16_t NumberOfTests = 0;
   std::array<std::string, kMostTests + 1> TestNames{};
-  std::array<int16_t, kMostTests + 1> TestStatus{};
+  // What each test gave since the last reset: Passed, Failed or NotRun (a stop takes back a PASS).
+  std::array<TestOutcome, kMostTests + 1> TestStatus{};
   // Set with AbortFlag by a run without a person when it stopped the test on a finding about
   // the scope (a signal that could not be set): the test fails with this line in its table
   // and a Full Sequence goes on. Cleared at the end of every test.

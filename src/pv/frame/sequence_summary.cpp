@@ -9,10 +9,10 @@ std::string FullSequenceSummary(const RunState& state, bool completed, double se
   int passed = 0, failed = 0, notRun = 0;
   std::string failedNames;
   for (int n = 1; n <= state.NumberOfTests; ++n) {
-    const int16_t status = state.TestStatus[static_cast<size_t>(n)];
-    if (status == kStatusPass) {
+    const TestOutcome status = state.TestStatus[static_cast<size_t>(n)];
+    if (status == TestOutcome::Passed) {
       ++passed;
-    } else if (status == kStatusFail) {
+    } else if (status == TestOutcome::Failed) {
       ++failed;
       failedNames += (failedNames.empty() ? "" : ", ") + state.TestName(n);
     } else {

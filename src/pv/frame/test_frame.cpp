@@ -1,7 +1,6 @@
 #include "pv/frame/test_frame.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 
 #include "platform/text8.h"
@@ -11,7 +10,9 @@
 namespace veridane {
 
 TestFrame::TestFrame(RunState& state, MainView& view, ResultDisplay& display, Operator& op, EventLoop& loop)
-    : state_(state), view_(view), display_(display), op_(op), loop_(loop) {}
+    : state_(state), view_(view), display_(display), op_(op), loop_(loop) {
+  sinks_.view = &display_;
+}
 
 void TestFrame::NameTests() {
   state_.TestNames = hooks_.Titles;
@@ -40,12 +41,56 @@ void TestFrame::BeginTest(std::string_view subTitle) {
   if (hasSubTitle) Run(hooks_.ScopeReset);
 }
 
-void TestFrame::EndOfTest(int16_t testNumber, int16_t result) {
-  const TestOutcome outcome = result == -1  ? TestOutcome::Failed
-                              : result == 1 ? (state_.AbortFlag ? TestOutcome::Stopped : TestOutcome::NotApplicable)
-                                            : TestOutcome::Passed;
-  EndTest(static_cast<int16_t>(std::abs(static_cast<int>(testNumber))), outcome,
-          testNumber > 0 ? InputsConnected::Yes : InputsConnected::No);
+void TestFrame::BeginRun() {
+  runOpen_ = true;
+  inRun_.fill(false);
+  for (StepSink* sink : sinks_.InOrder()) sink->BeginRun();
+}
+
+void TestFrame::EndRun() {
+  if (!runOpen_) return;
+  runOpen_ = false;
+  for (StepSink* sink : sinks_.InOrder()) sink->EndRun();
+}
+
+void TestFrame::JoinRun(int16_t entry) {
+  const size_t n = entry >= 0 && entry <= kMostTests ? static_cast<size_t>(entry) : 0;
+  // A self calibration after anything else in the run begins the next sequence of tests, never
+  // the end of this one.
+  const bool again = n == 0 ? std::find(inRun_.begin(), inRun_.end(), true) != inRun_.end() : inRun_[n];
+  if (!runOpen_ || again) {
+    EndRun();
+    BeginRun();
+  }
+  inRun_[n] = true;
+}
+
+void TestFrame::Step(StepResult result, std::vector<StandardSetting> standards, std::vector<StepReadings> readings) {
+  const AssessedStep step = MakeAssessedStep(state_, std::move(result), std::move(standards), std::move(readings));
+  for (StepSink* sink : sinks_.InOrder()) sink->Step(step);
+}
+
+void TestFrame::RecordOnly(const StepResult& result) {
+  JoinRun(0);
+  if (sinks_.store != nullptr) sinks_.store->Step(AssessedStep{result});
+}
+
+void TestFrame::Run(int16_t test, const TestProcedure& procedure) {
+  JoinRun(test);
+  state_.CurrentTest = test;
+  BeginTest(procedure.label);
+  StopToken stop(state_.AbortFlag);
+  if (procedure.opening) procedure.opening(stop);
+  if (stop.Raised()) {
+    EndTest(test, TestOutcome::Stopped, InputsConnected::No);
+    return;
+  }
+  EndTest(test, procedure.measuring(stop), procedure.inputs);
+}
+
+StopToken TestFrame::FreshStop() {
+  state_.AbortFlag = false;
+  return StopToken(state_.AbortFlag);
 }
 
 void TestFrame::EndTest(int16_t test, TestOutcome outcome, InputsConnected inputs) {
@@ -75,7 +120,7 @@ void TestFrame::EndTest(int16_t test, TestOutcome outcome, InputsConnected input
     state_.AbortFlag = false;
     outcome = TestOutcome::Failed;
   }
-  const bool noResult = outcome == TestOutcome::Stopped || outcome == TestOutcome::NotApplicable;
+  const bool noResult = !HasResult(outcome);
   if (state_.AbortFlag) {
     if (!noResult && n != 0) {
       message = "Test Sequence Terminated by Operator.";
@@ -88,8 +133,8 @@ void TestFrame::EndTest(int16_t test, TestOutcome outcome, InputsConnected input
     state_.AbortFlag = false;
     // A stopped test has no result: a PASS of an earlier run must not stand for it, on screen
     // or in the log's status file. An earlier FAIL stays: the scope still needs looking at.
-    if (n >= 1 && n <= state_.NumberOfTests && state_.TestStatus[static_cast<size_t>(n)] == kStatusPass) {
-      state_.TestStatus[static_cast<size_t>(n)] = kStatusNotRun;
+    if (n >= 1 && n <= state_.NumberOfTests && state_.TestStatus[static_cast<size_t>(n)] == TestOutcome::Passed) {
+      state_.TestStatus[static_cast<size_t>(n)] = TestOutcome::NotRun;
       if (display_.LogOpen()) Run(hooks_.WriteStatusFile);
       TestStatusUpdate();
     }
@@ -99,7 +144,7 @@ void TestFrame::EndTest(int16_t test, TestOutcome outcome, InputsConnected input
   } else {
     const bool failed = outcome == TestOutcome::Failed;
     if (n >= 1 && n <= state_.NumberOfTests)
-      state_.TestStatus[static_cast<size_t>(n)] = failed ? kStatusFail : kStatusPass;
+      state_.TestStatus[static_cast<size_t>(n)] = failed ? TestOutcome::Failed : TestOutcome::Passed;
     if (failed) state_.FullSeqFailed = true;
     if (!state_.FullSeqRunning) message = failed ? "Test Failed.              " : "Test Passed.              ";
     if (display_.LogOpen()) Run(hooks_.WriteStatusFile);
@@ -124,7 +169,7 @@ void TestFrame::EndFullSeq() {
   // technician stopping the sequence) has shown nothing to pass.
   bool everyTestPassed = true;
   for (int n = 1; n <= state_.NumberOfTests; ++n)
-    everyTestPassed = everyTestPassed && state_.TestStatus[static_cast<size_t>(n)] == kStatusPass;
+    everyTestPassed = everyTestPassed && state_.TestStatus[static_cast<size_t>(n)] == TestOutcome::Passed;
   if (state_.FullSeqFailed || !everyTestPassed)
     op_.ShowMessBox("Full Sequence Failed.", kOkOnly + kExclamation, "End of Full Sequence");
   else
@@ -162,9 +207,12 @@ void TestFrame::FullSequence(std::string_view scopeModel) {
     if (answer == kYes) hooks_.CreateLogFile();
   }
 
-  for (int n = 1; n <= state_.NumberOfTests; ++n) state_.TestStatus[static_cast<size_t>(n)] = kStatusNotRun;
+  for (int n = 1; n <= state_.NumberOfTests; ++n) state_.TestStatus[static_cast<size_t>(n)] = TestOutcome::NotRun;
   TestStatusUpdate();
   state_.FullSeqFailed = false;
+  // The sequence is a run of its own, from its self calibration to its last test.
+  EndRun();
+  BeginRun();
 
   if (hooks_.SelfCal) {
     hooks_.SelfCal();
@@ -174,6 +222,7 @@ void TestFrame::FullSequence(std::string_view scopeModel) {
   }
   for (int n = 1; n <= state_.NumberOfTests && state_.FullSeqRunning; ++n) Run(hooks_.Tests[static_cast<size_t>(n)]);
   const bool completed = state_.FullSeqRunning;
+  EndRun();
   if (hooks_.FullSequenceEnded) hooks_.FullSequenceEnded(completed);
   if (completed) EndFullSeq();
 }

@@ -39,21 +39,11 @@ constexpr std::array<float, 9> kScales{0.002f, 0.005f, 0.01f, 0.02f, 0.05f, 0.1f
 // Six divisions, five above 0.5 V/div.
 float StepAmplitude(float scale) { return (scale > 0.5f ? 5 : 6) * scale; }
 
-// The scope answers 9.9E37 for a reading it could not make; such a reading, or a reply that is
-// not a number, counts as no signal.
-constexpr double kNoMeasurement = 1000;
-
-std::optional<float> Amplitude(double raw) {
-  if (std::isfinite(raw) && std::fabs(raw) <= kNoMeasurement) return static_cast<float>(raw);
-  return std::nullopt;
-}
-
 // Sixteen acquisitions averaged for the reading, then back to sampling.
-std::optional<float> AveragedAmplitude(ScopeLink& scope, TestRun& test, float settleSeconds,
-                                      std::string_view sampleCommand) {
+Measurement AveragedAmplitude(ScopeLink& scope, TestRun& test, float settleSeconds, std::string_view sampleCommand) {
   ScopeWrite(scope, "ACQ:MOD AVE;NUMAV 16");
   scope.bus.Wait(settleSeconds);
-  const std::optional<float> amplitude = Amplitude(ReadMeasurement(scope, test));
+  const Measurement amplitude = ReadMeasurement(scope, test);
   ScopeWrite(scope, sampleCommand);
   scope.bus.Wait(1);
   return amplitude;
@@ -74,6 +64,92 @@ float CompensationRise(const SignalGenerator& generator, Automation mode, const 
   for (int k = 1; k < model.compPairs && k < static_cast<int>(generator.compTable[0].size()); ++k)
     rise = std::max(rise, generator.compTable[0][static_cast<size_t>(k)] / base);
   return rise;
+}
+
+TestOutcome MeasureBandwidth(ScopeLink& scope, BenchParts& bench, TestRun& test, SignalParts signal,
+                             const ModelBandwidth& model) {
+  const RunState& state = test.state;
+  StopToken stop = signal.stop;
+  const bool autoMode = IsAuto(state.AutoMode);
+  TestOutcome outcome = TestOutcome::Passed;
+  bool stoppedAtFirstStep = false;
+  float reduction = 0;
+  for (int16_t n = 1; n <= 2; ++n) {
+    const std::string channel = "CH" + std::to_string(n);
+    if (n == 1) {
+      if (bench.roles.SGDevice == 0) test.frame.TestPrompt(kAttenuatorHint, kOkOnly);
+    } else {
+      for (std::string_view command :
+           {"SEL:CH2 ON", "TRIG:MAI:EDGE:SOU CH2;COUP NOISE", "TRIG:MAI:LEV 0", "MEASU:MEAS1:SOU CH2;STATE ON"})
+        ScopeWrite(scope, command);
+      scope.control.WaitOPC(13);
+      if (autoMode)
+        bench.scanners.SetRoute("SG,CH2");
+      else
+        test.frame.TestPrompt("Move the signal (including the 50 ohm termination) to CH 2.", kOkCancel);
+      if (stop.Raised()) break;
+    }
+
+    for (size_t i = 0; i < kScales.size(); ++i) {
+      const float scale = kScales[i];
+      const bool lowest = i == 0;
+      stoppedAtFirstStep = n == 1 && lowest;
+      const float amplitude = DeliverableLevel(bench.roles, bench.generator, state.AutoMode, StepAmplitude(scale));
+      ScopeWrite(scope, channel + ":SCA" + PlainText(scale));
+      ScopeWrite(scope, "HOR:MAI:SCA 10E-6");
+      if (bench.generator.SetSG(kReferenceMHz, amplitude) == Setting::Cancelled) stop.Raise();
+      if (stop.Raised()) break;
+      // Auto mode trusts the compensated generator for the level; by hand the scope checks it.
+      if (autoMode)
+        SetSignal(signal, scope.Device(), kReferenceMHz, 10, 0, 0);
+      else
+        SetSignal(signal, scope.Device(), kReferenceMHz, 10, amplitude, 3);
+      if (stop.Raised()) break;
+
+      const std::optional<float> reference = AveragedAmplitude(scope, test, 3, "ACQ:MOD SAM").Single();
+
+      ScopeWrite(scope, "HOR:MAI:SEC " + std::string(model.timebase));
+      if (lowest) {
+        ScopeWrite(scope, "TRIG:MAI:EDGE:COUP DC");
+        reduction = model.reductionAt2mV;
+      } else if (i == 1) {
+        reduction = 0;
+      }
+      const float frequency = model.bandwidth - reduction;
+      if (bench.generator.SetSG(frequency, 0) == Setting::Cancelled) stop.Raise();
+      if (stop.Raised()) break;
+      SetSignal(signal, scope.Device(), frequency, 3, 0, 0);
+      if (stop.Raised()) break;
+
+      const Measurement reading = AveragedAmplitude(scope, test, 2, "ACQ:MOD SAMP");
+      const std::optional<float> measured = reading.Single();
+
+      StepResult result = BandwidthResult(n, scale, reference, measured, frequency);
+      if (lowest) {
+        if (n == 1)
+          test.display.PrintFirst(kLabel, kHeader);
+        else
+          test.display.PrintScreen("");
+      }
+      if (Failed(result.verdict)) outcome = TestOutcome::Failed;
+      // The reading sees the generator's error through the scope's response at the frequency.
+      const double response = amplitude > 0 && measured && *measured > 0 ? static_cast<double>(*measured) / amplitude : 1.0;
+      std::vector<StandardSetting> standards{
+          StandardSetting{StandardFunction::AcAmplitude, amplitude, frequency * 1e6, response}};
+      // A generator on the bus reaches the scope through the attenuator, whose error the reading sees as well.
+      if (bench.roles.SGDevice != 0 && bench.roles.AttenuatorDevice != 0)
+        standards.push_back(AttenuatorSetting(bench.generator.state.lastAttenuation, frequency * 1e6, measured.value_or(0)));
+      test.frame.Step(std::move(result), std::move(standards), ReadingsOf(reading));
+      if (stop.Raised()) break;
+    }
+
+    bench.generator.SGReset();
+    if (stop.Raised()) break;
+    if (n == 1) ScopeWrite(scope, "SEL:CH1 OFF");
+  }
+
+  if (stop.Raised() && stoppedAtFirstStep) outcome = TestOutcome::Stopped;
+  return outcome;
 }
 
 }  // namespace
@@ -112,110 +188,24 @@ StepResult BandwidthResult(int16_t channel, float scale, std::optional<float> re
 }
 
 void Bandwidth(ScopeLink& scope, BenchParts& bench, Operator& op, TestRun& test) {
-  RunState& state = test.state;
-  SignalParts signal{scope, bench.roles, bench.generator, op, StopToken(state.AbortFlag)};
   // Start-up accepts only the models of the table.
   const ModelBandwidth* model = FindModelBandwidth(scope.identity.ScopeModelCode);
   if (model == nullptr) return;
-  state.CurrentTest = kTestBandwidth;
   bench.generator.SGReset();
-  test.frame.BeginTest(kLabel);
-
-  for (std::string_view command :
-       {"DIS:GRA FRA", "HOR:TRIG:POS 30", "TRIG:MAI:EDGE:COUP NOISE", "MEASU:MEAS1:TYP PK2;STATE ON", "MEASU:METH MINM"})
-    ScopeWrite(scope, command);
-  scope.control.WaitOPC(13);
-
-  const bool autoMode = IsAuto(state.AutoMode);
-  if (autoMode) {
-    test.frame.TestPrompt("Insert a 50 ohm termination in the path to all scope inputs (including EXT TRIG).", kOkCancel);
-    if (!state.AbortFlag) bench.scanners.SetRoute("SG,CH1");
-  } else {
-    test.frame.TestPrompt("Connect the " + bench.roles.SGName + " to CH 1 trough a 50 ohm termination.", kOkCancel);
-  }
-  if (state.AbortFlag) {
-    test.frame.EndTest(kTestBandwidth, TestOutcome::Stopped, InputsConnected::No);
-    return;
-  }
-
-  TestOutcome outcome = TestOutcome::Passed;
-  bool stoppedAtFirstStep = false;
-  float reduction = 0;
-  for (int16_t n = 1; n <= 2; ++n) {
-    const std::string channel = "CH" + std::to_string(n);
-    if (n == 1) {
-      if (bench.roles.SGDevice == 0) test.frame.TestPrompt(kAttenuatorHint, kOkOnly);
+  auto opening = [&](StopToken stop) {
+    ScopeSetUp(scope, {"DIS:GRA FRA", "HOR:TRIG:POS 30", "TRIG:MAI:EDGE:COUP NOISE", "MEASU:MEAS1:TYP PK2;STATE ON",
+                       "MEASU:METH MINM"});
+    if (IsAuto(test.state.AutoMode)) {
+      test.frame.TestPrompt("Insert a 50 ohm termination in the path to all scope inputs (including EXT TRIG).", kOkCancel);
+      if (!stop.Raised()) bench.scanners.SetRoute("SG,CH1");
     } else {
-      for (std::string_view command :
-           {"SEL:CH2 ON", "TRIG:MAI:EDGE:SOU CH2;COUP NOISE", "TRIG:MAI:LEV 0", "MEASU:MEAS1:SOU CH2;STATE ON"})
-        ScopeWrite(scope, command);
-      scope.control.WaitOPC(13);
-      if (autoMode)
-        bench.scanners.SetRoute("SG,CH2");
-      else
-        test.frame.TestPrompt("Move the signal (including the 50 ohm termination) to CH 2.", kOkCancel);
-      if (state.AbortFlag) break;
+      test.frame.TestPrompt("Connect the " + bench.roles.SGName + " to CH 1 trough a 50 ohm termination.", kOkCancel);
     }
-
-    for (size_t i = 0; i < kScales.size(); ++i) {
-      const float scale = kScales[i];
-      const bool lowest = i == 0;
-      stoppedAtFirstStep = n == 1 && lowest;
-      const float amplitude = DeliverableLevel(bench.roles, bench.generator, state.AutoMode, StepAmplitude(scale));
-      ScopeWrite(scope, channel + ":SCA" + PlainText(scale));
-      ScopeWrite(scope, "HOR:MAI:SCA 10E-6");
-      if (bench.generator.SetSG(kReferenceMHz, amplitude) == Setting::Cancelled) state.AbortFlag = true;
-      if (state.AbortFlag) break;
-      // Auto mode trusts the compensated generator for the level; by hand the scope checks it.
-      if (autoMode)
-        SetSignal(signal, scope.Device(), kReferenceMHz, 10, 0, 0);
-      else
-        SetSignal(signal, scope.Device(), kReferenceMHz, 10, amplitude, 3);
-      if (state.AbortFlag) break;
-
-      const std::optional<float> reference = AveragedAmplitude(scope, test, 3, "ACQ:MOD SAM");
-
-      ScopeWrite(scope, "HOR:MAI:SEC " + std::string(model->timebase));
-      if (lowest) {
-        ScopeWrite(scope, "TRIG:MAI:EDGE:COUP DC");
-        reduction = model->reductionAt2mV;
-      } else if (i == 1) {
-        reduction = 0;
-      }
-      const float frequency = model->bandwidth - reduction;
-      if (bench.generator.SetSG(frequency, 0) == Setting::Cancelled) state.AbortFlag = true;
-      if (state.AbortFlag) break;
-      SetSignal(signal, scope.Device(), frequency, 3, 0, 0);
-      if (state.AbortFlag) break;
-
-      const std::optional<float> measured = AveragedAmplitude(scope, test, 2, "ACQ:MOD SAMP");
-
-      StepResult result = BandwidthResult(n, scale, reference, measured, frequency);
-      if (lowest) {
-        if (n == 1)
-          test.display.PrintFirst(kLabel, kHeader);
-        else
-          test.display.PrintScreen("");
-      }
-      if (Failed(result.verdict)) outcome = TestOutcome::Failed;
-      // The reading sees the generator's error through the scope's response at the frequency.
-      const double response = amplitude > 0 && measured && *measured > 0 ? static_cast<double>(*measured) / amplitude : 1.0;
-      std::vector<StandardSetting> standards{
-          StandardSetting{StandardFunction::AcAmplitude, amplitude, frequency * 1e6, response}};
-      // A generator on the bus reaches the scope through the attenuator, whose error the reading sees as well.
-      if (bench.roles.SGDevice != 0 && bench.roles.AttenuatorDevice != 0)
-        standards.push_back(AttenuatorSetting(bench.generator.state.lastAttenuation, frequency * 1e6, measured.value_or(0)));
-      test.display.PrintResult(std::move(result), std::move(standards));
-      if (state.AbortFlag) break;
-    }
-
-    bench.generator.SGReset();
-    if (state.AbortFlag) break;
-    if (n == 1) ScopeWrite(scope, "SEL:CH1 OFF");
-  }
-
-  if (state.AbortFlag && stoppedAtFirstStep) outcome = TestOutcome::Stopped;
-  test.frame.EndTest(kTestBandwidth, outcome, InputsConnected::Yes);
+  };
+  test.frame.Run(kTestBandwidth, {kLabel, opening, [&](StopToken stop) {
+                                    return MeasureBandwidth(scope, bench, test, {scope, bench.roles, bench.generator, op, stop},
+                                                            *model);
+                                  }});
 }
 
 }  // namespace veridane

@@ -46,10 +46,6 @@ constexpr size_t kDifferenceFirst = 2;
 constexpr size_t kDifferenceSecond = 3;
 constexpr std::string_view kDifferenceColumn = "-900/-600 mV";
 
-// The scope's 9.9E37 means "no valid measurement": no reading. A non-number from a garbled
-// reply is no reading either.
-constexpr double kNoMeasurement = 10000;
-
 StepResult DcResult(int16_t channel, const DcStep& step, std::optional<float> measured) {
   StepResult result =
       MakeStepResult(DcStepName("CH" + std::to_string(channel), step.scale, step.output, step.difference), "V",
@@ -71,32 +67,8 @@ StepResult DcResult(int16_t channel, const DcStep& step, std::optional<float> me
   return result;
 }
 
-}  // namespace
-
-void Gain(ScopeLink& scope, BenchParts& bench, TestRun& test) {
-  RunState& state = test.state;
-  bench.calibrator.CalibratorReset();
-  state.CurrentTest = kTestGain;
-  test.frame.BeginTest(kLabel);
-
-  for (std::string_view command : {"DIS:GRA FRA", "HOR:MAI:SCA 50E-6", "TRIG:MAI:EDGE:COUP HFR",
-                                   "MEASU:MEAS1:TYP MEAN;STATE ON", "MEASU:METH MINM"})
-    ScopeWrite(scope, command);
-  scope.control.WaitOPC(13);
-
-  const bool autoMode = IsAuto(state.AutoMode);
-  if (autoMode) {
-    if (!state.FullSeqRunning)
-      test.frame.TestPrompt("If present remove any a 50 ohm termination(s) at the inputs.", kOkCancel);
-    if (!state.AbortFlag) bench.scanners.SetRoute("CALIB,CH1");
-  } else {
-    test.frame.TestPrompt("Connect the " + bench.roles.CalibratorName + " to CH 1.", kOkCancel);
-  }
-  if (state.AbortFlag) {
-    test.frame.EndTest(kTestGain, TestOutcome::Stopped, InputsConnected::No);
-    return;
-  }
-
+TestOutcome MeasureGain(ScopeLink& scope, BenchParts& bench, TestRun& test, StopToken stop) {
+  const bool autoMode = IsAuto(test.state.AutoMode);
   TestOutcome outcome = TestOutcome::Passed;
   // Until the first step of channel 1 is through, a stop leaves no result worth recording.
   bool pastFirstStep = false;
@@ -112,7 +84,7 @@ void Gain(ScopeLink& scope, BenchParts& bench, TestRun& test) {
         bench.scanners.SetRoute("CALIB,CH2");
       else
         test.frame.TestPrompt("Move the signal to " + ChannelName(2) + ".", kOkCancel);
-      if (state.AbortFlag) break;
+      if (stop.Raised()) break;
     }
     ScopeWrite(scope, channel + ":BAN TWE");  // 20 MHz bandwidth limit
 
@@ -127,16 +99,17 @@ void Gain(ScopeLink& scope, BenchParts& bench, TestRun& test) {
       } else {
         ScopeWrite(scope, channel + ":SCA" + PlainText(step.scale) + ";OFFS " + PlainText(step.offset) + ";POS " +
                            PlainText(step.position));
-        if (bench.calibrator.SetCalibrator(step.output, "V", 0) == Setting::Cancelled) state.AbortFlag = true;
-        if (state.AbortFlag) break;
+        if (bench.calibrator.SetCalibrator(step.output, "V", 0) == Setting::Cancelled) stop.Raise();
+        if (stop.Raised()) break;
         // The calibrator's output needs time to settle; the high-voltage range longer. A
         // technician setting it by hand has confirmed the setting already.
         if (bench.roles.CalibratorDevice != 0) scope.bus.Wait(step.output > 90 ? 3.0f : 2.0f);
         ScopeWrite(scope, "TRIG FORCE");
         ScopeWrite(scope, "ACQ:MODE AVE");
         scope.bus.Wait(4);
-        double raw = ReadMeasurement(scope, test);
-        if (std::fabs(raw) <= kNoMeasurement) measured = static_cast<float>(raw);
+        const Measurement reading = ReadMeasurement(scope, test);
+        measured = reading.Single();
+        if (reading.value) stepReadings[i] = StepReadings{reading.replies};
         ScopeWrite(scope, "ACQ:MODE SAM");
         readings[i] = measured;
       }
@@ -159,21 +132,40 @@ void Gain(ScopeLink& scope, BenchParts& bench, TestRun& test) {
         }
       } else {
         standards.push_back({StandardFunction::DcVoltage, step.output, std::nullopt});
-        if (!test.display.PendingReadings().empty()) stepReadings[i] = test.display.PendingReadings().back();
+        if (!stepReadings[i].replies.empty()) replies.push_back(stepReadings[i]);
       }
-      test.display.PrintResult(std::move(result), std::move(standards), std::move(replies));
-      if (state.AbortFlag) break;
+      test.frame.Step(std::move(result), std::move(standards), std::move(replies));
+      if (stop.Raised()) break;
       pastFirstStep = true;
     }
 
     // Back to standby after every channel, and also when stopped: the output may be at 98 V.
     bench.calibrator.CalibratorReset();
-    if (state.AbortFlag) break;
+    if (stop.Raised()) break;
     if (n == 1) ScopeWrite(scope, "SEL:CH1 OFF");
   }
 
-  if (state.AbortFlag && !pastFirstStep) outcome = TestOutcome::Stopped;
-  test.frame.EndTest(kTestGain, outcome, InputsConnected::Yes);
+  if (stop.Raised() && !pastFirstStep) outcome = TestOutcome::Stopped;
+  return outcome;
+}
+
+}  // namespace
+
+void Gain(ScopeLink& scope, BenchParts& bench, TestRun& test) {
+  const RunState& state = test.state;
+  bench.calibrator.CalibratorReset();
+  auto opening = [&](StopToken stop) {
+    ScopeSetUp(scope, {"DIS:GRA FRA", "HOR:MAI:SCA 50E-6", "TRIG:MAI:EDGE:COUP HFR", "MEASU:MEAS1:TYP MEAN;STATE ON",
+                       "MEASU:METH MINM"});
+    if (IsAuto(state.AutoMode)) {
+      if (!state.FullSeqRunning)
+        test.frame.TestPrompt("If present remove any a 50 ohm termination(s) at the inputs.", kOkCancel);
+      if (!stop.Raised()) bench.scanners.SetRoute("CALIB,CH1");
+    } else {
+      test.frame.TestPrompt("Connect the " + bench.roles.CalibratorName + " to CH 1.", kOkCancel);
+    }
+  };
+  test.frame.Run(kTestGain, {kLabel, opening, [&](StopToken stop) { return MeasureGain(scope, bench, test, stop); }});
 }
 
 }  // namespace veridane

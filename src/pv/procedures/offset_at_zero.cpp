@@ -36,11 +36,6 @@ constexpr std::array<OffsetStep, 5> kSteps{{
     {10.0f, 1.3f},
 }};
 
-// The scope answers 9.9E37 when it cannot make the measurement; anything of that size is no
-// reading. A non-number from a garbled reply would otherwise reach the formatter, which only
-// takes finite values, so it counts the same way.
-constexpr double kNoMeasurement = 100000;
-
 std::string LastChars(const std::string& text, size_t count) {
   return text.size() > count ? text.substr(text.size() - count) : text;
 }
@@ -57,25 +52,7 @@ StepResult OffsetResult(int16_t channel, const OffsetStep& step, std::optional<f
   return result;
 }
 
-}  // namespace
-
-void OffsetZero(ScopeLink& scope, TestRun& test) {
-  RunState& state = test.state;
-  state.CurrentTest = kTestOffsetZero;
-  test.frame.BeginTest(kLabel);
-
-  for (std::string_view command : {"DIS:GRA FRA", "MEASU:MEAS1:TYP MEAN;STATE ON", "MEASU:METH MINM", "ACQ:MOD AVE"})
-    ScopeWrite(scope, command);
-  scope.control.WaitOPC(13);
-
-  // A self calibration that just passed in this sequence already had the inputs free.
-  bool inputsKnownFree = state.FullSeqRunning && state.SelfCalDone;
-  if (!IsAuto(state.AutoMode) && !inputsKnownFree) test.frame.TestPrompt("Disconnect all input signals.", kOkCancel);
-  if (state.AbortFlag) {
-    test.frame.EndTest(kTestOffsetZero, TestOutcome::Stopped, InputsConnected::No);
-    return;
-  }
-
+TestOutcome Measure(ScopeLink& scope, TestRun& test, StopToken stop) {
   TestOutcome outcome = TestOutcome::Passed;
   for (int16_t n = 1; n <= 2; ++n) {
     const std::string channel = "CH" + std::to_string(n);
@@ -83,24 +60,36 @@ void OffsetZero(ScopeLink& scope, TestRun& test) {
       MeasureOnCH2(scope.bus, scope.Device());
       test.display.PrintScreen("");
     }
-    for (size_t i = 0; i < kSteps.size() && !state.AbortFlag; ++i) {
+    for (size_t i = 0; i < kSteps.size() && !stop.Raised(); ++i) {
       const OffsetStep& step = kSteps[i];
       ScopeWrite(scope, channel + ":SCA" + PlainText(step.scale));
       scope.bus.Wait(4);
-      double raw = ReadMeasurement(scope, test);
-      const std::optional<float> reading =
-          std::fabs(raw) <= kNoMeasurement ? std::optional<float>(static_cast<float>(raw)) : std::nullopt;
+      const Measurement reading = ReadMeasurement(scope, test);
 
-      StepResult result = OffsetResult(n, step, reading);
+      StepResult result = OffsetResult(n, step, reading.Single());
       if (n == 1 && i == 0) test.display.PrintFirst(kLabel, kHeader);
       if (Failed(result.verdict)) outcome = TestOutcome::Failed;
-      test.display.PrintResult(std::move(result));
+      test.frame.Step(std::move(result), {}, ReadingsOf(reading));
     }
-    if (state.AbortFlag) break;
+    if (stop.Raised()) break;
     if (n == 1) ScopeWrite(scope, "SEL:CH1 OFF");
   }
+  return outcome;
+}
+
+}  // namespace
+
+void OffsetZero(ScopeLink& scope, TestRun& test) {
+  const RunState& state = test.state;
+  auto opening = [&](StopToken) {
+    ScopeSetUp(scope, {"DIS:GRA FRA", "MEASU:MEAS1:TYP MEAN;STATE ON", "MEASU:METH MINM", "ACQ:MOD AVE"});
+    // A self calibration that just passed in this sequence already had the inputs free.
+    bool inputsKnownFree = state.FullSeqRunning && state.SelfCalDone;
+    if (!IsAuto(state.AutoMode) && !inputsKnownFree) test.frame.TestPrompt("Disconnect all input signals.", kOkCancel);
+  };
   // Nothing was connected, so no reminder to disconnect.
-  test.frame.EndTest(kTestOffsetZero, outcome, InputsConnected::No);
+  test.frame.Run(kTestOffsetZero, {kLabel, opening, [&](StopToken stop) { return Measure(scope, test, stop); },
+                                   InputsConnected::No});
 }
 
 }  // namespace veridane

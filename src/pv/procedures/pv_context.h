@@ -4,6 +4,7 @@
 // way (run state, frame, result display) and the run's stop. Start-up builds the parts once
 // per run from the objects it owns; the catalogue's rows hand each procedure its parts. A
 // procedure never knows whether the bus is a real board, an adapter or the simulator.
+#include <initializer_list>
 #include <string_view>
 
 #include "instruments/calibrator.h"
@@ -13,8 +14,10 @@
 #include "gpib/bus/gpib_bus.h"
 #include "platform/operator.h"
 #include "scope/scope_identity.h"
+#include "scope/scope_measurement.h"
 #include "pv/frame/result_display.h"
 #include "pv/frame/run_state.h"
+#include "pv/frame/stop_token.h"
 #include "pv/frame/test_frame.h"
 
 namespace veridane {
@@ -36,44 +39,36 @@ struct BenchParts {
   SignalGenerator& generator;
 };
 
-// The test under way: the run's state, the frame that begins and ends it, its result display.
+// The test under way: the run's state to read (Auto mode, Full Sequence, repeats), the frame
+// that runs it (TestFrame::Run) and prompts in it, its result display. A test's stop comes
+// from the frame as a StopToken.
 struct TestRun {
-  RunState& state;
+  const RunState& state;
   TestFrame& frame;
   ResultDisplay& display;
 };
 
-// The run's stop (Exit Test, a Cancel or No of the technician): raised by an answer, looked at
-// between steps.
-class StopToken {
- public:
-  explicit StopToken(bool& flag) : flag_(&flag) {}
-  bool Raised() const { return *flag_; }
-  void Raise() { *flag_ = true; }
-
- private:
-  bool* flag_;
-};
-
-// Every part, as start-up wires them; only the catalogue's rows open it.
+// Every part, as start-up wires them; only the catalogue's rows open it. The run state is
+// writable only for the self calibration, which keeps its result there.
 struct PvContext {
   ScopeLink scope;
   BenchParts bench;
   TestRun test;
   Operator& op;
+  RunState& state;
 };
 
 // One command to the scope under test.
 void ScopeWrite(ScopeLink& scope, std::string_view command);
 
-// What the scope answers when it cannot make a measurement.
-inline constexpr double kScopeNoMeasurement = 9.9E37;
+// The set-up a test opens with: the commands in order, then the wait until the scope has
+// carried them out.
+void ScopeSetUp(ScopeLink& scope, std::initializer_list<std::string_view> commands);
 
-// The value of the scope's measurement 1 ("MEASU:MEAS1:VAL?"), the mean of RunState::Repeats
-// readings, whose replies go to the display for the step's uncertainty. A reply that is not a
-// number, or a query that failed on the bus, gives kScopeNoMeasurement, as does a reading the
-// scope could not make (its 9.9E37). Kept in double so that the scope's 9.9E37 for "cannot measure", or anything
-// larger, can be recognised before the value is narrowed to single precision.
-double ReadMeasurement(ScopeLink& scope, TestRun& test);
+// The scope's measurement 1, the mean of RunState::Repeats readings (see scope_measurement.h):
+// a value or none, with the replies that go with the step into its uncertainty.
+Measurement ReadMeasurement(ScopeLink& scope, const TestRun& test);
+// The readings a step judged from a measurement, for its uncertainty: none without a value.
+std::vector<StepReadings> ReadingsOf(const Measurement& measurement);
 
 }  // namespace veridane

@@ -73,22 +73,18 @@ float ScanForMidLevel(CursorProbe& probe, float mid) {
   return y;
 }
 
-void SampleRate(ScopeLink& scope, BenchParts& bench, Operator& op, TestRun& test) {
-  RunState& state = test.state;
-  SignalParts signal{scope, bench.roles, bench.generator, op, StopToken(state.AbortFlag)};
-  state.CurrentTest = kTestSampleRate;
-  test.frame.BeginTest(kLabel);
+namespace {
 
+// The set-up and the marker generator's connection to CH1.
+void OpenDelay(ScopeLink& scope, BenchParts& bench, TestRun& test, StopToken stop) {
+  const RunState& state = test.state;
   const bool autoMode = IsAuto(state.AutoMode);
-  ScopeWrite(scope, "DIS:GRA FRA");
-  ScopeWrite(scope, autoMode ? "CH1:SCA .2;POS -2.5" : "CH1:SCA .5;POS -1.5");
-  ScopeWrite(scope, "HOR:MAI:SCA 2.5E-3");
-  ScopeWrite(scope, "TRIG:MAI:LEV .5");
-  scope.control.WaitOPC(13);
+  ScopeSetUp(scope, {"DIS:GRA FRA", autoMode ? "CH1:SCA .2;POS -2.5" : "CH1:SCA .5;POS -1.5", "HOR:MAI:SCA 2.5E-3",
+                     "TRIG:MAI:LEV .5"});
 
   if (autoMode) {
     if (!state.FullSeqRunning) test.frame.TestPrompt("Insert a 50 ohm termination in the path to CH1 input.", kOkCancel);
-    if (!state.AbortFlag) {
+    if (!stop.Raised()) {
       bench.scanners.SetRoute("CGTR,CH1");
       scope.bus.GpibWrite(bench.roles.TimeMarkDevice, "MODE MKRS;U/D 10E-3");
       scope.bus.Wait(1);
@@ -97,16 +93,12 @@ void SampleRate(ScopeLink& scope, BenchParts& bench, Operator& op, TestRun& test
     test.frame.TestPrompt("Connect the a Time Mark Generator to CH 1 through a 50 ohm termination.\r\nSet it to 10 ms.",
                         kOkCancel);
   }
-  if (state.AbortFlag) {
-    test.frame.EndTest(kTestSampleRate, TestOutcome::Stopped, InputsConnected::No);
-    return;
-  }
+}
 
+TestOutcome MeasureDelay(ScopeLink& scope, BenchParts& bench, TestRun& test, SignalParts signal) {
   SetSignal(signal, scope.Device(), kMarkerRateMHz, -10, 0, 0);
-  if (state.AbortFlag) {
-    test.frame.EndTest(kTestSampleRate, TestOutcome::Stopped, InputsConnected::Yes);
-    return;
-  }
+  // Stopped while the marker was set: nothing was measured, but the signal is connected.
+  if (signal.stop.Raised()) return TestOutcome::Stopped;
 
   for (std::string_view command :
        {"HOR:MAI:SCA 1E-3", "HOR:TRIG:POS 25", "HOR:POS 25", "CURS:FUNC PAI;VBA:POSITION1 0;POSITION2 0;SELECT CURSOR2",
@@ -130,11 +122,20 @@ void SampleRate(ScopeLink& scope, BenchParts& bench, Operator& op, TestRun& test
   const TestOutcome outcome = Failed(result.verdict) ? TestOutcome::Failed : TestOutcome::Passed;
   test.display.PrintFirst(kLabel, kHeader);
   // The marker period sets the delay; the cursor walk reads it to within one of its 10 ns steps.
-  test.display.PrintResult(std::move(result), {StandardSetting{StandardFunction::TimeMarks, 10E-3, std::nullopt}},
+  test.frame.Step(std::move(result), {StandardSetting{StandardFunction::TimeMarks, 10E-3, std::nullopt}},
                          {StepReadings{{}, kScanStepSeconds}});
 
-  if (autoMode) CGReset(scope.bus, bench.roles);
-  test.frame.EndTest(kTestSampleRate, outcome, InputsConnected::Yes);
+  if (IsAuto(test.state.AutoMode)) CGReset(scope.bus, bench.roles);
+  return outcome;
+}
+
+}  // namespace
+
+void SampleRate(ScopeLink& scope, BenchParts& bench, Operator& op, TestRun& test) {
+  test.frame.Run(kTestSampleRate, {kLabel, [&](StopToken stop) { OpenDelay(scope, bench, test, stop); },
+                                   [&](StopToken stop) {
+                                     return MeasureDelay(scope, bench, test, {scope, bench.roles, bench.generator, op, stop});
+                                   }});
 }
 
 }  // namespace veridane

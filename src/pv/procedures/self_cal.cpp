@@ -62,8 +62,8 @@ int16_t Calibrate(ScopeLink& link, std::string& answer) {
 
 }  // namespace
 
-int16_t SelfCal(ScopeLink& scope, ScannerDriver& scanners, Operator& op, TestRun& test, std::string_view minutes) {
-  RunState& state = test.state;
+int16_t SelfCal(ScopeLink& scope, ScannerDriver& scanners, Operator& op, RunState& state, TestRun& test, StopToken stop,
+                std::string_view minutes) {
   state.SelfCalDone = false;
   int16_t result = kSelfCalNotPerformed;
   const Announcement announcement = Decode(minutes);
@@ -91,7 +91,7 @@ int16_t SelfCal(ScopeLink& scope, ScannerDriver& scanners, Operator& op, TestRun
     op.ShowInfo("+Self Cal in progress" + duration);
     result = Calibrate(scope, answer);
   } else {
-    state.AbortFlag = true;
+    stop.Raise();
   }
 
   std::string outcome;
@@ -110,7 +110,7 @@ int16_t SelfCal(ScopeLink& scope, ScannerDriver& scanners, Operator& op, TestRun
     StepResult step = AnswerStepResult("*CAL?", answer, result == kSelfCalPassed);
     step.test = kSelfCalEntry;
     step.testName = "Self Cal";
-    test.display.RecordOnly(step);
+    test.frame.RecordOnly(step);
   }
 
   // Whatever the scope answered other than success, it did not calibrate: a scope verified on
@@ -132,9 +132,8 @@ int16_t SelfCal(ScopeLink& scope, ScannerDriver& scanners, Operator& op, TestRun
   return result;
 }
 
-void SelfCalMenu(ScopeLink& scope, ScannerDriver& scanners, Operator& op, TestRun& test) {
-  test.state.AbortFlag = false;
-  SelfCal(scope, scanners, op, test, "4");
+void SelfCalMenu(ScopeLink& scope, ScannerDriver& scanners, Operator& op, RunState& state, TestRun& test) {
+  SelfCal(scope, scanners, op, state, test, test.frame.FreshStop(), "4");
 }
 
 }  // namespace veridane

@@ -24,10 +24,12 @@ enum : int16_t {
 // minutes: the expected duration. A positive number asks first and names the duration; a
 // negative one does not ask but shows the duration (the text without its minus sign); a
 // zero-valued text asks without a duration; an empty text neither asks nor shows one.
-// Returns the outcome; a declined or cancelled calibration also sets AbortFlag.
-int16_t SelfCal(ScopeLink& scope, ScannerDriver& scanners, Operator& op, TestRun& test, std::string_view minutes);
+// Returns the outcome, which it also keeps in the run state (SelfCalResult, SelfCalDone; a
+// failure within a Full Sequence ends it); a declined or cancelled calibration raises the stop.
+int16_t SelfCal(ScopeLink& scope, ScannerDriver& scanners, Operator& op, RunState& state, TestRun& test, StopToken stop,
+                std::string_view minutes);
 
-// The SPC menu entry: a fresh start, then the calibration announced as taking 4 minutes.
-void SelfCalMenu(ScopeLink& scope, ScannerDriver& scanners, Operator& op, TestRun& test);
+// The SPC menu entry: a fresh stop, then the calibration announced as taking 4 minutes.
+void SelfCalMenu(ScopeLink& scope, ScannerDriver& scanners, Operator& op, RunState& state, TestRun& test);
 
 }  // namespace veridane

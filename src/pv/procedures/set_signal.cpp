@@ -12,9 +12,6 @@ namespace veridane {
 
 namespace {
 
-// The scope answers 9.9E37 for a reading it could not make; anything this large is no reading.
-constexpr double kNoReading = 1E15;
-
 struct Quantity;
 
 // A pass number past the "Unable set" question: the next pass measures before correcting.
@@ -88,14 +85,13 @@ void SignalLoop::Settle() {
 }
 
 float SignalLoop::ReadFrequency() {
-  double mhz = NumericValue(Query("MEASU:IMM:VAL?")) / 1000000.0;
-  return std::isfinite(mhz) && mhz <= kNoReading ? static_cast<float>(mhz) : 0.0f;
+  // No reading counts as 0, which no setting is near.
+  return static_cast<float>(ScopeReading(Query("MEASU:IMM:VAL?")).value_or(0) / 1000000.0);
 }
 
 // An amplitude the scope could not measure is no signal, like an empty reply: never a divisor.
 float SignalLoop::ReadAmplitude() {
-  double volts = NumericValue(Query("MEASU:IMM:VAL?"));
-  return std::isfinite(volts) && std::fabs(volts) <= kNoReading ? static_cast<float>(volts) : 0.0f;
+  return static_cast<float>(ScopeReading(Query("MEASU:IMM:VAL?")).value_or(0));
 }
 
 void SignalLoop::FirstReadings() {

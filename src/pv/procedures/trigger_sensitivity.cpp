@@ -60,13 +60,38 @@ struct TriggerRun {
   TestOutcome outcome = TestOutcome::Passed;
   bool linesShown = false;
 
-  bool Aborted() const { return test.state.AbortFlag; }
+  bool Aborted() const { return signal.stop.Raised(); }
   bool AutoMode() const { return IsAuto(test.state.AutoMode); }
   std::string Timebase() const { return "HOR:MAI:SEC " + std::string(model.timebase); }
 
   bool PrepareSource(int16_t source);
   void MeasureSlope(int16_t source, int slope);
+  TestOutcome Measure();
 };
+
+TestOutcome TriggerRun::Measure() {
+  if (AutoMode()) {
+    bench.scanners.SetRoute("SG,CH1");
+  } else {
+    ScopeWrite(scope, "MEASU:MEAS1:TYP PK2;SOURCE1 CH1;STATE 1");
+    ScopeWrite(scope, "MEASU:MEAS2:TYP FREQ;SOURCE1 CH1;STATE 1");
+  }
+
+  for (int16_t source : kSources) {
+    if (Aborted() || !PrepareSource(source)) break;
+    MeasureSlope(source, 0);
+    if (Aborted()) break;
+    MeasureSlope(source, 1);
+    if (Aborted()) break;
+    if (source != kExt10) bench.generator.SGReset();
+  }
+
+  bench.generator.SGReset();
+  // Stopped before the first row: nothing was measured. The signal is connected by then, so
+  // the reminder to disconnect it stays.
+  if (Aborted() && !linesShown) outcome = TestOutcome::Stopped;
+  return outcome;
+}
 
 bool TriggerRun::PrepareSource(int16_t source) {
   ScopeWrite(scope, "TRIG:MAI:EDGE:SLO RIS");
@@ -86,16 +111,16 @@ bool TriggerRun::PrepareSource(int16_t source) {
     const float volts = 1.5f;
     if (AutoMode()) {
       bench.scanners.SetRoute("SG,AUXTR");
-      if (bench.generator.SetSG(model.bandwidth, volts) == Setting::Cancelled) test.state.AbortFlag = true;
+      if (bench.generator.SetSG(model.bandwidth, volts) == Setting::Cancelled) signal.stop.Raise();
     } else {
       // The trigger input shows no waveform: the level is checked at 50 kHz on CH2 first.
       ScopeWrite(scope, "HOR:MAI:SEC 5E-6");
-      if (bench.generator.SetSG(0.05f, volts) == Setting::Cancelled) test.state.AbortFlag = true;
+      if (bench.generator.SetSG(0.05f, volts) == Setting::Cancelled) signal.stop.Raise();
       if (Aborted()) return false;
       SetSignal(signal, scope.Device(), 0.05f, 5, volts, 5);
       if (Aborted()) return false;
       ScopeWrite(scope, Timebase());
-      if (bench.generator.SetSG(model.bandwidth, 0) == Setting::Cancelled) test.state.AbortFlag = true;
+      if (bench.generator.SetSG(model.bandwidth, 0) == Setting::Cancelled) signal.stop.Raise();
       if (Aborted()) return false;
       test.frame.TestPrompt("Move the signal (including the 50 ohm termination) to EXT TRIG.", kOkCancel);
       if (Aborted()) return false;
@@ -104,7 +129,7 @@ bool TriggerRun::PrepareSource(int16_t source) {
     return !Aborted();
   }
 
-  if (bench.generator.SetSGOnScope(-model.bandwidth, 0.5f) == Setting::Cancelled) test.state.AbortFlag = true;
+  if (bench.generator.SetSGOnScope(-model.bandwidth, 0.5f) == Setting::Cancelled) signal.stop.Raise();
   if (Aborted()) return false;
   const int16_t device = scope.Device();
   SetSignal(signal, static_cast<int16_t>(-device), model.bandwidth, 5, 0, 0);
@@ -135,7 +160,7 @@ void TriggerRun::MeasureSlope(int16_t source, int slope) {
   }
   StepResult result = TriggerResult(source, model.bandwidth, slope == 0, levels);
   if (Failed(result.verdict)) outcome = TestOutcome::Failed;
-  test.display.PrintResult(std::move(result));
+  test.frame.Step(std::move(result));
   linesShown = true;
 
   if (slope == 1) {
@@ -197,52 +222,26 @@ StepResult TriggerResult(int16_t source, float frequencyMHz, bool rising, const 
 }
 
 void Trigger(ScopeLink& scope, BenchParts& bench, Operator& op, TestRun& test) {
-  RunState& state = test.state;
+  const RunState& state = test.state;
   // Start-up accepts only the models of the table.
   const ModelBandwidth* model = FindModelBandwidth(scope.identity.ScopeModelCode);
   if (model == nullptr) return;
-  state.CurrentTest = kTestTrigger;
-  test.frame.BeginTest(kLabel);
-  bench.generator.SGReset();
-
-  TriggerRun run{scope, bench, test, {scope, bench.roles, bench.generator, op, StopToken(state.AbortFlag)}, *model};
-  for (std::string_view command :
-       {"DIS:GRA FRA", "TRIG:MAI:MOD NORM", "ACQ:NUMAV 4", "MEASU:METH MINM", "CH1:SCA .1", "CH2:SCA .1"})
-    ScopeWrite(scope, command);
-  ScopeWrite(scope, run.Timebase());
-  scope.control.WaitOPC(13);
-
-  if (run.AutoMode()) {
-    if (!state.FullSeqRunning)
-      test.frame.TestPrompt("Insert a 50 ohm termination in the path to all scope inputs.", kOkCancel);
-  } else {
-    test.frame.TestPrompt("Connect the " + bench.roles.SGName + " through a 50 ohm termination to CH 1.", kOkCancel);
-  }
-  if (state.AbortFlag) {
-    test.frame.EndTest(kTestTrigger, TestOutcome::Stopped, InputsConnected::No);
-    return;
-  }
-  if (run.AutoMode()) {
-    bench.scanners.SetRoute("SG,CH1");
-  } else {
-    ScopeWrite(scope, "MEASU:MEAS1:TYP PK2;SOURCE1 CH1;STATE 1");
-    ScopeWrite(scope, "MEASU:MEAS2:TYP FREQ;SOURCE1 CH1;STATE 1");
-  }
-
-  for (int16_t source : kSources) {
-    if (state.AbortFlag || !run.PrepareSource(source)) break;
-    run.MeasureSlope(source, 0);
-    if (state.AbortFlag) break;
-    run.MeasureSlope(source, 1);
-    if (state.AbortFlag) break;
-    if (source != kExt10) bench.generator.SGReset();
-  }
-
-  bench.generator.SGReset();
-  // Stopped before the first row: nothing was measured. The signal is connected by then, so
-  // the reminder to disconnect it stays.
-  if (state.AbortFlag && !run.linesShown) run.outcome = TestOutcome::Stopped;
-  test.frame.EndTest(kTestTrigger, run.outcome, InputsConnected::Yes);
+  auto opening = [&](StopToken) {
+    bench.generator.SGReset();
+    ScopeSetUp(scope, {"DIS:GRA FRA", "TRIG:MAI:MOD NORM", "ACQ:NUMAV 4", "MEASU:METH MINM", "CH1:SCA .1", "CH2:SCA .1",
+                       "HOR:MAI:SEC " + std::string(model->timebase)});
+    if (IsAuto(state.AutoMode)) {
+      if (!state.FullSeqRunning)
+        test.frame.TestPrompt("Insert a 50 ohm termination in the path to all scope inputs.", kOkCancel);
+    } else {
+      test.frame.TestPrompt("Connect the " + bench.roles.SGName + " through a 50 ohm termination to CH 1.", kOkCancel);
+    }
+  };
+  auto measuring = [&](StopToken stop) {
+    TriggerRun run{scope, bench, test, {scope, bench.roles, bench.generator, op, stop}, *model};
+    return run.Measure();
+  };
+  test.frame.Run(kTestTrigger, {kLabel, opening, measuring});
 }
 
 }  // namespace veridane

@@ -16,6 +16,7 @@
 #include "platform_qt/qt_printer.h"
 #include "pv/catalogue.h"
 #include "pv/frame/progress_view.h"
+#include "pv/frame/status_list.h"
 #include "pv/procedures/self_cal.h"
 #include "pv/progress_plan.h"
 #include "shell/launcher.h"
@@ -60,13 +61,9 @@ int Outcome(const RunState& run, const std::vector<int>& tests) {
   bool unfinished = false;
   for (int n : tests) {
     // A self calibration has no status entry: its outcome counts like a test's.
-    int16_t status = kStatusNotRun;
-    if (n != kRunSelfCal)
-      status = run.TestStatus[static_cast<size_t>(n)];
-    else if (run.SelfCalResult != -1)
-      status = run.SelfCalResult == 0 ? kStatusPass : kStatusFail;
-    failed = failed || status == kStatusFail;
-    unfinished = unfinished || status == kStatusNotRun;
+    const TestOutcome status = n != kRunSelfCal ? run.TestStatus[static_cast<size_t>(n)] : SelfCalStatus(run);
+    failed = failed || status == TestOutcome::Failed;
+    unfinished = unfinished || !HasResult(status);
   }
   // A failure found is the stronger news about the scope, even if the run stopped later.
   if (failed) return kExitFailed;
@@ -283,6 +280,7 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
     Program& program = launcher.Compose(console, progress, view, logDialogs, versions);
     running = &program;
     progress.Attach(program.Run());
+    program.SetProgressSink(&progress);
     Startup& startup = launcher.startup();
     // A mistyped database setting would otherwise lose every row of the run to a message box.
     if (ResultsRecorder* recorder = launcher.Recorder(); recorder != nullptr && !recorder->Target().error.empty()) {
@@ -346,7 +344,7 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
           continue;
         }
         hooks.Tests[static_cast<size_t>(n)]();
-        if (program.Run().TestStatus[static_cast<size_t>(n)] == kStatusNotRun) break;  // stopped: no more
+        if (program.Run().TestStatus[static_cast<size_t>(n)] == TestOutcome::NotRun) break;  // stopped: no more
       }
     }
     int code = Outcome(program.Run(), judged);

@@ -17,16 +17,6 @@
 
 namespace veridane {
 
-namespace {
-
-std::string Outcome(int16_t status) {
-  if (status == kStatusPass) return std::string(kOutcomePass);
-  if (status == kStatusFail) return std::string(kOutcomeFail);
-  return std::string(kOutcomeNotRun);
-}
-
-}  // namespace
-
 int RecordContextFromOptions(const CommandLine& options, RunContext& context, std::ostream& messages) {
   context.label = options.asLeft ? RunLabel::AsLeft : RunLabel::AsFound;
   if (!ConditionReading(options.temperature, kLowestTemperature, kHighestTemperature, context.temperatureC)) {
@@ -111,13 +101,13 @@ void StoreTestOutcomes(Launcher& launcher, const std::vector<int>& tests) {
   bool failed = false;
   for (int n : tests) {
     if (n < 1 || n > run.NumberOfTests) continue;  // the self calibration has no status entry
-    outcomes.push_back(RunTestOutcome{n, run.TestName(n), Outcome(run.TestStatus[static_cast<size_t>(n)]),
+    outcomes.push_back(RunTestOutcome{n, run.TestName(n), run.TestStatus[static_cast<size_t>(n)],
                                       run.TestFindings[static_cast<size_t>(n)]});
-    failed = failed || outcomes.back().outcome == kOutcomeFail;
+    failed = failed || outcomes.back().outcome == TestOutcome::Failed;
   }
   // A test that failed before measuring a step has no row to begin the run with; its failure
   // is kept all the same.
-  if (recorder->RunIds().empty() && (!failed || !recorder->BeginRun())) return;
+  if (recorder->RunIds().empty() && (!failed || !recorder->OpenRun())) return;
   if (recorder->Store() == nullptr) return;
   recorder->Store()->SetTestOutcomes(recorder->RunIds().back(), outcomes);
 }

@@ -59,11 +59,8 @@ std::function<void()> CertificateMenuCommand(Launcher& launcher, Settings& setti
     std::vector<RunTestOutcome> outcomes;
     for (const CatalogueEntry& entry : TestCatalogue()) {
       if (entry.number == kSelfCalEntry || entry.number < 1 || entry.number > program.Run().NumberOfTests) continue;
-      const int16_t status = program.Run().TestStatus[static_cast<size_t>(entry.number)];
       outcomes.push_back(RunTestOutcome{entry.number, program.Run().TestName(entry.number),
-                                     std::string(status == kStatusPass   ? kOutcomePass
-                                                 : status == kStatusFail ? kOutcomeFail
-                                                                         : kOutcomeNotRun),
+                                        program.Run().TestStatus[static_cast<size_t>(entry.number)],
                                         program.Run().TestFindings[static_cast<size_t>(entry.number)]});
     }
     CertificateCommand(*store, recorder->RunIds().back(), outcomes,

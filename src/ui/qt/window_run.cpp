@@ -146,6 +146,7 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
     program.SetConditions(entries.label, entries.temperatureC, entries.humidityPercent);
   });
   progressView.Attach(program.Run());
+  program.SetProgressSink(&progressView);
   Startup& startup = launcher.startup();
   guard.SetShutdownHook([&] {
     program.CloseFiles();

@@ -82,23 +82,23 @@ TEST_F(ResultDisplayTest, OpenLogGetsEveryLineCompactedAndKeepsClearingOff) {
 
 TEST_F(ResultDisplayTest, ClearQuestionAnsweredNoChangesNothing) {
   display.PrintScreen("row");
-  state.TestStatus[2] = kStatusFail;
+  state.TestStatus[2] = TestOutcome::Failed;
   technician.Expect(kClearQuestion, 36, "Create Log File", kNo);
   display.ClearTests();
   EXPECT_EQ(display.Text(), "row");
-  EXPECT_EQ(state.TestStatus[2], kStatusFail);
+  EXPECT_EQ(state.TestStatus[2], TestOutcome::Failed);
   EXPECT_EQ(view.State(ui::kClearTests), "enabled");
   EXPECT_TRUE(technician.ExpectAllConsumed());
 }
 
 TEST_F(ResultDisplayTest, ClearDisplayStatusClearsEverything) {
   display.PrintScreen("row");
-  state.TestStatus = {0, 1, -1, 0, 0, 1};
+  state.TestStatus = {TestOutcome::NotRun, TestOutcome::Passed, TestOutcome::Failed, TestOutcome::NotRun, TestOutcome::NotRun, TestOutcome::Passed};
   technician.Expect(kClearQuestion, 36, "Create Log File", kYes);
   display.ClearTests();
   EXPECT_EQ(display.Text(), "");
   EXPECT_EQ(view.Display(), "");
-  for (int n = 1; n <= 5; ++n) EXPECT_EQ(state.TestStatus[static_cast<size_t>(n)], 0);
+  for (int n = 1; n <= 5; ++n) EXPECT_EQ(state.TestStatus[static_cast<size_t>(n)], TestOutcome::NotRun);
   EXPECT_EQ(view.Counter(2), "5");
   EXPECT_EQ(view.State(ui::kPrintStart), "disabled");
   EXPECT_EQ(view.State(ui::kClearTests), "disabled");
@@ -129,47 +129,44 @@ TEST_F(ResultDisplayTest, SetTextReplacesTheTranscript) {
   EXPECT_EQ(view.Display(), "a\r\nb\r\nc");
 }
 
-// The results store sees measured rows only, with the test they belong to; the log still gets
-// every row, measured or not.
-TEST_F(ResultDisplayTest, MeasuredRowsGoToTheLogAndTheResultSink) {
-  struct Sink : ResultSink {
-    void RecordResult(const StepResult& result) override { results.push_back(result); }
-    std::vector<StepResult> results;
-  } sink;
+// A judged step is shown as a result, and kept with its uncertainty; its row reaches the log
+// through the log's own sink, which writes it only while the log is open.
+TEST_F(ResultDisplayTest, JudgedStepsAreShownAsResultsAndLoggedByTheLogsSink) {
   RecordingLog log;
   display.SetResultLog(&log);
-  display.SetResultSink(&sink);
   display.PrintFirst("Test ACQ / 1 of 3", "HEADER");
   StepResult result = MakeStepResult(ScaleStep("CH2", 0.002f), "V", Judge(0, -0.0032f, 0, 0.005f), 0.005f);
   const std::string row = " CH 2  2 mV/div  \xB1" "3.20 mV  5.00 mV" + std::string(VerdictText(result.verdict));
   result.text = row;
-  display.PrintResult(result);
-  ASSERT_EQ(sink.results.size(), 1u);
-  EXPECT_EQ(sink.results[0].test, kTestOffsetZero);
-  EXPECT_EQ(sink.results[0].testName, "Offset at Zero");
-  EXPECT_EQ(sink.results[0].text, row);
-  EXPECT_EQ(sink.results[0].step, "CH2 2 mV/div");
-  EXPECT_EQ(sink.results[0].verdict, Verdict::Fail);
-  EXPECT_EQ(*sink.results[0].upper, 0.0032);  // the decimal limit, not its binary neighbour
+  const AssessedStep step = MakeAssessedStep(state, result);
+  EXPECT_EQ(step.result.test, kTestOffsetZero);
+  EXPECT_EQ(step.result.testName, "Offset at Zero");
+  const size_t logged = log.lines.size();
+  static_cast<StepSink&>(log).Step(step);
+  display.Step(step);
+  ASSERT_EQ(log.lines.size(), logged + 1);  // once, by the log's sink
   EXPECT_EQ(log.lines.back(), CompactLine(row));
   EXPECT_EQ(display.Text().substr(display.Text().size() - row.size()), row);
+  ASSERT_EQ(display.Results().size(), 1u);
+  EXPECT_EQ(*display.Results()[0].result.upper, 0.0032);  // the decimal limit, not its binary neighbour
+  log.open = false;
+  static_cast<StepSink&>(log).Step(step);
+  EXPECT_EQ(log.lines.size(), logged + 1);
 }
 
-// Each measured row is assessed against the register with the readings made for it: the last
-// measurement before the row, once; the row's text is not touched by the decision.
-TEST_F(ResultDisplayTest, MeasuredRowsCarryTheirUncertaintyFromTheLastReadings) {
+// Each measured row is assessed against the register with the readings made for it; the row's
+// text is not touched by the decision.
+TEST_F(ResultDisplayTest, MeasuredRowsCarryTheirUncertaintyFromTheirReadings) {
   UncertaintyFigure dc;
   dc.percentOfValue = 0.02;
   dc.absolute = 50e-6;
   state.StandardUncertainties = {dc};
   state.DecisionRule = DecisionRule::Guarded;
-  display.NoteReadings(StepReadings{{"-9.0E-1"}});
-  display.NoteReadings(StepReadings{{"6.0107E-2"}});
   StepResult measured = MakeStepResult("CH1 10 mV/div 60 mV", "V", Judge(0.06f, -0.0054f, 0, 0.06536f), 0.06536f);
   measured.text = " CH1 60 mV" + std::string(VerdictText(measured.verdict));
   const std::vector<StandardSetting> calibrator{{StandardFunction::DcVoltage, 0.06, std::nullopt}};
-  display.PrintResult(measured, calibrator);
-  display.PrintResult(measured, calibrator);
+  display.Step(MakeAssessedStep(state, measured, calibrator, {StepReadings{{"6.0107E-2"}}}));
+  display.Step(MakeAssessedStep(state, measured, calibrator));
 
   ASSERT_EQ(display.Results().size(), 2u);
   const AssessedStep& first = display.Results()[0];
@@ -181,7 +178,6 @@ TEST_F(ResultDisplayTest, MeasuredRowsCarryTheirUncertaintyFromTheLastReadings) 
   EXPECT_TRUE(first.result.text.ends_with(">PASS")) << first.result.text;
   // The second row had no measurement of its own: no resolution taken from the first.
   EXPECT_TRUE(display.Results()[1].readings.empty());
-  EXPECT_TRUE(display.PendingReadings().empty());
   display.ClearDisplay();
   EXPECT_TRUE(display.Results().empty());
 }

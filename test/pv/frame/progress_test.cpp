@@ -64,23 +64,26 @@ class ProgressViewTest : public ::testing::Test {
     GiveTitles(frame.Hooks());
     frame.NameTests();
     progress.Attach(state);
+    frame.Sinks().progress = &progress;
   }
 
   // A test with n result rows, one every `pace` seconds, each with one of `verdicts`.
   void RunRows(int16_t test, const std::vector<Verdict>& verdicts, double pace) {
-    state.CurrentTest = test;
-    frame.BeginTest(" ");
-    display.PrintFirst("", "CHANNEL    MEASURED    PASS/FAIL");
-    for (Verdict verdict : verdicts) {
-      clock.Wait(Seconds(pace));
-      StepResult result;
-      result.verdict = verdict;
-      result.text = " CH 1      1.0 mV        " + std::string(VerdictText(verdict));
-      display.PrintResult(result);
-      texts.push_back(progress.Tracker().Text(clock.Now()));
-      clearDuringTest.push_back(inner.State(ui::kClearTests2));
-    }
-    frame.EndOfTest(static_cast<int16_t>(-test), 0);
+    frame.Run(test, {" ", nullptr,
+                     [&](StopToken) {
+                       display.PrintFirst("", "CHANNEL    MEASURED    PASS/FAIL");
+                       for (Verdict verdict : verdicts) {
+                         clock.Wait(Seconds(pace));
+                         StepResult result;
+                         result.verdict = verdict;
+                         result.text = " CH 1      1.0 mV        " + std::string(VerdictText(verdict));
+                         frame.Step(result);
+                         texts.push_back(progress.Tracker().Text(clock.Now()));
+                         clearDuringTest.push_back(inner.State(ui::kClearTests2));
+                       }
+                       return TestOutcome::Passed;
+                     },
+                     InputsConnected::No});
   }
 
   RunState state;
@@ -110,12 +113,13 @@ TEST_F(ProgressViewTest, CountsTheVerdictRowsOfTheRunningTestAgainstItsPlan) {
   // Results shown between tests are not counted, nor is text that merely ends like a result.
   StepResult stray;
   stray.text = " stray        FAIL";
-  display.PrintResult(stray);
+  frame.Step(stray);
   EXPECT_EQ(progress.Tracker().Done(), 3);
-  state.CurrentTest = kTestGain;
-  frame.BeginTest(" ");
-  display.PrintScreen(" text         FAIL");
-  EXPECT_EQ(progress.Tracker().Done(), 0);
+  frame.Run(kTestGain, {" ", nullptr, [this](StopToken) {
+                          display.PrintScreen(" text         FAIL");
+                          EXPECT_EQ(progress.Tracker().Done(), 0);
+                          return TestOutcome::Passed;
+                        }});
 }
 
 TEST_F(ProgressViewTest, ClearDisplayStaysDisabledWhileATestRunsAndFollowsTheDisplayAfter) {
@@ -127,9 +131,7 @@ TEST_F(ProgressViewTest, ClearDisplayStaysDisabledWhileATestRunsAndFollowsTheDis
   // A display cleared before the test keeps it off after the test too.
   display.ClearTests();
   EXPECT_EQ(inner.State(ui::kClearTests2), "disabled");
-  state.CurrentTest = kTestOffsetZero;
-  frame.BeginTest(" ");
-  frame.EndOfTest(-kTestOffsetZero, 1);
+  frame.Run(kTestOffsetZero, {" ", nullptr, [](StopToken) { return TestOutcome::NotApplicable; }, InputsConnected::No});
   EXPECT_EQ(inner.State(ui::kClearTests2), "disabled");
 }
 
@@ -140,11 +142,11 @@ TEST(FullSequenceSummary, SaysHowItEndedAndNamesWhatFailed) {
   state.TestNames = hooks.Titles;
   state.NumberOfTests = kTestTrigger;  // as the frame names them from the catalogue
   state.SelfCalResult = 0;
-  state.TestStatus = {0, kStatusPass, kStatusPass, kStatusPass, kStatusPass, kStatusPass};
+  state.TestStatus = {TestOutcome::NotRun, TestOutcome::Passed, TestOutcome::Passed, TestOutcome::Passed, TestOutcome::Passed, TestOutcome::Passed};
   EXPECT_EQ(FullSequenceSummary(state, true, 843), "Full Sequence passed in 14:03: Self Cal PASS, 5 PASS, 0 FAIL, 0 N/A");
 
-  state.TestStatus[kTestGain] = kStatusFail;
-  state.TestStatus[kTestBandwidth] = kStatusFail;
+  state.TestStatus[kTestGain] = TestOutcome::Failed;
+  state.TestStatus[kTestBandwidth] = TestOutcome::Failed;
   EXPECT_EQ(FullSequenceSummary(state, true, 60),
             "Full Sequence failed in 1:00: Self Cal PASS, 3 PASS, 2 FAIL, 0 N/A "
             "(FAIL: DC Voltage Measurement, Analog Bandwidth)");
@@ -158,7 +160,7 @@ TEST(FullSequenceSummary, SaysHowItEndedAndNamesWhatFailed) {
   EXPECT_EQ(FullSequenceSummary(state, false, 5), "Full Sequence stopped in 0:05: Self Cal PASS, 0 PASS, 0 FAIL, 5 N/A");
   // A sequence that ran to the end with a test that gave no result has not passed.
   state.SelfCalResult = -1;
-  state.TestStatus = {0, kStatusPass, kStatusPass, kStatusPass, kStatusPass, kStatusNotRun};
+  state.TestStatus = {TestOutcome::NotRun, TestOutcome::Passed, TestOutcome::Passed, TestOutcome::Passed, TestOutcome::Passed, TestOutcome::NotRun};
   EXPECT_EQ(FullSequenceSummary(state, true, 5),
             "Full Sequence failed in 0:05: Self Cal not performed, 4 PASS, 0 FAIL, 1 N/A");
 }

@@ -104,7 +104,7 @@ TEST_P(BandwidthModel, RunsEachStepAtTheModelsFrequencyAndPasses) {
     EXPECT_EQ(FrequencyColumn(rows[i]), i % 9 == 0 ? c.lowColumn : c.highColumn) << rows[i];
     EXPECT_EQ(rows[i].substr(73), " PASS") << rows[i];
   }
-  EXPECT_EQ(state.TestStatus[kTestBandwidth], kStatusPass);
+  EXPECT_EQ(state.TestStatus[kTestBandwidth], TestOutcome::Passed);
 
   std::vector<std::string> scopeWrites = WrittenTo(kScopeAddress);
   EXPECT_EQ(std::count(scopeWrites.begin(), scopeWrites.end(), std::string("HOR:MAI:SEC ") + c.timebase), 18);
@@ -135,7 +135,7 @@ TEST_F(BandwidthTest, LowRollOffFailsTheTest) {
   Bandwidth(link, benchParts, technician, testRun);
 
   for (const std::string& row : Rows()) EXPECT_EQ(row.substr(73), " FAIL") << row;
-  EXPECT_EQ(state.TestStatus[kTestBandwidth], kStatusFail);
+  EXPECT_EQ(state.TestStatus[kTestBandwidth], TestOutcome::Failed);
 }
 
 TEST_F(BandwidthTest, StopAtTheConnectionPromptEndsWithoutAResultOrReminder) {
@@ -146,7 +146,7 @@ TEST_F(BandwidthTest, StopAtTheConnectionPromptEndsWithoutAResultOrReminder) {
   Bandwidth(link, benchParts, technician, testRun);
 
   EXPECT_TRUE(Rows().empty());
-  EXPECT_EQ(state.TestStatus[kTestBandwidth], kStatusNotRun);
+  EXPECT_EQ(state.TestStatus[kTestBandwidth], TestOutcome::NotRun);
   EXPECT_FALSE(state.AbortFlag);
 }
 
@@ -165,7 +165,7 @@ TEST_F(BandwidthTest, ManualStopAtTheFirstSettingShowsTheHintOnceAndRecordsNothi
   Bandwidth(link, benchParts, technician, testRun);
 
   EXPECT_NE(technician.Prompts()[2].text.find(".\n\nIf done like this"), std::string::npos);
-  EXPECT_EQ(state.TestStatus[kTestBandwidth], kStatusNotRun);
+  EXPECT_EQ(state.TestStatus[kTestBandwidth], TestOutcome::NotRun);
   EXPECT_TRUE(Rows().empty());
 }
 

@@ -76,7 +76,7 @@ TEST_F(GainTest, ManualWithCalibratorTrafficAndSettlingWaits) {
   EXPECT_EQ(*(step6 - 1), "ACQ:MODE SAM");
   EXPECT_EQ(TimeOf(kScopeAddress, "CH1:SCA .2;OFFS  10;POS  5"), TimeOf(kScopeAddress, "ACQ:MODE SAM", 3));
 
-  EXPECT_EQ(state.TestStatus[kTestGain], kStatusPass);
+  EXPECT_EQ(state.TestStatus[kTestGain], TestOutcome::Passed);
 }
 
 TEST_F(GainTest, RowsForASetOfReadings) {
@@ -111,7 +111,7 @@ TEST_F(GainTest, RowsForASetOfReadings) {
       " CH 2   1  V/div  5  div  100  V  98.0  V    97.1 -  98.9  V   96.0  V    FAIL",
   };
   EXPECT_EQ(DisplayLines(), expected);
-  EXPECT_EQ(state.TestStatus[kTestGain], kStatusFail);
+  EXPECT_EQ(state.TestStatus[kTestGain], TestOutcome::Failed);
 }
 
 TEST_F(GainTest, AutoModeRoutesTheCalibratorThroughTheScanners) {
@@ -155,7 +155,7 @@ TEST_F(GainTest, WithoutCalibratorTheTechnicianSetsItAndNothingWaits) {
     EXPECT_EQ(TimeOf(kScopeAddress, "TRIG FORCE", static_cast<int>(i)), TimeOf(kScopeAddress, setting, repeat))
         << setting;
   }
-  EXPECT_EQ(state.TestStatus[kTestGain], kStatusPass);
+  EXPECT_EQ(state.TestStatus[kTestGain], TestOutcome::Passed);
 }
 
 TEST_F(GainTest, CancelAtTheOpeningPromptEndsWithoutAResult) {
@@ -167,7 +167,7 @@ TEST_F(GainTest, CancelAtTheOpeningPromptEndsWithoutAResult) {
   EXPECT_EQ(WrittenTo(kScopeAddress), Join({kScopeReset, kSetup, kScopeReset}));
   EXPECT_EQ(WrittenTo(kCalibratorAddress), (std::vector<std::string>{"CC"}));
   EXPECT_TRUE(display.Text().empty());
-  EXPECT_EQ(state.TestStatus[kTestGain], kStatusNotRun);
+  EXPECT_EQ(state.TestStatus[kTestGain], TestOutcome::NotRun);
   EXPECT_FALSE(state.AbortFlag);
 
   // In Auto mode the same cancel also keeps the scanners open.
@@ -202,7 +202,7 @@ TEST_F(GainTest, ExitTestDuringChannelTwoKeepsTheRowsAndReportsTheResult) {
   EXPECT_EQ(lines[11].substr(0, 16), " CH 2   5 mV/div");
   EXPECT_EQ(lines[12], "");
   EXPECT_EQ(lines[13], "TEST SEQUENCE TERMINATED BY OPERATOR.");
-  EXPECT_EQ(state.TestStatus[kTestGain], kStatusNotRun);
+  EXPECT_EQ(state.TestStatus[kTestGain], TestOutcome::NotRun);
 }
 
 TEST_F(GainTest, StoppedWithinTheFirstStepCountsAsNoResult) {
@@ -220,7 +220,7 @@ TEST_F(GainTest, StoppedWithinTheFirstStepCountsAsNoResult) {
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[3].substr(73), " FAIL");
   EXPECT_EQ(WrittenTo(kCalibratorAddress), (std::vector<std::string>{"CC", "-.99V,N", "CC"}));
-  EXPECT_EQ(state.TestStatus[kTestGain], kStatusNotRun);
+  EXPECT_EQ(state.TestStatus[kTestGain], TestOutcome::NotRun);
 
   // Cancel at the technician's first calibrator setting: nothing measured at all.
   roles.CalibratorDevice = 0;

@@ -73,7 +73,7 @@ TEST_F(OffsetZeroTest, ManualRunSendsTheStepsAndShowsEveryRow) {
     }
   }
 
-  EXPECT_EQ(state.TestStatus[kTestOffsetZero], kStatusFail);
+  EXPECT_EQ(state.TestStatus[kTestOffsetZero], TestOutcome::Failed);
   EXPECT_FALSE(state.AbortFlag);
 }
 
@@ -111,7 +111,7 @@ TEST_F(OffsetZeroTest, AReadingWhoseQueryFailedOnTheBusIsNoMeasurement) {
   EXPECT_EQ(lines[5].substr(37), "\xB1" "40.0 mV          0.00  V            PASS");
   EXPECT_EQ(lines[6].substr(37), " \xB1" "400 mV       no reading            FAIL");  // the read failed
   EXPECT_EQ(lines[7].substr(37), "\xB1" "1.30  V       no reading            FAIL");  // the query's write failed
-  EXPECT_EQ(state.TestStatus[kTestOffsetZero], kStatusFail);
+  EXPECT_EQ(state.TestStatus[kTestOffsetZero], TestOutcome::Failed);
 }
 
 TEST_F(OffsetZeroTest, NoOpeningPromptInAutoModeOrAfterASelfCalOfThisSequence) {
@@ -119,7 +119,7 @@ TEST_F(OffsetZeroTest, NoOpeningPromptInAutoModeOrAfterASelfCalOfThisSequence) {
   technician.Expect("Test Passed.              ", 64, kEndCaption, kOk);
   Readings(kTenZeros);
   OffsetZero(link, testRun);
-  EXPECT_EQ(state.TestStatus[kTestOffsetZero], kStatusPass);
+  EXPECT_EQ(state.TestStatus[kTestOffsetZero], TestOutcome::Passed);
 
   // Within a Full Sequence the end message is left to the sequence.
   state.AutoMode = Automation::Manual;
@@ -144,7 +144,7 @@ TEST_F(OffsetZeroTest, CancelAtTheOpeningPromptMeasuresNothing) {
 
   EXPECT_EQ(WrittenTo(kScopeAddress), Join({kScopeReset, kSetup, kScopeReset}));
   EXPECT_TRUE(display.Text().empty());
-  EXPECT_EQ(state.TestStatus[kTestOffsetZero], kStatusNotRun);
+  EXPECT_EQ(state.TestStatus[kTestOffsetZero], TestOutcome::NotRun);
   EXPECT_FALSE(state.AbortFlag);
   EXPECT_EQ(view.Caption(), "Veridane");
 }
@@ -152,7 +152,7 @@ TEST_F(OffsetZeroTest, CancelAtTheOpeningPromptMeasuresNothing) {
 TEST_F(OffsetZeroTest, ExitTestDuringChannelTwoKeepsTheRowsShown) {
   state.AutoMode = Automation::Full;
   technician.Expect("Test Sequence Terminated by Operator.", 64, kEndCaption, kOk);
-  state.TestStatus[kTestOffsetZero] = kStatusPass;  // from an earlier run; the stopped run withdraws it
+  state.TestStatus[kTestOffsetZero] = TestOutcome::Passed;  // from an earlier run; the stopped run withdraws it
   Readings({"0", "0", "0", "1.0", "0", "0", "0"});  // channel 1 has a FAIL
   ExitTestAfter("SEL:CH2 ON", 2);                    // inside the first wait of channel 2
 
@@ -171,7 +171,7 @@ TEST_F(OffsetZeroTest, ExitTestDuringChannelTwoKeepsTheRowsShown) {
   // Reported with a result (not as "ended before a result"), so the frame notes the stop.
   EXPECT_EQ(lines[10], "");
   EXPECT_EQ(lines[11], "TEST SEQUENCE TERMINATED BY OPERATOR.");
-  EXPECT_EQ(state.TestStatus[kTestOffsetZero], kStatusNotRun);
+  EXPECT_EQ(state.TestStatus[kTestOffsetZero], TestOutcome::NotRun);
 }
 
 TEST_F(OffsetZeroTest, RegisteredInTheFrameForTheFullSequence) {
@@ -190,8 +190,8 @@ TEST_F(OffsetZeroTest, RegisteredInTheFrameForTheFullSequence) {
 
   frame.FullSequence(scope.ScopeModel);
 
-  EXPECT_EQ(state.TestStatus[kTestOffsetZero], kStatusPass);
-  EXPECT_EQ(state.TestStatus[kTestGain], kStatusFail);
+  EXPECT_EQ(state.TestStatus[kTestOffsetZero], TestOutcome::Passed);
+  EXPECT_EQ(state.TestStatus[kTestGain], TestOutcome::Failed);
   std::vector<std::string> lines = DisplayLines();
   ASSERT_EQ(lines.size(), 14u + 19u);
   EXPECT_EQ(lines[15], "DC Voltage Measurement - Test ACQ / 2 of 3");

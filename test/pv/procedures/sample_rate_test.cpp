@@ -171,7 +171,7 @@ TEST_F(SampleRateTest, AutoRunSetsTheMarkersScansAndResetsTheGenerator) {
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0], kTitle);
   EXPECT_EQ(lines[3], kStep + "    NOT MEASURABLE         FAIL");
-  EXPECT_EQ(state.TestStatus[kTestSampleRate], kStatusFail);
+  EXPECT_EQ(state.TestStatus[kTestSampleRate], TestOutcome::Failed);
 }
 
 TEST_F(SampleRateTest, WithinAnAutoFullSequenceNoTerminationPrompt) {
@@ -181,7 +181,7 @@ TEST_F(SampleRateTest, WithinAnAutoFullSequenceNoTerminationPrompt) {
   Readings({"100", "1.0"});
   SampleRate(link, benchParts, technician, testRun);
   EXPECT_TRUE(technician.Prompts().empty());
-  EXPECT_EQ(state.TestStatus[kTestSampleRate], kStatusFail);
+  EXPECT_EQ(state.TestStatus[kTestSampleRate], TestOutcome::Failed);
   EXPECT_TRUE(state.FullSeqFailed);
 }
 
@@ -192,7 +192,7 @@ TEST_F(SampleRateTest, ManualCancelAtTheConnectionEndsWithoutResultOrReminder) {
   EXPECT_TRUE(Wrote("CH1:SCA .5;POS -1.5"));
   EXPECT_FALSE(Wrote("HOR:MOD DELAYE;DEL:SCA 5E-7"));
   EXPECT_TRUE(DisplayLines().empty());
-  EXPECT_EQ(state.TestStatus[kTestSampleRate], kStatusNotRun);
+  EXPECT_EQ(state.TestStatus[kTestSampleRate], TestOutcome::NotRun);
 }
 
 // The technician gives up on the marker rate: the test ends before measuring, with the
@@ -206,7 +206,7 @@ TEST_F(SampleRateTest, ManualStopWhileSettingTheRateEndsWithTheReminder) {
   technician.Expect("Disconnect all input signals.", 64, kEndCaption, kOk);
   SampleRate(link, benchParts, technician, testRun);
   EXPECT_FALSE(Wrote("HOR:MOD DELAYE;DEL:SCA 5E-7"));
-  EXPECT_EQ(state.TestStatus[kTestSampleRate], kStatusNotRun);
+  EXPECT_EQ(state.TestStatus[kTestSampleRate], TestOutcome::NotRun);
 }
 
 // Exit Test during the scans: the row is finished, then the frame reports the stop and keeps
@@ -225,7 +225,7 @@ TEST_F(SampleRateTest, ExitTestDuringTheScansTakesEffectAtTheEnd) {
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines.back(), "TEST SEQUENCE TERMINATED BY OPERATOR.");
   EXPECT_NE(display.Text().find("NOT MEASURABLE"), std::string::npos);
-  EXPECT_EQ(state.TestStatus[kTestSampleRate], kStatusNotRun);
+  EXPECT_EQ(state.TestStatus[kTestSampleRate], TestOutcome::NotRun);
 }
 
 }  // namespace

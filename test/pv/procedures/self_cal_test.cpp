@@ -36,7 +36,7 @@ TEST_F(SelfCalTest, MenuEntryInManualModeAsksClearsTheInputsAndReportsSuccess) {
   technician.Expect("Remove all input signals.", 1, kCaption, kOk);
   technician.Expect(kPassed, 64, kCaption, kOk);
 
-  SelfCalMenu(link, scanners, technician, testRun);
+  SelfCalMenu(link, scanners, technician, state, testRun);
 
   EXPECT_EQ(WrittenTo(kScopeAddress), std::vector<std::string>{"*CAL?"});
   EXPECT_EQ(technician.InfoTexts(), (std::vector<std::string>{
@@ -70,7 +70,7 @@ TEST_P(SelfCalArgument, DecidesQuestionAndDuration) {
   technician.Expect("Remove all input signals.", c.removeStyle, kCaption, kOk);
   technician.Expect(kPassed, 64, kCaption, kOk);
 
-  EXPECT_EQ(SelfCal(link, scanners, technician, testRun, c.minutes), kSelfCalPassed);
+  EXPECT_EQ(SelfCal(link, scanners, technician, state, testRun, StopToken(state.AbortFlag), c.minutes), kSelfCalPassed);
 
   ASSERT_EQ(technician.InfoTexts().size(), 3u);
   EXPECT_EQ(technician.InfoTexts()[1], c.progress);
@@ -89,14 +89,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SelfCalTest, DeclinedOrCancelledIsNotPerformedAndStops) {
   technician.Expect(kQuestion + "\nThis will take approximately 4 minutes.", 36, kCaption, kNo);
   technician.Expect(kNotPerformed, 64, kCaption, kOk);
-  EXPECT_EQ(SelfCal(link, scanners, technician, testRun, "4"), kSelfCalNotPerformed);
+  EXPECT_EQ(SelfCal(link, scanners, technician, state, testRun, StopToken(state.AbortFlag), "4"), kSelfCalNotPerformed);
   EXPECT_TRUE(state.AbortFlag);
 
   state.AbortFlag = false;
   technician.Expect(kQuestion, 36, kCaption, kYes);
   technician.Expect("Remove all input signals.", 1, kCaption, kCancel);
   technician.Expect(kNotPerformed, 64, kCaption, kOk);
-  EXPECT_EQ(SelfCal(link, scanners, technician, testRun, "0"), kSelfCalNotPerformed);
+  EXPECT_EQ(SelfCal(link, scanners, technician, state, testRun, StopToken(state.AbortFlag), "0"), kSelfCalNotPerformed);
   EXPECT_TRUE(state.AbortFlag);
 
   EXPECT_TRUE(WrittenTo(kScopeAddress).empty());
@@ -110,7 +110,7 @@ TEST_F(SelfCalTest, AutoModeOpensTheScannerRelaysInsteadOfAsking) {
   technician.Expect(kQuestion + "\nThis will take approximately 4 minutes.", 36, kCaption, kYes);
   technician.Expect(kPassed, 64, kCaption, kOk);
 
-  SelfCal(link, scanners, technician, testRun, "4");
+  SelfCal(link, scanners, technician, state, testRun, StopToken(state.AbortFlag), "4");
 
   EXPECT_EQ(WrittenTo(kScanner1Address), std::vector<std::string>{"INIT"});
   EXPECT_EQ(WrittenTo(kScanner2Address), std::vector<std::string>{"INIT"});
@@ -138,7 +138,7 @@ TEST_P(SelfCalInSequence, ReportsAsTheSequenceNeeds) {
   if (c.autoMode == 0) technician.Expect("Remove all input signals.", 1, kCaption, kOk);
   if (*c.message) technician.Expect(c.message, 64, kCaption, kOk);
 
-  SelfCal(link, scanners, technician, testRun, "0");
+  SelfCal(link, scanners, technician, state, testRun, StopToken(state.AbortFlag), "0");
 
   EXPECT_EQ(state.FullSeqRunning, c.sequenceGoesOn);
   // A failure fails the sequence and stays in the display, and so in the log.
@@ -170,7 +170,7 @@ TEST_F(SelfCalTest, UnansweredCalibrationIsAFailureNotASuccess) {
   technician.ExpectContaining("Select OK to continue or Cancel to terminate program.", 49, "GPIB ERROR # 6", kOk);
   technician.Expect(kFailed + "\nFull Sequence disabled.", 64, kCaption, kOk);
 
-  EXPECT_EQ(SelfCal(link, scanners, technician, testRun, "0"), kSelfCalFailed);
+  EXPECT_EQ(SelfCal(link, scanners, technician, state, testRun, StopToken(state.AbortFlag), "0"), kSelfCalFailed);
 
   EXPECT_FALSE(state.SelfCalDone);
   EXPECT_FALSE(state.FullSeqRunning);
@@ -181,7 +181,7 @@ TEST_F(SelfCalTest, GarbledReplyIsNoSuccess) {
   CalReply("?\x7F");
   technician.Expect("Remove all input signals.", 0, kCaption, kOk);
   technician.Expect(kFailed, 64, kCaption, kOk);
-  EXPECT_EQ(SelfCal(link, scanners, technician, testRun, "-4"), kSelfCalFailed);
+  EXPECT_EQ(SelfCal(link, scanners, technician, state, testRun, StopToken(state.AbortFlag), "-4"), kSelfCalFailed);
 }
 
 }  // namespace

@@ -194,7 +194,7 @@ TEST_F(TriggerTest, AutoRunShowsSixRowsForTheThreeSources) {
   EXPECT_EQ(rows[0], " CH 1        1.0 div       100 MHz        +       -340 mV -  340 mV       PASS");
   EXPECT_EQ(rows[3].substr(0, 13), " CH 2        ");
   EXPECT_EQ(rows[5], " EXT/10       1.5 V        100 MHz        -       -940 mV -  940 mV       PASS");
-  EXPECT_EQ(state.TestStatus[kTestTrigger], kStatusPass);
+  EXPECT_EQ(state.TestStatus[kTestTrigger], TestOutcome::Passed);
 
   EXPECT_EQ(Count("TRIG:MAI:LEV -300E-3"), 4);
   EXPECT_EQ(Count("TRIG:MAI:LEV  300E-3"), 4);
@@ -216,7 +216,7 @@ TEST_F(TriggerTest, CancelAtTheOpeningPromptEndsWithoutLinesOrReminder) {
   Trigger(link, benchParts, technician, testRun);
   EXPECT_TRUE(DisplayLines().empty());
   EXPECT_EQ(Count("MEASU:MEAS1:TYP PK2;SOURCE1 CH1;STATE 1"), 0);
-  EXPECT_EQ(state.TestStatus[kTestTrigger], kStatusNotRun);
+  EXPECT_EQ(state.TestStatus[kTestTrigger], TestOutcome::NotRun);
 }
 
 // Exit Test during the CH2 sweeps: the CH1 rows stand, the interrupted one is not shown, the
@@ -233,7 +233,7 @@ TEST_F(TriggerTest, ExitTestDuringASweepKeepsTheRowsShown) {
   ASSERT_EQ(rows.size(), 2u) << display.Text();
   EXPECT_NE(rows[0].find("NOT TRIG'D"), std::string::npos);
   EXPECT_EQ(Count("TRIG:MAI:EDGE:SOU EXT10"), 0);
-  EXPECT_EQ(state.TestStatus[kTestTrigger], kStatusNotRun);
+  EXPECT_EQ(state.TestStatus[kTestTrigger], TestOutcome::NotRun);
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
   state.MainTitle = MainTitle();
   GiveTitles(frame.Hooks());
   frame.NameTests();
-  state.TestStatus = {0, kStatusPass, kStatusFail, kStatusNotRun, kStatusNotRun, kStatusNotRun};
+  state.TestStatus = {TestOutcome::NotRun, TestOutcome::Passed, TestOutcome::Failed, TestOutcome::NotRun, TestOutcome::NotRun, TestOutcome::NotRun};
   frame.TestStatusUpdate();
   view.SetChecked("ShowTestStatus", true);
   form.Label(1)->setText("TDS 340A, F/W: v1.04");

@@ -128,9 +128,9 @@ TEST(QtMainView, FailRowsAreRedAndMarginalPassesAmberByTheirResults) {
   Bench bench;
   const std::string header = "CHANNEL   MEASURED        PASS/FAIL";
   bench.display.PrintScreen(header);
-  bench.display.PrintResult(Shown(" CH 1     -10.4 mV            PASS", Verdict::Pass));
-  bench.display.PrintResult(Shown(" CH 2      20.0 \xB5V           FAIL", Verdict::Fail));
-  bench.display.PrintResult(Shown(" CH 2      3.90 mV           >PASS", Verdict::Marginal));
+  bench.display.Step(AssessedStep{Shown(" CH 1     -10.4 mV            PASS", Verdict::Pass)});
+  bench.display.Step(AssessedStep{Shown(" CH 2      20.0 \xB5V           FAIL", Verdict::Fail)});
+  bench.display.Step(AssessedStep{Shown(" CH 2      3.90 mV           >PASS", Verdict::Marginal)});
   bench.display.PrintScreen(" FAIL noted by hand, CH 2    FAIL");
   const QPlainTextEdit* display = bench.form.Display();
   // The text is untouched.
@@ -147,10 +147,10 @@ TEST(QtMainView, FailRowsAreRedAndMarginalPassesAmberByTheirResults) {
   EXPECT_EQ(ColourAt(display, 3, 1), MarginalColour());
   EXPECT_FALSE(ColourAt(display, 4, 1).isValid());   // text, not a result
   // A row appended after a red one is not red.
-  bench.display.PrintResult(Shown(" CH 1      1.00 mV            PASS", Verdict::Pass));
+  bench.display.Step(AssessedStep{Shown(" CH 1      1.00 mV            PASS", Verdict::Pass)});
   EXPECT_FALSE(ColourAt(display, 5, 1).isValid());
   // No reading is a failure.
-  bench.display.PrintResult(Shown(" CH 1    no reading            FAIL", Verdict::NotMeasurable));
+  bench.display.Step(AssessedStep{Shown(" CH 1    no reading            FAIL", Verdict::NotMeasurable)});
   EXPECT_EQ(ColourAt(display, 6, 1), FailColour());
 
   // A display replaced as a whole (a log appended to) is coloured as well.
@@ -173,7 +173,7 @@ TEST(QtMainView, FirstRowEnablesPrintAndClearAndClearingDisablesThem) {
   EXPECT_TRUE(clear->isEnabled());
   EXPECT_TRUE(clear2->isEnabled());
 
-  bench.state.TestStatus[kTestGain] = kStatusFail;
+  bench.state.TestStatus[kTestGain] = TestOutcome::Failed;
   bench.technician.Expect("This will clear screen and (re)set all test status.\r\nDo you want to continue ?", 36,
                           "Create Log File", kYes);
   bench.display.ClearTests();
@@ -209,7 +209,7 @@ TEST(QtMainView, ShowDisplayEndPutsTheCaretAtTheStartOfTheLastLineInView) {
 
 TEST(QtMainView, StatusListAndCountersWithFailInRed) {
   Bench bench;
-  bench.state.TestStatus = {0, kStatusPass, kStatusFail, kStatusNotRun, kStatusNotRun, kStatusPass};
+  bench.state.TestStatus = {TestOutcome::NotRun, TestOutcome::Passed, TestOutcome::Failed, TestOutcome::NotRun, TestOutcome::NotRun, TestOutcome::Passed};
   bench.frame.TestStatusUpdate();
 
   QListWidget* list = bench.form.StatusList();
@@ -225,7 +225,7 @@ TEST(QtMainView, StatusListAndCountersWithFailInRed) {
   EXPECT_EQ(bench.CounterColour(2), bench.ButtonText());
 
   // Once nothing fails the counter turns back; the list is rebuilt, not extended.
-  bench.state.TestStatus[kTestGain] = kStatusPass;
+  bench.state.TestStatus[kTestGain] = TestOutcome::Passed;
   bench.frame.TestStatusUpdate();
   EXPECT_EQ(list->count(), 6);
   EXPECT_EQ(Shown(list->item(1)->text()), std::string(12, ' ') + "DC Voltage Measurement - PASS");
@@ -278,14 +278,16 @@ TEST(QtMainView, EnablesMenusItemsAndButtonsByName) {
 
 TEST(QtMainView, TestFrameLocksTheMenusAndArmsExitTestWhileATestRuns) {
   Bench bench;
-  bench.state.CurrentTest = kTestOffsetZero;
-  bench.frame.BeginTest("Test ACQ / 1 of 3");
-  EXPECT_EQ(Shown(bench.form.windowTitle()), "Offset at Zero - Test ACQ / 1 of 3");
-  for (const char* menu : {"F", "P", "U", "V", "A"}) EXPECT_FALSE(bench.form.Item(menu)->isEnabled()) << menu;
-  EXPECT_TRUE(bench.form.ExitTestButton()->isEnabled());
-
   bench.technician.Expect("Test Passed.              ", 64, "Offset at Zero / End of Test", kOk);
-  bench.frame.EndOfTest(-kTestOffsetZero, 0);
+  bench.frame.Run(kTestOffsetZero, {"Test ACQ / 1 of 3", nullptr,
+                                    [&](StopToken) {
+                                      EXPECT_EQ(Shown(bench.form.windowTitle()), "Offset at Zero - Test ACQ / 1 of 3");
+                                      for (const char* menu : {"F", "P", "U", "V", "A"})
+                                        EXPECT_FALSE(bench.form.Item(menu)->isEnabled()) << menu;
+                                      EXPECT_TRUE(bench.form.ExitTestButton()->isEnabled());
+                                      return TestOutcome::Passed;
+                                    },
+                                    InputsConnected::No});
   EXPECT_TRUE(bench.technician.ExpectAllConsumed());
   EXPECT_EQ(Shown(bench.form.windowTitle()), bench.state.MainTitle);
   for (const char* menu : {"F", "P", "U", "V", "A"}) EXPECT_TRUE(bench.form.Item(menu)->isEnabled()) << menu;
@@ -298,11 +300,13 @@ TEST(QtMainView, ExitTestPressedByTheTechnicianDisablesItself) {
   bench.form.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&bench.form));
   QObject::connect(bench.form.ExitTestButton(), &QPushButton::clicked, [&] { bench.frame.ExitTest(); });
-  bench.state.CurrentTest = kTestGain;
-  bench.frame.BeginTest("");
-  QTest::mouseClick(bench.form.ExitTestButton(), Qt::LeftButton);
-  EXPECT_TRUE(bench.state.AbortFlag);
-  EXPECT_FALSE(bench.form.ExitTestButton()->isEnabled());
+  bench.frame.Run(kTestGain, {"", nullptr, [&](StopToken stop) {
+                                QTest::mouseClick(bench.form.ExitTestButton(), Qt::LeftButton);
+                                EXPECT_TRUE(stop.Raised());
+                                EXPECT_FALSE(bench.form.ExitTestButton()->isEnabled());
+                                return TestOutcome::Stopped;
+                              },
+                              InputsConnected::No});
 }
 
 TEST(QtMainView, CheckingShowTestStatusMovesTheDisplayToo) {
@@ -345,7 +349,8 @@ TEST(QtMainView, ShowUncertaintyAddsUAndTurColumnsToResultRowsInTheWindowOnly) {
   auto result = [&](const std::string& row, float measured) {
     StepResult judged = MakeStepResult("CH1 5 mV/div -990 mV", "V", Judge(-0.99f, -0.008f, 0, measured), measured);
     judged.text = row;
-    bench.display.PrintResult(std::move(judged), {StandardSetting{StandardFunction::DcVoltage, -0.99, std::nullopt}});
+    bench.display.Step(MakeAssessedStep(bench.state, std::move(judged),
+                                        {StandardSetting{StandardFunction::DcVoltage, -0.99, std::nullopt}}));
   };
   bench.display.PrintScreen("  CH  DC VOLTAGE   MEASURED PASS/FAIL");
   result(" CH 1  -990 mV   -1.000  V     FAIL", -1.0f);
