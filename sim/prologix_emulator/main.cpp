@@ -3,9 +3,14 @@
 //
 //   veridane_prologix_emulator [--bench NAME|FILE.toml] [--port N] [--no-tcp] [--no-pty]
 //                              [--data DIR] [--lifetime SECONDS] [--announce DIR] [--ar488]
+//                              [--shared-bench] [--in-pieces]
 //
 // --ar488 makes the adapters say they are AR488s (and answer "++findlstn"). Each TCP
 // connection gets a bench of its own, freshly switched on; the pseudo-terminal keeps one.
+// --shared-bench puts every connection and the pseudo-terminal on one bench (one bus, one
+// command at a time), so that several hosts see the same instruments. --in-pieces sends every
+// answer in pieces cut at awkward bytes (after a byte 4, inside a block's "#<n>"), as a slow
+// or busy network may deliver it.
 //
 // Prints what it serves, one line each, then "ready":
 //   tcp 127.0.0.1:PORT      connect with --bench prologix-tcp:127.0.0.1:PORT
@@ -35,7 +40,7 @@ namespace {
 int Usage(const std::string& problem) {
   if (!problem.empty()) std::cerr << problem << "\n";
   std::cerr << "usage: veridane_prologix_emulator [--bench NAME|FILE.toml] [--port N] [--no-tcp] [--no-pty]"
-               " [--data DIR] [--lifetime SECONDS] [--announce DIR] [--ar488]\n";
+               " [--data DIR] [--lifetime SECONDS] [--announce DIR] [--ar488] [--shared-bench] [--in-pieces]\n";
   return problem.empty() ? 0 : 2;
 }
 
@@ -100,6 +105,7 @@ int main(int argc, char** argv) {
   bool tcp = true;
   bool pty = true;
   bool ar488 = false;
+  veridane::sim::EmulatorMode mode;
   std::optional<std::string> announce;
   double lifetime = -1;
   for (int i = 1; i < argc; ++i) {
@@ -131,6 +137,10 @@ int main(int argc, char** argv) {
         pty = false;
       } else if (arg == "--ar488") {
         ar488 = true;
+      } else if (arg == "--shared-bench") {
+        mode.sharedBench = true;
+      } else if (arg == "--in-pieces") {
+        mode.inPieces = true;
       } else if (arg == "--help" || arg == "-h") {
         return Usage("");
       } else {
@@ -165,7 +175,20 @@ int main(int argc, char** argv) {
     personality.ptyVersion = veridane::sim::PrologixSession::kAr488Version;
     personality.ar488 = true;
   }
-  veridane::sim::EmulatorServer server(factory, personality);
+  if (mode.sharedBench) {
+    // The first bench is the one every connection shares.
+    factory = [&, shared = std::shared_ptr<OwnBench>(std::move(first))]() mutable -> std::unique_ptr<veridane::sim::ServedBench> {
+      if (!shared) return nullptr;
+      struct Borrowed : veridane::sim::ServedBench {
+        explicit Borrowed(std::shared_ptr<OwnBench> own) : own(std::move(own)) {}
+        veridane::Gpib488& Bus() override { return own->Bus(); }
+        veridane::EventLoop& Clock() override { return own->Clock(); }
+        std::shared_ptr<OwnBench> own;
+      };
+      return std::make_unique<Borrowed>(shared);
+    };
+  }
+  veridane::sim::EmulatorServer server(factory, personality, mode);
   std::string error;
   if (tcp && !server.ListenTcp(port, error)) {
     std::cerr << "No TCP listener: " << error << "\n";

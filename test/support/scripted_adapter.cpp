@@ -15,6 +15,7 @@ int ScriptedAdapter::Count(const std::string& line) const {
 
 bool ScriptedAdapter::Write(std::string_view bytes) {
   if (broken_) return false;
+  ++writes_;
   partial_.append(bytes);
   // Split at unescaped line ends; an ESC takes the next byte as data.
   std::string line;
