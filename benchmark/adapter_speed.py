@@ -74,6 +74,9 @@ class Program:
         self.home = home
         config = os.path.join(home, "config", "Veridane")
         os.makedirs(config, exist_ok=True)
+        settings = dict(settings)
+        # The stand-in libraries write their bench's instrument data where the program reads it.
+        settings.setdefault("InstrumentData", os.path.join(home, "simdata"))
         with open(os.path.join(config, "Veridane.ini"), "w") as ini:
             ini.write("[Settings]\nSkipSplash=1\n")
             for key, value in settings.items():

@@ -27,7 +27,7 @@ bool PrologixAdapter::Start(std::string& error) {
   outbox_.clear();
   asked_.reset();
   version_.clear();
-  markPending_ = false;
+  marksOwed_ = 0;
   for (int attempt = 0; attempt < 2 && version_.empty(); ++attempt) {
     bool linkFailed = false;
     std::optional<std::string> line;
@@ -207,6 +207,9 @@ void PrologixAdapter::FindLstn(int board, const std::vector<int16_t>& addresses,
     searched = FindListenersAr488(linkFailed);
     if (linkFailed) return;
   }
+  // The addresses to look at, and which of them only a poll can tell.
+  std::vector<int16_t> entries;
+  std::vector<Address> polled;
   for (int16_t entry : addresses) {
     if (entry == kNoAddr) break;
     Address target{entry & 0xFF, (entry >> 8) & 0xFF};
@@ -214,14 +217,22 @@ void PrologixAdapter::FindLstn(int board, const std::vector<int16_t>& addresses,
       Fail(kEarg);
       return;
     }
-    if (std::find(answering.begin(), answering.end(), entry) != answering.end()) continue;
-    bool present = target.pad == 0 && target.sad == 0;  // the adapter itself is the controller
+    if (std::find(entries.begin(), entries.end(), entry) != entries.end()) continue;
+    entries.push_back(entry);
+    const bool controller = target.pad == 0 && target.sad == 0;  // the adapter itself
+    if (!controller && !(searched && target.sad == 0)) polled.push_back(target);
+  }
+  bool linkFailed = false;
+  const std::vector<std::optional<int>> polls = Polls(polled, options_.probeTimeoutMs, linkFailed);
+  if (linkFailed) return;
+  for (int16_t entry : entries) {
+    const Address target{entry & 0xFF, (entry >> 8) & 0xFF};
+    bool present = target.pad == 0 && target.sad == 0;
     if (!present && searched && target.sad == 0) {
       present = std::find(searched->begin(), searched->end(), target.pad) != searched->end();
     } else if (!present) {
-      bool linkFailed = false;
-      present = Poll(target, options_.probeTimeoutMs, linkFailed).has_value();
-      if (linkFailed) return;
+      const auto at = std::find(polled.begin(), polled.end(), target) - polled.begin();
+      present = polls[static_cast<size_t>(at)].has_value();
     }
     if (present) answering.push_back(entry);
   }

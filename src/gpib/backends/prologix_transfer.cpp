@@ -83,7 +83,7 @@ void PrologixAdapter::SelectReadTimeout(int milliseconds) {
 
 bool PrologixAdapter::Settle() {
   if (!Park()) return false;
-  if (markPending_ && !AwaitMark(options_.markSeconds)) {
+  if (marksOwed_ > 0 && !AwaitMark(options_.markSeconds)) {
     // An adapter that neither finishes nor answers cannot be talked to any more.
     linkError_ = "the adapter keeps sending and does not answer \"++ver\"";
     address_ = Address{};
@@ -129,7 +129,7 @@ bool PrologixAdapter::Park() {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
     if (text.size() < raw.size() && text.ends_with(version_)) {
       raw.resize(text.size() - version_.size());
-      markPending_ = false;
+      --marksOwed_;
       break;
     }
     const double now = Now();
@@ -159,12 +159,12 @@ bool PrologixAdapter::Park() {
 bool PrologixAdapter::SendMark() {
   if (version_.empty()) return true;  // not started: there is nothing to mark with
   if (!Command("++ver")) return false;
-  markPending_ = true;
+  ++marksOwed_;
   return true;
 }
 
 bool PrologixAdapter::AwaitMark(double seconds) {
-  if (!markPending_) return true;
+  if (marksOwed_ == 0) return true;
   const double deadline = Now() + seconds;
   // Only the unfinished last line is kept: what came before the mark is dropped as it comes,
   // however much an adapter that is still streaming sends.
@@ -175,8 +175,7 @@ bool PrologixAdapter::AwaitMark(double seconds) {
       std::string line = pending.substr(0, lf);
       pending.erase(0, lf + 1);
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (IsMark(line)) {
-        markPending_ = false;
+      if (IsMark(line) && --marksOwed_ == 0) {
         inbox_ = std::move(pending);
         return true;
       }
@@ -227,36 +226,60 @@ std::optional<int> StatusByte(std::string text) {
 }  // namespace
 
 std::optional<int> PrologixAdapter::Poll(const Address& address, int timeoutMs, bool& linkFailed) {
+  return Polls({address}, timeoutMs, linkFailed).front();
+}
+
+std::vector<std::optional<int>> PrologixAdapter::Polls(const std::vector<Address>& addresses, int timeoutMs,
+                                                       bool& linkFailed) {
+  std::vector<std::optional<int>> answers(addresses.size());
+  if (addresses.empty()) return answers;
   if (!Settle()) {
     linkFailed = true;
-    return std::nullopt;
+    return answers;
   }
   SelectReadTimeout(timeoutMs);
-  std::string command = "++spoll " + std::to_string(address.pad);
-  if (address.sad != 0) command += " " + std::to_string(address.sad);
-  if (!Command(command) || !SendMark()) {
-    linkFailed = true;
-    return std::nullopt;
-  }
   if (version_.empty()) {
-    // Without a mark the answer is waited for as long as the adapter may take.
-    std::optional<std::string> line = ReadLine(timeoutMs / 1000.0 + options_.linkMarginSeconds, linkFailed);
-    return line ? StatusByte(*line) : std::nullopt;
-  }
-  // Whatever the link's delay, the poll is over when the mark comes back: an empty address
-  // costs the adapter's timeout and one round trip, a slow link misses no device.
-  std::optional<int> answer;
-  const double deadline = Now() + timeoutMs / 1000.0 + options_.markSeconds;
-  while (true) {
-    std::optional<std::string> line = ReadLine(std::max(0.0, deadline - Now()), linkFailed);
-    if (linkFailed) return std::nullopt;
-    if (!line) return std::nullopt;  // still pending: the next call waits for the mark
-    if (IsMark(*line)) {
-      markPending_ = false;
-      return answer;
+    // Without a mark each answer is waited for as long as the adapter may take.
+    for (size_t i = 0; i < addresses.size(); ++i) {
+      std::string command = "++spoll " + std::to_string(addresses[i].pad);
+      if (addresses[i].sad != 0) command += " " + std::to_string(addresses[i].sad);
+      if (!Command(command)) {
+        linkFailed = true;
+        return answers;
+      }
+      std::optional<std::string> line = ReadLine(timeoutMs / 1000.0 + options_.linkMarginSeconds, linkFailed);
+      if (linkFailed) return answers;
+      if (line) answers[i] = StatusByte(*line);
     }
-    if (!answer) answer = StatusByte(*line);
+    return answers;
   }
+  // Every poll with its mark in one write: the adapter works through them in turn, and each
+  // poll is over when its mark comes back. An empty address costs the adapter's timeout, a
+  // slow link misses no device, and the link's delay is paid once.
+  std::string commands;
+  for (const Address& address : addresses) {
+    commands += "++spoll " + std::to_string(address.pad);
+    if (address.sad != 0) commands += " " + std::to_string(address.sad);
+    commands += "\n++ver\n";
+  }
+  if (!Send(commands)) {
+    linkFailed = true;
+    return answers;
+  }
+  marksOwed_ += static_cast<int>(addresses.size());
+  for (size_t i = 0; i < addresses.size(); ++i) {
+    const double deadline = Now() + timeoutMs / 1000.0 + options_.markSeconds;
+    while (true) {
+      std::optional<std::string> line = ReadLine(std::max(0.0, deadline - Now()), linkFailed);
+      if (linkFailed || !line) return answers;  // still owed: the next call waits for the marks
+      if (IsMark(*line)) {
+        --marksOwed_;
+        break;
+      }
+      if (!answers[i]) answers[i] = StatusByte(*line);
+    }
+  }
+  return answers;
 }
 
 std::optional<std::vector<int>> PrologixAdapter::FindListenersAr488(bool& linkFailed) {
@@ -272,7 +295,7 @@ std::optional<std::vector<int>> PrologixAdapter::FindListenersAr488(bool& linkFa
     std::optional<std::string> line = ReadLine(std::max(0.0, deadline - Now()), linkFailed);
     if (linkFailed || !line) return std::nullopt;
     if (IsMark(*line)) {
-      markPending_ = false;
+      --marksOwed_;
       break;
     }
     // The addresses as numbers among whatever words the firmware puts around them.
