@@ -252,6 +252,20 @@ TEST_P(DriverConformance, AVanishedDeviceIsNoLongerFound) {
   EXPECT_TRUE(Contains(Listeners(), ConformanceDevices::kEchoAddress));
 }
 
+TEST_P(DriverConformance, TheScopesWaveformComesAsAWholeBlock) {
+  const int scope = driver_->ibdev(0, kScope, 0, kLong, 1, 0);
+  // Two bytes a point: the low bytes of a noisy trace hold every awkward value.
+  driver_->ibwrt(scope, "HEAD 0;DATA:SOU CH1;ENC RIB;WID 2;STAR 1;STOP 1000");
+  driver_->ibwrt(scope, "CURVE?");
+  const std::string curve = ReadMessage(scope, 512);
+  EXPECT_TRUE(Has(kEnd));
+  EXPECT_FALSE(Has(kErr));
+  ASSERT_EQ(curve.substr(0, 6), "#42000");
+  EXPECT_EQ(curve.size(), 6u + 2000u + 1u) << "the block and its line end";
+  EXPECT_EQ(curve.back(), '\n');
+  driver_->ibwrt(scope, "HEAD 1;DATA INIT");
+}
+
 std::string RouteName(const ::testing::TestParamInfo<Route>& info) {
   static const char* const names[] = {"Simulator",   "BoardLibrary", "VisaLibrary", "PrologixTcp",
                                       "PrologixPty", "TcpInPieces",  "PtyInPieces"};
