@@ -5,8 +5,8 @@ Run through benchmark/adapter_speed.sh (which installs Debian's python3-pyvisa-p
 missing). Measured, never asserted. For every back end:
 
 - the program's path: `veridane --parlex --script` sending QUERIES lines "ID?" to address 1
-  (the scope); the rate is taken between the first answer printed and the last, so start-up
-  does not count;
+  (the scope); the rate is QUERIES over the difference between that run and a run of one
+  line, so start-up does not count;
 - the yardsticks, where pyvisa-py reaches the same link (Prologix over TCP, and over the
   pseudo-terminal when pyserial is installed): the same queries through a raw socket or serial
   resource that writes the "++" commands itself, with TCP_NODELAY ("++auto 0", "ID?",
@@ -21,8 +21,6 @@ usage: adapter_speed.py BUILD [--rounds N] [--queries N] [--driver-seconds S] [-
 """
 import argparse
 import os
-import pty
-import select
 import shutil
 import signal
 import socket
@@ -86,43 +84,29 @@ class Program:
                         NO_COLOR="1", VERIDANE_SIM_BENCH="default", VERIDANE_SIM_DATA=os.path.join(home, "simdata"))
         os.makedirs(self.env["XDG_RUNTIME_DIR"], mode=0o700, exist_ok=True)
 
-    def parlex_rate(self, bench, queries):
-        """Queries per second between the first and the last answer printed."""
-        script = os.path.join(self.home, "queries.txt")
+    def parlex_seconds(self, bench, queries):
+        """Wall seconds of a whole `--parlex --script` run of `queries` lines "ID?"."""
+        script = os.path.join(self.home, f"queries-{queries}.txt")
         with open(script, "w") as f:
             f.write(":addr 1\n" + "ID?\n" * queries)
-        # The answers go to a terminal, so that each line is out the moment it is printed.
-        master, slave = pty.openpty()
-        process = subprocess.Popen([self.path, "--parlex", "--bench", bench, "--script", script], env=self.env,
-                                   stdin=subprocess.DEVNULL, stdout=slave, stderr=subprocess.DEVNULL)
-        os.close(slave)
-        seen, first, last, pending = 0, None, None, b""
-        deadline = time.monotonic() + 120
-        while seen < queries and time.monotonic() < deadline:
-            ready, _, _ = select.select([master], [], [], 1)
-            if not ready:
-                if process.poll() is not None:
-                    break
-                continue
-            try:
-                chunk = os.read(master, 65536)
-            except OSError:
-                break
-            if not chunk:
-                break
-            now = time.monotonic()
-            pending += chunk
-            *lines, pending = pending.split(b"\n")
-            for line in lines:
-                if line.startswith(b"01: ID "):
-                    seen += 1
-                    first = first or now
-                    last = now
-        process.wait(60)
-        os.close(master)
-        if seen < queries or last == first:
+        output = os.path.join(self.home, "answers.txt")
+        with open(output, "wb") as out:
+            start = time.monotonic()
+            done = subprocess.run([self.path, "--parlex", "--bench", bench, "--script", script], env=self.env,
+                                  stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL, timeout=300)
+            seconds = time.monotonic() - start
+        with open(output, "rb") as answers:
+            if done.returncode != 0 or sum(line.startswith(b"01: ID ") for line in answers) != queries:
+                return None
+        return seconds
+
+    def parlex_rate(self, bench, queries):
+        """Queries per second of the program's own path: a run of `queries` lines against a run
+        of one, so that start-up and the listener search do not count."""
+        many, one = self.parlex_seconds(bench, queries + 1), self.parlex_seconds(bench, 1)
+        if many is None or one is None or many <= one:
             return None
-        return (seen - 1) / (last - first)
+        return queries / (many - one)
 
     def startup_seconds(self, bench):
         """Seconds to the first prompt (shown on stderr with its answer)."""
