@@ -25,12 +25,7 @@ Bench::Bench(const BenchDescription& desc, EventLoop& loop, BenchOptions options
   WriteInstrumentData(options.dataFolder);
 }
 
-Bench::~Bench() {
-  if (ownsDataFolder_) {
-    std::error_code ignored;
-    std::filesystem::remove_all(dataFolder_, ignored);
-  }
-}
+Bench::~Bench() = default;
 
 std::unique_ptr<Bench> Bench::FromFile(const std::string& path, EventLoop& loop, BenchOptions options) {
   return std::make_unique<Bench>(LoadBenchFile(path), loop, std::move(options));
@@ -192,12 +187,12 @@ void Bench::WriteInstrumentData(const std::string& requestedFolder) {
   namespace fs = std::filesystem;
   std::error_code error;
   if (requestedFolder.empty()) {
-    std::string pattern = (fs::temp_directory_path(error) / "veridane-bench-XXXXXX").string();
-    if (error || mkdtemp(pattern.data()) == nullptr) {
+    try {
+      ownFolder_ = std::make_unique<BenchFolder>();
+    } catch (const std::runtime_error&) {
       throw BenchFileError(desc_.file, 0, "cannot make a temporary folder for the bench's instrument data");
     }
-    dataFolder_ = pattern;
-    ownsDataFolder_ = true;
+    dataFolder_ = ownFolder_->Path();
   } else {
     dataFolder_ = requestedFolder;
     fs::create_directories(dataFolder_, error);

@@ -16,6 +16,7 @@
 #include "platform/event_loop.h"
 #include "platform/gpib488.h"
 #include "sim/bench/bench_file.h"
+#include "sim/bench/bench_folder.h"
 #include "sim/bench/wiring.h"
 #include "sim/bus/sim_bus.h"
 #include "sim/instruments/attenuator.h"
@@ -112,7 +113,7 @@ class Bench {
   ManualTimeMarks manualTimeMarks_;
   Wiring wiring_;
   std::string dataFolder_;
-  bool ownsDataFolder_ = false;
+  std::unique_ptr<BenchFolder> ownFolder_;  // when the bench made its folder itself
 };
 
 // What the simulated scope is wired to: the signals the bench computes.

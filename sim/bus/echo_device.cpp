@@ -17,6 +17,7 @@ EchoDevice::EchoDevice(std::string idQuery, std::string idAnswer, std::string te
     : idQuery_(UpperCase(WithoutLineEnds(idQuery))), idAnswer_(std::move(idAnswer)), terminator_(std::move(terminator)) {}
 
 void EchoDevice::Receive(std::string_view message) {
+  if (received_.size() == kKeptMessages) received_.erase(received_.begin());
   received_.emplace_back(message);
   std::string text = WithoutLineEnds(message);
   output_ = (UpperCase(text) == idQuery_ ? idAnswer_ : text) + terminator_;

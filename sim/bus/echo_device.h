@@ -21,6 +21,9 @@ class EchoDevice : public SimDevice {
   void GoToLocal() override;
 
   void SetStatusByte(uint8_t statusByte) { statusByte_ = statusByte; }
+  // The last messages received (at most kKeptMessages, oldest first): a device echoing blocks
+  // for hours must not keep them all.
+  static constexpr size_t kKeptMessages = 16;
   const std::vector<std::string>& Received() const { return received_; }
   int Polls() const { return polls_; }
   int Clears() const { return clears_; }

@@ -7,10 +7,8 @@ namespace veridane::sim {
 
 namespace {
 
-constexpr int kMaxAddress = 30;
-constexpr int kIbaPad = 1;  // ibask option: primary address
-
-bool ValidAddress(int address) { return address >= 1 && address <= kMaxAddress; }
+// An address a device can be attached at.
+bool DeviceAddress(int address) { return address >= 1 && address <= 30; }
 
 }  // namespace
 
@@ -19,14 +17,14 @@ SimBus::SimBus(EventLoop& loop) : loop_(loop) {}
 // --- devices and faults ---
 
 bool SimBus::Attach(int address, SimDevice& device) {
-  if (!ValidAddress(address)) return false;
+  if (!DeviceAddress(address)) return false;
   slots_[address] = Slot{};
   slots_[address].device = &device;
   return true;
 }
 
 bool SimBus::Attach(int address, std::unique_ptr<SimDevice> device) {
-  if (!ValidAddress(address) || !device) return false;
+  if (!DeviceAddress(address) || !device) return false;
   slots_[address] = Slot{};
   slots_[address].device = device.get();
   slots_[address].owned = std::move(device);
@@ -34,59 +32,44 @@ bool SimBus::Attach(int address, std::unique_ptr<SimDevice> device) {
 }
 
 void SimBus::Detach(int address) {
-  if (ValidAddress(address)) slots_[address] = Slot{};
+  if (DeviceAddress(address)) slots_[address] = Slot{};
 }
 
-SimDevice* SimBus::DeviceAt(int address) const { return ValidAddress(address) ? slots_[address].device : nullptr; }
+SimDevice* SimBus::DeviceAt(int address) const { return DeviceAddress(address) ? slots_[address].device : nullptr; }
 
 void SimBus::SetFaults(int address, const DeviceFaults& faults) {
-  if (ValidAddress(address)) slots_[address].faults = faults;
+  if (DeviceAddress(address)) slots_[address].faults = faults;
 }
 
 void SimBus::SetSilent(int address, bool silent) {
-  if (ValidAddress(address)) slots_[address].faults.silent = silent;
+  if (DeviceAddress(address)) slots_[address].faults.silent = silent;
 }
 
 void SimBus::SetSlow(int address, double seconds) {
-  if (ValidAddress(address)) slots_[address].faults.slowSeconds = seconds;
+  if (DeviceAddress(address)) slots_[address].faults.slowSeconds = seconds;
 }
 
 void SimBus::SetVanishAfter(int address, int messages) {
-  if (ValidAddress(address)) slots_[address].faults.vanishAfterMessages = messages;
+  if (DeviceAddress(address)) slots_[address].faults.vanishAfterMessages = messages;
 }
 
 void SimBus::SetGarbage(int address, bool garbage) {
-  if (ValidAddress(address)) slots_[address].faults.garbage = garbage;
+  if (DeviceAddress(address)) slots_[address].faults.garbage = garbage;
 }
 
 void SimBus::ClearFaults(int address) {
-  if (!ValidAddress(address)) return;
+  if (!DeviceAddress(address)) return;
   slots_[address].faults = DeviceFaults{};
   slots_[address].vanished = false;
 }
 
 // --- helpers ---
 
-SimBus::Handle* SimBus::Find(int ud) {
-  auto it = handles_.find(ud);
-  if (it != handles_.end()) return &it->second;
-  Fail(kEdvr);
-  return nullptr;
-}
-
 bool SimBus::Present(int address) const {
-  return ValidAddress(address) && slots_[address].device != nullptr && !slots_[address].vanished;
+  return DeviceAddress(address) && slots_[address].device != nullptr && !slots_[address].vanished;
 }
 
-void SimBus::Ok(int32_t bits, int32_t count) {
-  // iberr keeps its last value, as the driver's does: it means something only with ERR.
-  status_.ibsta = kCmpl | bits;
-  status_.ibcntl = count;
-}
-
-void SimBus::Fail(int iberr, int32_t bits) { status_ = {kErr | kCmpl | bits, iberr, 0}; }
-
-void SimBus::TimeOut(const Handle& handle) {
+void SimBus::TimeOut(const DeviceHandle& handle) {
   loop_.Block(Seconds(TimeoutSeconds(handle.tmo)));
   Fail(kEabo, kTimo);
   Trace("TIMEOUT " + std::to_string(handle.pad));
@@ -94,12 +77,6 @@ void SimBus::TimeOut(const Handle& handle) {
 
 void SimBus::Trace(const std::string& line) const {
   if (trace_) trace_(line);
-}
-
-bool SimBus::CheckBoard(int board) {
-  if (board == 0) return true;
-  Fail(kEneb);
-  return false;
 }
 
 bool SimBus::Listening(int address) {
@@ -150,29 +127,17 @@ void SimBus::FindLstn(int board, const std::vector<int16_t>& addresses, std::vec
   std::sort(answering.begin(), answering.end());
   answering.erase(std::unique(answering.begin(), answering.end()), answering.end());
 
-  if (results.size() < static_cast<size_t>(limit)) results.resize(limit, 0);
-  size_t stored = std::min(answering.size(), static_cast<size_t>(limit));
-  std::copy_n(answering.begin(), stored, results.begin());
-  if (stored < static_cast<size_t>(limit)) results[stored] = 0;
-
+  ListListeners(answering, results, limit);
   std::string line = "FINDLSTN";
-  for (size_t i = 0; i < stored; ++i) line += " " + std::to_string(answering[i]);
-  Trace(line);
-
-  bool instrument = std::any_of(answering.begin(), answering.end(), [](int16_t a) { return a != 0; });
-  if (!instrument) {
-    Fail(kEbus);  // the board hearing itself is no listener
-  } else if (answering.size() > static_cast<size_t>(limit)) {
-    Fail(kEtab);
-    status_.ibcntl = static_cast<int32_t>(stored);
-  } else {
-    Ok(0, static_cast<int32_t>(stored));
+  for (size_t i = 0; i < std::min(answering.size(), static_cast<size_t>(limit)); ++i) {
+    line += " " + std::to_string(answering[i]);
   }
+  Trace(line);
 }
 
 void SimBus::DevClear(int board, int address) {
   if (!CheckBoard(board)) return;
-  if (!ValidAddress(address)) {
+  if (!DeviceAddress(address)) {
     Fail(kEarg);
     return;
   }
@@ -181,56 +146,8 @@ void SimBus::DevClear(int board, int address) {
 
 // --- handles ---
 
-int SimBus::ibdev(int board, int pad, int /*sad*/, int tmo, int eot, int /*eos*/) {
-  if (!CheckBoard(board)) return -1;
-  if (pad < 0 || pad > kMaxAddress || tmo < 0 || tmo > 17) {
-    Fail(kEarg);
-    return -1;
-  }
-  int ud = nextHandle_++;
-  handles_[ud] = Handle{pad, tmo, eot != 0};
-  Ok();
-  return ud;
-}
-
-void SimBus::ibpad(int ud, int pad) {
-  Handle* handle = Find(ud);
-  if (!handle) return;
-  if (pad < 0 || pad > kMaxAddress) {
-    Fail(kEarg);
-    return;
-  }
-  handle->pad = pad;
-  Ok();
-}
-
-void SimBus::ibtmo(int ud, int code) {
-  Handle* handle = Find(ud);
-  if (!handle) return;
-  if (code < 0 || code > 17) {
-    Fail(kEarg);
-    return;
-  }
-  handle->tmo = code;
-  Ok();
-}
-
-void SimBus::ibask(int ud, int option, int& value) {
-  Handle* handle = Find(ud);
-  if (!handle) return;
-  if (option == kIbaTmo) {
-    value = handle->tmo;
-  } else if (option == kIbaPad) {
-    value = handle->pad;
-  } else {
-    Fail(kEarg);
-    return;
-  }
-  Ok();
-}
-
 void SimBus::ibwait(int ud, int mask) {
-  Handle* handle = Find(ud);
+  DeviceHandle* handle = Find(ud);
   if (!handle) return;
   // Every transfer here completes before its call returns, so a wait that accepts CMPL is
   // over at once; one that accepts only TIMO lasts the timeout.
@@ -243,13 +160,13 @@ void SimBus::ibwait(int ud, int mask) {
 }
 
 void SimBus::ibclr(int ud) {
-  Handle* handle = Find(ud);
+  DeviceHandle* handle = Find(ud);
   if (!handle) return;
   if (Listening(handle->pad)) Clear(handle->pad);
 }
 
 void SimBus::ibrsp(int ud, uint8_t& statusByte) {
-  Handle* handle = Find(ud);
+  DeviceHandle* handle = Find(ud);
   if (!handle) return;
   if (!Present(handle->pad)) {
     TimeOut(*handle);
@@ -261,7 +178,7 @@ void SimBus::ibrsp(int ud, uint8_t& statusByte) {
 }
 
 void SimBus::ibloc(int ud) {
-  Handle* handle = Find(ud);
+  DeviceHandle* handle = Find(ud);
   if (!handle) return;
   if (!Listening(handle->pad)) return;
   slots_[handle->pad].device->GoToLocal();

@@ -32,7 +32,7 @@
 #include <vector>
 
 #include "platform/event_loop.h"
-#include "platform/gpib488.h"
+#include "platform/gpib_handle_table.h"
 #include "sim/bus/escape_text.h"
 #include "sim/sim_device.h"
 
@@ -45,7 +45,7 @@ struct DeviceFaults {
   bool garbage = false;
 };
 
-class SimBus : public Gpib488 {
+class SimBus : public GpibHandleTable {
  public:
   using TraceSink = std::function<void(const std::string& line)>;
 
@@ -67,31 +67,20 @@ class SimBus : public Gpib488 {
 
   void SetTrace(TraceSink sink) { trace_ = std::move(sink); }
 
-  // --- Gpib488 ---
-  GpibStatus Status() const override { return status_; }
+  // --- Gpib488 (the handle calls are GpibHandleTable's) ---
   void SendIFC(int board) override;
   void ibsre(int board, int value) override;
   void FindLstn(int board, const std::vector<int16_t>& addresses, std::vector<int16_t>& results, int limit) override;
-  int ibdev(int board, int pad, int sad, int tmo, int eot, int eos) override;
-  void ibpad(int ud, int pad) override;
   void ibclr(int ud) override;
   void ibrsp(int ud, uint8_t& statusByte) override;
   void ibwrt(int ud, std::string_view data) override;
   void ibrd(int ud, std::string& buffer) override;
-  void ibtmo(int ud, int code) override;
-  void ibask(int ud, int option, int& value) override;
   void ibwait(int ud, int mask) override;
   void ibloc(int ud) override;
-  void ibwrtf(int ud, const std::string& path) override;
   void ibrdf(int ud, const std::string& path) override;
   void DevClear(int board, int address) override;
 
  private:
-  struct Handle {
-    int pad = 1;
-    int tmo = 11;
-    bool eot = true;
-  };
   struct Slot {
     SimDevice* device = nullptr;
     std::unique_ptr<SimDevice> owned;
@@ -105,27 +94,20 @@ class SimBus : public Gpib488 {
   };
   enum class Answer { kData, kNone, kNotYet };
 
-  Handle* Find(int ud);
   bool Present(int address) const;
-  void Ok(int32_t bits = 0, int32_t count = 0);
-  void Fail(int iberr, int32_t bits = 0);
-  void TimeOut(const Handle& handle);
+  void TimeOut(const DeviceHandle& handle);
   void Trace(const std::string& line) const;
   // True when a device listens at address; otherwise ENOL, as a command with nobody there.
   bool Listening(int address);
   void NoListener(int address);
   bool DeliverMessage(int address, std::string_view data, bool eoi);
-  Answer PrepareAnswer(int address, const Handle& handle);
+  Answer PrepareAnswer(int address, const DeviceHandle& handle);
   // Waits for a slow answer within the handle's timeout; false when it timed out.
-  bool AwaitAnswer(int address, const Handle& handle);
+  bool AwaitAnswer(int address, const DeviceHandle& handle);
   void Clear(int address);
-  bool CheckBoard(int board);
 
   EventLoop& loop_;
-  GpibStatus status_;
   std::array<Slot, 31> slots_;
-  std::map<int, Handle> handles_;
-  int nextHandle_ = 1;
   TraceSink trace_;
 };
 

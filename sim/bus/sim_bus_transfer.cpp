@@ -9,9 +9,6 @@ namespace veridane::sim {
 
 namespace {
 
-// The largest file ibwrtf sends as one message.
-constexpr size_t kFileMessageLimit = 64u << 20;
-
 bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
 
 // Printable nonsense of the same length; the line end stays so that reads still end.
@@ -48,7 +45,7 @@ bool SimBus::DeliverMessage(int address, std::string_view data, bool eoi) {
   return true;
 }
 
-SimBus::Answer SimBus::PrepareAnswer(int address, const Handle& handle) {
+SimBus::Answer SimBus::PrepareAnswer(int address, const DeviceHandle& handle) {
   Slot& slot = slots_[address];
   if (slot.output) return Answer::kData;
   if (slot.faults.silent) return Answer::kNone;
@@ -65,7 +62,7 @@ SimBus::Answer SimBus::PrepareAnswer(int address, const Handle& handle) {
   return Answer::kData;
 }
 
-bool SimBus::AwaitAnswer(int address, const Handle& handle) {
+bool SimBus::AwaitAnswer(int address, const DeviceHandle& handle) {
   double wait = slots_[address].readyAt - loop_.Now();
   if (wait <= 0) return true;
   double timeout = TimeoutSeconds(handle.tmo);
@@ -75,7 +72,7 @@ bool SimBus::AwaitAnswer(int address, const Handle& handle) {
 }
 
 void SimBus::ibwrt(int ud, std::string_view data) {
-  Handle* handle = Find(ud);
+  DeviceHandle* handle = Find(ud);
   if (!handle) return;
   int address = handle->pad;
   if (!DeliverMessage(address, data, handle->eot)) {
@@ -87,7 +84,7 @@ void SimBus::ibwrt(int ud, std::string_view data) {
 }
 
 void SimBus::ibrd(int ud, std::string& buffer) {
-  Handle* handle = Find(ud);
+  DeviceHandle* handle = Find(ud);
   if (!handle) return;
   int address = handle->pad;
   if (!Present(address) || PrepareAnswer(address, *handle) == Answer::kNone || !AwaitAnswer(address, *handle)) {
@@ -105,20 +102,8 @@ void SimBus::ibrd(int ud, std::string& buffer) {
   Trace("R " + std::to_string(address) + " -> " + EscapeControl(taken));
 }
 
-void SimBus::ibwrtf(int ud, const std::string& path) {
-  Handle* handle = Find(ud);
-  if (!handle) return;
-  // A folder, a device or a FIFO is a file system error, as is a file past any message size.
-  FileRead file = ReadRegularFile(path, kFileMessageLimit);
-  if (!file.Ok()) {
-    Fail(kEfso);
-    return;
-  }
-  ibwrt(ud, file.bytes);
-}
-
 void SimBus::ibrdf(int ud, const std::string& path) {
-  Handle* handle = Find(ud);
+  DeviceHandle* handle = Find(ud);
   if (!handle) return;
   // The file comes first, as with the driver: a file error leaves the answer on the bus.
   std::ofstream file(path, std::ios::binary | std::ios::trunc);

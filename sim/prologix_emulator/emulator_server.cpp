@@ -10,10 +10,12 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <iostream>
+#include <thread>
 
 namespace veridane::sim {
 
@@ -24,15 +26,21 @@ constexpr int kStopCheckMs = 100;
 
 std::string Reason(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
 
-// Writes everything; a host that went away loses the rest, which it no longer waits for.
+// Writes everything; a host that went away loses the rest, which it no longer waits for (and
+// must not end the process that serves it with SIGPIPE).
 void WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    ssize_t n = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    if (n < 0 && errno == ENOTSOCK) n = ::write(fd, bytes.data(), bytes.size());
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return;
     bytes.remove_prefix(static_cast<size_t>(n));
   }
 }
+
+// How long the pieces of an answer are apart: long enough to reach the host separately.
+constexpr auto kPiecePause = std::chrono::milliseconds(2);
+constexpr size_t kMostCuts = 32;
 
 double Seconds() {
   using namespace std::chrono;
@@ -41,8 +49,26 @@ double Seconds() {
 
 }  // namespace
 
-EmulatorServer::EmulatorServer(BenchFactory factory, AdapterPersonality personality)
-    : factory_(std::move(factory)), personality_(std::move(personality)) {}
+std::vector<size_t> AwkwardCuts(std::string_view answer) {
+  std::vector<size_t> cuts;
+  auto cut = [&](size_t at) {
+    if (at > 0 && at < answer.size() && cuts.size() < kMostCuts) cuts.push_back(at);
+  };
+  cut(answer.size() / 2);
+  for (size_t i = 0; i + 1 < answer.size(); ++i) {
+    if (answer[i] == '\x04') cut(i + 1);
+    if (answer[i] == '#' && answer[i + 1] >= '0' && answer[i + 1] <= '9') {
+      cut(i + 1);
+      cut(i + 2);
+    }
+  }
+  std::sort(cuts.begin(), cuts.end());
+  cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+  return cuts;
+}
+
+EmulatorServer::EmulatorServer(BenchFactory factory, AdapterPersonality personality, EmulatorMode mode)
+    : factory_(std::move(factory)), personality_(std::move(personality)), mode_(mode) {}
 
 EmulatorServer::~EmulatorServer() {
   stopping_ = true;
@@ -96,17 +122,34 @@ bool EmulatorServer::OpenPty(std::string& error) {
   ::tcgetattr(ptyKeeper_, &settings);
   ::cfmakeraw(&settings);
   ::tcsetattr(ptyKeeper_, TCSANOW, &settings);
-  ptyBench_ = factory_();
-  if (!ptyBench_) {
+  if (!mode_.sharedBench) ptyBench_ = factory_();
+  if (!mode_.sharedBench ? !ptyBench_ : !SharedBench()) {
     error = "the bench cannot be opened";
     return false;
   }
   return true;
 }
 
+ServedBench* EmulatorServer::SharedBench() {
+  std::lock_guard<std::mutex> hold(sharedLock_);
+  if (!sharedBench_) sharedBench_ = factory_();
+  return sharedBench_.get();
+}
+
 void EmulatorServer::Run(int fd, ServedBench& bench, const std::string& version, bool ownsFd) {
-  PrologixSession session(bench.Bus(), bench.Clock(), [fd](std::string_view bytes) { WriteAll(fd, bytes); }, version,
-                          personality_.ar488);
+  PrologixSession::Reply reply = [fd](std::string_view bytes) { WriteAll(fd, bytes); };
+  if (mode_.inPieces) {
+    reply = [fd](std::string_view bytes) {
+      size_t from = 0;
+      for (size_t cut : AwkwardCuts(bytes)) {
+        WriteAll(fd, bytes.substr(from, cut - from));
+        std::this_thread::sleep_for(kPiecePause);
+        from = cut;
+      }
+      WriteAll(fd, bytes.substr(from));
+    };
+  }
+  PrologixSession session(bench.Bus(), bench.Clock(), std::move(reply), version, personality_.ar488);
   char buffer[4096];
   while (!stopping_) {
     pollfd p{fd, POLLIN, 0};
@@ -114,7 +157,10 @@ void EmulatorServer::Run(int fd, ServedBench& bench, const std::string& version,
     if (ready < 0 && errno != EINTR) break;
     if (ready <= 0) continue;
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n > 0) {
+    if (n > 0 && mode_.sharedBench) {
+      std::lock_guard<std::mutex> hold(sharedLock_);
+      session.Feed(std::string_view(buffer, static_cast<size_t>(n)));
+    } else if (n > 0) {
       session.Feed(std::string_view(buffer, static_cast<size_t>(n)));
     } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
       // The pseudo-terminal reads EIO while no host has it open: wait for the next one.
@@ -142,10 +188,11 @@ void EmulatorServer::Reap(bool all) {
 void EmulatorServer::Serve(double seconds, const std::function<bool()>& stop) {
   stopping_ = false;
   const double deadline = seconds < 0 ? -1 : Seconds() + seconds;
-  if (ptyMaster_ >= 0 && ptyBench_) {
+  ServedBench* ptyBench = mode_.sharedBench ? SharedBench() : ptyBench_.get();
+  if (ptyMaster_ >= 0 && ptyBench) {
     Connection& pty = connections_.emplace_back();
-    pty.thread = std::thread([this, &pty] {
-      Run(ptyMaster_, *ptyBench_, personality_.ptyVersion, false);
+    pty.thread = std::thread([this, &pty, ptyBench] {
+      Run(ptyMaster_, *ptyBench, personality_.ptyVersion, false);
       pty.done = true;
     });
   }
@@ -168,8 +215,14 @@ void EmulatorServer::Serve(double seconds, const std::function<bool()>& stop) {
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
     Connection& connection = connections_.emplace_back();
     connection.thread = std::thread([this, fd, &connection] {
-      // The bench is switched on for this host alone.
-      if (std::unique_ptr<ServedBench> bench = factory_()) {
+      if (mode_.sharedBench) {
+        if (ServedBench* shared = SharedBench()) {
+          Run(fd, *shared, personality_.tcpVersion, true);
+        } else {
+          ::close(fd);
+        }
+      } else if (std::unique_ptr<ServedBench> bench = factory_()) {
+        // The bench is switched on for this host alone.
         Run(fd, *bench, personality_.tcpVersion, true);
       } else {
         ::close(fd);

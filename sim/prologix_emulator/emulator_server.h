@@ -3,8 +3,15 @@
 // pseudo-terminal (as a GPIB-USB on a serial port). Each TCP connection gets a bench of its
 // own, freshly switched on, and a thread of its own, as each network adapter has its own bus:
 // one host's silent poll cannot stall another. The pseudo-terminal is one adapter on one
-// bench for the emulator's whole life, as a USB adapter is. Within a session a command is
-// carried out completely before the next byte is looked at, as the adapter's firmware does.
+// bench for the emulator's whole life, as a USB adapter is. With a shared bench every
+// connection (and the pseudo-terminal) talks to one bus, one command at a time, as several
+// adapters cabled to one bus would. Within a session a command is carried out completely
+// before the next byte is looked at, as the adapter's firmware does.
+//
+// In pieces, every answer reaches the host in several writes with a pause between them, cut
+// where a reader that trusts a segment's end would go wrong: right after a byte 4 that is not
+// the answer's last, after the "#" of a block header and after its first digit, and in the
+// middle.
 #include <atomic>
 #include <functional>
 #include <list>
@@ -12,6 +19,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/event_loop.h"
 #include "platform/gpib488.h"
@@ -36,9 +44,17 @@ struct AdapterPersonality {
   bool ar488 = false;  // knows "++findlstn"
 };
 
+struct EmulatorMode {
+  bool inPieces = false;
+  bool sharedBench = false;
+};
+
+// Where an answer is cut in pieces (offsets into it, ascending; at most a few dozen).
+std::vector<size_t> AwkwardCuts(std::string_view answer);
+
 class EmulatorServer {
  public:
-  explicit EmulatorServer(BenchFactory factory, AdapterPersonality personality = {});
+  explicit EmulatorServer(BenchFactory factory, AdapterPersonality personality = {}, EmulatorMode mode = {});
   ~EmulatorServer();
   EmulatorServer(const EmulatorServer&) = delete;
   EmulatorServer& operator=(const EmulatorServer&) = delete;
@@ -61,9 +77,14 @@ class EmulatorServer {
   // Feeds one link's bytes to a session on `bench` until the link closes or the server stops.
   void Run(int fd, ServedBench& bench, const std::string& version, bool ownsFd);
   void Reap(bool all);
+  // The bench every connection shares, made on first use; nullptr when it cannot be.
+  ServedBench* SharedBench();
 
   BenchFactory factory_;
   AdapterPersonality personality_;
+  EmulatorMode mode_;
+  std::mutex sharedLock_;  // one command at a time on the shared bench
+  std::unique_ptr<ServedBench> sharedBench_;
   int listenFd_ = -1;
   int tcpPort_ = 0;
   int ptyMaster_ = -1;

@@ -3,9 +3,15 @@
 //
 //   veridane_prologix_emulator [--bench NAME|FILE.toml] [--port N] [--no-tcp] [--no-pty]
 //                              [--data DIR] [--lifetime SECONDS] [--announce DIR] [--ar488]
+//                              [--shared-bench] [--in-pieces] [--trace FILE]
 //
 // --ar488 makes the adapters say they are AR488s (and answer "++findlstn"). Each TCP
 // connection gets a bench of its own, freshly switched on; the pseudo-terminal keeps one.
+// --shared-bench puts every connection and the pseudo-terminal on one bench (one bus, one
+// command at a time), so that several hosts see the same instruments. --in-pieces sends every
+// answer in pieces cut at awkward bytes (after a byte 4, inside a block's "#<n>"), as a slow
+// or busy network may deliver it. --trace writes what each bench's instruments receive and
+// answer to FILE.1, FILE.2, ... (one file per bench, in the order they are switched on).
 //
 // Prints what it serves, one line each, then "ready":
 //   tcp 127.0.0.1:PORT      connect with --bench prologix-tcp:127.0.0.1:PORT
@@ -18,6 +24,7 @@
 // on the other side of the link, and the simulated instruments must see the same time pass.
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 #include <filesystem>
 #include <cstdlib>
@@ -35,7 +42,8 @@ namespace {
 int Usage(const std::string& problem) {
   if (!problem.empty()) std::cerr << problem << "\n";
   std::cerr << "usage: veridane_prologix_emulator [--bench NAME|FILE.toml] [--port N] [--no-tcp] [--no-pty]"
-               " [--data DIR] [--lifetime SECONDS] [--announce DIR] [--ar488]\n";
+               " [--data DIR] [--lifetime SECONDS] [--announce DIR] [--ar488] [--shared-bench] [--in-pieces]"
+               " [--trace FILE]\n";
   return problem.empty() ? 0 : 2;
 }
 
@@ -74,10 +82,13 @@ class Announcement {
 
 // A bench with a clock of its own: each runs on its own thread.
 struct OwnBench : veridane::sim::ServedBench {
-  static std::unique_ptr<OwnBench> Open(const std::string& name, const veridane::sim::BenchOptions& options) {
+  static std::unique_ptr<OwnBench> Open(const std::string& name, const veridane::sim::BenchOptions& options,
+                                        const std::string& trace = "") {
+    static std::atomic<int> opened{0};
     auto own = std::make_unique<OwnBench>();
     try {
       own->bench = veridane::sim::Bench::Open(name, own->clock, options);
+      if (!trace.empty()) own->bench->TraceToFile(trace + "." + std::to_string(++opened));
     } catch (const std::exception& error) {
       std::cerr << "The bench \"" << name << "\" cannot be used: " << error.what() << "\n";
       return nullptr;
@@ -100,6 +111,8 @@ int main(int argc, char** argv) {
   bool tcp = true;
   bool pty = true;
   bool ar488 = false;
+  veridane::sim::EmulatorMode mode;
+  std::string trace;
   std::optional<std::string> announce;
   double lifetime = -1;
   for (int i = 1; i < argc; ++i) {
@@ -131,6 +144,12 @@ int main(int argc, char** argv) {
         pty = false;
       } else if (arg == "--ar488") {
         ar488 = true;
+      } else if (arg == "--shared-bench") {
+        mode.sharedBench = true;
+      } else if (arg == "--in-pieces") {
+        mode.inPieces = true;
+      } else if (arg == "--trace") {
+        if (!value(trace)) return Usage("--trace needs a file");
       } else if (arg == "--help" || arg == "-h") {
         return Usage("");
       } else {
@@ -152,12 +171,12 @@ int main(int argc, char** argv) {
   // emulator, which keeps a temporary folder of its making.
   veridane::sim::BenchOptions options;
   options.dataFolder = dataFolder;
-  std::unique_ptr<OwnBench> first = OwnBench::Open(benchName, options);
+  std::unique_ptr<OwnBench> first = OwnBench::Open(benchName, options, mode.sharedBench ? trace : "");
   if (!first) return 3;
   options.dataFolder = first->bench->InstrumentDataFolder();
   const std::string firstFolder = options.dataFolder;
   veridane::sim::BenchFactory factory = [&]() -> std::unique_ptr<veridane::sim::ServedBench> {
-    return OwnBench::Open(benchName, options);
+    return OwnBench::Open(benchName, options, trace);
   };
   veridane::sim::AdapterPersonality personality;
   if (ar488) {
@@ -165,7 +184,20 @@ int main(int argc, char** argv) {
     personality.ptyVersion = veridane::sim::PrologixSession::kAr488Version;
     personality.ar488 = true;
   }
-  veridane::sim::EmulatorServer server(factory, personality);
+  if (mode.sharedBench) {
+    // The first bench is the one every connection shares.
+    factory = [&, shared = std::shared_ptr<OwnBench>(std::move(first))]() mutable -> std::unique_ptr<veridane::sim::ServedBench> {
+      if (!shared) return nullptr;
+      struct Borrowed : veridane::sim::ServedBench {
+        explicit Borrowed(std::shared_ptr<OwnBench> own) : own(std::move(own)) {}
+        veridane::Gpib488& Bus() override { return own->Bus(); }
+        veridane::EventLoop& Clock() override { return own->Clock(); }
+        std::shared_ptr<OwnBench> own;
+      };
+      return std::make_unique<Borrowed>(shared);
+    };
+  }
+  veridane::sim::EmulatorServer server(factory, personality, mode);
   std::string error;
   if (tcp && !server.ListenTcp(port, error)) {
     std::cerr << "No TCP listener: " << error << "\n";

@@ -1,5 +1,6 @@
 #include "sim/prologix_emulator/prologix_session.h"
 
+#include <algorithm>
 #include <charconv>
 #include <sstream>
 #include <vector>
@@ -9,13 +10,19 @@ namespace veridane::sim {
 namespace {
 
 constexpr char kEsc = 27;
-// How often a read that has nothing yet asks the bus again.
-constexpr double kPollSeconds = 0.002;
 // A line longer than this is nonsense from the host; the adapter's buffer would have
 // overflowed long before, and the emulator must not grow without bound either.
 constexpr size_t kLongestLine = 1 << 20;
-// Timeout code of the bus handles: 10 us, so that the session, not the bus, keeps the time.
+// Timeout code of the bus handles between reads: 10 us. A read that waits for its device
+// sets the longest code that does not pass the time it has left, so that the bus, not a
+// loop here, does the waiting.
 constexpr int kShortestTimeout = 1;
+
+int WaitCode(double seconds) {
+  int code = kShortestTimeout;
+  for (int c = kShortestTimeout + 1; c <= 17 && TimeoutSeconds(c) <= seconds; ++c) code = c;
+  return code;
+}
 
 std::vector<std::string> Words(const std::string& text) {
   std::vector<std::string> words;
@@ -107,6 +114,8 @@ void PrologixSession::Read(const std::string& argument) {
   bool end = false;
   double lastByte = clock_.Now();
   for (;;) {
+    const double left = readTmoMs_ / 1000.0 - (clock_.Now() - lastByte);
+    bus_.ibtmo(ud, WaitCode(left));
     std::string buffer(chunk, '\0');
     bus_.ibrd(ud, buffer);
     const GpibStatus status = bus_.Status();
@@ -123,9 +132,14 @@ void PrologixSession::Read(const std::string& argument) {
     if (count > 0) end = false;
     if (stopChar >= 0 && !got.empty() && static_cast<unsigned char>(got.back()) == stopChar) break;
     if (count > 0) continue;
+    if ((status.ibsta & (kErr | kTimo)) == kErr) {
+      // A bus that refuses the read at once still takes the adapter its timeout.
+      clock_.Block(Seconds(std::max(left, 0.0)));
+      break;
+    }
     if (clock_.Now() - lastByte >= readTmoMs_ / 1000.0) break;
-    clock_.Block(Seconds(kPollSeconds));
   }
+  bus_.ibtmo(ud, kShortestTimeout);
   if (end && eotEnable_) got += static_cast<char>(eotChar_);
   if (!got.empty()) reply_(got);
 }

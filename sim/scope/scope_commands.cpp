@@ -11,6 +11,7 @@ const std::vector<CommandEntry>& ScopeCommandTable() {
     AddSystemCommands(t);
     AddVerticalCommands(t);
     AddMeasureCommands(t);
+    AddWaveformCommands(t);
     return t;
   }();
   return table;

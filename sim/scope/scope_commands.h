@@ -39,6 +39,7 @@ const std::vector<CommandEntry>& ScopeCommandTable();
 void AddSystemCommands(std::vector<CommandEntry>& table);
 void AddVerticalCommands(std::vector<CommandEntry>& table);
 void AddMeasureCommands(std::vector<CommandEntry>& table);
+void AddWaveformCommands(std::vector<CommandEntry>& table);
 
 // The largest suffix a header node accepts ("CH<x>" 2, "MEAS<x>" 4).
 int SuffixLimit(std::string_view pattern);

@@ -13,6 +13,15 @@
 
 namespace veridane::sim {
 
+// DATA: what CURVE? sends. Kept through *RST, as the instrument keeps it; DATA INIT resets it.
+struct WaveformTransfer {
+  int source = 1;       // channel
+  size_t encoding = 1;  // index into ASCIi, RIBinary, RPBinary, SRIbinary, SRPbinary
+  int width = 1;        // bytes a point
+  int start = 1;        // first and last point sent, 1..1000
+  int stop = 1000;
+};
+
 struct ScopeCore {
   ScopeCore(ScopeConfig configuration, InputSignals inputs, EventLoop* eventClock)
       : config(std::move(configuration)),
@@ -48,6 +57,7 @@ struct ScopeCore {
   ScopeConfig config;
   ScopeSettings settings = DefaultScopeSettings();
   ScopePhysics physics;
+  WaveformTransfer transfer;
   StatusRegisters status;
   ScopeErrorLog errorLog;
   EventLoop* clock;

@@ -181,6 +181,20 @@ double ScopePhysics::PeriodicFrequency(const ScopeSettings& settings, int number
   return scopeFrequency;
 }
 
+std::vector<double> ScopePhysics::RecordDivisions(const ScopeSettings& settings, int number) const {
+  const ChannelSettings& channel = settings.channel[number - 1];
+  const Window window = RecordWindow(settings);
+  const double sigma = NoiseDivisions(settings);
+  std::vector<double> divisions(kCurvePoints);
+  for (int i = 0; i < kCurvePoints; ++i) {
+    const double t = window.start + window.span * i / kCurvePoints;
+    const double d = (DisplayedVolts(settings, number, t) - channel.offset) / channel.scale + channel.position +
+                     sigma * Noise(number, i);
+    divisions[static_cast<size_t>(i)] = std::clamp(d, -kDigitiserHalfRange, kDigitiserHalfRange);
+  }
+  return divisions;
+}
+
 double ScopePhysics::Measure(const ScopeSettings& settings, MeasureType type, int number) const {
   if (number < 1 || number > 2 || !settings.channel[number - 1].displayed) return kImpossibleMeasurement;
   const ChannelSettings& channel = settings.channel[number - 1];

@@ -4,6 +4,7 @@
 // with seeded noise, the measurements made on that record, the paired-cursor readout and the
 // edge trigger.
 #include <cstdint>
+#include <vector>
 
 #include "sim/scope/scope_config.h"
 #include "sim/scope/scope_settings.h"
@@ -34,6 +35,12 @@ class ScopePhysics {
 
   // The -3 dB point of a channel at a vertical scale.
   double ChannelBandwidth(int channel, double scale) const;
+
+  // The displayed record of a channel as the waveform transfer reads it: kCurvePoints points
+  // across the screen, in divisions from its centre (noise included), within the digitiser's
+  // range of +-5.12 divisions (25 levels a division on 8 bits).
+  static constexpr int kCurvePoints = 1000;
+  std::vector<double> RecordDivisions(const ScopeSettings& settings, int channel) const;
 
  private:
   struct ChannelErrors {

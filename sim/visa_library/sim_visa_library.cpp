@@ -1,8 +1,9 @@
 // A VISA library made of the simulated bench: the VISA calls a GPIB program makes
 // (viOpenDefaultRM, viOpen of "GPIB0::pad[::sad]::INSTR" and "GPIB0::INTFC", viRead, viWrite,
 // viReadSTB, viClear, viSetAttribute for the timeout and END, viGpibControlREN,
-// viGpibSendIFC) played on the bench's bus, so that the program's VISA back end is run the way
-// it runs on a lab's vendor VISA.
+// viGpibSendIFC, and viFindRsrc/viFindNext of "GPIB0::?*INSTR", which lists the bus's
+// listeners as a vendor's VISA finds them) played on the bench's bus, so that the program's
+// VISA back end is run the way it runs on a lab's vendor VISA.
 //
 // The bench is chosen by the environment, as for the simulated board library
 // (sim/bench/environment_bench.h: VERIDANE_SIM_BENCH, VERIDANE_SIM_DATA).
@@ -52,6 +53,7 @@ struct Library {
   veridane::RealEventLoop clock;
   std::unique_ptr<veridane::sim::Bench> bench;
   std::map<ViSession, Instrument> sessions;
+  std::map<ViSession, std::vector<std::string>> findLists;  // resources not yet handed out
   ViSession next = 100;
 };
 
@@ -145,9 +147,46 @@ EXPORT ViStatus viOpen(ViSession rm, const char* name, uint32_t, uint32_t, ViSes
 EXPORT ViStatus viClose(ViSession vi) {
   if (vi == kResourceManager) {
     Lib().sessions.clear();
+    Lib().findLists.clear();
     return kViSuccess;
   }
   Lib().sessions.erase(vi);
+  Lib().findLists.erase(vi);
+  return kViSuccess;
+}
+
+// Only the expression a GPIB program uses: every instrument listening on board 0.
+EXPORT ViStatus viFindRsrc(ViSession rm, const char* expression, ViSession* list, uint32_t* count, char* first) {
+  if (rm != kResourceManager || expression == nullptr || !Lib().bench) return kViErrorInvObject;
+  std::string text = expression;
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  if (text != "GPIB0::?*INSTR" && text != "GPIB?*INSTR") return kViErrorRsrcNFound;
+  veridane::Gpib488& bus = Lib().bench->Bus();
+  std::vector<int16_t> addresses;
+  for (int16_t pad = 1; pad <= 30; ++pad) addresses.push_back(pad);
+  addresses.push_back(veridane::kNoAddr);
+  std::vector<int16_t> found(31, 0);
+  bus.FindLstn(0, addresses, found, 31);
+  std::vector<std::string> resources;
+  for (int16_t pad : found) {
+    if (pad > 0) resources.push_back("GPIB0::" + std::to_string(pad) + "::INSTR");
+  }
+  if (count) *count = static_cast<uint32_t>(resources.size());
+  if (resources.empty()) return kViErrorRsrcNFound;
+  if (first) std::strcpy(first, resources.front().c_str());
+  resources.erase(resources.begin());
+  const ViSession id = Lib().next++;
+  Lib().findLists[id] = std::move(resources);
+  if (list) *list = id;
+  return kViSuccess;
+}
+
+EXPORT ViStatus viFindNext(ViSession list, char* next) {
+  auto it = Lib().findLists.find(list);
+  if (it == Lib().findLists.end()) return kViErrorInvObject;
+  if (it->second.empty()) return kViErrorRsrcNFound;
+  if (next) std::strcpy(next, it->second.front().c_str());
+  it->second.erase(it->second.begin());
   return kViSuccess;
 }
 

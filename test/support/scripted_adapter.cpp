@@ -15,6 +15,7 @@ int ScriptedAdapter::Count(const std::string& line) const {
 
 bool ScriptedAdapter::Write(std::string_view bytes) {
   if (broken_) return false;
+  ++writes_;
   partial_.append(bytes);
   // Split at unescaped line ends; an ESC takes the next byte as data.
   std::string line;
@@ -61,7 +62,9 @@ void ScriptedAdapter::Command(const std::string& command) {
       --ignoreVersion_;
       return;
     }
-    Emit(std::max(now_, busyUntil_) + 0.01, version_ + "\r\n");
+    // Answered in turn: what the adapter was asked after it comes after it.
+    busyUntil_ = std::max(now_, busyUntil_) + 0.01;
+    Emit(busyUntil_, version_ + "\r\n");
   } else if (name == "findlstn" && !findLstnForm_.empty()) {
     std::string list;
     for (const auto& [pad, device] : devices_)

@@ -51,7 +51,12 @@ class ScriptedAdapter : public ByteTransport {
   // Every line the host sent: commands as they are, data lines unescaped.
   const std::vector<std::string>& Lines() const { return lines_; }
   int Count(const std::string& line) const;
-  void ClearLines() { lines_.clear(); }
+  void ClearLines() {
+    lines_.clear();
+    writes_ = 0;
+  }
+  // How many writes the host made (each may hold several lines).
+  int Writes() const { return writes_; }
 
   bool Write(std::string_view bytes) override;
   bool Read(std::string& into, double seconds) override;
@@ -80,6 +85,7 @@ class ScriptedAdapter : public ByteTransport {
   int ignoreVersion_ = 0;
   std::string partial_;  // bytes of a line not yet ended
   std::vector<std::string> lines_;
+  int writes_ = 0;
   std::vector<Output> output_;
   std::map<int, ScriptedDevice> devices_;
   std::map<int, double> lastMessageAt_;

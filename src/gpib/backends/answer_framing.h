@@ -9,6 +9,11 @@
 // block it is data. An end character with more bytes already behind it was data too (binary
 // answers without a block). Nothing here depends on how the bytes were split on the way.
 //
+// Closed(): the end character that ended the answer cannot have been data: it follows the LF
+// of an answer that held only text, the last byte of a definite block (or the LF after it), or
+// the LF of an indefinite block. The reader then takes the end as it is, without looking
+// whether more bytes are already behind it.
+//
 // One answer is bounded: text up to `textLimit` bytes, a block up to its declared length
 // (no more than `blockLimit` in all). Past that the adapter is streaming something no
 // instrument of this bench sends, and the read fails instead of filling the memory.
@@ -32,11 +37,17 @@ class AnswerFraming {
   size_t Scan(std::string_view bytes);
   // The answer grew past what it may be.
   bool TooLong() const { return count_ > allowed_; }
+  // The last end found cannot have been a data byte (see above).
+  bool Closed() const { return closed_; }
 
  private:
   enum class State { kText, kHash, kLengthDigits, kBlock, kIndefinite };
-  size_t Ended(size_t index) {
+  size_t Ended(size_t index, bool closed) {
+    closed_ = closed;
+    // Were it data after all (more bytes follow), the answer holds a control byte.
+    if (static_cast<unsigned char>(endChar_) < 0x20) control_ = true;
     prev_ = endChar_;
+    afterBlock_ = false;
     return index;
   }
   bool Separator() const { return count_ == 0 || prev_ == ' ' || prev_ == ',' || prev_ == ';'; }
@@ -48,6 +59,9 @@ class AnswerFraming {
   uint64_t length_ = 0;
   uint64_t blockLeft_ = 0;
   size_t count_ = 0;
+  bool control_ = false;     // a control byte other than CR, LF or TAB outside any block
+  bool afterBlock_ = false;  // the last byte was a definite block's last
+  bool closed_ = false;
   size_t allowed_;
   size_t textLimit_;
   size_t blockLimit_;

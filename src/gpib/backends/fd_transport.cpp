@@ -59,9 +59,26 @@ bool FdTransport::Write(std::string_view bytes) {
 
 bool FdTransport::Read(std::string& into, double seconds) {
   if (fd_ < 0) return false;
-  double until = Now() + std::max(seconds, 0.0);
+  const double until = Now() + std::max(seconds, 0.0);
+  // A wait begins with poll(): an answer is rarely there the moment it is asked for, and a
+  // read that finds nothing would only cost a call.
+  bool wait = seconds > 0;
   while (true) {
-    char chunk[4096];
+    if (wait) {
+      const double left = until - Now();
+      if (left <= 0) return true;
+      pollfd p{fd_, POLLIN, 0};
+      int ready = ::poll(&p, 1, static_cast<int>(std::ceil(left * 1000)));
+      if (ready < 0 && errno == EINTR) continue;
+      if (ready < 0) return Failed("Waiting failed");
+      if (ready == 0) return true;
+      if (p.revents & (POLLERR | POLLNVAL)) {
+        errno = EIO;
+        return Failed("The link failed");
+      }
+      // POLLHUP with nothing left to read shows as a read of 0 bytes below.
+    }
+    char chunk[65536];
     ssize_t n = ::read(fd_, chunk, sizeof chunk);
     if (n > 0) {
       into.append(chunk, static_cast<size_t>(n));
@@ -73,16 +90,8 @@ bool FdTransport::Read(std::string& into, double seconds) {
     }
     if (errno == EINTR) continue;
     if (errno != EAGAIN && errno != EWOULDBLOCK) return Failed("Reading failed");
-    double left = until - Now();
-    if (left <= 0) return true;
-    pollfd p{fd_, POLLIN, 0};
-    int ready = ::poll(&p, 1, static_cast<int>(std::ceil(left * 1000)));
-    if (ready < 0 && errno != EINTR) return Failed("Waiting failed");
-    if (ready > 0 && (p.revents & (POLLERR | POLLNVAL))) {
-      errno = EIO;
-      return Failed("The link failed");
-    }
-    // POLLHUP with nothing left to read shows as a read of 0 bytes above.
+    if (seconds <= 0) return true;
+    wait = true;
   }
 }
 

@@ -9,13 +9,6 @@ namespace veridane {
 
 namespace {
 
-constexpr int kMaxAddress = 30;
-constexpr int kIbaPad = 1;
-constexpr int kIbaSad = 2;
-constexpr int kIbaEot = 4;
-
-bool ValidSecondary(int sad) { return sad == 0 || (sad >= 0x60 && sad <= 0x7E); }
-
 std::string Trimmed(const std::string& text) {
   size_t first = text.find_first_not_of(" \t\r\n");
   if (first == std::string::npos) return {};
@@ -31,8 +24,10 @@ PrologixAdapter::PrologixAdapter(std::unique_ptr<ByteTransport> transport, Prolo
 bool PrologixAdapter::Start(std::string& error) {
   transport_->Discard();
   inbox_.clear();
+  outbox_.clear();
+  asked_.reset();
   version_.clear();
-  markPending_ = false;
+  marksOwed_ = 0;
   for (int attempt = 0; attempt < 2 && version_.empty(); ++attempt) {
     bool linkFailed = false;
     std::optional<std::string> line;
@@ -65,6 +60,7 @@ bool PrologixAdapter::Start(std::string& error) {
   eoi_ = 1;
   transport_->Discard();
   inbox_.clear();
+  stale_ = false;
   return true;
 }
 
@@ -81,27 +77,6 @@ bool PrologixAdapter::IsMark(const std::string& line) const {
 
 // --- status ---
 
-PrologixAdapter::Handle* PrologixAdapter::Find(int ud) {
-  auto it = handles_.find(ud);
-  if (it != handles_.end()) return &it->second;
-  Fail(kEdvr);
-  return nullptr;
-}
-
-bool PrologixAdapter::CheckBoard(int board) {
-  if (board == 0) return true;
-  Fail(kEneb);
-  return false;
-}
-
-void PrologixAdapter::Ok(int32_t bits, int32_t count) {
-  // iberr keeps its last value, as a driver's does: it means something only with ERR.
-  status_.ibsta = kCmpl | bits;
-  status_.ibcntl = count;
-}
-
-void PrologixAdapter::Fail(int iberr, int32_t bits) { status_ = {kErr | kCmpl | bits, iberr, 0}; }
-
 void PrologixAdapter::LinkFailed() {
   linkError_ = transport_->LastError();
   if (linkError_.empty()) linkError_ = "the link to the adapter failed";
@@ -110,11 +85,13 @@ void PrologixAdapter::LinkFailed() {
   eoi_ = -1;
   readTmoMs_ = -1;
   unread_.clear();
+  asked_.reset();
   inbox_.clear();
+  outbox_.clear();
   Fail(kEdvr);
 }
 
-double PrologixAdapter::TimeoutOf(const Handle& handle) const {
+double PrologixAdapter::TimeoutOf(const DeviceHandle& handle) const {
   // Code 0 means "no timeout" to a board driver; a program waiting for ever on an adapter
   // that lost its device could only be killed, so it waits as long as the longest code.
   constexpr double kLongestTimeout = 1000;
@@ -139,78 +116,38 @@ void PrologixAdapter::ibsre(int board, int value) {
 void PrologixAdapter::DevClear(int board, int address) {
   if (!CheckBoard(board)) return;
   Address target{address & 0xFF, (address >> 8) & 0xFF};
-  if (address < 0 || target.pad > kMaxAddress || !ValidSecondary(target.sad)) {
+  if (address < 0 || !ValidAddress(target.pad, target.sad)) {
     Fail(kEarg);
     return;
   }
-  if (!Settle() || !SelectAddress(target) || !Command("++clr")) return;
+  if (!Settle()) return;
+  SelectAddress(target);
+  if (!Command("++clr")) return;
   unread_.erase(target.Key());
   Ok();
 }
 
 // --- handles ---
 
-int PrologixAdapter::ibdev(int board, int pad, int sad, int tmo, int eot, int /*eos*/) {
-  if (!CheckBoard(board)) return -1;
-  if (pad < 0 || pad > kMaxAddress || !ValidSecondary(sad) || tmo < 0 || tmo > 17) {
-    Fail(kEarg);
-    return -1;
-  }
-  int ud = nextHandle_++;
-  handles_[ud] = Handle{pad, sad, tmo, eot != 0};
-  Ok();
-  return ud;
-}
-
-void PrologixAdapter::ibpad(int ud, int pad) {
-  Handle* handle = Find(ud);
-  if (!handle) return;
-  if (pad < 0 || pad > kMaxAddress) {
-    Fail(kEarg);
-    return;
-  }
-  handle->pad = pad;
-  Ok();
-}
-
-void PrologixAdapter::ibtmo(int ud, int code) {
-  Handle* handle = Find(ud);
-  if (!handle) return;
-  if (code < 0 || code > 17) {
-    Fail(kEarg);
-    return;
-  }
-  // The adapter hears of it ("++read_tmo_ms") with the next read of this handle: the handles
-  // share one adapter setting.
-  handle->tmo = code;
-  Ok();
-}
-
-void PrologixAdapter::ibask(int ud, int option, int& value) {
-  Handle* handle = Find(ud);
-  if (!handle) return;
-  switch (option) {
-    case kIbaPad: value = handle->pad; break;
-    case kIbaSad: value = handle->sad; break;
-    case kIbaTmo: value = handle->tmo; break;
-    case kIbaEot: value = handle->eot ? 1 : 0; break;
-    default: Fail(kEarg); return;
-  }
-  Ok();
-}
-
 void PrologixAdapter::ibwait(int ud, int mask) {
-  Handle* handle = Find(ud);
+  DeviceHandle* handle = Find(ud);
   if (!handle) return;
   // Every transfer is over when its call returns, so a wait that accepts CMPL ends at once;
   // one that accepts only TIMO lasts the timeout.
   if ((mask & kCmpl) == 0 && (mask & kTimo) != 0) {
     double until = Now() + TimeoutOf(*handle);
     for (double now = Now(); now < until; now = Now()) {
-      std::string ignored;
-      if (!transport_->Read(ignored, until - now)) {
+      // The answer of an asked read is kept for the read that takes it; anything else is
+      // dropped as it comes.
+      std::string arrived;
+      if (!transport_->Read(arrived, until - now)) {
         LinkFailed();
         return;
+      }
+      if (asked_ && inbox_.size() + arrived.size() <= AnswerFraming::kBlockLimit) {
+        inbox_ += arrived;
+      } else if (!arrived.empty()) {
+        stale_ = true;
       }
     }
     Ok(kTimo);
@@ -220,23 +157,27 @@ void PrologixAdapter::ibwait(int ud, int mask) {
 }
 
 void PrologixAdapter::ibclr(int ud) {
-  Handle* handle = Find(ud);
+  DeviceHandle* handle = Find(ud);
   if (!handle) return;
   Address target{handle->pad, handle->sad};
-  if (!Settle() || !SelectAddress(target) || !Command("++clr")) return;
+  if (!Settle()) return;
+  SelectAddress(target);
+  if (!Command("++clr")) return;
   unread_.erase(target.Key());
   Ok();
 }
 
 void PrologixAdapter::ibloc(int ud) {
-  Handle* handle = Find(ud);
+  DeviceHandle* handle = Find(ud);
   if (!handle) return;
-  if (!Settle() || !SelectAddress({handle->pad, handle->sad}) || !Command("++loc")) return;
+  if (!Settle()) return;
+  SelectAddress({handle->pad, handle->sad});
+  if (!Command("++loc")) return;
   Ok();
 }
 
 void PrologixAdapter::ibrsp(int ud, uint8_t& statusByte) {
-  Handle* handle = Find(ud);
+  DeviceHandle* handle = Find(ud);
   if (!handle) return;
   bool linkFailed = false;
   double seconds = TimeoutOf(*handle);
@@ -266,39 +207,37 @@ void PrologixAdapter::FindLstn(int board, const std::vector<int16_t>& addresses,
     searched = FindListenersAr488(linkFailed);
     if (linkFailed) return;
   }
+  // The addresses to look at, and which of them only a poll can tell.
+  std::vector<int16_t> entries;
+  std::vector<Address> polled;
   for (int16_t entry : addresses) {
     if (entry == kNoAddr) break;
     Address target{entry & 0xFF, (entry >> 8) & 0xFF};
-    if (entry < 0 || target.pad > kMaxAddress || !ValidSecondary(target.sad)) {
+    if (entry < 0 || !ValidAddress(target.pad, target.sad)) {
       Fail(kEarg);
       return;
     }
-    if (std::find(answering.begin(), answering.end(), entry) != answering.end()) continue;
-    bool present = target.pad == 0 && target.sad == 0;  // the adapter itself is the controller
+    if (std::find(entries.begin(), entries.end(), entry) != entries.end()) continue;
+    entries.push_back(entry);
+    const bool controller = target.pad == 0 && target.sad == 0;  // the adapter itself
+    if (!controller && !(searched && target.sad == 0)) polled.push_back(target);
+  }
+  bool linkFailed = false;
+  const std::vector<std::optional<int>> polls = Polls(polled, options_.probeTimeoutMs, linkFailed);
+  if (linkFailed) return;
+  for (int16_t entry : entries) {
+    const Address target{entry & 0xFF, (entry >> 8) & 0xFF};
+    bool present = target.pad == 0 && target.sad == 0;
     if (!present && searched && target.sad == 0) {
       present = std::find(searched->begin(), searched->end(), target.pad) != searched->end();
     } else if (!present) {
-      bool linkFailed = false;
-      present = Poll(target, options_.probeTimeoutMs, linkFailed).has_value();
-      if (linkFailed) return;
+      const auto at = std::find(polled.begin(), polled.end(), target) - polled.begin();
+      present = polls[static_cast<size_t>(at)].has_value();
     }
     if (present) answering.push_back(entry);
   }
 
-  if (results.size() < static_cast<size_t>(limit)) results.resize(limit, 0);
-  size_t stored = std::min(answering.size(), static_cast<size_t>(limit));
-  std::copy_n(answering.begin(), stored, results.begin());
-  if (stored < static_cast<size_t>(limit)) results[stored] = 0;
-
-  bool instrument = std::any_of(answering.begin(), answering.end(), [](int16_t a) { return a != 0; });
-  if (!instrument) {
-    Fail(kEbus);  // the controller hearing itself is no listener
-  } else if (answering.size() > static_cast<size_t>(limit)) {
-    Fail(kEtab);
-    status_.ibcntl = static_cast<int32_t>(stored);
-  } else {
-    Ok(0, static_cast<int32_t>(stored));
-  }
+  ListListeners(answering, results, limit);
 }
 
 }  // namespace veridane

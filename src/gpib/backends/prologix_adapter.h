@@ -11,6 +11,14 @@
 // - Writes: "++addr PAD [SAD]" when the address changes, then the data with CR, LF, ESC and
 //   "+" escaped by ESC, ended by an unescaped LF; EOI goes with the last byte as the handle's
 //   EOI mode says ("++eoi 0" only for a handle opened without it).
+// - A query (a message of printable text ending in "?", sent with EOI) goes out in one write
+//   with its "++read eoi", as the adapter's automatic read would ask for it: the answer is on
+//   its way while the call returns, and the next read of that address takes it up. Any other
+//   call that talks to the adapter first takes in what of that answer has come (marking the
+//   end of the adapter's read when it is not all there) and keeps it for that address. The
+//   device receives the same message either way; it is only addressed to talk sooner.
+// - Settings ("++addr", "++eoi", "++read_tmo_ms") go out in the same write as the bytes they
+//   are for. The receive side is drained only after something the host gave up on.
 // - Reads: "++read eoi". The adapter appends the end character (4) only when the device
 //   asserted EOI; AnswerFraming tells an end character from a data byte 4 (IEEE 488.2 blocks)
 //   and bounds one answer (a few MiB of text, a block as long as it says): a longer answer
@@ -31,8 +39,8 @@
 //   in controller mode.
 // - FindLstn: an AR488 (by its "++ver") is asked "++findlstn"; any other adapter, or an AR488
 //   whose firmware does not know it, gets a serial poll of every address in the list under a
-//   short timeout, each poll's end marked as above; an address that answers with a status
-//   byte has a device. The controller is address 0.
+//   short timeout, all in one write, each poll's end marked as above; an address that answers
+//   with a status byte has a device. The controller is address 0.
 // - The adapter cannot see a missing listener on a write (no ENOL) nor a missing device on a
 //   clear; those succeed as on a bus without handshake errors. An end-of-string mode given to
 //   ibdev is not used: reads end at END (the program opens every handle without one).
@@ -47,7 +55,7 @@
 
 #include "gpib/backends/answer_framing.h"
 #include "gpib/backends/byte_transport.h"
-#include "platform/gpib488.h"
+#include "platform/gpib_handle_table.h"
 
 namespace veridane {
 
@@ -58,8 +66,9 @@ struct PrologixOptions {
   // Extra time granted to the link before silence is taken for the adapter having given up.
   double linkMarginSeconds = 0.2;
   // How long each address may take to answer the serial poll of FindLstn. A device answers
-  // a poll in its interface chip, within microseconds; only an empty address waits this out.
-  int probeTimeoutMs = 25;
+  // a poll in its interface chip, within microseconds; only an empty address waits this out,
+  // and the 23 empty addresses of a usual bench make the search's time (0.12 s at 5 ms).
+  int probeTimeoutMs = 5;
   // How long the host waits for the mark that ends something it gave up on, beyond the
   // adapter's own time for it: a link this slow is a broken one.
   double markSeconds = 4.0;
@@ -69,8 +78,12 @@ struct PrologixOptions {
 
 // The ESC-escaping of data bytes for the adapter (CR, LF, ESC and '+' get an ESC before them).
 std::string EscapeForAdapter(std::string_view data);
+// A message whose answer the adapter is asked for at once: short printable text whose last
+// character before its line ends is "?". Anything else (binary data, a query in the middle
+// of a message) is read only when the program reads.
+bool AnswerExpected(std::string_view message);
 
-class PrologixAdapter : public Gpib488 {
+class PrologixAdapter : public GpibHandleTable {
  public:
   static constexpr char kEndChar = 4;
 
@@ -85,32 +98,20 @@ class PrologixAdapter : public Gpib488 {
   // The adapter named itself an AR488 (which has its own listener search).
   bool IsAr488() const;
 
-  // --- Gpib488 ---
-  GpibStatus Status() const override { return status_; }
+  // --- Gpib488 (the handle calls are GpibHandleTable's) ---
   void SendIFC(int board) override;
   void ibsre(int board, int value) override;
   void FindLstn(int board, const std::vector<int16_t>& addresses, std::vector<int16_t>& results, int limit) override;
-  int ibdev(int board, int pad, int sad, int tmo, int eot, int eos) override;
-  void ibpad(int ud, int pad) override;
   void ibclr(int ud) override;
   void ibrsp(int ud, uint8_t& statusByte) override;
   void ibwrt(int ud, std::string_view data) override;
   void ibrd(int ud, std::string& buffer) override;
-  void ibtmo(int ud, int code) override;
-  void ibask(int ud, int option, int& value) override;
   void ibwait(int ud, int mask) override;
   void ibloc(int ud) override;
-  void ibwrtf(int ud, const std::string& path) override;
   void ibrdf(int ud, const std::string& path) override;
   void DevClear(int board, int address) override;
 
  private:
-  struct Handle {
-    int pad = 1;
-    int sad = 0;  // 0 none, else 0x60..0x7E
-    int tmo = 11;
-    bool eot = true;
-  };
   struct Address {
     int pad = -1;
     int sad = 0;
@@ -125,23 +126,38 @@ class PrologixAdapter : public Gpib488 {
     bool tooLong = false;
     bool linkFailed = false;
   };
+  // What an address's device has sent and the program has not read yet: a whole message, or
+  // the first part of one whose read was cut short (its framing goes on with the rest).
+  struct Unread {
+    std::string data;
+    bool ended = true;
+    AnswerFraming framing{kEndChar};
+  };
+  // The "++read eoi" that went out with a query and whose answer nobody has taken in yet.
+  struct AskedRead {
+    int key = 0;
+    double sentAt = 0;
+    int adapterMs = 0;
+  };
 
-  Handle* Find(int ud);
-  bool CheckBoard(int board);
-  void Ok(int32_t bits = 0, int32_t count = 0);
-  void Fail(int iberr, int32_t bits = 0);
   void LinkFailed();
   double Now() { return transport_->Now(); }
 
   // Protocol steps; false when the link failed (status already set).
+  // Sends the queued settings and then `bytes`, in one write.
   bool Send(std::string_view bytes);
   bool Command(const std::string& command);
-  bool SelectAddress(const Address& address);
-  bool SelectEoi(bool eoi);
-  bool SelectReadTimeout(int milliseconds);
-  // Lets an adapter that may still be talking from an abandoned read finish (up to its
-  // mark), and drops whatever arrived unasked.
+  // Queue the setting for the next Send when the adapter does not have it yet.
+  void SelectAddress(const Address& address);
+  void SelectEoi(bool eoi);
+  void SelectReadTimeout(int milliseconds);
+  // Takes in the answer of a read asked with a query (see Park), lets an adapter that may
+  // still be talking from an abandoned read finish (up to its mark), and drops whatever
+  // arrived unasked.
   bool Settle();
+  // Takes in what has come of the asked read's answer and keeps it for its address; when the
+  // answer is not complete, the adapter's read is ended by a mark first.
+  bool Park();
   // Sends the mark after something the host gives up on.
   bool SendMark();
   // Drops what the adapter says until the mark's answer, for up to `seconds`; true when it
@@ -150,27 +166,32 @@ class PrologixAdapter : public Gpib488 {
   bool IsMark(const std::string& line) const;
   // The next line (CR/LF removed) within `seconds`; nullopt on silence or a broken link.
   std::optional<std::string> ReadLine(double seconds, bool& linkFailed);
-  // One message by "++read eoi", asked again while the adapter gives up before the timeout.
-  Message ReadMessage(double timeoutSeconds);
-  // The message of the handle's device.
-  Message Fetch(const Handle& handle);
+  // One message by "++read eoi", asked again while the adapter gives up before the timeout;
+  // `asked`: the first "++read eoi" already went out with the query.
+  Message ReadMessage(double timeoutSeconds, AnswerFraming& framing, std::optional<AskedRead> asked);
+  // The message (or the rest of it) of the handle's device.
+  Message Fetch(const DeviceHandle& handle, AnswerFraming& framing);
+  // The handle's message: the rest of one begun before, or a new one.
+  Message Take(const DeviceHandle& handle);
   // Serial poll, its end marked; nullopt when the device did not answer within the timeout.
   std::optional<int> Poll(const Address& address, int timeoutMs, bool& linkFailed);
+  // Serial polls of several addresses in one write, each ended by its mark; an answer for each.
+  std::vector<std::optional<int>> Polls(const std::vector<Address>& addresses, int timeoutMs, bool& linkFailed);
   // An AR488's own listener search; nullopt when the adapter does not know the command.
   std::optional<std::vector<int>> FindListenersAr488(bool& linkFailed);
-  double TimeoutOf(const Handle& handle) const;
+  double TimeoutOf(const DeviceHandle& handle) const;
 
   std::unique_ptr<ByteTransport> transport_;
   PrologixOptions options_;
-  GpibStatus status_;
-  std::map<int, Handle> handles_;
-  int nextHandle_ = 1;
-  std::map<int, std::string> unread_;  // rest of a message read completely, by Address::Key()
+  std::map<int, Unread> unread_;  // by Address::Key()
+  std::optional<AskedRead> asked_;
+  std::string outbox_;            // settings waiting to go out with the next bytes
   std::string inbox_;             // bytes received and not yet consumed
+  bool stale_ = true;             // unasked bytes may come: drained before the next exchange
   Address address_;               // what the adapter is addressed to; pad -1 unknown
   int eoi_ = -1;                  // last "++eoi" sent; -1 unknown
   int readTmoMs_ = -1;            // last "++read_tmo_ms" sent; -1 unknown
-  bool markPending_ = false;       // a mark was sent and its answer has not come yet
+  int marksOwed_ = 0;             // marks sent whose answers have not come yet
   std::string version_;
   std::string linkError_;
 };

@@ -31,64 +31,140 @@ std::string EscapeForAdapter(std::string_view data) {
   return out;
 }
 
+bool AnswerExpected(std::string_view message) {
+  constexpr size_t kLongestQuery = 256;
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ')) {
+    message.remove_suffix(1);
+  }
+  if (message.empty() || message.size() > kLongestQuery || message.back() != '?') return false;
+  return std::all_of(message.begin(), message.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 0x20 && byte < 0x7F;
+  });
+}
+
 // --- protocol steps ---
 
 bool PrologixAdapter::Send(std::string_view bytes) {
-  if (transport_->Write(bytes)) return true;
+  bool sent = false;
+  if (outbox_.empty()) {
+    sent = transport_->Write(bytes);
+  } else {
+    outbox_ += bytes;
+    sent = transport_->Write(outbox_);
+    outbox_.clear();
+  }
+  if (sent) return true;
   LinkFailed();
   return false;
 }
 
 bool PrologixAdapter::Command(const std::string& command) { return Send(command + "\n"); }
 
-bool PrologixAdapter::SelectAddress(const Address& address) {
-  if (address == address_) return true;
-  std::string command = "++addr " + std::to_string(address.pad);
-  if (address.sad != 0) command += " " + std::to_string(address.sad);
-  if (!Command(command)) return false;
+void PrologixAdapter::SelectAddress(const Address& address) {
+  if (address == address_) return;
+  outbox_ += "++addr " + std::to_string(address.pad);
+  if (address.sad != 0) outbox_ += " " + std::to_string(address.sad);
+  outbox_ += "\n";
   address_ = address;
-  return true;
 }
 
-bool PrologixAdapter::SelectEoi(bool eoi) {
-  if (eoi_ == (eoi ? 1 : 0)) return true;
-  if (!Command(eoi ? "++eoi 1" : "++eoi 0")) return false;
+void PrologixAdapter::SelectEoi(bool eoi) {
+  if (eoi_ == (eoi ? 1 : 0)) return;
+  outbox_ += eoi ? "++eoi 1\n" : "++eoi 0\n";
   eoi_ = eoi ? 1 : 0;
-  return true;
 }
 
-bool PrologixAdapter::SelectReadTimeout(int milliseconds) {
-  if (readTmoMs_ == milliseconds) return true;
-  if (!Command("++read_tmo_ms " + std::to_string(milliseconds))) return false;
+void PrologixAdapter::SelectReadTimeout(int milliseconds) {
+  if (readTmoMs_ == milliseconds) return;
+  outbox_ += "++read_tmo_ms " + std::to_string(milliseconds) + "\n";
   readTmoMs_ = milliseconds;
-  return true;
 }
 
 bool PrologixAdapter::Settle() {
-  if (markPending_ && !AwaitMark(options_.markSeconds)) {
+  if (!Park()) return false;
+  if (marksOwed_ > 0 && !AwaitMark(options_.markSeconds)) {
     // An adapter that neither finishes nor answers cannot be talked to any more.
     linkError_ = "the adapter keeps sending and does not answer \"++ver\"";
     address_ = Address{};
     eoi_ = -1;
     readTmoMs_ = -1;
     unread_.clear();
+    outbox_.clear();
     Fail(kEdvr);
     return false;
   }
-  transport_->Discard();
+  if (stale_) {
+    transport_->Discard();
+    stale_ = false;
+  }
   inbox_.clear();
+  return true;
+}
+
+bool PrologixAdapter::Park() {
+  if (!asked_) return true;
+  const AskedRead asked = *asked_;
+  asked_.reset();
+  Unread& kept = unread_[asked.key];
+  kept = Unread{};
+  std::string raw = std::move(inbox_);
+  inbox_.clear();
+  if (!transport_->Read(raw, 0)) {
+    LinkFailed();
+    return false;
+  }
+  // Complete already: the adapter is done with it.
+  if (!raw.empty() && kept.framing.Scan(raw) != std::string::npos && kept.framing.Closed()) {
+    raw.pop_back();
+    kept.data = std::move(raw);
+    return true;
+  }
+  // Otherwise the mark ends the adapter's read; everything before its answer is the device's.
+  if (!SendMark()) return false;
+  const double deadline = Now() + asked.adapterMs / 1000.0 + options_.markSeconds;
+  kept.framing = AnswerFraming(kEndChar);
+  for (;;) {
+    std::string_view text(raw);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+    if (text.size() < raw.size() && text.ends_with(version_)) {
+      raw.resize(text.size() - version_.size());
+      --marksOwed_;
+      break;
+    }
+    const double now = Now();
+    if (now >= deadline || raw.size() > AnswerFraming::kBlockLimit) {
+      // The mark is still owed: Settle waits for it, and the answer is lost with the link.
+      unread_.erase(asked.key);
+      stale_ = true;
+      return true;
+    }
+    if (!transport_->Read(raw, deadline - now)) {
+      LinkFailed();
+      return false;
+    }
+  }
+  if (raw.empty()) {
+    // The device had not begun: it still holds its answer for the next read.
+    unread_.erase(asked.key);
+    return true;
+  }
+  const size_t end = kept.framing.Scan(raw);
+  kept.ended = end != std::string::npos;
+  if (kept.ended) raw.pop_back();
+  kept.data = std::move(raw);
   return true;
 }
 
 bool PrologixAdapter::SendMark() {
   if (version_.empty()) return true;  // not started: there is nothing to mark with
   if (!Command("++ver")) return false;
-  markPending_ = true;
+  ++marksOwed_;
   return true;
 }
 
 bool PrologixAdapter::AwaitMark(double seconds) {
-  if (!markPending_) return true;
+  if (marksOwed_ == 0) return true;
   const double deadline = Now() + seconds;
   // Only the unfinished last line is kept: what came before the mark is dropped as it comes,
   // however much an adapter that is still streaming sends.
@@ -99,8 +175,7 @@ bool PrologixAdapter::AwaitMark(double seconds) {
       std::string line = pending.substr(0, lf);
       pending.erase(0, lf + 1);
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (IsMark(line)) {
-        markPending_ = false;
+      if (IsMark(line) && --marksOwed_ == 0) {
         inbox_ = std::move(pending);
         return true;
       }
@@ -151,35 +226,60 @@ std::optional<int> StatusByte(std::string text) {
 }  // namespace
 
 std::optional<int> PrologixAdapter::Poll(const Address& address, int timeoutMs, bool& linkFailed) {
-  if (!Settle() || !SelectReadTimeout(timeoutMs)) {
+  return Polls({address}, timeoutMs, linkFailed).front();
+}
+
+std::vector<std::optional<int>> PrologixAdapter::Polls(const std::vector<Address>& addresses, int timeoutMs,
+                                                       bool& linkFailed) {
+  std::vector<std::optional<int>> answers(addresses.size());
+  if (addresses.empty()) return answers;
+  if (!Settle()) {
     linkFailed = true;
-    return std::nullopt;
+    return answers;
   }
-  std::string command = "++spoll " + std::to_string(address.pad);
-  if (address.sad != 0) command += " " + std::to_string(address.sad);
-  if (!Command(command) || !SendMark()) {
-    linkFailed = true;
-    return std::nullopt;
-  }
+  SelectReadTimeout(timeoutMs);
   if (version_.empty()) {
-    // Without a mark the answer is waited for as long as the adapter may take.
-    std::optional<std::string> line = ReadLine(timeoutMs / 1000.0 + options_.linkMarginSeconds, linkFailed);
-    return line ? StatusByte(*line) : std::nullopt;
-  }
-  // Whatever the link's delay, the poll is over when the mark comes back: an empty address
-  // costs the adapter's timeout and one round trip, a slow link misses no device.
-  std::optional<int> answer;
-  const double deadline = Now() + timeoutMs / 1000.0 + options_.markSeconds;
-  while (true) {
-    std::optional<std::string> line = ReadLine(std::max(0.0, deadline - Now()), linkFailed);
-    if (linkFailed) return std::nullopt;
-    if (!line) return std::nullopt;  // still pending: the next call waits for the mark
-    if (IsMark(*line)) {
-      markPending_ = false;
-      return answer;
+    // Without a mark each answer is waited for as long as the adapter may take.
+    for (size_t i = 0; i < addresses.size(); ++i) {
+      std::string command = "++spoll " + std::to_string(addresses[i].pad);
+      if (addresses[i].sad != 0) command += " " + std::to_string(addresses[i].sad);
+      if (!Command(command)) {
+        linkFailed = true;
+        return answers;
+      }
+      std::optional<std::string> line = ReadLine(timeoutMs / 1000.0 + options_.linkMarginSeconds, linkFailed);
+      if (linkFailed) return answers;
+      if (line) answers[i] = StatusByte(*line);
     }
-    if (!answer) answer = StatusByte(*line);
+    return answers;
   }
+  // Every poll with its mark in one write: the adapter works through them in turn, and each
+  // poll is over when its mark comes back. An empty address costs the adapter's timeout, a
+  // slow link misses no device, and the link's delay is paid once.
+  std::string commands;
+  for (const Address& address : addresses) {
+    commands += "++spoll " + std::to_string(address.pad);
+    if (address.sad != 0) commands += " " + std::to_string(address.sad);
+    commands += "\n++ver\n";
+  }
+  if (!Send(commands)) {
+    linkFailed = true;
+    return answers;
+  }
+  marksOwed_ += static_cast<int>(addresses.size());
+  for (size_t i = 0; i < addresses.size(); ++i) {
+    const double deadline = Now() + timeoutMs / 1000.0 + options_.markSeconds;
+    while (true) {
+      std::optional<std::string> line = ReadLine(std::max(0.0, deadline - Now()), linkFailed);
+      if (linkFailed || !line) return answers;  // still owed: the next call waits for the marks
+      if (IsMark(*line)) {
+        --marksOwed_;
+        break;
+      }
+      if (!answers[i]) answers[i] = StatusByte(*line);
+    }
+  }
+  return answers;
 }
 
 std::optional<std::vector<int>> PrologixAdapter::FindListenersAr488(bool& linkFailed) {
@@ -195,7 +295,7 @@ std::optional<std::vector<int>> PrologixAdapter::FindListenersAr488(bool& linkFa
     std::optional<std::string> line = ReadLine(std::max(0.0, deadline - Now()), linkFailed);
     if (linkFailed || !line) return std::nullopt;
     if (IsMark(*line)) {
-      markPending_ = false;
+      --marksOwed_;
       break;
     }
     // The addresses as numbers among whatever words the firmware puts around them.
@@ -217,25 +317,35 @@ std::optional<std::vector<int>> PrologixAdapter::FindListenersAr488(bool& linkFa
   return found;
 }
 
-PrologixAdapter::Message PrologixAdapter::ReadMessage(double timeoutSeconds) {
+PrologixAdapter::Message PrologixAdapter::ReadMessage(double timeoutSeconds, AnswerFraming& framing,
+                                                      std::optional<AskedRead> asked) {
   Message message;
   const double deadline = Now() + timeoutSeconds;
-  AnswerFraming framing(kEndChar);
   std::string& data = message.data;
+  // Bytes of the asked read that came while the program waited.
+  std::string arrived = std::move(inbox_);
   inbox_.clear();
   while (Now() < deadline) {
-    // The adapter never reads past the caller's timeout, so it is free as soon as that ends.
-    const int adapterMs = AdapterTimeoutMs(deadline - Now());
-    if (!SelectReadTimeout(adapterMs) || !Send("++read eoi\n")) {
-      message.linkFailed = true;
-      return message;
+    int adapterMs = 0;
+    double lastHeard = 0;
+    if (asked) {
+      adapterMs = asked->adapterMs;
+      lastHeard = asked->sentAt;
+      asked.reset();
+    } else {
+      // The adapter never reads past the caller's timeout, so it is free as soon as that ends.
+      adapterMs = AdapterTimeoutMs(deadline - Now());
+      SelectReadTimeout(adapterMs);
+      if (!Send("++read eoi\n")) {
+        message.linkFailed = true;
+        return message;
+      }
+      lastHeard = Now();
     }
     // After this much silence the adapter has given up on its read and must be asked again.
     const double silence = adapterMs / 1000.0 + options_.linkMarginSeconds;
-    double lastHeard = Now();
     for (double now = Now(); now < deadline && now < lastHeard + silence; now = Now()) {
-      std::string arrived;
-      if (!transport_->Read(arrived, std::min(deadline, lastHeard + silence) - now)) {
+      if (arrived.empty() && !transport_->Read(arrived, std::min(deadline, lastHeard + silence) - now)) {
         LinkFailed();
         message.linkFailed = true;
         return message;
@@ -243,68 +353,104 @@ PrologixAdapter::Message PrologixAdapter::ReadMessage(double timeoutSeconds) {
       if (arrived.empty()) continue;
       lastHeard = Now();
       size_t end = framing.Scan(arrived);
-      while (end != std::string::npos) {
-        // An end character with bytes already behind it was data (binary without a block).
+      // An end character with bytes already behind it was data (binary without a block); one
+      // the framing shows closed needs no look.
+      while (end != std::string::npos && !framing.Closed()) {
         const size_t scanned = arrived.size();
         if (!transport_->Read(arrived, 0)) {
           LinkFailed();
           message.linkFailed = true;
           return message;
         }
-        if (arrived.size() == scanned) {
-          data.append(arrived, 0, end);
-          message.end = true;
-          return message;
-        }
+        if (arrived.size() == scanned) break;
         const size_t next = framing.Scan(std::string_view(arrived).substr(scanned));
         end = next == std::string::npos ? next : scanned + next;
       }
+      if (end != std::string::npos) {
+        data.append(arrived, 0, end);
+        message.end = true;
+        return message;
+      }
       data += arrived;
+      arrived.clear();
       if (framing.TooLong()) {
         data.clear();
         data.shrink_to_fit();
         message.tooLong = true;
+        stale_ = true;
         if (!SendMark()) message.linkFailed = true;
         return message;
       }
     }
   }
   message.timedOut = true;
+  stale_ = true;
   // Marked, and waited for briefly: the adapter's last read ended with the timeout, so the
   // mark is normally back at once and the next message goes out without delay.
   if (!SendMark() || (!AwaitMark(kTimeoutMarkSeconds) && !linkError_.empty())) message.linkFailed = true;
   return message;
 }
 
-PrologixAdapter::Message PrologixAdapter::Fetch(const Handle& handle) {
+PrologixAdapter::Message PrologixAdapter::Fetch(const DeviceHandle& handle, AnswerFraming& framing) {
+  const Address address{handle.pad, handle.sad};
+  if (asked_ && asked_->key == address.Key()) {
+    const AskedRead asked = *asked_;
+    asked_.reset();
+    return ReadMessage(TimeoutOf(handle), framing, asked);
+  }
   Message message;
-  if (!Settle() || !SelectAddress({handle.pad, handle.sad})) {
+  if (!Settle()) {
     message.linkFailed = true;
     return message;
   }
-  return ReadMessage(TimeoutOf(handle));
+  SelectAddress(address);
+  return ReadMessage(TimeoutOf(handle), framing, std::nullopt);
 }
 
 // --- transfers ---
 
 void PrologixAdapter::ibwrt(int ud, std::string_view data) {
-  Handle* handle = Find(ud);
+  DeviceHandle* handle = Find(ud);
   if (!handle) return;
   Address target{handle->pad, handle->sad};
-  if (!Settle() || !SelectAddress(target) || !SelectEoi(handle->eot)) return;
+  if (!Settle()) return;
+  SelectAddress(target);
+  SelectEoi(handle->eot);
   // A new message makes the device drop an answer it had not finished sending.
   unread_.erase(target.Key());
-  if (!Send(EscapeForAdapter(data) + "\n")) return;
+  std::string bytes = EscapeForAdapter(data) + "\n";
+  const bool ask = handle->eot && AnswerExpected(data);
+  int adapterMs = 0;
+  if (ask) {
+    adapterMs = AdapterTimeoutMs(TimeoutOf(*handle));
+    SelectReadTimeout(adapterMs);
+    bytes += "++read eoi\n";
+  }
+  if (!Send(bytes)) return;
+  if (ask) asked_ = AskedRead{target.Key(), Now(), adapterMs};
   Ok(0, static_cast<int32_t>(data.size()));
 }
 
+// The rest of a message begun by an asked read that was cut short, or a whole new one.
+PrologixAdapter::Message PrologixAdapter::Take(const DeviceHandle& handle) {
+  const int key = Address{handle.pad, handle.sad}.Key();
+  Unread begun;
+  if (auto it = unread_.find(key); it != unread_.end()) {
+    begun = std::move(it->second);
+    unread_.erase(it);
+  }
+  Message message = Fetch(handle, begun.framing);
+  message.data.insert(0, begun.data);
+  return message;
+}
+
 void PrologixAdapter::ibrd(int ud, std::string& buffer) {
-  Handle* handle = Find(ud);
+  DeviceHandle* handle = Find(ud);
   if (!handle) return;
   int key = Address{handle->pad, handle->sad}.Key();
   auto it = unread_.find(key);
-  if (it == unread_.end()) {
-    Message message = Fetch(*handle);
+  if (it == unread_.end() || !it->second.ended) {
+    Message message = Take(*handle);
     if (message.linkFailed) return;
     if (message.tooLong) {
       Fail(kEbus);
@@ -318,9 +464,9 @@ void PrologixAdapter::ibrd(int ud, std::string& buffer) {
       status_.ibcntl = static_cast<int32_t>(n);
       return;
     }
-    it = unread_.emplace(key, std::move(message.data)).first;
+    it = unread_.insert_or_assign(key, Unread{std::move(message.data)}).first;
   }
-  std::string& rest = it->second;
+  std::string& rest = it->second.data;
   size_t n = std::min(buffer.size(), rest.size());
   std::copy_n(rest.begin(), n, buffer.begin());
   rest.erase(0, n);
@@ -329,23 +475,8 @@ void PrologixAdapter::ibrd(int ud, std::string& buffer) {
   Ok(end ? kEnd : 0, static_cast<int32_t>(n));
 }
 
-void PrologixAdapter::ibwrtf(int ud, const std::string& path) {
-  if (!Find(ud)) return;
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    Fail(kEfso);
-    return;
-  }
-  std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) {
-    Fail(kEfso);
-    return;
-  }
-  ibwrt(ud, content);
-}
-
 void PrologixAdapter::ibrdf(int ud, const std::string& path) {
-  Handle* handle = Find(ud);
+  DeviceHandle* handle = Find(ud);
   if (!handle) return;
   // The file comes first, as with a board driver: a file error leaves the answer unread.
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
@@ -356,11 +487,11 @@ void PrologixAdapter::ibrdf(int ud, const std::string& path) {
   int key = Address{handle->pad, handle->sad}.Key();
   std::string answer;
   bool timedOut = false;
-  if (auto it = unread_.find(key); it != unread_.end()) {
-    answer = std::move(it->second);
+  if (auto it = unread_.find(key); it != unread_.end() && it->second.ended) {
+    answer = std::move(it->second.data);
     unread_.erase(it);
   } else {
-    Message message = Fetch(*handle);
+    Message message = Take(*handle);
     if (message.linkFailed) return;
     if (message.tooLong) {
       Fail(kEbus);

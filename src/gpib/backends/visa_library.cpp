@@ -6,6 +6,7 @@
 #include <chrono>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <thread>
 
 #include "gpib/backends/absent_board.h"
@@ -19,6 +20,7 @@ constexpr int32_t kViSuccess = 0;
 constexpr int32_t kViSuccessMaxCnt = 0x3FFF0006;
 constexpr int32_t kViErrorTmo = static_cast<int32_t>(0xBFFF0015);
 constexpr int32_t kViErrorNListeners = static_cast<int32_t>(0xBFFF005F);
+constexpr int32_t kViErrorRsrcNFound = static_cast<int32_t>(0xBFFF0011);
 constexpr uint32_t kViAttrTmoValue = 0x3FFF001A;
 constexpr uint32_t kViAttrSendEndEn = 0x3FFF0016;
 constexpr uint32_t kViAttrTermCharEn = 0x3FFF0038;
@@ -29,14 +31,8 @@ constexpr uint16_t kViGpibRenAssert = 1;
 constexpr uint16_t kViGpibRenAddressGtl = 6;
 
 constexpr int32_t kEcap = 11;  // no capability for the operation
-constexpr int kMaxAddress = 30;
-constexpr int kIbaPad = 1;
-constexpr int kIbaSad = 2;
-constexpr int kIbaEot = 4;
 // A file received through ibrdf is a message, not a disk image.
 constexpr size_t kMaxFileMessage = size_t{64} << 20;
-
-bool ValidSecondary(int sad) { return sad == 0 || (sad >= 0x60 && sad <= 0x7E); }
 
 int TimeoutMs(int code) {
   // Code 0 is "no timeout" to a board driver; a program waiting for ever could only be killed.
@@ -62,6 +58,8 @@ struct VisaFunctions {
   int32_t (*viGetAttribute)(uint32_t, uint32_t, void*) = nullptr;
   int32_t (*viGpibControlREN)(uint32_t, uint16_t) = nullptr;
   int32_t (*viGpibSendIFC)(uint32_t) = nullptr;
+  int32_t (*viFindRsrc)(uint32_t, const char*, uint32_t*, uint32_t*, char*) = nullptr;
+  int32_t (*viFindNext)(uint32_t, char*) = nullptr;
 };
 
 std::unique_ptr<VisaLibrary> VisaLibrary::Load(int board, const std::string& path, const VisaLibraryOptions& options,
@@ -102,6 +100,8 @@ std::unique_ptr<VisaLibrary> VisaLibrary::Load(int board, const std::string& pat
   Bind(library, "viGetAttribute", f->viGetAttribute);
   Bind(library, "viGpibControlREN", f->viGpibControlREN);
   Bind(library, "viGpibSendIFC", f->viGpibSendIFC);
+  Bind(library, "viFindRsrc", f->viFindRsrc);
+  Bind(library, "viFindNext", f->viFindNext);
   if (!f->viOpenDefaultRM || !f->viOpen || !f->viClose || !f->viRead || !f->viWrite || !f->viReadSTB || !f->viClear ||
       !f->viSetAttribute || !f->viGpibControlREN) {
     ::dlclose(library);
@@ -145,24 +145,6 @@ VisaLibrary::~VisaLibrary() {
   ::dlclose(library_);
 }
 
-VisaLibrary::Handle* VisaLibrary::Find(int ud) {
-  auto it = handles_.find(ud);
-  if (it != handles_.end()) return &it->second;
-  status_ = {kErr, kEdvr, 0};
-  return nullptr;
-}
-
-bool VisaLibrary::CheckBoard(int board) {
-  if (board == 0) return true;
-  status_ = {kErr, kEneb, 0};
-  return false;
-}
-
-void VisaLibrary::Ok(int32_t bits, int32_t count) {
-  status_.ibsta = kCmpl | bits;
-  status_.ibcntl = count;
-}
-
 void VisaLibrary::FailWith(int32_t visaStatus, int32_t count) {
   if (visaStatus == kViErrorTmo) {
     status_ = {kErr | kTimo | kCmpl, kEabo, count};
@@ -200,12 +182,40 @@ bool VisaLibrary::Prepare(uint32_t session, int timeoutMs, bool eot) {
   return true;
 }
 
+std::optional<std::vector<int16_t>> VisaLibrary::ListedInstruments() {
+  if (!f_->viFindRsrc || !f_->viFindNext) return std::nullopt;
+  const std::string expression = "GPIB" + std::to_string(board_) + "::?*INSTR";
+  uint32_t list = 0, count = 0;
+  char description[256] = {};
+  const int32_t result = f_->viFindRsrc(rm_, expression.c_str(), &list, &count, description);
+  std::vector<int16_t> found;
+  if (result == kViErrorRsrcNFound) return found;
+  if (result < kViSuccess) return std::nullopt;
+  for (uint32_t i = 0; i < count; ++i) {
+    if (i > 0 && f_->viFindNext(list, description) < kViSuccess) break;
+    // "GPIBn::pad::INSTR" or "GPIBn::pad::sad::INSTR"; anything else is not on this bus.
+    const std::string text = description;
+    const std::string prefix = "GPIB" + std::to_string(board_) + "::";
+    if (!text.starts_with(prefix) || !text.ends_with("::INSTR")) continue;
+    const std::string middle = text.substr(prefix.size(), text.size() - prefix.size() - 7);
+    const size_t colons = middle.find("::");
+    try {
+      const int pad = std::stoi(middle.substr(0, colons));
+      const int sad = colons == std::string::npos ? 0 : std::stoi(middle.substr(colons + 2)) + 0x60;
+      if (ValidAddress(pad, sad)) found.push_back(static_cast<int16_t>(pad | (sad << 8)));
+    } catch (const std::exception&) {
+    }
+  }
+  f_->viClose(list);
+  return found;
+}
+
 // --- board calls ---
 
 void VisaLibrary::SendIFC(int board) {
   if (!CheckBoard(board)) return;
   if (!f_->viGpibSendIFC) {
-    status_ = {kErr, kEcap, 0};
+    Fail(kEcap);
     return;
   }
   const int32_t result = f_->viGpibSendIFC(interface_);
@@ -223,8 +233,8 @@ void VisaLibrary::ibsre(int board, int value) {
 void VisaLibrary::DevClear(int board, int address) {
   if (!CheckBoard(board)) return;
   const int pad = address & 0xFF, sad = (address >> 8) & 0xFF;
-  if (address < 0 || pad > kMaxAddress || !ValidSecondary(sad)) {
-    status_ = {kErr, kEarg, 0};
+  if (address < 0 || !ValidAddress(pad, sad)) {
+    Fail(kEarg);
     return;
   }
   const uint32_t session = Session(pad, sad);
@@ -237,91 +247,38 @@ void VisaLibrary::FindLstn(int board, const std::vector<int16_t>& addresses, std
                            int limit) {
   if (!CheckBoard(board)) return;
   if (limit < 1) {
-    status_ = {kErr, kEarg, 0};
+    Fail(kEarg);
     return;
   }
+  // The library's own search of the bus where it has one (a vendor's VISA finds the GPIB
+  // listeners as a board's FindLstn does); otherwise each address is polled.
+  const std::optional<std::vector<int16_t>> listed = ListedInstruments();
   std::vector<int16_t> answering;
   for (int16_t entry : addresses) {
     if (entry == kNoAddr) break;
     const int pad = entry & 0xFF, sad = (entry >> 8) & 0xFF;
-    if (entry < 0 || pad > kMaxAddress || !ValidSecondary(sad)) {
-      status_ = {kErr, kEarg, 0};
+    if (entry < 0 || !ValidAddress(pad, sad)) {
+      Fail(kEarg);
       return;
     }
     if (std::find(answering.begin(), answering.end(), entry) != answering.end()) continue;
     bool present = pad == 0 && sad == 0;  // the board itself is the controller
-    if (!present) {
+    if (!present && listed) {
+      present = std::find(listed->begin(), listed->end(), entry) != listed->end();
+    } else if (!present) {
       const uint32_t session = Session(pad, sad);
       uint16_t stb = 0;
       present = session && Prepare(session, options_.probeTimeoutMs, true) && f_->viReadSTB(session, &stb) >= kViSuccess;
     }
     if (present) answering.push_back(entry);
   }
-  if (results.size() < static_cast<size_t>(limit)) results.resize(limit, 0);
-  const size_t stored = std::min(answering.size(), static_cast<size_t>(limit));
-  std::copy_n(answering.begin(), stored, results.begin());
-  if (stored < static_cast<size_t>(limit)) results[stored] = 0;
-  const bool instrument = std::any_of(answering.begin(), answering.end(), [](int16_t a) { return a != 0; });
-  if (!instrument) {
-    status_ = {kErr, kEbus, 0};
-  } else if (answering.size() > static_cast<size_t>(limit)) {
-    status_ = {kErr, kEtab, static_cast<int32_t>(stored)};
-  } else {
-    Ok(0, static_cast<int32_t>(stored));
-  }
+  ListListeners(answering, results, limit);
 }
 
 // --- handles ---
 
-int VisaLibrary::ibdev(int board, int pad, int sad, int tmo, int eot, int /*eos*/) {
-  if (!CheckBoard(board)) return -1;
-  if (pad < 0 || pad > kMaxAddress || !ValidSecondary(sad) || tmo < 0 || tmo > 17) {
-    status_ = {kErr, kEarg, 0};
-    return -1;
-  }
-  const int ud = nextHandle_++;
-  handles_[ud] = Handle{pad, sad, tmo, eot != 0};
-  Ok();
-  return ud;
-}
-
-void VisaLibrary::ibpad(int ud, int pad) {
-  Handle* handle = Find(ud);
-  if (!handle) return;
-  if (pad < 0 || pad > kMaxAddress) {
-    status_ = {kErr, kEarg, 0};
-    return;
-  }
-  handle->pad = pad;
-  Ok();
-}
-
-void VisaLibrary::ibtmo(int ud, int code) {
-  Handle* handle = Find(ud);
-  if (!handle) return;
-  if (code < 0 || code > 17) {
-    status_ = {kErr, kEarg, 0};
-    return;
-  }
-  handle->tmo = code;
-  Ok();
-}
-
-void VisaLibrary::ibask(int ud, int option, int& value) {
-  Handle* handle = Find(ud);
-  if (!handle) return;
-  switch (option) {
-    case kIbaPad: value = handle->pad; break;
-    case kIbaSad: value = handle->sad; break;
-    case kIbaTmo: value = handle->tmo; break;
-    case kIbaEot: value = handle->eot ? 1 : 0; break;
-    default: status_ = {kErr, kEarg, 0}; return;
-  }
-  Ok();
-}
-
 void VisaLibrary::ibwait(int ud, int mask) {
-  Handle* handle = Find(ud);
+  DeviceHandle* handle = Find(ud);
   if (!handle) return;
   // Every transfer is over when its call returns: a wait that accepts CMPL ends at once, one
   // that accepts only TIMO lasts the timeout.
@@ -334,7 +291,7 @@ void VisaLibrary::ibwait(int ud, int mask) {
 }
 
 void VisaLibrary::ibclr(int ud) {
-  Handle* handle = Find(ud);
+  DeviceHandle* handle = Find(ud);
   if (!handle) return;
   const uint32_t session = Session(handle->pad, handle->sad);
   if (!session || !Prepare(session, TimeoutMs(handle->tmo), handle->eot)) return;
@@ -343,7 +300,7 @@ void VisaLibrary::ibclr(int ud) {
 }
 
 void VisaLibrary::ibloc(int ud) {
-  Handle* handle = Find(ud);
+  DeviceHandle* handle = Find(ud);
   if (!handle) return;
   const uint32_t session = Session(handle->pad, handle->sad);
   if (!session) return;
@@ -354,7 +311,7 @@ void VisaLibrary::ibloc(int ud) {
 }
 
 void VisaLibrary::ibrsp(int ud, uint8_t& statusByte) {
-  Handle* handle = Find(ud);
+  DeviceHandle* handle = Find(ud);
   if (!handle) return;
   const uint32_t session = Session(handle->pad, handle->sad);
   if (!session || !Prepare(session, TimeoutMs(handle->tmo), handle->eot)) return;
@@ -367,7 +324,7 @@ void VisaLibrary::ibrsp(int ud, uint8_t& statusByte) {
 // --- transfers ---
 
 void VisaLibrary::ibwrt(int ud, std::string_view data) {
-  Handle* handle = Find(ud);
+  DeviceHandle* handle = Find(ud);
   if (!handle) return;
   const uint32_t session = Session(handle->pad, handle->sad);
   if (!session || !Prepare(session, TimeoutMs(handle->tmo), handle->eot)) return;
@@ -379,7 +336,7 @@ void VisaLibrary::ibwrt(int ud, std::string_view data) {
 }
 
 void VisaLibrary::ibrd(int ud, std::string& buffer) {
-  Handle* handle = Find(ud);
+  DeviceHandle* handle = Find(ud);
   if (!handle) return;
   const uint32_t session = Session(handle->pad, handle->sad);
   if (!session || !Prepare(session, TimeoutMs(handle->tmo), handle->eot)) return;
@@ -389,17 +346,6 @@ void VisaLibrary::ibrd(int ud, std::string& buffer) {
   if (result < kViSuccess) return FailWith(result, static_cast<int32_t>(got));
   // VI_SUCCESS: the message ended (END); a full buffer or a termination character: it goes on.
   Ok(result == kViSuccess ? kEnd : 0, static_cast<int32_t>(got));
-}
-
-void VisaLibrary::ibwrtf(int ud, const std::string& path) {
-  if (!Find(ud)) return;
-  std::ifstream file(path, std::ios::binary);
-  std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (!file && !file.eof()) {
-    status_ = {kErr, kEfso, 0};
-    return;
-  }
-  ibwrt(ud, content);
 }
 
 void VisaLibrary::ibrdf(int ud, const std::string& path) {

@@ -12,16 +12,18 @@
 //   EABO, bytes that came before it counted;
 // - ibrsp viReadSTB, ibclr viClear, ibloc viGpibControlREN(GTL), ibsre and SendIFC on the
 //   board's "GPIBn::INTFC" session, DevClear viClear on the address's session;
-// - FindLstn serial-polls every address of the list under a short timeout, as a board's
-//   FindLstn does on the bus;
+// - FindLstn takes the listeners the library finds ("GPIBn::?*INSTR", which a vendor's VISA
+//   answers with a search of the bus, as a board's FindLstn); a library without viFindRsrc
+//   gets a serial poll of every address of the list under a short timeout;
 // - VI_ERROR_NLISTENERS is ENOL; any other error EDVR, the library's own description kept
 //   for the technician.
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/gpib488.h"
+#include "platform/gpib_handle_table.h"
 
 namespace veridane {
 
@@ -34,7 +36,7 @@ struct VisaLibraryOptions {
 
 struct VisaFunctions;
 
-class VisaLibrary : public Gpib488 {
+class VisaLibrary : public GpibHandleTable {
  public:
   // Loads the named library, or the first of the candidates; opens the resource manager and
   // the board's interface session. nullptr with a message for the technician when it cannot.
@@ -48,39 +50,27 @@ class VisaLibrary : public Gpib488 {
   // The library's maker and version, as its resource manager says ("" when it does not).
   const std::string& Description() const { return description_; }
 
-  // --- Gpib488 ---
-  GpibStatus Status() const override { return status_; }
+  // --- Gpib488 (the handle calls are GpibHandleTable's) ---
   void SendIFC(int board) override;
   void ibsre(int board, int value) override;
   void FindLstn(int board, const std::vector<int16_t>& addresses, std::vector<int16_t>& results, int limit) override;
-  int ibdev(int board, int pad, int sad, int tmo, int eot, int eos) override;
-  void ibpad(int ud, int pad) override;
   void ibclr(int ud) override;
   void ibrsp(int ud, uint8_t& statusByte) override;
   void ibwrt(int ud, std::string_view data) override;
   void ibrd(int ud, std::string& buffer) override;
-  void ibtmo(int ud, int code) override;
-  void ibask(int ud, int option, int& value) override;
   void ibwait(int ud, int mask) override;
   void ibloc(int ud) override;
-  void ibwrtf(int ud, const std::string& path) override;
   void ibrdf(int ud, const std::string& path) override;
   void DevClear(int board, int address) override;
 
  private:
-  struct Handle {
-    int pad = 1;
-    int sad = 0;
-    int tmo = 11;
-    bool eot = true;
-  };
   VisaLibrary(void* library, std::string path, std::unique_ptr<VisaFunctions> f, uint32_t rm, int board);
-  Handle* Find(int ud);
-  bool CheckBoard(int board);
   // The session of an address, opened on first use; 0 with the status set when it cannot be.
   uint32_t Session(int pad, int sad);
   bool Prepare(uint32_t session, int timeoutMs, bool eot);
-  void Ok(int32_t bits = 0, int32_t count = 0);
+  // The instruments the library's viFindRsrc lists on this board (pad | sad << 8); nullopt
+  // when it has no such search or the search failed.
+  std::optional<std::vector<int16_t>> ListedInstruments();
   // Status from a VISA result that is an error.
   void FailWith(int32_t visaStatus, int32_t count = 0);
 
@@ -92,9 +82,6 @@ class VisaLibrary : public Gpib488 {
   int board_;
   std::string description_;
   VisaLibraryOptions options_;
-  GpibStatus status_;
-  std::map<int, Handle> handles_;
-  int nextHandle_ = 1;
   std::map<int, uint32_t> sessions_;  // by pad * 256 + sad
 };
 

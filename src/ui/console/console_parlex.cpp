@@ -1,5 +1,10 @@
 #include "ui/console/console_parlex.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -98,6 +103,82 @@ constexpr const char* kHelp =
     "  :cr on|off, :lf on|off     terminators added to each message\n"
     "  :quit                      end\n";
 
+// The history of sent messages, opened once for the session and appended a line at a time
+// (one write each, so that a line typed is kept even if the session is killed). It stays small
+// enough to be recalled whole: past its limit its older half goes.
+class HistoryFile {
+ public:
+  explicit HistoryFile(std::string path) : path_(std::move(path)) {}
+  ~HistoryFile() { Close(); }
+  HistoryFile(const HistoryFile&) = delete;
+  HistoryFile& operator=(const HistoryFile&) = delete;
+
+  void Append(const std::string& line) {
+    if (path_.empty() || refused_) return;
+    if (fd_ < 0 && !Open()) return;
+    if (size_ + line.size() + 2 > kParlexHistoryLimit) {
+      // Another session may have trimmed it meanwhile: the file's own size decides.
+      struct stat info {};
+      if (::fstat(fd_, &info) == 0) size_ = static_cast<size_t>(info.st_size);
+      if (size_ + line.size() + 2 > kParlexHistoryLimit) {
+        Close();
+        TrimOlderHalf();
+        if (!Open()) return;
+      }
+    }
+    const std::string bytes = line + "\r\n";
+    size_t written = 0;
+    while (written < bytes.size()) {
+      const ssize_t n = ::write(fd_, bytes.data() + written, bytes.size() - written);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return;  // a full disk loses the history line, not the message
+      written += static_cast<size_t>(n);
+    }
+    size_ += written;
+  }
+
+ private:
+  bool Open() {
+    // A history that is not a plain file (a FIFO would hold the session up) is not kept.
+    if (!CheckWriteTarget(path_).Ok()) {
+      refused_ = true;
+      return false;
+    }
+    fd_ = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
+    struct stat info {};
+    if (fd_ < 0 || ::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
+      Close();
+      refused_ = true;
+      return false;
+    }
+    size_ = static_cast<size_t>(info.st_size);
+    return true;
+  }
+  void Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+  void TrimOlderHalf() {
+    std::string content, error;
+    if (ReadText8File(path_, content, error, 2 * kParlexHistoryLimit)) {
+      std::string kept;
+      for (const std::string& old : SplitText8Lines(content)) kept += old + "\r\n";
+      const size_t cut =
+          kept.find("\r\n", kept.size() > kParlexHistoryLimit / 2 ? kept.size() - kParlexHistoryLimit / 2 : 0);
+      kept = cut == std::string::npos ? std::string() : kept.substr(cut + 2);
+      ReplaceText8File(path_, kept, error);
+    } else {
+      std::error_code unknown;
+      std::filesystem::remove(path_, unknown);
+    }
+  }
+
+  std::string path_;
+  int fd_ = -1;
+  size_t size_ = 0;
+  bool refused_ = false;
+};
+
 class Session {
  public:
   Session(ParlexConsoleSeams& seams, std::ostream& out, std::ostream& err)
@@ -107,7 +188,8 @@ class Session {
         op_(seams.op),
         parlexSeams_{seams.driver, op_, seams.loop, seams.settings, dialogs_, seams.toolFolder,
                      seams.listeners, seams.deviceTimeout, ""},
-        presenter_(parlexSeams_, state_, view_) {}
+        presenter_(parlexSeams_, state_, view_),
+        history_(seams.historyFile) {}
 
   void Start() {
     presenter_.Load();
@@ -230,28 +312,7 @@ class Session {
     return blank == std::string::npos ? std::string() : Utf8FromText8(Trim(line.substr(blank + 1)));
   }
 
-  void Remember(const std::string& line) {
-    if (seams_.historyFile.empty()) return;
-    // A history that is not a plain file (a FIFO would hold the session up) is not kept.
-    if (!CheckWriteTarget(seams_.historyFile).Ok()) return;
-    // The history stays small enough to be recalled whole: past its limit its older half goes.
-    std::error_code unknown;
-    const auto size = std::filesystem::file_size(seams_.historyFile, unknown);
-    if (!unknown && size + line.size() + 2 > kParlexHistoryLimit) {
-      std::string content, error;
-      if (ReadText8File(seams_.historyFile, content, error, 2 * kParlexHistoryLimit)) {
-        std::string kept;
-        for (const std::string& old : SplitText8Lines(content)) kept += old + "\r\n";
-        const size_t cut = kept.find("\r\n", kept.size() > kParlexHistoryLimit / 2 ? kept.size() - kParlexHistoryLimit / 2 : 0);
-        kept = cut == std::string::npos ? std::string() : kept.substr(cut + 2);
-        if (!ReplaceText8File(seams_.historyFile, kept, error)) return;
-      } else {
-        std::filesystem::remove(seams_.historyFile, unknown);
-      }
-    }
-    std::ofstream history(seams_.historyFile, std::ios::binary | std::ios::app);
-    history << line << "\r\n";
-  }
+  void Remember(const std::string& line) { history_.Append(line); }
 
   ParlexConsoleSeams& seams_;
   std::ostream& out_;
@@ -264,6 +325,7 @@ class Session {
   parlex::ManualPresenter presenter_;
   bool failed_ = false;
   bool selectionRefused_ = false;  // the last :addr named no listener
+  HistoryFile history_;
 };
 
 }  // namespace

@@ -52,6 +52,16 @@ ChildProcess::~ChildProcess() {
 
 void ChildProcess::Kill() {
   if (pid_ <= 0) return;
+  // Asked to end first, as Ctrl+C would ask it, so that it takes its temporary folders with
+  // it; killed when it has not ended within two seconds.
+  ::kill(pid_, SIGTERM);
+  for (int i = 0; i < 200; ++i) {
+    if (::waitpid(pid_, nullptr, WNOHANG) == pid_) {
+      pid_ = -1;
+      return;
+    }
+    ::usleep(10000);
+  }
   ::kill(pid_, SIGKILL);
   ::waitpid(pid_, nullptr, 0);
   pid_ = -1;

@@ -1,6 +1,7 @@
 #pragma once
-// A program started by a test: its output on a pipe, a deadline on everything, and killed
-// (by its own id) when the test lets go of it, so that no run leaves a process behind.
+// A program started by a test: its output on a pipe, a deadline on everything, and ended (by
+// its own id: SIGTERM, then SIGKILL when it does not end) when the test lets go of it, so that
+// no run leaves a process behind.
 #include <sys/types.h>
 
 #include <map>

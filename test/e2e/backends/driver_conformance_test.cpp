@@ -1,6 +1,8 @@
 // The driver interface as every back end must keep it, checked the same way on each: the
 // simulator in process, the board library and the VISA library made of the simulator (through
-// dlopen, as a vendor's), and the Prologix emulator over TCP and over a pseudo-terminal. Each
+// dlopen, as a vendor's), and the Prologix emulator over TCP and over a pseudo-terminal, the
+// emulator also sending every answer in pieces cut at awkward bytes (after a byte 4, inside a
+// block's "#<n>"), where a reader that trusts where a piece ends takes data for the end. Each
 // serves the default bench with the conformance devices (sim/bus/conformance_devices.h).
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -23,7 +25,7 @@ namespace veridane::testing {
 namespace {
 
 using sim::ConformanceDevices;
-enum class Route { kSimulator, kBoardLibrary, kVisaLibrary, kPrologixTcp, kPrologixPty };
+enum class Route { kSimulator, kBoardLibrary, kVisaLibrary, kPrologixTcp, kPrologixPty, kTcpInPieces, kPtyInPieces };
 
 constexpr int kScope = 1;
 constexpr int kEmpty = 29;
@@ -76,9 +78,14 @@ class Link {
         owned_ = VisaLibrary::Load(0, VERIDANE_SIM_VISA_LIBRARY, VisaLibraryOptions{}, error);
         break;
       case Route::kPrologixTcp:
-      case Route::kPrologixPty: {
-        server_ = std::make_unique<sim::EmulatorServer>([] { return std::make_unique<ServedDefaultBench>(); });
-        const bool tcp = route == Route::kPrologixTcp;
+      case Route::kPrologixPty:
+      case Route::kTcpInPieces:
+      case Route::kPtyInPieces: {
+        sim::EmulatorMode mode;
+        mode.inPieces = route == Route::kTcpInPieces || route == Route::kPtyInPieces;
+        server_ = std::make_unique<sim::EmulatorServer>([] { return std::make_unique<ServedDefaultBench>(); },
+                                                        sim::AdapterPersonality{}, mode);
+        const bool tcp = route == Route::kPrologixTcp || route == Route::kTcpInPieces;
         const bool listening = tcp ? server_->ListenTcp(0, error) : server_->OpenPty(error);
         if (!listening) break;
         serving_ = std::thread([this] { server_->Serve(-1, [this] { return stop_.load(); }); });
@@ -186,6 +193,16 @@ TEST_P(DriverConformance, ABinaryBlockWithEveryAwkwardByteComesBackWhole) {
   EXPECT_TRUE(Has(kEnd));
 }
 
+TEST_P(DriverConformance, BlocksOfEndCharactersAndTextAfterThemComeBackWhole) {
+  const int echo = driver_->ibdev(0, ConformanceDevices::kEchoAddress, 0, kLong, 1, 0);
+  for (const std::string& block : {"#14" + std::string(4, '\x04'), "CURVE #210" + std::string(10, '\x04') + ";NEXT"}) {
+    driver_->ibwrt(echo, block);
+    EXPECT_FALSE(Has(kErr));
+    EXPECT_EQ(ReadMessage(echo, 7), block + "\n");
+    EXPECT_TRUE(Has(kEnd));
+  }
+}
+
 TEST_P(DriverConformance, SilenceTimesOutAndTheNextMessageGoesThrough) {
   const int echo = driver_->ibdev(0, ConformanceDevices::kEchoAddress, 0, kShort, 1, 0);
   std::string buffer(16, '#');
@@ -235,14 +252,30 @@ TEST_P(DriverConformance, AVanishedDeviceIsNoLongerFound) {
   EXPECT_TRUE(Contains(Listeners(), ConformanceDevices::kEchoAddress));
 }
 
+TEST_P(DriverConformance, TheScopesWaveformComesAsAWholeBlock) {
+  const int scope = driver_->ibdev(0, kScope, 0, kLong, 1, 0);
+  // Two bytes a point: the low bytes of a noisy trace hold every awkward value.
+  driver_->ibwrt(scope, "HEAD 0;DATA:SOU CH1;ENC RIB;WID 2;STAR 1;STOP 1000");
+  driver_->ibwrt(scope, "CURVE?");
+  const std::string curve = ReadMessage(scope, 512);
+  EXPECT_TRUE(Has(kEnd));
+  EXPECT_FALSE(Has(kErr));
+  ASSERT_EQ(curve.substr(0, 6), "#42000");
+  EXPECT_EQ(curve.size(), 6u + 2000u + 1u) << "the block and its line end";
+  EXPECT_EQ(curve.back(), '\n');
+  driver_->ibwrt(scope, "HEAD 1;DATA INIT");
+}
+
 std::string RouteName(const ::testing::TestParamInfo<Route>& info) {
-  static const char* const names[] = {"Simulator", "BoardLibrary", "VisaLibrary", "PrologixTcp", "PrologixPty"};
+  static const char* const names[] = {"Simulator",   "BoardLibrary", "VisaLibrary", "PrologixTcp",
+                                      "PrologixPty", "TcpInPieces",  "PtyInPieces"};
   return names[static_cast<int>(info.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryBackEnd, DriverConformance,
                          ::testing::Values(Route::kSimulator, Route::kBoardLibrary, Route::kVisaLibrary,
-                                           Route::kPrologixTcp, Route::kPrologixPty),
+                                           Route::kPrologixTcp, Route::kPrologixPty, Route::kTcpInPieces,
+                                           Route::kPtyInPieces),
                          RouteName);
 
 }  // namespace

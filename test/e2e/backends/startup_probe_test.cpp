@@ -82,8 +82,8 @@ struct SlowBench {
 TEST(StartupListenerSearch, ADeviceThatAnswersItsPollLateIsListedAndLeavesNothingBehind) {
   SlowBench b("default", true);
   ASSERT_NE(b.bench, nullptr);
-  // The AT 5010 takes 20 ms to poll, the SG 5030 after it answers at once, address 9 is empty.
-  b.link->Session().SetPollDelay(5, 0.020);
+  // The AT 5010 takes 3 ms to poll, the SG 5030 after it answers at once, address 9 is empty.
+  b.link->Session().SetPollDelay(5, 0.003);
   EXPECT_EQ(b.Listeners(), (std::vector<int16_t>{1, 5, 6, 7, 8, 11, 12}));
   EXPECT_TRUE(b.op.prompts.empty());
 

@@ -46,6 +46,27 @@ TEST(AnswerFraming, TextEndsAtTheEndCharacterAndBlocksHoldItAsData) {
   EXPECT_EQ(EndIn(behind, {"A" + kEnd + "B" + kEnd}), (std::pair<int, size_t>{0, 3}));
 }
 
+// Closed: the end needs no look behind it. Only where no data byte 4 can stand.
+bool ClosedAfter(const std::vector<std::string>& pieces) {
+  AnswerFraming framing('\x04');
+  return EndIn(framing, pieces).first >= 0 && framing.Closed();
+}
+
+TEST(AnswerFraming, AnEndIsClosedOnlyAfterTextOrAWholeBlock) {
+  EXPECT_TRUE(ClosedAfter({"ID TEK/TDS 340\n" + kEnd}));
+  EXPECT_TRUE(ClosedAfter({"CURVE #13", "\x04\x04\x04", "\n" + kEnd}));
+  EXPECT_TRUE(ClosedAfter({"#13AB" + kEnd, kEnd})) << "the byte right after a block's last";
+  EXPECT_TRUE(ClosedAfter({"#0\x04\x04\n" + kEnd}));
+
+  EXPECT_FALSE(ClosedAfter({"1.5E-3" + kEnd})) << "no line end before it: binary may go on";
+  AnswerFraming binary('\x04');
+  binary.Scan("A" + kEnd);  // looked behind: more came, so it was data
+  ASSERT_NE(binary.Scan("B\n" + kEnd), npos);
+  EXPECT_FALSE(binary.Closed()) << "a data byte 4 made it binary";
+  EXPECT_FALSE(ClosedAfter({std::string("\x01\x02\n") + kEnd})) << "binary without a block";
+  EXPECT_FALSE(ClosedAfter({"#1", "x" + kEnd})) << "a malformed header";
+}
+
 TEST(AnswerFraming, TextIsBoundedAndOnlyADeclaredBlockMayBeLonger) {
   AnswerFraming text('\x04', 100, 1000);
   text.Scan(std::string(100, 'A'));

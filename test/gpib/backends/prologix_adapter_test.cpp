@@ -144,7 +144,7 @@ TEST(PrologixFindLstn, ProbesEveryAddressWithASerialPoll) {
   EXPECT_FALSE(b.Has(kErr));
   EXPECT_EQ(b.adapter->Status().ibcntl, 3);
   EXPECT_EQ(std::vector<int16_t>(results.begin(), results.begin() + 4), (std::vector<int16_t>{0, 5, 9, 0}));
-  EXPECT_EQ(b.link->Lines().front(), "++read_tmo_ms 25");
+  EXPECT_EQ(b.link->Lines().front(), "++read_tmo_ms 5");
   EXPECT_EQ(b.link->Count("++spoll 0"), 0) << "the controller itself is not polled";
   EXPECT_EQ(b.link->Count("++spoll 30"), 1);
   EXPECT_LT(b.link->Now(), 30 * 0.05) << "an empty address costs the probe timeout and one round trip";

@@ -44,7 +44,7 @@ TEST(PrologixRead, AMessageWithEndFillsTheFrontOfTheBuffer) {
   EXPECT_FALSE(b.Has(kErr));
   EXPECT_EQ(b.adapter->Status().ibcntl, 9);
   EXPECT_EQ(buffer, "TDS 340\r\n###");
-  EXPECT_EQ(b.link->Lines(), (Lines{"++addr 5", "ID?", "++read_tmo_ms 1000", "++read eoi"}));
+  EXPECT_EQ(b.link->Lines(), (Lines{"++addr 5", "++read_tmo_ms 1000", "ID?", "++read eoi"}));
 }
 
 TEST(PrologixRead, ShortBuffersTakeTheMessageInPartsWithEndOnlyAtTheLast) {
@@ -62,8 +62,9 @@ TEST(PrologixRead, ShortBuffersTakeTheMessageInPartsWithEndOnlyAtTheLast) {
 
   // A new message to the device drops what was left of the answer.
   EXPECT_EQ(b.Read(ud, 2), "NE");
-  b.adapter->ibwrt(ud, "ID?");
+  b.link->At(5).answers.clear();
   b.link->At(5).answers.push_back(Part{"FRESH\n"});
+  b.adapter->ibwrt(ud, "ID?");
   EXPECT_EQ(b.Read(ud), "FRESH\n");
 }
 

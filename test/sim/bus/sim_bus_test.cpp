@@ -302,6 +302,24 @@ TEST(SimBus, ArgumentErrors) {
   EXPECT_EQ(b.bus.Status().iberr, kEneb);
   EXPECT_FALSE(b.bus.Attach(31, b.scope));
   EXPECT_FALSE(b.bus.Attach(0, b.scope));
+  // A secondary address outside 0x60..0x7E is refused as a board's driver refuses it; a valid
+  // one is kept with the handle.
+  EXPECT_EQ(b.bus.ibdev(0, 5, 5, 11, 1, 0), -1);
+  EXPECT_EQ(b.bus.Status().iberr, kEarg);
+  const int secondary = b.bus.ibdev(0, 5, 0x61, 11, 0, 0);
+  b.bus.ibask(secondary, 2, value);
+  EXPECT_EQ(value, 0x61);
+  b.bus.ibask(secondary, 4, value);
+  EXPECT_EQ(value, 0) << "opened without EOI";
+}
+
+TEST(SimBus, AnEchoDeviceKeepsOnlyItsLastMessages) {
+  Bench b;
+  const int ud = b.Handle();
+  for (int i = 0; i < 1000; ++i) b.bus.ibwrt(ud, "BLOCK " + std::to_string(i));
+  EXPECT_EQ(b.scope.Received().size(), EchoDevice::kKeptMessages);
+  EXPECT_EQ(b.scope.Received().back(), "BLOCK 999");
+  EXPECT_EQ(b.scope.Received().front(), "BLOCK " + std::to_string(1000 - EchoDevice::kKeptMessages));
 }
 
 TEST(SimBus, TraceToFileKeepsEveryLine) {

@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <string>
@@ -83,6 +84,50 @@ TEST(EmulatorServer, EachConnectionHasItsOwnBenchAndIsNotHeldUpByAnother) {
   ::close(quick);
   stop = true;
   serving.join();
+}
+
+TEST(EmulatorServer, ASharedBenchIsOneBusForEveryConnection) {
+  std::atomic<int> benches{0};
+  EmulatorMode mode;
+  mode.sharedBench = true;
+  EmulatorServer server(
+      [&] {
+        ++benches;
+        return std::make_unique<EchoBench>();
+      },
+      AdapterPersonality{}, mode);
+  std::string error;
+  ASSERT_TRUE(server.ListenTcp(0, error)) << error;
+  std::atomic<bool> stop{false};
+  std::thread serving([&] { server.Serve(-1, [&] { return stop.load(); }); });
+
+  const int writer = Connect(server.TcpPort());
+  const int reader = Connect(server.TcpPort());
+  // One host leaves a message with the device, the other reads its echo.
+  Send(writer, "++addr 5\n++eos 3\nhello\n++ver\n");
+  EXPECT_EQ(Line(writer, 10000), std::string(PrologixSession::kEthernetVersion) + "\r\n");
+  Send(reader, "++addr 5\n++read_tmo_ms 500\n++read eoi\n");
+  EXPECT_EQ(Line(reader, 10000), "hello\n");
+  EXPECT_EQ(benches.load(), 1);
+
+  ::close(writer);
+  ::close(reader);
+  stop = true;
+  serving.join();
+}
+
+TEST(EmulatorServer, AnswersInPiecesAreCutWhereAReaderMightTakeDataForTheEnd) {
+  const std::string block = std::string("CURVE #14A\x04" "BC\n\x04", 15);
+  const std::vector<size_t> cuts = AwkwardCuts(block);
+  auto cutAt = [&](size_t at) { return std::find(cuts.begin(), cuts.end(), at) != cuts.end(); };
+  EXPECT_TRUE(cutAt(7)) << "after the \"#\"";
+  EXPECT_TRUE(cutAt(8)) << "after the header's first digit";
+  EXPECT_TRUE(cutAt(11)) << "after a data byte 4";
+  EXPECT_FALSE(cutAt(15)) << "never after the last byte";
+  EXPECT_TRUE(std::is_sorted(cuts.begin(), cuts.end()));
+
+  // However many awkward bytes, an answer goes in a bounded number of pieces.
+  EXPECT_LE(AwkwardCuts(std::string(100000, '\x04')).size(), 32u);
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
 #include "test/support/scope_fixture.h"
 
 namespace veridane::sim {
@@ -201,6 +205,44 @@ TEST(ScopeIdentity, ModelTableAndUnsupportedModels) {
   EXPECT_EQ(ScopeModelFor("TDS 310A").name, "TDS 310");
   ScopeBench bench(HealthyScopeConfig("TDS 310A"));
   EXPECT_EQ(bench.Ask("ID?"), "ID TEK/TDS 310A,CF:91.1CT,FV:v1.04");
+}
+
+// CURVE? sends the displayed record: a DC level of 2 divisions is 50 levels on 8 bits.
+TEST(ScopeCommands, CurveSendsTheDisplayedRecordAsDataSays) {
+  ScopeBench bench;
+  bench.Apply(ScopeInput::Ch1, ScopeBench::Dc(0.2));  // 100 mV/div after *RST
+  bench.Write("HEAD 0");
+  const std::string block = bench.Ask("CURVE?");
+  ASSERT_EQ(block.substr(0, 6), "#41000");
+  ASSERT_EQ(block.size(), 6u + 1000u);
+  int near = 0;
+  for (size_t i = 6; i < block.size(); ++i) near += std::abs(static_cast<signed char>(block[i]) - 50) <= 3;
+  EXPECT_GT(near, 950) << "signed binary, the noise within a few levels";
+
+  bench.Write("DATA:ENC RPB;WID 2;STAR 11;STOP 20");
+  const std::string wide = bench.Ask("CURV?");
+  ASSERT_EQ(wide.substr(0, 4), "#220");
+  const int first = (static_cast<unsigned char>(wide[4]) << 8) | static_cast<unsigned char>(wide[5]);
+  EXPECT_NEAR(first - 32768, 50 * 256, 3 * 256) << "offset binary, most significant byte first";
+
+  bench.Write("DATA:ENC SRI");
+  const std::string swapped = bench.Ask("CURV?");
+  const int16_t low = static_cast<int16_t>((static_cast<unsigned char>(swapped[5]) << 8) |
+                                           static_cast<unsigned char>(swapped[4]));
+  EXPECT_NEAR(low, 50 * 256, 3 * 256) << "least significant byte first";
+
+  bench.Write("DATA:ENC ASCI;WID 1;STAR 1;STOP 3");
+  const std::string text = bench.Ask("CURVE?");
+  EXPECT_EQ(std::count(text.begin(), text.end(), ','), 2) << text;
+  EXPECT_NEAR(std::stod(text), 50, 3);
+
+  // A level past the screen is held at the digitiser's end; the settings outlive *RST.
+  bench.Apply(ScopeInput::Ch1, ScopeBench::Dc(2.0));
+  bench.Write("*RST;HEAD 0;DATA:ENC RIB;WID 1");
+  EXPECT_EQ(bench.Ask("DATA:STOP?"), "3");
+  EXPECT_EQ(bench.Ask("CURVE?"), "#13" + std::string(3, '\x7f'));
+  bench.Write("DATA INIT");
+  EXPECT_EQ(bench.Ask("DATA:STOP?;ENC?"), "1000;RIBINARY");
 }
 
 }  // namespace
