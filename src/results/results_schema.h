@@ -20,7 +20,7 @@
 
 namespace veridane {
 
-inline constexpr int kResultsSchemaVersion = 6;
+inline constexpr int kResultsSchemaVersion = 7;
 
 // The version a database has: 0 for an empty one, -1 when it cannot be read.
 int ReadSchemaVersion(QSqlDatabase& db);

@@ -3,6 +3,7 @@
 // UTF-8 here, CR LF line ends become the text box's lines, and menus, menu items and the two
 // buttons the logic drives are found by their names.
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +49,8 @@ class QtMainView : public MainView {
  private:
   QPushButton* Button(std::string_view name) const;
   void AppendColumns(int line);
+  void AppendHeaderAbove(int line);
+  void WidenFor(int line);
 
   MainForm& form_;
   // The display's text as the logic gave it, its number of lines, and the U and TUR columns
@@ -56,8 +59,12 @@ class QtMainView : public MainView {
   int lines_ = 1;
   std::map<int, std::string> columns_;
   std::map<int, Verdict> verdicts_;  // the judged rows, by line
+  std::set<int> headers_;  // the lines that name the columns of the table below them
   bool uncertaintyShown_ = false;
 };
+
+// The line above a table's U and TUR columns: "U (k = 2)" over U, "TUR" over TUR.
+std::string UncertaintyHeader();
 
 // The display's text from the program's text: CR LF separates lines; a CR that is not part of
 // a line end would show as a stray glyph, so it is left out.
