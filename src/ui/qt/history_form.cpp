@@ -21,6 +21,8 @@
 #include <QValueAxis>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "record/record_prompts.h"
 #include "results/results_csv.h"
 #include "ui/qt/history_runs.h"
@@ -197,14 +199,19 @@ void HistoryForm::FillRuns() {
   if (!runs.empty()) runs_->SelectRun(runs.back().run.id);
 }
 
-// The most recent failing step of the scope, else the first step with a reading: an empty
-// plot of a step that has none (the self calibration's answer) shows nothing to look at.
+// The most recent run's failing step (its first, where a fault shows first), else the first
+// step with a reading: an empty plot of a step that has none (the self calibration's answer)
+// shows nothing to look at.
 void HistoryForm::OpenOnSomethingUseful() {
   if (serials_->currentIndex() < 0) return;
   const std::vector<StoredRow> rows = store_->Rows({TextFromWidget(serials_->currentData().toString()), "", "", {}});
+  const auto failed = [](const StoredRow& row) { return row.result.verdict == Verdict::Fail && row.result.measured; };
+  const auto newest = std::find_if(rows.rbegin(), rows.rend(), failed);
   const StoredRow* chosen = nullptr;
-  for (auto it = rows.rbegin(); it != rows.rend() && chosen == nullptr; ++it)
-    if (it->result.verdict == Verdict::Fail && it->result.measured) chosen = &*it;
+  if (newest != rows.rend()) {
+    const int64_t run = newest->run.id;
+    chosen = &*std::find_if(rows.begin(), rows.end(), [&](const StoredRow& row) { return row.run.id == run && failed(row); });
+  }
   for (auto it = rows.begin(); it != rows.end() && chosen == nullptr; ++it)
     if (it->result.measured) chosen = &*it;
   if (chosen == nullptr) return;

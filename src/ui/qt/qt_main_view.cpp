@@ -103,29 +103,35 @@ void QtMainView::ShowResultUncertainty(std::string_view expanded, std::string_vi
 void QtMainView::AppendColumns(int line) {
   QTextBlock block = form_.Display()->document()->findBlockByNumber(line);
   if (!block.isValid()) return;
-  AppendHeaderAbove(line);
+  // The columns start where the table's heading has them, so that U and TUR stand under it.
+  const qsizetype start = AppendHeaderAbove(line);
   QTextCursor end(block);
   end.movePosition(QTextCursor::EndOfBlock);
   end.setCharFormat(QTextCharFormat());
-  end.insertText(QString::fromStdString(Utf8FromText8(columns_[line])));
+  end.insertText(QString(std::max<qsizetype>(0, start - block.text().length()), ' ') +
+                 QString::fromStdString(Utf8FromText8(columns_[line])));
   WidenFor(line);
 }
 
-// A table's heading is the first line with text above its first row (the rows follow it after
-// a blank line); the rows after the first find a row above them and add nothing.
-void QtMainView::AppendHeaderAbove(int line) {
+// A table's heading is the first line with text above its rows (they follow it after a blank
+// line): the heading over U and TUR goes at its end, or past the first row's end when that is
+// longer. Returns where the columns start; 0 when the rows have no heading.
+qsizetype QtMainView::AppendHeaderAbove(int line) {
   const QTextBlock row = form_.Display()->document()->findBlockByNumber(line);
   QTextBlock above = row.previous();
-  while (above.isValid() && above.text().trimmed().isEmpty()) above = above.previous();
-  if (!above.isValid()) return;
+  while (above.isValid() && (above.text().trimmed().isEmpty() || columns_.contains(above.blockNumber()) ||
+                             verdicts_.contains(above.blockNumber())))
+    above = above.previous();
+  if (!above.isValid()) return 0;
   const int at = above.blockNumber();
-  if (columns_.contains(at) || verdicts_.contains(at) || headers_.contains(at)) return;
-  headers_.insert(at);
-  const qsizetype width = std::max(row.text().length(), above.text().length());
+  if (const auto known = headers_.find(at); known != headers_.end()) return known->second;
+  const qsizetype start = std::max(row.text().length(), above.text().length());
+  headers_[at] = start;
   QTextCursor end(above);
   end.movePosition(QTextCursor::EndOfBlock);
   end.setCharFormat(QTextCharFormat());
-  end.insertText(QString(width - above.text().length(), ' ') + QString::fromStdString(UncertaintyHeader()));
+  end.insertText(QString(start - above.text().length(), ' ') + QString::fromStdString(UncertaintyHeader()));
+  return start;
 }
 
 // The columns are no use cut off at the window's edge: the window grows to show them, as far

@@ -2,8 +2,8 @@
 // The verification logic's view of the main window, on the real Qt window: 8-bit texts become
 // UTF-8 here, CR LF line ends become the text box's lines, and menus, menu items and the two
 // buttons the logic drives are found by their names.
+#include <QtGlobal>
 #include <map>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,7 +49,7 @@ class QtMainView : public MainView {
  private:
   QPushButton* Button(std::string_view name) const;
   void AppendColumns(int line);
-  void AppendHeaderAbove(int line);
+  qsizetype AppendHeaderAbove(int line);
   void WidenFor(int line);
 
   MainForm& form_;
@@ -59,7 +59,8 @@ class QtMainView : public MainView {
   int lines_ = 1;
   std::map<int, std::string> columns_;
   std::map<int, Verdict> verdicts_;  // the judged rows, by line
-  std::set<int> headers_;  // the lines that name the columns of the table below them
+  // The lines that name the columns of the table below them, with where the columns start.
+  std::map<int, qsizetype> headers_;
   bool uncertaintyShown_ = false;
 };
 
