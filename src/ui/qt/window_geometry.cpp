@@ -52,7 +52,10 @@ bool ScreenFit::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Show && watched->isWidgetType()) {
     auto* window = static_cast<QWidget*>(watched);
     const Qt::WindowType type = window->windowType();
-    if (window->isWindow() && (type == Qt::Window || type == Qt::Dialog)) FitWindowToScreen(*window);
+    // After the window's own showing: a dialog places itself over its parent only then.
+    if (window->isWindow() && (type == Qt::Window || type == Qt::Dialog))
+      QMetaObject::invokeMethod(
+          window, [window] { FitWindowToScreen(*window); }, Qt::QueuedConnection);
   }
   return QObject::eventFilter(watched, event);
 }

@@ -3,6 +3,8 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDialog>
+#include <QScreen>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QListWidget>
@@ -313,6 +315,26 @@ TEST(MainForm, EveryWindowFitsASmallScreen) {
   EXPECT_TRUE(form.centralWidget()->rect().contains(form.ExitTestButton()->geometry()));
   EXPECT_EQ(astray.size(), QSize(400, 300));  // moved, not shrunk
   // A window that fits keeps its place and size.
+  {
+    ScreenFit fit;
+    qApp->installEventFilter(&fit);
+    // Shown: a dialog still places itself over its parent; a window too big for the screen is
+    // made to fit it.
+    QWidget parent;
+    parent.setGeometry(100, 100, 400, 300);
+    parent.show();
+    QDialog dialog(&parent);
+    dialog.resize(100, 80);
+    dialog.show();
+    GuideForm big(UserGuideUrl());
+    big.resize(3000, 3000);
+    big.show();
+    QCoreApplication::processEvents();
+    EXPECT_LE((dialog.frameGeometry().center() - parent.frameGeometry().center()).manhattanLength(), 40)
+        << dialog.x() << "," << dialog.y();
+    EXPECT_TRUE(big.screen()->availableGeometry().contains(big.frameGeometry()));
+    qApp->removeEventFilter(&fit);
+  }
   QWidget small;
   small.setGeometry(100, 100, 300, 200);
   FitWindowInto(small, screen);
