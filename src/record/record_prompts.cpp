@@ -105,6 +105,7 @@ bool IssueWithPrompts(ResultsStore& store, int64_t runId, CertificatePromptSeams
   FileDialogRequest request;
   request.title = "Save Certificate";
   request.initialName = CertificateFileName(record->run.facts);
+  request.initialFolder = seams.folder;
   request.filter = "PDF Files (*.pdf)|*.pdf";
   const std::optional<std::string> file = seams.dialogs.SaveFile(request);
   if (!file) return false;

@@ -53,6 +53,7 @@ struct CertificatePromptSeams {
   FileDialogs& dialogs;
   LabIdentity lab;
   std::string now;  // ISO 8601
+  std::string folder;  // where the save dialog opens (empty: the dialog's own choice)
 };
 
 // File > Certificate... for `runId` (the session's last run), whose test outcomes are stored

@@ -175,9 +175,10 @@ TEST(RecordPrompts, AStoredRunIsCertifiedOnceFromHistory) {
   dialogs.Expect(testing::ScriptedFileDialogs::Kind::Save, "Save Certificate", pdf);
   ScriptedOperator technician;
   technician.Expect("Certificate VD-000001 of run 1 saved.", kOkOnly + kInformation, "Certificate", kOk);
-  EXPECT_TRUE(CertifyStoredRun(store, run, {technician, dialogs, LabIdentity{}, "2026-12-07T11:00:00+01:00"}));
+  EXPECT_TRUE(CertifyStoredRun(store, run, {technician, dialogs, LabIdentity{}, "2026-12-07T11:00:00+01:00", "/lab/certs"}));
   EXPECT_TRUE(std::filesystem::exists(pdf));
   EXPECT_EQ(dialogs.Requests().back().initialName, "B-7 2026-12-06.pdf");
+  EXPECT_EQ(dialogs.Requests().back().initialFolder, "/lab/certs");
   EXPECT_EQ(store.TestOutcomes(run), (std::vector<RunTestOutcome>{{1, "Offset at Zero", "FAIL"}}));
 
   // A second time: the certificate it has is named, and no number is spent.

@@ -226,7 +226,8 @@ bool HistoryForm::CertifyChosenRun() {
   if (!run || certifying_.op == nullptr) return false;
   const bool issued = CertifyStoredRun(*store_, *run,
                                        CertificatePromptSeams{*certifying_.op, *certifying_.dialogs, certifying_.lab,
-                                                              certifying_.now ? certifying_.now() : std::string()});
+                                                              certifying_.now ? certifying_.now() : std::string(),
+                                                              QDir::homePath().toStdString()});
   if (issued) {
     FillRuns();
     runs_->SelectRun(*run);

@@ -1,5 +1,6 @@
 #include "ui/qt/record_window.h"
 
+#include <QDir>
 #include <QInputDialog>
 #include <filesystem>
 #include <QKeyEvent>
@@ -86,7 +87,8 @@ std::function<void()> CertificateMenuCommand(Launcher& launcher, Settings& setti
                                         program.Run().TestFindings[static_cast<size_t>(entry.number)]});
     }
     CertificateCommand(*store, recorder->RunIds().back(), outcomes,
-                       CertificatePromptSeams{program.Op(), dialogs, LabIdentityFromSettings(settings), StoreTimeNow()});
+                       CertificatePromptSeams{program.Op(), dialogs, LabIdentityFromSettings(settings), StoreTimeNow(),
+                                              QDir::homePath().toStdString()});
   };
 }
 
