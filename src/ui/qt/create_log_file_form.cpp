@@ -157,7 +157,7 @@ RecordBoxes MakeRecordBoxes(QWidget* parent) {
   boxes.customer = AddBox(parent, "Text_Customer");
   boxes.customer->setPlaceholderText("whose unit (optional)");
   boxes.asset = AddBox(parent, "Text_Asset");
-  boxes.asset->setPlaceholderText("asset id (optional)");
+  boxes.asset->setPlaceholderText("optional");
   boxes.condition = new QComboBox(parent);
   boxes.condition->setObjectName("Combo_Condition");
   boxes.condition->addItems({"As found", "As left"});
