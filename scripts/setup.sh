@@ -1,6 +1,7 @@
 #!/bin/sh
-# Installs the Debian packages the build needs, only when one is missing.
-PACKAGES="cmake g++ make qt6-base-dev libgl-dev libgtest-dev libgmock-dev libtomlplusplus-dev libbenchmark-dev locales-all poppler-utils python3-jsonschema libre2-dev pkg-config libedit-dev libqt6sql6-sqlite libqt6sql6-psql qt6-charts-dev postgresql time ninja-build mold"
+# Installs the Debian packages the build needs (and the virtual display scripts/screenshots.sh
+# takes the guide's pictures under), only when one is missing.
+PACKAGES="cmake g++ make qt6-base-dev libgl-dev libgtest-dev libgmock-dev libtomlplusplus-dev libbenchmark-dev locales-all poppler-utils python3-jsonschema libre2-dev pkg-config libedit-dev libqt6sql6-sqlite libqt6sql6-psql qt6-charts-dev postgresql time xvfb xauth xdotool imagemagick openbox ninja-build mold"
 missing=""
 for p in $PACKAGES; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

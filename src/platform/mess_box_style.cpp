@@ -57,12 +57,20 @@ int16_t CloseBoxAnswer(Buttons buttons) {
   return CodeFromCaption(captions[0]).value_or(kOk);
 }
 
-std::optional<int16_t> EscapeAnswer(Buttons buttons) {
+std::optional<int16_t> EscapeAnswer(Buttons buttons, bool wayOutEndsWork) {
   const ButtonCaptions captions = CaptionsForSet(buttons);
   for (std::string_view wayOut : {"Cancel", "No"})
-    if (std::find(captions.begin(), captions.end(), wayOut) != captions.end()) return CodeFromCaption(wayOut);
+    if (std::find(captions.begin(), captions.end(), wayOut) != captions.end())
+      return wayOutEndsWork ? std::nullopt : CodeFromCaption(wayOut);
   if (VisibleButtonCount(buttons) == 1) return CodeFromCaption(captions[0]);
   return std::nullopt;
+}
+
+bool CancelEndsProgram(std::string_view text) {
+  const std::string upper = UpperCase(text);
+  for (std::string_view says : {"CANCEL TO TERMINATE", "CANCEL TERMINATES", "CANCEL ENDS THE PROGRAM"})
+    if (upper.find(says) != std::string::npos) return true;
+  return false;
 }
 
 int InitialFocusIndex(const BoxStyle& style) {

@@ -36,8 +36,15 @@ std::optional<int16_t> CodeFromCaption(std::string_view caption);
 int16_t CloseBoxAnswer(Buttons buttons);
 
 // The answer Escape gives: the box's way out (Cancel, else No, else the only button). A box
-// whose every button acts (Abort/Retry/Ignore) has none, and Escape leaves it open.
-std::optional<int16_t> EscapeAnswer(Buttons buttons);
+// whose every button acts (Abort/Retry/Ignore) has none, and Escape leaves it open. Nor has a
+// box whose Cancel or No ends work (`wayOutEndsWork`: the program, a running test or a
+// sequence): a key pressed by habit, or meant for another window, must not end it. Only the
+// box's single OK is answered then.
+std::optional<int16_t> EscapeAnswer(Buttons buttons, bool wayOutEndsWork = false);
+
+// The box says itself that its Cancel ends the program ("Select OK to continue or Cancel to
+// terminate program.", "Cancel terminates this application.").
+bool CancelEndsProgram(std::string_view text);
 
 // The button that has the focus when the box opens (an index into ButtonCaptions, 0 the
 // rightmost): the style's default button when it is shown, otherwise the leftmost shown button.

@@ -1,5 +1,7 @@
 #include "record/record_prompts.h"
 
+#include "record/run_list.h"
+
 #include <charconv>
 
 #include "platform/text8.h"
@@ -79,20 +81,16 @@ bool AskAboutStandards(const StandardsSource& source, const std::vector<BenchIns
   return true;
 }
 
-void CertificateCommand(ResultsStore& store, int64_t runId, const std::vector<RunTestOutcome>& outcomes,
-                        CertificatePromptSeams seams) {
-  if (runId <= 0) {
-    seams.op.ShowMessBox("No result of this session is in the results database yet: run a test first.",
-                         kOkOnly + kInformation, kCertificateCaption);
-    return;
-  }
-  store.SetTestOutcomes(runId, outcomes);
+namespace {
+
+// Reads the run, asks about a partial certificate and the file, issues it. True when issued.
+bool IssueWithPrompts(ResultsStore& store, int64_t runId, CertificatePromptSeams& seams) {
   std::string error;
   const std::optional<RunRecord> record = LoadRunRecord(store, runId, error);
   if (!record) {
     seams.op.ShowMessBox("The run cannot be read from the results database:\n" + error, kOkOnly + kCritical,
                          kCertificateCaption);
-    return;
+    return false;
   }
   const std::vector<std::string> unfinished = UnfinishedTests(*record);
   bool partial = false;
@@ -101,24 +99,53 @@ void CertificateCommand(ResultsStore& store, int64_t runId, const std::vector<Ru
         "These tests of the run have no result:" + Lines(unfinished) +
             "\n\nIssue a partial certificate that names them?",
         kYesNo + kQuestion + kDefaultButton2, kCertificateCaption);
-    if (answer != kYes) return;
+    if (answer != kYes) return false;
     partial = true;
   }
   FileDialogRequest request;
   request.title = "Save Certificate";
-  request.initialName = "Certificate run " + std::to_string(runId) + ".pdf";
+  request.initialName = CertificateFileName(record->run.facts);
+  request.initialFolder = seams.folder;
   request.filter = "PDF Files (*.pdf)|*.pdf";
   const std::optional<std::string> file = seams.dialogs.SaveFile(request);
-  if (!file) return;
+  if (!file) return false;
   const CertificateIssue issue = IssueRunCertificate(store, runId, *file, seams.lab, partial, seams.now);
   if (!issue.ok) {
     seams.op.ShowMessBox("No certificate" + (issue.number.empty() ? std::string() : " (number " + issue.number + " stays unused)") +
                              ":\n" + issue.error,
                          kOkOnly + kCritical, kCertificateCaption);
-    return;
+    return false;
   }
   seams.op.ShowMessBox("Certificate " + issue.number + " of run " + std::to_string(runId) + " saved.", kOkOnly + kInformation,
                        kCertificateCaption);
+  return true;
+}
+
+}  // namespace
+
+void CertificateCommand(ResultsStore& store, int64_t runId, const std::vector<RunTestOutcome>& outcomes,
+                        CertificatePromptSeams seams) {
+  if (runId <= 0) {
+    seams.op.ShowMessBox("No result of this session is in the results database yet: run a test first.",
+                         kOkOnly + kInformation, kCertificateCaption);
+    return;
+  }
+  store.SetTestOutcomes(runId, outcomes);
+  IssueWithPrompts(store, runId, seams);
+}
+
+bool CertifyStoredRun(ResultsStore& store, int64_t runId, CertificatePromptSeams seams) {
+  const std::vector<IssuedCertificate> issued = store.Certificates(runId);
+  if (!issued.empty()) {
+    const IssuedCertificate& last = issued.back();
+    seams.op.ShowMessBox("Run " + std::to_string(runId) + " has certificate " +
+                             CertificateNumberText(seams.lab.numberPrefix, last.number) + " already (issued " +
+                             last.issuedAt.substr(0, 10) + ", " + last.file +
+                             ").\nA run is certified once: no second certificate is issued for it.",
+                         kOkOnly + kInformation, kCertificateCaption);
+    return false;
+  }
+  return IssueWithPrompts(store, runId, seams);
 }
 
 }  // namespace veridane

@@ -53,11 +53,18 @@ struct CertificatePromptSeams {
   FileDialogs& dialogs;
   LabIdentity lab;
   std::string now;  // ISO 8601
+  std::string folder;  // where the save dialog opens (empty: the dialog's own choice)
 };
 
 // File > Certificate... for `runId` (the session's last run), whose test outcomes are stored
 // first. An unfinished run is certified only when the technician agrees to a partial one.
 void CertificateCommand(ResultsStore& store, int64_t runId, const std::vector<RunTestOutcome>& outcomes,
                         CertificatePromptSeams seams);
+
+// History's Certificate... for any stored run, with the outcomes it was stored with; the same
+// question for an unfinished run (the command line's --partial). A run that has a certificate
+// already is told with its number, and gets no second one. The file is proposed as
+// CertificateFileName. True when a certificate was issued.
+bool CertifyStoredRun(ResultsStore& store, int64_t runId, CertificatePromptSeams seams);
 
 }  // namespace veridane

@@ -35,12 +35,18 @@ std::string Number(const std::optional<double>& value) {
   return std::string(buffer, end);
 }
 
+// A row without a reading fails, as the result table shows it: a filter on FAIL must find it.
+// That it had no reading is said in the reading column.
+std::string VerdictCell(Verdict verdict) {
+  return std::string(VerdictName(verdict == Verdict::NotMeasurable ? Verdict::Fail : verdict));
+}
+
 }  // namespace
 
 std::string ResultsCsvText(const std::vector<StoredRow>& rows) {
   std::string text =
       "run_started,serial,scope_model,firmware,operator,bench,simulated,source,recorded_at,test,step,unit,nominal,"
-      "lower_limit,upper_limit,marginal_lower,marginal_upper,measured,verdict,row_text\r\n";
+      "lower_limit,upper_limit,marginal_lower,marginal_upper,measured,verdict,row_text,reading\r\n";
   for (const StoredRow& stored : rows) {
     const RunFacts& run = stored.run.facts;
     const StepResult& row = stored.result;
@@ -49,8 +55,8 @@ std::string ResultsCsvText(const std::vector<StoredRow>& rows) {
                                   Field(run.source), Field(stored.recordedAt), Field(stored.result.testName),
                                   Field(row.step), Field(row.unit), Number(row.nominal), Number(row.lower),
                                   Number(row.upper), Number(row.marginalLower), Number(row.marginalUpper),
-                                  Number(row.measured), std::string(VerdictName(row.verdict)),
-                                  Field(stored.result.text)};
+                                  Number(row.measured), VerdictCell(row.verdict), Field(stored.result.text),
+                                  row.verdict == Verdict::NotMeasurable ? "no reading" : ""};
     bool first = true;
     for (const std::string& field : fields) {
       if (!first) text += ',';

@@ -79,6 +79,12 @@ std::vector<QString> StepStatements(int version, bool postgres) {
     case 7:
       // The budget as data; the text column stays for the rows stored before.
       return {"ALTER TABLE results ADD COLUMN uncertainty_contributions TEXT NOT NULL DEFAULT ''"};
+    case 8:
+      // What a result log's runs are recorded with beyond its header (whose unit, the
+      // conditions), by log, so that a log opened again offers it again; the .log stays as it is.
+      return {"CREATE TABLE log_context (log_file TEXT PRIMARY KEY, operator TEXT NOT NULL, customer TEXT NOT NULL,"
+              " asset_id TEXT NOT NULL, temperature DOUBLE PRECISION, humidity DOUBLE PRECISION, label TEXT NOT NULL,"
+              " saved_at TEXT NOT NULL)"};
     default:
       return {};
   }

@@ -18,12 +18,14 @@
 //   7  results.uncertainty_contributions: the budget as data (JSON: each contribution with its
 //      figure, distribution, divisor, sensitivity and standard uncertainty; u_c; what is missing),
 //      from which its text is printed; rows stored before keep their text in uncertainty_budget
+//   8  log_context: a result log's record beyond its header (operator, customer, asset,
+//      conditions), by log, offered again when the log is opened to append to it
 #include <QSqlDatabase>
 #include <string>
 
 namespace veridane {
 
-inline constexpr int kResultsSchemaVersion = 7;
+inline constexpr int kResultsSchemaVersion = 8;
 
 // The version a database has: 0 for an empty one, -1 when it cannot be read.
 int ReadSchemaVersion(QSqlDatabase& db);

@@ -381,6 +381,21 @@ std::vector<RunTestOutcome> ResultsStore::TestOutcomes(int64_t runId) {
   return outcomes;
 }
 
+std::vector<IssuedCertificate> ResultsStore::Certificates(int64_t runId) {
+  std::vector<IssuedCertificate> issued;
+  if (!open_) return issued;
+  QSqlQuery query(QSqlDatabase::database(QString::fromStdString(connection_), false));
+  query.prepare("SELECT number, issued_at, file FROM certificates WHERE run_id = ? ORDER BY number");
+  query.addBindValue(static_cast<qlonglong>(runId));
+  if (!query.exec()) {
+    Fail(query.lastError().text().toStdString());
+    return issued;
+  }
+  while (query.next())
+    issued.push_back(IssuedCertificate{query.value(0).toLongLong(), Text8(query.value(1)), Text8(query.value(2))});
+  return issued;
+}
+
 std::optional<int64_t> ResultsStore::IssueCertificate(int64_t runId, const std::string& issuedAt, const std::string& file) {
   if (!open_) {
     Fail("the results database is not open");
@@ -613,6 +628,61 @@ std::vector<LogSession> ResultsStore::LogSessions(const std::string& logFile) {
     sessions.push_back(std::move(session));
   }
   return sessions;
+}
+
+bool ResultsStore::SaveLogContext(const std::string& logFile, const LogContext& context, const std::string& savedAt) {
+  if (!open_) return Fail("the database is not open");
+  QSqlDatabase db = QSqlDatabase::database(QString::fromStdString(connection_), false);
+  if (!db.transaction()) return Fail(db.lastError().text().toStdString());
+  QSqlQuery query(db);
+  query.prepare("DELETE FROM log_context WHERE log_file = ?");
+  query.addBindValue(QString::fromStdString(logFile));
+  bool ok = query.exec();
+  if (ok) {
+    query.prepare(
+        "INSERT INTO log_context (log_file, operator, customer, asset_id, temperature, humidity, label, saved_at)"
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+    query.addBindValue(QString::fromStdString(logFile));
+    query.addBindValue(Q(context.operatorName));
+    query.addBindValue(Q(context.customer));
+    query.addBindValue(Q(context.assetId));
+    query.addBindValue(Number(context.temperatureC));
+    query.addBindValue(Number(context.humidityPercent));
+    query.addBindValue(QString::fromStdString(std::string(RunLabelName(context.label))));
+    query.addBindValue(Q(savedAt));
+    ok = query.exec();
+  }
+  if (!ok) {
+    const std::string why = query.lastError().text().toStdString();
+    db.rollback();
+    return Fail(why);
+  }
+  if (!db.commit()) {
+    const std::string why = db.lastError().text().toStdString();
+    db.rollback();
+    return Fail(why);
+  }
+  return true;
+}
+
+std::optional<LogContext> ResultsStore::LogContextOf(const std::string& logFile) {
+  if (!open_) return std::nullopt;
+  QSqlQuery query(QSqlDatabase::database(QString::fromStdString(connection_), false));
+  query.prepare("SELECT operator, customer, asset_id, temperature, humidity, label FROM log_context WHERE log_file = ?");
+  query.addBindValue(QString::fromStdString(logFile));
+  if (!query.exec()) {
+    Fail(query.lastError().text().toStdString());
+    return std::nullopt;
+  }
+  if (!query.next()) return std::nullopt;
+  LogContext context;
+  context.operatorName = Text8(query.value(0));
+  context.customer = Text8(query.value(1));
+  context.assetId = Text8(query.value(2));
+  context.temperatureC = Number(query.value(3));
+  context.humidityPercent = Number(query.value(4));
+  context.label = RunLabelFromName(Text8(query.value(5)));
+  return context;
 }
 
 }  // namespace veridane

@@ -58,6 +58,13 @@ struct LogSession {
   bool created = false;
 };
 
+// A certificate issued for a run: its number (as the store counts them), when, and the file.
+struct IssuedCertificate {
+  int64_t number = 0;
+  std::string issuedAt;
+  std::string file;
+};
+
 // Empty test and step fields match everything. The serial filters only when given, and then
 // exactly: an empty one picks the runs made without a serial, not every scope.
 struct ResultFilter {
@@ -102,6 +109,10 @@ class ResultsStore {
   // Oldest first; only the latest creation and what followed it (an overwritten log began
   // again at line 0).
   std::vector<LogSession> LogSessions(const std::string& logFile);
+  // The record's context of the log at logFile (as LogFileKey gives it), replacing what was
+  // kept; nullopt when none was kept (or it cannot be read: LastError() is set then).
+  bool SaveLogContext(const std::string& logFile, const LogContext& context, const std::string& savedAt);
+  std::optional<LogContext> LogContextOf(const std::string& logFile);
 
   // One run with its context; nullopt when there is no such run (or it cannot be read:
   // LastError() is set then).
@@ -111,6 +122,8 @@ class ResultsStore {
   std::vector<RunTestOutcome> TestOutcomes(int64_t runId);
   // A new certificate number for the run, committed before the caller draws the certificate.
   std::optional<int64_t> IssueCertificate(int64_t runId, const std::string& issuedAt, const std::string& file);
+  // The certificates issued for the run, oldest first.
+  std::vector<IssuedCertificate> Certificates(int64_t runId);
 
   const std::string& LastError() const { return error_; }
   const StoreTarget& Target() const { return target_; }

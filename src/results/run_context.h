@@ -47,6 +47,19 @@ struct RunContext {
   bool operator==(const RunContext&) const = default;
 };
 
+// What a result log's runs are recorded with beyond its header, kept by log in the results
+// store: offered again when the log is opened to append to it.
+struct LogContext {
+  std::string operatorName;
+  std::string customer;
+  std::string assetId;
+  std::optional<double> temperatureC;
+  std::optional<double> humidityPercent;
+  RunLabel label = RunLabel::AsFound;
+
+  bool operator==(const LogContext&) const = default;
+};
+
 // How one test of a run ended. The store keeps its word (OutcomeWord: "PASS", "FAIL", or
 // "not run" for a test stopped, not available on this scope or bench, or never started), so a
 // test stored as stopped reads back as NotRun.

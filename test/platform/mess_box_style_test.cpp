@@ -208,3 +208,28 @@ TEST(MessBoxGeometry, GrowsWithTextAndTitle) {
 
 }  // namespace
 }  // namespace veridane
+
+namespace veridane {
+namespace {
+
+TEST(MessBoxStyle, EscapeAnswersNoWayOutThatEndsWork) {
+  EXPECT_EQ(EscapeAnswer(kOkCancel), kCancel);
+  EXPECT_EQ(EscapeAnswer(kYesNo), kNo);
+  for (const Buttons set : {kOkCancel, kYesNoCancel, kYesNo, kRetryCancel, kAbortRetryIgnore})
+    EXPECT_EQ(EscapeAnswer(set, true), std::nullopt) << static_cast<int>(set);
+  EXPECT_EQ(EscapeAnswer(kOkOnly, true), kOk);  // a single OK ends nothing
+}
+
+// The boxes whose Cancel ends the program say so in their text; a box that only mentions
+// Cancel does not count.
+TEST(MessBoxStyle, ABoxSaysWhenItsCancelEndsTheProgram) {
+  EXPECT_TRUE(CancelEndsProgram("ENOL: No listeners\nSelect OK to continue or Cancel to terminate program."));
+  EXPECT_TRUE(CancelEndsProgram("Comp file missing\nAuto mode for Bandwidth test disabled.\n\nCancel terminates this application."));
+  EXPECT_TRUE(CancelEndsProgram("... it may not be used.\n\nOK runs anyway, and every record of the run says so; Cancel ends the program."));
+  EXPECT_FALSE(CancelEndsProgram("To capture this Incoming Message the previous must be cleared.\n\nIf you select cancel you "
+                                 "will have to resend the query !"));
+  EXPECT_FALSE(CancelEndsProgram("Insert a 50 ohm termination in the path to all scope inputs."));
+}
+
+}  // namespace
+}  // namespace veridane

@@ -7,6 +7,7 @@
 
 #include "platform/settings.h"
 #include "record/record_prompts.h"
+#include "record/run_list.h"
 #include "test/results/results_fixture.h"
 #include "test/support/scripted_file_dialogs.h"
 #include "test/support/scripted_operator.h"
@@ -141,7 +142,58 @@ TEST(RecordPrompts, AnUnfinishedRunIsCertifiedOnlyAsPartialAndWhenAgreed) {
   technician.Expect("Certificate VD-000001 of run 1 saved.", kOkOnly + kInformation, "Certificate", kOk);
   CertificateCommand(store, run, outcomes, {technician, dialogs, LabIdentity{}, "2026-12-07T11:00:00+01:00"});
   EXPECT_TRUE(std::filesystem::exists(pdf));
-  EXPECT_EQ(dialogs.Requests().back().initialName, "Certificate run 1.pdf");
+  EXPECT_EQ(dialogs.Requests().back().initialName, "B1 2026-12-07.pdf");
+  technician.ExpectAllConsumed();
+  dialogs.ExpectAllConsumed();
+}
+
+// History certifies any stored run, a day later or after a restart: with the outcomes it was
+// stored with, under "<serial> <run date>.pdf", once; the run list then names the certificate.
+TEST(RecordPrompts, AStoredRunIsCertifiedOnceFromHistory) {
+  ScratchStore scratch("record-history");
+  ResultsStore store(scratch.Target());
+  ASSERT_TRUE(store.Open()) << store.LastError();
+  RunFacts facts = testing::SomeRun("B/7", "2026-12-06T16:20:00+01:00");
+  const int64_t run = *store.AddRun(facts);
+  StepResult failed = OffsetResult("CH2 2 mV/div", 0.0032f, 0.0051f);
+  failed.verdict = Verdict::Fail;
+  ASSERT_TRUE(store.AddRow(run, facts.startedAt, OffsetResult("CH1 2 mV/div", 0.0032f, 0.0001f)));
+  ASSERT_TRUE(store.AddRow(run, facts.startedAt, failed));
+  ASSERT_TRUE(store.SetTestOutcomes(run, {{1, "Offset at Zero", TestOutcome::Failed}}));
+  const int64_t other = *store.AddRun(testing::SomeRun("B/7", "2026-12-07T09:00:00+01:00"));
+
+  std::vector<RunSummary> listed = SummariseRuns(store, "B/7", "VD-");
+  ASSERT_EQ(listed.size(), 2u);
+  EXPECT_TRUE(listed[0].Failed());
+  ASSERT_NE(listed[0].Test(1), nullptr);
+  EXPECT_EQ(listed[0].Test(1)->outcome, TestOutcome::Failed);
+  EXPECT_TRUE(listed[0].certificates.empty());
+  EXPECT_FALSE(listed[1].Failed());
+
+  testing::ScriptedFileDialogs dialogs;
+  const std::string pdf = (scratch.Folder() / "yesterday.pdf").string();
+  dialogs.Expect(testing::ScriptedFileDialogs::Kind::Save, "Save Certificate", pdf);
+  ScriptedOperator technician;
+  technician.Expect("Certificate VD-000001 of run 1 saved.", kOkOnly + kInformation, "Certificate", kOk);
+  EXPECT_TRUE(CertifyStoredRun(store, run, {technician, dialogs, LabIdentity{}, "2026-12-07T11:00:00+01:00", "/lab/certs"}));
+  EXPECT_TRUE(std::filesystem::exists(pdf));
+  EXPECT_EQ(dialogs.Requests().back().initialName, "B-7 2026-12-06.pdf");
+  EXPECT_EQ(dialogs.Requests().back().initialFolder, "/lab/certs");
+  EXPECT_EQ(store.TestOutcomes(run), (std::vector<RunTestOutcome>{{1, "Offset at Zero", TestOutcome::Failed}}));
+
+  // A second time: the certificate it has is named, and no number is spent.
+  technician.ExpectContaining("has certificate VD-000001 already (issued 2026-12-07, " + pdf + ")", kOkOnly + kInformation,
+                              "Certificate", kOk);
+  EXPECT_FALSE(CertifyStoredRun(store, run, {technician, dialogs, LabIdentity{}, "2026-12-07T12:00:00+01:00"}));
+  EXPECT_EQ(store.Certificates(run).size(), 1u);
+  listed = SummariseRuns(store, "B/7", "VD-");
+  EXPECT_EQ(listed[0].certificates, std::vector<std::string>{"VD-000001"});
+
+  // A run without outcomes (a test interrupted, then the program ended) is certified only as
+  // a partial certificate, as --partial does.
+  technician.ExpectContaining("partial certificate", kYesNo + kQuestion + kDefaultButton2, "Certificate", kNo);
+  EXPECT_FALSE(CertifyStoredRun(store, other, {technician, dialogs, LabIdentity{}, "2026-12-07T12:00:00+01:00"}));
+  EXPECT_TRUE(store.Certificates(other).empty());
   technician.ExpectAllConsumed();
   dialogs.ExpectAllConsumed();
 }

@@ -172,7 +172,8 @@ TEST_F(PostgresStore, PreviousSchemaIsMigratedOnTheServer) {
     db.setDatabaseName("veridane_v1");
     db.setUserName("postgres");
     ASSERT_TRUE(db.open());
-    for (const char* sql : {"DELETE FROM schema_version WHERE version = 7",
+    for (const char* sql : {"DELETE FROM schema_version WHERE version = 8", "DROP TABLE log_context",
+                            "DELETE FROM schema_version WHERE version = 7",
                             "ALTER TABLE results DROP COLUMN uncertainty_contributions",
                             "DELETE FROM schema_version WHERE version = 6",
                             "ALTER TABLE results DROP COLUMN uncertainty", "ALTER TABLE results DROP COLUMN tur",

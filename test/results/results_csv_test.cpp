@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -55,7 +56,36 @@ TEST(ResultsCsv, TextIsUtf8AndFormulaLikeTextStaysText) {
   EXPECT_EQ(second[4], "'+J. M\xC3\xBCller");
   // Numbers keep their sign: they are numbers, not text.
   EXPECT_EQ(first[17].rfind("-0.0012", 0), 0u) << first[17];
-  EXPECT_EQ(first.back(), " CH 1  2 mV/div  \xC2\xB1" "3.20 mV  -1.20 mV   PASS");
+  EXPECT_EQ(first[header.size() - 2], " CH 1  2 mV/div  \xC2\xB1" "3.20 mV  -1.20 mV   PASS");
+}
+
+// A row without a reading is a failure in the verdict column, as the table shows it, so that
+// a filter on FAIL counts it; the reading column tells it from a reading outside the limits.
+TEST(ResultsCsv, ARowWithoutAReadingIsAFailureThatSaysSo) {
+  StoredRow none = Row("B1", "Jo");
+  none.result.measured.reset();
+  none.result.verdict = Verdict::NotMeasurable;
+  StoredRow outside = Row("B1", "Jo");
+  outside.result.verdict = Verdict::Fail;
+  const std::string text = ResultsCsvText({Row("B1", "Jo"), none, outside});
+  std::vector<std::vector<std::string>> lines;
+  for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+    lines.push_back(Cells(text.substr(at, end - at)));
+  ASSERT_EQ(lines.size(), 4u);
+  const std::vector<std::string>& header = lines[0];
+  const auto column = [&](const std::string& name) {
+    return static_cast<size_t>(std::find(header.begin(), header.end(), name) - header.begin());
+  };
+  const size_t verdict = column("verdict"), reading = column("reading"), measured = column("measured");
+  ASSERT_LT(reading, header.size());
+  for (const auto& line : lines) ASSERT_EQ(line.size(), header.size());
+  EXPECT_EQ(lines[1][verdict], "PASS");
+  EXPECT_EQ(lines[1][reading], "");
+  EXPECT_EQ(lines[2][verdict], "FAIL");
+  EXPECT_EQ(lines[2][reading], "no reading");
+  EXPECT_EQ(lines[2][measured], "");
+  EXPECT_EQ(lines[3][verdict], "FAIL");
+  EXPECT_EQ(lines[3][reading], "");
 }
 
 TEST(ResultsCsv, OnlyARegularFileOrANewNameIsWritten) {

@@ -151,7 +151,8 @@ TEST(ResultsStore, NewerSchemaIsRefusedAndLeftAlone) {
     RawFile raw(scratch.File());
     std::string error;
     ASSERT_TRUE(MigrateResultsSchema(raw.Db(), error)) << error;
-    ASSERT_TRUE(QSqlQuery(raw.Db()).exec(QString("INSERT INTO schema_version (version) VALUES (%1)").arg(kResultsSchemaVersion + 1)));
+    ASSERT_TRUE(QSqlQuery(raw.Db()).exec(
+        QString("INSERT INTO schema_version (version) VALUES (%1)").arg(kResultsSchemaVersion + 1)));
   }
   ResultsStore store(scratch.Target());
   EXPECT_FALSE(store.Open());
@@ -333,6 +334,31 @@ TEST(ResultsStore, LogSessionsOfOneFileSinceItWasLastCreated) {
   EXPECT_EQ(sessions[1].firstLine, 12);
   EXPECT_FALSE(sessions[1].created);
   EXPECT_TRUE(store.LogSessions("/nowhere.log").empty());
+}
+
+// A log's context survives the program: the second save replaces the first, another log keeps
+// its own, a log never saved has none, and a context without conditions has none after reading.
+TEST(ResultsStore, TheContextOfALogIsKeptByLog) {
+  ScratchStore scratch("log-context");
+  const std::string log = LogFileKey((scratch.Folder() / "LOG340" / "u7.log").string());
+  LogContext first{"J. M\xFCller", "Acme, Inc.", "A-17", 22.5, 41.0, RunLabel::AsFound};
+  {
+    ResultsStore store(scratch.Target());
+    ASSERT_TRUE(store.Open()) << store.LastError();
+    ASSERT_TRUE(store.SaveLogContext(log, first, "2026-12-07T08:00:00Z"));
+    ASSERT_TRUE(store.SaveLogContext("/elsewhere/u7.log", LogContext{"Jo", "", "", {}, {}, RunLabel::AsLeft}, "x"));
+  }
+  ResultsStore store(scratch.Target());
+  ASSERT_TRUE(store.Open()) << store.LastError();
+  EXPECT_EQ(store.LogContextOf(log), first);
+  LogContext second = first;
+  second.temperatureC.reset();
+  second.label = RunLabel::AsLeft;
+  ASSERT_TRUE(store.SaveLogContext(log, second, "2026-12-08T08:00:00Z"));
+  EXPECT_EQ(store.LogContextOf(log), second);
+  EXPECT_EQ(store.LogContextOf("/elsewhere/u7.log")->label, RunLabel::AsLeft);
+  EXPECT_FALSE(store.LogContextOf("/nowhere.log").has_value());
+  EXPECT_TRUE(store.LastError().empty()) << store.LastError();
 }
 
 TEST(ResultsStore, RowOfAnUnknownRunIsRefusedWhole) {

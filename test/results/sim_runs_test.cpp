@@ -120,7 +120,10 @@ TEST(SimulatedRuns, FullSequencesLandInTheStoreAsShown) {
   size_t lines = 0;
   for (size_t at = content.find("\r\n"); at != std::string::npos; at = content.find("\r\n", at + 2)) ++lines;
   EXPECT_EQ(lines, 1 + store.Rows({"B012345", "", "", {}}).size());
-  EXPECT_NE(content.find("not measurable"), std::string::npos);
+  // A row without a reading counts as a failure, and says why.
+  EXPECT_EQ(content.find("not measurable"), std::string::npos);
+  EXPECT_NE(content.find(",FAIL,"), std::string::npos);
+  EXPECT_NE(content.find(",no reading\r\n"), std::string::npos);
   // Limits as decimals, not as the single-precision numbers' binary neighbours.
   EXPECT_NE(content.find(",Offset at Zero,CH2 2 mV/div,V,0,-0.0032,0.0032,"), std::string::npos);
 }

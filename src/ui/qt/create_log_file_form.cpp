@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "platform/text8.h"
 #include "record/record_prompts.h"
 #include "ui/qt/twips.h"
 #include "ui/qt/widget_text.h"
@@ -56,15 +57,11 @@ CreateLogFileForm::CreateLogFileForm(Operator& op, QWidget* parent) : QDialog(pa
   checkID_->setObjectName("Check_ID");
   // The calibration record's part: not written to the log header.
   auto* label5 = AddLabel(this, "Label5", "Record: ");
-  condition_ = new QComboBox(this);
-  condition_->setObjectName("Combo_Condition");
-  condition_->addItems({"As found", "As left"});
-  temperature_ = AddBox(this, "Text_Temperature");
-  temperature_->setPlaceholderText("\u00B0C");
-  temperature_->setMaximumWidth(Px(900));
-  humidity_ = AddBox(this, "Text_Humidity");
-  humidity_->setPlaceholderText("% RH");
-  humidity_->setMaximumWidth(Px(900));
+  auto* label6 = AddLabel(this, "Label6", "Customer: ");
+  record_boxes_ = MakeRecordBoxes(this);
+  condition_ = record_boxes_.condition;
+  temperature_ = record_boxes_.temperature;
+  humidity_ = record_boxes_.humidity;
 
   // Only the technician's own edits are events of the form: the texts the form sets back
   // (upper case, the name following the serial) must not come round again.
@@ -120,9 +117,15 @@ CreateLogFileForm::CreateLogFileForm(Operator& op, QWidget* parent) : QDialog(pa
   recordRow->addWidget(new QLabel("Humidity:", this));
   recordRow->addWidget(humidity_);
   recordRow->addStretch(1);
-  grid->addWidget(label5, 4, 0);
-  grid->addLayout(recordRow, 4, 1);
-  grid->addLayout(buttons, 5, 0, 1, 2);
+  auto* unitRow = new QHBoxLayout;
+  unitRow->addWidget(record_boxes_.customer, 2);
+  unitRow->addWidget(new QLabel("Asset:", this));
+  unitRow->addWidget(record_boxes_.asset, 1);
+  grid->addWidget(label6, 4, 0);
+  grid->addLayout(unitRow, 4, 1);
+  grid->addWidget(label5, 5, 0);
+  grid->addLayout(recordRow, 5, 1);
+  grid->addLayout(buttons, 6, 0, 1, 2);
   grid->setColumnStretch(1, 1);
   setMinimumWidth(Px(6000));
 
@@ -132,7 +135,9 @@ CreateLogFileForm::CreateLogFileForm(Operator& op, QWidget* parent) : QDialog(pa
   setTabOrder(textComments_, buttonOK_);
   setTabOrder(buttonOK_, buttonCancel_);
   setTabOrder(buttonCancel_, checkID_);
-  setTabOrder(checkID_, condition_);
+  setTabOrder(checkID_, record_boxes_.customer);
+  setTabOrder(record_boxes_.customer, record_boxes_.asset);
+  setTabOrder(record_boxes_.asset, condition_);
   setTabOrder(condition_, temperature_);
   setTabOrder(temperature_, humidity_);
 
@@ -145,19 +150,55 @@ std::optional<CreateLogEntries> CreateLogFileForm::Result() const {
   return form_.Result();
 }
 
-bool CreateLogFileForm::ReadRecordEntries() {
-  record_.label = condition_->currentIndex() == 1 ? RunLabel::AsLeft : RunLabel::AsFound;
-  if (!ConditionReading(TextFromWidget(temperature_->text()), kLowestTemperature, kHighestTemperature,
-                        record_.temperatureC)) {
-    op_.ShowMessBox("The temperature is a number of degrees Celsius (-40 to 80), or empty.", kOkOnly + kExclamation,
-                    "Calibration Record");
-    temperature_->setFocus();
+bool CreateLogFileForm::ReadRecordEntries() { return ReadRecordBoxes(op_, record_boxes_, record_); }
+
+RecordBoxes MakeRecordBoxes(QWidget* parent) {
+  RecordBoxes boxes;
+  boxes.customer = AddBox(parent, "Text_Customer");
+  boxes.customer->setPlaceholderText("whose unit (optional)");
+  boxes.asset = AddBox(parent, "Text_Asset");
+  boxes.asset->setPlaceholderText("optional");
+  boxes.condition = new QComboBox(parent);
+  boxes.condition->setObjectName("Combo_Condition");
+  boxes.condition->addItems({"As found", "As left"});
+  boxes.temperature = AddBox(parent, "Text_Temperature");
+  boxes.temperature->setPlaceholderText("\u00B0C");
+  boxes.temperature->setMaximumWidth(Px(900));
+  boxes.humidity = AddBox(parent, "Text_Humidity");
+  boxes.humidity->setPlaceholderText("% RH");
+  boxes.humidity->setMaximumWidth(Px(900));
+  return boxes;
+}
+
+namespace {
+QString Condition(const std::optional<double>& value) {
+  return value ? QString::number(*value, 'g', 6) : QString();
+}
+}  // namespace
+
+void ShowRecordEntries(const RecordBoxes& boxes, const LogRecordEntries& entries) {
+  boxes.customer->setText(WidgetText(entries.customer));
+  boxes.asset->setText(WidgetText(entries.assetId));
+  boxes.condition->setCurrentIndex(entries.label == RunLabel::AsLeft ? 1 : 0);
+  boxes.temperature->setText(Condition(entries.temperatureC));
+  boxes.humidity->setText(Condition(entries.humidityPercent));
+}
+
+bool ReadRecordBoxes(Operator& op, const RecordBoxes& boxes, LogRecordEntries& entries) {
+  entries.label = boxes.condition->currentIndex() == 1 ? RunLabel::AsLeft : RunLabel::AsFound;
+  entries.customer = Trim(TextFromWidget(boxes.customer->text()));
+  entries.assetId = Trim(TextFromWidget(boxes.asset->text()));
+  if (!ConditionReading(TextFromWidget(boxes.temperature->text()), kLowestTemperature, kHighestTemperature,
+                        entries.temperatureC)) {
+    op.ShowMessBox("The temperature is a number of degrees Celsius (-40 to 80), or empty.", kOkOnly + kExclamation,
+                   "Calibration Record");
+    boxes.temperature->setFocus();
     return false;
   }
-  if (!ConditionReading(TextFromWidget(humidity_->text()), 0, 100, record_.humidityPercent)) {
-    op_.ShowMessBox("The humidity is a relative humidity in percent (0 to 100), or empty.", kOkOnly + kExclamation,
-                    "Calibration Record");
-    humidity_->setFocus();
+  if (!ConditionReading(TextFromWidget(boxes.humidity->text()), 0, 100, entries.humidityPercent)) {
+    op.ShowMessBox("The humidity is a relative humidity in percent (0 to 100), or empty.", kOkOnly + kExclamation,
+                   "Calibration Record");
+    boxes.humidity->setFocus();
     return false;
   }
   return true;

@@ -5,6 +5,7 @@
 // shows what the form makes of them.
 #include <QDialog>
 #include <optional>
+#include <string>
 
 #include "log/create_log_form.h"
 #include "results/run_context.h"
@@ -18,12 +19,28 @@ class QPushButton;
 namespace veridane {
 
 // What the calibration record takes from the dialog beside the log header (which they do not
-// change): as found or as left, and the lab's conditions.
+// change): whose unit (customer, asset), as found or as left, and the lab's conditions.
 struct LogRecordEntries {
   RunLabel label = RunLabel::AsFound;
   std::optional<double> temperatureC;
   std::optional<double> humidityPercent;
+  std::string customer;
+  std::string assetId;
 };
+
+// The record's boxes, shared by Create Log File and the question when a log is opened again.
+struct RecordBoxes {
+  QLineEdit* customer = nullptr;
+  QLineEdit* asset = nullptr;
+  QComboBox* condition = nullptr;
+  QLineEdit* temperature = nullptr;
+  QLineEdit* humidity = nullptr;
+};
+RecordBoxes MakeRecordBoxes(QWidget* parent);
+void ShowRecordEntries(const RecordBoxes& boxes, const LogRecordEntries& entries);
+// The entries of the boxes; a condition that is no number in its range is said in a box and its
+// box gets the focus: false then.
+bool ReadRecordBoxes(Operator& op, const RecordBoxes& boxes, LogRecordEntries& entries);
 
 class CreateLogFileForm : public QDialog {
   Q_OBJECT
@@ -47,6 +64,8 @@ class CreateLogFileForm : public QDialog {
   QComboBox* Condition() const { return condition_; }
   QLineEdit* Temperature() const { return temperature_; }
   QLineEdit* Humidity() const { return humidity_; }
+  QLineEdit* Customer() const { return record_boxes_.customer; }
+  QLineEdit* Asset() const { return record_boxes_.asset; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -70,6 +89,7 @@ class CreateLogFileForm : public QDialog {
   QPushButton* buttonOK_;
   QPushButton* buttonCancel_;
   QCheckBox* checkID_;
+  RecordBoxes record_boxes_;
   QComboBox* condition_;
   QLineEdit* temperature_;
   QLineEdit* humidity_;

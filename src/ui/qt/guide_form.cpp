@@ -10,6 +10,7 @@
 #include <QTextImageFormat>
 #include <QTextDocument>
 #include <QVBoxLayout>
+#include <QVariant>
 
 namespace veridane {
 
@@ -77,9 +78,26 @@ GuideForm::GuideForm(const QUrl& guide, QWidget* parent) : QDialog(parent), brow
   browser_->setFocus();
 }
 
-void ShowUserGuide(QWidget* parent) {
-  auto* form = parent != nullptr ? parent->findChild<GuideForm*>() : nullptr;
-  if (form == nullptr) form = new GuideForm(UserGuideUrl(), parent);
+namespace {
+constexpr const char* kGuideProperty = "veridaneUserGuide";
+}
+
+GuideForm* UserGuideOf(const QWidget* owner) {
+  if (owner == nullptr) return nullptr;
+  return qobject_cast<GuideForm*>(owner->property(kGuideProperty).value<QObject*>());
+}
+
+void ShowUserGuide(QWidget* owner) {
+  GuideForm* form = UserGuideOf(owner);
+  if (form == nullptr) {
+    form = new GuideForm(UserGuideUrl());
+    if (owner != nullptr) {
+      owner->setProperty(kGuideProperty, QVariant::fromValue<QObject*>(form));
+      QObject::connect(owner, &QObject::destroyed, form, [form] { delete form; });
+      // Beside the owner, where the window system does not place it itself.
+      form->move(owner->frameGeometry().topRight() + QPoint(8, 0));
+    }
+  }
   form->show();
   form->raise();
   form->activateWindow();

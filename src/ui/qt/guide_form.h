@@ -24,7 +24,11 @@ class GuideForm : public QDialog {
   QTextBrowser* browser_;
 };
 
-// Shows the one guide window of `parent` (made on the first call), raised and active.
-void ShowUserGuide(QWidget* parent);
+// Shows the one guide window of `owner` (made on the first call), raised and active. The guide
+// is a window of its own, not a child of the owner's: a prompt the owner shows while the guide
+// is read holds up the owner only, and the guide stays usable. It goes with its owner.
+void ShowUserGuide(QWidget* owner);
+// The guide window of `owner`; null before the first ShowUserGuide.
+GuideForm* UserGuideOf(const QWidget* owner);
 
 }  // namespace veridane

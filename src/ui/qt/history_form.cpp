@@ -21,7 +21,11 @@
 #include <QValueAxis>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
+#include "record/record_prompts.h"
 #include "results/results_csv.h"
+#include "ui/qt/history_runs.h"
 #include "ui/qt/qt_file_dialogs.h"
 #include "ui/qt/widget_text.h"
 
@@ -68,6 +72,19 @@ QAreaSeries* Band(const PlotSeries& series, std::optional<double> PlotPoint::*ou
   return band;
 }
 
+}  // namespace
+
+TimeLabels TimeLabelsFor(const QDateTime& from, const QDateTime& to) {
+  // Short labels that do not run into each other at five ticks; what they leave out (the
+  // day, the year) goes into the axis title.
+  if (from.date() == to.date()) return {"hh:mm:ss", "recorded on " + from.toString("yyyy-MM-dd")};
+  if (from.date().year() == to.date().year() && from.daysTo(to) <= 60)
+    return {"d MMM hh:mm", "recorded in " + from.toString("yyyy")};
+  return {"yyyy-MM-dd", "recorded"};
+}
+
+namespace {
+
 QScatterSeries* Marks(const QString& name, const QColor& color, qreal size, QScatterSeries::MarkerShape shape) {
   auto* marks = new QScatterSeries;
   marks->setName(name);
@@ -79,9 +96,12 @@ QScatterSeries* Marks(const QString& name, const QColor& color, qreal size, QSca
 
 }  // namespace
 
-HistoryForm::HistoryForm(const StoreTarget& target, std::string caption, QWidget* parent)
+HistoryForm::HistoryForm(const StoreTarget& target, std::string caption, QWidget* parent, HistoryCertifying certifying)
     : QDialog(parent),
       store_(std::make_unique<ResultsStore>(target)),
+      certifying_(std::move(certifying)),
+      runs_(new RunTable),
+      certify_(new QPushButton("Certi&ficate...")),
       serials_(new QComboBox),
       tests_(new QComboBox),
       steps_(new QComboBox),
@@ -95,7 +115,17 @@ HistoryForm::HistoryForm(const StoreTarget& target, std::string caption, QWidget
   tests_->setObjectName("Tests");
   steps_->setObjectName("Steps");
   chartView_->setRenderHint(QPainter::Antialiasing);
-  chartView_->setMinimumSize(720, 420);
+  // Small enough that the window, its run list and its buttons fit a 1024x600 screen.
+  chartView_->setMinimumSize(640, 280);
+  runs_->setMinimumHeight(110);
+  if (certifying_.dialogs == nullptr) {
+    ownDialogs_ = std::make_unique<QtFileDialogs>(this);
+    certifying_.dialogs = ownDialogs_.get();
+  }
+  certify_->setObjectName("Certify");
+  certify_->setToolTip("Issue the calibration certificate of the run chosen in the list");
+  certify_->setVisible(certifying_.op != nullptr);
+  certify_->setEnabled(false);
 
   auto* picks = new QHBoxLayout;
   for (auto [label, box] : {std::pair{"&Scope (serial/ID):", serials_}, std::pair{"&Test:", tests_}, std::pair{"St&ep:", steps_}}) {
@@ -110,12 +140,23 @@ HistoryForm::HistoryForm(const StoreTarget& target, std::string caption, QWidget
   buttons->addWidget(exportCsv_);
   auto* close = new QPushButton("Close");
   buttons->addWidget(close);
+  auto* runButtons = new QVBoxLayout;
+  runButtons->addWidget(certify_);
+  runButtons->addStretch(1);
+  auto* runLine = new QHBoxLayout;
+  runLine->addWidget(runs_, 1);
+  runLine->addLayout(runButtons);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(picks);
+  layout->addLayout(runLine);
   layout->addWidget(chartView_, 1);
   layout->addLayout(buttons);
+  resize(900, 680);
 
-  connect(serials_, &QComboBox::currentIndexChanged, this, [this] { FillTests(); });
+  connect(serials_, &QComboBox::currentIndexChanged, this, [this] { SerialChosen(); });
+  connect(runs_, &QTableWidget::itemSelectionChanged, this,
+          [this] { certify_->setEnabled(runs_->SelectedRun().has_value()); });
+  connect(certify_, &QPushButton::clicked, this, [this] { CertifyChosenRun(); });
   connect(tests_, &QComboBox::currentIndexChanged, this, [this] { FillSteps(); });
   connect(steps_, &QComboBox::currentIndexChanged, this, [this] { Draw(); });
   connect(exportPlot_, &QPushButton::clicked, this, [this] { ExportPlot(); });
@@ -140,7 +181,58 @@ void HistoryForm::FillSerials() {
   for (const std::string& serial : store_->Serials())
     serials_->addItem(serial.empty() ? QString("(no serial)") : WidgetText(serial), WidgetText(serial));
   block.unblock();
+  SerialChosen();
+}
+
+void HistoryForm::SerialChosen() {
+  FillRuns();
   FillTests();
+  OpenOnSomethingUseful();
+}
+
+void HistoryForm::FillRuns() {
+  std::vector<RunSummary> runs;
+  if (serials_->currentIndex() >= 0)
+    runs = SummariseRuns(*store_, TextFromWidget(serials_->currentData().toString()), certifying_.lab.numberPrefix);
+  runs_->Fill(runs);
+  // The newest run is the one most often certified.
+  if (!runs.empty()) runs_->SelectRun(runs.back().run.id);
+}
+
+// The most recent run's failing step (its first, where a fault shows first), else the first
+// step with a reading: an empty plot of a step that has none (the self calibration's answer)
+// shows nothing to look at.
+void HistoryForm::OpenOnSomethingUseful() {
+  if (serials_->currentIndex() < 0) return;
+  const std::vector<StoredRow> rows = store_->Rows({TextFromWidget(serials_->currentData().toString()), "", "", {}});
+  const auto failed = [](const StoredRow& row) { return row.result.verdict == Verdict::Fail && row.result.measured; };
+  const auto newest = std::find_if(rows.rbegin(), rows.rend(), failed);
+  const StoredRow* chosen = nullptr;
+  if (newest != rows.rend()) {
+    const int64_t run = newest->run.id;
+    chosen = &*std::find_if(rows.begin(), rows.end(), [&](const StoredRow& row) { return row.run.id == run && failed(row); });
+  }
+  for (auto it = rows.begin(); it != rows.end() && chosen == nullptr; ++it)
+    if (it->result.measured) chosen = &*it;
+  if (chosen == nullptr) return;
+  ChooseTest(chosen->result.testName);
+  ChooseStep(chosen->result.step);
+}
+
+QString HistoryForm::ChosenTest() const { return tests_->currentText(); }
+
+bool HistoryForm::CertifyChosenRun() {
+  const std::optional<int64_t> run = runs_->SelectedRun();
+  if (!run || certifying_.op == nullptr) return false;
+  const bool issued = CertifyStoredRun(*store_, *run,
+                                       CertificatePromptSeams{*certifying_.op, *certifying_.dialogs, certifying_.lab,
+                                                              certifying_.now ? certifying_.now() : std::string(),
+                                                              QDir::homePath().toStdString()});
+  if (issued) {
+    FillRuns();
+    runs_->SelectRun(*run);
+  }
+  return issued;
 }
 
 void HistoryForm::FillTests() {
@@ -241,8 +333,6 @@ void HistoryForm::Draw() {
   all.insert(all.end(), {measured, pass, marginal, fail});
 
   auto* timeAxis = new QDateTimeAxis;
-  timeAxis->setFormat("yyyy-MM-dd hh:mm");
-  timeAxis->setTitleText("recorded");
   auto* valueAxis = new QValueAxis;
   valueAxis->setTitleText(WidgetText(shown->unit));
   valueAxis->setRange(shown->yMin, shown->yMax);
@@ -250,9 +340,13 @@ void HistoryForm::Draw() {
   qint64 last = Msecs(shown->points.back());
   // A single run, or runs seconds apart (a rehearsal), still get a readable stretch of time.
   const qint64 room = std::max<qint64>((last - first) / 12, 1000);
-  if (last - first < 86400000) timeAxis->setFormat("yyyy-MM-dd hh:mm:ss");
-  timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(first - room), QDateTime::fromMSecsSinceEpoch(last + room));
-  timeAxis->setTickCount(std::min<int>(6, static_cast<int>(shown->points.size()) + 2));
+  const QDateTime from = QDateTime::fromMSecsSinceEpoch(first - room);
+  const QDateTime to = QDateTime::fromMSecsSinceEpoch(last + room);
+  const TimeLabels labels = TimeLabelsFor(from, to);
+  timeAxis->setFormat(labels.format);
+  timeAxis->setTitleText(labels.title);
+  timeAxis->setRange(from, to);
+  timeAxis->setTickCount(std::min<int>(5, static_cast<int>(shown->points.size()) + 2));
   chart->addAxis(timeAxis, Qt::AlignBottom);
   chart->addAxis(valueAxis, Qt::AlignLeft);
   for (QAbstractSeries* series : all) {
@@ -269,7 +363,10 @@ void HistoryForm::Draw() {
     bandNamed = true;
   }
   chartView_->setChart(chart);
-  QString text = QString("%1 runs, %2 failed").arg(shown->points.size()).arg(shown->failures);
+  QString text = QString("%1 %2, %3 failed")
+                     .arg(shown->points.size())
+                     .arg(shown->points.size() == 1 ? "run" : "runs")
+                     .arg(shown->failures);
   if (unmeasured > 0) text += QString(", %1 without a reading (not drawn)").arg(unmeasured);
   if (!findings.isEmpty()) text += "; " + findings;
   status_->setText(text);
@@ -343,8 +440,9 @@ void HistoryForm::ExportCsv() {
     QMessageBox::warning(this, "Export CSV", "The rows could not be written: " + WidgetText(error));
 }
 
-void ShowHistory(QWidget* parent, const StoreTarget& target, const std::string& captionMark) {
-  HistoryForm form(target, "Results History" + captionMark, parent);
+void ShowHistory(QWidget* parent, const StoreTarget& target, const std::string& captionMark,
+                 HistoryCertifying certifying) {
+  HistoryForm form(target, "Results History" + captionMark, parent, std::move(certifying));
   form.exec();
 }
 

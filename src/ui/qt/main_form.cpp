@@ -30,6 +30,7 @@ constexpr int kClientWidth = kFrameLeft * 2 + kFrameWidth;
 constexpr int kBottomTop = kFrameTop + kFrameHeight + 135;
 constexpr int kClientHeight = kBottomTop + 840;
 constexpr int kLineHeight = 255;
+constexpr int kFrameHeightGivenUp = 3600;  // the frame keeps the status list and a few rows
 constexpr int kButtonWidth = 1560, kButtonHeight = 375;
 
 QFont FixedPitch() {
@@ -66,7 +67,7 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event) {
 void MainForm::LayOutControls() {
   const QSize client = centralWidget()->size();
   const int dx = std::max(0, client.width() - Px(kClientWidth));
-  const int dy = std::max(0, client.height() - Px(kClientHeight));
+  const int dy = std::max(-Px(kFrameHeightGivenUp), client.height() - Px(kClientHeight));
   frameSize_ = QSize(Px(kFrameWidth) + dx, Px(kFrameHeight) + dy);
   testFrame_->setGeometry(Px(kFrameLeft), Px(kFrameTop), frameSize_.width(), frameSize_.height());
   hideStatus_->move(frameSize_.width() - Px(kButtonWidth), Px(1185));
@@ -149,6 +150,9 @@ void MainForm::BuildControls() {
   central->installEventFilter(this);
   LayOutControls();
   resize(minimumSizeHint().expandedTo(sizeHint()));
+  // The window opens at that size; on a screen too short for it (a 1024x600 netbook) the test
+  // frame may give up height, so that the row below it and the status bar stay in reach.
+  central->setMinimumSize(Px(kClientWidth), Px(kClientHeight - kFrameHeightGivenUp));
 }
 
 QAction* MainForm::Item(std::string_view name) const {

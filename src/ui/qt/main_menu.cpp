@@ -44,7 +44,8 @@ void BuildMainMenu(QMenuBar& bar) {
                     {"CloseLogFile", "&Close Log File", false}});
   file->addMenu(log);
   AddEntries(*file, {{"PrintStart", "&Print", false}, {"PrintPreview", "Print Pre&view", false}, {"Fs1", "-"}, {"FExit", "E&xit"}});
-  AddEntries(*file, {{"ExportText", "Export as &Text..."}, {"Certificate", "Cer&tificate..."}});
+  // The items added to the File menu take letters no other item of it uses.
+  AddEntries(*file, {{"ExportText", "&Export as Text..."}, {"Certificate", "&Certificate..."}});
   for (const char* name : {"ExportText", "Certificate"})
     file->insertAction(file->findChild<QAction*>("Fs1"), file->findChild<QAction*>(name));
   bar.addMenu(file);

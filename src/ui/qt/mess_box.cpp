@@ -43,6 +43,7 @@ QRect AvailableArea(const QWidget* parent) {
 MessBox::MessBox(std::string_view text, int16_t style, std::string_view caption, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       style_(DecodeStyle(style)),
+      wayOutEndsWork_(CancelEndsProgram(text)),
       answer_(CloseBoxAnswer(style_.buttons)),
       labelCaption_(new QLabel(this)),
       labelMsg_(new QLabel(this)),
@@ -168,6 +169,26 @@ void MessBox::showEvent(QShowEvent* event) {
   initial->setFocus(Qt::ActiveWindowFocusReason);
 }
 
+void MessBox::WaitBeside(QWidget* reading) {
+  if (reading == nullptr || reading == this) return;
+  reading_ = reading;
+  // Modal to the main window only: the window being read stays usable (it is no part of the
+  // work the box holds up) and keeps the keyboard until it closes.
+  setWindowModality(Qt::WindowModal);
+  setAttribute(Qt::WA_ShowWithoutActivating);
+  reading->installEventFilter(this);
+}
+
+bool MessBox::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == reading_ && (event->type() == QEvent::Hide || event->type() == QEvent::Close) && isVisible()) {
+    reading_->removeEventFilter(this);
+    reading_ = nullptr;
+    raise();
+    activateWindow();
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
 void MessBox::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown) {
     QScrollBar* bar = messageArea_->verticalScrollBar();
@@ -177,7 +198,7 @@ void MessBox::keyPressEvent(QKeyEvent* event) {
   }
   if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
     // Escape is a way out and never the focused button: on "Are you sure ?" it must not say Yes.
-    if (const std::optional<int16_t> wayOut = EscapeAnswer(style_.buttons)) {
+    if (const std::optional<int16_t> wayOut = EscapeAnswer(style_.buttons, wayOutEndsWork_)) {
       for (size_t i = 0; i < buttons_.size(); ++i) {
         if (!buttons_[i]->isHidden() && CodeFromCaption(buttons_[i]->text().toStdString()) == wayOut) {
           ButtonClicked(static_cast<int>(i));

@@ -4,8 +4,10 @@
 // The box never grows past the screen: a long line wraps and a tall message scrolls, so the
 // buttons always stay in reach.
 // Enter presses the focused button; Escape answers the box's way out (see EscapeAnswer), and
-// does nothing in a box that has none.
+// does nothing in a box that has none, nor where that way out ends the program (the box says
+// so) or the work under way (KeepWayOutFromEscape).
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -44,6 +46,14 @@ class MessBox : public QDialog {
   // available area of its screen from the start; this is for a screen that changed or a test.
   void FitInto(const QRect& area);
 
+  // Cancel and No end a running test or sequence: Escape leaves the box open.
+  void KeepWayOutFromEscape() { wayOutEndsWork_ = true; }
+
+  // The box came up while the technician was reading another window (the user guide): it
+  // waits beside it without taking the keyboard, so the keys meant for that window reach it,
+  // and takes the keyboard when that window closes. Call before Run().
+  void WaitBeside(QWidget* reading);
+
   // Closing through the window frame (or reject() by any other way) gives Cancel where the box
   // has a Cancel button, otherwise the code of Button(0).
   void reject() override;
@@ -51,12 +61,15 @@ class MessBox : public QDialog {
  protected:
   void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void ButtonClicked(int index);
   void LayOut(const QRect& area);
 
   BoxStyle style_;
+  bool wayOutEndsWork_;
+  QPointer<QWidget> reading_;
   int16_t answer_;
   QLabel* labelCaption_;
   QLabel* labelMsg_;

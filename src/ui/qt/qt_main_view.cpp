@@ -14,10 +14,12 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QtGlobal>
+#include <algorithm>
 
 #include "ui/qt/main_form.h"
 #include "ui/qt/verdict_colours.h"
 #include "ui/qt/widget_text.h"
+#include "ui/qt/window_geometry.h"
 #include "platform/text8.h"
 
 namespace veridane {
@@ -53,6 +55,13 @@ std::string UncertaintyColumns(std::string_view expanded, std::string_view tur) 
   return "   U " + u + "  TUR " + std::string(tur);
 }
 
+std::string UncertaintyHeader() {
+  const std::string row = UncertaintyColumns("", "");
+  std::string header = "   U (k = 2)";
+  header.append(row.find("TUR") - header.size(), ' ');
+  return header + "TUR";
+}
+
 std::string DisplayUtf8(std::string_view text8) {
   std::string lines;
   lines.reserve(text8.size());
@@ -79,6 +88,7 @@ void QtMainView::SetDisplayText(std::string_view text) {
   text8_ = text;
   lines_ = LineEnds(text8_) + 1;
   columns_.clear();
+  headers_.clear();
   verdicts_.clear();
   form_.Display()->setPlainText(QString::fromStdString(DisplayUtf8(text)));
   ColourVerdicts(*form_.Display()->document(), 0);
@@ -93,10 +103,48 @@ void QtMainView::ShowResultUncertainty(std::string_view expanded, std::string_vi
 void QtMainView::AppendColumns(int line) {
   QTextBlock block = form_.Display()->document()->findBlockByNumber(line);
   if (!block.isValid()) return;
+  // The columns start where the table's heading has them, so that U and TUR stand under it.
+  const qsizetype start = AppendHeaderAbove(line);
   QTextCursor end(block);
   end.movePosition(QTextCursor::EndOfBlock);
   end.setCharFormat(QTextCharFormat());
-  end.insertText(QString::fromStdString(Utf8FromText8(columns_[line])));
+  end.insertText(QString(std::max<qsizetype>(0, start - block.text().length()), ' ') +
+                 QString::fromStdString(Utf8FromText8(columns_[line])));
+  WidenFor(line);
+}
+
+// A table's heading is the first line with text above its rows (they follow it after a blank
+// line): the heading over U and TUR goes at its end, or past the first row's end when that is
+// longer. Returns where the columns start; 0 when the rows have no heading.
+qsizetype QtMainView::AppendHeaderAbove(int line) {
+  const QTextBlock row = form_.Display()->document()->findBlockByNumber(line);
+  QTextBlock above = row.previous();
+  while (above.isValid() && (above.text().trimmed().isEmpty() || columns_.contains(above.blockNumber()) ||
+                             verdicts_.contains(above.blockNumber())))
+    above = above.previous();
+  if (!above.isValid()) return 0;
+  const int at = above.blockNumber();
+  if (const auto known = headers_.find(at); known != headers_.end()) return known->second;
+  const qsizetype start = std::max(row.text().length(), above.text().length());
+  headers_[at] = start;
+  QTextCursor end(above);
+  end.movePosition(QTextCursor::EndOfBlock);
+  end.setCharFormat(QTextCharFormat());
+  end.insertText(QString(start - above.text().length(), ' ') + QString::fromStdString(UncertaintyHeader()));
+  return start;
+}
+
+// The columns are no use cut off at the window's edge: the window grows to show them, as far
+// as its screen allows.
+void QtMainView::WidenFor(int line) {
+  QPlainTextEdit* display = form_.Display();
+  const QTextBlock block = display->document()->findBlockByNumber(line);
+  const int needed = display->fontMetrics().horizontalAdvance(block.text()) +
+                     2 * static_cast<int>(display->document()->documentMargin()) + 4;
+  const int missing = needed - display->viewport()->width();
+  if (missing <= 0 || !form_.isVisible()) return;
+  form_.resize(form_.width() + missing, form_.height());
+  FitWindowToScreen(form_);
 }
 
 void QtMainView::SetUncertaintyShown(bool shown) {
@@ -106,6 +154,7 @@ void QtMainView::SetUncertaintyShown(bool shown) {
   std::map<int, std::string> columns = std::move(columns_);
   std::map<int, Verdict> verdicts = std::move(verdicts_);
   SetDisplayText(std::string(text8_));
+  headers_.clear();
   columns_ = std::move(columns);
   verdicts_ = std::move(verdicts);
   // The rows the program judged keep the colour of their result, not of their text.

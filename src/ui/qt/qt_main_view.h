@@ -2,6 +2,7 @@
 // The verification logic's view of the main window, on the real Qt window: 8-bit texts become
 // UTF-8 here, CR LF line ends become the text box's lines, and menus, menu items and the two
 // buttons the logic drives are found by their names.
+#include <QtGlobal>
 #include <map>
 #include <string>
 #include <string_view>
@@ -48,6 +49,8 @@ class QtMainView : public MainView {
  private:
   QPushButton* Button(std::string_view name) const;
   void AppendColumns(int line);
+  qsizetype AppendHeaderAbove(int line);
+  void WidenFor(int line);
 
   MainForm& form_;
   // The display's text as the logic gave it, its number of lines, and the U and TUR columns
@@ -56,8 +59,13 @@ class QtMainView : public MainView {
   int lines_ = 1;
   std::map<int, std::string> columns_;
   std::map<int, Verdict> verdicts_;  // the judged rows, by line
+  // The lines that name the columns of the table below them, with where the columns start.
+  std::map<int, qsizetype> headers_;
   bool uncertaintyShown_ = false;
 };
+
+// The line above a table's U and TUR columns: "U (k = 2)" over U, "TUR" over TUR.
+std::string UncertaintyHeader();
 
 // The display's text from the program's text: CR LF separates lines; a CR that is not part of
 // a line end would show as a stray glyph, so it is left out.

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCursor>
 
+#include "ui/qt/guide_form.h"
 #include "ui/qt/mess_box.h"
 
 namespace veridane {
@@ -32,6 +33,10 @@ int16_t QtOperator::ShowMessBox(std::string_view text, int16_t style, std::strin
   const bool infoShown = info_->isVisible();
   if (infoShown) info_->hide();
   MessBox box(text, style, caption, mainWindow_.data());
+  if (underWay_ && underWay_()) box.KeepWayOutFromEscape();
+  // A prompt that comes up while the technician reads the guide leaves the keyboard there.
+  if (auto* guide = qobject_cast<GuideForm*>(QApplication::activeWindow()); guide != nullptr && guide->isVisible())
+    box.WaitBeside(guide);
   const int16_t answer = box.Run();
   if (infoShown && !info_->Text().empty()) info_->show();
   SetBusy(wasBusy);

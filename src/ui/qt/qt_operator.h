@@ -1,6 +1,7 @@
 #pragma once
 // The technician at the screen: prompts through MessBox, progress through InfoForm.
 #include <QPointer>
+#include <functional>
 #include <memory>
 
 #include "ui/qt/info_form.h"
@@ -15,6 +16,9 @@ class QtOperator : public Operator {
   ~QtOperator() override;
 
   void SetMainWindow(QWidget* mainWindow);
+  // Whether a test or a sequence is under way: the Cancel or No of a box then ends it, and
+  // Escape does not answer them.
+  void SetWorkUnderWay(std::function<bool()> underWay) { underWay_ = std::move(underWay); }
 
   // The box opens over the main window, shown first if it is not yet on screen.
   using Operator::ShowMessBox;
@@ -32,6 +36,7 @@ class QtOperator : public Operator {
 
   QPointer<QWidget> mainWindow_;
   std::unique_ptr<InfoForm> info_;
+  std::function<bool()> underWay_;
   bool busy_ = false;
 };
 

@@ -22,10 +22,13 @@
 #include "pv/frame/progress_view.h"
 #include "pv/frame/sequence_summary.h"
 #include "pv/progress_plan.h"
+#include "record/certificate.h"
+#include "results/results_recorder.h"
 #include "shell/launcher.h"
 #include "shell/paced_clock.h"
 #include "shell/program.h"
 #include "shell/report_header.h"
+#include "shell/sequence_left.h"
 #include "shell/exit_codes.h"
 #include "shell/startup.h"
 #include "shell/version.h"
@@ -81,11 +84,13 @@ class CloseFilter : public QObject {
 };
 
 // The History window reads the store this run writes to; without Qt Charts it is not built.
-std::function<void()> HistoryCommand(QWidget* parent, const Settings& settings, const Program& program,
+// A run chosen there is certified with the lab's identity, as the command line does.
+std::function<void()> HistoryCommand(QWidget* parent, const Settings& settings, Program& program,
                                      const std::string& mark) {
 #ifdef VERIDANE_HISTORY_WINDOW
   return [parent, &settings, &program, mark] {
-    ShowHistory(parent, StoreTargetFromSettings(settings, program.DataFolder()), mark);
+    ShowHistory(parent, StoreTargetFromSettings(settings, program.DataFolder()), mark,
+                HistoryCertifying{&program.Op(), nullptr, LabIdentityFromSettings(settings), StoreTimeNow});
   };
 #else
   (void)parent, (void)settings, (void)program, (void)mark;
@@ -126,8 +131,19 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
 
   // The status bar follows the running test; its clock ticks once a second between rows.
   EventLoop& runClock = launcher.Simulated() ? static_cast<EventLoop&>(pacedClock) : realLoop;
-  ProgressView progressView(mainView, runClock, PlannedProgress,
-                            [&form](std::string_view text) { form.Progress()->setText(WidgetText(text)); });
+  // During a Full Sequence the line also says how long the whole sequence still needs.
+  const RunState* sequenceState = nullptr;
+  const ProgressTracker* sequenceTracker = nullptr;
+  ProgressView progressView(mainView, runClock, PlannedProgress, [&](std::string_view text) {
+    if (sequenceState == nullptr || sequenceTracker == nullptr || !sequenceState->FullSeqRunning) {
+      form.Progress()->setText(WidgetText(text));
+      return;
+    }
+    const double left = SequenceSecondsLeft(*sequenceTracker, sequenceState->CurrentTest, sequenceState->NumberOfTests,
+                                            runClock.Now(), PlannedProgress);
+    form.Progress()->setText(WidgetText(SequenceProgressText(text, left)));
+  });
+  sequenceTracker = &progressView.Tracker();
   QTimer progressTick;
   QObject::connect(&progressTick, &QTimer::timeout, &form, [&progressView] {
     if (progressView.Tracker().Running()) progressView.Refresh();
@@ -141,12 +157,18 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   versions.faultbookVersion = VerErr();
   QtLogDialogs logDialogs(technician, &form);
   Program& program = launcher.Compose(technician, progressView, shellView, logDialogs, versions);
-  // A new log's dialog also says whether the unit is as found or as left, and the conditions.
-  logDialogs.SetRecordHook([&program](const LogRecordEntries& entries) {
-    program.SetConditions(entries.label, entries.temperatureC, entries.humidityPercent);
+  // A new log's dialog also says whose unit it is, whether as found or as left, and the
+  // conditions; they are kept with the log and offered again when it is opened to append.
+  logDialogs.SetRecordHook([&program](const LogRecordEntries& entries) { ApplyRecordEntries(program, entries); });
+  program.SetLogSessionHook([&, recorder = launcher.Recorder()](const std::string& logPath, int firstLine, bool created) {
+    if (recorder != nullptr) recorder->RecordLogSession(logPath, firstLine, created);
+    KeepLogRecord(&form, program, StoreTargetFromSettings(settings, program.DataFolder()), logPath, created);
   });
   progressView.Attach(program.Run());
   program.SetProgressSink(&progressView);
+  sequenceState = &program.Run();
+  technician.SetWorkUnderWay(
+      [&progressView, &program] { return progressView.Tracker().Running() || program.Run().FullSeqRunning; });
   Startup& startup = launcher.startup();
   guard.SetShutdownHook([&] {
     program.CloseFiles();
@@ -287,6 +309,9 @@ int RunWindowProgram(int argc, char** argv, const BackendRegistry& registry, con
   // The installed desktop entry and icon (veridane.desktop, veridane.svg) name the window.
   QGuiApplication::setDesktopFileName("veridane");
   QApplication::setWindowIcon(QIcon::fromTheme("veridane"));
+  // Every window, remembered or new, lies inside its screen however small.
+  ScreenFit screenFit;
+  app.installEventFilter(&screenFit);
 
   if (options.demoMessBox) {
     QtOperator technician;

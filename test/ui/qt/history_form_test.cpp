@@ -18,12 +18,16 @@
 #include "test/support/shell_fakes.h"
 #include "test/support/test_backends.h"
 #include "ui/console/headless.h"
+#include "test/support/scripted_file_dialogs.h"
+#include "test/support/scripted_operator.h"
 #include "ui/qt/history_form.h"
+#include "ui/qt/history_runs.h"
 
 namespace veridane {
 namespace {
 
 using testing::ScratchFolder;
+using testing::ScriptedOperator;
 
 void FullSequence(const ScratchFolder& root, MemorySettings& settings, const std::string& bench) {
   CommandLine options = ParseCommandLine({"--headless", "--bench", bench, "--run", "full", "--technician", "virtual",
@@ -107,6 +111,67 @@ TEST(HistoryWindowFindings, ATestThatFailedOnAFindingIsOfferedAndSaid) {
                                       "NOT BE SET: TEST FAILED."),
             -1)
       << form.StatusText().toStdString();
+}
+
+// Opened without a choice, the window shows the most recent failing step (the offset fault of
+// the third run), the runs newest first with each test's outcome, and the newest run chosen.
+TEST_F(HistoryWindow, OpensOnTheNewestFailureWithTheRunsListed) {
+  HistoryForm form(Target(), "Results History");
+  // The newest failing run's first failing step: Offset at Zero on CH 2, where the fault is.
+  EXPECT_EQ(form.ChosenTest().toStdString(), "Offset at Zero");
+  const PlotSeries* shown = form.Shown();
+  ASSERT_NE(shown, nullptr);
+  EXPECT_EQ(shown->step.rfind("CH2", 0), 0u) << shown->step;
+  EXPECT_EQ(shown->points.back().verdict, Verdict::Fail);
+
+  RunTable* runs = form.Runs();
+  ASSERT_EQ(runs->rowCount(), 3);
+  const int64_t newest = runs->item(0, 0)->data(Qt::UserRole).toLongLong();
+  const int64_t oldest = runs->item(2, 0)->data(Qt::UserRole).toLongLong();
+  EXPECT_GT(newest, oldest);
+  EXPECT_EQ(runs->SelectedRun(), newest);
+  EXPECT_EQ(runs->Cell(newest, "offset").toStdString(), "FAIL");
+  EXPECT_EQ(runs->Cell(oldest, "offset").toStdString(), "PASS");
+  EXPECT_EQ(runs->Cell(newest, "Bench").toStdString(), "sim:offset-fault");
+  EXPECT_EQ(runs->Cell(newest, "Started").size(), 16) << runs->Cell(newest, "Started").toStdString();
+  EXPECT_TRUE(runs->Cell(newest, "Certificate").isEmpty());
+}
+
+// A stored run is certified from the list, once; the list then shows its number.
+TEST_F(HistoryWindow, CertifiesTheChosenRunOnce) {
+  ScriptedOperator technician;
+  testing::ScriptedFileDialogs dialogs;
+  HistoryForm form(Target(), "Results History", nullptr,
+                   HistoryCertifying{&technician, &dialogs, LabIdentity{}, [] { return std::string("2026-12-08T09:00:00+01:00"); }});
+  RunTable* runs = form.Runs();
+  ASSERT_EQ(runs->rowCount(), 3);
+  const int64_t oldest = runs->item(2, 0)->data(Qt::UserRole).toLongLong();
+  ASSERT_TRUE(runs->SelectRun(oldest));
+  const std::string pdf = (root_->Path() / ("oldest-" + std::to_string(::getpid()) + ".pdf")).string();
+  dialogs.Expect(testing::ScriptedFileDialogs::Kind::Save, "Save Certificate", pdf);
+  technician.ExpectContaining("of run " + std::to_string(oldest) + " saved.", kOkOnly + kInformation, "Certificate", kOk);
+  ASSERT_TRUE(form.CertifyChosenRun());
+  EXPECT_EQ(dialogs.Requests().back().initialName.rfind("B012345 ", 0), 0u) << dialogs.Requests().back().initialName;
+  QFile file(QString::fromStdString(pdf));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(file.read(5).startsWith("%PDF-"));
+  const QString number = runs->Cell(oldest, "Certificate");
+  EXPECT_TRUE(number.startsWith("VD-")) << number.toStdString();
+
+  ASSERT_TRUE(runs->SelectRun(oldest));
+  technician.ExpectContaining("has certificate " + number.toStdString() + " already", kOkOnly + kInformation,
+                              "Certificate", kOk);
+  EXPECT_FALSE(form.CertifyChosenRun());
+  technician.ExpectAllConsumed();
+  dialogs.ExpectAllConsumed();
+}
+
+TEST(HistoryTimeAxis, LabelsFitTheStretchOfTime) {
+  const QDateTime morning(QDate(2026, 12, 7), QTime(9, 0));
+  EXPECT_EQ(TimeLabelsFor(morning, morning.addSecs(600)).format, "hh:mm:ss");
+  EXPECT_EQ(TimeLabelsFor(morning, morning.addSecs(600)).title, "recorded on 2026-12-07");
+  EXPECT_EQ(TimeLabelsFor(morning, morning.addDays(3)).format, "d MMM hh:mm");
+  EXPECT_EQ(TimeLabelsFor(morning, morning.addDays(400)).format, "yyyy-MM-dd");
 }
 
 TEST_F(HistoryWindow, ExportsPlotAsPngAndPdfAndRowsAsCsv) {

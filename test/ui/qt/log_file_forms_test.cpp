@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -15,6 +16,7 @@
 #include "test/support/scripted_operator.h"
 #include "test/support/widget_checks.h"
 #include "ui/qt/create_log_file_form.h"
+#include "ui/qt/log_record_form.h"
 #include "ui/qt/open_log_file_form.h"
 #include "ui/qt/print_preview.h"
 #include "ui/qt/qt_log_dialogs.h"
@@ -139,6 +141,55 @@ TEST(CreateLogFileForm, ABadNameIsReportedAndCanBeCorrectedInPlace) {
   ASSERT_TRUE(form.Result());
   EXPECT_EQ(form.Result()->name, "unit7");
   EXPECT_TRUE(technician.ExpectAllConsumed());
+}
+
+// Whose unit it is goes with the record's entries, beside the log header's fields.
+TEST(CreateLogFileForm, CustomerAndAssetGoToTheRecord) {
+  ScriptedOperator technician;
+  CreateLogFileForm form(technician);
+  ShowActive(form);
+  QTest::keyClicks(form.TextLogFileName(), "unit7");
+  QTest::keyClicks(form.Customer(), "  Acme, Inc. ");
+  QTest::keyClicks(form.Asset(), "A-17");
+  QTest::keyClicks(form.Temperature(), "22,5");
+  QTest::mouseClick(form.ButtonOK(), Qt::LeftButton);
+  ASSERT_TRUE(form.Result());
+  EXPECT_EQ(form.RecordResult().customer, "Acme, Inc.");
+  EXPECT_EQ(form.RecordResult().assetId, "A-17");
+  EXPECT_EQ(form.RecordResult().temperatureC, 22.5);
+  EXPECT_EQ(form.Result()->comments, "");  // the log header is not touched
+}
+
+// A log opened again offers what was kept with it; a condition out of range is said and kept
+// for correcting; Cancel carries nothing over.
+TEST(LogRecordForm, OffersWhatWasKeptAndChecksIt) {
+  ScriptedOperator technician;
+  technician.Expect("The humidity is a relative humidity in percent (0 to 100), or empty.", kOkOnly + kExclamation,
+                    "Calibration Record", kOk);
+  LogRecordForm form(technician, "U7.log", LogRecordEntries{RunLabel::AsLeft, 21.0, 45.0, "Acme", "A-17"});
+  ShowActive(form);
+  EXPECT_NE(form.Note()->text().indexOf("kept with the log"), -1);
+  EXPECT_EQ(Text(form.Boxes().customer), "Acme");
+  EXPECT_EQ(Text(form.Boxes().temperature), "21");
+  EXPECT_EQ(form.Boxes().condition->currentIndex(), 1);
+  form.Boxes().humidity->setText("140");
+  QTest::mouseClick(form.ButtonOK(), Qt::LeftButton);
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_FALSE(form.Result());
+  form.Boxes().humidity->setText("38");
+  QTest::mouseClick(form.ButtonOK(), Qt::LeftButton);
+  ASSERT_TRUE(form.Result());
+  EXPECT_EQ(form.Result()->humidityPercent, 38.0);
+  EXPECT_EQ(form.Result()->assetId, "A-17");
+  EXPECT_EQ(form.Result()->label, RunLabel::AsLeft);
+  EXPECT_TRUE(technician.ExpectAllConsumed());
+
+  LogRecordForm empty(technician, "OLD.log", std::nullopt);
+  ShowActive(empty);
+  EXPECT_NE(empty.Note()->text().indexOf("Nothing is kept"), -1);
+  EXPECT_TRUE(empty.Boxes().customer->text().isEmpty());
+  empty.reject();
+  EXPECT_FALSE(empty.Result());
 }
 
 class LogFolder : public ::testing::Test {

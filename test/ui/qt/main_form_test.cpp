@@ -3,6 +3,8 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDialog>
+#include <QScreen>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QListWidget>
@@ -10,10 +12,14 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <gtest/gtest.h>
+
+#include <set>
 
 #include "platform/settings.h"
 #include "shell/version.h"
@@ -66,8 +72,8 @@ TEST(MainForm, MenuItemsWithNamesCaptionsAndStates) {
   EXPECT_EQ(ItemsOf(form.Menu("F")), (Items{{"LogF", "&Log File", true},
                                             {"PrintStart", "&Print", false},
                                             {"PrintPreview", "Print Pre&view", false},
-                                            {"ExportText", "Export as &Text...", true},
-                                            {"Certificate", "Cer&tificate...", true},
+                                            {"ExportText", "&Export as Text...", true},
+                                            {"Certificate", "&Certificate...", true},
                                             {"Fs1", "-", true},
                                             {"FExit", "E&xit", true}}));
   EXPECT_EQ(ItemsOf(form.Menu("LogF")), (Items{{"CreateLogFile", "Create &New File", true},
@@ -94,6 +100,39 @@ TEST(MainForm, MenuItemsWithNamesCaptionsAndStates) {
   EXPECT_TRUE(form.Item("ShowTestStatus")->isCheckable());
   EXPECT_FALSE(form.Item("ShowTestStatus")->isChecked());
   EXPECT_EQ(form.Item("NoSuchItem"), nullptr);
+}
+
+// An access key that two items of one menu share only moves between them: the item the
+// program added must be reachable with its letter. The menus' own captions keep their letters,
+// shared or not ("&Show Test Status" and "&Show Module Versions").
+TEST(MainForm, AddedItemsHaveAccessKeysOfTheirOwn) {
+  MainForm form;
+  const std::set<std::string> ownCaptions = {"&Log File", "&Print", "E&xit", "Create &New File",
+                                             "&Import/Append to Existing File", "&Close Log File", "&Full Sequence",
+                                             "&Scope Error Log", "&Parlex", "Disable Auto Mode", "&Show Test Status",
+                                             "&Clear Display/Status", "&Show Module Versions"};
+  const auto key = [](const QString& caption) {
+    const qsizetype at = caption.indexOf(QRegularExpression("&[^&]"));
+    return at < 0 ? QChar() : caption.at(at + 1).toLower();
+  };
+  std::vector<const QMenu*> menus = {form.Menu("F"), form.Menu("LogF"), form.Menu("P"), form.Menu("U"), form.Menu("V")};
+  const QList<QAction*> bar = form.menuBar()->actions();
+  for (const QMenu* menu : menus) {
+    const QList<QAction*> actions = menu->actions();
+    for (QAction* added : actions) {
+      const QString caption = added->text();
+      if (added->isSeparator() || ownCaptions.contains(caption.toStdString()) ||
+          menu == form.Menu("P"))  // the tests' captions come from the catalogue
+        continue;
+      ASSERT_FALSE(key(caption).isNull()) << caption.toStdString();
+      for (QAction* other : actions)
+        if (other != added && !other->isSeparator())
+          EXPECT_NE(key(other->text()), key(caption)) << caption.toStdString() << " / " << other->text().toStdString();
+    }
+  }
+  for (QAction* added : bar)
+    for (QAction* other : bar)
+      if (other != added) EXPECT_NE(key(other->text()), key(added->text())) << added->text().toStdString();
 }
 
 TEST(MainForm, TheDesktopKeysAndTheGuide) {
@@ -237,11 +276,69 @@ TEST(MainForm, TheDisplayGrowsWithTheWindowAndTheDesignIsTheSmallestSize) {
   EXPECT_FALSE(form.StatusList()->geometry().intersects(form.Display()->geometry()));
   EXPECT_FALSE(form.HideStatus()->geometry().intersects(form.Display()->geometry()));
 
-  // Smaller than designed is not possible.
+  // Narrower than designed is not possible; shorter only by part of the test frame, the row
+  // below it still in the window.
   form.resize(designed - QSize(200, 200));
   QCoreApplication::processEvents();
   EXPECT_GE(form.width(), designed.width());
-  EXPECT_GE(form.height(), designed.height());
+  EXPECT_EQ(form.height(), designed.height() - 200);
+  EXPECT_TRUE(form.centralWidget()->rect().contains(form.ExitTestButton()->geometry()));
+  EXPECT_GT(form.ExitTestButton()->y(), form.TestFrame()->geometry().bottom());
+  form.resize(designed - QSize(0, 1000));
+  QCoreApplication::processEvents();
+  EXPECT_GT(form.height(), designed.height() - 300);
+}
+
+// A 1024x600 screen: the remembered main window (672x626 and more), the guide (860x680) and a
+// window placed off the screen all come to lie inside it with their buttons and status bar.
+TEST(MainForm, EveryWindowFitsASmallScreen) {
+  const QRect screen(0, 0, 1024, 600);
+  MainForm form;
+  form.resize(form.size() + QSize(0, 60));
+  form.move(300, 200);
+  FitWindowInto(form, screen);
+  GuideForm guide(UserGuideUrl());
+  FitWindowInto(guide, screen);
+  QWidget astray;
+  astray.resize(400, 300);
+  astray.move(-500, 900);
+  FitWindowInto(astray, screen);
+  for (QWidget* window : std::initializer_list<QWidget*>{&form, &guide, &astray}) {
+    window->show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(screen.contains(window->frameGeometry())) << window->objectName().toStdString();
+    // Room for a frame the window system has not drawn yet is kept as well.
+    EXPECT_LE(window->height(), screen.height() - 40) << window->objectName().toStdString();
+    EXPECT_LE(window->width(), screen.width() - 16) << window->objectName().toStdString();
+  }
+  EXPECT_TRUE(form.rect().contains(form.statusBar()->geometry()));
+  EXPECT_TRUE(form.centralWidget()->rect().contains(form.ExitTestButton()->geometry()));
+  EXPECT_EQ(astray.size(), QSize(400, 300));  // moved, not shrunk
+  // A window that fits keeps its place and size.
+  {
+    ScreenFit fit;
+    qApp->installEventFilter(&fit);
+    // Shown: a dialog still places itself over its parent; a window too big for the screen is
+    // made to fit it.
+    QWidget parent;
+    parent.setGeometry(100, 100, 400, 300);
+    parent.show();
+    QDialog dialog(&parent);
+    dialog.resize(100, 80);
+    dialog.show();
+    GuideForm big(UserGuideUrl());
+    big.resize(3000, 3000);
+    big.show();
+    QCoreApplication::processEvents();
+    EXPECT_LE((dialog.frameGeometry().center() - parent.frameGeometry().center()).manhattanLength(), 40)
+        << dialog.x() << "," << dialog.y();
+    EXPECT_TRUE(big.screen()->availableGeometry().contains(big.frameGeometry()));
+    qApp->removeEventFilter(&fit);
+  }
+  QWidget small;
+  small.setGeometry(100, 100, 300, 200);
+  FitWindowInto(small, screen);
+  EXPECT_EQ(small.geometry(), QRect(100, 100, 300, 200));
 }
 
 TEST(MainForm, GeometryIsRememberedInTheSettings) {

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include "platform/mess_box_style.h"
 #include "platform/operator.h"
 
 namespace veridane {
@@ -109,6 +110,48 @@ TEST(MessBox, EscapeLeavesAnAbortRetryIgnoreBoxOpen) {
   });
   EXPECT_TRUE(openAfterEscape);
   EXPECT_EQ(answer, kIgnore);
+}
+
+// The GPIB error box: Cancel ends the program, so Escape (a key pressed by habit) leaves the box
+// open; a click on Cancel still ends it.
+TEST(MessBox, EscapeNeverAnswersACancelThatEndsTheProgram) {
+  const std::string gpibError = "EABO: I/O operation aborted (timeout)\nSelect OK to continue or Cancel to terminate program.";
+  for (const int16_t style : {int16_t{49}, int16_t{19}}) {
+    MessBox box(gpibError, style, "GPIB ERROR #6");
+    bool openAfterEscape = false;
+    const int16_t answer = RunWith(box, [&openAfterEscape](MessBox& b) {
+      QTest::keyClick(b.focusWidget(), Qt::Key_Escape);
+      openAfterEscape = b.isVisible();
+      QTest::mouseClick(b.Button(0), Qt::LeftButton);
+    });
+    EXPECT_TRUE(openAfterEscape) << style;
+    EXPECT_EQ(answer, kCancel) << style;
+  }
+}
+
+// While a test or a sequence runs, its prompts' Cancel and No stop it: Escape answers none of
+// them, whatever has the focus; a box with a single OK is still answered.
+TEST(MessBox, EscapeLeavesTheWayOutOfRunningWorkAlone) {
+  for (const int set : {1, 3, 4, 5}) {
+    for (int focus = 0; focus < 3; ++focus) {
+      MessBox box("Insert a 50 ohm termination in the path to all scope inputs.", static_cast<int16_t>(set + 64),
+                  "Edge Trigger Sensitivity");
+      if (box.Button(focus)->isHidden()) continue;
+      box.KeepWayOutFromEscape();
+      bool openAfterEscape = false;
+      const int16_t answer = RunWith(box, [&](MessBox& b) {
+        b.Button(focus)->setFocus();
+        QTest::keyClick(b.Button(focus), Qt::Key_Escape);
+        openAfterEscape = b.isVisible();
+        QTest::mouseClick(b.Button(0), Qt::LeftButton);
+      });
+      EXPECT_TRUE(openAfterEscape) << "set " << set << " focus " << focus;
+      EXPECT_EQ(answer, CodeFromCaption(CaptionsForSet(static_cast<Buttons>(set))[0])) << set;
+    }
+  }
+  MessBox okOnly("Set the calibrator to Standby.", 64, "Calibrator");
+  okOnly.KeepWayOutFromEscape();
+  EXPECT_EQ(RunWith(okOnly, [](MessBox& b) { QTest::keyClick(b.focusWidget(), Qt::Key_Escape); }), kOk);
 }
 
 TEST(MessBox, DefaultButtonHasTheFocusAndEnterPressesIt) {

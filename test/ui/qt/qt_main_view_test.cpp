@@ -361,26 +361,55 @@ TEST(QtMainView, ShowUncertaintyAddsUAndTurColumnsToResultRowsInTheWindowOnly) {
   ASSERT_TRUE(item->isCheckable());
 
   item->setChecked(true);
+  // The columns start where the heading's do (it is two characters longer than the row).
   EXPECT_EQ(Shown(display->document()->findBlockByNumber(1).text()),
-            " CH 1  -990 mV   -1.000  V     FAIL   U \xC2\xB1" "248.0 \xC2\xB5V     TUR 32.3:1");
+            " CH 1  -990 mV   -1.000  V     FAIL     U \xC2\xB1" "248.0 \xC2\xB5V     TUR 32.3:1");
   EXPECT_EQ(ColourAt(display, 1, 1), FailColour());
   EXPECT_FALSE(ColourAt(display, 1, 40).isValid());  // the columns are plain
   // A row arriving while they are shown gets them at once, and the row before keeps its colour.
   result(" CH 1  -990 mV   -990.0 mV     PASS", -0.99f);
   EXPECT_NE(Shown(display->document()->findBlockByNumber(2).text()).find("   U \xC2\xB1"), std::string::npos);
   EXPECT_EQ(ColourAt(display, 1, 1), FailColour());
-  // The header and the program's own text have no columns.
-  EXPECT_EQ(Shown(display->document()->findBlockByNumber(0).text()), "  CH  DC VOLTAGE   MEASURED PASS/FAIL");
+  // The table's heading names the columns over them; the program's own text has none.
+  const std::string heading = Shown(display->document()->findBlockByNumber(0).text());
+  const std::string row = Shown(display->document()->findBlockByNumber(1).text());
+  EXPECT_EQ(heading.rfind("  CH  DC VOLTAGE   MEASURED PASS/FAIL", 0), 0u) << heading;
+  // Byte offsets: both lines hold the same two-byte characters before the columns (none).
+  EXPECT_EQ(QString::fromStdString(heading).indexOf("U (k = 2)"), QString::fromStdString(row).indexOf("U \u00B1"));
+  EXPECT_EQ(QString::fromStdString(heading).indexOf("TUR"), QString::fromStdString(row).indexOf("TUR"));
+  EXPECT_EQ(QString::fromStdString(Shown(display->document()->findBlockByNumber(2).text())).count("TUR"), 1);
   EXPECT_EQ(bench.display.Text().substr(0, programText.size()), programText);
   EXPECT_EQ(bench.display.Text().find("TUR"), std::string::npos);
 
   item->setChecked(false);
+  EXPECT_EQ(Shown(display->document()->findBlockByNumber(0).text()), "  CH  DC VOLTAGE   MEASURED PASS/FAIL");
   EXPECT_EQ(Shown(display->document()->findBlockByNumber(1).text()), " CH 1  -990 mV   -1.000  V     FAIL");
   EXPECT_EQ(ColourAt(display, 1, 1), FailColour());
   // Cleared, the columns are gone with their rows.
   bench.display.ClearDisplay();
   item->setChecked(true);
   EXPECT_EQ(Shown(display->toPlainText()), "");
+}
+
+// At the window's first size a result row and its columns are wider than the display: turning
+// the columns on widens the window so that they show.
+TEST(QtMainView, ShowUncertaintyWidensTheWindowToShowTheColumns) {
+  Bench bench;
+  bench.state.StandardUncertainties = {UncertaintyFigure{}};
+  bench.form.show();
+  const int firstWidth = bench.form.width();
+  StepResult judged = MakeStepResult("CH1 2 mV/div", "V", Judge(0, -0.0032f, 0.0032f, 0.0001f), 0.0001f);
+  judged.text = "CH 1          2 mV/div                \xB1" "3.20 mV           100.0 \xB5V           PASS";
+  bench.display.PrintScreen("CHANNEL       VERTICAL SCALE          LIMITS           MEASURED        PASS/FAIL");
+  bench.display.PrintScreen("");
+  bench.display.Step(MakeAssessedStep(bench.state, std::move(judged)));
+  bench.form.Item("ShowUncertainty")->setChecked(true);
+  QCoreApplication::processEvents();
+  const QPlainTextEdit* display = bench.form.Display();
+  const QString row = display->document()->findBlockByNumber(2).text();
+  ASSERT_TRUE(row.contains("TUR"));
+  EXPECT_GT(bench.form.width(), firstWidth);
+  EXPECT_GE(display->viewport()->width(), display->fontMetrics().horizontalAdvance(row));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include "ui/qt/guide_form.h"
 #include "ui/qt/mess_box.h"
 
 namespace veridane {
@@ -64,6 +65,59 @@ TEST(QtOperator, APromptOpensOverAShownMainWindowWithTheInfoWindowOutOfTheWay) {
   QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
   technician.ShowMessBox("x", kOkOnly, "c");
   EXPECT_FALSE(technician.Info().isVisible());
+}
+
+// A Cancel during a running test ends the test (and a sequence): Escape does not give it.
+TEST(QtOperator, EscapeDoesNotStopWorkUnderWay) {
+  QWidget mainWindow;
+  QtOperator technician(&mainWindow);
+  bool underWay = true;
+  technician.SetWorkUnderWay([&underWay] { return underWay; });
+  bool openAfterEscape = false;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<MessBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    QTest::keyClick(box->focusWidget(), Qt::Key_Escape);
+    openAfterEscape = box->isVisible();
+    QTest::mouseClick(box->Button(1), Qt::LeftButton);
+  });
+  EXPECT_EQ(technician.ShowMessBox("Insert a 50 ohm termination in the path to all scope inputs.", kOkCancel + kInformation,
+                                   "Edge Trigger Sensitivity"),
+            kOk);
+  EXPECT_TRUE(openAfterEscape);
+  // Between tests the same box's Escape is its way out.
+  underWay = false;
+  QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget()->focusWidget(), Qt::Key_Escape); });
+  EXPECT_EQ(technician.ShowMessBox("Do you really want to close logfile: x", kYesNo + kQuestion, "Close Log File"), kNo);
+}
+
+// The technician is reading the guide when a prompt comes up: the Escape meant for the guide
+// closes the guide, not the prompt; the prompt then has the keyboard.
+TEST(QtOperator, APromptLeavesTheGuidesEscapeToTheGuide) {
+  QWidget mainWindow;
+  mainWindow.show();
+  QtOperator technician(&mainWindow);
+  ShowUserGuide(&mainWindow);
+  GuideForm* guide = UserGuideOf(&mainWindow);
+  ASSERT_NE(guide, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(guide));
+  bool guideClosed = false;
+  bool boxOpen = false;
+  bool boxActive = false;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<MessBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(QApplication::activeWindow(), guide);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    guideClosed = !guide->isVisible();
+    boxOpen = box->isVisible();
+    boxActive = QTest::qWaitForWindowActive(box);
+    QTest::keyClick(box->focusWidget(), Qt::Key_Return);
+  });
+  EXPECT_EQ(technician.ShowMessBox("Remove all input signals.", kOkCancel, "Self Cal"), kOk);
+  EXPECT_TRUE(guideClosed);
+  EXPECT_TRUE(boxOpen);
+  EXPECT_TRUE(boxActive);
 }
 
 TEST(QtOperator, BusyPointerIsSetOnceAndLiftedForPrompts) {
