@@ -285,6 +285,35 @@ TEST(ResultsStore, TheBudgetIsStoredAsDataAndPrintedFromItWhileEarlierTextStillR
   EXPECT_EQ(rows[2].budgetText, "Uncertainty budget: as printed then");
 }
 
+// Outcomes are kept as their words and read back as outcomes; a word no build writes is not
+// taken for another outcome (a run that reads as passed when it was not), the run is refused.
+TEST(ResultsStore, TestOutcomesComeBackAsOutcomesAndAnUnknownWordIsRefused) {
+  ScratchStore scratch("outcomes");
+  ResultsStore store(scratch.Target());
+  ASSERT_TRUE(store.Open()) << store.LastError();
+  const int64_t run = *store.AddRun(SomeRun("B012345", "2026-12-07T09:00:00+01:00"));
+  ASSERT_TRUE(store.SetTestOutcomes(run, {{1, "Offset at Zero", TestOutcome::Passed},
+                                          {2, "DC Voltage Measurement", TestOutcome::Stopped},
+                                          {3, "Analog Bandwidth", TestOutcome::Failed, "finding"}}));
+  {
+    RawFile raw(scratch.File());
+    EXPECT_EQ(raw.One("SELECT outcome FROM run_tests WHERE test_number = 2").toString(), "not run");
+    EXPECT_EQ(raw.One("SELECT outcome FROM run_tests WHERE test_number = 3").toString(), "FAIL");
+  }
+  std::vector<RunTestOutcome> back = store.TestOutcomes(run);
+  ASSERT_EQ(back.size(), 3u);
+  EXPECT_EQ(back[0].outcome, TestOutcome::Passed);
+  EXPECT_EQ(back[1].outcome, TestOutcome::NotRun);  // stopped is stored as not run
+  EXPECT_EQ(back[2].outcome, TestOutcome::Failed);
+  EXPECT_EQ(back[2].finding, "finding");
+  {
+    RawFile raw(scratch.File());
+    ASSERT_TRUE(QSqlQuery(raw.Db()).exec("UPDATE run_tests SET outcome = 'pass' WHERE test_number = 3"));
+  }
+  EXPECT_TRUE(store.TestOutcomes(run).empty());
+  EXPECT_NE(store.LastError().find("\"pass\""), std::string::npos) << store.LastError();
+}
+
 TEST(ResultsStore, FiltersBySerialTestAndStep) {
   ScratchStore scratch("filter");
   ResultsStore store(scratch.Target());

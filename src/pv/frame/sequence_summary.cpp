@@ -19,8 +19,9 @@ std::string FullSequenceSummary(const RunState& state, bool completed, double se
       ++notRun;
     }
   }
-  const bool selfCalFailed = state.SelfCalResult != kSelfCalNotDone && state.SelfCalResult != 0;
-  const char* selfCal = state.SelfCalResult == kSelfCalNotDone ? "not performed" : selfCalFailed ? "FAIL" : "PASS";
+  const TestOutcome selfCalStatus = SelfCalStatus(state);
+  const bool selfCalFailed = selfCalStatus == TestOutcome::Failed;
+  const std::string selfCal = HasResult(selfCalStatus) ? std::string(OutcomeWord(selfCalStatus)) : "not performed";
   // The same judgement as the closing message: every test must have passed. A failed Self Cal
   // ends the sequence before its tests, and that is a failure, not a stop.
   const char* outcome = selfCalFailed ? "failed" : !completed ? "stopped" : failed == 0 && notRun == 0 ? "passed" : "failed";

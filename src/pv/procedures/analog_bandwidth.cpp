@@ -66,6 +66,43 @@ float CompensationRise(const SignalGenerator& generator, Automation mode, const 
   return rise;
 }
 
+}  // namespace
+
+float DeliverableLevel(const InstrumentRoles& roles, const SignalGenerator& generator, Automation mode, float wanted) {
+  if (roles.SGDevice == 0) return wanted;  // the technician's own generator
+  const SGModelInfo* model = FindSGModel(roles.SGModel);
+  if (model == nullptr) return wanted;
+  const float rise = CompensationRise(generator, mode, *model);
+  auto fits = [&](float pp) {
+    const float level = pp * rise;
+    return (model->limitIsRms ? level / std::sqrt(8.0f) : level) <= model->levelLimit;
+  };
+  if (fits(wanted)) return wanted;
+  float best = 0;
+  for (const AttenuationStep& step : model->ladder)
+    if (step.nominal < wanted && fits(step.nominal)) best = std::max(best, step.nominal);
+  return best > 0 ? best : wanted;
+}
+
+StepResult BandwidthResult(int16_t channel, float scale, std::optional<float> referenceRead,
+                           std::optional<float> measured, float frequencyMHz) {
+  const float reference = referenceRead.value_or(0);
+  StepResult result = MakeStepResult(ScaleStep("CH" + std::to_string(channel), scale), "V",
+                                     Judge(reference, 30, -1, measured), measured);
+  // Without a reference there was no signal at 50 kHz: nothing was shown to pass.
+  if (!(reference > 0) && !Failed(result.verdict)) result.verdict = Verdict::Fail;
+  // No reading keeps the width the cell had when it showed 0 V in its place.
+  const std::string measuredCell =
+      measured ? FormatValue(*measured, "V", 404) : NoReadingCell(FormatValue(0, "V", 404).size());
+  result.text = " " + ChannelName(channel) + FormatValue(scale, "V", 7) + "/div" + FormatValue(reference, "V", 504) +
+                FormatValue(0.708f * reference, "V", 404) + measuredCell + "/" +
+                DecibelText(measured.value_or(0), reference) + " dB" +
+                FormatValue(frequencyMHz * 1000000.0f, "Hz", 5) + "  " + std::string(VerdictText(result.verdict));
+  return result;
+}
+
+namespace {
+
 TestOutcome MeasureBandwidth(ScopeLink& scope, BenchParts& bench, TestRun& test, SignalParts signal,
                              const ModelBandwidth& model) {
   const RunState& state = test.state;
@@ -153,39 +190,6 @@ TestOutcome MeasureBandwidth(ScopeLink& scope, BenchParts& bench, TestRun& test,
 }
 
 }  // namespace
-
-float DeliverableLevel(const InstrumentRoles& roles, const SignalGenerator& generator, Automation mode, float wanted) {
-  if (roles.SGDevice == 0) return wanted;  // the technician's own generator
-  const SGModelInfo* model = FindSGModel(roles.SGModel);
-  if (model == nullptr) return wanted;
-  const float rise = CompensationRise(generator, mode, *model);
-  auto fits = [&](float pp) {
-    const float level = pp * rise;
-    return (model->limitIsRms ? level / std::sqrt(8.0f) : level) <= model->levelLimit;
-  };
-  if (fits(wanted)) return wanted;
-  float best = 0;
-  for (const AttenuationStep& step : model->ladder)
-    if (step.nominal < wanted && fits(step.nominal)) best = std::max(best, step.nominal);
-  return best > 0 ? best : wanted;
-}
-
-StepResult BandwidthResult(int16_t channel, float scale, std::optional<float> referenceRead,
-                           std::optional<float> measured, float frequencyMHz) {
-  const float reference = referenceRead.value_or(0);
-  StepResult result = MakeStepResult(ScaleStep("CH" + std::to_string(channel), scale), "V",
-                                     Judge(reference, 30, -1, measured), measured);
-  // Without a reference there was no signal at 50 kHz: nothing was shown to pass.
-  if (!(reference > 0) && !Failed(result.verdict)) result.verdict = Verdict::Fail;
-  // No reading keeps the width the cell had when it showed 0 V in its place.
-  const std::string measuredCell =
-      measured ? FormatValue(*measured, "V", 404) : NoReadingCell(FormatValue(0, "V", 404).size());
-  result.text = " " + ChannelName(channel) + FormatValue(scale, "V", 7) + "/div" + FormatValue(reference, "V", 504) +
-                FormatValue(0.708f * reference, "V", 404) + measuredCell + "/" +
-                DecibelText(measured.value_or(0), reference) + " dB" +
-                FormatValue(frequencyMHz * 1000000.0f, "Hz", 5) + "  " + std::string(VerdictText(result.verdict));
-  return result;
-}
 
 void Bandwidth(ScopeLink& scope, BenchParts& bench, Operator& op, TestRun& test) {
   // Start-up accepts only the models of the table.

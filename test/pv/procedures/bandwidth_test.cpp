@@ -138,6 +138,32 @@ TEST_F(BandwidthTest, LowRollOffFailsTheTest) {
   EXPECT_EQ(state.TestStatus[kTestBandwidth], TestOutcome::Failed);
 }
 
+// A step judges the reading at the test frequency: its uncertainty takes that reading's replies
+// alone, and a step whose reading the scope could not make has none (not the 50 kHz reference's).
+TEST_F(BandwidthTest, EachStepCarriesTheRepliesOfItsOwnReadingAndNoneWithoutOne) {
+  AutoBench();
+  for (int channel = 0; channel < 2; ++channel) {
+    for (size_t i = 0; i < kScales.size(); ++i) {
+      const double amplitude = (kScales[i] > 0.5f ? 5 : 6) * kScales[i];
+      const std::string measured = channel == 0 && i == 0 ? "9.9E37" : Number(amplitude * 0.8);
+      Readings({"50.0E3", Number(amplitude), Number(amplitude), Number(100e6), Number(amplitude * 0.8), measured});
+    }
+  }
+  technician.Expect("Insert a 50 ohm termination in the path to all scope inputs (including EXT TRIG).", 65,
+                    "Analog Bandwidth", kOk);
+  technician.Expect("Test Failed.              ", 64, kEndCaption, kOk);
+
+  Bandwidth(link, benchParts, technician, testRun);
+
+  const std::vector<AssessedStep>& steps = display.Results();
+  ASSERT_EQ(steps.size(), 18u);
+  EXPECT_FALSE(steps[0].result.measured.has_value());
+  EXPECT_TRUE(steps[0].readings.empty());
+  ASSERT_EQ(steps[1].readings.size(), 1u);
+  EXPECT_EQ(steps[1].readings[0].replies, std::vector<std::string>{Number(0.03 * 0.8)});
+  EXPECT_EQ(steps[1].result.test, kTestBandwidth);
+}
+
 TEST_F(BandwidthTest, StopAtTheConnectionPromptEndsWithoutAResultOrReminder) {
   technician.Expect("Frequency:  50.0 kHz\nAmplitude:   10.00 mV pp (3.536 mV rms)", 48, "Set the Signal Generator", kOk);
   technician.Expect("Connect the Signal Generator to CH 1 trough a 50 ohm termination.", 65, "Analog Bandwidth",
