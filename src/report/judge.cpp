@@ -61,13 +61,13 @@ std::optional<double> Stored(float value) { return Decimal(value); }
 
 }  // namespace
 
-Judgement Judge(float nominal, float tolerance, int16_t mode, std::optional<float> measured) {
+Judgement Judge(float nominal, float tolerance, JudgeMode mode, std::optional<float> measured) {
   Judgement judgement;
   judgement.nominal = Decimal(nominal);
   Verdict verdict = Verdict::Pass;
   const float m = measured.value_or(0);
 
-  if (mode == 0) {
+  if (mode == JudgeMode::TwoSided) {
     if (tolerance == 0) {
       judgement.verdict = Verdict::ParameterError;
       return judgement;
@@ -83,7 +83,7 @@ Judgement Judge(float nominal, float tolerance, int16_t mode, std::optional<floa
     judgement.marginalLower = Stored(lower70);
     judgement.marginalUpper = Stored(upper70);
     if (!(lower70 <= m && m <= upper70)) verdict = lower <= m && m <= upper ? Verdict::Marginal : Verdict::Fail;
-  } else if (mode < 0) {
+  } else if (mode == JudgeMode::LowerLimit) {
     if (tolerance != 0) {
       const float lower = LowerLimit(nominal, tolerance);
       judgement.lower = Stored(lower);
@@ -110,7 +110,7 @@ Judgement Judge(float nominal, float tolerance, int16_t mode, std::optional<floa
 }
 
 std::string JudgeResult(float nominal, float tolerance, int16_t mode, float measured, int16_t& stepFailed) {
-  const Verdict verdict = Judge(nominal, tolerance, mode, measured).verdict;
+  const Verdict verdict = Judge(nominal, tolerance, JudgeModeFromCode(mode), measured).verdict;
   // As this routine always has: a parameter error is shown, the step flag left at 0.
   stepFailed = verdict == Verdict::Fail || verdict == Verdict::NotMeasurable ? -1 : 0;
   return std::string(VerdictText(verdict));

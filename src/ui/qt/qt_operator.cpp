@@ -22,7 +22,7 @@ void QtOperator::ShowMainWindowFirst() {
   if (mainWindow_ && !mainWindow_->isVisible()) mainWindow_->show();
 }
 
-int16_t QtOperator::ShowMessBox(std::string_view text, int16_t style, std::string_view caption) {
+BoxAnswer QtOperator::ShowMessBox(std::string_view text, int16_t style, std::string_view caption) {
   ShowMainWindowFirst();
   // The hourglass would hide that the program is waiting for an answer.
   const bool wasBusy = busy_;
@@ -32,7 +32,7 @@ int16_t QtOperator::ShowMessBox(std::string_view text, int16_t style, std::strin
   const bool infoShown = info_->isVisible();
   if (infoShown) info_->hide();
   MessBox box(text, style, caption, mainWindow_.data());
-  const int16_t answer = box.Run();
+  const BoxAnswer answer = box.Run();
   if (infoShown && !info_->Text().empty()) info_->show();
   SetBusy(wasBusy);
   return answer;

@@ -343,7 +343,7 @@ TEST(QtMainView, ShowUncertaintyAddsUAndTurColumnsToResultRowsInTheWindowOnly) {
   dc.absolute = 50e-6;
   bench.state.StandardUncertainties = {dc};
   auto result = [&](const std::string& row, float measured) {
-    StepResult judged = MakeStepResult("CH1 5 mV/div -990 mV", "V", Judge(-0.99f, -0.008f, 0, measured), measured);
+    StepResult judged = MakeStepResult("CH1 5 mV/div -990 mV", "V", Judge(-0.99f, -0.008f, JudgeMode::TwoSided, measured), measured);
     judged.text = row;
     bench.display.PrintResult(std::move(judged), {StandardSetting{StandardFunction::DcVoltage, -0.99, std::nullopt}});
   };
