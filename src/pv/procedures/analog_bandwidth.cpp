@@ -52,10 +52,10 @@ std::optional<float> Amplitude(double raw) {
 std::optional<float> AveragedAmplitude(ScopeLink& scope, TestRun& test, float settleSeconds,
                                       std::string_view sampleCommand) {
   ScopeWrite(scope, "ACQ:MOD AVE;NUMAV 16");
-  scope.bus.Wait(settleSeconds);
+  scope.bus.Wait(Seconds(settleSeconds));
   const std::optional<float> amplitude = Amplitude(ReadMeasurement(scope, test));
   ScopeWrite(scope, sampleCommand);
-  scope.bus.Wait(1);
+  scope.bus.Wait(std::chrono::seconds(1));
   return amplitude;
 }
 
@@ -98,7 +98,7 @@ StepResult BandwidthResult(int16_t channel, float scale, std::optional<float> re
                            std::optional<float> measured, float frequencyMHz) {
   const float reference = referenceRead.value_or(0);
   StepResult result = MakeStepResult(ScaleStep("CH" + std::to_string(channel), scale), "V",
-                                     Judge(reference, 30, -1, measured), measured);
+                                     Judge(reference, 30, JudgeMode::LowerLimit, measured), measured);
   // Without a reference there was no signal at 50 kHz: nothing was shown to pass.
   if (!(reference > 0) && !Failed(result.verdict)) result.verdict = Verdict::Fail;
   // No reading keeps the width the cell had when it showed 0 V in its place.
@@ -124,7 +124,7 @@ void Bandwidth(ScopeLink& scope, BenchParts& bench, Operator& op, TestRun& test)
   for (std::string_view command :
        {"DIS:GRA FRA", "HOR:TRIG:POS 30", "TRIG:MAI:EDGE:COUP NOISE", "MEASU:MEAS1:TYP PK2;STATE ON", "MEASU:METH MINM"})
     ScopeWrite(scope, command);
-  scope.control.WaitOPC(13);
+  scope.control.WaitOPC(DriverTimeout::TenSeconds);
 
   const bool autoMode = IsAuto(state.AutoMode);
   if (autoMode) {
@@ -149,7 +149,7 @@ void Bandwidth(ScopeLink& scope, BenchParts& bench, Operator& op, TestRun& test)
       for (std::string_view command :
            {"SEL:CH2 ON", "TRIG:MAI:EDGE:SOU CH2;COUP NOISE", "TRIG:MAI:LEV 0", "MEASU:MEAS1:SOU CH2;STATE ON"})
         ScopeWrite(scope, command);
-      scope.control.WaitOPC(13);
+      scope.control.WaitOPC(DriverTimeout::TenSeconds);
       if (autoMode)
         bench.scanners.SetRoute("SG,CH2");
       else
@@ -164,7 +164,7 @@ void Bandwidth(ScopeLink& scope, BenchParts& bench, Operator& op, TestRun& test)
       const float amplitude = DeliverableLevel(bench.roles, bench.generator, state.AutoMode, StepAmplitude(scale));
       ScopeWrite(scope, channel + ":SCA" + PlainText(scale));
       ScopeWrite(scope, "HOR:MAI:SCA 10E-6");
-      if (bench.generator.SetSG(kReferenceMHz, amplitude) == Setting::Cancelled) state.AbortFlag = true;
+      if (bench.generator.SetSG(SignalSetting::Both(kReferenceMHz, amplitude)) == Setting::Cancelled) state.AbortFlag = true;
       if (state.AbortFlag) break;
       // Auto mode trusts the compensated generator for the level; by hand the scope checks it.
       if (autoMode)
@@ -183,7 +183,7 @@ void Bandwidth(ScopeLink& scope, BenchParts& bench, Operator& op, TestRun& test)
         reduction = 0;
       }
       const float frequency = model->bandwidth - reduction;
-      if (bench.generator.SetSG(frequency, 0) == Setting::Cancelled) state.AbortFlag = true;
+      if (bench.generator.SetSG(SignalSetting::Frequency(frequency)) == Setting::Cancelled) state.AbortFlag = true;
       if (state.AbortFlag) break;
       SetSignal(signal, scope.Device(), frequency, 3, 0, 0);
       if (state.AbortFlag) break;

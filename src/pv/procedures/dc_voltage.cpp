@@ -53,7 +53,7 @@ constexpr double kNoMeasurement = 10000;
 StepResult DcResult(int16_t channel, const DcStep& step, std::optional<float> measured) {
   StepResult result =
       MakeStepResult(DcStepName("CH" + std::to_string(channel), step.scale, step.output, step.difference), "V",
-                     Judge(step.output, -step.tolerance, 0, measured), measured);
+                     Judge(step.output, -step.tolerance, JudgeMode::TwoSided, measured), measured);
   std::string dcVoltage =
       step.difference ? std::string(kDifferenceColumn) : FormatValue(step.output, "V", 303) + "   ";
   // The low end reads in the prefix of the high end, which carries the unit for both.
@@ -82,7 +82,7 @@ void Gain(ScopeLink& scope, BenchParts& bench, TestRun& test) {
   for (std::string_view command : {"DIS:GRA FRA", "HOR:MAI:SCA 50E-6", "TRIG:MAI:EDGE:COUP HFR",
                                    "MEASU:MEAS1:TYP MEAN;STATE ON", "MEASU:METH MINM"})
     ScopeWrite(scope, command);
-  scope.control.WaitOPC(13);
+  scope.control.WaitOPC(DriverTimeout::TenSeconds);
 
   const bool autoMode = IsAuto(state.AutoMode);
   if (autoMode) {
@@ -107,7 +107,7 @@ void Gain(ScopeLink& scope, BenchParts& bench, TestRun& test) {
     const std::string channel = "CH" + std::to_string(n);
     if (n == 2) {
       MeasureOnCH2(scope.bus, scope.Device());
-      scope.control.WaitOPC(13);
+      scope.control.WaitOPC(DriverTimeout::TenSeconds);
       if (autoMode)
         bench.scanners.SetRoute("CALIB,CH2");
       else
@@ -131,10 +131,10 @@ void Gain(ScopeLink& scope, BenchParts& bench, TestRun& test) {
         if (state.AbortFlag) break;
         // The calibrator's output needs time to settle; the high-voltage range longer. A
         // technician setting it by hand has confirmed the setting already.
-        if (bench.roles.CalibratorDevice != 0) scope.bus.Wait(step.output > 90 ? 3.0f : 2.0f);
+        if (bench.roles.CalibratorDevice != 0) scope.bus.Wait(std::chrono::seconds(step.output > 90 ? 3 : 2));
         ScopeWrite(scope, "TRIG FORCE");
         ScopeWrite(scope, "ACQ:MODE AVE");
-        scope.bus.Wait(4);
+        scope.bus.Wait(std::chrono::seconds(4));
         double raw = ReadMeasurement(scope, test);
         if (std::fabs(raw) <= kNoMeasurement) measured = static_cast<float>(raw);
         ScopeWrite(scope, "ACQ:MODE SAM");

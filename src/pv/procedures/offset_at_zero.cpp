@@ -47,7 +47,7 @@ std::string LastChars(const std::string& text, size_t count) {
 
 StepResult OffsetResult(int16_t channel, const OffsetStep& step, std::optional<float> reading) {
   StepResult result = MakeStepResult(ScaleStep("CH" + std::to_string(channel), step.scale), "V",
-                                     Judge(0, -step.limit, 0, reading), reading);
+                                     Judge(0, -step.limit, JudgeMode::TwoSided, reading), reading);
   // No reading keeps the width the cell had when it showed ten divisions in its place.
   const std::string measured =
       reading ? FormatValue(*reading, "V", 1103) : NoReadingCell(FormatValue(10 * step.scale, "V", 1103).size());
@@ -66,7 +66,7 @@ void OffsetZero(ScopeLink& scope, TestRun& test) {
 
   for (std::string_view command : {"DIS:GRA FRA", "MEASU:MEAS1:TYP MEAN;STATE ON", "MEASU:METH MINM", "ACQ:MOD AVE"})
     ScopeWrite(scope, command);
-  scope.control.WaitOPC(13);
+  scope.control.WaitOPC(DriverTimeout::TenSeconds);
 
   // A self calibration that just passed in this sequence already had the inputs free.
   bool inputsKnownFree = state.FullSeqRunning && state.SelfCalDone;
@@ -86,7 +86,7 @@ void OffsetZero(ScopeLink& scope, TestRun& test) {
     for (size_t i = 0; i < kSteps.size() && !state.AbortFlag; ++i) {
       const OffsetStep& step = kSteps[i];
       ScopeWrite(scope, channel + ":SCA" + PlainText(step.scale));
-      scope.bus.Wait(4);
+      scope.bus.Wait(std::chrono::seconds(4));
       double raw = ReadMeasurement(scope, test);
       const std::optional<float> reading =
           std::fabs(raw) <= kNoMeasurement ? std::optional<float>(static_cast<float>(raw)) : std::nullopt;
