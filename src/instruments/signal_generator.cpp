@@ -76,38 +76,6 @@ void SignalGenerator::ForgetLastSetting() {
   state.lastAmplitude = 0;
 }
 
-namespace {
-
-SignalSetting FromCodes(float F, float A) {
-  SignalSetting setting;
-  if (F != 0) setting.megahertz = std::fabs(F);
-  setting.direct = F < 0;
-  if (A < 0) {
-    setting.okOnly = true;
-    A = -A;
-  }
-  if (A >= 10) {
-    setting.level = SignalSetting::Level::Rms;
-    setting.volts = A - 10;
-  } else if (A != 0) {
-    setting.level = SignalSetting::Level::PeakToPeak;
-    setting.volts = A;
-  }
-  return setting;
-}
-
-}  // namespace
-
-Setting SignalGenerator::SetSG(float F, float A) {
-  if (F == 0 && A == 0) {
-    ForgetLastSetting();
-    return Setting::Made;
-  }
-  return SetSG(FromCodes(F, A));
-}
-
-Setting SignalGenerator::SetSGOnScope(float F, float A) { return SetSGOnScope(FromCodes(F, A)); }
-
 Setting SignalGenerator::SetSG(const SignalSetting& setting) {
   const bool keepFreq = !setting.megahertz;
   const bool keepAmpl = setting.level == SignalSetting::Level::Keep;

@@ -70,11 +70,6 @@ class SignalGenerator {
   // Without a generator, a peak-to-peak level is asked for as read off the scope; otherwise
   // as SetSG.
   Setting SetSGOnScope(const SignalSetting& setting);
-  // The same in the coded form, for the procedures until they name their settings: F in MHz,
-  // > 0 set it, < 0 set |F| directly, 0 keep it; A in V p-p, < 0 |A| with an OK-only prompt,
-  // >= 10 RMS A - 10, 0 keep; SetSG(0, 0) forgets.
-  Setting SetSG(float F, float A);
-  Setting SetSGOnScope(float F, float A);
   // Forgets the last level and attenuation (SetSG(0, 0)); sends nothing.
   void ForgetLastSetting();
   void SGOutput(bool on);

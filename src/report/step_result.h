@@ -67,10 +67,6 @@ struct Judgement {
   std::optional<double> marginalUpper;
 };
 Judgement Judge(float nominal, float tolerance, JudgeMode mode, std::optional<float> measured);
-// The same with the mode coded, for the procedures until they name their modes.
-inline Judgement Judge(float nominal, float tolerance, int16_t mode, std::optional<float> measured) {
-  return Judge(nominal, tolerance, JudgeModeFromCode(mode), measured);
-}
 
 struct StepResult {
   // The test the row belongs to; the display fills these in when the row is shown.

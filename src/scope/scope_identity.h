@@ -42,8 +42,6 @@ class ScopeControl {
   void ScopeReset();
   // Waits for "*OPC?" with the given driver timeout code (0..17).
   void WaitOPC(DriverTimeout timeout);
-  // The same by the driver's code, for the procedures until they name their timeouts.
-  void WaitOPC(int16_t timeoutCode) { WaitOPC(static_cast<DriverTimeout>(timeoutCode)); }
 
  private:
   GpibBus& bus_;

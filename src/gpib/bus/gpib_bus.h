@@ -65,8 +65,6 @@ class GpibBus : public GpibDriver {
   // Lets the time pass with the interface's events running (Exit Test stays live); none for
   // no time or less.
   void Wait(Seconds time);
-  // The same in single-precision seconds, for the procedures until they name their waits.
-  void Wait(float seconds) { Wait(Seconds(seconds)); }
   [[noreturn]] void DeviceNotConfigured();
 
   ListenerTable listeners;

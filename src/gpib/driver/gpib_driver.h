@@ -51,8 +51,6 @@ class GpibDriver {
   void ibwrt(int16_t handle, std::string_view text);
   void ibrd(int16_t handle, std::string& buffer);
   void ibtmo(int16_t handle, DriverTimeout timeout);
-  // The same by the driver's code, for the procedures until they name their timeouts.
-  void ibtmo(int16_t handle, int16_t code) { ibtmo(handle, static_cast<DriverTimeout>(code)); }
   int16_t ibask(int16_t handle, int16_t option);
   // ibask's current timeout (option 3), to be given back to ibtmo after a change.
   DriverTimeout CurrentTimeout(int16_t handle) { return static_cast<DriverTimeout>(ibask(handle, kIbaTmo)); }
