@@ -24,10 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int box = 0; box < 4; ++box) {
     const int16_t style = static_cast<int16_t>(input.Take<uint8_t>() % 6);
     const std::string caption = input.TakeUntil('\0');
-    const int16_t answer = technician.ShowMessBox("fuzz", style, caption);
+    const BoxAnswer answer = technician.ShowMessBox("fuzz", style, caption);
     bool offered = false;
     for (const std::string& button : CaptionsForSet(DecodeStyle(style).buttons))
-      offered = offered || (!button.empty() && CodeFromCaption(button) == answer);
+      offered = offered || (!button.empty() && AnswerFromCaption(button) == answer);
     if (!offered) fuzz::Broken("an answer the box does not offer");
   }
   return 0;

@@ -38,8 +38,9 @@ bool IsErrorCaption(std::string_view caption) {
          StartsWith(caption, "Expected Id-response from device not found");
 }
 
-std::string AnswerName(int16_t answer) {
-  switch (answer) {
+std::string AnswerName(std::optional<BoxAnswer> answer) {
+  if (!answer) return "?";
+  switch (*answer) {
     case kOk: return "OK";
     case kCancel: return "Cancel";
     case kAbort: return "Abort";
@@ -73,7 +74,7 @@ UnknownPrompt::UnknownPrompt(std::string caption, std::string text, std::string 
       text_(std::move(text)),
       reason_(std::move(reason)) {}
 
-int16_t AffirmativeAnswer(int16_t style) {
+BoxAnswer AffirmativeAnswer(int16_t style) {
   switch (static_cast<Buttons>(style & 7)) {
     case Buttons::OkOnly:
     case Buttons::OkCancel: return kOk;
@@ -83,7 +84,7 @@ int16_t AffirmativeAnswer(int16_t style) {
   }
 }
 
-int16_t RefusalAnswer(int16_t style) {
+BoxAnswer RefusalAnswer(int16_t style) {
   switch (static_cast<Buttons>(style & 7)) {
     case Buttons::OkOnly: return kOk;
     case Buttons::AbortRetryIgnore: return kAbort;
@@ -244,7 +245,7 @@ void VirtualTechnician::Record(TranscriptEntry entry) {
   transcript_.push_back(std::move(entry));
 }
 
-int16_t VirtualTechnician::ShowMessBox(std::string_view text, int16_t style, std::string_view caption) {
+BoxAnswer VirtualTechnician::ShowMessBox(std::string_view text, int16_t style, std::string_view caption) {
   TranscriptEntry entry;
   entry.caption = std::string(caption);
   entry.text = std::string(text);
@@ -276,7 +277,7 @@ int16_t VirtualTechnician::ShowMessBox(std::string_view text, int16_t style, std
 
   if (!reading.understood) {
     if (options_.unknownPrompts == UnknownPromptPolicy::kThrow) {
-      entry.answer = 0;
+      entry.answer.reset();
       Record(entry);
       throw UnknownPrompt(entry.caption, entry.text, reading.reason);
     }
@@ -287,7 +288,7 @@ int16_t VirtualTechnician::ShowMessBox(std::string_view text, int16_t style, std
     entry.answer = givingUp ? reading.giveUpAnswer : reading.answer;
     if (givingUp) entry.action = "gave up after" + PlainText(options_.maxRepeats) + " tries";
   }
-  const int16_t answer = entry.answer;
+  const BoxAnswer answer = *entry.answer;
   Record(std::move(entry));
   if (options_.witness) options_.witness(text, style, caption, answer);
   return answer;

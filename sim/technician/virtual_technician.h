@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <map>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -52,10 +53,10 @@ enum class UnknownPromptPolicy {
 };
 
 struct TechnicianOptions {
-  int16_t autoModeAnswer = kYes;      // "Auto mode possible": kYes, kNo or kCancel
-  int16_t createLogAnswer = kNo;      // "Do you want to create a Log File ?"
-  int16_t overwriteLogAnswer = kNo;   // "The Log File ... already exists."
-  int16_t gpibErrorAnswer = kOk;      // "GPIB ERROR #": OK goes on, Cancel ends the program
+  BoxAnswer autoModeAnswer = kYes;     // "Auto mode possible": kYes, kNo or kCancel
+  BoxAnswer createLogAnswer = kNo;     // "Do you want to create a Log File ?"
+  BoxAnswer overwriteLogAnswer = kNo;  // "The Log File ... already exists."
+  BoxAnswer gpibErrorAnswer = kOk;     // "GPIB ERROR #": OK goes on, Cancel ends the program
   double knobError = 0;               // fraction: 0.02 sets the generator knobs within ±2 %
   uint32_t seed = 1;                  // for the knob errors
   // The same correction question asked this many times for one step (error reports in between
@@ -70,7 +71,7 @@ struct TechnicianOptions {
   // run keeps its memory.
   std::size_t maxTranscript = 20000;
   // Sees every prompt and the answer given (the headless run's repeat guard); may throw.
-  std::function<void(std::string_view text, int16_t style, std::string_view caption, int16_t answer)> witness;
+  std::function<void(std::string_view text, int16_t style, std::string_view caption, BoxAnswer answer)> witness;
   UnknownPromptPolicy unknownPrompts = UnknownPromptPolicy::kThrow;
 };
 
@@ -80,7 +81,7 @@ struct TranscriptEntry {
   std::string caption;
   std::string text;
   int16_t style = 0;
-  int16_t answer = 0;
+  std::optional<BoxAnswer> answer;  // none: the prompt was not answered
   std::string action;       // what the technician did at the bench, empty for nothing
   bool understood = true;   // false: the prompt was unknown or could not be carried out
   bool error = false;       // the program reported an error or a fatal condition
@@ -93,7 +94,7 @@ class VirtualTechnician : public Operator {
   VirtualTechnician(Bench& bench, Operator& person, TechnicianOptions options = {});
 
   using Operator::ShowMessBox;
-  int16_t ShowMessBox(std::string_view text, int16_t style, std::string_view caption) override;
+  BoxAnswer ShowMessBox(std::string_view text, int16_t style, std::string_view caption) override;
   void ShowInfo(std::string_view text) override;
   void SetBusy(bool busy) override;
   [[noreturn]] void EndProgram() override;
@@ -108,10 +109,10 @@ class VirtualTechnician : public Operator {
  private:
   struct Reading {
     bool understood = false;
-    int16_t answer = kOk;
+    BoxAnswer answer = kOk;
     bool error = false;
     bool repeatable = false;    // a correction question that may come back again and again
-    int16_t giveUpAnswer = kNo;
+    BoxAnswer giveUpAnswer = kNo;
     std::function<std::string()> act;  // the physical part; returns what was done
     std::string reason;                // why it was not understood
   };
@@ -138,7 +139,7 @@ class VirtualTechnician : public Operator {
 
 // The affirmative button of a style (OK, Yes, Retry) and its refusal (Cancel, No, Abort; OK
 // for an OK-only box).
-int16_t AffirmativeAnswer(int16_t style);
-int16_t RefusalAnswer(int16_t style);
+BoxAnswer AffirmativeAnswer(int16_t style);
+BoxAnswer RefusalAnswer(int16_t style);
 
 }  // namespace veridane::sim

@@ -33,9 +33,8 @@ Faultbook::Faultbook(GpibBus& bus, const ScopeIdentity& scope) : bus_(bus), scop
 int16_t Faultbook::ScopeAddress() {
   // Parlex's general handle takes over listener index 1, so a scope found there may no longer
   // be in the table; the driver still knows where the handle points.
-  const ListenerTable& table = bus_.listeners;
-  for (size_t i = 1; i < table.handles.size() && static_cast<int>(i) <= table.found[0]; ++i) {
-    if (scope_.ScopeDevice != 0 && table.handles[i] == scope_.ScopeDevice) return table.found[i];
+  for (const Listener& listener : bus_.listeners.found) {
+    if (scope_.ScopeDevice != 0 && listener.handle == scope_.ScopeDevice) return listener.address;
   }
   return bus_.ibask(scope_.ScopeDevice, kIbaPad);
 }

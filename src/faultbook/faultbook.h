@@ -42,6 +42,7 @@ class Faultbook {
   // The operator's two confirmations belong to the caller (ConfirmClear).
   void ClearInScope();
 
+  const ScopeIdentity& Scope() const { return scope_; }
   const std::vector<std::string>& List1() const { return list_; }
   const std::string& Label1() const { return label_; }
   // Clear, Print and Copy to File only make sense with entries in the list.

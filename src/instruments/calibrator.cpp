@@ -65,7 +65,7 @@ Setting Calibrator::SetCalibrator(float value, std::string_view function, float 
     if (standby) command += "CC";
     command += ",N";
     bus_.GpibWrite(roles_.CalibratorDevice, command);
-    bus_.Wait(1.0f);
+    bus_.Wait(std::chrono::seconds(1));
     bus_.ibloc(roles_.CalibratorDevice);
     return Setting::Made;
   }
@@ -81,7 +81,7 @@ Setting Calibrator::SetCalibrator(float value, std::string_view function, float 
   std::string unit = letter == "Z" ? "Ohm" : letter;
   std::string text = Trim(FormatValue(value, unit, 0)) + suffix;
   const BoxStyle style = okOnly ? BoxStyle(kExclamation) : kOkCancel + kExclamation;
-  const int16_t answer = op_.ShowMessBox(text, style, "Set the " + roles_.CalibratorName);
+  const BoxAnswer answer = op_.ShowMessBox(text, style, "Set the " + roles_.CalibratorName);
   return answer == kCancel ? Setting::Cancelled : Setting::Made;
 }
 
@@ -92,7 +92,7 @@ void Calibrator::CalibratorReset() {
   }
   bus_.GpibWrite(roles_.CalibratorDevice, "CC");
   bus_.ibloc(roles_.CalibratorDevice);
-  if (IsAuto(autoMode_)) bus_.Wait(1.0f);
+  if (IsAuto(autoMode_)) bus_.Wait(std::chrono::seconds(1));
 }
 
 }  // namespace veridane

@@ -47,12 +47,44 @@ InstrumentDetector::InstrumentDetector(GpibBus& bus, InstrumentRoles& roles,
                                        std::filesystem::path instrumentDataFolder)
     : bus_(bus), roles_(roles), folder_(std::move(instrumentDataFolder)) {}
 
+namespace {
+
+using SF = StandardFunction;
+
+// Listed among the standards: calibrator, generator, time marks, attenuator.
+const RoleRow kRoles[] = {
+    {&InstrumentDetector::DetectAttenuator, &InstrumentRoles::AttenuatorDevice, &InstrumentRoles::AttenuatorName,
+     true, "Attenuator", Serving({SF::Attenuation}), 3},
+    {&InstrumentDetector::DetectTimeMarkGenerator, &InstrumentRoles::TimeMarkDevice, &InstrumentRoles::TimeMarkName,
+     true, "Time-mark generator", Serving({SF::TimeMarks}), 2},
+    {&InstrumentDetector::DetectCalibrator, &InstrumentRoles::CalibratorDevice, &InstrumentRoles::CalibratorName, true,
+     "Calibrator", Serving({SF::DcVoltage}), 0},
+    {&InstrumentDetector::DetectSignalGenerator, &InstrumentRoles::SGDevice, &InstrumentRoles::SGName, true,
+     "Signal generator", Serving({SF::AcAmplitude, SF::Frequency}), 1},
+    // Routing needs the pair of SI 5020s: the second one fills the role.
+    {&InstrumentDetector::DetectScanner, &InstrumentRoles::ScannerDevice2, &InstrumentRoles::ScannerName, true, "", 0,
+     0},
+};
+
+}  // namespace
+
+std::span<const RoleRow> RoleTable() { return kRoles; }
+
+bool RoleServes(std::string_view standardRole, StandardFunction function) {
+  for (const RoleRow& row : kRoles)
+    if (!row.standardRole.empty() && row.standardRole == standardRole)
+      return (row.serves & Serving({function})) != 0;
+  return false;
+}
+
+bool InstrumentRoles::AllRolesFilled() const {
+  for (const RoleRow& row : kRoles)
+    if (row.neededForAuto && this->*row.device == 0) return false;
+  return true;
+}
+
 void InstrumentDetector::DetectAll() {
-  DetectAttenuator();
-  DetectTimeMarkGenerator();
-  DetectCalibrator();
-  DetectSignalGenerator();
-  DetectScanner();
+  for (const RoleRow& row : kRoles) (this->*row.detect)();
 }
 
 void InstrumentDetector::DetectAttenuator() {

@@ -1,15 +1,22 @@
 #pragma once
 // Which optional bench instrument fills which role, as found on the bus at start-up, and the
-// five detections that fill them. A handle of 0 means the role is empty and its driver asks
-// the technician to make the setting by hand.
+// detections that fill them. A handle of 0 means the role is empty and its driver asks the
+// technician to make the setting by hand. The roles are the rows of one table (RoleTable):
+// detection, the Auto mode's offer and the check of the reference standards all go by it.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
+#include <span>
 #include <string>
+#include <string_view>
+
+#include "uncertainty/uncertainty_figure.h"
 
 namespace veridane {
 
 class GpibBus;
+class InstrumentDetector;
 
 struct InstrumentRoles {
   int16_t AttenuatorDevice = 0;  // AT 5010
@@ -36,11 +43,38 @@ struct InstrumentRoles {
   std::string ScannerConfig;   // NAME:CODES;NAME:CODES;...
 
   // True when every role the Auto mode needs is filled.
-  bool AllRolesFilled() const {
-    return AttenuatorDevice != 0 && TimeMarkDevice != 0 && CalibratorDevice != 0 && SGDevice != 0 &&
-           ScannerDevice2 != 0;
-  }
+  bool AllRolesFilled() const;
 };
+
+// The set of functions a reference standard serves in, one bit a function.
+using StandardFunctions = unsigned;
+constexpr StandardFunctions Serving(std::initializer_list<StandardFunction> functions) {
+  StandardFunctions set = 0;
+  for (StandardFunction function : functions) set |= 1u << static_cast<unsigned>(function);
+  return set;
+}
+
+// One role: how start-up finds its instrument, whether the Auto mode needs it, and what it is
+// as a reference standard. A new instrument is a new row (with its fields above and its
+// detection).
+struct RoleRow {
+  void (InstrumentDetector::*detect)();
+  int16_t InstrumentRoles::*device;    // the handle that fills the role; 0: empty
+  std::string InstrumentRoles::*name;  // the model found, as the standards register is matched with
+  bool neededForAuto = false;
+  // Its role as a reference standard ("Calibrator"), and the functions it serves in; empty for
+  // an instrument that only routes signals.
+  std::string_view standardRole;
+  StandardFunctions serves = 0;
+  int standardsPlace = 0;  // where it is listed among the standards of a run
+};
+
+// Every role, in the order start-up detects them: every address is handed out once, so an
+// earlier role claims its instrument first.
+std::span<const RoleRow> RoleTable();
+
+// Whether the role named as a reference standard serves in the function.
+bool RoleServes(std::string_view standardRole, StandardFunction function);
 
 // The scanner configuration file inside the instrument-data folder.
 std::filesystem::path ScannerConfigPath(const std::filesystem::path& instrumentDataFolder);
@@ -63,7 +97,7 @@ class InstrumentDetector {
   void DetectSignalGenerator();
   void DetectScanner();
 
-  void DetectAll();  // the five, in start-up order
+  void DetectAll();  // every role of the table, in its order
 
  private:
   bool ReadScannerConfig();

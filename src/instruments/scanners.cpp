@@ -74,7 +74,7 @@ void ScannerDriver::SetRoute(std::string_view route) {
   bus_.GpibWrite(roles_.ScannerDevice1, "INIT" + first);
   // A lone SI 5010 has no configuration, so a route never gets here without the pair.
   if (roles_.ScannerDevice2 != 0) bus_.GpibWrite(roles_.ScannerDevice2, "INIT" + second);
-  bus_.Wait(1.0f);
+  bus_.Wait(std::chrono::seconds(1));
 }
 
 void ScannerDriver::ScannerReset() {

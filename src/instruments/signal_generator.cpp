@@ -61,47 +61,37 @@ bool SignalGenerator::LoadCompData() {
   return false;
 }
 
-void SignalGenerator::ParameterMismatch(float fHz, float amplitude) {
-  op_.ShowMessBox(PlainText(fHz) + "," + PlainText(std::fabs(amplitude)) + "\n\nCorrect problem and restart.",
-                  kCritical, "SetSG Parameter mismatch");
+void SignalGenerator::ParameterMismatch(float fHz, const SignalSetting& setting) {
+  // The message quotes the level as the setting was coded: an RMS level 10 above its volts.
+  const float coded = setting.level == SignalSetting::Level::Keep  ? 0.0f
+                      : setting.level == SignalSetting::Level::Rms ? setting.volts + 10
+                                                                   : setting.volts;
+  op_.ShowMessBox(PlainText(fHz) + "," + PlainText(std::fabs(coded)) + "\n\nCorrect problem and restart.", kCritical,
+                  "SetSG Parameter mismatch");
   op_.EndProgram();
 }
 
-Setting SignalGenerator::SetSG(float F, float A) {
-  if (F == 0 && A == 0) {
-    state.lastAttenuation = 0;
-    state.lastAmplitude = 0;
-    return Setting::Made;
-  }
-  bool autoPath = autoMode_ == Automation::Full;
-  const float FM = F;
-  float fHz = 0;
-  bool keepFreq = false;
-  bool keepAmpl = false;
-  bool okOnly = false;
+void SignalGenerator::ForgetLastSetting() {
+  state.lastAttenuation = 0;
+  state.lastAmplitude = 0;
+}
 
-  if (F < 0) {
-    autoPath = false;
-    F = -F;
-    fHz = F * 1000000.0f;
-  } else if (F == 0) {
-    keepFreq = true;
-    autoPath = false;
-  } else {
-    fHz = F * 1000000.0f;
-  }
+Setting SignalGenerator::SetSG(const SignalSetting& setting) {
+  const bool keepFreq = !setting.megahertz;
+  const bool keepAmpl = setting.level == SignalSetting::Level::Keep;
+  const bool rmsLevel = setting.level == SignalSetting::Level::Rms;
+  const bool okOnly = setting.okOnly;
+  const float FM = setting.megahertz.value_or(0);
+  const float fHz = keepFreq ? 0.0f : FM * 1000000.0f;
+  const float A = keepAmpl ? 0.0f : setting.volts;
+  // Only a new frequency may take the compensated path; a level above 10 V never does.
+  const bool autoPath =
+      autoMode_ == Automation::Full && !keepFreq && !setting.direct && !rmsLevel && !(A > 10);
 
-  if (A == 0) {
-    if (state.lastAmplitude == 0) {
-      op_.ShowMessBox("No previous value found !", kCritical, "No Amplitude change ERROR");
-      op_.EndProgram();
-    }
-    keepAmpl = true;
-  } else if (A < 0) {
-    okOnly = true;
-    A = -A;
+  if (keepAmpl && state.lastAmplitude == 0) {
+    op_.ShowMessBox("No previous value found !", kCritical, "No Amplitude change ERROR");
+    op_.EndProgram();
   }
-  if (A > 10) autoPath = false;
 
   try {
     float pp = 0;
@@ -136,8 +126,8 @@ Setting SignalGenerator::SetSG(float F, float A) {
       rms = RmsFromPeakToPeak(pp);
     } else {
       if (!keepAmpl) {
-        if (A >= 10) {
-          rms = A - 10;
+        if (rmsLevel) {
+          rms = A;
           pp = PeakToPeakFromRms(rms);
         } else {
           pp = A;
@@ -167,14 +157,14 @@ Setting SignalGenerator::SetSG(float F, float A) {
     if (ratio != state.lastAttenuation) {
       // The output goes off while the attenuator relays switch; the command below turns it on.
       bus_.GpibWrite(roles_.SGDevice, model->outputOff);
-      bus_.Wait(0.5f);
+      bus_.Wait(std::chrono::milliseconds(500));
       SetAttenuator(roles_.AttenuatorDevice, ratio);
       state.lastAttenuation = ratio;
     }
     bus_.GpibWrite(roles_.SGDevice, command);
     bus_.ibloc(roles_.SGDevice);
   } catch (const SetSGFailure&) {
-    ParameterMismatch(fHz, A);
+    ParameterMismatch(fHz, setting);
   }
   return Setting::Made;
 }
@@ -191,27 +181,27 @@ Setting SignalGenerator::PromptOperator(bool keepFreq, float fHz, bool keepAmpl,
   return op_.ShowMessBox(text, style, "Set the " + roles_.SGName) == kCancel ? Setting::Cancelled : Setting::Made;
 }
 
-Setting SignalGenerator::SetSGOnScope(float F, float A) {
-  if (A > 0 && roles_.SGDevice == 0) {
-    std::string text = F != 0 ? "Frequency: " + FormatValue(std::fabs(F) * 1000000.0f, "Hz", 1.1f) + "\n"
-                              : std::string("Don't change the Frequency.\n");
-    text += "Amplitude:  " + FormatValue(A, "V pp", 104) + " as seen on the scope.";
+Setting SignalGenerator::SetSGOnScope(const SignalSetting& setting) {
+  if (setting.level == SignalSetting::Level::PeakToPeak && !setting.okOnly && roles_.SGDevice == 0) {
+    std::string text = setting.megahertz ? "Frequency: " + FormatValue(*setting.megahertz * 1000000.0f, "Hz", 1.1f) + "\n"
+                                         : std::string("Don't change the Frequency.\n");
+    text += "Amplitude:  " + FormatValue(setting.volts, "V pp", 104) + " as seen on the scope.";
     return op_.ShowMessBox(text, kOkCancel + kExclamation, "Set the " + roles_.SGName) == kCancel ? Setting::Cancelled
                                                                                                   : Setting::Made;
   }
-  return SetSG(F, A);
+  return SetSG(setting);
 }
 
 void SignalGenerator::SGOutput(bool on) {
   const SGModelInfo* model = Model();
   if (roles_.SGDevice == 0 || model == nullptr) return;
   bus_.GpibWrite(roles_.SGDevice, on ? model->outputOn : model->outputOff);
-  bus_.Wait(0.5f);
+  bus_.Wait(std::chrono::milliseconds(500));
 }
 
 void SignalGenerator::SGReset() {
   if (roles_.SGDevice == 0) {
-    SetSG(0.05f, -0.01f);
+    SetSG(SignalSetting::Both(0.05f, 0.01f).OkOnly());
     return;
   }
   SGOutput(false);
@@ -232,14 +222,14 @@ void SignalGenerator::SGReset() {
         break;
     }
   }
-  SetSG(0, 0);
+  ForgetLastSetting();
   InitModule(roles_.AttenuatorDevice);
 }
 
 void SignalGenerator::SetAttenuator(int16_t handle, float ratio) {
   if (handle == 0) return;
   bus_.GpibWrite(handle, "ATT " + FormatDigits(ratio, 103));
-  bus_.Wait(0.001f);
+  bus_.Wait(std::chrono::milliseconds(1));
 }
 
 void SignalGenerator::InitModule(int16_t handle) {

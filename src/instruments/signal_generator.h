@@ -3,6 +3,7 @@
 // generator on the bus every setting becomes a prompt to the technician.
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "instruments/comp_data.h"
@@ -14,6 +15,37 @@ namespace veridane {
 class GpibBus;
 class Operator;
 struct SGModelInfo;
+
+// One setting of the generator: the frequency to set or keep, the level to set or keep, and
+// whether the compensated Auto path (the data file's levels through the attenuator's ladder)
+// may be taken.
+struct SignalSetting {
+  enum class Level : int8_t {
+    Keep,        // the last level stays (one must have been set)
+    PeakToPeak,  // volts peak-to-peak
+    Rms,         // volts RMS; always set directly
+  };
+  std::optional<float> megahertz;  // none: the frequency stays as it is (and the level is set directly)
+  Level level = Level::Keep;
+  float volts = 0;
+  bool direct = false;  // never the compensated path, even in full Auto
+  bool okOnly = false;  // a prompt for it (no generator on the bus) offers OK alone: a hint, not a step
+
+  static SignalSetting Frequency(float mhz) { return {mhz, Level::Keep, 0}; }
+  static SignalSetting Amplitude(float vpp) { return {std::nullopt, Level::PeakToPeak, vpp}; }
+  static SignalSetting Both(float mhz, float vpp) { return {mhz, Level::PeakToPeak, vpp}; }
+  static SignalSetting RmsLevel(float mhz, float vrms) { return {mhz, Level::Rms, vrms}; }
+  SignalSetting Direct() const {
+    SignalSetting s = *this;
+    s.direct = true;
+    return s;
+  }
+  SignalSetting OkOnly() const {
+    SignalSetting s = *this;
+    s.okOnly = true;
+    return s;
+  }
+};
 
 struct SGState {
   float lastAttenuation = 0;  // ratio last sent to the attenuator; 0 = none yet
@@ -32,13 +64,14 @@ class SignalGenerator {
   // the caller's Auto mode goes on without it.
   bool LoadCompData();
 
-  // F in MHz: > 0 set it (compensated Auto path allowed), < 0 set |F| directly, 0 keep it.
-  // A in V p-p: < 0 |A| with an OK-only prompt, >= 10 means RMS A - 10 (direct path),
-  // 0 keeps the last amplitude. SetSG(0, 0) forgets the last values and sends nothing.
+  // Sets the generator and turns its output on, or asks the technician to when there is none.
   // Cancelled when the technician cancelled the prompt that asked for the setting.
-  Setting SetSG(float F, float A);
-  // Without a generator: a prompt worded for reading the amplitude off the scope.
-  Setting SetSGOnScope(float F, float A);
+  Setting SetSG(const SignalSetting& setting);
+  // Without a generator, a peak-to-peak level is asked for as read off the scope; otherwise
+  // as SetSG.
+  Setting SetSGOnScope(const SignalSetting& setting);
+  // Forgets the last level and attenuation (SetSG(0, 0)); sends nothing.
+  void ForgetLastSetting();
   void SGOutput(bool on);
   void SGReset();
   void SetAttenuator(int16_t handle, float ratio);
@@ -48,7 +81,7 @@ class SignalGenerator {
   SGState state;
 
  private:
-  void ParameterMismatch(float fHz, float amplitude);
+  void ParameterMismatch(float fHz, const SignalSetting& setting);
   Setting PromptOperator(bool keepFreq, float fHz, bool keepAmpl, float pp, float rms, bool okOnly);
   const SGModelInfo* Model() const;
 

@@ -92,7 +92,7 @@ void LogBook::CreateLogFile() {
   std::error_code error;
   if (!FolderExists(LogFolder())) std::filesystem::create_directories(LogFolder(), error);
   if (!FolderExists(LogFolder())) {
-    int16_t answer = op_.ShowMessBox("The Log Folder " + place_.LogFolderName + " doesn't exist.\nDo you want to create it ?",
+    BoxAnswer answer = op_.ShowMessBox("The Log Folder " + place_.LogFolderName + " doesn't exist.\nDo you want to create it ?",
                                      kYesNo + kCritical, "Folder Error");
     if (answer != kYes) return;
     error.clear();
@@ -118,7 +118,7 @@ void LogBook::CreateLogFile() {
   std::error_code existsError;
   const bool exists = std::filesystem::exists(LogPath(), existsError);
   if (exists) {
-    int16_t answer = op_.ShowMessBox("The Log File " + LogFileName_ + " already exists.\nDo you want to overwrite it ?",
+    BoxAnswer answer = op_.ShowMessBox("The Log File " + LogFileName_ + " already exists.\nDo you want to overwrite it ?",
                                      kYesNo + kCritical, "File Error");
     if (answer != kYes) {
       ClearEntries();
@@ -183,7 +183,7 @@ void LogBook::AppendLogFile() {
   std::string statusText;
   if (!ReadText8File(StatusPath(), statusText, error) || !ParseStatusFile(statusText, state_.TestStatus, state_.NumberOfTests)) {
     ResetStatuses();
-    int16_t answer = op_.ShowMessBox("The file " + LogFileName_ +
+    BoxAnswer answer = op_.ShowMessBox("The file " + LogFileName_ +
                                          ".tst which contains the PASS/FAIL data is missing or corrupt\n\n"
                                          "Do you wish keep the Test data anyway and append to " +
                                          LogFileName_ + ".log" + "?",

@@ -75,9 +75,9 @@ void ManualPresenter::SyntaxCheckClose(int method) {
 
 void ManualPresenter::CheckSyntax() {
   const int16_t method = CurrentMethod();
-  int16_t noted = port_.ibask(kIbaTmo);
-  bool changed = noted != kTimeout300ms;
-  if (changed) port_.ibtmo(kTimeout300ms);
+  DriverTimeout noted = port_.CurrentTimeout();
+  bool changed = noted != DriverTimeout::ThreeHundredMilliseconds;
+  if (changed) port_.ibtmo(DriverTimeout::ThreeHundredMilliseconds);
   port_.ibwait(kWaitTimoOrRqs);
   if (changed) port_.ibtmo(noted);
   uint8_t statusByte = port_.ibrsp();
@@ -115,7 +115,7 @@ void ManualPresenter::IdAll() {
   for (int i = ListenerCount() - 1; i >= 0; --i) {
     s_.SelectedAddress = seams_.listeners[static_cast<size_t>(i)];
     port_.ibpad(s_.SelectedAddress);
-    port_.ibtmo(kTimeout300ms);
+    port_.ibtmo(DriverTimeout::ThreeHundredMilliseconds);
 
     std::vector<std::string> attempts{askId ? "ID?" : "*IDN?"};
     if (askId && askIdn) attempts.push_back("*IDN?");

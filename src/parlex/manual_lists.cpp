@@ -67,7 +67,7 @@ void ManualPresenter::SaveDefaultMessageList(bool& failed) {
 }
 
 void ManualPresenter::SortMessageList() {
-  int16_t answer = Ask(
+  BoxAnswer answer = Ask(
       "This will sort the entries in the current Outgoing Message List. \nIt can't be undone but nothing will be "
       "saved.\n\nDo wish to continue ?",
       kYesNo + kQuestion, "Sort Outgoing Messages");
@@ -94,7 +94,7 @@ void ManualPresenter::ClrMessageList() {
 }
 
 void ManualPresenter::SaveMessageList() {
-  int16_t answer = Ask(
+  BoxAnswer answer = Ask(
       "This will save the current Outgoing Message List to the file which is loaded at start up.\n\nDo wish to "
       "continue ?",
       kYesNo + kQuestion, "Save Outgoing Messages");

@@ -169,7 +169,7 @@ void ManualPresenter::SetTimer(bool enabled) {
 
 void ManualPresenter::ShowAddress(int index) { view_.SetAddressButton(index, c_.address[static_cast<size_t>(index)]); }
 
-int16_t ManualPresenter::Ask(std::string_view text, BoxStyle style, std::string_view caption) {
+BoxAnswer ManualPresenter::Ask(std::string_view text, BoxStyle style, std::string_view caption) {
   return seams_.op.ShowMessBox(text, style, caption);
 }
 
@@ -266,7 +266,7 @@ bool ManualPresenter::QueryUnload() {
     return false;
   }
   if (!listChanged_) return true;
-  int16_t answer = Ask(
+  BoxAnswer answer = Ask(
       "Changes have been done to the current Outgoing Message List.\n\n\nSelect Yes to save it as the default start "
       "file.\n\nSelec No to Exit without save.\n\nSelect Cancel and go to Outgoing Message List menu to save it as "
       "an alternate Message List file.",

@@ -50,7 +50,7 @@ struct ParlexSeams {
   FileDialogs& dialogs;
   std::string toolFolder;          // the Parlex folder (its "Simulated" subfolder on a simulated bench)
   std::vector<int16_t> listeners;  // primary addresses found at start-up, at most 14
-  int16_t deviceTimeout = 12;
+  DriverTimeout deviceTimeout = DriverTimeout::ThreeSeconds;
   std::string captionMark;         // appended to the caption (the simulated-bench mark)
 };
 
@@ -158,7 +158,7 @@ class ManualPresenter {
   void ReportUnreadable(const std::string& file);
   void ReadOptions();
   void WriteOptions();
-  int16_t Ask(std::string_view text, BoxStyle style, std::string_view caption);
+  BoxAnswer Ask(std::string_view text, BoxStyle style, std::string_view caption);
   void Busy(bool busy);
 
   ParlexSeams& seams_;

@@ -115,7 +115,7 @@ void ManualPresenter::PrintMessageList(std::string_view text) {
     return;
   }
   if (estimate + c_.incoming.size() > kIncomingLimit) {
-    int16_t answer = Ask(
+    BoxAnswer answer = Ask(
         "To capture this Incoming Message the previous must be cleared.\n\nIf you select cancel you will have to "
         "resend the query !",
         kOkCancel + kExclamation, kTooLargeCaption);

@@ -45,7 +45,7 @@ void ManualPresenter::SendtoFileOnceClick() {
 
 bool ManualPresenter::CaptureToFile(const std::string& message) {
   if (!s_.IncomingFileWarned) {
-    int16_t answer = Ask(
+    BoxAnswer answer = Ask(
         "NOTE!  For incoming data transfer to a file the timeout will be set to 100 secs which means that\nin case "
         "of a syntax error in the query the computer will appear locked for this amount of time.\nYou may prevent "
         "this by enabling the Syntax Check feature. Also be aware of that the incoming\ndata will not be displayed "
@@ -75,8 +75,8 @@ bool ManualPresenter::CaptureToFile(const std::string& message) {
 void ManualPresenter::ReadAnswerToFile(const std::string& path) {
   Busy(true);
   seams_.loop.ProcessEvents();
-  int16_t noted = port_.ibask(kIbaTmo);
-  port_.ibtmo(kTimeout100s);
+  DriverTimeout noted = port_.CurrentTimeout();
+  port_.ibtmo(DriverTimeout::HundredSeconds);
   port_.ibwait(kWaitTimoOrCmpl);
 
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
@@ -137,7 +137,7 @@ void ManualPresenter::ReadAnswerToFile(const std::string& path) {
 void ManualPresenter::SendToDevice() {
   if (s_.SelectedIndex <= 0) return;
   if (!s_.OutgoingFileWarned) {
-    int16_t answer = Ask(
+    BoxAnswer answer = Ask(
         "NOTE!  For this data transfer to a device the timeout will be set to 100 secs which means that\nin case of "
         "an error in the transfer the computer will appear locked for this amount of time.\n\nThis message will be "
         "displayed only once.\n\nDo you wish to continue ?",
@@ -160,7 +160,7 @@ void ManualPresenter::SendToDevice() {
       Ask("Can't read the file " + path + ": it " + check.problem + ".", kOkOnly + kExclamation, "File Read error");
       continue;
     }
-    int16_t answer = Ask("Are you sure you want to send the content of the file: " + FileNameOf(path) +
+    BoxAnswer answer = Ask("Are you sure you want to send the content of the file: " + FileNameOf(path) +
                              "\nto the device at address" + address + ".",
                          kYesNo + kQuestion, "Send Datafile to Device");
     if (answer == kYes) break;
@@ -168,8 +168,8 @@ void ManualPresenter::SendToDevice() {
 
   Busy(true);
   seams_.loop.ProcessEvents();
-  int16_t noted = port_.ibask(kIbaTmo);
-  port_.ibtmo(kTimeout100s);
+  DriverTimeout noted = port_.CurrentTimeout();
+  port_.ibtmo(DriverTimeout::HundredSeconds);
   port_.ibwait(kWaitTimoOrCmpl);
   port_.ibwrtf(path);
   if (port_.status.Timo()) {

@@ -13,8 +13,8 @@ constexpr size_t kChunkSize = 512;
 
 ParlexPort::ParlexPort(Gpib488& driver, Operator& op, EventLoop& loop) : driver_(driver), op_(op), loop_(loop) {}
 
-int16_t ParlexPort::Open(int16_t address, int16_t timeout) {
-  int handle = driver_.ibdev(kBoard, address, 0, timeout, 1, 0);
+int16_t ParlexPort::Open(int16_t address, DriverTimeout timeout) {
+  int handle = driver_.ibdev(kBoard, address, 0, TimeoutCode(timeout), 1, 0);
   Copy();
   if (status.Err() || handle <= 0) {
     GpibErrorCheck();
@@ -42,8 +42,8 @@ uint8_t ParlexPort::ibrsp() {
   return statusByte;
 }
 
-void ParlexPort::ibtmo(int16_t code) {
-  driver_.ibtmo(handle_, code);
+void ParlexPort::ibtmo(DriverTimeout timeout) {
+  driver_.ibtmo(handle_, TimeoutCode(timeout));
   Copy();
 }
 
@@ -77,7 +77,7 @@ void ParlexPort::DevClear(int16_t address) {
 void ParlexPort::GpibErrorCheck() {
   if (!status.Err()) return;
   std::string text = GpibErrorText(status.iberr) + "\nSelect OK to continue or Cancel to terminate program.";
-  int16_t answer = op_.ShowMessBox(text, kOkCancel + kExclamation, "GPIB ERROR #" + PlainText(int{status.iberr}));
+  BoxAnswer answer = op_.ShowMessBox(text, kOkCancel + kExclamation, "GPIB ERROR #" + PlainText(int{status.iberr}));
   if (answer == kCancel) op_.EndProgram();
   GpibWriteFailed = true;
 }
@@ -89,9 +89,9 @@ void ParlexPort::GpibWrite(std::string_view text) {
 }
 
 std::string ParlexPort::GpibRead() {
-  int16_t noted = ibask(kIbaTmo);
-  bool changed = noted != kTimeout10s;
-  if (changed) ibtmo(kTimeout10s);
+  DriverTimeout noted = CurrentTimeout();
+  bool changed = noted != DriverTimeout::TenSeconds;
+  if (changed) ibtmo(DriverTimeout::TenSeconds);
 
   std::string response;
   bool failed = false;

@@ -15,9 +15,6 @@
 namespace veridane::parlex {
 
 constexpr int16_t kBoard = 0;
-constexpr int16_t kTimeout300ms = 10;
-constexpr int16_t kTimeout10s = 13;
-constexpr int16_t kTimeout100s = 15;
 constexpr int16_t kWaitTimoOrCmpl = 0x4100;
 constexpr int16_t kWaitTimoOrRqs = 0x4800;
 
@@ -27,7 +24,7 @@ class ParlexPort {
 
   // PxDevice: a general handle pointed at address with the given timeout. 0 when the driver
   // refused one (reported like any driver error).
-  int16_t Open(int16_t address, int16_t timeout);
+  int16_t Open(int16_t address, DriverTimeout timeout);
   void Attach(int16_t handle) { handle_ = handle; }
   int16_t Handle() const { return handle_; }
 
@@ -35,8 +32,9 @@ class ParlexPort {
   void ibpad(int16_t address);
   void ibwrt(std::string_view text);
   uint8_t ibrsp();
-  void ibtmo(int16_t code);
+  void ibtmo(DriverTimeout timeout);
   int16_t ibask(int option);
+  DriverTimeout CurrentTimeout() { return static_cast<DriverTimeout>(ibask(kIbaTmo)); }
   void ibwait(int16_t mask);
   // Up to buffer.size() bytes into the front of buffer; ibcntl counts them.
   void ibrd(std::string& buffer);

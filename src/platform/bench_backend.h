@@ -31,7 +31,7 @@ struct BenchHelpOptions {
   BenchHelp help = BenchHelp::None;
   bool manual = false;  // answer No to the Auto-mode offer
   // Told of every prompt a helper answers alone, with its answer; may throw to end the run.
-  std::function<void(std::string_view text, int16_t style, std::string_view caption, int16_t answer)> witness;
+  std::function<void(std::string_view text, int16_t style, std::string_view caption, BoxAnswer answer)> witness;
 };
 
 // Thrown by BenchScheme::open with a text for the technician (8-bit, LF line breaks).

@@ -38,6 +38,30 @@ constexpr int kIbaTmo = 3;       // ibask option: current timeout code
 // Timeout codes 0..17 in seconds (0 = none).
 double TimeoutSeconds(int code);
 
+// The driver's timeouts, named by the time they allow; the number is the code ibtmo and ibdev
+// take and ibask reports. A code a driver reported is kept as it came, named or not.
+enum class DriverTimeout : int16_t {
+  None = 0,
+  TenMicroseconds = 1,
+  ThirtyMicroseconds = 2,
+  HundredMicroseconds = 3,
+  ThreeHundredMicroseconds = 4,
+  OneMillisecond = 5,
+  ThreeMilliseconds = 6,
+  TenMilliseconds = 7,
+  ThirtyMilliseconds = 8,
+  HundredMilliseconds = 9,
+  ThreeHundredMilliseconds = 10,
+  OneSecond = 11,
+  ThreeSeconds = 12,
+  TenSeconds = 13,
+  ThirtySeconds = 14,
+  HundredSeconds = 15,
+  ThreeHundredSeconds = 16,
+  ThousandSeconds = 17,
+};
+constexpr int16_t TimeoutCode(DriverTimeout timeout) { return static_cast<int16_t>(timeout); }
+
 struct GpibStatus {
   int32_t ibsta = 0;
   int32_t iberr = 0;

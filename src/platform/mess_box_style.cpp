@@ -40,7 +40,7 @@ int VisibleButtonCount(Buttons buttons) {
                                         [](const std::string& c) { return !c.empty(); }));
 }
 
-std::optional<int16_t> CodeFromCaption(std::string_view caption) {
+std::optional<BoxAnswer> AnswerFromCaption(std::string_view caption) {
   if (caption == "OK") return kOk;
   if (caption == "Cancel") return kCancel;
   if (caption == "Abort") return kAbort;
@@ -51,18 +51,18 @@ std::optional<int16_t> CodeFromCaption(std::string_view caption) {
   return std::nullopt;
 }
 
-int16_t CloseBoxAnswer(Buttons buttons) {
+BoxAnswer CloseBoxAnswer(Buttons buttons) {
   const ButtonCaptions captions = CaptionsForSet(buttons);
   if (std::find(captions.begin(), captions.end(), "Cancel") != captions.end()) return kCancel;
-  return CodeFromCaption(captions[0]).value_or(kOk);
+  return AnswerFromCaption(captions[0]).value_or(kOk);
 }
 
-std::optional<int16_t> EscapeAnswer(Buttons buttons, bool wayOutEndsWork) {
+std::optional<BoxAnswer> EscapeAnswer(Buttons buttons, bool wayOutEndsWork) {
   const ButtonCaptions captions = CaptionsForSet(buttons);
   for (std::string_view wayOut : {"Cancel", "No"})
     if (std::find(captions.begin(), captions.end(), wayOut) != captions.end())
-      return wayOutEndsWork ? std::nullopt : CodeFromCaption(wayOut);
-  if (VisibleButtonCount(buttons) == 1) return CodeFromCaption(captions[0]);
+      return wayOutEndsWork ? std::nullopt : AnswerFromCaption(wayOut);
+  if (VisibleButtonCount(buttons) == 1) return AnswerFromCaption(captions[0]);
   return std::nullopt;
 }
 
@@ -93,26 +93,6 @@ std::string MessageLines(std::string_view text) {
     lines += text[i];
   }
   return lines;
-}
-
-std::string DecToBin(uint32_t value, int digits) {
-  std::string bin;
-  for (; value != 0; value >>= 1) bin.insert(bin.begin(), (value & 1u) ? '1' : '0');
-  if (static_cast<int>(bin.size()) < digits) bin.insert(0, static_cast<size_t>(digits) - bin.size(), '0');
-  return bin;
-}
-
-std::string BinToDec(std::string_view digits) {
-  uint64_t value = 0;
-  int significant = 0;
-  for (char c : digits) {
-    if (c == ' ') continue;
-    if (c != '0' && c != '1') return "0";
-    if (significant > 0 || c == '1') ++significant;
-    if (significant > 64) return "0";
-    value = (value << 1) | static_cast<uint64_t>(c == '1');
-  }
-  return std::to_string(value);
 }
 
 MessBoxGeometry LayOutMessBox(int labelWidth, int labelHeight, int titleWidth, int buttonCount) {

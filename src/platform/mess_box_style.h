@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/box_style.h"
+#include "platform/operator.h"
 
 namespace veridane {
 
@@ -28,19 +29,19 @@ using ButtonCaptions = std::array<std::string, 3>;
 ButtonCaptions CaptionsForSet(Buttons buttons);
 int VisibleButtonCount(Buttons buttons);
 
-// The code of a pressed button, from its caption; nothing for a caption not in the table.
-std::optional<int16_t> CodeFromCaption(std::string_view caption);
+// The answer of a pressed button, from its caption; nothing for a caption not in the table.
+std::optional<BoxAnswer> AnswerFromCaption(std::string_view caption);
 
 // The answer when the box is closed through its window frame rather than a button: Cancel where
-// the set has a Cancel button, otherwise the code of Button(0), the rightmost one.
-int16_t CloseBoxAnswer(Buttons buttons);
+// the set has a Cancel button, otherwise the answer of Button(0), the rightmost one.
+BoxAnswer CloseBoxAnswer(Buttons buttons);
 
 // The answer Escape gives: the box's way out (Cancel, else No, else the only button). A box
 // whose every button acts (Abort/Retry/Ignore) has none, and Escape leaves it open. Nor has a
 // box whose Cancel or No ends work (`wayOutEndsWork`: the program, a running test or a
 // sequence): a key pressed by habit, or meant for another window, must not end it. Only the
 // box's single OK is answered then.
-std::optional<int16_t> EscapeAnswer(Buttons buttons, bool wayOutEndsWork = false);
+std::optional<BoxAnswer> EscapeAnswer(Buttons buttons, bool wayOutEndsWork = false);
 
 // The box says itself that its Cancel ends the program ("Select OK to continue or Cancel to
 // terminate program.", "Cancel terminates this application.").
@@ -52,12 +53,6 @@ int InitialFocusIndex(const BoxStyle& style);
 
 // Line breaks as the callers write them (LF, sometimes CR LF) made into plain LF.
 std::string MessageLines(std::string_view text);
-
-// Base-2 digits of value, most significant first, padded with zeros to at least `digits`.
-std::string DecToBin(uint32_t value, int digits);
-// The decimal value of a base-2 digit text, blanks ignored. Text holding anything but 0, 1 and
-// blanks, or more digits than fit in 64 bits, is not a base-2 number and gives "0".
-std::string BinToDec(std::string_view digits);
 
 // Geometry of the box in twips, from the measured sizes of the message and the title line.
 struct MessBoxGeometry {

@@ -3,6 +3,7 @@
 // result message goes through ShowMessBox; the Qt window, the headless console, the tests'
 // scripted operator and the simulated bench's virtual technician each implement it.
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -11,8 +12,10 @@
 
 namespace veridane {
 
-// Button codes returned by ShowMessBox.
-enum : int16_t {
+// What the technician answered a message box: the button pressed. The numbers are the
+// buttons' codes, which an answers file may give instead of a name (1 to 7). Code that still
+// keeps an answer as a number reads it as one.
+enum BoxAnswer : int16_t {
   kOk = 1,
   kCancel = 2,
   kAbort = 3,
@@ -21,6 +24,12 @@ enum : int16_t {
   kYes = 6,
   kNo = 7,
 };
+
+// The answer a button code stands for; none for a number that is no button.
+constexpr std::optional<BoxAnswer> BoxAnswerFromCode(int code) {
+  if (code < kOk || code > kNo) return std::nullopt;
+  return static_cast<BoxAnswer>(code);
+}
 
 // Thrown by EndProgram in the headless run and by the tests' operator, caught by main() or the
 // test; it unwinds the stack so that open files are closed and nothing already written is lost.
@@ -33,10 +42,10 @@ class Operator {
  public:
   virtual ~Operator() = default;
 
-  // Texts are the program's 8-bit text; LF breaks lines. Returns the button code. The style
+  // Texts are the program's 8-bit text; LF breaks lines. Returns the button pressed. The style
   // number is BoxStyle::Code() of what the caller asked for.
-  virtual int16_t ShowMessBox(std::string_view text, int16_t style, std::string_view caption) = 0;
-  int16_t ShowMessBox(std::string_view text, BoxStyle style, std::string_view caption) {
+  virtual BoxAnswer ShowMessBox(std::string_view text, int16_t style, std::string_view caption) = 0;
+  BoxAnswer ShowMessBox(std::string_view text, BoxStyle style, std::string_view caption) {
     return ShowMessBox(text, style.Code(), caption);
   }
 

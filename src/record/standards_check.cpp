@@ -1,5 +1,6 @@
 #include "record/standards_check.h"
 
+#include <algorithm>
 #include <ctime>
 
 #include "instruments/instrument_roles.h"
@@ -36,11 +37,13 @@ std::vector<std::string> Variants(const std::string& normalised) {
 }  // namespace
 
 std::vector<BenchInstrument> BenchInstruments(const InstrumentRoles& roles) {
+  std::vector<const RoleRow*> standards;
+  for (const RoleRow& row : RoleTable())
+    if (!row.standardRole.empty() && roles.*row.device != 0) standards.push_back(&row);
+  std::stable_sort(standards.begin(), standards.end(),
+                   [](const RoleRow* a, const RoleRow* b) { return a->standardsPlace < b->standardsPlace; });
   std::vector<BenchInstrument> out;
-  if (roles.CalibratorDevice != 0) out.push_back({"Calibrator", roles.CalibratorName});
-  if (roles.SGDevice != 0) out.push_back({"Signal generator", roles.SGName});
-  if (roles.TimeMarkDevice != 0) out.push_back({"Time-mark generator", roles.TimeMarkName});
-  if (roles.AttenuatorDevice != 0) out.push_back({"Attenuator", roles.AttenuatorName});
+  for (const RoleRow* row : standards) out.push_back({std::string(row->standardRole), roles.*row->name});
   return out;
 }
 

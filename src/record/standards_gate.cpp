@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "instruments/instrument_roles.h"
 #include "platform/text8.h"
 
 namespace veridane {
@@ -30,21 +31,6 @@ std::optional<StandardsRegister> FindStandardsRegister(const StandardsSource& so
   return std::nullopt;
 }
 
-namespace {
-
-bool ServedInRole(const std::string& role, StandardFunction function) {
-  switch (function) {
-    case StandardFunction::DcVoltage: return role == "Calibrator";
-    case StandardFunction::AcAmplitude:
-    case StandardFunction::Frequency: return role == "Signal generator";
-    case StandardFunction::TimeMarks: return role == "Time-mark generator";
-    case StandardFunction::Attenuation: return role == "Attenuator";
-  }
-  return false;
-}
-
-}  // namespace
-
 StandardsGate CheckBenchStandards(const std::optional<StandardsRegister>& reg, const std::vector<BenchInstrument>& bench,
                                   const std::map<std::string, std::string>& chosen, std::chrono::year_month_day today) {
   StandardsGate gate;
@@ -69,7 +55,7 @@ StandardsGate CheckBenchStandards(const std::optional<StandardsRegister>& reg, c
       // Only what the instrument does in its role: a calibration generator's amplitude figure is
       // no DC voltage the calibrator sets.
       for (const UncertaintyFigure& figure : use.standard->uncertainty)
-        if (ServedInRole(use.instrument.role, figure.function)) gate.uncertainties.push_back(figure);
+        if (RoleServes(use.instrument.role, figure.function)) gate.uncertainties.push_back(figure);
     }
     gate.used.push_back(std::move(used));
   }

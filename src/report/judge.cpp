@@ -61,13 +61,13 @@ std::optional<double> Stored(float value) { return Decimal(value); }
 
 }  // namespace
 
-Judgement Judge(float nominal, float tolerance, int16_t mode, std::optional<float> measured) {
+Judgement Judge(float nominal, float tolerance, JudgeMode mode, std::optional<float> measured) {
   Judgement judgement;
   judgement.nominal = Decimal(nominal);
   Verdict verdict = Verdict::Pass;
   const float m = measured.value_or(0);
 
-  if (mode == 0) {
+  if (mode == JudgeMode::TwoSided) {
     if (tolerance == 0) {
       judgement.verdict = Verdict::ParameterError;
       return judgement;
@@ -83,7 +83,7 @@ Judgement Judge(float nominal, float tolerance, int16_t mode, std::optional<floa
     judgement.marginalLower = Stored(lower70);
     judgement.marginalUpper = Stored(upper70);
     if (!(lower70 <= m && m <= upper70)) verdict = lower <= m && m <= upper ? Verdict::Marginal : Verdict::Fail;
-  } else if (mode < 0) {
+  } else if (mode == JudgeMode::LowerLimit) {
     if (tolerance != 0) {
       const float lower = LowerLimit(nominal, tolerance);
       judgement.lower = Stored(lower);

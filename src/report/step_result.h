@@ -41,11 +41,23 @@ std::optional<Verdict> VerdictOfRowText(std::string_view row);
 // Where the verdict word ("PASS", "FAIL") starts in a result row: four from its end.
 inline constexpr size_t kVerdictWordLength = 4;
 
-// The judgement of one reading, with the limits it was judged against. Mode 0 is two-sided
-// (with the inner 70 % band outside which a pass is only marginal), mode < 0 a lower limit,
-// mode > 0 an upper limit; tolerance > 0 is percent of the nominal value, <= 0 an absolute
-// amount; a one-sided check with no tolerance has the nominal value as its limit. Without a
-// reading the verdict is NotMeasurable.
+// Which limits a reading is judged against; tolerance > 0 is percent of the nominal value, <= 0
+// an absolute amount. A one-sided check with no tolerance has the nominal value itself as its
+// limit, on the other side: a lower-limit check then fails above the nominal, an upper-limit
+// check below it (the trigger test's "at least two sides").
+enum class JudgeMode : int8_t {
+  TwoSided,    // nominal +/- tolerance, with the inner 70 % band outside which a pass is marginal
+  LowerLimit,  // fails below LowerLimit(nominal, tolerance)
+  UpperLimit,  // fails above UpperLimit(nominal, tolerance)
+};
+// The coded form of the routine the tests were first written against: 0 two-sided, < 0 lower
+// limit, > 0 upper limit.
+constexpr JudgeMode JudgeModeFromCode(int code) {
+  return code == 0 ? JudgeMode::TwoSided : code < 0 ? JudgeMode::LowerLimit : JudgeMode::UpperLimit;
+}
+
+// The judgement of one reading, with the limits it was judged against. Without a reading the
+// verdict is NotMeasurable.
 struct Judgement {
   Verdict verdict = Verdict::Fail;
   double nominal = 0;
@@ -54,7 +66,7 @@ struct Judgement {
   std::optional<double> marginalLower;  // two-sided checks only
   std::optional<double> marginalUpper;
 };
-Judgement Judge(float nominal, float tolerance, int16_t mode, std::optional<float> measured);
+Judgement Judge(float nominal, float tolerance, JudgeMode mode, std::optional<float> measured);
 
 struct StepResult {
   // The test the row belongs to; the display fills these in when the row is shown.

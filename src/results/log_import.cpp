@@ -122,7 +122,7 @@ std::string_view AfterChannel(std::string_view row) {
 // A step judged as a live run judges it, from the numbers the row printed; the verdict is the
 // one the row shows (the limits of an old build may have differed), and a measured cell that
 // says so is no reading.
-StepResult Judged(std::string step, std::string unit, float nominal, float tolerance, int16_t mode,
+StepResult Judged(std::string step, std::string unit, float nominal, float tolerance, JudgeMode mode,
                   std::optional<float> measured, Verdict shown) {
   StepResult result =
       MakeStepResult(std::move(step), std::move(unit), Judge(nominal, tolerance, mode, measured), measured);
@@ -143,7 +143,7 @@ std::optional<StepResult> OffsetRow(std::string_view row, Verdict shown) {
   if (volts.size() < (noReading ? 2u : 3u) || row.find('\xB1') == std::string_view::npos) return std::nullopt;
   const auto scale = static_cast<float>(volts[0].value);
   const auto limit = static_cast<float>(volts[1].value);
-  return Judged(ScaleStep(Channel(row), scale), "V", 0, -limit, 0, Single(volts, 2, noReading), shown);
+  return Judged(ScaleStep(Channel(row), scale), "V", 0, -limit, JudgeMode::TwoSided, Single(volts, 2, noReading), shown);
 }
 
 std::optional<StepResult> DcRow(std::string_view fullRow, Verdict shown) {
@@ -165,7 +165,8 @@ std::optional<StepResult> DcRow(std::string_view fullRow, Verdict shown) {
   const bool difference = row.substr(0, dash).find('/', row.find("div") + 3) != std::string_view::npos;
   const float output = difference ? static_cast<float>((low + high) / 2) : static_cast<float>(before[3].value);
   StepResult result = Judged(DcStepName(channel, scale, output, difference), "V", output,
-                             -static_cast<float>((high - low) / 2), 0, Single(after, after.size() - 1, noReading), shown);
+                             -static_cast<float>((high - low) / 2), JudgeMode::TwoSided,
+                             Single(after, after.size() - 1, noReading), shown);
   // The printed limits are what the row was judged against.
   result.lower = low;
   result.upper = high;
@@ -177,7 +178,7 @@ std::optional<StepResult> BandwidthRow(std::string_view row, Verdict shown) {
   const bool noReading = NoReading(row);
   if (volts.size() < (noReading ? 3u : 4u)) return std::nullopt;
   return Judged(ScaleStep(Channel(row), static_cast<float>(volts[0].value)), "V", static_cast<float>(volts[1].value),
-                30, -1, Single(volts, 3, noReading), shown);
+                30, JudgeMode::LowerLimit, Single(volts, 3, noReading), shown);
 }
 
 // " 1 ms/div  500 ns/div  10.00000 ms  ±1000 ns/±100 ppm   350 ns/ 35.0 ppm  PASS", or the
@@ -193,7 +194,7 @@ std::optional<StepResult> SampleRateRow(std::string_view row, Verdict shown) {
     if (seconds.empty()) return std::nullopt;
     microseconds = static_cast<float>(seconds[0].value * 1E6);
   }
-  return Scaled(Judged("Delay 10 ms", "s", 0, -1, 0, microseconds, shown), 1E-6);
+  return Scaled(Judged("Delay 10 ms", "s", 0, -1, JudgeMode::TwoSided, microseconds, shown), 1E-6);
 }
 
 // " CH 1        1.0 div       100 MHz        +       -250 mV -  240 mV       PASS": both sides
@@ -209,7 +210,7 @@ std::optional<StepResult> TriggerRow(std::string_view row, Verdict shown) {
     sides = 2;
   }
   StepResult result =
-      MakeStepResult(Channel(row) + (row[slope] == '+' ? " +" : " -"), "sides", Judge(2, 0, 1, sides), sides);
+      MakeStepResult(Channel(row) + (row[slope] == '+' ? " +" : " -"), "sides", Judge(2, 0, JudgeMode::UpperLimit, sides), sides);
   result.verdict = shown;
   return result;
 }

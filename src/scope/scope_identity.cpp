@@ -71,10 +71,10 @@ void ScopeControl::InitScope() {
   op.ShowInfo("Initializing " + scope_.ScopeModel + ".");
   op.ShowInfo("+Please Wait ...");
   for (const char* command : {"FAC", "DESE 65", "*ESE 65", "*SRE 32"}) bus_.GpibWrite(scope_.ScopeDevice, command);
-  WaitOPC(15);  // the factory initialisation takes long
+  WaitOPC(DriverTimeout::HundredSeconds);  // the factory initialisation takes long
   bus_.GpibWrite(scope_.ScopeDevice, "HEAD 0");
   bus_.GpibWrite(scope_.ScopeDevice, "CH1:COUP GND");
-  bus_.Wait(2.0f);
+  bus_.Wait(std::chrono::seconds(2));
   op.ShowInfo("");
 }
 
@@ -82,21 +82,16 @@ void ScopeControl::ScopeReset() {
   Operator& op = op_;
   op.SetBusy(true);
   bus_.GpibWrite(scope_.ScopeDevice, "*RST");
-  WaitOPC(13);
+  WaitOPC(DriverTimeout::TenSeconds);
   op.SetBusy(false);
   bus_.GpibWrite(scope_.ScopeDevice, "*CLS");
   bus_.GpibWrite(scope_.ScopeDevice, "CLEARM");
 }
 
-void ScopeControl::WaitOPC(int16_t timeoutCode) {
-  if (timeoutCode < 0 || timeoutCode > 17) {
-    op_.ShowMessBox("Timeout code:" + PlainText(static_cast<int>(timeoutCode)) + "\n\nCorrect problem and restart.",
-                          kCritical, "WaitOPC Parameter mismatch");
-    op_.EndProgram();
-  }
+void ScopeControl::WaitOPC(DriverTimeout timeout) {
   if (scope_.ScopeDevice == 0) bus_.DeviceNotConfigured();
-  int16_t previous = bus_.ibask(scope_.ScopeDevice, kIbaTmo);
-  bus_.ibtmo(scope_.ScopeDevice, timeoutCode);
+  const DriverTimeout previous = bus_.CurrentTimeout(scope_.ScopeDevice);
+  bus_.ibtmo(scope_.ScopeDevice, timeout);
   bus_.GpibWrite(scope_.ScopeDevice, "*OPC?");
   // The answer ("1" and its line end) only tells that the scope is done; it is not examined.
   std::string answer(5, ' ');

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/gpib488.h"
+
 namespace veridane {
 
 class GpibBus;
@@ -39,7 +41,7 @@ class ScopeControl {
   void InitScope();
   void ScopeReset();
   // Waits for "*OPC?" with the given driver timeout code (0..17).
-  void WaitOPC(int16_t timeoutCode);
+  void WaitOPC(DriverTimeout timeout);
 
  private:
   GpibBus& bus_;

@@ -25,7 +25,6 @@ Launcher::Launcher(const BackendRegistry& registry, Settings& settings, Paths pa
 
 // The program goes before the bench it talks to.
 Launcher::~Launcher() {
-  startup_.reset();
   program_.reset();
   recorder_.reset();
   tracing_.reset();
@@ -74,8 +73,7 @@ Program& Launcher::Compose(Operator& person, MainView& view, ShellView& shellVie
   Gpib488& driver = tracing_ ? *tracing_ : bench_->Driver();
   program_ = std::make_unique<Program>(ProgramSeams{op, *loop_, settings_, paths_, driver, view, logDialogs,
                                                     InstrumentDataFolderFor(*bench_, settings_, paths_), simulated_,
-                                                    choice_.text});
-  startup_ = std::make_unique<Startup>(*program_, shellView, versions);
+                                                    choice_.text, shellView, versions});
   program_->SetRepeats(request_.repeats);
   program_->SetDecisionRule(request_.decisionRule.value_or(
       DecisionRuleFromName(settings_.Get("Veridane", "Settings", "DecisionRule", "simple")).value_or(DecisionRule::Simple)));

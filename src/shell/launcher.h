@@ -78,7 +78,7 @@ class Launcher {
                    const VersionTexts& versions);
 
   Program& program() { return *program_; }
-  Startup& startup() { return *startup_; }
+  Startup& startup() { return program_->Start(); }
   OpenedBench& bench() { return *bench_; }
   // The results recorder; null with --no-results.
   ResultsRecorder* Recorder() { return recorder_.get(); }
@@ -103,7 +103,6 @@ class Launcher {
   std::unique_ptr<OpenedBench> bench_;
   std::unique_ptr<Gpib488> tracing_;
   std::unique_ptr<Program> program_;
-  std::unique_ptr<Startup> startup_;
   std::unique_ptr<ResultsRecorder> recorder_;
 };
 

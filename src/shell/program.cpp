@@ -43,7 +43,10 @@ Program::Program(const ProgramSeams& seams)
       frame_(run_, view_, display_, op_, loop_),
       pv_{{bus_, scope_, scopeControl_}, {roles_, calibrator_, scanners_, sg_}, {run_, frame_, display_}, op_, run_},
       log_(LogPlace{[this] { return DataFolder(); }, scope_.ScopeModel, scope_.LogFolderName}, display_, view_, run_, op_,
-           seams.logDialogs, SystemLogStamp) {
+           seams.logDialogs, SystemLogStamp),
+      startup_(StartupParts{view_, run_, frame_, bus_, detector_, scope_, scopeControl_, roles_, sg_, display_, log_, op_,
+                            loop_, settings_, paths_, simulated_},
+               seams.shellView, seams.versions) {
   FrameHooks& hooks = frame_.Hooks();
   hooks.ScopeReset = [this] { scopeControl_.ScopeReset(); };
   hooks.ScannerReset = [this] { scanners_.ScannerReset(); };
@@ -56,6 +59,26 @@ Program::Program(const ProgramSeams& seams)
   hooks.WriteStatusFile = [this] { log_.WriteStatusFile(); };
   hooks.CreateLogFile = [this] { log_.CreateLogFile(); };
   RegisterPvTests(pv_);
+  // The run state knows the tests' names from the start, for the messages before start-up.
+  frame_.NameTests();
+  for (size_t n = 1; n < hooks.Tests.size(); ++n) testsOffered_[n] = static_cast<bool>(hooks.Tests[n]);
+  testsOffered_[kSelfCalEntry] = static_cast<bool>(hooks.SelfCal);
+}
+
+bool Program::HasTest(int number) const {
+  return number >= 0 && static_cast<size_t>(number) < testsOffered_.size() && testsOffered_[static_cast<size_t>(number)];
+}
+
+void Program::RunTest(int number) {
+  if (!HasTest(number)) return;
+  if (number == kSelfCalEntry)
+    frame_.Hooks().SelfCal();
+  else
+    frame_.Hooks().Tests[static_cast<size_t>(number)]();
+}
+
+void Program::OnFullSequenceEnded(std::function<void(bool completed)> ended) {
+  frame_.Hooks().FullSequenceEnded = std::move(ended);
 }
 
 }  // namespace veridane

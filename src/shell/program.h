@@ -3,6 +3,7 @@
 // from the seams the caller hands over (the window or console, the clock, the settings, the
 // folders and the GPIB driver). Subsystems get the parts they use by reference, so the order
 // of the members below is the order they are built in.
+#include <bitset>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -11,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "faultbook/faultbook.h"
 #include "instruments/calibrator.h"
 #include "log/log_book.h"
 #include "log/log_dialogs.h"
@@ -31,6 +33,8 @@
 #include "pv/frame/run_state.h"
 #include "pv/frame/test_frame.h"
 #include "results/run_context.h"
+#include "shell/shell_view.h"
+#include "shell/startup.h"
 
 namespace veridane {
 
@@ -57,6 +61,10 @@ struct ProgramSeams {
   bool simulated = false;
   // The bench's connection text ("sim:scope-only", "gpib:0"); named in every caption.
   std::string benchText;
+  // What start-up shows beside the main window (the splash, the About box, the label) and the
+  // version texts of its captions.
+  ShellView& shellView;
+  VersionTexts versions;
 };
 
 // Passes everything on to the real view; captions get the simulated-bench mark.
@@ -106,17 +114,26 @@ class Program {
   // What every window of this run appends to its caption (empty when it names no bench).
   const std::string& CaptionMark() const { return markedView_.Mark(); }
 
-  // The seams handed in, for the tools that open their own windows.
+  // The technician as this run's prompts reach them (through the bench's help, when it gives
+  // some), for the tools that open their own windows and ask their own questions.
   Operator& Op() { return op_; }
-  EventLoop& Loop() { return loop_; }
-  // The bus with the scope on it, for the tools that talk to it outside a test (the manual
-  // message tool's listeners, the scope's error log).
-  GpibBus& Bus() { return bus_; }
-  const GpibBus& Bus() const { return bus_; }
+  // What the manual message tool starts from: the listeners start-up found, and the timeout
+  // every handle handed out gets.
+  std::vector<int16_t> ListenerAddresses() const { return bus_.listeners.Addresses(); }
+  DriverTimeout DeviceTimeout() const { return bus_.DeviceTimeout; }
+  // The scope's error log, read and cleared over this run's bus.
+  Faultbook ScopeErrorLog() { return Faultbook(bus_, scope_); }
 
-  // The menu's commands of the tests, by test number (the catalogue has put the procedures in).
-  FrameHooks& Hooks() { return frame_.Hooks(); }
-  void NameTests() { frame_.NameTests(); }
+  // Start-up and exit of this run (the load, activate and unload handlers).
+  Startup& Start() { return startup_; }
+
+  // The tests of this build by test number, the self calibration as kSelfCalEntry (0): whether
+  // the catalogue put a procedure in, and running it as its menu command does.
+  bool HasTest(int number) const;
+  void RunTest(int number);
+  // Told when a Full Sequence has run to its end (true) or was stopped (false), just before
+  // its closing message.
+  void OnFullSequenceEnded(std::function<void(bool completed)> ended);
   void FullSequence() { frame_.FullSequence(scope_.ScopeModel); }
   // Exit Test: the running test stops at its next check.
   void ExitTest() { frame_.ExitTest(); }
@@ -159,10 +176,6 @@ class Program {
   void SetLogSessionHook(LogBook::SessionHook hook) { log_.SetSessionHook(std::move(hook)); }
 
  private:
-  // Start-up drives the pieces one by one (bus, detection, scope identity, compensation data,
-  // the frame's resets); it is the program's own loading, not a window.
-  friend class Startup;
-
   // The seams.
   Operator& op_;
   EventLoop& loop_;
@@ -202,6 +215,14 @@ class Program {
   LogBook log_;
 
   RunContext record_;
+
+  // Which tests the catalogue put in (it does so once, while the program is built); entry 0
+  // is the self calibration.
+  std::bitset<kMostTests + 1> testsOffered_;
+
+  // Start-up drives the pieces above one by one (bus, detection, scope identity, compensation
+  // data, the frame's resets); it is the program's own loading, not a window.
+  Startup startup_;
 };
 
 }  // namespace veridane

@@ -1,7 +1,20 @@
 #include "shell/startup.h"
 
+#include "gpib/bus/gpib_bus.h"
+#include "instruments/instrument_roles.h"
+#include "instruments/signal_generator.h"
+#include "log/log_book.h"
+#include "platform/event_loop.h"
 #include "platform/numbers.h"
+#include "platform/operator.h"
+#include "platform/paths.h"
+#include "platform/settings.h"
 #include "platform/text8.h"
+#include "pv/frame/main_view.h"
+#include "pv/frame/result_display.h"
+#include "pv/frame/run_state.h"
+#include "pv/frame/test_frame.h"
+#include "scope/scope_identity.h"
 
 namespace veridane {
 
@@ -15,17 +28,17 @@ constexpr const char* kScopeIds[] = {"!TDS 310", "!TDS 320", "!TDS 340", "!TDS 3
 
 }  // namespace
 
-Startup::Startup(Program& program, ShellView& shellView, VersionTexts versions)
-    : program_(program), shellView_(shellView), versions_(std::move(versions)) {}
+Startup::Startup(StartupParts parts, ShellView& shellView, VersionTexts versions)
+    : p_(parts), shellView_(shellView), versions_(std::move(versions)) {}
 
 void Startup::SetMenusEnabled(bool enabled) {
-  for (std::string_view menu : kTopMenus) program_.view_.SetEnabled(menu, enabled);
+  for (std::string_view menu : kTopMenus) p_.view.SetEnabled(menu, enabled);
 }
 
 bool Startup::Load(bool aboutRequested) {
-  RunState& run = program_.run_;
+  RunState& run = p_.run;
   run.MainTitle = versions_.mainTitle;
-  program_.view_.SetCaption(run.MainTitle);
+  p_.view.SetCaption(run.MainTitle);
 
   if (aboutRequested) {
     shellView_.ShowAbout();
@@ -37,48 +50,48 @@ bool Startup::Load(bool aboutRequested) {
   SetMenusEnabled(false);
   phase_ = StartupPhase::Loading;
 
-  program_.frame_.NameTests();
-  program_.frame_.TestStatusUpdate();
+  p_.frame.NameTests();
+  p_.frame.TestStatusUpdate();
 
-  program_.bus_.DeviceTimeout = 12;
-  program_.bus_.GpibInit(1);
+  p_.bus.DeviceTimeout = DriverTimeout::ThreeSeconds;
+  p_.bus.GpibInit(1);
   FindScope();
-  program_.detector_.DetectAll();
-  program_.scopeControl_.IdentifyScope();
-  program_.scopeControl_.ReadFirmware();
-  shellView_.SetLabel1(program_.scope_.ScopeModel + ", F/W: v" + program_.scope_.ScopeFirmware);
+  p_.detector.DetectAll();
+  p_.scopeControl.IdentifyScope();
+  p_.scopeControl.ReadFirmware();
+  shellView_.SetLabel1(p_.scope.ScopeModel + ", F/W: v" + p_.scope.ScopeFirmware);
   return true;
 }
 
 void Startup::CreateDataFolder() {
   // Only the last level is made, as on the bench PCs where the parent always exists; a
   // simulated run keeps its own folder one level further down.
-  Paths real = program_.paths_;
+  Paths real = p_.paths;
   real.SetSimulated(false);
   std::string folder = real.DataFolder();
   bool made = MakeFolder(folder);
-  if (made && program_.simulated_) {
-    folder = program_.paths_.DataFolder();
+  if (made && p_.simulated) {
+    folder = p_.paths.DataFolder();
     made = MakeFolder(folder);
   }
   if (!made) {
     // Nothing would stop the run here, but every log written later would be lost without a
     // word; say so now, while the technician can still fix it.
-    program_.op_.ShowMessBox("The data folder\n" + Text8FromUtf8(folder) +
+    p_.op.ShowMessBox("The data folder\n" + Text8FromUtf8(folder) +
                                 "\ncannot be created. Log files cannot be written in this run.",
                             kOkOnly + kExclamation, "Data Folder");
   }
 }
 
 void Startup::FindScope() {
-  ScopeIdentity& scope = program_.scope_;
+  ScopeIdentity& scope = p_.scope;
   for (const char* id : kScopeIds) {
-    scope.ScopeDevice = program_.bus_.FindDevice("ID?", id);
+    scope.ScopeDevice = p_.bus.FindDevice("ID?", id);
     if (scope.ScopeDevice != 0) return;
   }
   // Not silent: a failure reports every answer received and ends the program.
-  scope.ScopeDevice = program_.bus_.FindDevice("ID?", "TDS 3x0");
-  if (scope.ScopeDevice == 0) program_.op_.EndProgram();
+  scope.ScopeDevice = p_.bus.FindDevice("ID?", "TDS 3x0");
+  if (scope.ScopeDevice == 0) p_.op.EndProgram();
 }
 
 std::string Startup::AutoModeQuestion(std::string_view sgName) {
@@ -94,38 +107,38 @@ std::string Startup::SetupText() {
 
 bool Startup::Activate() {
   if (activated_) return phase_ != StartupPhase::Ended;
-  program_.loop_.ProcessEvents();
+  p_.loop.ProcessEvents();
   activated_ = true;
   phase_ = StartupPhase::Activated;
 
-  const std::string skip = program_.settings_.Get("Veridane", "Settings", "SkipSplash", "0");
+  const std::string skip = p_.settings.Get("Veridane", "Settings", "SkipSplash", "0");
   if (NumericValue(skip) == 0) Intro(3);
 
-  RunState& run = program_.run_;
-  if (program_.roles_.AllRolesFilled()) {
-    const int16_t answer = program_.op_.ShowMessBox(AutoModeQuestion(program_.roles_.SGName),
+  RunState& run = p_.run;
+  if (p_.roles.AllRolesFilled()) {
+    const BoxAnswer answer = p_.op.ShowMessBox(AutoModeQuestion(p_.roles.SGName),
                                                    kYesNoCancel + kQuestion, "Auto mode possible");
     if (answer == kYes) {
       run.AutoMode = Automation::Full;
-      if (!program_.sg_.LoadCompData()) run.AutoMode = Automation::WithoutCompensation;
+      if (!p_.sg.LoadCompData()) run.AutoMode = Automation::WithoutCompensation;
       run.MainTitle += "  (Auto)";
-      program_.view_.SetCaption(run.MainTitle);
-      program_.view_.SetEnabled(ui::kDisableAuto, true);
+      p_.view.SetCaption(run.MainTitle);
+      p_.view.SetEnabled(ui::kDisableAuto, true);
     } else if (answer == kCancel) {
       Unload();
       return false;
     }
   }
 
-  program_.frame_.ResetAll();
-  program_.scopeControl_.InitScope();
+  p_.frame.ResetAll();
+  p_.scopeControl.InitScope();
 
-  if (IsAuto(run.AutoMode)) program_.op_.ShowMessBox(SetupText(), kOkOnly + kInformation, "Setup");
+  if (IsAuto(run.AutoMode)) p_.op.ShowMessBox(SetupText(), kOkOnly + kInformation, "Setup");
 
   SetMenusEnabled(true);
   // The log commands start from the same rule every log command ends with, now that the model
   // (and with it the log folder) is known.
-  ApplyLogMenus(program_.view_, program_.log_.Menus());
+  ApplyLogMenus(p_.view, p_.log.Menus());
   phase_ = StartupPhase::Ready;
   return true;
 }
@@ -133,12 +146,12 @@ bool Startup::Activate() {
 void Startup::Unload() {
   if (unloaded_) return;
   unloaded_ = true;
-  if (program_.display_.LogOpen()) program_.CloseFiles();
-  program_.op_.ShowInfo("Please wait while the program shuts down.");
+  if (p_.display.LogOpen()) p_.log.CloseFiles();
+  p_.op.ShowInfo("Please wait while the program shuts down.");
   // Before the scope was found there is nothing on the bus to put back to its idle state.
-  if (program_.scope_.ScopeDevice != 0) {
-    program_.frame_.ResetAll();
-    program_.scopeControl_.ScopeReset();
+  if (p_.scope.ScopeDevice != 0) {
+    p_.frame.ResetAll();
+    p_.scopeControl.ScopeReset();
   }
   phase_ = StartupPhase::Ended;
 }
@@ -160,7 +173,7 @@ std::string Startup::ModuleVersionsText() const {
 }
 
 void Startup::ShowVersions() {
-  program_.op_.ShowMessBox(ModuleVersionsText(), kOkOnly, "Current Module versions");
+  p_.op.ShowMessBox(ModuleVersionsText(), kOkOnly, "Current Module versions");
 }
 
 }  // namespace veridane

@@ -6,10 +6,46 @@
 #include <string>
 #include <string_view>
 
-#include "shell/program.h"
 #include "shell/shell_view.h"
 
 namespace veridane {
+
+class EventLoop;
+class GpibBus;
+class InstrumentDetector;
+class LogBook;
+class MainView;
+class Operator;
+class Paths;
+class ResultDisplay;
+class ScopeControl;
+class Settings;
+class SignalGenerator;
+class TestFrame;
+struct InstrumentRoles;
+struct RunState;
+struct ScopeIdentity;
+
+// The pieces of a run start-up drives one by one, as the program hands them over when it is
+// built: the only code besides the program's own that reaches them all.
+struct StartupParts {
+  MainView& view;
+  RunState& run;
+  TestFrame& frame;
+  GpibBus& bus;
+  InstrumentDetector& detector;
+  ScopeIdentity& scope;
+  ScopeControl& scopeControl;
+  const InstrumentRoles& roles;
+  SignalGenerator& sg;
+  const ResultDisplay& display;
+  LogBook& log;
+  Operator& op;
+  EventLoop& loop;
+  Settings& settings;
+  const Paths& paths;  // the run's folders; a simulated run's one level further down
+  bool simulated;
+};
 
 // The version texts the caller builds from its version numbers.
 struct VersionTexts {
@@ -29,7 +65,7 @@ enum class StartupPhase {
 
 class Startup {
  public:
-  Startup(Program& program, ShellView& shellView, VersionTexts versions);
+  Startup(StartupParts parts, ShellView& shellView, VersionTexts versions);
 
   // Load handler. False when the program is to end now: the command line asked for the About
   // box, which has been shown. Fatal bus, scope or model problems end the program through the
@@ -60,7 +96,7 @@ class Startup {
   void CreateDataFolder();
   void FindScope();
 
-  Program& program_;
+  StartupParts p_;
   ShellView& shellView_;
   VersionTexts versions_;
   StartupPhase phase_ = StartupPhase::Created;

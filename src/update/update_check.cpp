@@ -56,7 +56,7 @@ void UpdateCheck::OnDownloaded(DownloadResult result) {
 }
 
 void UpdateCheck::Tell(const UpdateMessage& message) {
-  const int16_t answer = op_.ShowMessBox(message.text, message.style, message.caption);
+  const BoxAnswer answer = op_.ShowMessBox(message.text, message.style, message.caption);
   if (message.offersHomepage && answer != kNo && options_.openUrl) options_.openUrl(HomepageUrl(site_));
 }
 

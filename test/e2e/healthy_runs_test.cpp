@@ -177,7 +177,7 @@ TEST(HealthyFullSequence, PassesOnTheVirtualClock) {
   ExpectOnePrompt(run, "Adjust",
                   "You have selected to do a Full Sequence PV of the TDS 340.\nAre you sure you want to continue ?", 36);
   for (int16_t n = 1; n <= run.program->Run().NumberOfTests; ++n) {
-    if (!run.program->Hooks().Tests[static_cast<size_t>(n)]) continue;
+    if (!run.program->HasTest(n)) continue;
     EXPECT_EQ(run.Status(n), TestOutcome::Passed) << "test " << n;
   }
   ExpectOffsetTable(FindResultTable(run.DisplayText(), kOffsetTitle), run.ChannelFaults());

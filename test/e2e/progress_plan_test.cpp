@@ -11,7 +11,7 @@
 namespace veridane::testing {
 namespace {
 
-void ExpectPlannedRows(const std::string& bench, int16_t autoAnswer, std::initializer_list<int16_t> tests) {
+void ExpectPlannedRows(const std::string& bench, BoxAnswer autoAnswer, std::initializer_list<int16_t> tests) {
   sim::TechnicianOptions options;
   options.autoModeAnswer = autoAnswer;
   for (int16_t test : tests) {

@@ -47,8 +47,7 @@ class ErrorLogWindow : public ::testing::Test {
     fs::remove_all(root);
     scope.ScopeDevice = bus.ibdev(0, kScopeAddress, 0, 12, 1, 0);
     scope.ScopeModel = "TDS 350";
-    bus.listeners.found = {1, kScopeAddress};
-    bus.listeners.handles[1] = scope.ScopeDevice;
+    bus.listeners.found = {Listener{static_cast<int16_t>(kScopeAddress), false, scope.ScopeDevice}};
     dialogs.chooseSaveFile = [this](QWidget*, const std::string& initialPath) {
       offeredPath = initialPath;
       return chosenPath;
@@ -84,7 +83,7 @@ class ErrorLogWindow : public ::testing::Test {
   GpibBus bus{gpib, op, clock};
   ScopeIdentity scope;
   Paths paths{root.string(), true};
-  FaultbookSeams seams{bus, scope, op, paths, " [Simulated bench]"};
+  FaultbookSeams seams{Faultbook(bus, scope), op, paths, " [Simulated bench]"};
   FaultbookDialogs dialogs;
   std::string offeredPath;
   std::string chosenPath;

@@ -144,9 +144,8 @@ TEST_F(FaultbookTest, ClearAsksTwiceAndNoSendsNothing) {
 }
 
 TEST_F(FaultbookTest, CaptionNamesTheScopeAndTheAddressOfItsOwnSearch) {
-  bus.listeners.found = {2, 1, kScopeAddress};
-  bus.listeners.handles[2] = scope.ScopeDevice;
-  bus.listeners.handles[1] = 99;  // a general handle elsewhere changes nothing
+  // A general handle elsewhere changes nothing.
+  bus.listeners.found = {Listener{1, true, 99}, Listener{static_cast<int16_t>(kScopeAddress), false, scope.ScopeDevice}};
   EXPECT_EQ(book.ConnectedCaption("Embedded Faultbook"),
             "Embedded Faultbook   -   Connected to TDS 340 @ GPIB Addr: 3");
   EXPECT_EQ(VerErr(), "2025-02-14 - v1.3");

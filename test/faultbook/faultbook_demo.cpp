@@ -20,7 +20,7 @@ namespace {
 // The demo's technician answers every question with Yes and reports it on the console.
 class ConsoleYes : public veridane::Operator {
  public:
-  int16_t ShowMessBox(std::string_view text, int16_t, std::string_view caption) override {
+  veridane::BoxAnswer ShowMessBox(std::string_view text, int16_t, std::string_view caption) override {
     std::cout << "[" << caption << "] " << text << "\n";
     return veridane::kYes;
   }
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
   scope.ScopeDevice = bus.FindDevice("ID?", "TDS");
   ScopeControl(bus, op, scope).IdentifyScope();
   const Paths paths(QDir::tempPath().toStdString(), true);
-  ErrorLogForm form(FaultbookSeams{bus, scope, op, paths, " [Simulated bench]"});
+  ErrorLogForm form(FaultbookSeams{Faultbook(bus, scope), op, paths, " [Simulated bench]"});
   if (!screenshot.empty()) {
     QTimer::singleShot(300, &form, [&] {
       form.grab().save(QString::fromStdString(screenshot));

@@ -27,9 +27,8 @@ TEST(GpibInit, TakesControlAndListsTheListenersAfterTheBoard) {
   std::vector<int> expectedList = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
                                    16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, -1};
   EXPECT_EQ(b.driver.CallsOf("FindLstn").at(0).list, expectedList);
-  std::array<int16_t, 15> table{3, 2, 5, 9};
-  EXPECT_EQ(b.bus.listeners.found, table);
-  EXPECT_EQ(b.bus.listeners.free, table);
+  EXPECT_EQ(b.bus.listeners.Addresses(), (std::vector<int16_t>{2, 5, 9}));
+  EXPECT_EQ(b.bus.listeners.FreeCount(), 3u);
   EXPECT_TRUE(b.op.prompts.empty());
 }
 
@@ -37,9 +36,9 @@ TEST(GpibInit, ExactlyFourteenInstrumentsAreAllUsable) {
   Bench b;
   b.driver.SetListeners(Addresses(1, 14));
   b.bus.GpibInit(1);
-  EXPECT_EQ(b.bus.listeners.found[0], 14);
-  EXPECT_EQ(b.bus.listeners.free[0], 14);
-  for (int i = 1; i <= 14; ++i) EXPECT_EQ(b.bus.listeners.found[i], i);
+  ASSERT_EQ(b.bus.listeners.found.size(), 14u);
+  EXPECT_EQ(b.bus.listeners.FreeCount(), 14u);
+  for (int i = 1; i <= 14; ++i) EXPECT_EQ(b.bus.listeners.found[static_cast<size_t>(i - 1)].address, i);
   EXPECT_TRUE(b.op.prompts.empty());
 }
 
@@ -57,7 +56,7 @@ TEST(GpibInit, FifteenInstrumentsAreTooManyInEveryMode) {
     EXPECT_EQ(b.op.prompts[0].text, "Too many listeners found.\nMax 14 listeners allowed.\n\nCorrect problem and restart.");
     EXPECT_EQ(b.op.prompts[0].caption, "Initialization Error 20");
     EXPECT_EQ(b.op.prompts[0].style, 16);
-    EXPECT_EQ(b.bus.listeners.found[0], 0) << "nothing usable after a failed listing";
+    EXPECT_TRUE(b.bus.listeners.found.empty()) << "nothing usable after a failed listing";
   }
 }
 
@@ -74,7 +73,7 @@ TEST(GpibInit, EmptyBusDependsOnTheMode) {
     Bench b;
     b.bus.GpibInit(-1);
     EXPECT_TRUE(b.op.prompts.empty());
-    EXPECT_EQ(b.bus.listeners.found[0], 0);
+    EXPECT_TRUE(b.bus.listeners.found.empty());
   }
   {
     Bench b;
@@ -101,9 +100,8 @@ TEST(GpibInit, ASecondInitialisationForgetsTheFirst) {
   b.bus.GpibInit(1);
   b.driver.SetListeners({7});
   b.bus.GpibInit(1);
-  std::array<int16_t, 15> table{1, 7};
-  EXPECT_EQ(b.bus.listeners.found, table);
-  EXPECT_EQ(b.bus.listeners.free, table);
+  EXPECT_EQ(b.bus.listeners.Addresses(), (std::vector<int16_t>{7}));
+  EXPECT_EQ(b.bus.listeners.FreeCount(), 1u);
 }
 
 }  // namespace

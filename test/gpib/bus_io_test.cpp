@@ -134,12 +134,14 @@ TEST(DeviceNotConfigured, EveryOperationRefusesHandleZero) {
 
 TEST(Wait, PassesTheTimeOnTheEventLoop) {
   Bench b;
-  b.bus.Wait(2.5f);
+  b.bus.Wait(Seconds(2.5));
   EXPECT_DOUBLE_EQ(b.clock.Now(), 2.5);
+  b.bus.Wait(std::chrono::milliseconds(100));
+  EXPECT_DOUBLE_EQ(b.clock.Now(), 2.6) << "a wait in milliseconds is that many thousandths";
   int count = b.clock.ProcessEventsCount();
-  b.bus.Wait(0);
-  b.bus.Wait(-1);
-  EXPECT_DOUBLE_EQ(b.clock.Now(), 2.5);
+  b.bus.Wait(Seconds::zero());
+  b.bus.Wait(std::chrono::seconds(-1));
+  EXPECT_DOUBLE_EQ(b.clock.Now(), 2.6);
   EXPECT_EQ(b.clock.ProcessEventsCount(), count);
 }
 

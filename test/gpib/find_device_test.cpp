@@ -35,10 +35,11 @@ TEST(FindDevice, ContainsMatchClaimsTheAddressAndHandsOverTheProbe) {
                                 "ibrd(1@3, 256) -> \"ID TEK/TDS 340,CF:91.1CT FV:v1.00\\r\\n\" END",
                                 "ibtmo(1@3, 12)",
                             }));
-  EXPECT_EQ(b.bus.listeners.free[0], 0);
-  EXPECT_EQ(b.bus.listeners.free[1], 0);
-  EXPECT_EQ(b.bus.listeners.found[1], 3) << "the found table keeps the address";
-  EXPECT_EQ(b.bus.listeners.handles[1], handle);
+  ASSERT_EQ(b.bus.listeners.found.size(), 1u);
+  EXPECT_EQ(b.bus.listeners.FreeCount(), 0u);
+  EXPECT_FALSE(b.bus.listeners.found[0].free);
+  EXPECT_EQ(b.bus.listeners.found[0].address, 3) << "the found table keeps the address";
+  EXPECT_EQ(b.bus.listeners.found[0].handle, handle);
   EXPECT_FALSE(b.bus.probe.open);
   EXPECT_TRUE(b.op.prompts.empty());
 
@@ -75,7 +76,7 @@ TEST(FindDevice, OptionalSearchFailsSilentlyAndKeepsTheProbe) {
   EXPECT_EQ(b.bus.FindDevice("ID?", "!CG50"), 0);
   EXPECT_TRUE(b.op.prompts.empty());
   EXPECT_TRUE(b.bus.probe.open);
-  EXPECT_EQ(b.bus.listeners.free[0], 2);
+  EXPECT_EQ(b.bus.listeners.FreeCount(), 2u);
   EXPECT_EQ(b.bus.FindDevice("ID?", "!AT5010"), 1) << "the spare handle is reused";
   EXPECT_EQ(b.driver.Count("ibdev"), 1);
   EXPECT_EQ(b.driver.AddressOf(1), 2);
@@ -108,7 +109,7 @@ TEST(FindDevice, SameTextTwiceFindsTheSecondInstrumentThenRunsOut) {
   b.driver.ClearLog();
   EXPECT_EQ(b.driver.AddressOf(b.bus.FindDevice("ID?", "!SI5020")), 8);
   EXPECT_TRUE(b.driver.WrittenTo(1).empty() && b.driver.WrittenTo(5).empty()) << "claimed addresses are skipped";
-  EXPECT_EQ(b.bus.listeners.free[0], 0);
+  EXPECT_EQ(b.bus.listeners.FreeCount(), 0u);
 
   b.driver.ClearLog();
   EXPECT_EQ(b.bus.FindDevice("ID?", "!SI5020"), 0);
@@ -154,7 +155,7 @@ TEST(FindDevice, NonFatalQueryMarkerReportsAndGoesOn) {
 
 TEST(FindDevice, EmptyQueryHandsOutOneGeneralHandle) {
   Bench b({{4, "A\n"}, {7, "B\n"}});
-  b.bus.DeviceTimeout = 13;
+  b.bus.DeviceTimeout = DriverTimeout::TenSeconds;
   int16_t handle = b.bus.FindDevice("", "");
   EXPECT_EQ(handle, 1);
   EXPECT_EQ(b.driver.Log(), (std::vector<std::string>{
@@ -166,8 +167,8 @@ TEST(FindDevice, EmptyQueryHandsOutOneGeneralHandle) {
                                 "ibpad(1@7, 4)",
                                 "ibtmo(1@4, 13)",
                             }));
-  EXPECT_EQ(b.bus.listeners.handles[1], handle);
-  EXPECT_EQ(b.bus.listeners.free[0], 2) << "no address is claimed";
+  EXPECT_EQ(b.bus.listeners.found.at(0).handle, handle);
+  EXPECT_EQ(b.bus.listeners.FreeCount(), 2u) << "no address is claimed";
   EXPECT_FALSE(b.bus.probe.open);
   EXPECT_TRUE(b.op.prompts.empty());
   // A normal search can still claim the first listener, with a probe of its own.

@@ -49,6 +49,41 @@ TEST_F(DetectionTest, ScopeAloneLeavesEveryRoleEmptyWithoutAMessage) {
   EXPECT_TRUE(op.Prompts().empty());
 }
 
+// The Auto mode is offered only with every role the table says it needs; any one missing,
+// whichever it is, withholds it.
+TEST(RoleTable, EveryNeededRoleIsRequiredForAuto) {
+  InstrumentRoles full;
+  for (const RoleRow& row : RoleTable()) full.*row.device = 5;
+  EXPECT_TRUE(full.AllRolesFilled());
+  int needed = 0;
+  for (const RoleRow& row : RoleTable()) {
+    if (!row.neededForAuto) continue;
+    ++needed;
+    InstrumentRoles missing = full;
+    missing.*row.device = 0;
+    EXPECT_FALSE(missing.AllRolesFilled()) << row.standardRole;
+  }
+  EXPECT_EQ(needed, 5);
+  // A lone SI 5020 (or an SI 5010) routes nothing: the pair's second half fills the role.
+  InstrumentRoles oneScanner = full;
+  oneScanner.ScannerDevice2 = 0;
+  EXPECT_FALSE(oneScanner.AllRolesFilled());
+}
+
+TEST(RoleTable, EachFunctionIsServedByExactlyOneStandard) {
+  for (StandardFunction function : {StandardFunction::DcVoltage, StandardFunction::AcAmplitude,
+                                    StandardFunction::Frequency, StandardFunction::TimeMarks,
+                                    StandardFunction::Attenuation}) {
+    int serving = 0;
+    for (const RoleRow& row : RoleTable()) serving += RoleServes(row.standardRole, function) ? 1 : 0;
+    EXPECT_EQ(serving, 1) << static_cast<int>(function);
+  }
+  EXPECT_TRUE(RoleServes("Signal generator", StandardFunction::Frequency));
+  EXPECT_FALSE(RoleServes("Signal generator", StandardFunction::DcVoltage));
+  EXPECT_FALSE(RoleServes("", StandardFunction::DcVoltage)) << "the scanners are no standard";
+  EXPECT_FALSE(RoleServes("Scanner", StandardFunction::Attenuation));
+}
+
 TEST_F(DetectionTest, SmeModelDigitsGiveModelCodeAndName) {
   struct Case {
     std::string idn;

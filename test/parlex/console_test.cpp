@@ -15,7 +15,7 @@ class ConsoleTest : public ::testing::Test {
   void SetUp() override { bench = sim::Bench::Shipped("default", clock); }
   int Run(const std::string& script) {
     ParlexConsoleSeams seams{bench->Bus(), technician,   clock, settings, folder.Path() + "/Parlex",
-                             {1, 5, 6, 7, 8, 11, 12}, 12, folder.Path() + "/history.txt"};
+                             {1, 5, 6, 7, 8, 11, 12}, DriverTimeout::ThreeSeconds, folder.Path() + "/history.txt"};
     std::istringstream in(script);
     return RunParlexConsole(seams, in, out, err);
   }

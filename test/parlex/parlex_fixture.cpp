@@ -16,7 +16,7 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
 }
 
 ParlexRig::ParlexRig(Gpib488& driver, EventLoop& loop, std::vector<int16_t> listeners)
-    : seams{driver, technician, loop, settings, dialogs, folder.Path() + "/Parlex", std::move(listeners), 12, ""} {}
+    : seams{driver, technician, loop, settings, dialogs, folder.Path() + "/Parlex", std::move(listeners), DriverTimeout::ThreeSeconds, ""} {}
 
 void ParlexRig::Open() {
   form = std::make_unique<ManualPresenter>(seams, state, view);

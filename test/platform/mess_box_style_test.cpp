@@ -110,15 +110,20 @@ TEST(MessBoxStyle, ButtonCaptionsByIndexRightmostFirst) {
 }
 
 TEST(MessBoxStyle, CodesFromCaptions) {
-  EXPECT_EQ(CodeFromCaption("OK"), kOk);
-  EXPECT_EQ(CodeFromCaption("Cancel"), kCancel);
-  EXPECT_EQ(CodeFromCaption("Abort"), kAbort);
-  EXPECT_EQ(CodeFromCaption("Retry"), kRetry);
-  EXPECT_EQ(CodeFromCaption("Ignore"), kIgnore);
-  EXPECT_EQ(CodeFromCaption("Yes"), kYes);
-  EXPECT_EQ(CodeFromCaption("No"), kNo);
-  EXPECT_FALSE(CodeFromCaption("yes").has_value());
-  EXPECT_FALSE(CodeFromCaption("").has_value());
+  EXPECT_EQ(AnswerFromCaption("OK"), kOk);
+  EXPECT_EQ(AnswerFromCaption("Cancel"), kCancel);
+  EXPECT_EQ(AnswerFromCaption("Abort"), kAbort);
+  EXPECT_EQ(AnswerFromCaption("Retry"), kRetry);
+  EXPECT_EQ(AnswerFromCaption("Ignore"), kIgnore);
+  EXPECT_EQ(AnswerFromCaption("Yes"), kYes);
+  EXPECT_EQ(AnswerFromCaption("No"), kNo);
+  EXPECT_FALSE(AnswerFromCaption("yes").has_value());
+  EXPECT_FALSE(AnswerFromCaption("").has_value());
+  // An answers file may name a button by its code; only the seven codes are buttons.
+  EXPECT_EQ(BoxAnswerFromCode(6), kYes);
+  EXPECT_EQ(BoxAnswerFromCode(1), kOk);
+  EXPECT_FALSE(BoxAnswerFromCode(0).has_value());
+  EXPECT_FALSE(BoxAnswerFromCode(8).has_value());
 }
 
 TEST(MessBoxStyle, CloseBoxGivesCancelOrTheRightmostButton) {
@@ -160,20 +165,6 @@ TEST(MessBoxStyle, CrLfBecomesLf) {
   EXPECT_EQ(MessageLines("a\r\nb\nc"), "a\nb\nc");
   EXPECT_EQ(MessageLines("lone\rCR"), "lone\rCR");
   EXPECT_EQ(MessageLines("end\r"), "end\r");
-}
-
-TEST(MessBoxStyle, DecToBinAndBack) {
-  EXPECT_EQ(DecToBin(36, 12), "000000100100");
-  EXPECT_EQ(DecToBin(5, 2), "101");  // more digits when needed
-  EXPECT_EQ(DecToBin(0, 4), "0000");
-  EXPECT_EQ(DecToBin(0, 0), "");
-  EXPECT_EQ(BinToDec("0010 0100"), "36");
-  EXPECT_EQ(BinToDec(DecToBin(4095, 12)), "4095");
-  EXPECT_EQ(BinToDec(""), "0");
-  EXPECT_EQ(BinToDec("12"), "0");
-  EXPECT_EQ(BinToDec(std::string(64, '1')), "18446744073709551615");
-  EXPECT_EQ(BinToDec("1" + std::string(64, '0')), "0");  // does not fit; no silent wrap
-  EXPECT_EQ(BinToDec(std::string(70, '0') + "11"), "3");  // leading zeros are not counted
 }
 
 TEST(MessBoxGeometry, OneLineBoxesHaveTheMinimumWidths) {

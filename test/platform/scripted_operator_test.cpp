@@ -38,7 +38,7 @@ TEST(ScriptedOperator, EndProgramThrows) {
 
 TEST(ScriptedOperator, UnexpectedPromptFailsAndIsCancelled) {
   ScriptedOperator technician;
-  int16_t answer = 0;
+  BoxAnswer answer = kOk;
   EXPECT_NONFATAL_FAILURE(answer = technician.ShowMessBox("Surprise", 0, "X"), "Unexpected prompt");
   EXPECT_EQ(answer, kCancel);
   ASSERT_EQ(technician.Prompts().size(), 1u);

@@ -175,6 +175,11 @@ TEST(StandardsCheckTest, DueDatesAndChoicesDecideEachInstrument) {
   roles.TimeMarkName = "CG 5011";
   const std::vector<BenchInstrument> bench = BenchInstruments(roles);
   ASSERT_EQ(bench.size(), 3u);
+  // Listed as the certificate lists them, whatever order start-up found them in.
+  EXPECT_EQ(bench[0].role, "Calibrator");
+  EXPECT_EQ(bench[1].role, "Signal generator");
+  EXPECT_EQ(bench[2].role, "Time-mark generator");
+  EXPECT_EQ(bench[2].model, "CG 5011");
   const year_month_day today{year{2026}, month{12}, day{7}};
 
   // Two calibrators and no choice: the run cannot say which one it used.

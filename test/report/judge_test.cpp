@@ -10,7 +10,7 @@ namespace {
 
 // The verdict column Judge gives a reading, and -1 when that verdict fails its test (else 0).
 std::pair<std::string, int16_t> Judged(float nominal, float tolerance, int16_t mode, float measured) {
-  const veridane::Verdict verdict = Judge(nominal, tolerance, mode, measured).verdict;
+  const veridane::Verdict verdict = Judge(nominal, tolerance, JudgeModeFromCode(mode), measured).verdict;
   return {std::string(VerdictText(verdict)), static_cast<int16_t>(Failed(verdict) ? -1 : 0)};
 }
 

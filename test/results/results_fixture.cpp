@@ -20,7 +20,7 @@ ScratchStore::~ScratchStore() {
 StoreTarget ScratchStore::Target() const { return ParseStoreTarget("", folder_.string()); }
 
 StepResult OffsetResult(const std::string& step, float limit, std::optional<float> measured) {
-  StepResult result = MakeStepResult(step, "V", Judge(0, -limit, 0, measured), measured);
+  StepResult result = MakeStepResult(step, "V", Judge(0, -limit, JudgeMode::TwoSided, measured), measured);
   result.test = kTestOffsetZero;
   result.testName = "Offset at Zero";
   result.text = " " + step + "  " + std::string(VerdictText(result.verdict));

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "pv/catalogue.h"
 #include "sim/bench/shipped_benches.h"
 #include "test/support/shell_run.h"
 #include "test/support/recording_gpib.h"
@@ -37,7 +38,7 @@ TEST(StartupLoad, FindsScopeAndInstrumentsAndShowsModelAndFirmware) {
   EXPECT_EQ(p.Scope().ScopeFirmware.substr(0, 4), "1.04");
   EXPECT_EQ(run.view.label1, "TDS 340, F/W: v" + p.Scope().ScopeFirmware);
   EXPECT_TRUE(p.Roles().AllRolesFilled());
-  EXPECT_EQ(p.Bus().DeviceTimeout, 12);
+  EXPECT_EQ(p.DeviceTimeout(), DriverTimeout::ThreeSeconds);
   EXPECT_EQ(run.view.captions.front(), kTitle + kMark);
   EXPECT_EQ(p.Run().MainTitle, kTitle);
   EXPECT_EQ(p.Run().TestNames[1], "Offset at Zero");
@@ -73,10 +74,9 @@ TEST(StartupLoad, UnsupportedModelEndsTheProgramBeforeAnyReset) {
   ScratchFolder root("unsupported");
   RecordingShellView view;
   PresetLogDialogs logDialogs(technician);
-  Program program(
-      ProgramSeams{technician, clock, settings, Paths(root.String()), bus, view, logDialogs, root.Path(), false, ""});
-  Startup startup(program, view, TestVersions());
-  EXPECT_THROW(startup.Load(false), ProgramEnded);
+  Program program(ProgramSeams{technician, clock, settings, Paths(root.String()), bus, view, logDialogs, root.Path(), false,
+                               "", view, TestVersions()});
+  EXPECT_THROW(program.Start().Load(false), ProgramEnded);
   technician.ExpectAllConsumed();
   EXPECT_EQ(program.Scope().ScopeDevice, 1);
   for (const std::string& text : bus.WrittenTo(1)) EXPECT_EQ(text, "ID?");
@@ -105,11 +105,11 @@ TEST(StartupLoad, OnlyTheLastFolderLevelIsCreatedAndAFailureIsSaid) {
   // A data root that does not exist: the program folder cannot be made one level down.
   const fs::path missingRoot = run.root.Path() / "no" / "such";
   Program program(ProgramSeams{technician, run.clock, run.settings, Paths(missingRoot.string()), run.bench->Bus(),
-                               run.view, run.logDialogs, run.bench->InstrumentDataFolder(), true, ""});
-  Startup startup(program, run.view, TestVersions());
+                               run.view, run.logDialogs, run.bench->InstrumentDataFolder(), true, "", run.view,
+                               TestVersions()});
   technician.ExpectContaining("cannot be created. Log files cannot be written in this run.",
                               kOkOnly + kExclamation, "Data Folder", kOk);
-  ASSERT_TRUE(startup.Load(false));
+  ASSERT_TRUE(program.Start().Load(false));
   technician.ExpectAllConsumed();
   EXPECT_FALSE(fs::exists(missingRoot));
 }
@@ -290,6 +290,22 @@ TEST(StartupCommands, ModuleVersions) {
   ShellRun run(technician, "default", "versions");
   run.startup->ShowVersions();
   technician.ExpectAllConsumed();
+}
+
+// The menu and --run reach the tests through the program by number, the self calibration as
+// its catalogue entry; a number the catalogue has no procedure for runs nothing.
+TEST(ProgramCommands, TestsAreOfferedAsTheCatalogueHasThem) {
+  ScriptedOperator technician;
+  ShellRun run(technician, "default", "offered");
+  for (const CatalogueEntry& entry : TestCatalogue())
+    EXPECT_EQ(run.program->HasTest(entry.number), entry.entry != nullptr) << entry.title;
+  EXPECT_FALSE(run.program->HasTest(-1));
+  EXPECT_FALSE(run.program->HasTest(kMostTests));
+  EXPECT_FALSE(run.program->HasTest(kMostTests + 1));
+  run.program->RunTest(kMostTests);
+  run.program->RunTest(-1);
+  EXPECT_TRUE(run.trace.empty());
+  EXPECT_TRUE(technician.Prompts().empty());
 }
 
 }  // namespace

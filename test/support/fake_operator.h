@@ -21,10 +21,10 @@ struct Prompt {
 class FakeOperator : public Operator {
  public:
   using Operator::ShowMessBox;
-  int16_t ShowMessBox(std::string_view text, int16_t style, std::string_view caption) override {
+  BoxAnswer ShowMessBox(std::string_view text, int16_t style, std::string_view caption) override {
     prompts.push_back({std::string(text), style, std::string(caption)});
     if (answers.empty()) return kOk;
-    int16_t answer = answers.front();
+    BoxAnswer answer = answers.front();
     answers.pop_front();
     return answer;
   }
@@ -35,7 +35,7 @@ class FakeOperator : public Operator {
   }
 
   std::vector<Prompt> prompts;
-  std::deque<int16_t> answers;
+  std::deque<BoxAnswer> answers;
   int endCount = 0;
 };
 

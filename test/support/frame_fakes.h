@@ -67,7 +67,7 @@ class ActingOperator : public Operator {
   void OnPrompt(std::string caption, std::function<void()> action) { actions_[std::move(caption)] = std::move(action); }
 
   using Operator::ShowMessBox;
-  int16_t ShowMessBox(std::string_view text, int16_t style, std::string_view caption) override {
+  BoxAnswer ShowMessBox(std::string_view text, int16_t style, std::string_view caption) override {
     auto it = actions_.find(std::string(caption));
     if (it != actions_.end()) {
       auto action = std::move(it->second);

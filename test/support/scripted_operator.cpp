@@ -13,13 +13,13 @@ std::string Describe(std::string_view text, int16_t style, std::string_view capt
 
 }  // namespace
 
-ScriptedOperator& ScriptedOperator::Expect(std::string text, int16_t style, std::string caption, int16_t answer) {
+ScriptedOperator& ScriptedOperator::Expect(std::string text, int16_t style, std::string caption, BoxAnswer answer) {
   expected_.push_back({std::move(text), false, style, std::move(caption), answer});
   return *this;
 }
 
 ScriptedOperator& ScriptedOperator::ExpectContaining(std::string textPart, int16_t style, std::string caption,
-                                                     int16_t answer) {
+                                                     BoxAnswer answer) {
   expected_.push_back({std::move(textPart), true, style, std::move(caption), answer});
   return *this;
 }
@@ -31,8 +31,8 @@ bool ScriptedOperator::Matches(const Expectation& expected, std::string_view tex
   return textMatches && style == expected.style && caption == expected.caption;
 }
 
-int16_t ScriptedOperator::ShowMessBox(std::string_view text, int16_t style, std::string_view caption) {
-  int16_t answer = kCancel;
+BoxAnswer ScriptedOperator::ShowMessBox(std::string_view text, int16_t style, std::string_view caption) {
+  BoxAnswer answer = kCancel;
   if (next_ >= expected_.size()) {
     ADD_FAILURE() << "Unexpected " << Describe(text, style, caption) << " (no more prompts expected)";
   } else if (const Expectation& expected = expected_[next_]; !Matches(expected, text, style, caption)) {

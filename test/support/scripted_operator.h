@@ -19,25 +19,25 @@ struct RecordedPrompt {
   std::string text;
   int16_t style = 0;
   std::string caption;
-  int16_t answer = 0;
+  BoxAnswer answer = kCancel;
 };
 
 class ScriptedOperator : public Operator {
  public:
   // The next prompt must have exactly this text, style and caption; it is answered with answer.
-  ScriptedOperator& Expect(std::string text, int16_t style, std::string caption, int16_t answer);
-  ScriptedOperator& Expect(std::string text, BoxStyle style, std::string caption, int16_t answer) {
+  ScriptedOperator& Expect(std::string text, int16_t style, std::string caption, BoxAnswer answer);
+  ScriptedOperator& Expect(std::string text, BoxStyle style, std::string caption, BoxAnswer answer) {
     return Expect(std::move(text), style.Code(), std::move(caption), answer);
   }
   // The same, but the prompt's text need only contain textPart.
-  ScriptedOperator& ExpectContaining(std::string textPart, int16_t style, std::string caption, int16_t answer);
-  ScriptedOperator& ExpectContaining(std::string textPart, BoxStyle style, std::string caption, int16_t answer) {
+  ScriptedOperator& ExpectContaining(std::string textPart, int16_t style, std::string caption, BoxAnswer answer);
+  ScriptedOperator& ExpectContaining(std::string textPart, BoxStyle style, std::string caption, BoxAnswer answer) {
     return ExpectContaining(std::move(textPart), style.Code(), std::move(caption), answer);
   }
 
   // An unexpected prompt fails the test and is answered with Cancel.
   using Operator::ShowMessBox;
-  int16_t ShowMessBox(std::string_view text, int16_t style, std::string_view caption) override;
+  BoxAnswer ShowMessBox(std::string_view text, int16_t style, std::string_view caption) override;
   void ShowInfo(std::string_view text) override;
   void SetBusy(bool busy) override { busy_ = busy; }
   // Throws ProgramEnded (assert it with EXPECT_THROW).
@@ -58,7 +58,7 @@ class ScriptedOperator : public Operator {
     bool substring = false;
     int16_t style = 0;
     std::string caption;
-    int16_t answer = 0;
+    BoxAnswer answer = kCancel;
   };
   bool Matches(const Expectation& expected, std::string_view text, int16_t style, std::string_view caption) const;
 

@@ -71,10 +71,10 @@ class CaptionOperator : public Operator {
     std::string caption;
   };
 
-  void Answer(std::string caption, int16_t answer) { answers_[std::move(caption)] = answer; }
+  void Answer(std::string caption, BoxAnswer answer) { answers_[std::move(caption)] = answer; }
 
   using Operator::ShowMessBox;
-  int16_t ShowMessBox(std::string_view text, int16_t style, std::string_view caption) override {
+  BoxAnswer ShowMessBox(std::string_view text, int16_t style, std::string_view caption) override {
     prompts.push_back({std::string(text), style, std::string(caption)});
     auto it = answers_.find(std::string(caption));
     if (it != answers_.end()) return it->second;
@@ -106,7 +106,7 @@ class CaptionOperator : public Operator {
   int endProgramCount = 0;
 
  private:
-  std::map<std::string, int16_t> answers_;
+  std::map<std::string, BoxAnswer> answers_;
 };
 
 // A fresh, empty folder removed afterwards.

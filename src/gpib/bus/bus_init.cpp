@@ -13,9 +13,20 @@ constexpr int16_t kModeQuietWhenEmpty = -1;
 
 }  // namespace
 
+size_t ListenerTable::FreeCount() const {
+  size_t count = 0;
+  for (const Listener& listener : found) count += listener.free ? 1 : 0;
+  return count;
+}
+
+std::vector<int16_t> ListenerTable::Addresses() const {
+  std::vector<int16_t> addresses;
+  for (const Listener& listener : found) addresses.push_back(listener.address);
+  return addresses;
+}
+
 void GpibBus::GpibInit(int16_t mode) {
-  listeners.found.fill(0);
-  listeners.free.fill(0);
+  listeners.found.clear();
 
   std::vector<int16_t> addresses;
   for (int16_t address = 0; address <= 30; ++address) addresses.push_back(address);
@@ -28,15 +39,10 @@ void GpibBus::GpibInit(int16_t mode) {
 
   if (!status.Err()) {
     // Entry 0 of the result is the board itself; instruments follow until the first 0.
-    int16_t count = 0;
-    for (size_t i = 1; i < listeners.found.size() && i < results.size(); ++i) {
+    for (size_t i = 1; i <= ListenerTable::kMostListeners && i < results.size(); ++i) {
       if (results[i] == 0) break;
-      listeners.found[i] = results[i];
-      listeners.free[i] = results[i];
-      ++count;
+      listeners.found.push_back(Listener{results[i]});
     }
-    listeners.found[0] = count;
-    listeners.free[0] = count;
     return;
   }
 

@@ -5,7 +5,7 @@ namespace veridane {
 
 namespace {
 
-constexpr int16_t kReadTimeout = 13;  // 10 s: long answers such as waveforms need it
+constexpr DriverTimeout kReadTimeout = DriverTimeout::TenSeconds;  // long answers such as waveforms need it
 constexpr size_t kChunkSize = 512;
 constexpr int16_t kWaitTimoOrCmpl = 0x4100;
 
@@ -21,7 +21,7 @@ void GpibBus::GpibWrite(int16_t handle, std::string_view text) {
 
 std::string GpibBus::GpibRead(int16_t handle) {
   if (handle == 0) DeviceNotConfigured();
-  int16_t noted = ibask(handle, kIbaTmo);
+  const DriverTimeout noted = CurrentTimeout(handle);
   bool changed = noted != kReadTimeout;
   if (changed) ibtmo(handle, kReadTimeout);
 
@@ -59,14 +59,14 @@ std::string GpibBus::GpibRead(int16_t handle) {
 std::string GpibBus::GpibQuery(int16_t handle, std::string_view text) {
   if (handle == 0) DeviceNotConfigured();
   GpibWrite(handle, text);
-  Wait(0.1f);
+  Wait(std::chrono::milliseconds(100));
   if (GpibWriteFailed) return {};
   return GpibRead(handle);
 }
 
-void GpibBus::Wait(float seconds) {
-  if (seconds <= 0) return;
-  loop_.Wait(Seconds(seconds));
+void GpibBus::Wait(Seconds time) {
+  if (time <= Seconds::zero()) return;
+  loop_.Wait(time);
 }
 
 }  // namespace veridane

@@ -9,7 +9,7 @@ GpibBus::GpibBus(Gpib488& driver, Operator& op, EventLoop& loop) : GpibDriver(dr
 void GpibBus::GpibErrorCheck() {
   if (!status.Err()) return;
   std::string text = GpibErrorText(status.iberr) + "\nSelect OK to continue or Cancel to terminate program.";
-  int16_t answer = op_.ShowMessBox(text, kOkCancel + kExclamation, "GPIB ERROR #" + PlainText(int{status.iberr}));
+  BoxAnswer answer = op_.ShowMessBox(text, kOkCancel + kExclamation, "GPIB ERROR #" + PlainText(int{status.iberr}));
   if (answer == kCancel) op_.EndProgram();
   GpibWriteFailed = true;
 }

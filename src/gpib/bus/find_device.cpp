@@ -10,7 +10,7 @@ namespace veridane {
 namespace {
 
 constexpr int16_t kBoard = 0;
-// Timeout code 9, 100 ms, for each probed device's identification answer. An instrument keeps
+// 100 ms for each probed device's identification answer. An instrument keeps
 // that answer ready-made: it starts talking within a few milliseconds of the query, and the
 // longest answer expected (under 60 bytes) crosses even a slow talker's handshake in about
 // 25 ms, so a device that answers at all answers well within this. A device that does not
@@ -18,7 +18,7 @@ constexpr int16_t kBoard = 0;
 // once per search, on every start: at 1 s those silences were most of the start-up. The
 // generator that needs a moment after the poll gets its pause before the query ("?" marker)
 // on top of this, and a claimed device is given DeviceTimeout for everything afterwards.
-constexpr int16_t kProbeTimeout = 9;
+constexpr DriverTimeout kProbeTimeout = DriverTimeout::HundredMilliseconds;
 constexpr size_t kIdBufferSize = 256;
 
 struct SearchOptions {
@@ -67,7 +67,7 @@ bool Matches(const std::string& response, const std::string& expected, bool exac
 
 int16_t GpibBus::FindDevice(std::string query, std::string expected) {
   if (!probe.open) {
-    int16_t handle = ibdev(kBoard, 1, 0, kProbeTimeout, 1, 0);
+    int16_t handle = ibdev(kBoard, 1, 0, TimeoutCode(kProbeTimeout), 1, 0);
     if (status.Err() || handle <= 0) {
       // No handle to probe with: say why now rather than hand out an invalid handle later.
       GpibErrorCheck();
@@ -77,46 +77,46 @@ int16_t GpibBus::FindDevice(std::string query, std::string expected) {
     probe.open = true;
   }
   SearchOptions options = StripMarkers(query, expected);
-  auto& found = listeners.found;
-  auto& free = listeners.free;
+  std::vector<Listener>& found = listeners.found;
 
   if (query.empty()) {
-    for (int16_t i = 1; i <= found[0] && i < static_cast<int16_t>(found.size()); ++i) {
-      ibpad(probe.handle, found[i]);
+    for (const Listener& listener : found) {
+      ibpad(probe.handle, listener.address);
       ibrsp(probe.handle);
     }
-    ibpad(probe.handle, found[1]);
-    listeners.handles[1] = probe.handle;
+    // Pointed at the first listener, which it does not claim.
+    ibpad(probe.handle, found.empty() ? int16_t{0} : found.front().address);
+    if (!found.empty()) found.front().handle = probe.handle;
     ibtmo(probe.handle, DeviceTimeout);
     GpibErrorCheck();
     probe.open = false;
     return probe.handle;
   }
 
-  if (free[0] == 0) {
+  if (listeners.FreeCount() == 0) {
     if (options.optional) return 0;
-    op_.ShowMessBox("Can't find more than" + PlainText(int{found[0]}) + " device(s).\n\nCorrect problem and restart.",
+    op_.ShowMessBox("Can't find more than" + PlainText(static_cast<int>(found.size())) +
+                        " device(s).\n\nCorrect problem and restart.",
                     kCritical, "Not enough devices on the bus");
     op_.EndProgram();
   }
 
   std::string responses;
-  for (int16_t index = 1; index <= found[0] && index < static_cast<int16_t>(found.size()); ++index) {
-    if (free[index] <= 0) continue;
-    ibpad(probe.handle, found[index]);
+  for (Listener& listener : found) {
+    if (!listener.free) continue;
+    ibpad(probe.handle, listener.address);
     if (!options.noClear) ibclr(probe.handle);
     ibrsp(probe.handle);
-    if (options.delayed) Wait(0.1f);
+    if (options.delayed) Wait(std::chrono::milliseconds(100));
     ibwrt(probe.handle, query);
     std::string buffer(kIdBufferSize, ' ');
     ibrd(probe.handle, buffer);
     std::string response = CleanIdResponse(buffer);
 
     if (Matches(response, expected, options.exact)) {
-      free[index] = 0;
-      --free[0];
+      listener.free = false;
       int16_t handle = probe.handle;
-      listeners.handles[index] = handle;
+      listener.handle = handle;
       ibtmo(handle, DeviceTimeout);
       probe.open = false;
       return handle;

@@ -5,7 +5,6 @@
 //
 // Board 0 is the only board. A device handle of 0 means "instrument not present"; every bus
 // operation given 0 ends the program through DeviceNotConfigured.
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,10 +17,21 @@
 
 namespace veridane {
 
+// An instrument that answered as a listener at start-up.
+struct Listener {
+  int16_t address = 0;  // primary address
+  bool free = true;     // not yet handed out by FindDevice
+  int16_t handle = 0;   // the handle handed out for it; 0 while none
+};
+
+// The listeners start-up found, in the driver's order: at most kMostListeners.
 struct ListenerTable {
-  std::array<int16_t, 15> found{};    // [0] count, [1..14] primary addresses
-  std::array<int16_t, 15> free{};     // [0] addresses not yet handed out; 0 = handed out
-  std::array<int16_t, 15> handles{};  // handle handed out per index
+  static constexpr size_t kMostListeners = 14;
+  std::vector<Listener> found;
+
+  size_t FreeCount() const;
+  // The primary addresses, for the tools that talk to the listeners themselves.
+  std::vector<int16_t> Addresses() const;
 };
 
 struct ProbeDevice {
@@ -52,12 +62,14 @@ class GpibBus : public GpibDriver {
   // those of the read, not of the timeout restore.
   std::string GpibRead(int16_t handle);
   std::string GpibQuery(int16_t handle, std::string_view text);
-  void Wait(float seconds);
+  // Lets the time pass with the interface's events running (Exit Test stays live); none for
+  // no time or less.
+  void Wait(Seconds time);
   [[noreturn]] void DeviceNotConfigured();
 
   ListenerTable listeners;
   ProbeDevice probe;
-  int16_t DeviceTimeout = 12;
+  DriverTimeout DeviceTimeout = DriverTimeout::ThreeSeconds;
   bool GpibWriteFailed = false;
 
  private:

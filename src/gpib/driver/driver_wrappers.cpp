@@ -105,9 +105,9 @@ void GpibDriver::ibrd(int16_t handle, std::string& buffer) {
   CopyStatus();
 }
 
-void GpibDriver::ibtmo(int16_t handle, int16_t code) {
+void GpibDriver::ibtmo(int16_t handle, DriverTimeout timeout) {
   if (!EnsureRegistered()) return;
-  driver_.ibtmo(handle, code);
+  driver_.ibtmo(handle, TimeoutCode(timeout));
   CopyStatus();
 }
 

@@ -50,8 +50,10 @@ class GpibDriver {
   int16_t ibrsp(int16_t handle);  // status byte 0..255
   void ibwrt(int16_t handle, std::string_view text);
   void ibrd(int16_t handle, std::string& buffer);
-  void ibtmo(int16_t handle, int16_t code);
+  void ibtmo(int16_t handle, DriverTimeout timeout);
   int16_t ibask(int16_t handle, int16_t option);
+  // ibask's current timeout (option 3), to be given back to ibtmo after a change.
+  DriverTimeout CurrentTimeout(int16_t handle) { return static_cast<DriverTimeout>(ibask(handle, kIbaTmo)); }
   void ibwait(int16_t handle, int16_t mask);
   void ibloc(int16_t handle);
   void ibwrtf(int16_t handle, const std::string& path);

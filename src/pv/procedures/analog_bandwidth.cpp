@@ -42,10 +42,10 @@ float StepAmplitude(float scale) { return (scale > 0.5f ? 5 : 6) * scale; }
 // Sixteen acquisitions averaged for the reading, then back to sampling.
 Measurement AveragedAmplitude(ScopeLink& scope, TestRun& test, float settleSeconds, std::string_view sampleCommand) {
   ScopeWrite(scope, "ACQ:MOD AVE;NUMAV 16");
-  scope.bus.Wait(settleSeconds);
+  scope.bus.Wait(Seconds(settleSeconds));
   const Measurement amplitude = ReadMeasurement(scope, test);
   ScopeWrite(scope, sampleCommand);
-  scope.bus.Wait(1);
+  scope.bus.Wait(std::chrono::seconds(1));
   return amplitude;
 }
 
@@ -88,7 +88,7 @@ StepResult BandwidthResult(int16_t channel, float scale, std::optional<float> re
                            std::optional<float> measured, float frequencyMHz) {
   const float reference = referenceRead.value_or(0);
   StepResult result = MakeStepResult(ScaleStep("CH" + std::to_string(channel), scale), "V",
-                                     Judge(reference, 30, -1, measured), measured);
+                                     Judge(reference, 30, JudgeMode::LowerLimit, measured), measured);
   // Without a reference there was no signal at 50 kHz: nothing was shown to pass.
   if (!(reference > 0) && !Failed(result.verdict)) result.verdict = Verdict::Fail;
   // No reading keeps the width the cell had when it showed 0 V in its place.
@@ -119,7 +119,7 @@ TestOutcome MeasureBandwidth(ScopeLink& scope, BenchParts& bench, TestRun& test,
       for (std::string_view command :
            {"SEL:CH2 ON", "TRIG:MAI:EDGE:SOU CH2;COUP NOISE", "TRIG:MAI:LEV 0", "MEASU:MEAS1:SOU CH2;STATE ON"})
         ScopeWrite(scope, command);
-      scope.control.WaitOPC(13);
+      scope.control.WaitOPC(DriverTimeout::TenSeconds);
       if (autoMode)
         bench.scanners.SetRoute("SG,CH2");
       else
@@ -134,7 +134,7 @@ TestOutcome MeasureBandwidth(ScopeLink& scope, BenchParts& bench, TestRun& test,
       const float amplitude = DeliverableLevel(bench.roles, bench.generator, state.AutoMode, StepAmplitude(scale));
       ScopeWrite(scope, channel + ":SCA" + PlainText(scale));
       ScopeWrite(scope, "HOR:MAI:SCA 10E-6");
-      if (bench.generator.SetSG(kReferenceMHz, amplitude) == Setting::Cancelled) stop.Raise();
+      if (bench.generator.SetSG(SignalSetting::Both(kReferenceMHz, amplitude)) == Setting::Cancelled) stop.Raise();
       if (stop.Raised()) break;
       // Auto mode trusts the compensated generator for the level; by hand the scope checks it.
       if (autoMode)
@@ -153,7 +153,7 @@ TestOutcome MeasureBandwidth(ScopeLink& scope, BenchParts& bench, TestRun& test,
         reduction = 0;
       }
       const float frequency = model.bandwidth - reduction;
-      if (bench.generator.SetSG(frequency, 0) == Setting::Cancelled) stop.Raise();
+      if (bench.generator.SetSG(SignalSetting::Frequency(frequency)) == Setting::Cancelled) stop.Raise();
       if (stop.Raised()) break;
       SetSignal(signal, scope.Device(), frequency, 3, 0, 0);
       if (stop.Raised()) break;

@@ -49,7 +49,7 @@ constexpr std::string_view kDifferenceColumn = "-900/-600 mV";
 StepResult DcResult(int16_t channel, const DcStep& step, std::optional<float> measured) {
   StepResult result =
       MakeStepResult(DcStepName("CH" + std::to_string(channel), step.scale, step.output, step.difference), "V",
-                     Judge(step.output, -step.tolerance, 0, measured), measured);
+                     Judge(step.output, -step.tolerance, JudgeMode::TwoSided, measured), measured);
   std::string dcVoltage =
       step.difference ? std::string(kDifferenceColumn) : FormatValue(step.output, "V", 303) + "   ";
   // The low end reads in the prefix of the high end, which carries the unit for both.
@@ -79,7 +79,7 @@ TestOutcome MeasureGain(ScopeLink& scope, BenchParts& bench, TestRun& test, Stop
     const std::string channel = "CH" + std::to_string(n);
     if (n == 2) {
       MeasureOnCH2(scope.bus, scope.Device());
-      scope.control.WaitOPC(13);
+      scope.control.WaitOPC(DriverTimeout::TenSeconds);
       if (autoMode)
         bench.scanners.SetRoute("CALIB,CH2");
       else
@@ -103,10 +103,10 @@ TestOutcome MeasureGain(ScopeLink& scope, BenchParts& bench, TestRun& test, Stop
         if (stop.Raised()) break;
         // The calibrator's output needs time to settle; the high-voltage range longer. A
         // technician setting it by hand has confirmed the setting already.
-        if (bench.roles.CalibratorDevice != 0) scope.bus.Wait(step.output > 90 ? 3.0f : 2.0f);
+        if (bench.roles.CalibratorDevice != 0) scope.bus.Wait(std::chrono::seconds(step.output > 90 ? 3 : 2));
         ScopeWrite(scope, "TRIG FORCE");
         ScopeWrite(scope, "ACQ:MODE AVE");
-        scope.bus.Wait(4);
+        scope.bus.Wait(std::chrono::seconds(4));
         const Measurement reading = ReadMeasurement(scope, test);
         measured = reading.Single();
         if (reading.value) stepReadings[i] = StepReadings{reading.replies};

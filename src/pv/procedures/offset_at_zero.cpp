@@ -42,7 +42,7 @@ std::string LastChars(const std::string& text, size_t count) {
 
 StepResult OffsetResult(int16_t channel, const OffsetStep& step, std::optional<float> reading) {
   StepResult result = MakeStepResult(ScaleStep("CH" + std::to_string(channel), step.scale), "V",
-                                     Judge(0, -step.limit, 0, reading), reading);
+                                     Judge(0, -step.limit, JudgeMode::TwoSided, reading), reading);
   // No reading keeps the width the cell had when it showed ten divisions in its place.
   const std::string measured =
       reading ? FormatValue(*reading, "V", 1103) : NoReadingCell(FormatValue(10 * step.scale, "V", 1103).size());
@@ -63,7 +63,7 @@ TestOutcome Measure(ScopeLink& scope, TestRun& test, StopToken stop) {
     for (size_t i = 0; i < kSteps.size() && !stop.Raised(); ++i) {
       const OffsetStep& step = kSteps[i];
       ScopeWrite(scope, channel + ":SCA" + PlainText(step.scale));
-      scope.bus.Wait(4);
+      scope.bus.Wait(std::chrono::seconds(4));
       const Measurement reading = ReadMeasurement(scope, test);
 
       StepResult result = OffsetResult(n, step, reading.Single());

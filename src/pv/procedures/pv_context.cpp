@@ -6,7 +6,7 @@ void ScopeWrite(ScopeLink& scope, std::string_view command) { scope.bus.GpibWrit
 
 void ScopeSetUp(ScopeLink& scope, std::initializer_list<std::string_view> commands) {
   for (std::string_view command : commands) ScopeWrite(scope, command);
-  scope.control.WaitOPC(13);
+  scope.control.WaitOPC(DriverTimeout::TenSeconds);
 }
 
 Measurement ReadMeasurement(ScopeLink& scope, const TestRun& test) {

@@ -33,7 +33,7 @@ class ScopeCursor : public CursorProbe {
   explicit ScopeCursor(ScopeLink& scope) : scope_(scope) {}
   float LevelAt(const std::string& positionText) override {
     ScopeWrite(scope_, "CURS:VBA:POSITION2 " + positionText + "E-6");
-    scope_.bus.Wait(0.5);
+    scope_.bus.Wait(std::chrono::milliseconds(500));
     return static_cast<float>(NumericValue(scope_.bus.GpibQuery(scope_.Device(), "CURSOR:PAI:HPOS2?")));
   }
 
@@ -55,7 +55,7 @@ float SentPosition(float y) { return static_cast<float>(std::lround(static_cast<
 StepResult SampleRateResult(float y) {
   const std::optional<float> error = std::fabs(y) > kWindowMicroseconds ? std::nullopt : std::optional<float>(y);
   // Judged in µs against ±1 µs, as the row shows it; the store keeps seconds.
-  StepResult result = MakeStepResult("Delay 10 ms", "s", Judge(0, -1, 0, error), error);
+  StepResult result = MakeStepResult("Delay 10 ms", "s", Judge(0, -1, JudgeMode::TwoSided, error), error);
   result.text = std::string(kStep) + (error ? FormatValue(y * 1E-6f, "s", 303) + "/" + FormatDigits(100 * y, 103) +
                                                   " ppm " + std::string(VerdictText(result.verdict))
                                             : std::string(kNotMeasurable));
@@ -87,7 +87,7 @@ void OpenDelay(ScopeLink& scope, BenchParts& bench, TestRun& test, StopToken sto
     if (!stop.Raised()) {
       bench.scanners.SetRoute("CGTR,CH1");
       scope.bus.GpibWrite(bench.roles.TimeMarkDevice, "MODE MKRS;U/D 10E-3");
-      scope.bus.Wait(1);
+      scope.bus.Wait(std::chrono::seconds(1));
     }
   } else {
     test.frame.TestPrompt("Connect the a Time Mark Generator to CH 1 through a 50 ohm termination.\r\nSet it to 10 ms.",
@@ -104,9 +104,9 @@ TestOutcome MeasureDelay(ScopeLink& scope, BenchParts& bench, TestRun& test, Sig
        {"HOR:MAI:SCA 1E-3", "HOR:TRIG:POS 25", "HOR:POS 25", "CURS:FUNC PAI;VBA:POSITION1 0;POSITION2 0;SELECT CURSOR2",
         "HOR:MOD DELAYE;DEL:SCA 5E-7", "HOR:DEL:TIM 1E-2"})
     ScopeWrite(scope, command);
-  scope.control.WaitOPC(13);
+  scope.control.WaitOPC(DriverTimeout::TenSeconds);
   ScopeWrite(scope, "ACQ:MOD AVE;NUMAV 16");
-  scope.bus.Wait(2);
+  scope.bus.Wait(std::chrono::seconds(2));
   ScopeWrite(scope, "ACQ:STATE OFF");  // the averaged record stays put while the cursor walks it
 
   const float high = Query(scope, "MEASU:IMM:TYP HIGH;VAL?");

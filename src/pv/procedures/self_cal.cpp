@@ -10,7 +10,6 @@ namespace veridane {
 namespace {
 
 constexpr std::string_view kCaption = "SPC";
-constexpr int16_t kThreeHundredSeconds = 16;  // the driver's timeout code
 
 struct Announcement {
   bool ask = false;
@@ -47,8 +46,8 @@ std::string AnswerText(bool answered, std::string_view reply) {
 int16_t Calibrate(ScopeLink& link, std::string& answer) {
   GpibBus& bus = link.bus;
   const int16_t scope = link.Device();
-  const int16_t previous = bus.ibask(scope, kIbaTmo);
-  bus.ibtmo(scope, kThreeHundredSeconds);
+  const DriverTimeout previous = bus.CurrentTimeout(scope);
+  bus.ibtmo(scope, DriverTimeout::ThreeHundredSeconds);
   bus.GpibWrite(scope, "*CAL?");
   std::string reply(2, ' ');
   bus.ibrd(scope, reply);

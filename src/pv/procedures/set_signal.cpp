@@ -78,10 +78,10 @@ void SignalLoop::Settle() {
   if (F_ >= 0.0001f) Write("TRIG:MAI SETL");
   if (F_ <= 50) {
     Write("ACQ:MODE AVE;NUMAV 16");
-    parts_.scope.bus.Wait(2);
+    parts_.scope.bus.Wait(std::chrono::seconds(2));
   }
-  if (F_ > 0 && F_ < 0.0001f) parts_.scope.bus.Wait(2);
-  if (F_ > 50) parts_.scope.bus.Wait(6);
+  if (F_ > 0 && F_ < 0.0001f) parts_.scope.bus.Wait(std::chrono::seconds(2));
+  if (F_ > 50) parts_.scope.bus.Wait(std::chrono::seconds(6));
 }
 
 float SignalLoop::ReadFrequency() {
@@ -138,7 +138,7 @@ void SignalLoop::Regulate(const Quantity& q, float& measured) {
       Settle();
       measured = q.read();
       Write("ACQ:MODE SAM");
-      parts_.scope.bus.Wait(1);
+      parts_.scope.bus.Wait(std::chrono::seconds(1));
     }
     const float error = ErrorPercent(measured, q.wanted);
     if (error <= q.tolerance) break;
@@ -157,7 +157,7 @@ void SignalLoop::Regulate(const Quantity& q, float& measured) {
         for (const std::string& command : q.liveCommands) Write(command);
         live_ = true;
       }
-      const int16_t answer =
+      const BoxAnswer answer =
           parts_.op.ShowMessBox(text, hand_ ? kYesNoCancel + kCritical : kOkCancel + kCritical, q.caption);
       if (answer == kCancel) {
         Abort();
@@ -206,7 +206,7 @@ void SignalLoop::RegulateFrequency(float FT) {
   };
   q.liveCommands = {"MEASU:MEAS1:TYPE FREQ;SOU " + source_ + ";STATE ON", "MEASU:MEAS2:STATE OFF", "ACQ:MODE AVE;NUMAV 2"};
   q.setGenerator = [this](float setting) {
-    if (parts_.generator.SetSG(setting, 0) == Setting::Cancelled) Abort();
+    if (parts_.generator.SetSG(SignalSetting::Frequency(setting)) == Setting::Cancelled) Abort();
   };
   Regulate(q, frequency_);
 }
@@ -232,7 +232,7 @@ void SignalLoop::RegulateAmplitude(float A, float AT) {
   };
   q.liveCommands = {"MEASU:Meas1:TYPE PK2;SOU " + source_ + ";STATE ON", "ACQ:MODE AVE;NUMAV 4"};
   q.setGenerator = [this](float setting) {
-    if (parts_.generator.SetSG(0, setting) == Setting::Cancelled) Abort();
+    if (parts_.generator.SetSG(SignalSetting::Amplitude(setting)) == Setting::Cancelled) Abort();
   };
   Regulate(q, amplitude_);
 }
@@ -241,7 +241,7 @@ void SignalLoop::Restore() {
   Write(savedMethod_);
   Write(savedImmediate_);
   Write(savedAcquire_);
-  parts_.scope.control.WaitOPC(13);
+  parts_.scope.control.WaitOPC(DriverTimeout::TenSeconds);
 }
 
 }  // namespace

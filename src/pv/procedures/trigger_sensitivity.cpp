@@ -37,7 +37,7 @@ class ScopeTrigger : public TriggerProbe {
  public:
   ScopeTrigger(ScopeLink& scope, StopToken stop) : scope_(scope), stop_(stop) {}
   void SetLevel(int millivolts) override { ScopeWrite(scope_, "TRIG:MAI:LEV " + PlainText(millivolts) + "E-3"); }
-  void Wait(Seconds time) override { scope_.bus.Wait(static_cast<float>(time.count())); }
+  void Wait(Seconds time) override { scope_.bus.Wait(time); }
   std::string TriggerState() override { return scope_.bus.GpibQuery(scope_.Device(), "TRIG:STATE?"); }
   bool Aborted() override { return stop_.Raised(); }
 
@@ -111,16 +111,16 @@ bool TriggerRun::PrepareSource(int16_t source) {
     const float volts = 1.5f;
     if (AutoMode()) {
       bench.scanners.SetRoute("SG,AUXTR");
-      if (bench.generator.SetSG(model.bandwidth, volts) == Setting::Cancelled) signal.stop.Raise();
+      if (bench.generator.SetSG(SignalSetting::Both(model.bandwidth, volts)) == Setting::Cancelled) signal.stop.Raise();
     } else {
       // The trigger input shows no waveform: the level is checked at 50 kHz on CH2 first.
       ScopeWrite(scope, "HOR:MAI:SEC 5E-6");
-      if (bench.generator.SetSG(0.05f, volts) == Setting::Cancelled) signal.stop.Raise();
+      if (bench.generator.SetSG(SignalSetting::Both(0.05f, volts)) == Setting::Cancelled) signal.stop.Raise();
       if (Aborted()) return false;
       SetSignal(signal, scope.Device(), 0.05f, 5, volts, 5);
       if (Aborted()) return false;
       ScopeWrite(scope, Timebase());
-      if (bench.generator.SetSG(model.bandwidth, 0) == Setting::Cancelled) signal.stop.Raise();
+      if (bench.generator.SetSG(SignalSetting::Frequency(model.bandwidth)) == Setting::Cancelled) signal.stop.Raise();
       if (Aborted()) return false;
       test.frame.TestPrompt("Move the signal (including the 50 ohm termination) to EXT TRIG.", kOkCancel);
       if (Aborted()) return false;
@@ -129,7 +129,7 @@ bool TriggerRun::PrepareSource(int16_t source) {
     return !Aborted();
   }
 
-  if (bench.generator.SetSGOnScope(-model.bandwidth, 0.5f) == Setting::Cancelled) signal.stop.Raise();
+  if (bench.generator.SetSGOnScope(SignalSetting::Both(model.bandwidth, 0.5f).Direct()) == Setting::Cancelled) signal.stop.Raise();
   if (Aborted()) return false;
   const int16_t device = scope.Device();
   SetSignal(signal, static_cast<int16_t>(-device), model.bandwidth, 5, 0, 0);
@@ -203,7 +203,7 @@ StepResult TriggerResult(int16_t source, float frequencyMHz, bool rising, const 
   std::string step = ChannelName(source);  // "CH1 +", as the other tests name their channels
   step.erase(std::remove(step.begin(), step.end(), ' '), step.end());
   const auto sides = static_cast<float>(levels.sides);
-  StepResult result = MakeStepResult(step + (rising ? " +" : " -"), "sides", Judge(2, 0, 1, sides), sides);
+  StepResult result = MakeStepResult(step + (rising ? " +" : " -"), "sides", Judge(2, 0, JudgeMode::UpperLimit, sides), sides);
   std::string row = (" " + ChannelName(source) + std::string(13, ' ')).substr(0, 13);
   row += source == kExt10 ? " 1.5 V " : "1.0 div";
   row += FormatDigits(frequencyMHz, 10) + " MHz";

@@ -12,24 +12,24 @@ namespace veridane {
 
 namespace {
 
-std::string CaptionOfCode(int16_t code) {
+std::string CaptionOfCode(BoxAnswer answer) {
   static constexpr const char* kCaptions[] = {"OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No"};
-  if (code >= 1 && code <= 7) return kCaptions[code - 1];
-  return std::to_string(code);
+  if (answer >= kOk && answer <= kNo) return kCaptions[answer - kOk];
+  return std::to_string(answer);
 }
 
-// The button's caption (any case) or its code; 0 when it is neither.
-int16_t AnswerFromText(const std::string& text) {
+// The button's caption (any case) or its code; none when it is neither.
+std::optional<BoxAnswer> AnswerFromText(const std::string& text) {
   const std::string upper = UpperCase(text);
-  for (int16_t code = kOk; code <= kNo; ++code)
-    if (upper == UpperCase(CaptionOfCode(code))) return code;
-  if (text.size() == 1 && text[0] >= '1' && text[0] <= '7') return static_cast<int16_t>(text[0] - '0');
-  return 0;
+  for (int code = kOk; code <= kNo; ++code)
+    if (upper == UpperCase(CaptionOfCode(static_cast<BoxAnswer>(code)))) return static_cast<BoxAnswer>(code);
+  if (text.size() == 1) return BoxAnswerFromCode(text[0] - '0');
+  return std::nullopt;
 }
 
-bool SetHasCode(Buttons buttonSet, int16_t code) {
+bool SetHasCode(Buttons buttonSet, BoxAnswer answer) {
   for (const std::string& caption : CaptionsForSet(buttonSet))
-    if (!caption.empty() && CodeFromCaption(caption) == code) return true;
+    if (!caption.empty() && AnswerFromCaption(caption) == answer) return true;
   return false;
 }
 
@@ -76,10 +76,11 @@ std::vector<AnswerRule> ConsoleOperator::ParseAnswers(std::string_view content, 
     // The file is edited as UTF-8; captions and texts are the program's 8-bit text.
     rule.pattern = Text8FromUtf8(fields.front());
     const std::string answerText = Trim(fields.back());
-    rule.answer = AnswerFromText(answerText);
-    if (rule.answer == 0)
+    const std::optional<BoxAnswer> answer = AnswerFromText(answerText);
+    if (!answer)
       throw AnswersFileError(where + "unknown answer \"" + answerText +
                              "\" (use OK, Cancel, Abort, Retry, Ignore, Yes, No or a code 1 to 7)");
+    rule.answer = *answer;
     try {
       rule.caption = CaptionPattern(rule.pattern);
     } catch (const BadCaptionPattern& error) {
@@ -102,19 +103,19 @@ std::vector<AnswerRule> ConsoleOperator::ParseAnswers(std::string_view content, 
   return rules;
 }
 
-int16_t ConsoleOperator::AffirmativeAnswer(Buttons buttonSet) {
-  for (int16_t code : {kOk, kYes, kRetry})
+BoxAnswer ConsoleOperator::AffirmativeAnswer(Buttons buttonSet) {
+  for (BoxAnswer code : {kOk, kYes, kRetry})
     if (SetHasCode(buttonSet, code)) return code;
   return CloseBoxAnswer(buttonSet);
 }
 
-int16_t ConsoleOperator::Choose(Buttons buttonSet, std::string_view caption, std::string_view text) {
+BoxAnswer ConsoleOperator::Choose(Buttons buttonSet, std::string_view caption, std::string_view text) {
   const std::string promptText = MessageLines(text);
   for (const AnswerRule& rule : rules_) {
     if (!rule.caption.FoundIn(caption)) continue;
     if (rule.matchText && !rule.text.FoundIn(promptText)) continue;
     if (SetHasCode(buttonSet, rule.answer)) return rule.answer;
-    const int16_t fallback = AffirmativeAnswer(buttonSet);
+    const BoxAnswer fallback = AffirmativeAnswer(buttonSet);
     out_ << "  (answers file line " << rule.line << ": the box has no " << CaptionOfCode(rule.answer)
          << " button; answering " << CaptionOfCode(fallback) << ")\n";
     return fallback;
@@ -122,14 +123,14 @@ int16_t ConsoleOperator::Choose(Buttons buttonSet, std::string_view caption, std
   return AffirmativeAnswer(buttonSet);
 }
 
-int16_t ConsoleOperator::ShowMessBox(std::string_view text, int16_t style, std::string_view caption) {
+BoxAnswer ConsoleOperator::ShowMessBox(std::string_view text, int16_t style, std::string_view caption) {
   const BoxStyle decoded = DecodeStyle(style);
   out_ << "\n" << Utf8FromText8(MessBoxTitleLine(caption, decoded.icon)) << "\n";
   std::string lines = MessageLines(text);
   if (!lines.empty() && lines.back() != '\n') lines += '\n';
   out_ << Utf8FromText8(lines);
 
-  const int16_t answer =
+  const BoxAnswer answer =
       BoundQuestion(decoded.buttons, text, style, caption, Choose(decoded.buttons, caption, text));
   const ButtonCaptions captions = CaptionsForSet(decoded.buttons);
   for (int i = 2; i >= 0; --i)
@@ -140,8 +141,8 @@ int16_t ConsoleOperator::ShowMessBox(std::string_view text, int16_t style, std::
   return answer;
 }
 
-int16_t ConsoleOperator::BoundQuestion(Buttons buttonSet, std::string_view text, int16_t style, std::string_view caption,
-                                       int16_t answer) {
+BoxAnswer ConsoleOperator::BoundQuestion(Buttons buttonSet, std::string_view text, int16_t style,
+                                         std::string_view caption, BoxAnswer answer) {
   if (answer != kYes || !SetHasCode(buttonSet, kNo)) return answer;
   const uint64_t step = stepMark_ ? stepMark_() : 0;
   if (step != questionStep_) {
@@ -156,12 +157,12 @@ int16_t ConsoleOperator::BoundQuestion(Buttons buttonSet, std::string_view text,
   return kNo;
 }
 
-void ConsoleOperator::Witness(std::string_view text, int16_t style, std::string_view caption, int16_t answer) {
+void ConsoleOperator::Witness(std::string_view text, int16_t style, std::string_view caption, BoxAnswer answer) {
   GuardAgainstRepeats(text, style, caption, answer);
 }
 
 void ConsoleOperator::GuardAgainstRepeats(std::string_view text, int16_t style, std::string_view caption,
-                                          int16_t answer) {
+                                          BoxAnswer answer) {
   std::string prompt = std::to_string(style) + '\x1f' + std::string(caption) + '\x1f' + std::string(text) +
                        '\x1f' + std::to_string(answer);
   const int recent = ++recentCounts_[prompt];

@@ -33,7 +33,7 @@ struct AnswerRule {
   CaptionPattern caption;
   bool matchText = false;  // a three-field rule: the prompt's text must match too
   CaptionPattern text;
-  int16_t answer = 0;
+  BoxAnswer answer = kOk;
   int line = 0;
 };
 
@@ -58,16 +58,16 @@ class ConsoleOperator : public Operator {
   static std::vector<AnswerRule> ParseAnswers(std::string_view content, const std::string& source);
 
   using Operator::ShowMessBox;
-  int16_t ShowMessBox(std::string_view text, int16_t style, std::string_view caption) override;
+  BoxAnswer ShowMessBox(std::string_view text, int16_t style, std::string_view caption) override;
   void ShowInfo(std::string_view text) override;
   [[noreturn]] void EndProgram() override;
 
   // OK, Yes or Retry, whichever the button set has.
-  static int16_t AffirmativeAnswer(Buttons buttonSet);
+  static BoxAnswer AffirmativeAnswer(Buttons buttonSet);
 
   // A prompt someone else answered (the bench's own technician): it counts for the repeat
   // guard as if answered here.
-  void Witness(std::string_view text, int16_t style, std::string_view caption, int16_t answer);
+  void Witness(std::string_view text, int16_t style, std::string_view caption, BoxAnswer answer);
 
   // What tells one step of a test from the next (the rows shown so far); the question bound
   // counts within one value of it. Without it every prompt counts towards the bound.
@@ -76,11 +76,11 @@ class ConsoleOperator : public Operator {
   void OnQuestionBounded(std::function<void(std::string_view caption)> bounded) { bounded_ = std::move(bounded); }
 
  private:
-  int16_t Choose(Buttons buttonSet, std::string_view caption, std::string_view text);
-  void GuardAgainstRepeats(std::string_view text, int16_t style, std::string_view caption, int16_t answer);
+  BoxAnswer Choose(Buttons buttonSet, std::string_view caption, std::string_view text);
+  void GuardAgainstRepeats(std::string_view text, int16_t style, std::string_view caption, BoxAnswer answer);
   // Yes, or No for a question that came back past kQuestionBound in this step.
-  int16_t BoundQuestion(Buttons buttonSet, std::string_view text, int16_t style, std::string_view caption,
-                        int16_t answer);
+  BoxAnswer BoundQuestion(Buttons buttonSet, std::string_view text, int16_t style, std::string_view caption,
+                          BoxAnswer answer);
 
   std::vector<AnswerRule> rules_;
   std::ostream& out_;

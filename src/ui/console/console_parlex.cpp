@@ -73,7 +73,7 @@ class FailureNotingOperator : public Operator {
  public:
   explicit FailureNotingOperator(Operator& inner) : inner_(inner) {}
   using Operator::ShowMessBox;
-  int16_t ShowMessBox(std::string_view text, int16_t style, std::string_view caption) override {
+  BoxAnswer ShowMessBox(std::string_view text, int16_t style, std::string_view caption) override {
     if (caption.rfind("GPIB ERROR", 0) == 0 || caption == "I/O Error" || caption == "Timeout Has Occured" ||
         caption == "File Write error" || caption == "File Read error")
       failed = true;

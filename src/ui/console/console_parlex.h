@@ -35,7 +35,7 @@ struct ParlexConsoleSeams {
   Settings& settings;
   std::string toolFolder;
   std::vector<int16_t> listeners;
-  int16_t deviceTimeout = 12;
+  DriverTimeout deviceTimeout = DriverTimeout::ThreeSeconds;
   std::string historyFile;  // empty: no history kept
 };
 

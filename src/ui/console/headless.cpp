@@ -30,7 +30,7 @@ namespace veridane {
 
 namespace {
 
-AnswerRule Rule(const std::string& pattern, int16_t answer) {
+AnswerRule Rule(const std::string& pattern, BoxAnswer answer) {
   AnswerRule rule;
   rule.pattern = pattern;
   rule.caption = CaptionPattern(pattern);
@@ -139,7 +139,7 @@ std::string RunNameOf(int test) {
 }
 
 int PrintErrorLog(Program& program, std::ostream& out, std::ostream& messages) {
-  Faultbook faultbook(program.Bus(), program.Scope());
+  Faultbook faultbook = program.ScopeErrorLog();
   faultbook.Unlock();
   faultbook.ReadErrorLog();
   out << Utf8FromText8(ErrorLogHeader(program.Scope().ScopeModel, ShortDateToday())) << "\n";
@@ -251,7 +251,7 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
   request.traceFile = options.traceFile;
   request.help.help = virtualTechnician ? BenchHelp::Alone : BenchHelp::None;
   request.help.manual = options.manual;
-  request.help.witness = [&console](std::string_view text, int16_t style, std::string_view caption, int16_t answer) {
+  request.help.witness = [&console](std::string_view text, int16_t style, std::string_view caption, BoxAnswer answer) {
     console.Witness(text, style, caption, answer);
   };
   request.results = !options.noResults;
@@ -288,10 +288,8 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
       return kExitUsage;
     }
 
-    FrameHooks& hooks = program.Hooks();
-    program.NameTests();
     for (int n : plan.tests) {
-      if (n == kRunSelfCal ? !hooks.SelfCal : !hooks.Tests[static_cast<size_t>(n)]) {
+      if (!program.HasTest(n)) {
         messages << "The test \"" << program.Run().TestName(n) << "\" is not available in this build.\n";
         return kExitUsage;
       }
@@ -333,17 +331,17 @@ int RunHeadless(const BackendRegistry& registry, const CommandLine& options, Set
       judged.clear();
       // A calibration that was made counts like a test; one the technician declined does not
       // stop the sequence and leaves nothing to judge.
-      if (hooks.SelfCal && program.Run().SelfCalResult != kSelfCalNotPerformed) judged.push_back(kRunSelfCal);
+      if (program.HasTest(kRunSelfCal) && program.Run().SelfCalResult != kSelfCalNotPerformed) judged.push_back(kRunSelfCal);
       for (int n = 1; n <= program.Run().NumberOfTests; ++n)
-        if (hooks.Tests[static_cast<size_t>(n)]) judged.push_back(n);
+        if (program.HasTest(n)) judged.push_back(n);
     } else {
       for (int n : plan.tests) {
         if (n == kRunSelfCal) {
-          hooks.SelfCal();
+          program.RunTest(kRunSelfCal);
           if (program.Run().SelfCalResult != 0) break;  // a scope that did not calibrate is not verified
           continue;
         }
-        hooks.Tests[static_cast<size_t>(n)]();
+        program.RunTest(n);
         if (program.Run().TestStatus[static_cast<size_t>(n)] == TestOutcome::NotRun) break;  // stopped: no more
       }
     }

@@ -81,14 +81,12 @@ int RunParlexTerminal(const BackendRegistry& registry, const CommandLine& option
   try {
     GpibBus bus(launcher.Driver(), console, loop);
     bus.GpibInit(kInitFatal);
-    const auto& found = bus.listeners.found;
-    const int count = std::clamp<int>(found[0], 0, static_cast<int>(found.size()) - 1);
 
     const std::string folder = paths.ParlexFolder();
     std::error_code ignored;
     std::filesystem::create_directories(folder, ignored);
     ParlexConsoleSeams seams{launcher.Driver(), console, loop, settings, folder,
-                             std::vector<int16_t>(found.begin() + 1, found.begin() + 1 + count), bus.DeviceTimeout,
+                             bus.listeners.Addresses(), bus.DeviceTimeout,
                              folder + "/" + kParlexHistoryFile};
     if (scripted) return RunParlexConsole(seams, script, out, err);
     if (!interactive) return RunParlexConsole(seams, in, out, err);

@@ -59,7 +59,7 @@ bool PrintWithDialog(QWidget* parent, Operator& op, const std::string& header, c
 FaultbookDialogs DesktopFaultbookDialogs() { return {ChooseSaveFile, PrintWithDialog}; }
 
 ErrorLogForm::ErrorLogForm(const FaultbookSeams& seams, FaultbookDialogs dialogs, QWidget* parent)
-    : QDialog(parent), seams_(seams), dialogs_(std::move(dialogs)), logic_(seams.bus, seams.scope) {
+    : QDialog(parent), seams_(seams), dialogs_(std::move(dialogs)), logic_(seams.logic) {
   setObjectName("ErrorLogForm");
   setModal(true);
   setWindowTitle(WidgetText(kCaption + seams_.captionMark));
@@ -205,7 +205,7 @@ void ErrorLogForm::ClearErrorLog() {
   });
 }
 
-std::string ErrorLogForm::Header() const { return ErrorLogHeader(seams_.scope.ScopeModel, ShortDateToday()); }
+std::string ErrorLogForm::Header() const { return ErrorLogHeader(logic_.Scope().ScopeModel, ShortDateToday()); }
 
 void ErrorLogForm::PrintErrorLog() {
   if (!dialogs_.print || logic_.List1().empty()) return;

@@ -22,8 +22,7 @@ class Paths;
 struct ScopeIdentity;
 
 struct FaultbookSeams {
-  GpibBus& bus;
-  const ScopeIdentity& scope;
+  Faultbook logic;  // the log of the scope start-up found, over the run's bus
   Operator& op;
   const Paths& paths;           // the Faultbook folder (its "Simulated" part on a simulated bench)
   std::string captionMark = {};  // appended to the caption, e.g. the simulated-bench mark

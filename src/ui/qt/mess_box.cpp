@@ -146,14 +146,14 @@ void MessBox::LayOut(const QRect& area) {
     buttons_[i]->setGeometry(Px(g.buttonLeft[i]), Px(g.buttonTop), Px(g.buttonWidth), Px(g.buttonHeight));
 }
 
-int16_t MessBox::Run() {
+BoxAnswer MessBox::Run() {
   exec();
   return answer_;
 }
 
 void MessBox::ButtonClicked(int index) {
   // A caption outside the table leaves the answer as it was; every set in use has known captions.
-  if (auto code = CodeFromCaption(buttons_[static_cast<size_t>(index)]->text().toStdString())) answer_ = *code;
+  if (auto code = AnswerFromCaption(buttons_[static_cast<size_t>(index)]->text().toStdString())) answer_ = *code;
   accept();
 }
 
@@ -198,9 +198,9 @@ void MessBox::keyPressEvent(QKeyEvent* event) {
   }
   if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
     // Escape is a way out and never the focused button: on "Are you sure ?" it must not say Yes.
-    if (const std::optional<int16_t> wayOut = EscapeAnswer(style_.buttons, wayOutEndsWork_)) {
+    if (const std::optional<BoxAnswer> wayOut = EscapeAnswer(style_.buttons, wayOutEndsWork_)) {
       for (size_t i = 0; i < buttons_.size(); ++i) {
-        if (!buttons_[i]->isHidden() && CodeFromCaption(buttons_[i]->text().toStdString()) == wayOut) {
+        if (!buttons_[i]->isHidden() && AnswerFromCaption(buttons_[i]->text().toStdString()) == wayOut) {
           ButtonClicked(static_cast<int>(i));
           return;
         }

@@ -30,9 +30,9 @@ class MessBox : public QDialog {
   MessBox(std::string_view text, int16_t style, std::string_view caption, QWidget* parent = nullptr);
 
   // Shows the box modally and returns the button code.
-  int16_t Run();
+  BoxAnswer Run();
   // The code of the last answer (the close-box answer until a button is pressed).
-  int16_t Answer() const { return answer_; }
+  BoxAnswer Answer() const { return answer_; }
 
   QLabel* LabelCaption() const { return labelCaption_; }
   QLabel* LabelMsg() const { return labelMsg_; }
@@ -70,7 +70,7 @@ class MessBox : public QDialog {
   BoxStyle style_;
   bool wayOutEndsWork_;
   QPointer<QWidget> reading_;
-  int16_t answer_;
+  BoxAnswer answer_;
   QLabel* labelCaption_;
   QLabel* labelMsg_;
   QFrame* frameMsg_;

@@ -23,7 +23,7 @@ void QtOperator::ShowMainWindowFirst() {
   if (mainWindow_ && !mainWindow_->isVisible()) mainWindow_->show();
 }
 
-int16_t QtOperator::ShowMessBox(std::string_view text, int16_t style, std::string_view caption) {
+BoxAnswer QtOperator::ShowMessBox(std::string_view text, int16_t style, std::string_view caption) {
   ShowMainWindowFirst();
   // The hourglass would hide that the program is waiting for an answer.
   const bool wasBusy = busy_;
@@ -37,7 +37,7 @@ int16_t QtOperator::ShowMessBox(std::string_view text, int16_t style, std::strin
   // A prompt that comes up while the technician reads the guide leaves the keyboard there.
   if (auto* guide = qobject_cast<GuideForm*>(QApplication::activeWindow()); guide != nullptr && guide->isVisible())
     box.WaitBeside(guide);
-  const int16_t answer = box.Run();
+  const BoxAnswer answer = box.Run();
   if (infoShown && !info_->Text().empty()) info_->show();
   SetBusy(wasBusy);
   return answer;

@@ -22,7 +22,7 @@ class QtOperator : public Operator {
 
   // The box opens over the main window, shown first if it is not yet on screen.
   using Operator::ShowMessBox;
-  int16_t ShowMessBox(std::string_view text, int16_t style, std::string_view caption) override;
+  BoxAnswer ShowMessBox(std::string_view text, int16_t style, std::string_view caption) override;
   void ShowInfo(std::string_view text) override;
   void SetBusy(bool busy) override;
   // Throws ProgramEnded; the Qt entry point's EntryGuard catches it and quits.

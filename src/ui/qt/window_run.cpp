@@ -209,13 +209,11 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
   const std::string mark = program.CaptionMark();
   parlex::ParlexRunState parlexState;
   QtFileDialogs fileDialogs(&form);
-  const auto& found = program.Bus().listeners.found;
-  parlex::ParlexSeams parlexSeams{launcher.Driver(), program.Op(), program.Loop(), settings, fileDialogs,
-                                  program.Folders().ParlexFolder(), {}, program.Bus().DeviceTimeout, mark};
-  parlexSeams.listeners.assign(found.begin() + 1, found.begin() + 1 + std::clamp<int>(found[0], 0, 14));
+  parlex::ParlexSeams parlexSeams{launcher.Driver(), program.Op(), runClock, settings, fileDialogs,
+                                  program.Folders().ParlexFolder(), program.ListenerAddresses(),
+                                  program.DeviceTimeout(), mark};
 
   // The menu: each item and what it runs; an item without work is not part of this build yet.
-  FrameHooks& hooks = program.Hooks();
   double sequenceStart = 0;
   std::vector<std::pair<std::string_view, std::function<void()>>> menu = {
       {"FSeq", [&] {
@@ -229,7 +227,7 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
       {"PrintPreview", [&] { ShowPrintPreview(program.Op(), program.Display().Text(), &form, ReportPrintOptions(program)); }},
       {"Certificate", CertificateMenuCommand(launcher, settings, fileDialogs)},
       {"FManual", [&] { RunParlex(parlexSeams, parlexState, &form); }},
-      {"ViewErrorLog", [&] { ShowErrorLog(&form, FaultbookSeams{program.Bus(), program.Scope(), program.Op(), program.Folders(), mark}); }},
+      {"ViewErrorLog", [&] { ShowErrorLog(&form, FaultbookSeams{program.ScopeErrorLog(), program.Op(), program.Folders(), mark}); }},
       {"ShowHistory", HistoryCommand(&form, settings, program, mark)},
       {"DisableAuto", [&] { program.DisableAuto(); }},
       {"ClearTests", [&] { program.ClearTests(); }},
@@ -241,17 +239,19 @@ int RunWindow(const BackendRegistry& registry, const CommandLine& options) {
        }},
       {"A", [&] { shellView.ShowAbout(); }},
   };
-  for (const CatalogueEntry& test : TestCatalogue())
-    menu.emplace_back(test.menuItem,
-                      test.number == kSelfCalEntry ? hooks.SelfCal : hooks.Tests[static_cast<size_t>(test.number)]);
+  for (const CatalogueEntry& test : TestCatalogue()) {
+    std::function<void()> run;
+    if (program.HasTest(test.number)) run = [&program, n = test.number] { program.RunTest(n); };
+    menu.emplace_back(test.menuItem, std::move(run));
+  }
   for (auto& [name, work] : menu) connectItem(name, std::move(work));
   FollowEnabled(*form.Item("PrintPreview"), *form.Item(ui::kPrintStart));
   // The guide can be read at any time, a test running or not: it changes nothing.
   QObject::connect(form.Item("Help"), &QAction::triggered, &form, [&form] { ShowUserGuide(&form); });
   // After a Full Sequence the status bar sums it up, before its closing message.
-  hooks.FullSequenceEnded = [&](bool completed) {
+  program.OnFullSequenceEnded([&](bool completed) {
     form.Progress()->setText(WidgetText(FullSequenceSummary(program.Run(), completed, runClock.Now() - sequenceStart)));
-  };
+  });
   QObject::connect(form.ClearTests2(), &QPushButton::clicked, &form,
                    [&] { runCommand([&] { program.ClearTests(); }); });
   // Exit Test runs inside the running test's waits: it only sets the flag.
@@ -315,8 +315,8 @@ int RunWindowProgram(int argc, char** argv, const BackendRegistry& registry, con
 
   if (options.demoMessBox) {
     QtOperator technician;
-    const int16_t answer = technician.ShowMessBox("Are you sure ?", kYesNo + kQuestion, "Disable Auto Mode");
-    std::cout << answer << "\n";
+    const BoxAnswer answer = technician.ShowMessBox("Are you sure ?", kYesNo + kQuestion, "Disable Auto Mode");
+    std::cout << int{answer} << "\n";
     return 0;
   }
   return RunWindow(registry, options);

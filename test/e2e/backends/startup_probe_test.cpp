@@ -66,8 +66,7 @@ struct SlowBench {
   // The found table after GpibInit, addresses only.
   std::vector<int16_t> Listeners() {
     bus->GpibInit(1);
-    const auto& found = bus->listeners.found;
-    return std::vector<int16_t>(found.begin() + 1, found.begin() + 1 + found[0]);
+    return bus->listeners.Addresses();
   }
   int AddressOf(int16_t handle) { return handle > 0 ? bus->ibask(handle, 1) : 0; }
 

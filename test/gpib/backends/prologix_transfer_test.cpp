@@ -213,8 +213,7 @@ TEST(PrologixBus, TheBusLayerFindsAndQueriesADeviceThroughTheAdapter) {
   VirtualClock clock;
   GpibBus bus(*b.adapter, technician, clock);
   bus.GpibInit(1);
-  EXPECT_EQ(bus.listeners.found[0], 1);
-  EXPECT_EQ(bus.listeners.found[1], 7);
+  EXPECT_EQ(bus.listeners.Addresses(), (std::vector<int16_t>{7}));
   int16_t scope = bus.FindDevice("ID?", "TDS 340");
   ASSERT_NE(scope, 0);
   EXPECT_EQ(bus.GpibQuery(scope, "CH1:SCA?"), "4.0E-3");

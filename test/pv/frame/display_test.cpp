@@ -135,7 +135,7 @@ TEST_F(ResultDisplayTest, JudgedStepsAreShownAsResultsAndLoggedByTheLogsSink) {
   RecordingLog log;
   display.SetResultLog(&log);
   display.PrintFirst("Test ACQ / 1 of 3", "HEADER");
-  StepResult result = MakeStepResult(ScaleStep("CH2", 0.002f), "V", Judge(0, -0.0032f, 0, 0.005f), 0.005f);
+  StepResult result = MakeStepResult(ScaleStep("CH2", 0.002f), "V", Judge(0, -0.0032f, JudgeMode::TwoSided, 0.005f), 0.005f);
   const std::string row = " CH 2  2 mV/div  \xB1" "3.20 mV  5.00 mV" + std::string(VerdictText(result.verdict));
   result.text = row;
   const AssessedStep step = MakeAssessedStep(state, result);
@@ -162,7 +162,7 @@ TEST_F(ResultDisplayTest, MeasuredRowsCarryTheirUncertaintyFromTheirReadings) {
   dc.absolute = 50e-6;
   state.StandardUncertainties = {dc};
   state.DecisionRule = DecisionRule::Guarded;
-  StepResult measured = MakeStepResult("CH1 10 mV/div 60 mV", "V", Judge(0.06f, -0.0054f, 0, 0.06536f), 0.06536f);
+  StepResult measured = MakeStepResult("CH1 10 mV/div 60 mV", "V", Judge(0.06f, -0.0054f, JudgeMode::TwoSided, 0.06536f), 0.06536f);
   measured.text = " CH1 60 mV" + std::string(VerdictText(measured.verdict));
   const std::vector<StandardSetting> calibrator{{StandardFunction::DcVoltage, 0.06, std::nullopt}};
   display.Step(MakeAssessedStep(state, measured, calibrator, {StepReadings{{"6.0107E-2"}}}));

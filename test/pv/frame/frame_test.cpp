@@ -402,7 +402,7 @@ TEST_F(TestFrameTest, StepsGoThroughTheChainInOrderBetweenTheFramesRunBoundaries
   std::vector<std::string> notes;
   NotingSink log("log", notes), view("view", notes), store("store", notes), progress("progress", notes);
   frame.Sinks() = StepSinks{&log, &view, &store, &progress};
-  StepResult step = MakeStepResult("CH1 2 mV/div", "V", Judge(0, -0.0032f, 0, 0.001f), 0.001f);
+  StepResult step = MakeStepResult("CH1 2 mV/div", "V", Judge(0, -0.0032f, JudgeMode::TwoSided, 0.001f), 0.001f);
   const auto measure = [&](StopToken) { frame.Step(step); };
   technician.Expect(kPassed, 64, "Offset at Zero / End of Test", kOk);
   RunTest(kTestOffsetZero, P, InputsConnected::No, measure);

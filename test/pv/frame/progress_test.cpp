@@ -21,7 +21,7 @@ using testing::RecordingView;
 // Answers every box with OK (the end-of-test messages, the clear question).
 class OkOperator : public Operator {
  public:
-  int16_t ShowMessBox(std::string_view, int16_t, std::string_view) override { return kOk; }
+  BoxAnswer ShowMessBox(std::string_view, int16_t, std::string_view) override { return kOk; }
   void ShowInfo(std::string_view) override {}
   [[noreturn]] void EndProgram() override { throw ProgramEnded(); }
 };

@@ -70,7 +70,7 @@ TEST(Bench, ProgramsRoutesCarryTheInstrumentsToTheScope) {
   VirtualClock clock;
   auto bench = Bench::Shipped("default", clock);
   BusUser bus(bench->Bus());
-  // SetSG(0.05, 0.006) in full Auto on an SG 5030: ratio 500, generator at its table level.
+  // 50 kHz at 6 mV p-p in full Auto on an SG 5030: ratio 500, generator at its table level.
   double level = CompensationTable(*bench->Generator())[0].row0;
   bus.Write(8, "OUT OFF");
   bus.Write(5, "ATT   500");

@@ -130,7 +130,7 @@ TEST(AutoPath, ProgramDriversDeliverCompensatedLevelsAtTheRoutedInput) {
   scanners.SetRoute("SG,CH2");
   for (float mhz : {0.05f, 50.0f, 100.0f, 200.0f, 400.0f}) {
     for (float vpp : {0.006f, 0.03f, 0.3f, 3.0f, 5.0f}) {
-      generator.SetSG(mhz, vpp);
+      generator.SetSG(SignalSetting::Both(mhz, vpp));
       Signal ch2 = bench->SignalAt(ScopeInput::Ch2);
       ASSERT_EQ(ch2.kind, Signal::Kind::Sine) << mhz << " MHz " << vpp << " V";
       EXPECT_NEAR(ch2.frequencyHz, mhz * 1e6, 1) << mhz;

@@ -37,8 +37,7 @@ struct Round {
 TEST(SimRound, InitFindAndQueryWithASilentDevice) {
   Round r;
   r.bus.GpibInit(1);
-  std::array<int16_t, 15> table{3, 1, 7, 12};
-  EXPECT_EQ(r.bus.listeners.found, table);
+  EXPECT_EQ(r.bus.listeners.Addresses(), (std::vector<int16_t>{1, 7, 12}));
 
   int16_t scopeHandle = r.bus.FindDevice("ID?", "!TDS 340");
   ASSERT_NE(scopeHandle, 0);
@@ -55,7 +54,7 @@ TEST(SimRound, InitFindAndQueryWithASilentDevice) {
   int16_t generatorHandle = r.bus.FindDevice("ID?", "!sg5030");
   ASSERT_NE(generatorHandle, 0);
   EXPECT_NE(generatorHandle, scopeHandle);
-  EXPECT_EQ(r.bus.listeners.free[0], 1);
+  EXPECT_EQ(r.bus.listeners.FreeCount(), 1u);
 
   EXPECT_EQ(r.bus.GpibQuery(scopeHandle, "ID?"), "ID TEK/TDS 340,CF:91.1CT FV:v1.00");
   EXPECT_EQ(r.bus.GpibQuery(generatorHandle, "FREQ 50E6"), "FREQ 50E6");
@@ -75,11 +74,11 @@ TEST(SimRound, InitFindAndQueryWithASilentDevice) {
 
 TEST(SimRound, GeneralHandleReadsTheSilentDeviceWithTheTenSecondTimeout) {
   Round r;
-  r.bus.DeviceTimeout = 12;
+  r.bus.DeviceTimeout = DriverTimeout::ThreeSeconds;
   r.bus.GpibInit(1);
   int16_t handle = r.bus.FindDevice("", "");
   ASSERT_GT(handle, 0);
-  EXPECT_EQ(r.bus.listeners.free[0], 3);
+  EXPECT_EQ(r.bus.listeners.FreeCount(), 3u);
   EXPECT_EQ(r.scope.Polls(), 1);
   EXPECT_EQ(r.generator.Polls(), 1);
   EXPECT_EQ(r.mute.Polls(), 1);

@@ -92,18 +92,23 @@ TEST_F(DriverPromptsTest, GeneratorPromptsSetFrequencyAndPeakToPeakLevel) {
   EXPECT_NEAR(bench_->HandGenerator().Vpp(), 0.01, 1e-9);
 
   struct Step {
-    float mhz, amplitude;
+    SignalSetting setting;
     double hz, vpp;
   };
   const Step steps[] = {
-      {0.05f, 0.012f, 50e3, 0.012}, {100, 0, 100e6, 0.012}, {0.05f, 5, 50e3, 5},
-      {-60, 0.5f, 60e6, 0.5},       {0, 0.3f, 60e6, 0.3},   {50, 10.5f, 50e6, 2 * std::sqrt(2.0) * 0.5},
+      {SignalSetting::Both(0.05f, 0.012f), 50e3, 0.012},
+      {SignalSetting::Frequency(100), 100e6, 0.012},
+      {SignalSetting::Both(0.05f, 5), 50e3, 5},
+      {SignalSetting::Both(60, 0.5f).Direct(), 60e6, 0.5},
+      {SignalSetting::Amplitude(0.3f), 60e6, 0.3},
+      {SignalSetting::RmsLevel(50, 0.5f), 50e6, 2 * std::sqrt(2.0) * 0.5},
   };
-  for (const Step& s : steps) {
-    EXPECT_EQ(generator_.SetSG(s.mhz, s.amplitude), Setting::Made);
-    EXPECT_NEAR(bench_->HandGenerator().FrequencyHz(), s.hz, s.hz * 1e-6) << s.mhz << ", " << s.amplitude;
+  for (size_t i = 0; i < std::size(steps); ++i) {
+    const Step& s = steps[i];
+    EXPECT_EQ(generator_.SetSG(s.setting), Setting::Made);
+    EXPECT_NEAR(bench_->HandGenerator().FrequencyHz(), s.hz, s.hz * 1e-6) << "step " << i;
     // The prompt shows four significant digits.
-    EXPECT_NEAR(bench_->HandGenerator().Vpp(), s.vpp, s.vpp * 1e-3) << s.mhz << ", " << s.amplitude;
+    EXPECT_NEAR(bench_->HandGenerator().Vpp(), s.vpp, s.vpp * 1e-3) << "step " << i;
   }
   EXPECT_NEAR(bench_->SignalAt(ScopeInput::Ch1).vpp, bench_->HandGenerator().Vpp(), 1e-12);
   EXPECT_EQ(technician_.UnknownCount(), 0);
@@ -121,7 +126,7 @@ TEST_F(DriverPromptsTest, TimeMarkPromptAndTheHandLoopInstruction) {
 TEST_F(DriverPromptsTest, LevelAsSeenOnTheScopeMakesUpForTheScopesRollOff) {
   Prompt("Connect the " + roles_.SGName + " through a 50 ohm termination to CH 1.", 5);
   ShowPeakToPeakOnCh1(".1", "10E-9");
-  EXPECT_EQ(generator_.SetSGOnScope(-100, 0.5f), Setting::Made);
+  EXPECT_EQ(generator_.SetSGOnScope(SignalSetting::Both(100, 0.5f).Direct()), Setting::Made);
   EXPECT_DOUBLE_EQ(bench_->HandGenerator().FrequencyHz(), 100e6);
   // At its -3 dB frequency the scope shows less than the generator gives: the technician
   // turned the level up until the scope showed 0.5 V.
@@ -151,7 +156,7 @@ class DriverPromptsWithKnobErrorTest : public DriverPromptsTest {
 TEST_F(DriverPromptsWithKnobErrorTest, RepeatedKnobCorrectionsConvergeWithinTheError) {
   Prompt("Connect the " + roles_.SGName + " to CH 1 trough a 50 ohm termination.", 3);
   ShowPeakToPeakOnCh1(".1", "10E-6");
-  generator_.SetSG(0.05f, 0.6f);
+  generator_.SetSG(SignalSetting::Both(0.05f, 0.6f));
   std::string text = "The amplitude is out of limit!\nIncrease the " + roles_.SGName + " output amplitude to" +
                      FormatValue(0.6f, "V", 103) + " P-P.";
   for (int i = 0; i < 5; ++i) {

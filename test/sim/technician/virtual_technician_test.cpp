@@ -306,7 +306,7 @@ TEST_F(TechnicianTest, ALoopNoAnswerEndsMakesTheTechnicianLeaveSayingWhere) {
 TEST_F(TechnicianTest, EveryAnswerIsShownToTheWitnessAndTheDatabaseBoxIsAcknowledged) {
   TechnicianOptions options;
   std::vector<std::pair<std::string, int16_t>> seen;
-  options.witness = [&seen](std::string_view, int16_t, std::string_view caption, int16_t answer) {
+  options.witness = [&seen](std::string_view, int16_t, std::string_view caption, BoxAnswer answer) {
     seen.emplace_back(std::string(caption), answer);
   };
   Open("scope-only", options);
@@ -371,7 +371,7 @@ TEST_F(TechnicianTest, TranscriptKeepsPromptsAnswersActionsAndInfo) {
 class Person : public Operator {
  public:
   explicit Person(Bench& bench) : bench_(bench) {}
-  int16_t ShowMessBox(std::string_view text, int16_t, std::string_view) override {
+  BoxAnswer ShowMessBox(std::string_view text, int16_t, std::string_view) override {
     seen.emplace_back(text);
     std::optional<Cable> cable = bench_.Wires().CableAt(ScopeInput::Ch1);
     ch1WhenAsked.push_back(cable ? cable->source : "");
@@ -380,7 +380,7 @@ class Person : public Operator {
   void ShowInfo(std::string_view text) override { info.emplace_back(text); }
   [[noreturn]] void EndProgram() override { throw ProgramEnded(); }
 
-  int16_t answer = kCancel;
+  BoxAnswer answer = kCancel;
   std::vector<std::string> seen;
   std::vector<std::string> ch1WhenAsked;
   std::vector<std::string> info;

@@ -30,7 +30,7 @@ namespace {
 // The demo asks nothing; any question would be a surprise, so it says so and answers OK.
 class QuietOperator : public veridane::Operator {
  public:
-  int16_t ShowMessBox(std::string_view text, int16_t, std::string_view) override {
+  veridane::BoxAnswer ShowMessBox(std::string_view text, int16_t, std::string_view) override {
     std::cerr << "unexpected prompt: " << text << "\n";
     return veridane::kOk;
   }

@@ -16,7 +16,7 @@ namespace veridane {
 namespace {
 
 // Runs the box modally and lets `act` answer it from inside the modal loop.
-int16_t RunWith(MessBox& box, std::function<void(MessBox&)> act) {
+BoxAnswer RunWith(MessBox& box, std::function<void(MessBox&)> act) {
   QTimer::singleShot(0, &box, [&box, act] {
     if (!box.isVisible()) return;
     act(box);
@@ -91,7 +91,7 @@ TEST(MessBox, EscapeAnswersTheWayOutWhateverHasTheFocus) {
     for (int focus = 0; focus < 3; ++focus) {
       MessBox box("Are you sure you want to continue ?", static_cast<int16_t>(set + 32), "Adjust");
       if (box.Button(focus)->isHidden()) continue;
-      const int16_t answer = RunWith(box, [focus](MessBox& b) {
+      const BoxAnswer answer = RunWith(box, [focus](MessBox& b) {
         b.Button(focus)->setFocus();
         QTest::keyClick(b.Button(focus), Qt::Key_Escape);
       });
@@ -103,7 +103,7 @@ TEST(MessBox, EscapeAnswersTheWayOutWhateverHasTheFocus) {
 TEST(MessBox, EscapeLeavesAnAbortRetryIgnoreBoxOpen) {
   MessBox box("GPIB ERROR", 2, "c");
   bool openAfterEscape = false;
-  const int16_t answer = RunWith(box, [&openAfterEscape](MessBox& b) {
+  const BoxAnswer answer = RunWith(box, [&openAfterEscape](MessBox& b) {
     QTest::keyClick(b.focusWidget(), Qt::Key_Escape);
     openAfterEscape = b.isVisible();
     QTest::mouseClick(b.Button(0), Qt::LeftButton);
@@ -146,7 +146,7 @@ TEST(MessBox, EscapeLeavesTheWayOutOfRunningWorkAlone) {
         QTest::mouseClick(b.Button(0), Qt::LeftButton);
       });
       EXPECT_TRUE(openAfterEscape) << "set " << set << " focus " << focus;
-      EXPECT_EQ(answer, CodeFromCaption(CaptionsForSet(static_cast<Buttons>(set))[0])) << set;
+      EXPECT_EQ(answer, AnswerFromCaption(CaptionsForSet(static_cast<Buttons>(set))[0])) << set;
     }
   }
   MessBox okOnly("Set the calibrator to Standby.", 64, "Calibrator");
@@ -183,7 +183,7 @@ TEST(MessBox, WithoutADefaultTheLeftmostButtonAnswersEnter) {
   for (const auto& [set, leftmost] : sets) {
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
       MessBox box("Do you wish to continue in Auto mode ?", static_cast<int16_t>(set + 32), "Auto mode possible");
-      const int16_t answer = RunWith(box, [key](MessBox& b) {
+      const BoxAnswer answer = RunWith(box, [key](MessBox& b) {
         QWidget* focused = b.focusWidget();
         ASSERT_NE(focused, nullptr);
         QTest::keyClick(focused, key);

@@ -347,7 +347,7 @@ TEST(QtMainView, ShowUncertaintyAddsUAndTurColumnsToResultRowsInTheWindowOnly) {
   dc.absolute = 50e-6;
   bench.state.StandardUncertainties = {dc};
   auto result = [&](const std::string& row, float measured) {
-    StepResult judged = MakeStepResult("CH1 5 mV/div -990 mV", "V", Judge(-0.99f, -0.008f, 0, measured), measured);
+    StepResult judged = MakeStepResult("CH1 5 mV/div -990 mV", "V", Judge(-0.99f, -0.008f, JudgeMode::TwoSided, measured), measured);
     judged.text = row;
     bench.display.Step(MakeAssessedStep(bench.state, std::move(judged),
                                         {StandardSetting{StandardFunction::DcVoltage, -0.99, std::nullopt}}));
@@ -398,7 +398,7 @@ TEST(QtMainView, ShowUncertaintyWidensTheWindowToShowTheColumns) {
   bench.state.StandardUncertainties = {UncertaintyFigure{}};
   bench.form.show();
   const int firstWidth = bench.form.width();
-  StepResult judged = MakeStepResult("CH1 2 mV/div", "V", Judge(0, -0.0032f, 0.0032f, 0.0001f), 0.0001f);
+  StepResult judged = MakeStepResult("CH1 2 mV/div", "V", Judge(0, -0.0032f, JudgeMode::TwoSided, 0.0001f), 0.0001f);
   judged.text = "CH 1          2 mV/div                \xB1" "3.20 mV           100.0 \xB5V           PASS";
   bench.display.PrintScreen("CHANNEL       VERTICAL SCALE          LIMITS           MEASURED        PASS/FAIL");
   bench.display.PrintScreen("");

@@ -22,7 +22,7 @@ namespace {
 
 class QuietOperator : public veridane::Operator {
  public:
-  int16_t ShowMessBox(std::string_view text, int16_t, std::string_view caption) override {
+  veridane::BoxAnswer ShowMessBox(std::string_view text, int16_t, std::string_view caption) override {
     std::cout << caption << ": " << text << "\n";
     return veridane::kOk;
   }
@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
   MemorySettings settings;
   QtFileDialogs dialogs;
   const std::string folder = QDir::tempPath().toStdString() + "/parlex-demo";
-  parlex::ParlexSeams seams{bench->Bus(), op, clock, settings, dialogs, folder, {1, 5, 6, 7, 8, 11, 12}, 12,
+  parlex::ParlexSeams seams{bench->Bus(), op, clock, settings, dialogs, folder, {1, 5, 6, 7, 8, 11, 12}, DriverTimeout::ThreeSeconds,
                             " [Simulated bench]"};
   parlex::ParlexRunState state;
   ManualForm form(seams, state);
