@@ -114,3 +114,41 @@ TEST(ExitTest, DuringChannel2InManualModeRemindsToDisconnect) {
 
 }  // namespace
 }  // namespace veridane::testing
+
+namespace veridane::testing {
+namespace {
+
+// CH2 cannot carry the trigger test's signal on the bandwidth-fault bench: the technician is
+// asked whether to go on ("Large Amplitude Error") until they answer No. The stop stands (the
+// termination line, the sequence ends), but what stopped it is the scope, so the test fails on
+// that finding instead of ending without a result.
+TEST(SignalAnsweredNo, FailsTheTestOnItsFindingAndEndsTheFullSequence) {
+  E2eRun run("bandwidth-fault");
+  ASSERT_TRUE(run.Start());
+  run.FullSequence();
+
+  const std::string finding = "Edge Trigger Sensitivity - SIGNAL COULD NOT BE SET: TEST FAILED.";
+  const std::string why = "  (\"Large Amplitude Error\" answered No)";
+  const std::string shown = run.DisplayText();
+  EXPECT_NE(shown.find("\r\n\r\nTEST SEQUENCE TERMINATED BY OPERATOR.\r\n" + finding + "\r\n" + why), std::string::npos)
+      << shown.substr(shown.size() > 600 ? shown.size() - 600 : 0);
+  EXPECT_EQ(run.Status(kTestTrigger), TestOutcome::Failed);
+  EXPECT_EQ(run.program->Run().TestFindings[kTestTrigger], finding + " " + Trim(why));
+  EXPECT_NE(run.view.statusLines[kTestTrigger - 1].find("Edge Trigger Sensitivity - FAIL"), std::string::npos)
+      << run.view.statusLines[kTestTrigger - 1];
+
+  const std::vector<sim::TranscriptEntry> ends = run.PromptsCaptioned("Edge Trigger Sensitivity / End of Test");
+  ASSERT_EQ(ends.size(), 1u) << Utf8FromText8(run.Transcript());
+  EXPECT_EQ(ends[0].text, "Test Sequence Terminated by Operator.\nFull Sequence Terminated.");
+  EXPECT_TRUE(run.PromptsCaptioned("End of Full Sequence").empty());
+  EXPECT_FALSE(run.program->Run().FullSeqRunning);
+  EXPECT_FALSE(run.program->Run().AbortFlag);
+
+  // The next test run alone starts clean: no finding left over from the stop.
+  run.RunTest(kTestOffsetZero);
+  EXPECT_TRUE(run.program->Run().TestFindings[kTestOffsetZero].empty());
+  EXPECT_EQ(run.Status(kTestOffsetZero), TestOutcome::Passed);
+}
+
+}  // namespace
+}  // namespace veridane::testing

@@ -135,8 +135,10 @@ with tempfile.TemporaryDirectory() as folder:
     check(pages >= 2 and text.count("SIMULATED - NOT A CALIBRATION") >= 2 * pages, "the simulated mark on every page")
     check("page 1 of %d" % pages in flat and "page %d of %d" % (pages, pages) in flat, "page x of y")
 
-    # The faulty bench: JUnit read by a standard parser, one failure per failed step; its
-    # stopped trigger test gets a certificate only with --partial, which names it.
+    # The faulty bench by hand: JUnit read by a standard parser, one failure per failed step. The
+    # technician answers No when the trigger test's signal cannot be set: the sequence stops
+    # there, and the test fails on that finding (a failure of its own) instead of going
+    # unrecorded, so the certificate covers every test and names the finding.
     junit = os.path.join(folder, "faulty.xml")
     partial = os.path.join(folder, "partial.pdf")
     faulty = run(folder, "--bench", "sim:bandwidth-fault", "--run", "full", "--technician", "virtual",
@@ -150,12 +152,16 @@ with tempfile.TemporaryDirectory() as folder:
     check(len(failed) == sum(1 for step in faulty_steps if step["text"].endswith(" FAIL")), "verdicts match the texts")
     tree = ElementTree.parse(junit)
     check(len(tree.getroot().findall("testsuite")) == len(faulty_run["runs"][0]["tests"]), "a testsuite per test")
-    check(len(tree.getroot().findall(".//failure")) == len(failed), "JUnit failures %d vs %d" %
+    stopped = [test for test in faulty_run["runs"][0]["tests"] if test["name"] == "Edge Trigger Sensitivity"][0]
+    check(stopped["verdict"] == "FAIL" and stopped.get("finding") == "Edge Trigger Sensitivity - SIGNAL COULD NOT BE "
+          "SET: TEST FAILED. (\"Large Amplitude Error\" answered No)",
+          "the trigger test answered No fails on its finding: %s" % {k: v for k, v in stopped.items() if k != "steps"})
+    check(len(tree.getroot().findall(".//failure")) == len(failed) + 1, "JUnit failures %d vs %d and the finding" %
           (len(tree.getroot().findall(".//failure")), len(failed)))
-    check(int(tree.getroot().get("failures")) == len(failed), "the failure count of testsuites")
+    check(int(tree.getroot().get("failures")) == len(failed) + 1, "the failure count of testsuites")
     partial_text = " ".join(subprocess.run(["pdftotext", partial, "-"], capture_output=True).stdout.decode().split())
-    check("PARTIAL CERTIFICATE" in partial_text and "Edge Trigger Sensitivity" in partial_text, "partial named")
     check("NOT TO CONFORM" in partial_text, "a failed unit does not conform")
+    check("(\"Large Amplitude Error\" answered No)" in partial_text, "the certificate names the finding")
 
     # In Auto the trigger test cannot set its signal on CH2 and fails on that finding with no
     # failing row: the finding is in the JSON, in JUnit as a failure of its own, and on the

@@ -1,6 +1,7 @@
 // Whole headless Full Sequences on simulated benches: their rows land in the simulated
 // folder's SQLite file with the numbers and verdicts the display showed, and the command line
 // lists and exports them.
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -111,7 +112,18 @@ TEST(SimulatedRuns, FullSequencesLandInTheStoreAsShown) {
     for (size_t at = all.out.find(name); at != std::string::npos; at = all.out.find(name, at + 1), ++listedRows)
       EXPECT_EQ(all.out.compare(at + name.size(), 2, "  "), 0) << all.out.substr(at, 80);
   }
-  EXPECT_EQ(listedRows, store.Rows({"B012345", "", "", {}}).size());
+  // A test that failed on a finding lists it on a line of its own: the offset-fault bench's
+  // bandwidth test, whose signal the technician gave up setting (answered No), is one.
+  size_t findings = 0;
+  for (const StoredRun& run : stored)
+    for (const RunTestOutcome& outcome : store.TestOutcomes(run.id)) findings += outcome.finding.empty() ? 0 : 1;
+  const std::vector<RunTestOutcome> faulty = store.TestOutcomes(stored[2].id);
+  const auto bandwidth = std::find_if(faulty.begin(), faulty.end(), [](const RunTestOutcome& t) { return t.number == kTestBandwidth; });
+  ASSERT_NE(bandwidth, faulty.end());
+  EXPECT_EQ(bandwidth->outcome, TestOutcome::Failed);
+  EXPECT_EQ(bandwidth->finding, "Analog Bandwidth - SIGNAL COULD NOT BE SET: TEST FAILED. (\"Large Frequency Error\" answered No)");
+  EXPECT_EQ(findings, 1u);
+  EXPECT_EQ(listedRows, store.Rows({"B012345", "", "", {}}).size() + findings);
   const std::string csv = (root.Path() / "f.csv").string();
   Outcome exported = Invoke(root, settings, {"--results", "--bench", "sim", "--serial", "b012345", "--csv", csv});
   EXPECT_EQ(exported.code, kExitPassed) << exported.messages;
@@ -119,7 +131,7 @@ TEST(SimulatedRuns, FullSequencesLandInTheStoreAsShown) {
   std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   size_t lines = 0;
   for (size_t at = content.find("\r\n"); at != std::string::npos; at = content.find("\r\n", at + 2)) ++lines;
-  EXPECT_EQ(lines, 1 + store.Rows({"B012345", "", "", {}}).size());
+  EXPECT_EQ(lines, 1 + store.Rows({"B012345", "", "", {}}).size() + findings);
   // A row without a reading counts as a failure, and says why.
   EXPECT_EQ(content.find("not measurable"), std::string::npos);
   EXPECT_NE(content.find(",FAIL,"), std::string::npos);

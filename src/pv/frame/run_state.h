@@ -38,6 +38,11 @@ inline constexpr std::string_view kSignalNotSet = " - SIGNAL COULD NOT BE SET: T
 inline std::string SignalNotSetFinding(std::string_view testName, std::string_view caption) {
   return std::string(testName) + std::string(kSignalNotSet) + "\n  (\"" + std::string(caption) + "\" asked too often)";
 }
+// The same when the technician answered No to the question: the test stops as the technician
+// asked, but what stopped it is the scope's signal, so it fails with this finding.
+inline std::string SignalAnsweredNoFinding(std::string_view testName, std::string_view caption) {
+  return std::string(testName) + std::string(kSignalNotSet) + "\n  (\"" + std::string(caption) + "\" answered No)";
+}
 // The line a test's table ends with when the technician stopped it.
 inline constexpr std::string_view kStoppedByOperatorLine = "TEST SEQUENCE TERMINATED BY OPERATOR.";
 
@@ -57,6 +62,11 @@ struct RunState {
   // the scope (a signal that could not be set): the test fails with this line in its table
   // and a Full Sequence goes on. Cleared at the end of every test.
   std::string StopFinding;
+  // The caption of the signal-setting question the technician answered No to, when that is
+  // what stopped the running test (StopToken::RaiseAnsweredNo). Unlike StopFinding the stop
+  // stands (a Full Sequence ends), and the test fails with SignalAnsweredNoFinding. Cleared at
+  // the end of every test.
+  std::string StopAnsweredNo;
   // The finding each test last ended on (the line shown in its table), kept for the record;
   // empty for a test that ended any other way.
   std::array<std::string, kMostTests + 1> TestFindings{};

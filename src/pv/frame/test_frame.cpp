@@ -79,7 +79,7 @@ void TestFrame::Run(int16_t test, const TestProcedure& procedure) {
   JoinRun(test);
   state_.CurrentTest = test;
   BeginTest(procedure.label);
-  StopToken stop(state_.AbortFlag);
+  StopToken stop(state_.AbortFlag, &state_.StopAnsweredNo);
   if (procedure.opening) procedure.opening(stop);
   if (stop.Raised()) {
     EndTest(test, TestOutcome::Stopped, InputsConnected::No);
@@ -90,7 +90,7 @@ void TestFrame::Run(int16_t test, const TestProcedure& procedure) {
 
 StopToken TestFrame::FreshStop() {
   state_.AbortFlag = false;
-  return StopToken(state_.AbortFlag);
+  return StopToken(state_.AbortFlag, &state_.StopAnsweredNo);
 }
 
 void TestFrame::EndTest(int16_t test, TestOutcome outcome, InputsConnected inputs) {
@@ -106,23 +106,39 @@ void TestFrame::EndTest(int16_t test, TestOutcome outcome, InputsConnected input
   std::string message;
   const std::string finding = std::move(state_.StopFinding);
   state_.StopFinding.clear();
-  if (n >= 1 && n <= state_.NumberOfTests) state_.TestFindings[static_cast<size_t>(n)].clear();
-  if (state_.AbortFlag && !finding.empty() && n >= 1 && n <= state_.NumberOfTests) {
-    display_.PrintScreen("");
+  const std::string answeredNo = std::move(state_.StopAnsweredNo);
+  state_.StopAnsweredNo.clear();
+  const bool numbered = n >= 1 && n <= state_.NumberOfTests;
+  if (numbered) state_.TestFindings[static_cast<size_t>(n)].clear();
+  // Shows a finding's lines under the test's table and keeps them, as one line, for the record.
+  auto showFinding = [&](const std::string& lines) {
     std::string& kept = state_.TestFindings[static_cast<size_t>(n)];
-    for (size_t start = 0; start <= finding.size();) {
-      const size_t end = std::min(finding.find('\n', start), finding.size());
-      const std::string line = finding.substr(start, end - start);
+    for (size_t start = 0; start <= lines.size();) {
+      const size_t end = std::min(lines.find('\n', start), lines.size());
+      const std::string line = lines.substr(start, end - start);
       display_.PrintScreen(line);
       kept += (kept.empty() ? "" : " ") + Trim(line);
       start = end + 1;
     }
+  };
+  // A No to a signal-setting question stops the test (and a Full Sequence) as the technician
+  // asked, but the scope did not show the signal it should: the test fails on that finding
+  // rather than ending without a result.
+  const bool failedOnAnswer = state_.AbortFlag && finding.empty() && !answeredNo.empty() && numbered;
+  if (state_.AbortFlag && !finding.empty() && numbered) {
+    display_.PrintScreen("");
+    showFinding(finding);
     state_.AbortFlag = false;
     outcome = TestOutcome::Failed;
   }
-  const bool noResult = !HasResult(outcome);
+  const bool noResult = !HasResult(outcome) && !failedOnAnswer;
   if (state_.AbortFlag) {
-    if (!noResult && n != 0) {
+    if (failedOnAnswer) {
+      message = "Test Sequence Terminated by Operator.";
+      display_.PrintScreen("");
+      display_.PrintScreen(std::string(kStoppedByOperatorLine));
+      showFinding(SignalAnsweredNoFinding(state_.TestName(n), answeredNo));
+    } else if (!noResult && n != 0) {
       message = "Test Sequence Terminated by Operator.";
       display_.PrintScreen("");
       display_.PrintScreen(std::string(kStoppedByOperatorLine));
@@ -131,9 +147,15 @@ void TestFrame::EndTest(int16_t test, TestOutcome outcome, InputsConnected input
     op_.SetBusy(false);
     state_.FullSeqRunning = false;
     state_.AbortFlag = false;
-    // A stopped test has no result: a PASS of an earlier run must not stand for it, on screen
-    // or in the log's status file. An earlier FAIL stays: the scope still needs looking at.
-    if (n >= 1 && n <= state_.NumberOfTests && state_.TestStatus[static_cast<size_t>(n)] == TestOutcome::Passed) {
+    if (failedOnAnswer) {
+      state_.TestStatus[static_cast<size_t>(n)] = TestOutcome::Failed;
+      state_.FullSeqFailed = true;
+      if (display_.LogOpen()) Run(hooks_.WriteStatusFile);
+      TestStatusUpdate();
+    } else if (numbered && state_.TestStatus[static_cast<size_t>(n)] == TestOutcome::Passed) {
+      // A stopped test has no result: a PASS of an earlier run must not stand for it, on
+      // screen or in the log's status file. An earlier FAIL stays: the scope still needs
+      // looking at.
       state_.TestStatus[static_cast<size_t>(n)] = TestOutcome::NotRun;
       if (display_.LogOpen()) Run(hooks_.WriteStatusFile);
       TestStatusUpdate();

@@ -145,7 +145,7 @@ void SignalLoop::Regulate(const Quantity& q, float& measured) {
 
     if (q.asksLarge(error)) {
       if (parts_.op.ShowMessBox(q.largeText, kYesNo + kCritical, q.largeCaption) == kNo) {
-        Abort();
+        parts_.stop.RaiseAnsweredNo(q.largeCaption);
         break;
       }
       if (generator_) pass = kPassAfterLargeError;
@@ -172,7 +172,7 @@ void SignalLoop::Regulate(const Quantity& q, float& measured) {
       const std::string question = "Unable set the " + parts_.roles.SGName + " " + std::string(q.name) + " to within" +
                                    FormatDigits(q.tolerance, 103) + "%.\n\nDo you wish to try again ?";
       if (parts_.op.ShowMessBox(question, kYesNo + kCritical, q.caption) == kNo) {
-        Abort();
+        parts_.stop.RaiseAnsweredNo(q.caption);
         break;
       }
       pass = 1;  // and correct at once: five more corrections before the next question

@@ -29,7 +29,8 @@ struct SignalParts {
 //   FT          %; < 0: |FT|, and the technician adjusts the signal by hand
 //   A           V p-p; 0 (or AT 0) leaves the amplitude alone; < 0 with a generator: not regulated
 //   AT          %; < 0: |AT|, and the technician adjusts by hand
-// A Cancel, or a No to "continue" / "try again", raises the stop; the scope is restored first.
+// A Cancel raises the stop; a No to "continue" / "try again" raises it as a finding about the
+// signal (StopToken::RaiseAnsweredNo), on which the test fails. The scope is restored first.
 void SetSignal(SignalParts parts, int16_t device, float F, float FT, float A, float AT);
 
 // A saved measurement setting without its units element (";UNI..." up to its next ';'), so
