@@ -1,5 +1,7 @@
 #include "results/results_recorder.h"
 
+#include <algorithm>
+
 #include <QDateTime>
 #include <utility>
 
@@ -73,6 +75,22 @@ bool ResultsRecorder::StartRun(bool newRun) {
 bool ResultsRecorder::OpenRun() { return StoreReady() && StartRun(newRun_); }
 
 void ResultsRecorder::Step(const AssessedStep& step) { Record(step.result, step.uncertainty); }
+
+void ResultsRecorder::TestEnded(int16_t test, const std::string& name, TestOutcome outcome, const std::string& finding) {
+  if (!runId_ || newRun_) {
+    if (outcome != TestOutcome::Failed || !OpenRun()) return;
+  }
+  if (failed_ || !store_) return;
+  if (outcomesRun_ != runId_) {
+    outcomes_.clear();
+    outcomesRun_ = runId_;
+  }
+  std::erase_if(outcomes_, [test](const RunTestOutcome& kept) { return kept.number == test; });
+  outcomes_.push_back(RunTestOutcome{test, name, outcome, finding});
+  std::sort(outcomes_.begin(), outcomes_.end(),
+            [](const RunTestOutcome& a, const RunTestOutcome& b) { return a.number < b.number; });
+  if (!store_->SetTestOutcomes(*runId_, outcomes_)) Report(store_->LastError());
+}
 
 void ResultsRecorder::Record(const StepResult& result, const StepUncertainty& uncertainty) {
   if (!StoreReady()) {

@@ -42,6 +42,10 @@ class ResultsRecorder : public StepSink {
   // The next step begins a new run.
   void BeginRun() override { newRun_ = true; }
   void Step(const AssessedStep& step) override;
+  // Keeps how the test ended with the run it belongs to, so that the window's record holds a
+  // test's outcome and finding as a script's does. A test that failed before its first row
+  // begins the run; one that ended without a result and without a row keeps nothing.
+  void TestEnded(int16_t test, const std::string& name, TestOutcome outcome, const std::string& finding) override;
   // Stores the run now, before its first row, unless one is under way with the same facts: for
   // a run whose tests failed before any step was measured, so that how they ended is still
   // kept. False when there is no working store.
@@ -77,6 +81,8 @@ class ResultsRecorder : public StepSink {
   RunFacts runFacts_;
   bool newRun_ = false;
   std::vector<int64_t> runIds_;
+  std::vector<RunTestOutcome> outcomes_;  // of the run outcomesRun_
+  std::optional<int64_t> outcomesRun_;
 };
 
 }  // namespace veridane

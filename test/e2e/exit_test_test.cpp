@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/text8.h"
+#include "results/results_recorder.h"
 #include "test/e2e/e2e_run.h"
 #include "test/e2e/expected_rows.h"
 #include "test/e2e/table_checks.h"
@@ -143,6 +144,16 @@ TEST(SignalAnsweredNo, FailsTheTestOnItsFindingAndEndsTheFullSequence) {
   EXPECT_TRUE(run.PromptsCaptioned("End of Full Sequence").empty());
   EXPECT_FALSE(run.program->Run().FullSeqRunning);
   EXPECT_FALSE(run.program->Run().AbortFlag);
+
+  // The window's record keeps it as a script's does: the test failed, with its finding.
+  ResultsRecorder* recorder = run.launcher.Recorder();
+  ASSERT_TRUE(recorder != nullptr && recorder->Store() != nullptr && !recorder->RunIds().empty());
+  const std::vector<RunTestOutcome> stored = recorder->Store()->TestOutcomes(recorder->RunIds().back());
+  ASSERT_EQ(stored.size(), 5u);
+  EXPECT_EQ(stored.back(), (RunTestOutcome{kTestTrigger, "Edge Trigger Sensitivity", TestOutcome::Failed,
+                                           finding + " " + Trim(why)}));
+  EXPECT_EQ(stored[kTestBandwidth - 1].outcome, TestOutcome::Failed);  // its CH2 rows
+  EXPECT_EQ(stored[kTestOffsetZero - 1].outcome, TestOutcome::Passed);
 
   // The next test run alone starts clean: no finding left over from the stop.
   run.RunTest(kTestOffsetZero);

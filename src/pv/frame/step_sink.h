@@ -2,10 +2,13 @@
 // Where the judged steps of a run go. The frame makes each step (stamped with its test and
 // assessed against the register's uncertainties) and hands it to a fixed chain of named sinks,
 // between an explicit begin and end of the run, so that no sink has to guess where a run starts.
+#include <cstdint>
+#include <string>
 #include <vector>
 
 #include "pv/frame/result_row.h"
 #include "pv/frame/run_state.h"
+#include "report/test_outcome.h"
 
 namespace veridane {
 
@@ -16,6 +19,10 @@ class StepSink {
   // under way already holds, or the first one.
   virtual void BeginRun() {}
   virtual void Step(const AssessedStep& step) = 0;
+  // Test `test` of the run has ended: how, and the finding it failed on (empty for none).
+  // Passed or Failed when it has a result; a stop or an end before any result is NotRun.
+  virtual void TestEnded(int16_t /*test*/, const std::string& /*name*/, TestOutcome /*outcome*/,
+                         const std::string& /*finding*/) {}
   // The run is over (a Full Sequence ended, or the next run begins).
   virtual void EndRun() {}
 };

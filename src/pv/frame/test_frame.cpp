@@ -132,6 +132,7 @@ void TestFrame::EndTest(int16_t test, TestOutcome outcome, InputsConnected input
     outcome = TestOutcome::Failed;
   }
   const bool noResult = !HasResult(outcome) && !failedOnAnswer;
+  const bool stoppedOrNoResult = (state_.AbortFlag && !failedOnAnswer) || noResult;
   if (state_.AbortFlag) {
     if (failedOnAnswer) {
       message = "Test Sequence Terminated by Operator.";
@@ -171,6 +172,16 @@ void TestFrame::EndTest(int16_t test, TestOutcome outcome, InputsConnected input
     if (!state_.FullSeqRunning) message = failed ? "Test Failed.              " : "Test Passed.              ";
     if (display_.LogOpen()) Run(hooks_.WriteStatusFile);
     TestStatusUpdate();
+  }
+
+  if (numbered) {
+    // The record takes how the test ended in this run: a stop, or an end before any result,
+    // leaves it without one even where the status list keeps an earlier FAIL.
+    const TestOutcome ended = failedOnAnswer || !finding.empty() ? TestOutcome::Failed
+                              : stoppedOrNoResult           ? TestOutcome::NotRun
+                                                            : outcome;
+    for (StepSink* sink : sinks_.InOrder())
+      sink->TestEnded(test, state_.TestName(n), ended, state_.TestFindings[static_cast<size_t>(n)]);
   }
 
   if (message.empty())
