@@ -264,6 +264,44 @@ TEST(RecordStore, JsonAndJUnitAgreeWithTheStoredRows) {
   EXPECT_EQ(skipped, 1);
 }
 
+// The JUnit times, in seconds, from the store's recording times: a step from the row before it
+// (the run's start for the first), a test the sum of its steps, the file the sum of its tests. A
+// time that cannot be read, or a clock set back, counts nothing rather than a negative time.
+TEST(RecordStore, JUnitTimesComeFromTheRecordingTimes) {
+  ScratchStore scratch("record-junit-times");
+  ResultsStore store(scratch.Target());
+  ASSERT_TRUE(store.Open()) << store.LastError();
+  const std::optional<int64_t> id = store.AddRun(SomeRun("B010101", "2026-12-07T10:00:00+01:00"));
+  ASSERT_TRUE(id.has_value()) << store.LastError();
+  StepResult dc = OffsetResult("CH1 DC", 0.0032f, 0.0001f);
+  dc.test = 2;
+  dc.testName = "DC Voltage Measurement";
+  ASSERT_TRUE(store.AddRow(*id, "2026-12-07T10:00:05+01:00", OffsetResult("CH1 2 mV/div", 0.0032f, 0.0001f)));
+  ASSERT_TRUE(store.AddRow(*id, "2026-12-07T10:00:17+01:00", OffsetResult("CH2 2 mV/div", 0.0032f, 0.0001f)));
+  // A time in another offset (summer time ending: 10:00:47 at +01:00), one that cannot be read,
+  // and a clock set back.
+  ASSERT_TRUE(store.AddRow(*id, "2026-12-07T09:00:47+00:00", dc));
+  ASSERT_TRUE(store.AddRow(*id, "not a time", dc));
+  ASSERT_TRUE(store.AddRow(*id, "2026-12-07T10:01:00+01:00", dc));
+  ASSERT_TRUE(store.AddRow(*id, "2026-12-07T10:00:50+01:00", dc));
+  std::string error;
+  const RunRecord record = *LoadRunRecord(store, id.value(), error);
+
+  QXmlStreamReader xml(QString::fromStdString(RunsJUnit({record})));
+  std::vector<std::string> times;  // "element time", in file order
+  while (!xml.atEnd()) {
+    if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+    if (xml.name() == QStringLiteral("testsuites") || xml.name() == QStringLiteral("testsuite") ||
+        xml.name() == QStringLiteral("testcase"))
+      times.push_back((xml.name().toString() + " " + xml.attributes().value("time").toString()).toStdString());
+  }
+  ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+  const std::vector<std::string> expected = {"testsuites 60.000", "testsuite 17.000", "testcase 5.000",
+                                             "testcase 12.000",   "testsuite 43.000", "testcase 30.000",
+                                             "testcase 0.000",    "testcase 13.000",  "testcase 0.000"};
+  EXPECT_EQ(times, expected);
+}
+
 TEST(RecordStore, ExportsAreWrittenWholeOrNotAtAll) {
   ScratchStore scratch("record-files");
   std::filesystem::create_directories(scratch.Folder());
