@@ -81,8 +81,9 @@ with tempfile.TemporaryDirectory() as folder:
         out.write(REGISTER.format(calibrator_calibrated="2026-03-02", calibrator_due="2098-03-02"))
     pdf = os.path.join(folder, "certificate.pdf")
     junit = os.path.join(folder, "run.xml")
+    printout = os.path.join(folder, "printout.pdf")
     done = run(folder, "--bench", "sim", "--run", "full", "--technician", "virtual", "--serial", "B010100",
-               "--standards", register, "--certificate", pdf, "--json", "-", "--junit", junit,
+               "--standards", register, "--certificate", pdf, "--json", "-", "--junit", junit, "--print", printout,
                "--temperature", "23.5", "--customer", "Acme")
     stderr = done.stderr.decode("utf-8")
     check(done.returncode == 0, "a healthy bench ends with exit 0, not %d\n%s" % (done.returncode, stderr[-1500:]))
@@ -134,6 +135,21 @@ with tempfile.TemporaryDirectory() as folder:
     pages = text.count("\f") or 1
     check(pages >= 2 and text.count("SIMULATED - NOT A CALIBRATION") >= 2 * pages, "the simulated mark on every page")
     check("page 1 of %d" % pages in flat and "page %d of %d" % (pages, pages) in flat, "page x of y")
+
+    # The printout of the display says on every page, as the certificate does, that the bench
+    # was simulated.
+    printed = subprocess.run(["pdftotext", "-layout", printout, "-"], capture_output=True).stdout.decode("utf-8")
+    printed_pages = printed.rstrip("\f").count("\f") + 1
+    check(printed_pages >= 2 and printed.count("SIMULATED - NOT A CALIBRATION") == 2 * printed_pages,
+          "the simulated mark at the top and foot of every printed page: %d pages, %d marks" %
+          (printed_pages, printed.count("SIMULATED - NOT A CALIBRATION")))
+
+    # JUnit times: seconds on testsuites, every testsuite and testcase; the whole the sum of the tests.
+    junit_root = ElementTree.parse(junit).getroot()
+    suite_times = [float(suite.get("time", "-1")) for suite in junit_root.findall("testsuite")]
+    case_times = [float(case.get("time", "-1")) for case in junit_root.iter("testcase")]
+    check(suite_times and case_times and min(suite_times + case_times) >= 0, "a time on every testsuite and testcase")
+    check(abs(float(junit_root.get("time", "-1")) - sum(suite_times)) < 0.001, "the run's time is its tests' sum")
 
     # The faulty bench: JUnit read by a standard parser, one failure per failed step; its
     # stopped trigger test gets a certificate only with --partial, which names it.
