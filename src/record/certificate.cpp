@@ -20,6 +20,7 @@
 #include <map>
 
 #include "platform/text8.h"
+#include "pv/frame/run_state.h"
 #include "record/whole_file.h"
 
 namespace veridane {
@@ -422,13 +423,16 @@ int Render(QPdfWriter& writer, const CertificateContent& content, int totalPages
                  Font(8.5), 0, kWidth, failedBeyondRows ? QColor(0xB0, 0, 0) : QColor(Qt::black));
       continue;
     }
+    // The bandwidth test's limits come from the scope's own reading of the signal at 50 kHz,
+    // not from a nominal value: its column says so.
+    const QString nominal = test.number == kTestBandwidth ? QString("Reference (50 kHz reading)") : QString("Nominal");
     if (sideBySide) {
-      sheet.Table({{"Step", 27}, {"Nominal", 14}, {"Limits", 25}, {"As found", 19, Qt::AlignRight},
+      sheet.Table({{"Step", 27}, {nominal, 14}, {"Limits", 25}, {"As found", 19, Qt::AlignRight},
                    {"U (k = 2)", 17, Qt::AlignRight}, {"Verdict, decision", 18}, {"As left", 19, Qt::AlignRight},
                    {"U (k = 2)", 17, Qt::AlignRight}, {"Verdict, decision", 18}},
                   ResultRows(test, &found), 8);
     } else {
-      sheet.Table({{"Step", 40}, {"Nominal", 18}, {"Limits", 34}, {"Measured", 22, Qt::AlignRight}, {"Verdict", 16},
+      sheet.Table({{"Step", 40}, {nominal, 18}, {"Limits", 34}, {"Measured", 22, Qt::AlignRight}, {"Verdict", 16},
                    {"U (k = 2)", 22, Qt::AlignRight}, {"Decision", 22}},
                   ResultRows(test, nullptr), 4);
     }

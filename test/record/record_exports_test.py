@@ -132,6 +132,11 @@ with tempfile.TemporaryDirectory() as folder:
               (step["step"], reading, step["verdict"]))
         check(step["step"] in flat, "step on the certificate: " + step["step"])
     check(the_run["sha256"] in flat, "the run's digest on the certificate")
+    # The bandwidth table's reference is the scope's 50 kHz reading and is named so, not "Nominal".
+    bandwidth = flat[flat.find("Test 3: Analog Bandwidth"):flat.find("Test 4:")]
+    check("Reference" in bandwidth and "reading" in bandwidth and "Nominal" not in bandwidth,
+          "the bandwidth reference named as a reading: %s" % bandwidth[:200])
+    check("Nominal" in flat[flat.find("Test 1:"):flat.find("Test 2:")], "other tests keep their nominal column")
     pages = text.count("\f") or 1
     check(pages >= 2 and text.count("SIMULATED - NOT A CALIBRATION") >= 2 * pages, "the simulated mark on every page")
     check("page 1 of %d" % pages in flat and "page %d of %d" % (pages, pages) in flat, "page x of y")
