@@ -1,10 +1,11 @@
-// FormatDigits, FormatValue and JudgeResult with any value, code, tolerance and mode: a text
-// for every one, and only the verdicts the result tables know.
+// FormatDigits, FormatValue and Judge with any value, code, tolerance and mode: a text for
+// every one, and only the verdicts the result tables know.
 #include <cstdint>
 #include <string>
 
 #include "fuzz/fuzz_input.h"
 #include "report/format.h"
+#include "report/step_result.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace veridane;
@@ -20,10 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)FormatValue(value, unit, code);
   (void)UpperLimit(nominal, tolerance);
   (void)LowerLimit(nominal, tolerance);
-  int16_t stepFailed = 7;
-  const std::string verdict = JudgeResult(nominal, tolerance, mode, value, stepFailed);
+  const Verdict judged = Judge(nominal, tolerance, JudgeModeFromCode(mode), value).verdict;
+  const std::string verdict(VerdictText(judged));
   if (verdict != " PASS" && verdict != ">PASS" && verdict != " FAIL" && verdict != "Parameter Error")
     fuzz::Broken("an unknown verdict");
-  if ((verdict == " FAIL") != (stepFailed == -1)) fuzz::Broken("stepFailed disagrees with the verdict");
+  if ((verdict == " FAIL") != (judged == Verdict::Fail || judged == Verdict::NotMeasurable))
+    fuzz::Broken("the verdict's text disagrees with the verdict");
   return 0;
 }

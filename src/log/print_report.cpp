@@ -16,6 +16,8 @@ constexpr float kLineStep = 5;
 
 constexpr float kHeaderTop = 12;
 constexpr size_t kHeaderWidth = 80;
+constexpr float kMarkTop = 8;
+constexpr size_t kMarkWidth = 32;  // ends left of the page number
 
 std::vector<std::string> SplitLines(std::string_view text) {
   std::vector<std::string> lines;
@@ -82,6 +84,10 @@ bool PrintDocument(Printer& printer, std::string_view text, const PrintOptions& 
   for (int page = 1; page <= count; ++page) {
     if (page > 1 && !printer.NewPage()) return false;
     if (!PrintText(printer, "Page" + PlainText(page) + " of" + PlainText(count), kLeft + 70, kTop + 245, 0))
+      return false;
+    if (!options.pageMark.empty() &&
+        (!PrintText(printer, options.pageMark.substr(0, kMarkWidth), kLeft, kMarkTop, 0) ||
+         !PrintText(printer, options.pageMark.substr(0, kMarkWidth), kLeft, kTop + 245, 0)))
       return false;
     if (!options.pageHeader.empty() &&
         !PrintText(printer, options.pageHeader.substr(0, kHeaderWidth), kLeft, kHeaderTop, 0))

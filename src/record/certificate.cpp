@@ -20,6 +20,7 @@
 #include <map>
 
 #include "platform/text8.h"
+#include "pv/frame/run_state.h"
 #include "record/whole_file.h"
 
 namespace veridane {
@@ -289,13 +290,17 @@ QString Number(const std::optional<double>& value, const char* unit) {
 
 // A step's measured cell, U and decision: a step judged on an answer shows the answer and
 // neither U nor a decision.
+// With a stated U the reading is given to U's last digit, U to two significant digits.
 QString MeasuredCell(const StoredRow& stored, const std::string& unit) {
   if (JudgedOnAnswer(stored.result)) return U(stored.result.text);
+  const std::optional<double>& expanded = stored.uncertainty.budget.expanded;
+  if (stored.result.measured && expanded) return U(CertificateValueBeside(*stored.result.measured, *expanded, unit));
   return U(Value(stored.result.measured, unit));
 }
 QString UncertaintyCell(const StoredRow& stored, const std::string& unit) {
   if (JudgedOnAnswer(stored.result)) return "-";
-  return U(ExpandedText(stored.uncertainty, unit));
+  const std::optional<double>& expanded = stored.uncertainty.budget.expanded;
+  return U(expanded ? CertificateUncertainty(*expanded, unit) : ExpandedText(stored.uncertainty, unit));
 }
 QString DecisionCell(const StoredRow& stored) {
   return QString::fromStdString(stored.decision.empty() ? "-" : stored.decision);
@@ -418,13 +423,16 @@ int Render(QPdfWriter& writer, const CertificateContent& content, int totalPages
                  Font(8.5), 0, kWidth, failedBeyondRows ? QColor(0xB0, 0, 0) : QColor(Qt::black));
       continue;
     }
+    // The bandwidth test's limits come from the scope's own reading of the signal at 50 kHz,
+    // not from a nominal value: its column says so.
+    const QString nominal = test.number == kTestBandwidth ? QString("Reference (50 kHz reading)") : QString("Nominal");
     if (sideBySide) {
-      sheet.Table({{"Step", 27}, {"Nominal", 14}, {"Limits", 25}, {"As found", 19, Qt::AlignRight},
+      sheet.Table({{"Step", 27}, {nominal, 14}, {"Limits", 25}, {"As found", 19, Qt::AlignRight},
                    {"U (k = 2)", 17, Qt::AlignRight}, {"Verdict, decision", 18}, {"As left", 19, Qt::AlignRight},
                    {"U (k = 2)", 17, Qt::AlignRight}, {"Verdict, decision", 18}},
                   ResultRows(test, &found), 8);
     } else {
-      sheet.Table({{"Step", 40}, {"Nominal", 18}, {"Limits", 34}, {"Measured", 22, Qt::AlignRight}, {"Verdict", 16},
+      sheet.Table({{"Step", 40}, {nominal, 18}, {"Limits", 34}, {"Measured", 22, Qt::AlignRight}, {"Verdict", 16},
                    {"U (k = 2)", 22, Qt::AlignRight}, {"Decision", 22}},
                   ResultRows(test, nullptr), 4);
     }
@@ -558,6 +566,73 @@ std::string CertificateValue(double value, const std::string& unit) {
   char digits[40];
   std::snprintf(digits, sizeof digits, "%.5g", value / std::pow(10.0, exponent));
   return std::string(digits) + " " + kPrefixes[(exponent + 12) / 3] + unit;
+}
+
+namespace {
+
+// A figure as a whole number of units of its last digit: value = digits x 10^place.
+struct Figure {
+  long long digits = 0;  // signed
+  int place = 0;
+};
+
+int DigitCount(long long n) {
+  int count = 1;
+  for (n = n < 0 ? -n : n; n >= 10; n /= 10) ++count;
+  return count;
+}
+
+// U rounded up to two significant digits; nullopt when U is not a positive finite number.
+std::optional<Figure> TwoDigitsUp(double expanded) {
+  if (!(expanded > 0) || !std::isfinite(expanded)) return std::nullopt;
+  int place = static_cast<int>(std::floor(std::log10(expanded))) - 1;
+  for (int tries = 0; tries < 3; ++tries) {
+    // A hair below the scaled figure, so that 62.00 \xB5V (62.0000000001 in binary) stays 62.
+    const double scaled = expanded / std::pow(10.0, place);
+    const long long up = static_cast<long long>(std::ceil(scaled * (1 - 1e-9)));
+    if (up < 10) { --place; continue; }
+    if (up > 99) { ++place; continue; }
+    return Figure{up, place};
+  }
+  return std::nullopt;
+}
+
+// The figure with the engineering prefix of its own magnitude, or of `scale`'s when it is zero
+// (decibels take none).
+std::string FigureText(const Figure& figure, const std::string& unit, const Figure& scale) {
+  static constexpr const char* kPrefixes[] = {"p", "n", "\xB5", "m", "", "k", "M", "G", "T"};
+  int exponent = 0;
+  const Figure& sized = figure.digits != 0 ? figure : scale;
+  if (sized.digits != 0 && unit != "dB") {
+    const int magnitude = sized.place + DigitCount(sized.digits) - 1;
+    exponent = std::clamp(static_cast<int>(std::floor(magnitude / 3.0)) * 3, -12, 12);
+  }
+  std::string digits = std::to_string(figure.digits < 0 ? -figure.digits : figure.digits);
+  const int decimals = exponent - figure.place;
+  if (decimals > 0) {
+    if (static_cast<int>(digits.size()) <= decimals) digits.insert(0, static_cast<size_t>(decimals + 1) - digits.size(), '0');
+    digits.insert(digits.size() - static_cast<size_t>(decimals), ".");
+  } else {
+    digits.append(static_cast<size_t>(-decimals), '0');
+  }
+  const std::string prefix = unit == "dB" ? "" : kPrefixes[(exponent + 12) / 3];
+  return (figure.digits < 0 ? "-" : "") + digits + " " + prefix + unit;
+}
+
+}  // namespace
+
+std::string CertificateUncertainty(double expanded, const std::string& unit) {
+  const std::optional<Figure> u = TwoDigitsUp(expanded);
+  return "\xB1" + (u ? FigureText(*u, unit, *u) : CertificateValue(expanded, unit));
+}
+
+std::string CertificateValueBeside(double value, double expanded, const std::string& unit) {
+  const std::optional<Figure> u = TwoDigitsUp(expanded);
+  if (!u || !std::isfinite(value)) return CertificateValue(value, unit);
+  const double scaled = value / std::pow(10.0, u->place);
+  // A reading so far above its U that its digits would not fit is given as it stands.
+  if (std::fabs(scaled) > 1e15) return CertificateValue(value, unit);
+  return FigureText(Figure{std::llround(scaled), u->place}, unit, *u);
 }
 
 LabIdentity LabIdentityFromSettings(const Settings& settings) {

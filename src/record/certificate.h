@@ -32,6 +32,17 @@ LabIdentity LabIdentityFromSettings(const Settings& settings);
 // "-3.2154 mV", "60.12 MHz" (the C format %.5g of the scaled value).
 std::string CertificateValue(double value, const std::string& unit);
 
+// The expanded uncertainty as the certificate states it: rounded up (never down) to two
+// significant digits, with an engineering prefix of its own: "\xB1250 \xB5V" for 248.1 \xB5V,
+// "\xB162 \xB5V" for 62.00 \xB5V, "\xB120 mV" for 19.66 mV. A U that is not a positive finite
+// number is given as CertificateValue gives it.
+std::string CertificateUncertainty(double expanded, const std::string& unit);
+
+// A measured value beside its U: rounded to the decimal place of U's last digit as
+// CertificateUncertainty states it ("3.21 mV" beside "\xB1250 \xB5V", "160 \xB5V" beside it too).
+// With no usable U, as CertificateValue gives it.
+std::string CertificateValueBeside(double value, double expanded, const std::string& unit);
+
 // "VD-000017"
 std::string CertificateNumberText(const std::string& prefix, int64_t number);
 

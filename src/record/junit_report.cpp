@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <charconv>
 
+#include <QDateTime>
 #include <QString>
 #include <QXmlStreamWriter>
+
+#include <map>
 
 #include "platform/text8.h"
 
@@ -45,6 +48,38 @@ SuiteCounts CountsOf(const TestRows& test) {
   return counts;
 }
 
+// Seconds from one stored time to another; 0 when either cannot be read or the clock went back.
+double SecondsBetween(const std::string& from, const std::string& to) {
+  const QDateTime start = QDateTime::fromString(QString::fromStdString(from), Qt::ISODate);
+  const QDateTime end = QDateTime::fromString(QString::fromStdString(to), Qt::ISODate);
+  if (!start.isValid() || !end.isValid()) return 0;
+  return std::max<qint64>(0, start.msecsTo(end)) / 1000.0;
+}
+
+// Each row's time: from the row recorded before it (the run's start for the first) to its own
+// recording; a row whose time cannot be read counts nothing and the next one counts from the
+// last time that could. A test's time is the sum of its rows', so the run's time is the sum of its tests'.
+std::map<const StoredRow*, double> RowSeconds(const RunRecord& record) {
+  std::map<const StoredRow*, double> seconds;
+  std::string previous = record.run.facts.startedAt;
+  for (const StoredRow& row : record.rows) {
+    seconds[&row] = SecondsBetween(previous, row.recordedAt);
+    if (QDateTime::fromString(QString::fromStdString(row.recordedAt), Qt::ISODate).isValid()) previous = row.recordedAt;
+  }
+  return seconds;
+}
+
+double SuiteSeconds(const TestRows& test, const std::map<const StoredRow*, double>& rowSeconds) {
+  double sum = 0;
+  for (const StoredRow* row : test.rows) {
+    const auto found = rowSeconds.find(row);
+    if (found != rowSeconds.end()) sum += found->second;
+  }
+  return sum;
+}
+
+QString TimeText(double seconds) { return QString::number(seconds, 'f', 3); }
+
 std::string ShortNumber(double value) {
   char buffer[32];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
@@ -62,18 +97,24 @@ std::string RunsJUnit(const std::vector<RunRecord>& records) {
   out.writeAttribute("name", "Veridane");
   int allTests = 0;
   int allFailures = 0;
-  for (const RunRecord& record : records)
+  double allSeconds = 0;
+  for (const RunRecord& record : records) {
+    const std::map<const StoredRow*, double> rowSeconds = RowSeconds(record);
     for (const TestRows& test : RowsByTest(record)) {
       const SuiteCounts counts = CountsOf(test);
       allTests += counts.cases;
       allFailures += counts.failures;
+      allSeconds += SuiteSeconds(test, rowSeconds);
     }
+  }
   out.writeAttribute("tests", QString::number(allTests));
   out.writeAttribute("failures", QString::number(allFailures));
   out.writeAttribute("errors", "0");
+  out.writeAttribute("time", TimeText(allSeconds));
   for (const RunRecord& record : records) {
     const RunFacts& facts = record.run.facts;
     const std::string unit = facts.scopeModel + (facts.serial.empty() ? "" : " " + facts.serial);
+    const std::map<const StoredRow*, double> rowSeconds = RowSeconds(record);
     for (const TestRows& test : RowsByTest(record)) {
       const SuiteCounts counts = CountsOf(test);
       const bool notRun = counts.notRun;
@@ -83,6 +124,7 @@ std::string RunsJUnit(const std::vector<RunRecord>& records) {
       out.writeAttribute("failures", QString::number(counts.failures));
       out.writeAttribute("errors", "0");
       out.writeAttribute("skipped", notRun ? "1" : "0");
+      out.writeAttribute("time", TimeText(SuiteSeconds(test, rowSeconds)));
       out.writeAttribute("timestamp", Q(facts.startedAt));
       out.writeAttribute("hostname", Q(facts.bench));
       out.writeStartElement("properties");
@@ -103,6 +145,7 @@ std::string RunsJUnit(const std::vector<RunRecord>& records) {
         out.writeStartElement("testcase");
         out.writeAttribute("name", "(test)");
         out.writeAttribute("classname", className);
+        out.writeAttribute("time", TimeText(0));
         out.writeStartElement("skipped");
         out.writeAttribute("message", Q(test.Word()));
         out.writeEndElement();
@@ -112,6 +155,7 @@ std::string RunsJUnit(const std::vector<RunRecord>& records) {
         out.writeStartElement("testcase");
         out.writeAttribute("name", Q(row->result.step));
         out.writeAttribute("classname", className);
+        out.writeAttribute("time", TimeText(rowSeconds.at(row)));
         if (!row->decision.empty()) {
           // The lab's statement on the step: U (k = 2) and TUR, or "not stated", and the decision.
           const StepUncertainty& lab = row->uncertainty;
@@ -144,6 +188,7 @@ std::string RunsJUnit(const std::vector<RunRecord>& records) {
         out.writeStartElement("testcase");
         out.writeAttribute("name", "(test)");
         out.writeAttribute("classname", className);
+        out.writeAttribute("time", TimeText(0));
         out.writeStartElement("failure");
         out.writeAttribute("message", Q(test.finding.empty() ? "The test failed with no failing step." : test.finding));
         out.writeAttribute("type", "test");

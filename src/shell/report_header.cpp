@@ -21,6 +21,7 @@ PrintOptions ReportPrintOptions(const Program& program, std::string_view runSeri
                                  ? UpperCase1252(program.Log().SerialText())
                                  : UpperCase1252(runSerial);
   options.pageHeader = ReportPageHeader(program, serial, SystemLogStamp());
+  if (program.Simulated()) options.pageMark = kSimulatedPrintMark;
   for (int n = 1; n <= program.Run().NumberOfTests; ++n) options.tableTitles.push_back(program.Run().TestName(n));
   return options;
 }

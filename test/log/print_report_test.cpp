@@ -77,6 +77,34 @@ TEST(PrintDocument, EveryPageNamesTheScopeAndATableIsNotSplitWhenItFits) {
   EXPECT_EQ(doc.pages[2][0].text, "Page 3 of 3");
 }
 
+// A printout of a simulated bench says so at the top and the foot of every page, clear of the
+// header and the page number, and takes no line from the text.
+TEST(PrintDocument, ASimulatedBenchIsMarkedOnEveryPage) {
+  PrintOptions options;
+  options.pageHeader = "TDS 340, F/W: v1.04, S/N: B123, Bench: sim, 2026-12-07 18:03";
+  options.pageMark = kSimulatedPrintMark;
+  RecordingPrinter printer;
+  ASSERT_TRUE(PrintDocument(printer, Lines(60), options));
+  const PrintedDocument& doc = printer.Documents().at(0);
+  ASSERT_EQ(doc.pages.size(), 2u);
+  for (const auto& page : doc.pages) {
+    int marks = 0;
+    for (const auto& text : page) {
+      if (text.text != kSimulatedPrintMark) continue;
+      ++marks;
+      EXPECT_DOUBLE_EQ(text.x, 20);
+      EXPECT_TRUE(text.y == 8 || text.y == 265) << text.y;
+    }
+    EXPECT_EQ(marks, 2);
+  }
+  EXPECT_EQ(PaginateReport(Lines(60), options).at(0).size(), 48u);
+  // Without a mark a page carries none.
+  RecordingPrinter plain;
+  options.pageMark.clear();
+  ASSERT_TRUE(PrintDocument(plain, Lines(10), options));
+  for (const auto& text : plain.Documents().at(0).pages.at(0)) EXPECT_EQ(text.text.find("SIMULATED"), std::string::npos);
+}
+
 TEST(PrintDocument, EmptyLinesTakeTheirHeightAndBareLineFeedsKeepEveryCharacter) {
   RecordingPrinter printer;
   ASSERT_TRUE(PrintDocument(printer, "a\r\n\r\n\r\nd\ne"));

@@ -81,8 +81,9 @@ with tempfile.TemporaryDirectory() as folder:
         out.write(REGISTER.format(calibrator_calibrated="2026-03-02", calibrator_due="2098-03-02"))
     pdf = os.path.join(folder, "certificate.pdf")
     junit = os.path.join(folder, "run.xml")
+    printout = os.path.join(folder, "printout.pdf")
     done = run(folder, "--bench", "sim", "--run", "full", "--technician", "virtual", "--serial", "B010100",
-               "--standards", register, "--certificate", pdf, "--json", "-", "--junit", junit,
+               "--standards", register, "--certificate", pdf, "--json", "-", "--junit", junit, "--print", printout,
                "--temperature", "23.5", "--customer", "Acme")
     stderr = done.stderr.decode("utf-8")
     check(done.returncode == 0, "a healthy bench ends with exit 0, not %d\n%s" % (done.returncode, stderr[-1500:]))
@@ -131,9 +132,29 @@ with tempfile.TemporaryDirectory() as folder:
               (step["step"], reading, step["verdict"]))
         check(step["step"] in flat, "step on the certificate: " + step["step"])
     check(the_run["sha256"] in flat, "the run's digest on the certificate")
+    # The bandwidth table's reference is the scope's 50 kHz reading and is named so, not "Nominal".
+    bandwidth = flat[flat.find("Test 3: Analog Bandwidth"):flat.find("Test 4:")]
+    check("Reference" in bandwidth and "reading" in bandwidth and "Nominal" not in bandwidth,
+          "the bandwidth reference named as a reading: %s" % bandwidth[:200])
+    check("Nominal" in flat[flat.find("Test 1:"):flat.find("Test 2:")], "other tests keep their nominal column")
     pages = text.count("\f") or 1
     check(pages >= 2 and text.count("SIMULATED - NOT A CALIBRATION") >= 2 * pages, "the simulated mark on every page")
     check("page 1 of %d" % pages in flat and "page %d of %d" % (pages, pages) in flat, "page x of y")
+
+    # The printout of the display says on every page, as the certificate does, that the bench
+    # was simulated.
+    printed = subprocess.run(["pdftotext", "-layout", printout, "-"], capture_output=True).stdout.decode("utf-8")
+    printed_pages = printed.rstrip("\f").count("\f") + 1
+    check(printed_pages >= 2 and printed.count("SIMULATED - NOT A CALIBRATION") == 2 * printed_pages,
+          "the simulated mark at the top and foot of every printed page: %d pages, %d marks" %
+          (printed_pages, printed.count("SIMULATED - NOT A CALIBRATION")))
+
+    # JUnit times: seconds on testsuites, every testsuite and testcase; the whole the sum of the tests.
+    junit_root = ElementTree.parse(junit).getroot()
+    suite_times = [float(suite.get("time", "-1")) for suite in junit_root.findall("testsuite")]
+    case_times = [float(case.get("time", "-1")) for case in junit_root.iter("testcase")]
+    check(suite_times and case_times and min(suite_times + case_times) >= 0, "a time on every testsuite and testcase")
+    check(abs(float(junit_root.get("time", "-1")) - sum(suite_times)) < 0.001, "the run's time is its tests' sum")
 
     # The faulty bench by hand: JUnit read by a standard parser, one failure per failed step. The
     # technician answers No when the trigger test's signal cannot be set: the sequence stops

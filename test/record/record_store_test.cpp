@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -264,6 +265,44 @@ TEST(RecordStore, JsonAndJUnitAgreeWithTheStoredRows) {
   EXPECT_EQ(skipped, 1);
 }
 
+// The JUnit times, in seconds, from the store's recording times: a step from the row before it
+// (the run's start for the first), a test the sum of its steps, the file the sum of its tests. A
+// time that cannot be read, or a clock set back, counts nothing rather than a negative time.
+TEST(RecordStore, JUnitTimesComeFromTheRecordingTimes) {
+  ScratchStore scratch("record-junit-times");
+  ResultsStore store(scratch.Target());
+  ASSERT_TRUE(store.Open()) << store.LastError();
+  const std::optional<int64_t> id = store.AddRun(SomeRun("B010101", "2026-12-07T10:00:00+01:00"));
+  ASSERT_TRUE(id.has_value()) << store.LastError();
+  StepResult dc = OffsetResult("CH1 DC", 0.0032f, 0.0001f);
+  dc.test = 2;
+  dc.testName = "DC Voltage Measurement";
+  ASSERT_TRUE(store.AddRow(*id, "2026-12-07T10:00:05+01:00", OffsetResult("CH1 2 mV/div", 0.0032f, 0.0001f)));
+  ASSERT_TRUE(store.AddRow(*id, "2026-12-07T10:00:17+01:00", OffsetResult("CH2 2 mV/div", 0.0032f, 0.0001f)));
+  // A time in another offset (summer time ending: 10:00:47 at +01:00), one that cannot be read,
+  // and a clock set back.
+  ASSERT_TRUE(store.AddRow(*id, "2026-12-07T09:00:47+00:00", dc));
+  ASSERT_TRUE(store.AddRow(*id, "not a time", dc));
+  ASSERT_TRUE(store.AddRow(*id, "2026-12-07T10:01:00+01:00", dc));
+  ASSERT_TRUE(store.AddRow(*id, "2026-12-07T10:00:50+01:00", dc));
+  std::string error;
+  const RunRecord record = *LoadRunRecord(store, id.value(), error);
+
+  QXmlStreamReader xml(QString::fromStdString(RunsJUnit({record})));
+  std::vector<std::string> times;  // "element time", in file order
+  while (!xml.atEnd()) {
+    if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+    if (xml.name() == QStringLiteral("testsuites") || xml.name() == QStringLiteral("testsuite") ||
+        xml.name() == QStringLiteral("testcase"))
+      times.push_back((xml.name().toString() + " " + xml.attributes().value("time").toString()).toStdString());
+  }
+  ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+  const std::vector<std::string> expected = {"testsuites 60.000", "testsuite 17.000", "testcase 5.000",
+                                             "testcase 12.000",   "testsuite 43.000", "testcase 30.000",
+                                             "testcase 0.000",    "testcase 13.000",  "testcase 0.000"};
+  EXPECT_EQ(times, expected);
+}
+
 TEST(RecordStore, ExportsAreWrittenWholeOrNotAtAll) {
   ScratchStore scratch("record-files");
   std::filesystem::create_directories(scratch.Folder());
@@ -324,18 +363,40 @@ TEST(RecordStore, CertificateHoldsTheRecordAndRefusesAnUnfinishedRun) {
         record.sha256, std::string("run ") + std::to_string(id), std::string(kSimulatedCertificateMark),
         std::string("PARTIAL CERTIFICATE"), std::string("DC Voltage Measurement"), std::string("page 1 of "),
         // as found beside as left: the earlier run's failed reading, this run's pass
-        Utf8FromText8(CertificateValue(0.01, "V")), Utf8FromText8(CertificateValue(0.0001, "V")), std::string("no reading"),
-        // and each side with its own U and decision
-        Utf8FromText8(ExpandedText(found, "V")), Utf8FromText8(ExpandedText(left, "V")), std::string("conditional")})
+        // given to the last digit of its own U
+        std::string("10 mV"), std::string("100 \xC2\xB5V"), std::string("no reading"),
+        // and each side with its own U, to two significant digits, and decision
+        std::string("\xC2\xB1" "400 \xC2\xB5V"), std::string("\xC2\xB1" "250 \xC2\xB5V"), std::string("conditional")})
     EXPECT_NE(content.find(expected), std::string::npos) << expected;
   // The as-left side's decision stands beside its own U, on the CH1 row.
   const size_t ch1 = content.find("CH1 2 mV/div");
   ASSERT_NE(ch1, std::string::npos);
   const std::string line = content.substr(ch1, content.find('\n', ch1) - ch1);
-  EXPECT_LT(line.find(Utf8FromText8(ExpandedText(found, "V"))), line.find(Utf8FromText8(ExpandedText(left, "V")))) << line;
+  EXPECT_LT(line.find("\xC2\xB1" "400 \xC2\xB5V"), line.find("\xC2\xB1" "250 \xC2\xB5V")) << line;
   EXPECT_EQ(CertificateValue(-0.0032154, "V"), "-3.2154 mV");
   EXPECT_EQ(CertificateValue(60.1234e6, "Hz"), "60.123 MHz");
   EXPECT_EQ(CertificateValue(0, "V"), "0 V");
+}
+
+// U on the certificate: two significant digits, rounded up, never down (an exact figure stays as
+// it is); the reading to U's last digit, with the prefix of its own size.
+TEST(RecordStore, CertificateRoundsUUpToTwoDigitsAndTheReadingToItsPlace) {
+  EXPECT_EQ(CertificateUncertainty(248.1e-6, "V"), "\xB1" "250 \xB5V");
+  EXPECT_EQ(CertificateUncertainty(62.00e-6, "V"), "\xB1" "62 \xB5V");
+  EXPECT_EQ(CertificateUncertainty(19.66e-3, "V"), "\xB1" "20 mV");
+  EXPECT_EQ(CertificateUncertainty(9.96e-3, "V"), "\xB1" "10 mV");       // up across a decade
+  EXPECT_EQ(CertificateUncertainty(1.201e-3, "V"), "\xB1" "1.3 mV");
+  EXPECT_EQ(CertificateUncertainty(0.30e-9, "s"), "\xB1" "300 ps");
+  EXPECT_EQ(CertificateUncertainty(0.0123, "dB"), "\xB1" "0.013 dB");
+  EXPECT_EQ(CertificateUncertainty(0, "V"), "\xB1" "0 V");               // nothing to round
+
+  EXPECT_EQ(CertificateValueBeside(3.2145e-3, 248.1e-6, "V"), "3.21 mV");  // U \xB1250 \xB5V: to 10 \xB5V
+  EXPECT_EQ(CertificateValueBeside(164.4e-6, 248.1e-6, "V"), "160 \xB5V");
+  EXPECT_EQ(CertificateValueBeside(-131.4e-6, 62e-6, "V"), "-131 \xB5V");
+  EXPECT_EQ(CertificateValueBeside(-0.4e-6, 62e-6, "V"), "0 \xB5V");       // no "-0", U's prefix
+  EXPECT_EQ(CertificateValueBeside(999.96e-6, 2.5e-6, "V"), "1.0000 mV");  // rounds into the next prefix
+  EXPECT_EQ(CertificateValueBeside(1.5, 0.019, "V"), "1.500 V");          // trailing zeros are digits
+  EXPECT_EQ(CertificateValueBeside(0.25, std::nan(""), "V"), CertificateValue(0.25, "V"));
 }
 
 }  // namespace
