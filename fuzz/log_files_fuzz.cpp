@@ -24,14 +24,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The status file as this build writes it: one entry per test of the catalogue.
   constexpr int tests = kFirstStatusEntries;
   TestStatuses status{};
-  status.fill(7);  // no status the file could give
+  status.fill(TestOutcome::Stopped);  // no status the file could give
   if (!ParseStatusFile(content, status, tests)) {
-    for (int16_t s : status)
-      if (s != 7) fuzz::Broken("a refused status file changed the statuses");
+    for (TestOutcome s : status)
+      if (s != TestOutcome::Stopped) fuzz::Broken("a refused status file changed the statuses");
     return 0;
   }
   for (int test = 1; test <= tests; ++test)
-    if (status[test] < -1 || status[test] > 1) fuzz::Broken("a status other than -1, 0 or 1");
+    if (status[test] != TestOutcome::Failed && status[test] != TestOutcome::NotRun && status[test] != TestOutcome::Passed)
+      fuzz::Broken("a status other than FAIL, not run or PASS");
   TestStatuses again{};
   if (!ParseStatusFile(StatusFileText(status, tests), again, tests)) fuzz::Broken("a written status file does not read back");
   for (int test = 1; test <= tests; ++test)
