@@ -4,7 +4,6 @@
 
 #include "record/certificate.h"
 #include "record/run_record.h"
-#include "report/step_result.h"
 #include "uncertainty/decision.h"
 
 namespace veridane {
@@ -13,9 +12,7 @@ bool RunSummary::Failed() const {
   return std::any_of(tests.begin(), tests.end(), [](const RunTestSummary& t) { return t.outcome == TestOutcome::Failed; });
 }
 
-std::string RunTestSummary::Word() const {
-  return marginal ? std::string(VerdictName(Verdict::Marginal)) : std::string(OutcomeWord(outcome));
-}
+std::string RunTestSummary::Word() const { return TestWord(outcome, marginal); }
 
 const RunTestSummary* RunSummary::Test(int number) const {
   const auto it = std::find_if(tests.begin(), tests.end(), [number](const RunTestSummary& t) { return t.number == number; });

@@ -148,9 +148,11 @@ bool TestRows::Marginal() const {
          std::any_of(rows.begin(), rows.end(), [](const StoredRow* row) { return row->result.verdict == Verdict::Marginal; });
 }
 
-std::string TestRows::Word() const {
-  return std::string(Marginal() ? VerdictName(Verdict::Marginal) : OutcomeWord(outcome));
+std::string TestWord(TestOutcome outcome, bool marginal) {
+  return std::string(marginal ? VerdictName(Verdict::Marginal) : OutcomeWord(outcome));
 }
+
+std::string TestRows::Word() const { return TestWord(outcome, Marginal()); }
 
 std::vector<TestRows> RowsByTest(const RunRecord& record) {
   std::vector<TestRows> tests;

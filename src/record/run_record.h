@@ -50,5 +50,8 @@ struct TestRows {
   std::string Word() const;
 };
 std::vector<TestRows> RowsByTest(const RunRecord& record);
+// A test's verdict as JSON, JUnit, the certificate and History name it: its outcome's word, or
+// "marginal" for a pass with a marginal step.
+std::string TestWord(TestOutcome outcome, bool marginal);
 
 }  // namespace veridane

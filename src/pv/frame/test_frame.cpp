@@ -132,18 +132,17 @@ void TestFrame::EndTest(int16_t test, TestOutcome outcome, InputsConnected input
     outcome = TestOutcome::Failed;
   }
   const bool noResult = !HasResult(outcome) && !failedOnAnswer;
-  const bool stoppedOrNoResult = (state_.AbortFlag && !failedOnAnswer) || noResult;
+  // How the test ended in this run, for the record: a stop, or an end before any result,
+  // leaves it without one even where the status list keeps an earlier FAIL.
+  TestOutcome ended = outcome;
   if (state_.AbortFlag) {
-    if (failedOnAnswer) {
-      message = "Test Sequence Terminated by Operator.";
-      display_.PrintScreen("");
-      display_.PrintScreen(std::string(kStoppedByOperatorLine));
-      showFinding(SignalAnsweredNoFinding(state_.TestName(n), answeredNo));
-    } else if (!noResult && n != 0) {
+    ended = failedOnAnswer ? TestOutcome::Failed : TestOutcome::NotRun;
+    if (!noResult && n != 0) {
       message = "Test Sequence Terminated by Operator.";
       display_.PrintScreen("");
       display_.PrintScreen(std::string(kStoppedByOperatorLine));
     }
+    if (failedOnAnswer) showFinding(SignalAnsweredNoFinding(state_.TestName(n), answeredNo));
     if (state_.FullSeqRunning) message += message.empty() ? "Full Sequence Terminated." : "\nFull Sequence Terminated.";
     op_.SetBusy(false);
     state_.FullSeqRunning = false;
@@ -162,6 +161,7 @@ void TestFrame::EndTest(int16_t test, TestOutcome outcome, InputsConnected input
       TestStatusUpdate();
     }
   } else if (noResult) {
+    ended = TestOutcome::NotRun;
     // Ended before a result without the technician stopping it: nothing was measured, so
     // nothing is recorded and nothing is announced as passed.
   } else {
@@ -175,11 +175,6 @@ void TestFrame::EndTest(int16_t test, TestOutcome outcome, InputsConnected input
   }
 
   if (numbered) {
-    // The record takes how the test ended in this run: a stop, or an end before any result,
-    // leaves it without one even where the status list keeps an earlier FAIL.
-    const TestOutcome ended = failedOnAnswer || !finding.empty() ? TestOutcome::Failed
-                              : stoppedOrNoResult           ? TestOutcome::NotRun
-                                                            : outcome;
     for (StepSink* sink : sinks_.InOrder())
       sink->TestEnded(test, state_.TestName(n), ended, state_.TestFindings[static_cast<size_t>(n)]);
   }
